@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Set-up on a fresh Debian 12 machine.
+#   tessalune.sh run   installs what is missing, builds in Release and starts the program
+#   tessalune.sh test  installs what is missing, builds everything and runs every test
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
+  libqt6opengl6-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev fonts-liberation2 xvfb xauth xdg-utils)
+
+install_missing() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+build() { # build <dir> <cmake options...>
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -G Ninja "$@"
+  cmake --build "$dir" --parallel "$(nproc)"
+}
+
+run_fuzzers() {
+  build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DTESSALUNE_FUZZ=ON
+  for fuzzer in build-fuzz/fuzz/fuzz_*; do
+    [ -x "$fuzzer" ] || continue
+    local name corpus
+    name=$(basename "$fuzzer")
+    corpus=$(mktemp -d)
+    [ -d "fuzz/corpus/$name" ] && cp -r "fuzz/corpus/$name/." "$corpus/"
+    echo "== $name"
+    "$fuzzer" -runs=200000 -max_len=65536 -timeout=10 "$corpus"
+    rm -rf "$corpus"
+  done
+}
+
+case "${1:-}" in
+  run)
+    install_missing
+    build build-release -DCMAKE_BUILD_TYPE=Release -DTESSALUNE_TESTS=OFF -DTESSALUNE_BENCH=OFF
+    exec build-release/src/tessalune
+    ;;
+  test)
+    install_missing
+    build build-test -DCMAKE_BUILD_TYPE=Release
+    (cd build-test && ctest --output-on-failure --timeout 900)
+    run_fuzzers
+    ;;
+  *)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac
