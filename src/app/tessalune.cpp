@@ -1,3 +1,4 @@
+// Program entry: the start-up step, the application object, the windows and the message loop.
 #include "app/ApplicationStart.h"
 
 #include <QApplication>
