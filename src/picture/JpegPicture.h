@@ -1,0 +1,61 @@
+#pragma once
+// A picture kept as the bytes of a JPEG file, the form in which a puzzle carries its pictures.
+// A bitmap assigned to it is encoded (quality 90, baseline, colour) only when the bytes are next
+// needed; decoding always gives 24-bit colour at full size.
+
+#include <QByteArray>
+#include <QImage>
+#include <cstdint>
+#include <stdexcept>
+
+class QIODevice;
+
+// Every failure of the JPEG picture: data that is not JPEG, truncated or corrupt data, a picture
+// above the pixel limit, a stream that cannot be read or written.
+class EJPEGError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Settings the program's JPEG pictures are written with; never changed.
+inline constexpr int JpegQuality = 90;
+// Pictures with more pixels than this are refused before any memory is taken for them.
+inline constexpr std::int64_t JpegPixelLimit = 100'000'000;
+
+class TJPEGImage
+{
+public:
+    // Takes all remaining bytes of the stream as the JPEG file; nothing is decoded yet, so
+    // malformed data is only reported when the picture is decoded or measured.
+    void LoadFromStream(QIODevice &stream);
+    // Writes the JPEG file bytes, encoding an assigned bitmap first. An empty picture writes
+    // nothing.
+    void SaveToStream(QIODevice &stream) const;
+
+    // Replaces the picture by a bitmap of any format; it is converted to 24-bit colour now and
+    // encoded on next need. A null bitmap empties the picture.
+    void Assign(const QImage &bitmap);
+
+    // The JPEG file bytes (an assigned bitmap is encoded first); empty for an empty picture.
+    QByteArray Data() const;
+    // Replaces the picture by these JPEG file bytes (not checked until decoded).
+    void SetData(const QByteArray &bytes);
+
+    // The picture as a new 24-bit bitmap (QImage::Format_RGB888) at full size: the decoded JPEG
+    // data, or a copy of the assigned bitmap while it is not encoded yet. Null when empty.
+    QImage ToBitmap() const;
+
+    // Size in pixels; 0 × 0 when empty. Reads only the JPEG header.
+    int Width() const;
+    int Height() const;
+    bool Empty() const;
+
+private:
+    QSize Size() const;
+
+    // Either the encoded bytes are current, or pendingBitmap_ holds an assigned bitmap that
+    // replaces them on next need (both are caches of one logical picture, hence mutable).
+    mutable QByteArray data_;
+    mutable QImage pendingBitmap_;
+};
