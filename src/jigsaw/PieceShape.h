@@ -1,0 +1,78 @@
+#pragma once
+// The outline of a jigsaw piece and the shaping of a rendered cell into a piece image.
+// Coordinates are pixels of the piece image: (0, 0) is its top-left corner, the cell itself
+// starts at (margin, margin) and the band of width margin around it holds the tabs.
+
+#include <QImage>
+#include <vector>
+
+class TKelPigger;
+
+// Edge values: 1 tab (bulges into the neighbour's cell), -1 hole, 0 flat. Any other value
+// shapes like a flat edge.
+struct TPieceEdges {
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    int left = 0;
+
+    bool operator==(const TPieceEdges &) const = default;
+};
+
+// The edges of a piece record, read in the order T, R, B, L; a value that is not an integer
+// makes that edge and every edge read after it flat.
+TPieceEdges ReadPieceEdges(const TKelPigger &record);
+
+// Radius of the tab's arcs for a margin band: Round(margin / (2 + sqrt 2)), ties to even.
+int TabRadiusForMargin(int margin);
+
+// Half-width of a tab (and of its hole) at depth a from the cell's edge line, for tab radius r.
+int TabHalfWidth(int a, int tabRadius);
+
+// The outline tests of one piece size. The tab profile is tabulated once, so a test is a few
+// integer comparisons.
+class TPieceOutline
+{
+public:
+    TPieceOutline(int pieceWidth, int pieceHeight, int margin);
+
+    int PieceWidth() const { return m_Width; }
+    int PieceHeight() const { return m_Height; }
+    int Margin() const { return m_Margin; }
+    int TabRadius() const { return m_TabRadius; }
+    int TabHalfWidth(int a) const;
+
+    // Whether (x, y) lies outside the piece because of that one edge.
+    bool OutsideTop(int x, int y, int T) const;
+    bool OutsideRight(int x, int y, int R) const;
+    bool OutsideBottom(int x, int y, int B) const;
+    bool OutsideLeft(int x, int y, int L) const;
+    // Outside because of any edge.
+    bool Outside(int x, int y, const TPieceEdges &edges) const;
+
+    // Marks outside[x] = 1 for every pixel of row y outside the piece (others are left as they
+    // are; the caller clears the row first). outside must hold PieceWidth() bytes.
+    void MarkOutsideRow(int y, const TPieceEdges &edges, unsigned char *outside) const;
+
+private:
+    void MarkVerticalEdgeBand(int y, int edge, bool rightSide, unsigned char *outside) const;
+
+    int m_Width;
+    int m_Height;
+    int m_Margin;
+    int m_TabRadius;
+    // TabHalfWidth for depths 0 ... 2 × margin, the deepest a test asks for.
+    std::vector<int> m_Profile;
+};
+
+// Shapes a rendered cell in place: pure white becomes (254, 254, 254), pixels outside the
+// outline become pure white, with drawBorders the 3D border is drawn along the outline's left
+// and right sides, and the bottom-left pixel is made pure white. bitmap must be
+// QImage::Format_RGB888 of the outline's piece size; anything else throws std::invalid_argument.
+void ShapePiece(QImage &bitmap, const TPieceEdges &edges, const TPieceOutline &outline,
+                bool drawBorders);
+
+// A shaped 24-bit piece as a display image (QImage::Format_ARGB32_Premultiplied): every pixel of
+// the bottom-left pixel's colour is fully transparent, every other pixel opaque. A null bitmap
+// gives a null image.
+QImage PieceDisplayImage(const QImage &shapedPiece);
