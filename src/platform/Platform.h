@@ -1,6 +1,10 @@
 #pragma once
 // The only code that knows the operating system. Everything else asks here.
+//
+// Paths are QStrings; a relative path is resolved against the working folder. None of these
+// functions needs the application object unless it says so.
 
+#include <QByteArray>
 #include <QString>
 
 namespace Platform
@@ -8,5 +12,50 @@ namespace Platform
 
 // Absolute path of the running executable; usable before the application object exists.
 QString RunningExecutablePath();
+
+// The process's working folder; relative file names of the program are resolved against it.
+QString WorkingFolder();
+// Returns false when the folder cannot be entered; the working folder is then unchanged.
+bool SetWorkingFolder(const QString &folder);
+
+// Read-only: the owner's write permission is absent, or the file's filesystem is mounted
+// read-only. A file that does not exist is not read-only.
+bool IsReadOnly(const QString &path);
+// Toggles the owner's write permission. Returns false when the change was refused (as on a
+// read-only filesystem, where the file stays read-only).
+bool FlipReadOnly(const QString &path);
+
+// Folder for the writable copy of an executable that sits on read-only media:
+// <user's data folder>/<executableName>, the data folder being $XDG_DATA_HOME or
+// ~/.local/share. The folder is not created here.
+QString RelocationFolder(const QString &executableName);
+
+// Starts a program as a detached process with one parameter (none when empty), in the
+// current working folder. Returns false when it could not be started.
+bool StartDetached(const QString &program, const QString &parameter);
+
+// Writes an executable file: the bytes go to a new file beside `path` that is then renamed
+// over it, so a running executable can be replaced and a failed write leaves the old file
+// whole. The result is executable wherever it is readable. Throws std::runtime_error with a
+// message naming the file when it cannot be created or written.
+void WriteExecutableFile(const QByteArray &bytes, const QString &path);
+
+// Returns once at least `ms` milliseconds have passed on the monotonic clock. While waiting it
+// lets the application's pending events run (without spinning); before the application object
+// exists it simply sleeps.
+void Delay(int ms);
+
+// Asks the application to end: its message loop quits as soon as it runs, after the current
+// event. Asked before the application object exists, the request is kept and handed to the
+// application by ApplyEarlyQuitRequest(); start-up still completes.
+void RequestQuit();
+// Called once the application object exists: hands over a quit request made before it did.
+void ApplyEarlyQuitRequest();
+// True once a quit has been requested in this process.
+bool QuitRequested();
+
+// Byte n (1-based) of the running program's ELF header as mapped in memory; n below 1 gives
+// n, a position past the header gives 0.
+int HeaderByte(int n);
 
 } // namespace Platform
