@@ -51,8 +51,6 @@ void Delay(int ms);
 void RequestQuit();
 // Called once the application object exists: hands over a quit request made before it did.
 void ApplyEarlyQuitRequest();
-// True once a quit has been requested in this process.
-bool QuitRequested();
 
 // Byte n (1-based) of the running program's ELF header as mapped in memory; n below 1 gives
 // n, a position past the header gives 0.
