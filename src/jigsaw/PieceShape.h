@@ -55,13 +55,14 @@ public:
     void MarkOutsideRow(int y, const TPieceEdges &edges, unsigned char *outside) const;
 
 private:
-    void MarkVerticalEdgeBand(int y, int edge, bool rightSide, unsigned char *outside) const;
+    bool OutsideByEdge(int edge, int depth, int along, int centre) const;
+    void MarkHorizontalEdge(int edge, int depth, unsigned char *outside) const;
 
     int m_Width;
     int m_Height;
     int m_Margin;
     int m_TabRadius;
-    // TabHalfWidth for depths 0 ... 2 × margin, the deepest a test asks for.
+    // TabHalfWidth for depths 0 ... margin, every depth a test inside the piece asks for.
     std::vector<int> m_Profile;
 };
 
