@@ -1,5 +1,33 @@
 #pragma once
-// Creates the program's windows in their fixed order; the single instances live here.
+// The program's single window instances, created in their fixed order and reachable
+// program-wide under their names for as long as the application's windows exist.
 
-// Creates the windows; the first one is the main window, whose closing ends the program.
-void CreateApplicationWindows();
+#include <memory>
+
+class TDmsg;
+class TFabout;
+class TFmain;
+class TFsure;
+
+extern TFmain *Fmain;
+extern TDmsg *Dmsg;
+extern TFsure *Fsure;
+extern TFabout *Fabout;
+
+// Creates the windows in order, the main window first, and shows the main window; its closing
+// ends the program. The windows are destroyed in reverse order when this object goes, and the
+// names above are cleared.
+class TApplicationWindows
+{
+public:
+    TApplicationWindows();
+    ~TApplicationWindows();
+    TApplicationWindows(const TApplicationWindows &) = delete;
+    TApplicationWindows &operator=(const TApplicationWindows &) = delete;
+
+private:
+    std::unique_ptr<TFmain> mainWindow;
+    std::unique_ptr<TDmsg> messageWindow;
+    std::unique_ptr<TFsure> confirmationWindow;
+    std::unique_ptr<TFabout> aboutWindow;
+};

@@ -9,6 +9,6 @@ int main(int argc, char **argv)
     RunStartupStep(argc, argv);
     QApplication application(argc, argv);
     Platform::ApplyEarlyQuitRequest();
-    CreateApplicationWindows();
+    const TApplicationWindows windows;
     return application.exec();
 }

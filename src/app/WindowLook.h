@@ -1,0 +1,42 @@
+#pragma once
+// The look shared by the application's windows: the fonts they were laid out in, their colours,
+// placing a window in the middle of the screen, and a label placed like a fixed-position caption.
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+
+class QLabel;
+class QWidget;
+
+namespace WindowLook
+{
+
+inline const QColor Dark{0, 64, 128};
+inline const QColor Medium{0, 128, 192};
+inline const QColor Bright{0, 128, 255};
+inline const QColor Pale{221, 221, 221};
+
+// The windows are laid out in Arial pixel sizes; Liberation Sans has the same metrics.
+QFont ArialFont(int pixelSize, bool bold = false, bool italic = false);
+// "Arial Black", or a heavy Arial-metric face where it is missing.
+QFont ArialBlackFont(int pixelSize, bool bold = false);
+// The classic dialog face ("MS Sans Serif"), falling back to an Arial-metric sans serif.
+QFont DialogFont(int pixelSize = 11);
+
+// Fills the widget's background with colour.
+void SetBackground(QWidget *widget, const QColor &colour);
+// Sets the text colour of a widget.
+void SetTextColour(QWidget *widget, const QColor &colour);
+
+// Moves a window so that a client area of its fixed size sits in the middle of its screen.
+void CentreOnScreen(QWidget *window);
+
+// A label at x, y that takes the size of its text, as captions do; transparent unless a
+// background is set on it.
+QLabel *MakeLabel(QWidget *parent, int x, int y, const QString &text, const QFont &font,
+                  const QColor &colour);
+// Sets a label's text and resizes it to fit, keeping its place.
+void SetLabelText(QLabel *label, const QString &text);
+
+} // namespace WindowLook

@@ -1,0 +1,57 @@
+#pragma once
+// The About window: the program's own About in maker mode, or the details of the puzzle being
+// played with its author's website. One instance, Fabout, is created at start-up and reused.
+
+#include <QDialog>
+#include <functional>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+class QUrl;
+class TClickableLabel;
+class TShapeWidget;
+
+class TFabout : public QDialog
+{
+    Q_OBJECT
+public:
+    // Hands a web address to the system; the default is the desktop's browser.
+    using TUrlOpener = std::function<void(const QUrl &)>;
+
+    explicit TFabout(QWidget *parent = nullptr);
+
+    // The maker's About: the maker's mark and web address, no author or website rows.
+    void ShowProgramAbout();
+    // The puzzle's About; an empty name shows "Gridplay", an empty author or website "N/A".
+    void ShowPuzzleAbout(const QString &name, const QString &author, const QString &website);
+    // Starts a web address: blanks and control characters around it are removed, "N/A" and
+    // empty text start nothing, an address without "http://" or "https://" gets "http://" in
+    // front. Only a valid http or https address ever reaches the opener.
+    void OpenLink(const QString &address);
+
+    void SetUrlOpener(TUrlOpener opener);
+
+    TShapeWidget *Shape2;
+    QFrame *Bevel1;
+    TShapeWidget *Shape1;
+    QLabel *Label_name;
+    QLabel *Label1;
+    TClickableLabel *Label_cp_link;
+    QLabel *Label2;
+    QLabel *Label3;
+    QLabel *Label_author;
+    TClickableLabel *Label_awebsite;
+    QLabel *Label_ffree;
+    QPushButton *btn_ok;
+
+private:
+    void CreateControls();
+    void SetPuzzleRowsVisible(bool visible);
+    void ShowModally();
+    void Label_cp_linkClick();
+    void Label_awebsiteClick();
+    void btn_okClick();
+
+    TUrlOpener urlOpener;
+};

@@ -1,0 +1,115 @@
+#pragma once
+// The main window: creates the process-wide puzzle state, shows the loading page, and on its
+// first activation decides how this copy of the program starts: maker, player, finishing a
+// save as the hand-over copy "tmp.exe", or cleaning up after one. It also hosts the question
+// whether a changed game is saved, and the save hand-over itself.
+
+#include "platform/Platform.h"
+
+#include <QImage>
+#include <QWidget>
+#include <memory>
+
+class QFileDialog;
+class QFrame;
+class QLabel;
+class QProgressBar;
+class QStackedWidget;
+class QToolButton;
+class TBandedGradient;
+class TF_picture_mgm;
+class TJPEGImage;
+class TKelPigger;
+class TShapeWidget;
+
+// The start message: posted by the main window to itself, delivered after its first activation.
+inline constexpr int WM_START_MODE = 0x0408;
+
+enum class TStartMode { Maker = 0, Player = 1, FinishSaving = 2, CleanUp = 3 };
+
+class TFmain : public QWidget
+{
+    Q_OBJECT
+public:
+    // executablePath is the file this process runs as; its folder is where the hand-over copy
+    // and the exported picture are written. Tests pass a copy of a puzzle executable.
+    explicit TFmain(const QString &executablePath = Platform::RunningExecutablePath());
+    ~TFmain() override;
+
+    TStartMode DecideStartMode() const;
+    // True when the first command-line parameter is exactly "maketn".
+    bool ThumbnailRequested() const;
+    // Writes the payload's picture beside the executable as a ".jpg" file and asks to end.
+    void ExportThumbnail();
+    // Fills the source picture and the document from the payload. Throws on a document text
+    // the container refuses.
+    void LoadPuzzleFromPayload();
+    // Lets the user pick a puzzle executable and starts it; the working folder is the same
+    // afterwards on every path.
+    void BrowsePuzzles(bool from_current_folder);
+    // After a game: ends at once when nothing changed, else stores the document in the image
+    // and waits on the save page for YES or NO.
+    void KeepChanges();
+
+    const QString &ExecutablePath() const { return executablePath; }
+
+    // Process-wide puzzle state, read and written by the other windows.
+    bool GameChanged = false;
+    bool SourceChosen = false;
+    bool ThumbnailMode = false;
+    int Step = 1;
+    bool UseAlternativePicture = false;
+    std::unique_ptr<TJPEGImage> SourcePicture;
+    std::unique_ptr<TJPEGImage> AlternativePicture;
+    std::unique_ptr<QImage> BlankBitmap;
+    bool FirstActivation = true;
+    TF_picture_mgm *CurrentEditor = nullptr; // not owned; set while a picture editor is open
+    std::unique_ptr<TKelPigger> Document;
+
+    QStackedWidget *PageControl1;
+    QWidget *TabSheet_new;
+    QWidget *TabSheet_load;
+    QWidget *TabSheet_save;
+    QWidget *TabSheet_saving;
+    // TabSheet_load
+    QFrame *Panel1;
+    TShapeWidget *Shape7;
+    QLabel *Label2;
+    TBandedGradient *Image2;
+    QProgressBar *ProgressBar1;
+    // TabSheet_save
+    TBandedGradient *Image3;
+    QFrame *Panel3;
+    QLabel *Label4;
+    QToolButton *SB_save_ok;
+    QToolButton *SB_save_cancel;
+    // TabSheet_saving
+    QFrame *Panel2;
+    TShapeWidget *Shape8;
+    QLabel *Label3;
+
+    QFileDialog *OpenDialog_browse;
+
+protected:
+    bool event(QEvent *event) override;
+
+private:
+    void CreatePages();
+    void CreateLoadPage();
+    void CreateSavePage();
+    void CreateSavingPage();
+    QWidget *AddPage();
+
+    void FormCreate();
+    void FormActivate();
+    void FormDestroy();
+    void StartModeMessage();
+    void SB_save_okClick();
+    void SB_save_cancelClick();
+    void FinishSaving();
+    void CleanUp();
+    // Path of a file in the executable's folder.
+    QString BesideExecutable(const QString &fileName) const;
+
+    QString executablePath;
+};
