@@ -1,0 +1,228 @@
+// The platform layer against the real system: files, permissions, mounts, processes, events.
+#include "platform/Platform.h"
+#include "platform/ProcessSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <stdexcept>
+#include <sys/stat.h>
+
+namespace
+{
+
+constexpr int Deadline = 20000;
+
+mode_t ModeOf(const QString &path)
+{
+    struct stat status {
+    };
+    stat(QFile::encodeName(path).constData(), &status);
+    return status.st_mode & 07777;
+}
+
+void WriteFile(const QString &path, const QByteArray &bytes, mode_t mode = 0644)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    chmod(QFile::encodeName(path).constData(), mode);
+}
+
+TEST(RunningProgram, PathAndHeaderAreThoseOfThisProgram)
+{
+    EXPECT_EQ(Platform::RunningExecutablePath(), QCoreApplication::applicationFilePath());
+
+    // The header as mapped in memory is the header of the file.
+    const QByteArray file = FileBytes(Platform::RunningExecutablePath());
+    ASSERT_GE(file.size(), 64);
+    EXPECT_EQ(Platform::HeaderByte(1), 0x7F);
+    EXPECT_EQ(Platform::HeaderByte(3), 'L');
+    for (int n = 1; n <= 64; ++n)
+        EXPECT_EQ(Platform::HeaderByte(n), static_cast<unsigned char>(file[n - 1])) << n;
+
+    EXPECT_EQ(Platform::HeaderByte(0), 0);
+    EXPECT_EQ(Platform::HeaderByte(-7), -7);
+    EXPECT_EQ(Platform::HeaderByte(100000), 0);
+}
+
+TEST(ReadOnly, OwnerWritePermissionDecidesAndFlipsBothWays)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("program.exe"));
+    EXPECT_FALSE(Platform::IsReadOnly(path)) << "a missing file is not read-only";
+    EXPECT_FALSE(Platform::FlipReadOnly(path));
+
+    WriteFile(path, "x", 0755);
+    EXPECT_FALSE(Platform::IsReadOnly(path));
+    ASSERT_TRUE(Platform::FlipReadOnly(path));
+    EXPECT_TRUE(Platform::IsReadOnly(path));
+    EXPECT_EQ(ModeOf(path), 0555u) << "only the owner's write permission changes";
+    ASSERT_TRUE(Platform::FlipReadOnly(path));
+    EXPECT_FALSE(Platform::IsReadOnly(path));
+    EXPECT_EQ(ModeOf(path), 0755u);
+}
+
+TEST(ReadOnly, ReadOnlyFilesystemStaysReadOnly)
+{
+    if (!TmpfsMount::Available())
+        GTEST_SKIP() << "cannot mount here";
+    QTemporaryDir dir;
+    const QString media = dir.filePath(QStringLiteral("media"));
+    TmpfsMount mount(media);
+    ASSERT_TRUE(mount.IsMounted());
+    const QString path = media + QStringLiteral("/program.exe");
+    WriteFile(path, "x", 0755);
+    ASSERT_TRUE(mount.MakeReadOnly());
+
+    EXPECT_TRUE(Platform::IsReadOnly(path)) << "owner may write, but the filesystem is read-only";
+    EXPECT_FALSE(Platform::FlipReadOnly(path));
+    EXPECT_TRUE(Platform::IsReadOnly(path));
+    EXPECT_EQ(ModeOf(path), 0755u);
+}
+
+TEST(WriteExecutableFile, NewAndReplacedFilesAreExecutableWhereReadable)
+{
+    QTemporaryDir dir;
+    const QString fresh = dir.filePath(QStringLiteral("fresh.exe"));
+    Platform::WriteExecutableFile("new bytes", fresh);
+    EXPECT_EQ(FileBytes(fresh), "new bytes");
+    EXPECT_TRUE(ModeOf(fresh) & S_IXUSR);
+
+    const QString replaced = dir.filePath(QStringLiteral("replaced.exe"));
+    WriteFile(replaced, "old bytes, longer than the new ones", 0640);
+    Platform::WriteExecutableFile("new", replaced);
+    EXPECT_EQ(FileBytes(replaced), "new");
+    EXPECT_EQ(ModeOf(replaced), 0750u);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2) << "no stray temporary file";
+}
+
+TEST(WriteExecutableFile, ReplacesARunningProgram)
+{
+    QTemporaryDir dir;
+    const QString program = dir.filePath(QStringLiteral("running.exe"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral("/bin/sleep"), program));
+    ChildProcesses children;
+    const pid_t pid =
+        children.Start(program, {QStringLiteral("60")}, ProgramEnvironment(dir.path()));
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(PollUntil([&] { return !children.Running(program).empty(); }, Deadline));
+
+    // Opening a running program for writing fails on Linux (text file busy).
+    Platform::WriteExecutableFile("replacement", program);
+    EXPECT_EQ(FileBytes(program), "replacement");
+}
+
+TEST(WriteExecutableFile, FailureNamesTheFileAndLeavesTheOldOneWhole)
+{
+    QTemporaryDir dir;
+    const QString nowhere = dir.filePath(QStringLiteral("missing/folder/puzzle.exe"));
+    try {
+        Platform::WriteExecutableFile("bytes", nowhere);
+        FAIL() << "no error for a folder that does not exist";
+    } catch (const std::runtime_error &error) {
+        EXPECT_TRUE(QString::fromUtf8(error.what()).contains(nowhere)) << error.what();
+    }
+
+    if (!TmpfsMount::Available())
+        GTEST_SKIP() << "cannot mount a small filesystem here";
+    const QString small = dir.filePath(QStringLiteral("small"));
+    TmpfsMount mount(small, "64k");
+    ASSERT_TRUE(mount.IsMounted());
+    const QString target = small + QStringLiteral("/puzzle.exe");
+    const QByteArray old(20000, 'o');
+    WriteFile(target, old, 0755);
+    EXPECT_THROW(Platform::WriteExecutableFile(QByteArray(1 << 20, 'n'), target),
+                 std::runtime_error);
+    EXPECT_EQ(FileBytes(target), old);
+    EXPECT_EQ(QDir(small).entryList(QDir::Files), QStringList{QStringLiteral("puzzle.exe")});
+}
+
+class StartDetachedTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        previousFolder = QDir::currentPath();
+        // Writes its parameter count and first parameter, then renames, so a reader sees all.
+        WriteFile(dir.filePath(QStringLiteral("report.sh")),
+                  "#!/bin/sh\nprintf '%s:%s' \"$#\" \"$1\" > \"$(dirname \"$0\")/out.tmp\"\n"
+                  "mv \"$(dirname \"$0\")/out.tmp\" \"$(dirname \"$0\")/out\"\n",
+                  0755);
+        ASSERT_TRUE(Platform::SetWorkingFolder(dir.path()));
+    }
+    void TearDown() override { QDir::setCurrent(previousFolder); }
+
+    QByteArray Report()
+    {
+        const QString out = dir.filePath(QStringLiteral("out"));
+        PollUntil([&] { return QFile::exists(out); }, Deadline);
+        return FileBytes(out);
+    }
+
+    QTemporaryDir dir;
+    QString previousFolder;
+    ChildProcesses children;
+};
+
+TEST_F(StartDetachedTest, StartsTheFileInTheWorkingFolderWithOneParameter)
+{
+    EXPECT_EQ(Platform::WorkingFolder(), QDir(dir.path()).canonicalPath());
+    // A bare name means the file here, not a program found on PATH.
+    ASSERT_TRUE(Platform::StartDetached(QStringLiteral("report.sh"), QStringLiteral("two words")));
+    EXPECT_EQ(Report(), "1:two words");
+}
+
+TEST_F(StartDetachedTest, EmptyParameterPassesNone)
+{
+    ASSERT_TRUE(Platform::StartDetached(dir.filePath(QStringLiteral("report.sh")), QString()));
+    EXPECT_EQ(Report(), "0:");
+}
+
+TEST_F(StartDetachedTest, MissingProgramIsReported)
+{
+    EXPECT_FALSE(Platform::StartDetached(QStringLiteral("no-such-program"), QString()));
+}
+
+TEST(Delay, WaitsAtLeastTheTimeWhileEventsRun)
+{
+    bool timerRan = false;
+    QTimer::singleShot(5, [&] { timerRan = true; });
+    QElapsedTimer clock;
+    clock.start();
+    Platform::Delay(60);
+    EXPECT_GE(clock.elapsed(), 60);
+    EXPECT_TRUE(timerRan);
+}
+
+// Runs the event loop; a stuck loop is ended with a distinct code instead of hanging the test.
+int RunLoopWithFallback()
+{
+    QTimer fallback;
+    fallback.setSingleShot(true);
+    QObject::connect(&fallback, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    fallback.start(Deadline);
+    return QCoreApplication::exec();
+}
+
+TEST(QuitRequest, EndsTheRunningLoop)
+{
+    Platform::RequestQuit();
+    EXPECT_EQ(RunLoopWithFallback(), 0);
+}
+
+TEST(QuitRequest, SurvivesEventsProcessedBeforeTheLoopRuns)
+{
+    Platform::RequestQuit();
+    Platform::Delay(40);
+    EXPECT_EQ(RunLoopWithFallback(), 0);
+}
+
+} // namespace
