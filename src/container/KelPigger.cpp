@@ -13,7 +13,8 @@ using KelPiggerBytes::TrimBlanks;
 namespace
 {
 
-const QByteArray RootIndent = "\r\n";
+// A literal rather than a QByteArray object, so nodes may be made during static initialisation.
+constexpr char RootIndent[] = "\r\n";
 
 } // namespace
 
@@ -95,7 +96,7 @@ void TKelPigger::DestroyChildren()
 void TKelPigger::UpdateDepth()
 {
     level_ = parent_ ? parent_->level_ + 1 : 0;
-    indent_ = parent_ ? parent_->indent_ + '\t' : RootIndent;
+    indent_ = parent_ ? parent_->indent_ + '\t' : QByteArray(RootIndent);
     for (const auto &child : children_)
         child->UpdateDepth();
 }

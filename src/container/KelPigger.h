@@ -26,7 +26,8 @@ public:
 class TKelPigger
 {
 public:
-    // Deeper nesting in a parsed text is refused, so hostile text cannot exhaust the stack.
+    // Reading refuses deeper nesting ("Syntax error" at the start tag that goes too deep), so
+    // hostile text cannot exhaust the stack.
     static constexpr int MaxNestingDepth = 256;
 
     explicit TKelPigger(TKelPigger *parent = nullptr);
@@ -82,8 +83,9 @@ public:
     // of the same tree (this node, an ancestor or a descendant) is safe.
     virtual void Assign(const TKelPigger &source);
 
-    // Replaces the whole content with the first element of text. Throws EKelPiggerError; on a
-    // failure the node keeps what was read up to the error.
+    // Replaces the whole content with the first element of text; empty text leaves the node
+    // cleared. Throws EKelPiggerError; on a failure the node keeps what was read up to the error.
+    // Text that 32-bit positions cannot address (about 2 GiB) is refused as a syntax error.
     virtual void LoadFromText(const QByteArray &text);
     // The text form of this node and its subtree; empty when the node has no name.
     virtual QByteArray SaveToText() const;

@@ -5,6 +5,7 @@
 #include "container/KelPiggerBytes.h"
 
 #include <algorithm>
+#include <limits>
 #include <string_view>
 
 using KelPiggerBytes::AsciiUpper;
@@ -18,8 +19,11 @@ constexpr std::string_view TagNameDelimiters = " />\r\n\t";
 constexpr std::string_view NameDelimiters = " =/>\r\n\t";
 constexpr std::string_view BareValueDelimiters = " >/\n\r\t";
 
-const QByteArray SyntaxErrorMessage = "Syntax error";
-const QByteArray UnclosedTagMessage = "Unclosed tag: ";
+// Positions are 32-bit and the parser looks a few bytes past the end: longer text is refused.
+constexpr qsizetype MaxTextSize = std::numeric_limits<int>::max() - 8;
+
+constexpr char SyntaxErrorMessage[] = "Syntax error";
+constexpr char UnclosedTagMessage[] = "Unclosed tag: ";
 
 // The byte at a 1-based position; positions outside the text read as a NUL byte, so the parser
 // can look one step ahead without a bounds test at every place.
@@ -161,6 +165,8 @@ void TKelPigger::LoadFromText(const QByteArray &text)
 void TKelPigger::ParseElement(const QByteArray &text, int &pos)
 {
     parsePos_ = pos;
+    if (text.size() > MaxTextSize)
+        SyntaxError(pos);
     SetName(ReadTagName(text, pos));
     while (ParseAttribute(text, pos)) {
     }
@@ -286,11 +292,11 @@ void TKelPigger::ParseEndTag(const QByteArray &text, int &pos)
     pos += 2;
     const int nameEnd = FindFirstOf(text, NameDelimiters, pos);
     if (nameEnd == 0 || AsciiUpper(Slice(text, pos, nameEnd)) != name_)
-        Fail(UnclosedTagMessage + name_, tagStart);
+        Fail(QByteArray(UnclosedTagMessage) + name_, tagStart);
     pos = nameEnd;
     SkipBlanks(text, pos);
     if (At(text, pos) != '>')
-        Fail(UnclosedTagMessage + name_, tagStart);
+        Fail(QByteArray(UnclosedTagMessage) + name_, tagStart);
     ++pos;
 }
 

@@ -287,6 +287,20 @@ TEST(KelPiggerHooks, SkippedElementsMustStillBeWellFormed)
     }
 }
 
+TEST(KelPiggerHooks, NestingLimitAlsoHoldsInsideSkippedElements)
+{
+    const int skippedLevels = TKelPigger::MaxNestingDepth - 1; // the 257th element is inside
+    const QByteArray text = "<R><SKIP>" + QByteArray("<N>").repeated(skippedLevels);
+    TRecordingNode root;
+    try {
+        root.LoadFromText(text);
+        FAIL() << "expected an error";
+    } catch (const EKelPiggerError &error) {
+        EXPECT_STREQ(error.what(), "Syntax error");
+        EXPECT_EQ(error.Position, text.size() - 2);
+    }
+}
+
 TEST(KelPiggerHooks, AssignBuildsChildrenOfTheSourceChildrensClass)
 {
     TRecordingNode source;
