@@ -86,7 +86,7 @@ TPaletteSlots ComputePaletteSlots(int availableHeight, int pieceHeight)
     TPaletteSlots result;
     if (stride <= 0)
         return result;
-    result.slots = std::max(1, availableHeight / stride);
+    result.slotCount = std::max(1, availableHeight / stride);
     result.topPad = (availableHeight % stride) / 2;
     return result;
 }

@@ -29,8 +29,8 @@ int CompareOrderKey(const TKelPigger &a, const TKelPigger &b);
 void SortPaletteRecords(QList<TKelPigger *> &records, int order);
 
 struct TPaletteSlots {
-    int slots = 1;  // pieces shown at once, at least 1
-    int topPad = 0; // half the height left below the last slot
+    int slotCount = 1; // pieces shown at once, at least 1
+    int topPad = 0;    // half the height left below the last slot
 };
 
 // The slots that fit into availableHeight with a stride of pieceHeight + 10.

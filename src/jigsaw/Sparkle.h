@@ -1,0 +1,42 @@
+#pragma once
+// An animated image control: shows its frames in turn at a fixed interval while started, and
+// reports each frame change and the stop. The desktop uses it for the join sparkle.
+
+#include <QImage>
+#include <QList>
+#include <QTimer>
+#include <QWidget>
+
+class TAnimatedImage : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // The control takes the size of the first frame; frames are painted at its top-left corner.
+    TAnimatedImage(QWidget *parent, QList<QImage> frames, int intervalMs);
+
+    void Start();
+    // Stops the animation and raises Stopped, if it was running.
+    void Stop();
+    bool IsAnimating() const { return frameTimer.isActive(); }
+    int FrameIndex() const { return frameIndex; }
+    int FrameCount() const { return static_cast<int>(frames.size()); }
+
+signals:
+    // After the next frame has been made current.
+    void FrameChanged();
+    void Stopped();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void NextFrame();
+
+    QList<QImage> frames;
+    QTimer frameTimer;
+    int frameIndex = 0;
+};
+
+// The four frames of the join sparkle: a small star that twinkles, 16 × 16, transparent around.
+QList<QImage> SparkleFrames();
