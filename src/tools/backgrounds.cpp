@@ -198,11 +198,11 @@ bool TD_backgrounds::IsTextureChosen() const
     return RB_texture->isChecked();
 }
 
-const QImage *TD_backgrounds::ChosenTexture() const
+QImage TD_backgrounds::ChosenTexture() const
 {
     if (!IsTextureChosen() || textureIndex == 0)
-        return nullptr;
-    return &textures[textureIndex - 1];
+        return QImage();
+    return textures[textureIndex - 1];
 }
 
 void TD_backgrounds::SelectTexture(int n)

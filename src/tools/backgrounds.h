@@ -58,8 +58,8 @@ public:
     void ReleaseData() override;
 
     bool IsTextureChosen() const;
-    // The marked texture, owned by the dialog; null in fixed-colour mode or with none marked.
-    const QImage *ChosenTexture() const;
+    // The marked texture (a shared copy); a null image in fixed-colour mode or with none marked.
+    QImage ChosenTexture() const;
     TColor ChosenColor() const { return fixedColour; }
 
     // Marks texture n (1 to 5); any other value marks none and makes the index 0.

@@ -103,7 +103,7 @@ TEST_F(BackgroundsDialog, TextureModeWithoutMarkedTextureStoresZeroAndChoosesNoP
     EXPECT_EQ(document.GetAttr(PuzzleSchema::KeyColor), ColorToText(WorkspaceColour()))
         << "the colour is written on every Ok";
     EXPECT_TRUE(dialog.IsTextureChosen());
-    EXPECT_EQ(dialog.ChosenTexture(), nullptr);
+    EXPECT_TRUE(dialog.ChosenTexture().isNull());
 }
 
 TEST_F(BackgroundsDialog, FixedColourRemovesTheStoredTexture)
@@ -123,7 +123,7 @@ TEST_F(BackgroundsDialog, FixedColourRemovesTheStoredTexture)
     EXPECT_EQ(document.IndexOfKey(PuzzleSchema::KeyTexture), -1);
     EXPECT_EQ(document.GetAttr(PuzzleSchema::KeyColor), QByteArray("#102030"));
     EXPECT_FALSE(dialog.IsTextureChosen());
-    EXPECT_EQ(dialog.ChosenTexture(), nullptr);
+    EXPECT_TRUE(dialog.ChosenTexture().isNull());
 }
 
 TEST_F(BackgroundsDialog, ColoursFromTheColourDialogAreStoredAsColourText)
@@ -175,8 +175,7 @@ TEST_F(BackgroundsDialog, ClickedTextureIsMarkedChosenAndStored)
 
     EXPECT_EQ(ShadowColours(), (std::vector<QColor>{Grey, Grey, Grey, Black, Grey}));
     EXPECT_EQ(document.GetAttr(PuzzleSchema::KeyTexture), QByteArray("4"));
-    ASSERT_NE(dialog.ChosenTexture(), nullptr);
-    EXPECT_EQ(dialog.ChosenTexture()->size(), QSize(94, 94));
+    EXPECT_EQ(dialog.ChosenTexture().size(), QSize(94, 94));
 }
 
 TEST_F(BackgroundsDialog, ClosingByTheCaptionIsACancel)
@@ -195,8 +194,7 @@ TEST_F(BackgroundsDialog, TexturesAreBuiltInAtTheirSizes)
     for (int n = 1; n <= TD_backgrounds::TextureCount; ++n) {
         document.SetAttr(PuzzleSchema::KeyTexture, IntToText(n));
         dialog.LoadData(QString());
-        ASSERT_NE(dialog.ChosenTexture(), nullptr) << n;
-        EXPECT_EQ(dialog.ChosenTexture()->size(), expected[n - 1]) << n;
+        EXPECT_EQ(dialog.ChosenTexture().size(), expected[n - 1]) << n;
     }
 }
 
