@@ -72,6 +72,8 @@ TF_tools::TF_tools(TGame game, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), game(std::move(game))
 {
     setWindowTitle(QStringLiteral("Tools"));
+    // The program ends with the main window; hiding this one after an exit must not end it.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setFont(WindowLook::DialogFont());
     setMinimumSize(MinimumWidth, MinimumHeight);
     setGeometry(DesignedGeometry);

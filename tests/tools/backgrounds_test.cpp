@@ -146,11 +146,7 @@ TEST_F(BackgroundsDialog, ColoursFromTheColourDialogAreStoredAsColourText)
 
     pickColour(QColor(0x12, 0x34, 10));
     EXPECT_EQ(document.GetAttr(PuzzleSchema::KeyColor), QByteArray("#12340A"));
-}
 
-TEST_F(BackgroundsDialog, CancelledColourDialogKeepsTheColour)
-{
-    document.SetAttr(PuzzleSchema::KeyColor, "#336699");
     Run(
         [](TD_backgrounds *shown) {
             AnswerModal<QColorDialog>([](QColorDialog *colours) {
@@ -160,7 +156,8 @@ TEST_F(BackgroundsDialog, CancelledColourDialogKeepsTheColour)
             QTest::mouseClick(shown->SB_clolr, Qt::LeftButton);
         },
         true);
-    EXPECT_EQ(document.GetAttr(PuzzleSchema::KeyColor), QByteArray("#336699"));
+    EXPECT_EQ(document.GetAttr(PuzzleSchema::KeyColor), QByteArray("#12340A"))
+        << "a cancelled colour dialog keeps the colour";
 }
 
 TEST_F(BackgroundsDialog, ClickedTextureIsMarkedChosenAndStored)
@@ -198,17 +195,7 @@ TEST_F(BackgroundsDialog, TexturesAreBuiltInAtTheirSizes)
     }
 }
 
-TEST_F(BackgroundsDialog, LoadingAloneGivesTheStoredChoiceToTheGame)
-{
-    document.SetAttr(PuzzleSchema::KeyColor, "#0000FF");
-    document.SetAttr(PuzzleSchema::KeyTexture, "5");
-    dialog.LoadData(QString());
-    EXPECT_TRUE(dialog.IsTextureChosen());
-    EXPECT_EQ(dialog.TextureIndex(), 5);
-    EXPECT_EQ(dialog.ChosenColor(), 0xFF0000u) << "blue lies in the third byte";
-}
-
-TEST_F(BackgroundsDialog, MalformedStoredValuesFallBackQuietly)
+TEST_F(BackgroundsDialog, LoadingAloneReadsTheStoredChoiceWithQuietFallbacks)
 {
     struct TCase {
         QByteArray texture, colour;
@@ -217,6 +204,7 @@ TEST_F(BackgroundsDialog, MalformedStoredValuesFallBackQuietly)
         TColor colourValue;
     };
     const TCase cases[] = {
+        {"5", "#0000FF", true, 5, 0xFF0000u},           // blue lies in the third byte
         {"abc", "", true, 0, WorkspaceColour()},        // not a number: texture mode, none marked
         {"9", "#GG0000", true, 0, 0},                   // out of range; unreadable colour is black
         {"-1", "#FF00", true, 0, 0},                    // too short for a colour: black
@@ -280,17 +268,6 @@ TEST(DataForm, FailedLoadStillReleases)
     form.failLoading = true;
     EXPECT_THROW(form.RunDialog(QString()), std::runtime_error);
     EXPECT_EQ(form.steps, QStringLiteral("load release"));
-}
-
-TEST(DataForm, ButtonBarSitsAtTheBottomRight)
-{
-    TRecordingForm form;
-    form.resize(470, 200);
-    form.show();
-    EXPECT_EQ(form.Panel1->geometry(), QRect(0, 159, 470, 41));
-    EXPECT_EQ(form.Panel2->geometry(), QRect(470 - 236, 0, 236, 41));
-    EXPECT_EQ(form.btn_ok->geometry(), QRect(28, 7, 75, 25));
-    EXPECT_EQ(form.btn_cancel->geometry(), QRect(112, 7, 75, 25));
 }
 
 } // namespace

@@ -114,15 +114,6 @@ TEST_F(ToolsWindow, ThumbnailAtMinimumSizeKeepsAFivePixelMarginAndTheRatio)
         << "resizing the panel refits the thumbnail";
 }
 
-TEST_F(ToolsWindow, WithoutPictureFittingLeavesTheImageAlone)
-{
-    const QRect before = tools.Image1->geometry();
-    tools.resize(500, 300);
-    QCoreApplication::processEvents();
-    tools.FitThumbnail();
-    EXPECT_EQ(tools.Image1->geometry(), before);
-}
-
 TEST_F(ToolsWindow, SortSetsDirectionFromTheItemAndPassesItsIndexAsOrder)
 {
     struct TCase {
