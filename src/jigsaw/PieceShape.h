@@ -50,13 +50,18 @@ public:
     // Outside because of any edge.
     bool Outside(int x, int y, const TPieceEdges &edges) const;
 
-    // Marks outside[x] = 1 for every pixel of row y outside the piece (others are left as they
-    // are; the caller clears the row first). outside must hold PieceWidth() bytes.
+    // Marks outside[x] = 1 for every pixel of row y (0 <= y < PieceHeight()) outside the piece;
+    // others are left as they are, the caller clears the row first. outside must hold
+    // PieceWidth() bytes.
     void MarkOutsideRow(int y, const TPieceEdges &edges, unsigned char *outside) const;
 
 private:
     bool OutsideByEdge(int edge, int depth, int along, int centre) const;
     void MarkHorizontalEdge(int edge, int depth, unsigned char *outside) const;
+    void TabulateBands();
+    static int BandIndex(int edge) { return edge == 1 ? 1 : 0; }
+    void MarkBandRow(const std::vector<unsigned char> (&bands)[2], int edge, int y,
+                     unsigned char *outside) const;
 
     int m_Width;
     int m_Height;
@@ -64,6 +69,11 @@ private:
     int m_TabRadius;
     // TabHalfWidth for depths 0 ... margin, every depth a test inside the piece asks for.
     std::vector<int> m_Profile;
+    // Outside flags of the left and right margin bands (2 × margin columns each, at most the
+    // piece width), row by row, for a hole [0] and a tab [1].
+    int m_BandWidth = 0;
+    std::vector<unsigned char> m_LeftBands[2];
+    std::vector<unsigned char> m_RightBands[2];
 };
 
 // Shapes a rendered cell in place: pure white becomes (254, 254, 254), pixels outside the

@@ -25,14 +25,20 @@ QImage FilledBitmap(int width, int height, QRgb colour)
     return bitmap;
 }
 
+// A third of the pixels pure white, and many single 255 bytes.
 QImage NoiseBitmap(int width, int height, quint32 seed)
 {
     QImage bitmap(width, height, QImage::Format_RGB888);
     QRandomGenerator random(seed);
     for (int y = 0; y < height; ++y) {
         uchar *row = bitmap.scanLine(y);
-        for (int i = 0; i < width * 3; ++i)
-            row[i] = random.bounded(4) == 0 ? 255 : static_cast<uchar>(random.bounded(256));
+        for (int i = 0; i < width * 3; i += 3) {
+            const bool whitePixel = random.bounded(3) == 0;
+            for (int c = 0; c < 3; ++c)
+                row[i + c] = whitePixel || random.bounded(4) == 0
+                                 ? 255
+                                 : static_cast<uchar>(random.bounded(256));
+        }
     }
     return bitmap;
 }

@@ -1,0 +1,224 @@
+// Cutting a 4000 × 3000 picture into 15 × 15 pieces, stage by stage, as ratios to a plain copy
+// of the pieces' bytes and to the JPEG decode alone, all measured in this run (processor time,
+// so that other work on the machine does not skew them).
+
+#include "container/KelPigger.h"
+#include "jigsaw/Cutting.h"
+#include "jigsaw/PieceShape.h"
+#include "jigsaw/PuzzleMaking.h"
+#include "picture/JpegPicture.h"
+
+#include <QImage>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+constexpr int PictureWidth = 4000;
+constexpr int PictureHeight = 3000;
+constexpr int GridSize = 15;
+
+// Smooth colour fields with fine texture, so the JPEG is of photographic size, and a white
+// patch (a twentieth of the picture) for the 254 rule.
+QImage MakePicture()
+{
+    QImage picture(PictureWidth, PictureHeight, QImage::Format_RGB888);
+    for (int y = 0; y < PictureHeight; ++y) {
+        uchar *row = picture.scanLine(y);
+        for (int x = 0; x < PictureWidth; ++x) {
+            const int texture = ((x * 7 + y * 13) ^ (x * y)) & 15;
+            row[3 * x] = static_cast<uchar>(x * 240 / PictureWidth + texture);
+            row[3 * x + 1] = static_cast<uchar>(y * 240 / PictureHeight + texture);
+            row[3 * x + 2] = static_cast<uchar>((x + y) % 240 + texture);
+        }
+    }
+    const QRect patch(100, 100, PictureWidth / 5, PictureHeight / 4);
+    for (int y = patch.top(); y <= patch.bottom(); ++y)
+        std::memset(picture.scanLine(y) + 3 * patch.left(), 255, 3 * patch.width());
+    return picture;
+}
+
+struct TFixture {
+    QByteArray jpeg;
+    QImage sourceBitmap;
+    TKelPigger document;
+    TPieceGeometry geometry;
+    std::vector<TPieceEdges> edges;
+    std::vector<QImage> renderedPieces;
+    std::size_t pieceBytes = 0;
+
+    TFixture()
+    {
+        TJPEGImage picture;
+        picture.Assign(MakePicture());
+        jpeg = picture.Data();
+        sourceBitmap = picture.ToBitmap();
+        TRandomGenerator random(20240601);
+        MakePuzzleDocument(document, {GridSize, GridSize, true, "Bench", "", ""}, random);
+        geometry = *ComputePieceGeometry(PictureWidth, PictureHeight, GridSize, GridSize);
+        const TKelPigger *pieces = document.FindChild("PIECES");
+        QImage work(geometry.pieceWidth, geometry.pieceHeight, QImage::Format_RGB888);
+        for (int i = 0; i < GridSize * GridSize; ++i) {
+            edges.push_back(ReadPieceEdges(*pieces->Child(i)));
+            RenderCell(work, sourceBitmap, (i % GridSize) * geometry.cellWidth - geometry.margin,
+                       (i / GridSize) * geometry.cellHeight - geometry.margin);
+            renderedPieces.push_back(work.copy());
+            pieceBytes += static_cast<std::size_t>(work.sizeInBytes());
+        }
+    }
+};
+
+const TFixture &Fixture()
+{
+    static const TFixture fixture;
+    return fixture;
+}
+
+void BM_CopyPieceBytes(benchmark::State &state)
+{
+    const std::size_t bytes = Fixture().pieceBytes;
+    std::vector<char> from(bytes, 1), to(bytes);
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), bytes);
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_JpegDecode(benchmark::State &state)
+{
+    TJPEGImage picture;
+    picture.SetData(Fixture().jpeg);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(picture.ToBitmap());
+}
+
+void BM_RenderEveryCell(benchmark::State &state)
+{
+    const TFixture &f = Fixture();
+    QImage work(f.geometry.pieceWidth, f.geometry.pieceHeight, QImage::Format_RGB888);
+    for (auto _ : state) {
+        for (int i = 0; i < GridSize * GridSize; ++i) {
+            RenderCell(work, f.sourceBitmap,
+                       (i % GridSize) * f.geometry.cellWidth - f.geometry.margin,
+                       (i / GridSize) * f.geometry.cellHeight - f.geometry.margin);
+            benchmark::DoNotOptimize(work.copy());
+        }
+    }
+}
+
+// Fresh copies of the rendered cells, made with the clock stopped.
+void CopyRenderedPieces(benchmark::State &state, std::vector<QImage> &pieces)
+{
+    state.PauseTiming();
+    pieces.clear();
+    for (const QImage &piece : Fixture().renderedPieces)
+        pieces.push_back(piece.copy());
+    state.ResumeTiming();
+}
+
+void BM_ShapeAndDisplay(benchmark::State &state)
+{
+    const TFixture &f = Fixture();
+    std::vector<QImage> pieces;
+    const TPieceOutline outline(f.geometry.pieceWidth, f.geometry.pieceHeight, f.geometry.margin);
+    for (auto _ : state) {
+        CopyRenderedPieces(state, pieces);
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            ShapePiece(pieces[i], f.edges[i], outline, true);
+            benchmark::DoNotOptimize(PieceDisplayImage(pieces[i]));
+        }
+    }
+}
+
+void BM_ShapeOnly(benchmark::State &state)
+{
+    const TFixture &f = Fixture();
+    std::vector<QImage> pieces;
+    const TPieceOutline outline(f.geometry.pieceWidth, f.geometry.pieceHeight, f.geometry.margin);
+    for (auto _ : state) {
+        CopyRenderedPieces(state, pieces);
+        for (std::size_t i = 0; i < pieces.size(); ++i)
+            ShapePiece(pieces[i], f.edges[i], outline, true);
+    }
+}
+
+void BM_DisplayOnly(benchmark::State &state)
+{
+    const TFixture &f = Fixture();
+    for (auto _ : state)
+        for (const QImage &piece : f.renderedPieces)
+            benchmark::DoNotOptimize(PieceDisplayImage(piece));
+}
+
+void BM_WholeCut(benchmark::State &state)
+{
+    const TFixture &f = Fixture();
+    TJPEGImage picture;
+    picture.SetData(f.jpeg);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(CutPuzzle(picture.ToBitmap(), f.document));
+}
+
+BENCHMARK(BM_CopyPieceBytes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JpegDecode)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderEveryCell)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShapeAndDisplay)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShapeOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DisplayOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WholeCut)->Unit(benchmark::kMillisecond);
+
+// Keeps each benchmark's time so the ratios can be printed after the run.
+class TRatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &run : runs)
+            if (run.run_type == Run::RT_Iteration)
+                m_Times[run.benchmark_name()] = run.GetAdjustedCPUTime();
+    }
+
+    void PrintRatios() const
+    {
+        const double copy = Time("BM_CopyPieceBytes");
+        const double decode = Time("BM_JpegDecode");
+        if (copy <= 0 || decode <= 0)
+            return;
+        std::printf("\nCutting %d x %d into %d x %d pieces (%.1f MB of 24-bit pieces):\n",
+                    PictureWidth, PictureHeight, GridSize, GridSize,
+                    static_cast<double>(Fixture().pieceBytes) / 1e6);
+        std::printf("%-22s %12s %12s\n", "stage", "x copy", "x decode");
+        for (const char *name : {"BM_JpegDecode", "BM_RenderEveryCell", "BM_ShapeOnly",
+                                 "BM_DisplayOnly", "BM_ShapeAndDisplay", "BM_WholeCut"})
+            std::printf("%-22s %12.2f %12.2f\n", name + 3, Time(name) / copy, Time(name) / decode);
+    }
+
+private:
+    double Time(const std::string &name) const
+    {
+        const auto found = m_Times.find(name);
+        return found == m_Times.end() ? 0.0 : found->second;
+    }
+
+    std::map<std::string, double> m_Times;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    Fixture();
+    TRatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintRatios();
+    benchmark::Shutdown();
+    return 0;
+}
