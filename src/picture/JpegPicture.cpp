@@ -174,6 +174,15 @@ private:
     throw EJPEGError(std::string("Cannot read JPEG picture: ") + decoder.error.message);
 }
 
+// Many writers leave out the end marker. With one added, a file that lacks only the marker
+// decodes whole, while a truncated one still runs out of data in mid-picture.
+QByteArray WithEndMarker(const QByteArray &bytes)
+{
+    const QByteArrayView endMarker("\xFF\xD9", 2);
+    return bytes.endsWith(endMarker) ? bytes : QByteArray(bytes).append(endMarker);
+}
+
+// bytes must outlive the decoder, which reads them in place.
 void OpenDecoder(TDecoder &decoder, const QByteArray &bytes)
 {
     if (!ReadHeader(decoder, reinterpret_cast<const unsigned char *>(bytes.constData()),
@@ -189,8 +198,9 @@ void CheckPixelLimit(std::int64_t width, std::int64_t height)
                          std::to_string(JpegPixelLimit) + " pixels");
 }
 
-QSize ReadJpegSize(const QByteArray &bytes)
+QSize ReadJpegSize(const QByteArray &file)
 {
+    const QByteArray bytes = WithEndMarker(file);
     TDecoder decoder;
     TDecoderGuard guard(decoder);
     OpenDecoder(decoder, bytes);
@@ -198,8 +208,9 @@ QSize ReadJpegSize(const QByteArray &bytes)
                  static_cast<int>(decoder.cinfo.output_height));
 }
 
-QImage DecodeJpeg(const QByteArray &bytes)
+QImage DecodeJpeg(const QByteArray &file)
 {
+    const QByteArray bytes = WithEndMarker(file);
     TDecoder decoder;
     TDecoderGuard guard(decoder);
     OpenDecoder(decoder, bytes);
