@@ -63,8 +63,6 @@ void StartOrThrow(const QString &program)
 TFmain::TFmain(const QString &executablePath) : executablePath(executablePath)
 {
     setWindowTitle(QStringLiteral("Tessalune"));
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(746, 444);
     setFont(WindowLook::ArialFont(11));
     WindowLook::CentreOnScreen(this);
@@ -224,9 +222,12 @@ void TFmain::SB_save_okClick()
         const QString handOverPath = BesideExecutable(HandOverFileName);
         WriteImageToFile(handOver, handOverPath);
         Delay(200);
-        if (!Platform::StartDetached(handOverPath, QString())) {
+        try {
+            StartOrThrow(handOverPath);
+        } catch (...) {
+            // A copy that never runs would only make the next start end at once.
             QFile::remove(handOverPath);
-            throw std::runtime_error("Cannot start " + handOverPath.toStdString());
+            throw;
         }
         close();
     });

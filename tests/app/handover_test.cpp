@@ -153,6 +153,7 @@ TEST_F(ProcessTest, ChangedGameIsSavedThroughTheHandOverCopy)
         ->Child(3)
         ->SetAttr(PuzzleSchema::KeyPieceLeft, "120");
     main.GameChanged = true;
+    main.FirstActivation = false; // the game is over; the start is long past
     main.PageControl1->setCurrentWidget(main.TabSheet_save);
     main.show();
     main.KeepChanges();

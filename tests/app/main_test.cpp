@@ -68,6 +68,14 @@ protected:
         return std::make_unique<TFmain>(PathOf(name));
     }
 
+    // A main window whose start has already happened, as it is after a game.
+    std::unique_ptr<TFmain> StartedMainWindow(const QString &name, const TSections &sections)
+    {
+        auto main = MainWindow(name, sections);
+        main->FirstActivation = false;
+        return main;
+    }
+
     TStartMode ModeOf(const QString &name, const TSections &sections)
     {
         return MainWindow(name, sections)->DecideStartMode();
@@ -171,7 +179,7 @@ TEST_F(FmainTest, LoadsPictureAndDocumentFromThePayload)
 
 TEST_F(FmainTest, UnchangedGameEndsWithoutTouchingTheImage)
 {
-    auto main = MainWindow("puzzle.exe", PuzzleSections(SamplePictureBytes(), "<A/>"));
+    auto main = StartedMainWindow("puzzle.exe", PuzzleSections(SamplePictureBytes(), "<A/>"));
     const QByteArray before = ExeImage();
     main->show();
     main->KeepChanges();
@@ -182,7 +190,7 @@ TEST_F(FmainTest, UnchangedGameEndsWithoutTouchingTheImage)
 TEST_F(FmainTest, ChangedGameStoresTheDocumentLastAndAsks)
 {
     const QByteArray picture = SamplePictureBytes();
-    auto main = MainWindow("puzzle.exe", PuzzleSections(picture, SampleDocumentText()));
+    auto main = StartedMainWindow("puzzle.exe", PuzzleSections(picture, SampleDocumentText()));
     const QByteArray before = ReadBytes(PathOf("puzzle.exe"));
     main->LoadPuzzleFromPayload();
     main->Document->SetAttr(PuzzleSchema::KeyColor, "#FF0000");
@@ -204,9 +212,9 @@ TEST_F(FmainTest, ChangedGameStoresTheDocumentLastAndAsks)
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"puzzle.exe"});
 }
 
-TEST_F(FmainTest, HandOverCopyThatCannotBeWrittenKeepsTheQuestion)
+TEST_F(FmainTest, HandOverCopyThatCannotBeWrittenOrStartedKeepsTheQuestion)
 {
-    auto main = MainWindow("puzzle.exe", PuzzleSections(SamplePictureBytes(), "<A/>"));
+    auto main = StartedMainWindow("puzzle.exe", PuzzleSections(SamplePictureBytes(), "<A/>"));
     main->GameChanged = true;
     main->PageControl1->setCurrentWidget(main->TabSheet_save);
     main->show();
@@ -222,6 +230,21 @@ TEST_F(FmainTest, HandOverCopyThatCannotBeWrittenKeepsTheQuestion)
     EXPECT_TRUE(main->isVisible());
     EXPECT_EQ(main->PageControl1->currentWidget(), main->TabSheet_save);
     EXPECT_TRUE(QFileInfo(PathOf("tmp.exe")).isDir());
+    // The name of the file to overwrite went into the written copy only: a retry adds no
+    // second one.
+    EXPECT_TRUE(ReadSection(PuzzleSchema::SectionFileName).isEmpty());
+
+    // A copy that is written but cannot be started is not left behind either.
+    ASSERT_TRUE(QDir(folder.path()).rmdir("tmp.exe"));
+    shownMessage.clear();
+    AnswerModal<QMessageBox>([&](QMessageBox *box) {
+        shownMessage = box->text();
+        box->accept();
+    });
+    QTest::mouseClick(main->SB_save_ok, Qt::LeftButton);
+    EXPECT_FALSE(shownMessage.isEmpty());
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_FALSE(QFileInfo::exists(PathOf("tmp.exe")));
 }
 
 TEST_F(FmainTest, BrowsingStartsInMadePuzzlesAndKeepsTheWorkingFolder)
