@@ -7,7 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QtGlobal>
-#include <exception>
+#include <stdexcept>
 
 namespace
 {
