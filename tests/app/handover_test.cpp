@@ -96,6 +96,11 @@ TEST_F(ProcessTest, MaketnWritesThePictureBesideThePuzzleAndEnds)
     const QString puzzle = WriteCopy("tulips.exe", PuzzleSections(picture, SampleDocumentText()));
     EXPECT_TRUE(EndedCleanly(Start(puzzle, {"maketn"})));
     EXPECT_EQ(ReadBytes(PathOf("tulips.jpg")), picture);
+
+    // A picture file that cannot be written is passed over; the program still ends.
+    const QString blocked = WriteCopy("daisies", PuzzleSections(picture, SampleDocumentText()));
+    ASSERT_TRUE(QDir(folder.path()).mkdir("daisies.jpg"));
+    EXPECT_TRUE(EndedCleanly(Start(blocked, {"maketn"})));
 }
 
 TEST_F(ProcessTest, MaketnInCapitalsOrSecondPlaceStartsNormally)
