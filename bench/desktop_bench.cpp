@@ -1,0 +1,214 @@
+// Painting the puzzle desktop: a full repaint of a 1920 × 1080 view holding the 225 pieces of
+// a 15 × 15 puzzle (half of them overlapping on the desktop, the rest on the palette), and one
+// drag step, each as a ratio to a plain fill of the same view measured in this run.
+
+#include "container/KelPigger.h"
+#include "container/PuzzleDocument.h"
+#include "jigsaw/PieceGeometry.h"
+#include "jigsaw/PuzzleMaking.h"
+#include "jigsaw/_pd.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTest>
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+const QSize ViewSize(1920, 1080);
+const QSize PictureSize(1500, 1125);
+constexpr int GridSize = 15;
+
+// The floor: a window of the same size whose painting is one fill.
+class TFillWindow : public QWidget
+{
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QPainter painter(this);
+        painter.fillRect(event->rect(), QColor(128, 128, 128));
+    }
+};
+
+QImage MakePicture()
+{
+    QImage picture(PictureSize, QImage::Format_RGB888);
+    for (int y = 0; y < picture.height(); ++y) {
+        uchar *row = picture.scanLine(y);
+        for (int x = 0; x < picture.width(); ++x) {
+            row[3 * x] = static_cast<uchar>(x * 255 / picture.width());
+            row[3 * x + 1] = static_cast<uchar>(y * 255 / picture.height());
+            row[3 * x + 2] = static_cast<uchar>((x ^ y) & 255);
+        }
+    }
+    return picture;
+}
+
+// Processes the window's pending repaint now, as the event loop would.
+void SyncPaint(QWidget *window)
+{
+    QEvent request(QEvent::UpdateRequest);
+    QApplication::sendEvent(window, &request);
+}
+
+void SendMouse(QWidget *widget, QEvent::Type type, QPoint at, Qt::MouseButtons buttons)
+{
+    QMouseEvent event(type, at, widget->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+struct TFixture {
+    TKelPigger document;
+    TO_pd desktop;
+    TFillWindow fill;
+    TPieceGeometry geometry;
+
+    TFixture()
+    {
+        TRandomGenerator random(20261207);
+        MakePuzzleDocument(document, {GridSize, GridSize, true, "Bench", "", ""}, random);
+        geometry =
+            *ComputePieceGeometry(PictureSize.width(), PictureSize.height(), GridSize, GridSize);
+        desktop.resize(ViewSize);
+        desktop.show();
+        fill.resize(ViewSize);
+        fill.show();
+        if (!QTest::qWaitForWindowExposed(&desktop) || !QTest::qWaitForWindowExposed(&fill))
+            std::fprintf(stderr, "The windows were not shown; the figures mean little.\n");
+
+        desktop.SetupDesktop(GridSize, GridSize, geometry.pieceWidth, geometry.pieceHeight,
+                             geometry.margin);
+        const QImage picture = MakePicture();
+        QImage work(geometry.pieceWidth, geometry.pieceHeight, QImage::Format_RGB888);
+        const TKelPigger *pieces = document.FindChild(PuzzleSchema::PiecesNode);
+        for (int i = 0; i < GridSize * GridSize; ++i) {
+            RenderCell(work, picture, (i % GridSize) * geometry.cellWidth - geometry.margin,
+                       (i / GridSize) * geometry.cellHeight - geometry.margin);
+            desktop.AddPiece(work, pieces->Child(i));
+        }
+        // Every other piece lies on the desktop, scattered so that they overlap.
+        for (int i = 0; i < GridSize * GridSize; i += 2) {
+            const int x = 200 + (i * 97) % (ViewSize.width() - 200 - geometry.pieceWidth);
+            const int y = 10 + (i * 61) % (ViewSize.height() - 40 - geometry.pieceHeight);
+            desktop.PlacePiece(desktop.Images()[static_cast<std::size_t>(i)].get(), x, y);
+        }
+        desktop.RefreshPalette();
+        QApplication::processEvents();
+    }
+};
+
+// Made in main, after the application object and destroyed before it.
+TFixture *fixture = nullptr;
+
+TFixture &Fixture()
+{
+    return *fixture;
+}
+
+void BM_FillView(benchmark::State &state)
+{
+    TFillWindow &fill = Fixture().fill;
+    for (auto _ : state)
+        fill.repaint();
+}
+
+void BM_FullRepaint(benchmark::State &state)
+{
+    TO_pd &desktop = Fixture().desktop;
+    for (auto _ : state)
+        desktop.repaint();
+}
+
+// The topmost desktop piece picked up by its body, then moved back and forth.
+void BM_DragStep(benchmark::State &state)
+{
+    TFixture &f = Fixture();
+    TDesktopCanvas *canvas = f.desktop.Canvas();
+    TPieceImage *top = nullptr;
+    for (TCanvasItem *item : canvas->Items()) {
+        auto *piece = dynamic_cast<TPieceImage *>(item);
+        if (piece != nullptr && !piece->onPalette)
+            top = piece;
+    }
+    const QPoint body(f.geometry.pieceWidth / 2, f.geometry.pieceHeight / 2);
+    QPoint mouse = top->Position() + body;
+    SendMouse(canvas, QEvent::MouseButtonPress, mouse, Qt::LeftButton);
+    int step = 8;
+    for (auto _ : state) {
+        mouse += QPoint(step, step / 2);
+        step = -step;
+        SendMouse(canvas, QEvent::MouseMove, mouse, Qt::LeftButton);
+        SyncPaint(&f.desktop);
+    }
+    SendMouse(canvas, QEvent::MouseButtonRelease, mouse, Qt::NoButton);
+}
+
+BENCHMARK(BM_FillView)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FullRepaint)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DragStep)->Unit(benchmark::kMicrosecond);
+
+// Keeps each benchmark's times so the ratios of their medians can be printed after the run
+// (with --benchmark_repetitions the machine's noise averages out).
+class TRatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &run : runs)
+            if (run.run_type == Run::RT_Iteration)
+                times[run.run_name.function_name].push_back(run.GetAdjustedRealTime());
+    }
+
+    void PrintRatios() const
+    {
+        const double fill = Time("BM_FillView");
+        if (fill <= 0)
+            return;
+        const TPieceGeometry &g = Fixture().geometry;
+        std::printf("\nDesktop %d x %d, %d x %d pieces of %d x %d, half on the desktop:\n",
+                    ViewSize.width(), ViewSize.height(), GridSize, GridSize, g.pieceWidth,
+                    g.pieceHeight);
+        std::printf("%-16s %10s\n", "work", "x fill");
+        for (const char *name : {"BM_FullRepaint", "BM_DragStep"})
+            std::printf("%-16s %10.2f\n", name + 3, Time(name) / fill);
+    }
+
+private:
+    double Time(const std::string &name) const
+    {
+        const auto found = times.find(name);
+        if (found == times.end())
+            return 0.0;
+        std::vector<double> sorted = found->second;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted[sorted.size() / 2];
+    }
+
+    std::map<std::string, std::vector<double>> times;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    const auto made = std::make_unique<TFixture>();
+    fixture = made.get();
+    TRatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintRatios();
+    benchmark::Shutdown();
+    return 0;
+}
