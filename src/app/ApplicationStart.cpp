@@ -4,11 +4,15 @@
 #include "app/main.h"
 #include "app/msg.h"
 #include "app/sure.h"
+#include "jigsaw/puzzle_js.h"
 
 TFmain *Fmain = nullptr;
 TDmsg *Dmsg = nullptr;
 TFsure *Fsure = nullptr;
+TD_puzzle_js *D_puzzle_js = nullptr;
 TFabout *Fabout = nullptr;
+TD_backgrounds *D_backgrounds = nullptr;
+TF_tools *F_tools = nullptr;
 
 namespace
 {
@@ -28,6 +32,7 @@ TApplicationWindows::TApplicationWindows()
     Create(mainWindow, Fmain);
     Create(messageWindow, Dmsg);
     Create(confirmationWindow, Fsure);
+    Create(playWindow, D_puzzle_js);
     Create(aboutWindow, Fabout);
     Fmain->show();
 }
@@ -36,6 +41,8 @@ TApplicationWindows::~TApplicationWindows()
 {
     Fabout = nullptr;
     aboutWindow.reset();
+    D_puzzle_js = nullptr;
+    playWindow.reset();
     Fsure = nullptr;
     confirmationWindow.reset();
     Dmsg = nullptr;

@@ -149,7 +149,7 @@ void TFmain::StartModeMessage()
         PageControl1->setCurrentWidget(TabSheet_new);
         break;
     case TStartMode::Player:
-        // Player mode arrives with the play window; until then a puzzle stays on this page.
+        RunPlayerMode();
         break;
     case TStartMode::FinishSaving:
         RunSilently([this] { FinishSaving(); });

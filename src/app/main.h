@@ -20,6 +20,7 @@ class TBandedGradient;
 class TF_picture_mgm;
 class TJPEGImage;
 class TKelPigger;
+class TO_pd;
 class TShapeWidget;
 
 // The start message: posted by the main window to itself, delivered after its first activation.
@@ -50,6 +51,21 @@ public:
     // After a game: ends at once when nothing changed, else stores the document in the image
     // and waits on the save page for YES or NO.
     void KeepChanges();
+
+    // Player mode. Loads the payload's puzzle, plays it and then asks whether to save; any
+    // failure on the way ends the sequence without a message.
+    void RunPlayerMode();
+    // Runs the play window on this window's picture and document; returns when the game ends.
+    void PlayPuzzle();
+    // The preparation's progress on the loading page, repainted at once.
+    void ShowProgress(int percent);
+    // Every drop changes the game; a solved puzzle with an alternative picture shows it.
+    void PieceDropped(TO_pd *desktop);
+    void ShowAlternativePicture();
+    // Reads the alternative picture from the payload; false when the puzzle has none.
+    bool LoadAlternativePicture();
+    // Every piece back on the palette and the puzzle page shown; the game-changed flag stays.
+    void ResetPuzzle();
 
     const QString &ExecutablePath() const { return executablePath; }
 
