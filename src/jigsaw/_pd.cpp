@@ -240,6 +240,8 @@ TPieceImage *TO_pd::AddPiece(const QImage &workBitmap, TKelPigger *record)
 
 void TO_pd::PlacePiece(TPieceImage *image, int x, int y)
 {
+    if (image == nullptr)
+        return;
     // Desktop coordinates are the canvas's own.
     image->MoveTo(QPoint(x, y));
     image->onPalette = false;

@@ -35,11 +35,12 @@ public:
 
     // Empties the desktop and prepares it for a new game of cols × rows pieces.
     void SetupDesktop(int cols, int rows, int pieceWidth, int pieceHeight, int margin);
-    // A new piece from a copy of workBitmap (24-bit, pieceWidth × pieceHeight), shaped by the
-    // record's edges, lying hidden on the palette. Null when record is null.
+    // A new piece from a copy of workBitmap (24-bit, pieceWidth × pieceHeight; another size
+    // throws std::invalid_argument), shaped by the record's edges, lying hidden on the palette.
+    // Null when record is null or before SetupDesktop.
     TPieceImage *AddPiece(const QImage &workBitmap, TKelPigger *record);
     // Puts a piece on the desktop at desktop coordinates (x, y), visible. Does not write the
-    // record.
+    // record. A null image is ignored.
     void PlacePiece(TPieceImage *image, int x, int y);
     void LayoutPalette();
     // Pins the palette strip to the view and lays the palette out.
