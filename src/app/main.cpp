@@ -118,6 +118,10 @@ bool TFmain::event(QEvent *event)
     }
     if (event->type() == QEvent::WindowActivate)
         FormActivate();
+    // Not every window system activates a newly shown window (a display without a window
+    // manager never does), and the start waits for the first activation: ask for it.
+    if (event->type() == QEvent::Show && FirstActivation)
+        activateWindow();
     return QWidget::event(event);
 }
 
