@@ -1,11 +1,14 @@
 // Program entry: the start-up step, the application object, the windows and the message loop.
 #include "app/ApplicationStart.h"
+#include "app/CommandLine.h"
 #include "container/ExeMod.h"
 
 #include <QApplication>
 
 int main(int argc, char **argv)
 {
+    if (IsCommandLineJob(argc, argv))
+        return RunCommandLine(argc, argv);
     RunStartupStep(argc, argv);
     QApplication application(argc, argv);
     Platform::ApplyEarlyQuitRequest();

@@ -1,0 +1,32 @@
+// The JPEG picture over arbitrary file bytes: measuring and decoding either succeed with a
+// 24-bit bitmap of the measured size or throw EJPEGError; nothing else may happen.
+#include "picture/JpegPicture.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace
+{
+
+void Require(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    TJPEGImage picture;
+    picture.SetData(QByteArray(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
+    try {
+        const int width = picture.Width();
+        const int height = picture.Height();
+        const QImage bitmap = picture.ToBitmap();
+        Require(bitmap.format() == QImage::Format_RGB888);
+        Require(bitmap.width() == width && bitmap.height() == height);
+    } catch (const EJPEGError &) {
+    }
+    return 0;
+}

@@ -1,0 +1,403 @@
+#include "app/CommandLine.h"
+
+#include "container/ExeMod.h"
+#include "container/KelPigger.h"
+#include "container/PuzzleDocument.h"
+#include "jigsaw/Cutting.h"
+#include "jigsaw/PuzzleMaking.h"
+#include "picture/JpegPicture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringList>
+#include <cstdio>
+#include <stdexcept>
+
+using namespace PuzzleSchema;
+
+namespace
+{
+
+constexpr int ExitDone = 0;
+constexpr int ExitFailed = 1;
+constexpr int ExitBadArguments = 2;
+
+constexpr int MinGridSize = 7;
+constexpr int MaxGridSize = 15;
+
+const char Usage[] =
+    "Usage:\n"
+    "  tessalune --make PICTURE OUTPUT [options]\n"
+    "      Makes a puzzle executable OUTPUT from the JPEG picture PICTURE.\n"
+    "      --cols N               pieces across, 7 to 15 (default 7)\n"
+    "      --rows N               pieces down, 7 to 15 (default 7)\n"
+    "      --name TEXT            puzzle name (default \"Puzzle\")\n"
+    "      --author TEXT          author's name\n"
+    "      --website TEXT         author's website\n"
+    "      --no-borders           pieces without 3D borders\n"
+    "      --alternative PICTURE  JPEG picture shown when the puzzle is solved\n"
+    "  tessalune --export-pieces PUZZLE DIR\n"
+    "      Cuts the picture of the puzzle executable PUZZLE as the player does and writes\n"
+    "      every piece to DIR as piece_rROW_cCOL.png, transparent outside its outline.\n"
+    "  tessalune --help      shows this text\n"
+    "  tessalune --version   shows the program's version\n";
+
+// Wrong arguments: reported with a hint to --help.
+class EUsageError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A job that cannot be done with the given files.
+class EJobError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+std::string Text(const QString &text)
+{
+    return text.toLocal8Bit().toStdString();
+}
+
+// ---- Arguments ----
+
+struct TMakeRequest {
+    QString picture;
+    QString output;
+    QString alternative;
+    TPuzzleProperties properties;
+};
+
+struct TExportRequest {
+    QString puzzle;
+    QString folder;
+};
+
+// Reads "--option VALUE" and "--option=VALUE" from a list of arguments.
+class TArgumentReader
+{
+public:
+    explicit TArgumentReader(QStringList arguments) : m_Arguments(std::move(arguments)) {}
+
+    bool AtEnd() const { return m_Next >= m_Arguments.size(); }
+    QString Take() { return m_Arguments[m_Next++]; }
+
+    // The value of the option just taken (whose name was given as `option`).
+    QString ValueOf(const QString &taken, const QString &option)
+    {
+        if (taken.size() > option.size())
+            return taken.mid(option.size() + 1);
+        if (AtEnd())
+            throw EUsageError(Text(option) + " needs a value");
+        return Take();
+    }
+
+    static bool Is(const QString &taken, const QString &option)
+    {
+        return taken == option || taken.startsWith(option + '=');
+    }
+
+private:
+    QStringList m_Arguments;
+    qsizetype m_Next = 0;
+};
+
+int ParseGridSize(const QString &value, const QString &option)
+{
+    bool ok = false;
+    const int size = value.toInt(&ok, 10);
+    if (!ok || size < MinGridSize || size > MaxGridSize)
+        throw EUsageError(Text(option) + " must be a whole number from 7 to 15, not \"" +
+                          Text(value) + "\"");
+    return size;
+}
+
+// Texts are stored as UTF-8 with blanks and control characters trimmed, as the maker's dialog
+// stores them.
+QByteArray DocumentText(const QString &value)
+{
+    return TrimBlanksAndControls(value.toUtf8());
+}
+
+// Relative paths are resolved now, against the caller's working folder.
+QString AbsolutePath(const QString &path)
+{
+    return QFileInfo(path).absoluteFilePath();
+}
+
+void TakeMakeOption(TArgumentReader &reader, const QString &taken, TMakeRequest &request)
+{
+    TPuzzleProperties &properties = request.properties;
+    if (TArgumentReader::Is(taken, "--cols"))
+        properties.cols = ParseGridSize(reader.ValueOf(taken, "--cols"), "--cols");
+    else if (TArgumentReader::Is(taken, "--rows"))
+        properties.rows = ParseGridSize(reader.ValueOf(taken, "--rows"), "--rows");
+    else if (TArgumentReader::Is(taken, "--name"))
+        properties.name = DocumentText(reader.ValueOf(taken, "--name"));
+    else if (TArgumentReader::Is(taken, "--author"))
+        properties.author = DocumentText(reader.ValueOf(taken, "--author"));
+    else if (TArgumentReader::Is(taken, "--website"))
+        properties.website = DocumentText(reader.ValueOf(taken, "--website"));
+    else if (taken == "--no-borders")
+        properties.borders = false;
+    else if (TArgumentReader::Is(taken, "--alternative"))
+        request.alternative = AbsolutePath(reader.ValueOf(taken, "--alternative"));
+    else
+        throw EUsageError("unknown option " + Text(taken));
+}
+
+// Positional arguments in order, then nothing more.
+void RequireTwoPaths(const QStringList &paths, const char *first, const char *second)
+{
+    if (paths.size() < 2)
+        throw EUsageError(std::string("expected ") + first + " and " + second);
+    if (paths.size() > 2)
+        throw EUsageError("unexpected argument " + Text(paths[2]));
+    for (const QString &path : paths)
+        if (path.isEmpty())
+            throw EUsageError("a path must not be empty");
+}
+
+TMakeRequest ParseMake(TArgumentReader &reader)
+{
+    TMakeRequest request;
+    request.properties.name = "Puzzle";
+    QStringList paths;
+    while (!reader.AtEnd()) {
+        const QString taken = reader.Take();
+        if (taken.startsWith("--"))
+            TakeMakeOption(reader, taken, request);
+        else
+            paths.append(taken);
+    }
+    RequireTwoPaths(paths, "PICTURE", "OUTPUT");
+    request.picture = AbsolutePath(paths[0]);
+    request.output = AbsolutePath(paths[1]);
+    return request;
+}
+
+TExportRequest ParseExport(TArgumentReader &reader)
+{
+    QStringList paths;
+    while (!reader.AtEnd()) {
+        const QString taken = reader.Take();
+        if (taken.startsWith("--"))
+            throw EUsageError("unknown option " + Text(taken));
+        paths.append(taken);
+    }
+    RequireTwoPaths(paths, "PUZZLE", "DIR");
+    return {AbsolutePath(paths[0]), AbsolutePath(paths[1])};
+}
+
+// ---- Files ----
+
+QByteArray ReadWholeFile(const QString &path, const char *what)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EJobError(std::string("cannot read ") + what + " \"" + Text(path) +
+                        "\": " + Text(file.errorString()));
+    return file.readAll();
+}
+
+bool HasJpegExtension(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix().toUpper();
+    return suffix == "JPG" || suffix == "JPEG";
+}
+
+// The picture as the maker holds it: decoded to a bitmap and assigned to a JPEG picture, so it
+// is written at the program's quality like any picture the maker loads.
+void LoadJpegPicture(const QString &path, TJPEGImage &picture)
+{
+    if (!HasJpegExtension(path))
+        throw EJobError("\"" + Text(path) + "\" is not a JPEG picture (.jpg or .jpeg)");
+    TJPEGImage file;
+    file.SetData(ReadWholeFile(path, "picture"));
+    try {
+        picture.Assign(file.ToBitmap());
+    } catch (const EJPEGError &error) {
+        throw EJobError("\"" + Text(path) + "\": " + error.what());
+    }
+    if (picture.Empty())
+        throw EJobError("\"" + Text(path) + "\" holds no picture");
+}
+
+// ---- Making ----
+
+void StripPuzzleSections(QByteArray &image)
+{
+    for (const char *name : {SectionIsPuzzle, SectionSourceImage, SectionAlternativeImage,
+                             SectionDocument, SectionFileName}) {
+        qsizetype before = -1;
+        while (image.size() != before) {
+            before = image.size();
+            RemoveSection(name, image);
+        }
+    }
+}
+
+void RequireWritableOutput(const QString &output)
+{
+    if (QFileInfo(output).isDir())
+        throw EJobError("\"" + Text(output) + "\" is a folder");
+    if (!QFileInfo(output).absoluteDir().exists())
+        throw EJobError("the folder of \"" + Text(output) + "\" does not exist");
+}
+
+int RunMake(const TMakeRequest &request)
+{
+    RequireWritableOutput(request.output);
+    TJPEGImage source;
+    LoadJpegPicture(request.picture, source);
+    TJPEGImage alternative;
+    const bool useAlternative = !request.alternative.isEmpty();
+    if (useAlternative)
+        LoadJpegPicture(request.alternative, alternative);
+
+    TKelPigger document;
+    MakePuzzleDocument(document, request.properties);
+    AddPuzzleSections(source, useAlternative ? &alternative : nullptr, document);
+    SaveExeAs(request.output);
+    return ExitDone;
+}
+
+// ---- Exporting ----
+
+// Reads a puzzle as the player does: the sections of the given file, the picture from
+// "SRC_IMG" and the document from "PIG_TXT".
+void ReadPuzzle(const QString &path, TJPEGImage &picture, TKelPigger &document)
+{
+    const QByteArray bytes = ReadWholeFile(path, "puzzle");
+    // An empty image would make the section reader load the running program instead.
+    if (bytes.isEmpty())
+        throw EJobError("\"" + Text(path) + "\" is not a puzzle executable");
+    ExeImage() = bytes;
+    if (ReadSection(SectionIsPuzzle) != IsPuzzleValue)
+        throw EJobError("\"" + Text(path) + "\" is not a puzzle executable");
+    picture.SetData(ReadSection(SectionSourceImage));
+    try {
+        document.LoadFromText(ReadSection(SectionDocument));
+    } catch (const EKelPiggerError &error) {
+        throw EJobError("the puzzle document of \"" + Text(path) +
+                        "\" cannot be read: " + error.what());
+    }
+}
+
+QString PieceFileName(const TCutPiece &piece)
+{
+    return QString("piece_r%1_c%2.png")
+        .arg(piece.row, 2, 10, QChar('0'))
+        .arg(piece.col, 2, 10, QChar('0'));
+}
+
+// Each file appears whole or not at all; after a failure the files already written, and the
+// folder if it was made here, go again.
+void WritePieceFiles(const std::vector<TCutPiece> &pieces, const QString &folder)
+{
+    const bool folderExisted = QFileInfo(folder).isDir();
+    if (!QDir().mkpath(folder))
+        throw EJobError("cannot create the folder \"" + Text(folder) + "\"");
+    QStringList written;
+    for (const TCutPiece &piece : pieces) {
+        const QString path = QDir(folder).filePath(PieceFileName(piece));
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || !piece.image.save(&file, "PNG") || !file.commit()) {
+            for (const QString &done : written)
+                QFile::remove(done);
+            if (!folderExisted)
+                QDir().rmdir(folder);
+            throw EJobError("cannot write \"" + Text(path) + "\": " + Text(file.errorString()));
+        }
+        written.append(path);
+    }
+}
+
+int RunExport(const TExportRequest &request)
+{
+    if (QFileInfo(request.folder).exists() && !QFileInfo(request.folder).isDir())
+        throw EJobError("\"" + Text(request.folder) + "\" is not a folder");
+    TJPEGImage picture;
+    TKelPigger document;
+    ReadPuzzle(request.puzzle, picture, document);
+    QImage bitmap;
+    try {
+        bitmap = picture.ToBitmap();
+    } catch (const EJPEGError &error) {
+        throw EJobError("the picture of \"" + Text(request.puzzle) + "\": " + error.what());
+    }
+    const std::optional<TPuzzleCut> cut = CutPuzzle(bitmap, document);
+    if (!cut)
+        throw EJobError("\"" + Text(request.puzzle) +
+                        "\" cannot be played: its grid is outside 1 to 100 pieces in a direction "
+                        "or its picture is too small for the grid");
+    WritePieceFiles(cut->pieces, request.folder);
+    std::printf("%d pieces written to %s\n", static_cast<int>(cut->pieces.size()),
+                Text(request.folder).c_str());
+    return ExitDone;
+}
+
+// ---- Dispatch ----
+
+int RunJob(const QStringList &arguments)
+{
+    TArgumentReader reader(arguments);
+    const QString command = reader.Take();
+    if (command == "--help") {
+        std::fputs(Usage, stdout);
+        return ExitDone;
+    }
+    if (command == "--version") {
+        std::printf("tessalune %s\n", TESSALUNE_VERSION);
+        return ExitDone;
+    }
+    if (command == "--make")
+        return RunMake(ParseMake(reader));
+    if (command == "--export-pieces")
+        return RunExport(ParseExport(reader));
+    throw EUsageError("unknown command " + Text(command));
+}
+
+} // namespace
+
+bool IsCommandLineJob(int argc, char **argv)
+{
+    return argc > 1 && QByteArray(argv[1]).startsWith("--");
+}
+
+int RunCommandLine(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    try {
+        return RunJob(arguments);
+    } catch (const EUsageError &error) {
+        std::fprintf(stderr, "tessalune: %s\nTry 'tessalune --help'.\n", error.what());
+        return ExitBadArguments;
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "tessalune: %s\n", error.what());
+        return ExitFailed;
+    }
+}
+
+void AddPuzzleSections(const TJPEGImage &source, const TJPEGImage *alternative,
+                       TKelPigger &document)
+{
+    // Encode first: a picture that fails leaves the image as it was.
+    const QByteArray sourceBytes = source.Data();
+    const QByteArray alternativeBytes = alternative ? alternative->Data() : QByteArray();
+    if (ExeImage().isEmpty())
+        LoadExeImage();
+    StripPuzzleSections(ExeImage());
+    AddSection(SectionIsPuzzle, IsPuzzleValue);
+    AddSection(SectionSourceImage, sourceBytes);
+    if (alternative)
+        AddSection(SectionAlternativeImage, alternativeBytes);
+    document.SetAttr(KeyUseAlternative, alternative ? QByteArray(FlagYes) : QByteArray());
+    AddSection(SectionDocument, document.SaveToText());
+}

@@ -1,0 +1,287 @@
+// The command-line jobs end to end: the built program makes puzzle executables from real files
+// and exports their pieces; bad arguments and bad input fail cleanly and write nothing.
+#include "container/ExeMod.h"
+#include "container/KelPigger.h"
+#include "jigsaw/Cutting.h"
+#include "picture/JpegPicture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace
+{
+
+struct TRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+class CommandLine : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_Folder.isValid());
+        WriteJpeg("picture.jpg", 700, 500, 0);
+        WriteJpeg("other.jpg", 300, 200, 1);
+    }
+
+    QString Path(const QString &name) const { return m_Folder.filePath(name); }
+
+    // Runs the program in the test's folder, so relative paths are resolved there.
+    TRun Run(const QStringList &arguments) const
+    {
+        QProcess process;
+        process.setWorkingDirectory(m_Folder.path());
+        process.start(TESSALUNE_EXE, arguments);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                process.readAllStandardOutput(), process.readAllStandardError()};
+    }
+
+    void WriteJpeg(const QString &name, int width, int height, int pattern) const
+    {
+        QImage picture(width, height, QImage::Format_RGB888);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                picture.setPixel(x, y,
+                                 pattern == 0 ? qRgb(x % 256, y % 256, 255)
+                                              : qRgb(255 - x % 256, 40, y % 256));
+        TJPEGImage jpeg;
+        jpeg.Assign(picture);
+        WriteFile(name, jpeg.Data());
+    }
+
+    void WriteFile(const QString &name, const QByteArray &bytes) const
+    {
+        QFile file(Path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    QByteArray ReadFile(const QString &name) const
+    {
+        QFile file(Path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir m_Folder;
+};
+
+QByteArray Section(const QByteArray &image, const char *name)
+{
+    ExeImage() = image;
+    return ReadSection(name);
+}
+
+qsizetype SectionStart(const QByteArray &image, const char *name)
+{
+    return image.indexOf(QByteArray("SO!#") + name + '\xB6');
+}
+
+std::unique_ptr<TKelPigger> Document(const QByteArray &image)
+{
+    auto document = std::make_unique<TKelPigger>();
+    document->LoadFromText(Section(image, "PIG_TXT"));
+    return document;
+}
+
+void ExpectFailure(const TRun &run, int exitCode)
+{
+    EXPECT_EQ(run.exitCode, exitCode) << run.err.constData();
+    EXPECT_TRUE(run.err.startsWith("tessalune: ")) << run.err.constData();
+    EXPECT_TRUE(run.out.isEmpty());
+}
+
+} // namespace
+
+TEST_F(CommandLine, HelpAndVersion)
+{
+    const TRun help = Run({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains("--make PICTURE OUTPUT"));
+    EXPECT_TRUE(help.out.contains("--export-pieces PUZZLE DIR"));
+    const TRun version = Run({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(version.out.startsWith("tessalune ")) << version.out.constData();
+}
+
+TEST_F(CommandLine, MakesAPuzzleExecutableAsTheMakerDoes)
+{
+    const TRun run = Run({"--make", "picture.jpg", "made.exe", "--cols", "9", "--rows=8", "--name",
+                          "  My puzzle \t", "--author", "Ann", "--website", "http://example.org",
+                          "--no-borders"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_TRUE(QFileInfo(Path("made.exe")).isExecutable());
+
+    const QByteArray made = ReadFile("made.exe");
+    QFile program(TESSALUNE_EXE);
+    ASSERT_TRUE(program.open(QIODevice::ReadOnly));
+    const QByteArray programBytes = program.readAll();
+    EXPECT_TRUE(made.startsWith(programBytes)) << "a copy of the program with the payload after it";
+    EXPECT_EQ(SectionStart(made, "IS_PUZZLE"), programBytes.size());
+    EXPECT_LT(SectionStart(made, "IS_PUZZLE"), SectionStart(made, "SRC_IMG"));
+    EXPECT_LT(SectionStart(made, "SRC_IMG"), SectionStart(made, "PIG_TXT"));
+    EXPECT_EQ(SectionStart(made, "PRM_IMG"), -1);
+
+    EXPECT_EQ(Section(made, "IS_PUZZLE"), "Y");
+    TJPEGImage source;
+    source.SetData(Section(made, "SRC_IMG"));
+    EXPECT_EQ(source.ToBitmap().size(), QSize(700, 500));
+    const auto document = Document(made);
+    EXPECT_EQ(document->Name(), "PUZZLE_DATA");
+    EXPECT_EQ(document->AttrNames(),
+              (QList<QByteArray>{"PNAME", "AUTHOR", "WEBSITE", "COLS", "ROWS", "BRDRS"}));
+    EXPECT_EQ(document->GetAttr("PNAME"), "My puzzle");
+    EXPECT_EQ(document->GetAttr("WEBSITE"), "http://example.org");
+    EXPECT_EQ(document->GetAttr("COLS"), "9");
+    EXPECT_EQ(document->GetAttr("ROWS"), "8");
+    EXPECT_EQ(document->GetAttr("BRDRS"), "N");
+    EXPECT_EQ(document->FindChild("PIECES")->ChildCount(), 72);
+}
+
+TEST_F(CommandLine, DefaultsAndTheAlternativePicture)
+{
+    const TRun run = Run({"--make", "--alternative", "other.jpg", "picture.jpg", "made.exe"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    const QByteArray made = ReadFile("made.exe");
+    EXPECT_LT(SectionStart(made, "SRC_IMG"), SectionStart(made, "PRM_IMG"));
+    EXPECT_LT(SectionStart(made, "PRM_IMG"), SectionStart(made, "PIG_TXT"));
+    TJPEGImage alternative;
+    alternative.SetData(Section(made, "PRM_IMG"));
+    EXPECT_EQ(alternative.Width(), 300);
+    const auto document = Document(made);
+    EXPECT_EQ(document->AttrNames(), (QList<QByteArray>{"PNAME", "COLS", "ROWS", "USE_PRM"}));
+    EXPECT_EQ(document->GetAttr("PNAME"), "Puzzle");
+    EXPECT_EQ(document->GetAttr("COLS"), "7");
+    EXPECT_EQ(document->GetAttr("ROWS"), "7");
+    EXPECT_EQ(document->GetAttr("USE_PRM"), "Y");
+}
+
+TEST_F(CommandLine, ExportedPiecesHaveTheCutShapes)
+{
+    ASSERT_EQ(Run({"--make", "picture.jpg", "made.exe", "--cols", "8", "--rows", "7"}).exitCode, 0);
+    const TRun run = Run({"--export-pieces", "made.exe", "pieces"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_TRUE(run.out.contains("56 pieces"));
+
+    // The same cut done here from the written payload.
+    const QByteArray made = ReadFile("made.exe");
+    TJPEGImage source;
+    source.SetData(Section(made, "SRC_IMG"));
+    const auto cut = CutPuzzle(source.ToBitmap(), *Document(made));
+    ASSERT_TRUE(cut);
+    ASSERT_EQ(cut->pieces.size(), 56u);
+    EXPECT_EQ(QDir(Path("pieces")).entryList(QDir::Files).size(), 56);
+    for (const TCutPiece &piece : cut->pieces) {
+        const QString name = QString("pieces/piece_r%1_c%2.png")
+                                 .arg(piece.row, 2, 10, QChar('0'))
+                                 .arg(piece.col, 2, 10, QChar('0'));
+        const QImage exported(Path(name));
+        ASSERT_FALSE(exported.isNull()) << name.toStdString();
+        ASSERT_EQ(exported.convertToFormat(QImage::Format_ARGB32_Premultiplied), piece.image)
+            << name.toStdString();
+        EXPECT_EQ(qAlpha(exported.pixel(0, exported.height() - 1)), 0);
+        const int m = cut->geometry.margin;
+        EXPECT_EQ(qAlpha(exported.pixel(m + cut->geometry.cellWidth / 2,
+                                        m + cut->geometry.cellHeight / 2)),
+                  255);
+    }
+}
+
+TEST_F(CommandLine, MakingFromAPuzzleReplacesItsPayload)
+{
+    ASSERT_EQ(Run({"--make", "picture.jpg", "first.exe"}).exitCode, 0);
+    QProcess process;
+    process.setWorkingDirectory(m_Folder.path());
+    process.start(Path("first.exe"), {"--make", "other.jpg", "second.exe", "--cols", "12"});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().constData();
+    const QByteArray second = ReadFile("second.exe");
+    EXPECT_EQ(second.count(QByteArray("SO!#IS_PUZZLE")), 1);
+    EXPECT_EQ(second.count(QByteArray("SO!#PIG_TXT")), 1);
+    EXPECT_EQ(Document(second)->GetAttr("COLS"), "12");
+    TJPEGImage source;
+    source.SetData(Section(second, "SRC_IMG"));
+    EXPECT_EQ(source.Width(), 300);
+}
+
+TEST_F(CommandLine, BadArgumentsWriteNothing)
+{
+    for (const QStringList &arguments : {QStringList{"--make"},
+                                         {"--make", "picture.jpg"},
+                                         {"--make", "picture.jpg", "a.exe", "b"},
+                                         {"--make", "picture.jpg", "a.exe", "--cols", "6"},
+                                         {"--make", "picture.jpg", "a.exe", "--rows", "16"},
+                                         {"--make", "picture.jpg", "a.exe", "--cols", "nine"},
+                                         {"--make", "picture.jpg", "a.exe", "--name"},
+                                         {"--make", "picture.jpg", "a.exe", "--colour", "red"},
+                                         {"--export-pieces", "x.exe"},
+                                         {"--export-pieces", "x.exe", "dir", "--cols", "7"},
+                                         {"--frobnicate"}}) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        ExpectFailure(Run(arguments), 2);
+    }
+    EXPECT_FALSE(QFile::exists(Path("a.exe")));
+}
+
+TEST_F(CommandLine, BadPicturesLeaveTheOutputAsItWas)
+{
+    WriteFile("made.exe", "old contents");
+    const QByteArray picture = ReadFile("picture.jpg");
+    WriteFile("truncated_half.jpg", picture.left(picture.size() / 2));
+    WriteFile("not_a_jpeg.jpg", "plain text");
+    WriteFile("jpeg_with_png_extension.png", picture);
+    for (const char *bad :
+         {"missing.jpg", "truncated_half.jpg", "not_a_jpeg.jpg", "jpeg_with_png_extension.png"}) {
+        SCOPED_TRACE(bad);
+        ExpectFailure(Run({"--make", bad, "made.exe"}), 1);
+        ExpectFailure(Run({"--make", "picture.jpg", "made.exe", "--alternative", bad}), 1);
+    }
+    EXPECT_EQ(ReadFile("made.exe"), "old contents");
+    ExpectFailure(Run({"--make", "picture.jpg", "no/such/folder/made.exe"}), 1);
+    ExpectFailure(Run({"--make", "picture.jpg", "."}), 1);
+}
+
+TEST_F(CommandLine, BadPuzzlesExportNothing)
+{
+    QFile program(TESSALUNE_EXE);
+    ASSERT_TRUE(program.open(QIODevice::ReadOnly));
+    const QByteArray programBytes = program.readAll();
+    auto puzzle = [&](const QByteArray &isPuzzle, const QByteArray &picture,
+                      const QByteArray &document) {
+        QByteArray image = programBytes;
+        AppendSection("IS_PUZZLE", isPuzzle, image);
+        AppendSection("SRC_IMG", picture, image);
+        AppendSection("PIG_TXT", document, image);
+        return image;
+    };
+    const QByteArray jpeg = ReadFile("picture.jpg");
+    const QByteArray fine = "<PUZZLE_DATA COLS=\"7\" ROWS=\"7\"><PIECES></PIECES></PUZZLE_DATA>";
+    WriteFile("lower_case_y.exe", puzzle("y", jpeg, fine));
+    WriteFile("broken_document.exe", puzzle("Y", jpeg, "<PUZZLE_DATA COLS=\"7\""));
+    WriteFile("truncated_picture.exe", puzzle("Y", jpeg.left(jpeg.size() / 2), fine));
+    WriteFile("grid_of_101.exe",
+              puzzle("Y", jpeg, "<PUZZLE_DATA COLS=\"101\" ROWS=\"7\"></PUZZLE_DATA>"));
+    WriteFile("empty.exe", "");
+    ASSERT_TRUE(QFile::copy(TESSALUNE_EXE, Path("program")));
+    for (const char *bad :
+         {"lower_case_y.exe", "broken_document.exe", "truncated_picture.exe", "grid_of_101.exe",
+          "empty.exe", "missing.exe", "picture.jpg", "program"}) {
+        SCOPED_TRACE(bad);
+        ExpectFailure(Run({"--export-pieces", bad, "pieces"}), 1);
+        EXPECT_FALSE(QFileInfo::exists(Path("pieces")));
+    }
+    ExpectFailure(Run({"--export-pieces", "lower_case_y.exe", "picture.jpg"}), 1);
+
+    // A well-formed puzzle without pieces exports none, and says so.
+    WriteFile("no_pieces.exe", puzzle("Y", jpeg, fine));
+    const TRun empty = Run({"--export-pieces", "no_pieces.exe", "pieces"});
+    EXPECT_EQ(empty.exitCode, 0);
+    EXPECT_TRUE(empty.out.contains("0 pieces"));
+}
