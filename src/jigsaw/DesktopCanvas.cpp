@@ -167,8 +167,7 @@ void TDesktopCanvas::mousePressEvent(QMouseEvent *event)
     if (capturedItem == nullptr)
         capturedItem = ItemAt(event->position().toPoint());
     if (capturedItem != nullptr)
-        emit ItemMousePressed(capturedItem, event->button(),
-                              LocalPoint(capturedItem, event->position()));
+        emit ItemMousePressed(capturedItem, LocalPoint(capturedItem, event->position()));
 }
 
 void TDesktopCanvas::mouseMoveEvent(QMouseEvent *event)
@@ -187,7 +186,7 @@ void TDesktopCanvas::mouseReleaseEvent(QMouseEvent *event)
     if (event->buttons() == Qt::NoButton)
         capturedItem = nullptr;
     if (item != nullptr)
-        emit ItemMouseReleased(item, event->button(), LocalPoint(item, event->position()));
+        emit ItemMouseReleased(item);
 }
 
 void TDesktopCanvas::resizeEvent(QResizeEvent *event)

@@ -109,11 +109,11 @@ public:
     QColor BackgroundColour() const { return backgroundColour; }
 
 signals:
-    // point is in the item's own pixels. While a button is held, every event goes to the item
-    // that received the first press, wherever the mouse is.
-    void ItemMousePressed(TCanvasItem *item, Qt::MouseButton button, QPoint point);
+    // Any button; point is in the item's own pixels. While a button is held, every event goes
+    // to the item that received the first press, wherever the mouse is.
+    void ItemMousePressed(TCanvasItem *item, QPoint point);
     void ItemMouseMoved(TCanvasItem *item, QPoint point);
-    void ItemMouseReleased(TCanvasItem *item, Qt::MouseButton button, QPoint point);
+    void ItemMouseReleased(TCanvasItem *item);
     void Resized();
 
 protected:

@@ -92,7 +92,8 @@ void TO_pd::CreateComponents()
     ScrollBox1->setWidget(canvas);
 
     Shape_pal = std::make_unique<TShapeItem>(StripColour, Qt::black);
-    Shape_pal->SetBounds(QRect(0, DockedPanelHeight, 100 + StripExtraWidth, 0));
+    // As wide as for pieces of no width until the desktop is set up.
+    Shape_pal->SetBounds(QRect(0, DockedPanelHeight, StripExtraWidth, 0));
     canvas->AddItem(Shape_pal.get());
     Image_bg = std::make_unique<TPictureItem>();
     Image_bg->SetVisible(false);
@@ -111,12 +112,9 @@ void TO_pd::CreateComponents()
     connect(AI1, &TAnimatedImage::Stopped, this, &TO_pd::AI1Stop);
 
     connect(canvas, &TDesktopCanvas::Resized, this, &TO_pd::LayoutDockedControls);
-    connect(
-        canvas, &TDesktopCanvas::ItemMousePressed, this,
-        [this](TCanvasItem *item, Qt::MouseButton, QPoint point) { ItemMouseDown(item, point); });
+    connect(canvas, &TDesktopCanvas::ItemMousePressed, this, &TO_pd::ItemMouseDown);
     connect(canvas, &TDesktopCanvas::ItemMouseMoved, this, &TO_pd::ItemMouseMove);
-    connect(canvas, &TDesktopCanvas::ItemMouseReleased, this,
-            [this](TCanvasItem *item, Qt::MouseButton, QPoint) { ItemMouseUp(item); });
+    connect(canvas, &TDesktopCanvas::ItemMouseReleased, this, &TO_pd::ItemMouseUp);
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(PaletteTimerMs);
