@@ -39,11 +39,6 @@ TEST(Snapping, NoCellLeavesThePosition)
     EXPECT_EQ(SnapToCell(123, 0, -5), 123);
 }
 
-TEST(DesktopExtent, TwoCellsBeyondTheGrid)
-{
-    EXPECT_EQ(DesktopExtentCorner(10, 12, 80, 50), QPoint(960, 700));
-}
-
 TEST(Texture, TiledFromTheTopLeft)
 {
     QImage texture(30, 20, QImage::Format_RGB32);

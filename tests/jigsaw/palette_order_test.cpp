@@ -99,14 +99,6 @@ TEST_F(PaletteRecords, EdgeKeysFollowTheSortDirection)
     EXPECT_EQ(CompareEdgeKey(*tab, *hole, "T"), -1);
 }
 
-TEST_F(PaletteRecords, SortDirectionIsOneOrMinusOne)
-{
-    SetSortDirection(-1);
-    EXPECT_EQ(SortDirection(), -1);
-    SetSortDirection(7);
-    EXPECT_EQ(SortDirection(), 1);
-}
-
 TEST_F(PaletteRecords, NoneSortsByOrderKeyText)
 {
     Add("3");
