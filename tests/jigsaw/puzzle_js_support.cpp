@@ -79,10 +79,12 @@ std::shared_ptr<TDriverResult> DriveGame(TD_puzzle_js &window, std::function<voi
     poll->setInterval(10);
     QPointer<TD_puzzle_js> target(&window);
     QObject::connect(poll, &QTimer::timeout, [poll, target, result, action, endGame] {
-        if (!target || !GameShowing(*target))
+        if (target && !GameShowing(*target))
             return;
         poll->stop();
         poll->deleteLater();
+        if (!target)
+            return;
         result->ran = true;
         action();
         if (endGame)

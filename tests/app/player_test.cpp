@@ -1,0 +1,253 @@
+// Player mode in this process on real puzzles: preparing with progress, playing to the end with
+// the mouse, the alternative picture, reset, and preparations that fail.
+#include "app/ApplicationStart.h"
+#include "app/WorkingFolderKeeper.h"
+#include "app/main.h"
+#include "container/ExeMod.h"
+#include "container/KelPigger.h"
+#include "container/PuzzleDocument.h"
+#include "jigsaw/_pd.h"
+#include "jigsaw/puzzle_js.h"
+#include "jigsaw/puzzle_js_support.h"
+#include "picture/JpegPicture.h"
+#include "player_support.h"
+#include "tools/backgrounds.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace PuzzleSchema;
+
+namespace
+{
+
+// Stands in for the program's own bytes before the payload.
+const QByteArray ProgramPart("\x7f"
+                             "ELF program bytes");
+
+// The alternative picture as a puzzle carries it.
+QByteArray AlternativeBytes()
+{
+    return JpegBytesOf(PhotoLikePicture({300, 200}).mirrored(true, false));
+}
+
+QImage Decoded(const QByteArray &jpeg)
+{
+    TJPEGImage picture;
+    picture.SetData(jpeg);
+    return picture.ToBitmap();
+}
+
+bool ErrorBoxShown()
+{
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QMessageBox *>(window) && window->isVisible())
+            return true;
+    }
+    return false;
+}
+
+// What the test saw while the game was played.
+struct TSeen {
+    bool solved = false;
+    bool premiumShown = false;
+    QImage premiumPicture;
+    bool gameChanged = false;
+    int onPaletteAfterReset = -1;
+    int positionsAfterReset = -1;
+    bool puzzlePageAfterReset = false;
+    bool changedAfterReset = false;
+};
+
+int StoredPositions(const TKelPigger &document)
+{
+    int count = 0;
+    const TKelPigger *pieces = document.FindChild(PiecesNode);
+    for (int index = 0; index < pieces->ChildCount(); ++index)
+        count += !pieces->Child(index)->GetAttr(KeyPieceLeft).isEmpty();
+    return count;
+}
+
+} // namespace
+
+class PlayerMode : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder.isValid());
+        ExeImage().clear();
+    }
+    void TearDown() override { ExeImage().clear(); }
+
+    // Windows for a puzzle with these sections, running as "tulips.exe" in the folder.
+    std::unique_ptr<TPlayerWindows> Puzzle(const TSections &sections)
+    {
+        ExeImage() = WithSections(ProgramPart, sections);
+        return std::make_unique<TPlayerWindows>(QDir(folder.path()).filePath("tulips.exe"));
+    }
+
+    const TWorkingFolderKeeper keeper;
+    QTemporaryDir folder;
+    const QImage picture = PhotoLikePicture({280, 210});
+};
+
+TEST_F(PlayerMode, PuzzlePlayedToTheEndShowsTheAlternativePictureAndResetStartsAgain)
+{
+    const QByteArray alternative = AlternativeBytes();
+    const auto windows = Puzzle(MadePuzzleSections(picture, alternative));
+    TFmain &main = *windows->main;
+    TD_puzzle_js &play = *windows->play;
+    main.ProgressBar1->reset();
+    QSignalSpy progress(main.ProgressBar1, &QProgressBar::valueChanged);
+
+    TSeen seen;
+    bool minimisedDuringGame = false;
+    const auto driver = DriveGame(
+        play,
+        [&] {
+            minimisedDuringGame = main.isMinimized();
+            SolveByDragging(play);
+            seen.solved = play.Odesktop->IsSolved();
+            seen.premiumShown = play.PageControl1->currentWidget() == play.TabSheet_premium;
+            seen.premiumPicture = play.Image_premium->Picture();
+            seen.gameChanged = main.GameChanged;
+            main.GameChanged = false;
+            ResetThroughTools();
+            seen.onPaletteAfterReset = static_cast<int>(play.Odesktop->PaletteRecords().size());
+            seen.positionsAfterReset = StoredPositions(*main.Document);
+            seen.puzzlePageAfterReset = play.PageControl1->currentWidget() == play.TabSheet_puzzle;
+            seen.changedAfterReset = main.GameChanged;
+            main.GameChanged = true;
+        },
+        ExitThroughTools);
+    main.RunPlayerMode();
+
+    ASSERT_TRUE(driver->ran);
+    EXPECT_FALSE(driver->timedOut);
+    QList<int> values;
+    for (const QList<QVariant> &signal : progress)
+        values.append(signal.at(0).toInt());
+    EXPECT_EQ(values, (QList<int>{0, 10, 20, 50, 70}));
+    EXPECT_EQ(main.windowTitle(), QStringLiteral("Tulips"));
+    EXPECT_TRUE(minimisedDuringGame);
+
+    EXPECT_TRUE(seen.solved);
+    EXPECT_TRUE(seen.premiumShown);
+    EXPECT_EQ(seen.premiumPicture, Decoded(alternative));
+    EXPECT_TRUE(seen.gameChanged);
+    EXPECT_EQ(seen.onPaletteAfterReset, 49);
+    EXPECT_EQ(seen.positionsAfterReset, 0);
+    EXPECT_TRUE(seen.puzzlePageAfterReset);
+    EXPECT_FALSE(seen.changedAfterReset);
+
+    // After the game: the save question, in a window back to its normal state, and the changed
+    // document (with the tools window's place) in the image.
+    EXPECT_EQ(main.PageControl1->currentWidget(), main.TabSheet_save);
+    EXPECT_FALSE(main.isMinimized());
+    EXPECT_FALSE(main.Document->GetAttr(KeyToolsLeft).isEmpty());
+    EXPECT_EQ(ReadSection(SectionDocument), main.Document->SaveToText());
+}
+
+TEST_F(PlayerMode, SolvedPuzzleWithoutAlternativePictureShowsNothingMore)
+{
+    for (const QByteArray &alternative : {QByteArray(), QByteArray(" \r\n\t\x01  ")}) {
+        const auto windows = Puzzle(MadePuzzleSections(picture, alternative));
+        TD_puzzle_js &play = *windows->play;
+        bool solved = false;
+        bool puzzlePageShown = false;
+        const auto driver = DriveGame(
+            play,
+            [&] {
+                SolveByDragging(play);
+                solved = play.Odesktop->IsSolved();
+                puzzlePageShown = play.PageControl1->currentWidget() == play.TabSheet_puzzle;
+            },
+            ExitThroughTools);
+        windows->main->RunPlayerMode();
+        ASSERT_TRUE(driver->ran);
+        EXPECT_TRUE(solved);
+        EXPECT_TRUE(puzzlePageShown) << "alternative " << alternative.toHex().constData();
+        EXPECT_FALSE(ErrorBoxShown());
+    }
+}
+
+TEST_F(PlayerMode, DropBackOnThePaletteChangesTheGame)
+{
+    const auto windows = Puzzle(MadePuzzleSections(picture));
+    TD_puzzle_js &play = *windows->play;
+    int onPalette = -1;
+    const auto driver = DriveGame(
+        play,
+        [&] {
+            TO_pd &desktop = *play.Odesktop;
+            TPieceImage *first = desktop.ImageOfRecord(desktop.PaletteRecords().first());
+            DragPiece(desktop, first, first->Position() + QPoint(5, 0));
+            onPalette = static_cast<int>(desktop.PaletteRecords().size());
+        },
+        ExitThroughTools);
+    windows->main->RunPlayerMode();
+    ASSERT_TRUE(driver->ran);
+    EXPECT_EQ(onPalette, 49);
+    EXPECT_TRUE(windows->main->GameChanged);
+    EXPECT_EQ(windows->main->PageControl1->currentWidget(), windows->main->TabSheet_save);
+}
+
+TEST_F(PlayerMode, ResetWithoutDropsEndsWithoutAskingAndKeepsTheStoredGame)
+{
+    TSections sections = MadePuzzleSections(picture);
+    TKelPigger saved;
+    saved.LoadFromText(sections.last().second);
+    saved.FindChild(PiecesNode)->Child(0)->SetAttr(KeyPieceLeft, "400");
+    saved.FindChild(PiecesNode)->Child(0)->SetAttr(KeyPieceTop, "90");
+    sections.last().second = saved.SaveToText();
+    const auto windows = Puzzle(sections);
+    const QByteArray image = ExeImage();
+    TFmain &main = *windows->main;
+    main.show();
+    main.FirstActivation = false;
+    int positionsAfterReset = -1;
+    const auto driver = DriveGame(
+        *windows->play,
+        [&] {
+            ResetThroughTools();
+            positionsAfterReset = StoredPositions(*main.Document);
+        },
+        ExitThroughTools);
+    main.RunPlayerMode();
+    ASSERT_TRUE(driver->ran);
+    EXPECT_EQ(positionsAfterReset, 0);
+    EXPECT_FALSE(main.GameChanged);
+    EXPECT_FALSE(main.isVisible()) << "nothing changed: the program ends";
+    EXPECT_EQ(ExeImage(), image);
+}
+
+TEST_F(PlayerMode, FailedPreparationsEndTheSequenceSilently)
+{
+    const TSections good = MadePuzzleSections(picture);
+    TSections unreadablePicture = good;
+    unreadablePicture[1].second = "not a JPEG file";
+    TSections refusedDocument = good;
+    refusedDocument.last().second = "<PUZZLE_DATA COLS=\"7\"><PIECES></PUZZLE_DATA>";
+    TSections unplayableGrid = good;
+    TKelPigger wide;
+    wide.LoadFromText(good.last().second);
+    wide.SetAttr(KeyCols, "500");
+    unplayableGrid.last().second = wide.SaveToText();
+
+    for (const TSections &sections : {unreadablePicture, refusedDocument, unplayableGrid}) {
+        const auto windows = Puzzle(sections);
+        const auto driver = DriveGame(*windows->play, [] {});
+        windows->main->RunPlayerMode();
+        EXPECT_FALSE(driver->ran);
+        EXPECT_FALSE(windows->play->isVisible());
+        EXPECT_EQ(windows->main->PageControl1->currentWidget(), windows->main->TabSheet_load);
+        EXPECT_FALSE(ErrorBoxShown());
+    }
+}
