@@ -1,5 +1,6 @@
 // The JPEG picture over arbitrary file bytes: measuring and decoding either succeed with a
-// 24-bit bitmap of the measured size or throw EJPEGError; nothing else may happen.
+// 24-bit bitmap of the measured size (none for no bytes) or throw EJPEGError; nothing else may
+// happen.
 #include "picture/JpegPicture.h"
 
 #include <cstdint>
@@ -24,8 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const int width = picture.Width();
         const int height = picture.Height();
         const QImage bitmap = picture.ToBitmap();
-        Require(bitmap.format() == QImage::Format_RGB888);
-        Require(bitmap.width() == width && bitmap.height() == height);
+        Require(bitmap.size() == QSize(width, height));
+        Require(bitmap.isNull() ? picture.Empty() : bitmap.format() == QImage::Format_RGB888);
     } catch (const EJPEGError &) {
     }
     return 0;

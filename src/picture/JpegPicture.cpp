@@ -22,6 +22,9 @@ namespace
 
 // A progressive file can make the decoder run thousands of passes over tiny data.
 constexpr int MaxProgressiveScans = 500;
+// libjpeg's own working memory (whole-picture coefficients of a progressive file, for one);
+// beyond this it fails instead of growing.
+constexpr long MaxDecoderMemory = 1L << 30;
 
 struct TJpegErrorManager {
     jpeg_error_mgr pub;
@@ -102,6 +105,7 @@ bool ReadHeader(TDecoder &decoder, const unsigned char *data, unsigned long size
         return false;
     jpeg_create_decompress(&cinfo);
     decoder.created = true;
+    cinfo.mem->max_memory_to_use = MaxDecoderMemory;
     decoder.progress.progress_monitor = LimitScans;
     cinfo.progress = &decoder.progress;
     jpeg_mem_src(&cinfo, data, size);

@@ -239,6 +239,19 @@ TEST(JpegPicture, PictureAboveThePixelLimitFailsBeforeDecoding)
     }
 }
 
+TEST(JpegPicture, ProgressiveFilesDecodeWhole)
+{
+    std::vector<unsigned char> pixels(300 * 200 * 3);
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<unsigned char>(i / 3 % 300 * 255 / 300);
+    const QByteArray file = EncodeTestJpeg(pixels, 300, 200, TJpegTestColour::Rgb, 90, true);
+    ASSERT_FALSE(IsBaseline(file));
+    const QImage decoded = Decode(file);
+    ASSERT_EQ(decoded.size(), QSize(300, 200));
+    EXPECT_NEAR(qRed(decoded.pixel(150, 100)), 127, 4);
+    EXPECT_THROW(Decode(file.left(file.size() * 3 / 4)), EJPEGError);
+}
+
 TEST(JpegPicture, GreyscaleFilesDecodeTo24Bit)
 {
     std::vector<unsigned char> grey(40 * 30);

@@ -44,7 +44,7 @@ J_COLOR_SPACE ColourSpaceOf(TJpegTestColour colour)
 
 // Returns the malloc'd file or null; the test data is always valid, so errors are not expected.
 unsigned char *Encode(const unsigned char *pixels, int width, int height, TJpegTestColour colour,
-                      int quality, unsigned long *size)
+                      int quality, bool progressive, unsigned long *size)
 {
     jpeg_compress_struct cinfo;
     TTestErrorManager error;
@@ -64,6 +64,8 @@ unsigned char *Encode(const unsigned char *pixels, int width, int height, TJpegT
     cinfo.in_color_space = ColourSpaceOf(colour);
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
+    if (progressive)
+        jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);
     const int stride = width * ComponentsOf(colour);
     while (cinfo.next_scanline < cinfo.image_height) {
@@ -101,10 +103,11 @@ constexpr int ZigzagToNatural[64] = {
 } // namespace
 
 QByteArray EncodeTestJpeg(const std::vector<unsigned char> &pixels, int width, int height,
-                          TJpegTestColour colour, int quality)
+                          TJpegTestColour colour, int quality, bool progressive)
 {
     unsigned long size = 0;
-    unsigned char *buffer = Encode(pixels.data(), width, height, colour, quality, &size);
+    unsigned char *buffer =
+        Encode(pixels.data(), width, height, colour, quality, progressive, &size);
     if (buffer == nullptr)
         return QByteArray();
     QByteArray file(reinterpret_cast<const char *>(buffer), static_cast<qsizetype>(size));

@@ -10,7 +10,7 @@ enum class TJpegTestColour { Rgb, Grey, Cmyk };
 
 // width × height pixels of `components` bytes each (3 RGB, 1 grey, 4 CMYK), row after row.
 QByteArray EncodeTestJpeg(const std::vector<unsigned char> &pixels, int width, int height,
-                          TJpegTestColour colour, int quality);
+                          TJpegTestColour colour, int quality, bool progressive = false);
 
 // The quantisation tables of a file in natural (row-major) order, by table number; empty on
 // any error.
