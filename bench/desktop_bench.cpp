@@ -163,9 +163,13 @@ public:
     void ReportRuns(const std::vector<Run> &runs) override
     {
         ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs)
+        for (const Run &run : runs) {
+            const std::string &name = run.run_name.function_name;
             if (run.run_type == Run::RT_Iteration)
-                times[run.run_name.function_name].push_back(run.GetAdjustedRealTime());
+                times[name].push_back(run.GetAdjustedRealTime());
+            else if (run.aggregate_name == "median")
+                medians[name] = run.GetAdjustedRealTime();
+        }
     }
 
     void PrintRatios() const
@@ -185,6 +189,8 @@ public:
 private:
     double Time(const std::string &name) const
     {
+        if (const auto median = medians.find(name); median != medians.end())
+            return median->second;
         const auto found = times.find(name);
         if (found == times.end())
             return 0.0;
@@ -194,6 +200,7 @@ private:
     }
 
     std::map<std::string, std::vector<double>> times;
+    std::map<std::string, double> medians;
 };
 
 } // namespace
