@@ -80,9 +80,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(folder.isValid());
-        ASSERT_FALSE(program.isEmpty());
         puzzle = QDir(folder.path()).filePath("tulips.exe");
-        WriteExecutable(puzzle, WithSections(program, MadePuzzleSections(picture)));
+        ASSERT_TRUE(MakePuzzle(puzzle, picture));
     }
     void TearDown() override { ExeImage().clear(); }
 
@@ -106,7 +105,6 @@ protected:
 
     const TWorkingFolderKeeper keeper;
     QTemporaryDir folder;
-    const QByteArray program = ReadBytes(QStringLiteral(TESSALUNE_EXE));
     const QImage picture = PhotoLikePicture({280, 210});
     QString puzzle;
 };
@@ -170,5 +168,5 @@ TEST_F(GameToFile, AnsweringNoOrPlayingWithoutDropsLeavesTheFileAsItWas)
         EXPECT_FALSE(windows.main->isVisible());
     }
     EXPECT_EQ(ReadBytes(puzzle), before);
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"tulips.exe"});
+    EXPECT_EQ(QDir(folder.path()).entryList({"*.exe"}, QDir::Files), QStringList{"tulips.exe"});
 }

@@ -3,30 +3,42 @@
 #include "app/ApplicationStart.h"
 #include "app/main.h"
 #include "app/sure.h"
-#include "container/KelPigger.h"
-#include "container/PuzzleDocument.h"
+#include "container/ExeMod.h"
 #include "jigsaw/puzzle_js.h"
-#include "jigsaw/puzzle_js_support.h"
 #include "tools/ModalAnswer.h"
 #include "tools/tools.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 
-TSections MadePuzzleSections(const QImage &picture, const QByteArray &alternative)
+bool MakePuzzle(const QString &output, const QImage &picture, const QImage &alternative)
 {
-    using namespace PuzzleSchema;
-    TKelPigger document;
-    MakeTestDocument(document, 7, 7);
-    TSections sections = {{SectionIsPuzzle, IsPuzzleValue},
-                          {SectionSourceImage, JpegBytesOf(picture)}};
+    const QDir folder = QFileInfo(output).dir();
+    const QString picturePath = folder.filePath("tulips.jpg");
+    QStringList arguments = {"--make", picturePath, output, "--name", "Tulips"};
+    if (!picture.save(picturePath, "JPEG", 95))
+        return false;
     if (!alternative.isNull()) {
-        sections.append({SectionAlternativeImage, alternative});
-        document.SetAttr(KeyUseAlternative, FlagYes);
+        const QString alternativePath = folder.filePath("tulips_solved.jpg");
+        if (!alternative.save(alternativePath, "JPEG", 95))
+            return false;
+        arguments << "--alternative" << alternativePath;
     }
-    sections.append({SectionDocument, document.SaveToText()});
-    return sections;
+    QProcess maker;
+    maker.start(QStringLiteral(TESSALUNE_EXE), arguments);
+    return maker.waitForFinished(60000) && maker.exitStatus() == QProcess::NormalExit &&
+           maker.exitCode() == 0;
+}
+
+QByteArray WithSectionReplaced(QByteArray image, const QByteArray &name, const QByteArray &data)
+{
+    RemoveSection(name, image);
+    AppendSection(name, data, image);
+    return image;
 }
 
 TPlayerWindows::TPlayerWindows(const QString &executablePath)

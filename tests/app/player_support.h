@@ -13,9 +13,13 @@ class TD_puzzle_js;
 class TFmain;
 class TFsure;
 
-// The sections of a puzzle made from picture with a 7 × 7 document as the maker makes it; an
-// alternative picture adds "PRM_IMG" after "SRC_IMG".
-TSections MadePuzzleSections(const QImage &picture, const QByteArray &alternative = {});
+// Makes the puzzle executable output with the built program's command-line maker: a 7 × 7
+// puzzle named "Tulips" of picture, carrying the alternative picture when one is given. The
+// pictures are written as JPEG files beside output. False when the maker failed.
+bool MakePuzzle(const QString &output, const QImage &picture, const QImage &alternative = {});
+
+// The image with the section name removed and appended again with data at its end.
+QByteArray WithSectionReplaced(QByteArray image, const QByteArray &name, const QByteArray &data);
 
 // The windows player mode needs, published under their program-wide names while this lives.
 class TPlayerWindows

@@ -27,16 +27,6 @@ using namespace PuzzleSchema;
 namespace
 {
 
-// Stands in for the program's own bytes before the payload.
-const QByteArray ProgramPart("\x7f"
-                             "ELF program bytes");
-
-// The alternative picture as a puzzle carries it.
-QByteArray AlternativeBytes()
-{
-    return JpegBytesOf(PhotoLikePicture({300, 200}).mirrored(true, false));
-}
-
 QImage Decoded(const QByteArray &jpeg)
 {
     TJPEGImage picture;
@@ -86,10 +76,18 @@ protected:
     }
     void TearDown() override { ExeImage().clear(); }
 
-    // Windows for a puzzle with these sections, running as "tulips.exe" in the folder.
-    std::unique_ptr<TPlayerWindows> Puzzle(const TSections &sections)
+    // The bytes of a puzzle executable made by the command-line maker.
+    QByteArray Made(const QImage &alternative = {})
     {
-        ExeImage() = WithSections(ProgramPart, sections);
+        const QString path = QDir(folder.path()).filePath("made.exe");
+        EXPECT_TRUE(MakePuzzle(path, picture, alternative));
+        return ReadBytes(path);
+    }
+
+    // Windows for a puzzle executable with this image, running as "tulips.exe" in the folder.
+    std::unique_ptr<TPlayerWindows> Puzzle(const QByteArray &image)
+    {
+        ExeImage() = image;
         return std::make_unique<TPlayerWindows>(QDir(folder.path()).filePath("tulips.exe"));
     }
 
@@ -100,8 +98,8 @@ protected:
 
 TEST_F(PlayerMode, PuzzlePlayedToTheEndShowsTheAlternativePictureAndResetStartsAgain)
 {
-    const QByteArray alternative = AlternativeBytes();
-    const auto windows = Puzzle(MadePuzzleSections(picture, alternative));
+    const auto windows = Puzzle(Made(PhotoLikePicture({300, 200}).mirrored(true, false)));
+    const QByteArray alternative = ReadSection(SectionAlternativeImage);
     TFmain &main = *windows->main;
     TD_puzzle_js &play = *windows->play;
     main.ProgressBar1->reset();
@@ -157,8 +155,11 @@ TEST_F(PlayerMode, PuzzlePlayedToTheEndShowsTheAlternativePictureAndResetStartsA
 
 TEST_F(PlayerMode, SolvedPuzzleWithoutAlternativePictureShowsNothingMore)
 {
-    for (const QByteArray &alternative : {QByteArray(), QByteArray(" \r\n\t\x01  ")}) {
-        const auto windows = Puzzle(MadePuzzleSections(picture, alternative));
+    const QByteArray made = Made();
+    const QByteArray blanks(" \r\n\t\x01  ");
+    for (const QByteArray &image :
+         {made, WithSectionReplaced(made, SectionAlternativeImage, blanks)}) {
+        const auto windows = Puzzle(image);
         TD_puzzle_js &play = *windows->play;
         bool solved = false;
         bool puzzlePageShown = false;
@@ -173,14 +174,14 @@ TEST_F(PlayerMode, SolvedPuzzleWithoutAlternativePictureShowsNothingMore)
         windows->main->RunPlayerMode();
         ASSERT_TRUE(driver->ran);
         EXPECT_TRUE(solved);
-        EXPECT_TRUE(puzzlePageShown) << "alternative " << alternative.toHex().constData();
+        EXPECT_TRUE(puzzlePageShown);
         EXPECT_FALSE(ErrorBoxShown());
     }
 }
 
 TEST_F(PlayerMode, DropBackOnThePaletteChangesTheGame)
 {
-    const auto windows = Puzzle(MadePuzzleSections(picture));
+    const auto windows = Puzzle(Made());
     TD_puzzle_js &play = *windows->play;
     int onPalette = -1;
     const auto driver = DriveGame(
@@ -201,13 +202,13 @@ TEST_F(PlayerMode, DropBackOnThePaletteChangesTheGame)
 
 TEST_F(PlayerMode, ResetWithoutDropsEndsWithoutAskingAndKeepsTheStoredGame)
 {
-    TSections sections = MadePuzzleSections(picture);
+    const QByteArray made = Made();
+    ExeImage() = made;
     TKelPigger saved;
-    saved.LoadFromText(sections.last().second);
+    saved.LoadFromText(ReadSection(SectionDocument));
     saved.FindChild(PiecesNode)->Child(0)->SetAttr(KeyPieceLeft, "400");
     saved.FindChild(PiecesNode)->Child(0)->SetAttr(KeyPieceTop, "90");
-    sections.last().second = saved.SaveToText();
-    const auto windows = Puzzle(sections);
+    const auto windows = Puzzle(WithSectionReplaced(made, SectionDocument, saved.SaveToText()));
     const QByteArray image = ExeImage();
     TFmain &main = *windows->main;
     main.show();
@@ -230,19 +231,19 @@ TEST_F(PlayerMode, ResetWithoutDropsEndsWithoutAskingAndKeepsTheStoredGame)
 
 TEST_F(PlayerMode, FailedPreparationsEndTheSequenceSilently)
 {
-    const TSections good = MadePuzzleSections(picture);
-    TSections unreadablePicture = good;
-    unreadablePicture[1].second = "not a JPEG file";
-    TSections refusedDocument = good;
-    refusedDocument.last().second = "<PUZZLE_DATA COLS=\"7\"><PIECES></PUZZLE_DATA>";
-    TSections unplayableGrid = good;
+    const QByteArray made = Made();
+    ExeImage() = made;
     TKelPigger wide;
-    wide.LoadFromText(good.last().second);
+    wide.LoadFromText(ReadSection(SectionDocument));
     wide.SetAttr(KeyCols, "500");
-    unplayableGrid.last().second = wide.SaveToText();
+    const QByteArray unreadablePicture =
+        WithSectionReplaced(made, SectionSourceImage, "not a JPEG file");
+    const QByteArray refusedDocument = WithSectionReplaced(
+        made, SectionDocument, "<PUZZLE_DATA COLS=\"7\"><PIECES></PUZZLE_DATA>");
+    const QByteArray unplayableGrid = WithSectionReplaced(made, SectionDocument, wide.SaveToText());
 
-    for (const TSections &sections : {unreadablePicture, refusedDocument, unplayableGrid}) {
-        const auto windows = Puzzle(sections);
+    for (const QByteArray &image : {unreadablePicture, refusedDocument, unplayableGrid}) {
+        const auto windows = Puzzle(image);
         const auto driver = DriveGame(*windows->play, [] {});
         windows->main->RunPlayerMode();
         EXPECT_FALSE(driver->ran);
