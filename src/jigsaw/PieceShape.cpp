@@ -72,24 +72,35 @@ bool AnyByteIsWhite(const unsigned char *bytes)
 }
 
 // The 16 bytes of the row pair (a, b) that start 1 or 2 bytes into a, and those that start 1
-// or 2 bytes before b.
+// or 2 bytes before b. Each is two one-sided byte shifts with zeros shifted in, which every
+// vector unit has, instead of a general byte shuffle, which some lack.
 TByteVector ShiftIn1(TByteVector a, TByteVector b)
 {
-    return __builtin_shufflevector(a, b, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16);
+    const TByteVector z = {};
+    return __builtin_shufflevector(a, z, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16) |
+           __builtin_shufflevector(z, b, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 16);
 }
 TByteVector ShiftIn2(TByteVector a, TByteVector b)
 {
-    return __builtin_shufflevector(a, b, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17);
+    const TByteVector z = {};
+    return __builtin_shufflevector(a, z, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17) |
+           __builtin_shufflevector(z, b, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 16, 17);
 }
 TByteVector ShiftBack1(TByteVector a, TByteVector b)
 {
-    return __builtin_shufflevector(a, b, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29,
-                                   30);
+    const TByteVector z = {};
+    return __builtin_shufflevector(z, b, 0, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29,
+                                   30) |
+           __builtin_shufflevector(a, z, 15, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16,
+                                   16);
 }
 TByteVector ShiftBack2(TByteVector a, TByteVector b)
 {
-    return __builtin_shufflevector(a, b, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28,
-                                   29);
+    const TByteVector z = {};
+    return __builtin_shufflevector(z, b, 0, 0, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28,
+                                   29) |
+           __builtin_shufflevector(a, z, 14, 15, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16,
+                                   16);
 }
 
 // The 254 rule on 16 pixels (48 bytes) at once: per byte "is 255", the three bytes of each pixel
@@ -137,7 +148,8 @@ void ShadeRunEnds(unsigned char *row, int width, int runStart, int runEnd)
     if (runEnd < width) {
         unsigned char *pixel = row + runEnd * BytesPerPixel;
         for (int channel = 0; channel < BytesPerPixel; ++channel)
-            pixel[channel] = static_cast<unsigned char>(std::min(2 * pixel[channel], 254));
+            pixel[channel] =
+                static_cast<unsigned char>(std::min<int>(2 * pixel[channel], NearWhite));
     }
 }
 
