@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace
 {
@@ -29,6 +30,17 @@ int StoredCoordinate(const QByteArray &stored, int whenAbsent, int current)
     if (stored.isEmpty())
         return whenAbsent;
     return TextToIntDef(stored, current);
+}
+
+// The window's place moved and its size reduced as far as needed to lie on the screen: the game
+// ends only through the tools window, so it must stay within reach whatever the document says
+// (a place stored on a larger screen, or values no game wrote).
+QRect KeptOnScreen(int left, int top, QSize size, const QRect &screen)
+{
+    size = size.boundedTo(screen.size());
+    left = std::max(screen.left(), std::min(left, screen.right() + 1 - size.width()));
+    top = std::max(screen.top(), std::min(top, screen.bottom() + 1 - size.height()));
+    return {QPoint(left, top), size};
 }
 
 } // namespace
@@ -184,11 +196,14 @@ void TP_puzzle::RestoreToolsPlacement(TF_tools &tools) const
     // Width and height first: the default left depends on the width.
     tools.resize(TextToIntDef(document->GetAttr(KeyToolsWidth), tools.width()), tools.height());
     tools.resize(tools.width(), TextToIntDef(document->GetAttr(KeyToolsHeight), tools.height()));
-    const int screenWidth = QGuiApplication::primaryScreen()->geometry().width();
-    const int left = StoredCoordinate(document->GetAttr(KeyToolsLeft),
-                                      screenWidth - tools.width() - ToolsDefaultMargin, tools.x());
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const int left = StoredCoordinate(
+        document->GetAttr(KeyToolsLeft),
+        screen->geometry().width() - tools.width() - ToolsDefaultMargin, tools.x());
     const int top = StoredCoordinate(document->GetAttr(KeyToolsTop), ToolsDefaultMargin, tools.y());
-    tools.move(left, top);
+    const QRect placed = KeptOnScreen(left, top, tools.size(), screen->availableGeometry());
+    tools.resize(placed.size());
+    tools.move(placed.topLeft());
 }
 
 void TP_puzzle::StoreToolsPlacement()

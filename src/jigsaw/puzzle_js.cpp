@@ -22,6 +22,14 @@ namespace
 // The main window's caption while a puzzle without a name is played.
 const QString UnnamedPuzzleCaption = QStringLiteral("Puzzle");
 
+// A stored coordinate at which the desktop can hold a piece of that size: the piece's far edge
+// stays within the largest extent a window can have. A game never stores anything beyond it.
+bool WithinDesktop(std::optional<int> coordinate, int pieceSize)
+{
+    return coordinate && *coordinate >= -QWIDGETSIZE_MAX &&
+           *coordinate <= QWIDGETSIZE_MAX - pieceSize;
+}
+
 } // namespace
 
 TD_puzzle_js::TD_puzzle_js(QWidget *parent) : TP_puzzle(parent)
@@ -116,7 +124,8 @@ void TD_puzzle_js::RestorePiecePositions()
         const std::optional<int> left = TextToInt(record->GetAttr(KeyPieceLeft));
         const std::optional<int> top = TextToInt(record->GetAttr(KeyPieceTop));
         TPieceImage *image = Odesktop->ImageOfRecord(record);
-        if (left && top && image != nullptr)
+        if (image != nullptr && WithinDesktop(left, geometry.pieceWidth) &&
+            WithinDesktop(top, geometry.pieceHeight))
             Odesktop->PlacePiece(image, *left, *top);
     }
     Odesktop->LayoutPalette();

@@ -36,7 +36,8 @@ public:
     void ReadPuzzleSize();
     // Every cell with a record, in row-major order, rendered and added to the desktop.
     void CutPieces();
-    // Pieces whose records hold a position go onto the desktop there; then the palette.
+    // Pieces whose records hold a position go onto the desktop there, unless it lies beyond what
+    // a window can extend to; then the palette is laid out.
     void RestorePiecePositions();
 
     int Cols() const { return cols; }

@@ -225,6 +225,29 @@ TEST_F(PlayWindow, ToolsWindowTakesTheStoredPlaceAndKeepsWhatDoesNotConvert)
     EXPECT_EQ(document.GetAttr(KeyToolsHeight), "250");
 }
 
+TEST_F(PlayWindow, ToolsWindowIsKeptWithinReachOfTheScreen)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QList<QList<QByteArray>> places = {{"100000", "-70000", "100000", "70000"},
+                                             {"2147483647", "-2147483648", "", ""},
+                                             {"-50", "5000", "320", "200"}};
+    for (const QList<QByteArray> &place : places) {
+        TKelPigger stored;
+        MakeTestDocument(stored, 7, 7);
+        stored.SetAttr(KeyToolsLeft, place[0]);
+        stored.SetAttr(KeyToolsTop, place[1]);
+        stored.SetAttr(KeyToolsWidth, place[2]);
+        stored.SetAttr(KeyToolsHeight, place[3]);
+        TD_puzzle_js game;
+        QRect placed;
+        const auto driver =
+            DriveGame(game, [&] { placed = QRect(F_tools->pos(), F_tools->size()); });
+        game.RunGame(&picture, &stored, {});
+        EXPECT_TRUE(driver->ran);
+        EXPECT_TRUE(screen.contains(placed)) << place.join(' ').constData();
+    }
+}
+
 TEST_F(PlayWindow, LaterActivationsPostNothingAndMakeNoSecondToolsWindow)
 {
     const TEventCounter showTools(WM_SHOW_TOOLS);
@@ -323,4 +346,21 @@ TEST(MakingDocuments, PlayWindowMakesTheMakersDocument)
     EXPECT_EQ(document.GetAttr(KeyRows), "9");
     EXPECT_EQ(document.GetAttr(KeyBorders), "N");
     EXPECT_EQ(document.FindChild(PiecesNode)->ChildCount(), 63);
+}
+
+TEST_F(PlayWindow, PositionsBeyondWhatTheDesktopCanHoldStayOnThePalette)
+{
+    Piece(0)->SetAttr(KeyPieceLeft, "2147483647");
+    Piece(0)->SetAttr(KeyPieceTop, "90");
+    Piece(1)->SetAttr(KeyPieceLeft, "400");
+    Piece(1)->SetAttr(KeyPieceTop, "-2147483648");
+    Piece(2)->SetAttr(KeyPieceLeft, "100000");
+    Piece(2)->SetAttr(KeyPieceTop, "90");
+    QSize canvasSize;
+    Play([&] { canvasSize = window.Odesktop->Canvas()->size(); });
+    EXPECT_TRUE(ImageOf(0)->onPalette);
+    EXPECT_TRUE(ImageOf(1)->onPalette);
+    EXPECT_FALSE(ImageOf(2)->onPalette);
+    // The desktop scrolls as far as the farthest piece.
+    EXPECT_GE(canvasSize.width(), 100000 + window.Geometry().pieceWidth);
 }
