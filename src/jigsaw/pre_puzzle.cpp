@@ -53,7 +53,7 @@ TCentredPicture::TCentredPicture(QWidget *page) : QWidget(page)
 
 void TCentredPicture::SetPicture(const QImage &newPicture)
 {
-    picture = newPicture.copy();
+    picture = newPicture;
     update();
 }
 
