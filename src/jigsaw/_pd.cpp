@@ -3,6 +3,7 @@
 #include "container/KelPigger.h"
 #include "container/PuzzleDocument.h"
 #include "jigsaw/BackgroundTiling.h"
+#include "jigsaw/DesktopColours.h"
 #include "jigsaw/DesktopGrid.h"
 #include "jigsaw/Joining.h"
 #include "jigsaw/PaletteOrder.h"
@@ -10,8 +11,8 @@
 #include "jigsaw/Random.h"
 #include "jigsaw/Sparkle.h"
 
-#include <QApplication>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QPalette>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -36,17 +37,6 @@ constexpr int SparkleJitterRange = 16;
 constexpr int SparkleJitterOffset = 8;
 const QColor StripColour(0, 128, 192);
 
-// The system's application-workspace colour; Qt paints its own workspace in the dark shade.
-QColor WorkspaceColour()
-{
-    return QApplication::palette().color(QPalette::Dark);
-}
-
-QColor ToQColor(TColor colour)
-{
-    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
-}
-
 // Sets the screen cursor back to the default.
 void ResetScreenCursor()
 {
@@ -68,7 +58,7 @@ QWidget *TO_pd::CreatePanel(int height)
     auto *panel = new QWidget(canvas);
     panel->setAutoFillBackground(true);
     QPalette colours = panel->palette();
-    colours.setColor(QPalette::Window, WorkspaceColour());
+    colours.setColor(QPalette::Window, ToQColor(WorkspaceColour()));
     panel->setPalette(colours);
     panel->resize(panel->width(), height);
     return panel;
@@ -88,7 +78,7 @@ void TO_pd::CreateComponents()
     ScrollBox1->setFrameShape(QFrame::NoFrame);
     ScrollBox1->setWidgetResizable(true);
     canvas = new TDesktopCanvas(nullptr);
-    canvas->SetBackgroundColour(WorkspaceColour());
+    canvas->SetBackgroundColour(ToQColor(WorkspaceColour()));
     ScrollBox1->setWidget(canvas);
 
     Shape_pal = std::make_unique<TShapeItem>(StripColour, Qt::black);

@@ -4,8 +4,8 @@
 #include "app/WindowLook.h"
 #include "container/KelPigger.h"
 #include "container/PuzzleDocument.h"
+#include "jigsaw/DesktopColours.h"
 
-#include <QApplication>
 #include <QColorDialog>
 #include <QMouseEvent>
 #include <QPainter>
@@ -45,16 +45,6 @@ constexpr std::array<TTextureSource, TD_backgrounds::TextureCount> TextureSource
     {":/textures/texture5.jpg", true},
 }};
 
-QColor ToQColor(TColor colour)
-{
-    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
-}
-
-TColor FromQColor(const QColor &colour)
-{
-    return TColor(colour.red()) | TColor(colour.green()) << 8 | TColor(colour.blue()) << 16;
-}
-
 // A value with its highest byte set names no colour here (such codes meant system colours where
 // the format was born), so it gets the same fallback as an absent value.
 bool IsPlainColour(TColor colour)
@@ -63,12 +53,6 @@ bool IsPlainColour(TColor colour)
 }
 
 } // namespace
-
-TColor WorkspaceColour()
-{
-    // Qt's own workspace (the MDI area) is painted in the palette's dark shade.
-    return FromQColor(QApplication::palette().color(QPalette::Dark));
-}
 
 TTexturePreview::TTexturePreview(QWidget *parent, const QRect &geometry, const QImage &texture,
                                  bool stretched)
