@@ -5,20 +5,24 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
-  libqt6opengl6-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev fonts-liberation2 xvfb xauth xdg-utils)
+# The windows are laid out for Arial metrics, which Liberation Sans matches.
+build_packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
+  libqt6opengl6-dev libjpeg62-turbo-dev fonts-liberation2)
+# The About window opens web addresses through xdg-open.
+run_packages=(xdg-utils)
+# Tests, benchmarks, and clang with its sanitizer and libFuzzer runtimes for the fuzz targets.
+test_packages=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev)
 
-install_missing() {
+install_missing() { # install_missing <packages...>
   local missing=()
-  for p in "${packages[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return
   local sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   $sudo apt-get update
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
 build() { # build <dir> <cmake options...>
@@ -31,7 +35,8 @@ build() { # build <dir> <cmake options...>
 run_fuzzers() {
   build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DTESSALUNE_FUZZ=ON
   for fuzzer in build-fuzz/fuzz/fuzz_*; do
-    [ -x "$fuzzer" ] || continue
+    # Only the programs: the build also leaves fuzz_*_autogen folders here.
+    [ -f "$fuzzer" ] && [ -x "$fuzzer" ] || continue
     local name corpus
     name=$(basename "$fuzzer")
     corpus=$(mktemp -d)
@@ -44,12 +49,12 @@ run_fuzzers() {
 
 case "${1:-}" in
   run)
-    install_missing
+    install_missing "${build_packages[@]}" "${run_packages[@]}"
     build build-release -DCMAKE_BUILD_TYPE=Release -DTESSALUNE_TESTS=OFF -DTESSALUNE_BENCH=OFF
     exec build-release/src/tessalune
     ;;
   test)
-    install_missing
+    install_missing "${build_packages[@]}" "${test_packages[@]}"
     build build-test -DCMAKE_BUILD_TYPE=Release
     (cd build-test && ctest --output-on-failure --timeout 900)
     run_fuzzers
