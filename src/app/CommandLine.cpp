@@ -24,8 +24,9 @@ constexpr int ExitDone = 0;
 constexpr int ExitFailed = 1;
 constexpr int ExitBadArguments = 2;
 
-constexpr int MinGridSize = 7;
-constexpr int MaxGridSize = 15;
+// The grid sizes the maker offers; the player reads grids up to MaxGridSize.
+constexpr int MakerMinGridSize = 7;
+constexpr int MakerMaxGridSize = 15;
 
 const char Usage[] =
     "Usage:\n"
@@ -110,7 +111,7 @@ int ParseGridSize(const QString &value, const QString &option)
 {
     bool ok = false;
     const int size = value.toInt(&ok, 10);
-    if (!ok || size < MinGridSize || size > MaxGridSize)
+    if (!ok || size < MakerMinGridSize || size > MakerMaxGridSize)
         throw EUsageError(Text(option) + " must be a whole number from 7 to 15, not \"" +
                           Text(value) + "\"");
     return size;
