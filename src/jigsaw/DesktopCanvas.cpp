@@ -122,15 +122,6 @@ void TDesktopCanvas::BringToFront(TCanvasItem *item)
     item->Invalidate();
 }
 
-void TDesktopCanvas::SendToBack(TCanvasItem *item)
-{
-    const auto found = Find(item);
-    if (found == items.end() || found == items.begin())
-        return;
-    std::rotate(items.begin(), found, found + 1);
-    item->Invalidate();
-}
-
 TCanvasItem *TDesktopCanvas::ItemAt(const QPoint &point) const
 {
     const auto found = std::find_if(items.rbegin(), items.rend(), [&point](TCanvasItem *item) {

@@ -99,7 +99,6 @@ public:
     void AddItem(TCanvasItem *item);
     void RemoveItem(TCanvasItem *item);
     void BringToFront(TCanvasItem *item);
-    void SendToBack(TCanvasItem *item);
     // The topmost visible item whose bounds hold the point, or null.
     TCanvasItem *ItemAt(const QPoint &point) const;
     // Bottom to top.

@@ -38,7 +38,6 @@ public:
 
     int PieceWidth() const { return m_Width; }
     int PieceHeight() const { return m_Height; }
-    int Margin() const { return m_Margin; }
     int TabRadius() const { return m_TabRadius; }
     int TabHalfWidth(int a) const;
 

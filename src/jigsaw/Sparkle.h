@@ -19,8 +19,6 @@ public:
     // Stops the animation and raises Stopped, if it was running.
     void Stop();
     bool IsAnimating() const { return frameTimer.isActive(); }
-    int FrameIndex() const { return frameIndex; }
-    int FrameCount() const { return static_cast<int>(frames.size()); }
 
 signals:
     // After the next frame has been made current.
