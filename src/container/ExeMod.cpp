@@ -15,23 +15,15 @@ constexpr char StartTag[] = "so!#";
 constexpr char EndTag[] = "eo!#";
 constexpr char StartTerminator = '\xB6';
 
-QByteArray AsciiUpper(QByteArray text)
-{
-    for (char &c : text) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
-
+// QByteArray::toUpper changes only the ASCII letters "a" to "z".
 QByteArray StartMarker(const QByteArray &name)
 {
-    return AsciiUpper(StartTag + name) + StartTerminator;
+    return (StartTag + name).toUpper() + StartTerminator;
 }
 
 QByteArray EndMarker(const QByteArray &name)
 {
-    return AsciiUpper(EndTag + name);
+    return (EndTag + name).toUpper();
 }
 
 // Where the first start marker and the first end marker of a name lie: one search each.

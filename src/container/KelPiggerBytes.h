@@ -23,15 +23,11 @@ inline QByteArray TrimBlanks(const QByteArray &text)
     return text.mid(first, last - first);
 }
 
-// Only "a" to "z" change: keys holding other bytes, accented letters included, stay distinct.
+// Only "a" to "z" change (QByteArray::toUpper does no more): keys holding other bytes, accented
+// letters included, stay distinct.
 inline QByteArray AsciiUpper(const QByteArray &text)
 {
-    QByteArray upper = text;
-    for (char &c : upper) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-    return upper;
+    return text.toUpper();
 }
 
 inline QByteArray NormalizedName(const QByteArray &name)
