@@ -157,6 +157,9 @@ void TKelPigger::LoadFromText(const QByteArray &text)
     if (text.isEmpty())
         return;
     int pos = 1;
+    // Refused before the blanks are skipped, so that no position can pass the 32-bit range.
+    if (text.size() > MaxTextSize)
+        SyntaxError(pos);
     SkipBlanks(text, pos);
     nestingDepth_ = 1;
     ParseElement(text, pos);
