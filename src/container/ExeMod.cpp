@@ -1,6 +1,5 @@
 #include "container/ExeMod.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <stdexcept>
