@@ -7,6 +7,7 @@
 #include "picture/JpegPicture.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTest>
@@ -82,4 +83,20 @@ bool WaitUntil(const std::function<bool()> &condition, int timeoutMs)
         QTest::qWait(20);
     }
     return true;
+}
+
+void TExecutableFolderTest::SetUp()
+{
+    ASSERT_TRUE(folder.isValid());
+    ExeImage().clear();
+}
+
+void TExecutableFolderTest::TearDown()
+{
+    ExeImage().clear();
+}
+
+QString TExecutableFolderTest::PathOf(const QString &name) const
+{
+    return QDir(folder.path()).filePath(name);
 }

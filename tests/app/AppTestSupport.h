@@ -2,11 +2,15 @@
 // Puzzle executables for the application's tests: a copy of a program with payload sections
 // appended, written into a temporary folder, and the document and picture they carry.
 
+#include "app/WorkingFolderKeeper.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QTemporaryDir>
 #include <functional>
+#include <gtest/gtest.h>
 
 using TSections = QList<QPair<QByteArray, QByteArray>>;
 
@@ -25,3 +29,18 @@ bool WaitUntil(const std::function<bool()> &condition, int timeoutMs);
 
 // Writes bytes as an executable file.
 void WriteExecutable(const QString &path, const QByteArray &bytes);
+
+// A test whose executables live in a temporary folder. The process's executable image is empty
+// before and after each test, and the working folder is the same afterwards.
+class TExecutableFolderTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Path of a file in the temporary folder.
+    QString PathOf(const QString &name) const;
+
+    const TWorkingFolderKeeper keeper;
+    QTemporaryDir folder;
+};

@@ -2,7 +2,6 @@
 // leftover hand-over copy, and the whole save hand-over from a changed game to the rewritten
 // puzzle executable.
 #include "AppTestSupport.h"
-#include "app/WorkingFolderKeeper.h"
 #include "app/main.h"
 #include "container/ExeMod.h"
 #include "container/KelPigger.h"
@@ -11,7 +10,6 @@
 #include <QDir>
 #include <QProcess>
 #include <QStackedWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <algorithm>
@@ -27,14 +25,13 @@ constexpr int KeepsRunningMs = 2500;
 
 } // namespace
 
-class ProcessTest : public ::testing::Test
+class ProcessTest : public TExecutableFolderTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(folder.isValid());
+        TExecutableFolderTest::SetUp();
         ASSERT_FALSE(program.isEmpty());
-        ExeImage().clear();
     }
 
     void TearDown() override
@@ -43,10 +40,8 @@ protected:
             process->kill();
             process->waitForFinished();
         }
-        ExeImage().clear();
+        TExecutableFolderTest::TearDown();
     }
-
-    QString PathOf(const QString &name) const { return QDir(folder.path()).filePath(name); }
 
     QString WriteCopy(const QString &name, const TSections &sections)
     {
@@ -84,8 +79,6 @@ protected:
         });
     }
 
-    const TWorkingFolderKeeper keeper;
-    QTemporaryDir folder;
     const QByteArray program = ReadBytes(QStringLiteral(TESSALUNE_EXE));
     const QByteArray picture = SamplePictureBytes();
     std::vector<std::unique_ptr<QProcess>> processes;

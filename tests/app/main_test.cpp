@@ -2,7 +2,6 @@
 // save question and browsing for puzzles. The executable it runs as is a file in a temporary
 // folder whose image is set here.
 #include "AppTestSupport.h"
-#include "app/WorkingFolderKeeper.h"
 #include "app/main.h"
 #include "container/ExeMod.h"
 #include "container/KelPigger.h"
@@ -16,7 +15,6 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QStackedWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -46,19 +44,15 @@ protected:
 
 } // namespace
 
-class FmainTest : public ::testing::Test
+class FmainTest : public TExecutableFolderTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(folder.isValid());
+        TExecutableFolderTest::SetUp();
         // The working folder is the executable's folder, as the start-up step leaves it.
         Platform::SetWorkingFolder(folder.path());
-        ExeImage().clear();
     }
-    void TearDown() override { ExeImage().clear(); }
-
-    QString PathOf(const QString &name) const { return QDir(folder.path()).filePath(name); }
 
     // A main window running as the file name in the folder, whose image holds sections.
     std::unique_ptr<TFmain> MainWindow(const QString &name, const TSections &sections)
@@ -86,9 +80,6 @@ protected:
         QFile file(PathOf(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
-
-    const TWorkingFolderKeeper keeper;
-    QTemporaryDir folder;
 };
 
 TEST_F(FmainTest, StartsOnTheLoadingPageWithEmptyState)

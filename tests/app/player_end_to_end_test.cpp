@@ -3,7 +3,6 @@
 // next start continues the saved game. Answering NO, or playing without a drop, leaves the
 // file as it was.
 #include "app/ApplicationStart.h"
-#include "app/WorkingFolderKeeper.h"
 #include "app/main.h"
 #include "container/ExeMod.h"
 #include "container/KelPigger.h"
@@ -18,7 +17,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStackedWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -74,16 +72,15 @@ TPlacedPieces PiecesOnTheDesktop(const TD_puzzle_js &play)
 
 } // namespace
 
-class GameToFile : public ::testing::Test
+class GameToFile : public TExecutableFolderTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(folder.isValid());
-        puzzle = QDir(folder.path()).filePath("tulips.exe");
+        TExecutableFolderTest::SetUp();
+        puzzle = PathOf("tulips.exe");
         ASSERT_TRUE(MakePuzzle(puzzle, picture));
     }
-    void TearDown() override { ExeImage().clear(); }
 
     // Starts the puzzle executable in this process as the start-up step leaves it (working
     // folder, image) and lets its first activation start player mode, which runs the game with
@@ -101,10 +98,8 @@ protected:
         EXPECT_FALSE(driver->timedOut);
     }
 
-    QString HandOverCopy() const { return QDir(folder.path()).filePath("tmp.exe"); }
+    QString HandOverCopy() const { return PathOf("tmp.exe"); }
 
-    const TWorkingFolderKeeper keeper;
-    QTemporaryDir folder;
     const QImage picture = PhotoLikePicture({280, 210});
     QString puzzle;
 };

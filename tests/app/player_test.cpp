@@ -1,7 +1,6 @@
 // Player mode in this process on real puzzles: preparing with progress, playing to the end with
 // the mouse, the alternative picture, reset, and preparations that fail.
 #include "app/ApplicationStart.h"
-#include "app/WorkingFolderKeeper.h"
 #include "app/main.h"
 #include "container/ExeMod.h"
 #include "container/KelPigger.h"
@@ -14,12 +13,10 @@
 #include "tools/backgrounds.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QStackedWidget>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace PuzzleSchema;
@@ -66,20 +63,13 @@ int StoredPositions(const TKelPigger &document)
 
 } // namespace
 
-class PlayerMode : public ::testing::Test
+class PlayerMode : public TExecutableFolderTest
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(folder.isValid());
-        ExeImage().clear();
-    }
-    void TearDown() override { ExeImage().clear(); }
-
     // The bytes of a puzzle executable made by the command-line maker.
     QByteArray Made(const QImage &alternative = {})
     {
-        const QString path = QDir(folder.path()).filePath("made.exe");
+        const QString path = PathOf("made.exe");
         EXPECT_TRUE(MakePuzzle(path, picture, alternative));
         return ReadBytes(path);
     }
@@ -88,11 +78,9 @@ protected:
     std::unique_ptr<TPlayerWindows> Puzzle(const QByteArray &image)
     {
         ExeImage() = image;
-        return std::make_unique<TPlayerWindows>(QDir(folder.path()).filePath("tulips.exe"));
+        return std::make_unique<TPlayerWindows>(PathOf("tulips.exe"));
     }
 
-    const TWorkingFolderKeeper keeper;
-    QTemporaryDir folder;
     const QImage picture = PhotoLikePicture({280, 210});
 };
 
