@@ -1,12 +1,18 @@
 #include "app/Guards.h"
 
 #include <QMessageBox>
+#include <QString>
 #include <exception>
+
+namespace
+{
 
 void ShowErrorBox(QWidget *owner, const QString &message)
 {
     QMessageBox::critical(owner, QStringLiteral("Tessalune"), message);
 }
+
+} // namespace
 
 bool RunShowingFailure(QWidget *owner, const std::function<void()> &action)
 {

@@ -67,8 +67,6 @@ public:
     // Every piece back on the palette and the puzzle page shown; the game-changed flag stays.
     void ResetPuzzle();
 
-    const QString &ExecutablePath() const { return executablePath; }
-
     // Process-wide puzzle state, read and written by the other windows.
     bool GameChanged = false;
     bool SourceChosen = false;

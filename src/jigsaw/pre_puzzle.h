@@ -68,9 +68,6 @@ public:
     // alternative picture opens out from it. Both are copied.
     virtual void ShowSolvedPicture(const QImage &solved, const QImage &alternative);
 
-    TKelPigger *Document() const { return document; }
-    const TJPEGImage *SourcePicture() const { return sourcePicture; }
-
     QStackedWidget *PageControl1;
     QWidget *TabSheet_puzzle;
     QWidget *TabSheet_premium;

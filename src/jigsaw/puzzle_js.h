@@ -40,8 +40,6 @@ public:
     // a window can extend to; then the palette is laid out.
     void RestorePiecePositions();
 
-    int Cols() const { return cols; }
-    int Rows() const { return rows; }
     const TPieceGeometry &Geometry() const { return geometry; }
 
     TO_pd *Odesktop;

@@ -94,6 +94,3 @@ private:
     TColor fixedColour = 0;
     int textureIndex = 0;
 };
-
-// The system's application-workspace colour, the desktop's colour when none was chosen.
-TColor WorkspaceColour();

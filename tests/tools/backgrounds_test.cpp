@@ -2,6 +2,7 @@
 #include "app/ShapeWidget.h"
 #include "container/KelPigger.h"
 #include "container/PuzzleDocument.h"
+#include "jigsaw/DesktopColours.h"
 #include "tools/backgrounds.h"
 
 #include <QColorDialog>
@@ -83,8 +84,8 @@ TEST_F(BackgroundsDialog, EmptyDocumentOpensTheShortDialogInTheWorkspaceColour)
     EXPECT_FALSE(rowShown);
     EXPECT_TRUE(dialog.RB_color->isChecked());
     EXPECT_EQ(dialog.ChosenColor(), WorkspaceColour());
-    EXPECT_EQ(dialog.Shape_color->Brush().color().rgb(),
-              QApplication::palette().color(QPalette::Dark).rgb());
+    EXPECT_EQ(dialog.Shape_color->Brush().color(), ToQColor(WorkspaceColour()))
+        << "the colour shape shows the chosen colour";
 }
 
 TEST_F(BackgroundsDialog, TextureModeWithoutMarkedTextureStoresZeroAndChoosesNoPicture)
