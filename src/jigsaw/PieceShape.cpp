@@ -51,90 +51,31 @@ void MarkWhitePixels(unsigned char *pixel, int count)
     }
 }
 
-// Sixteen bytes as one vector (GCC and Clang vector extensions, portable across processors).
-using TByteVector = unsigned char __attribute__((vector_size(16)));
-using TWordVector = std::uint64_t __attribute__((vector_size(16)));
-
-TByteVector LoadBytes(const unsigned char *bytes)
+// Whether any byte of the word is 255: its complement then has a zero byte, which the borrow of
+// the subtraction reveals in that byte's top bit.
+bool AnyByteIsWhite(std::uint64_t word)
 {
-    TByteVector vector;
-    std::memcpy(&vector, bytes, sizeof vector);
-    return vector;
-}
-
-// Whether any of the 48 bytes (16 pixels) at bytes is 255.
-bool AnyByteIsWhite(const unsigned char *bytes)
-{
-    const TByteVector found = (LoadBytes(bytes) == White) | (LoadBytes(bytes + 16) == White) |
-                              (LoadBytes(bytes + 32) == White);
-    const auto words = reinterpret_cast<TWordVector>(found);
-    return (words[0] | words[1]) != 0;
-}
-
-// The 16 bytes of the row pair (a, b) that start 1 or 2 bytes into a, and those that start 1
-// or 2 bytes before b. Each is two one-sided byte shifts with zeros shifted in, which every
-// vector unit has, instead of a general byte shuffle, which some lack.
-TByteVector ShiftIn1(TByteVector a, TByteVector b)
-{
-    const TByteVector z = {};
-    return __builtin_shufflevector(a, z, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16) |
-           __builtin_shufflevector(z, b, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 16);
-}
-TByteVector ShiftIn2(TByteVector a, TByteVector b)
-{
-    const TByteVector z = {};
-    return __builtin_shufflevector(a, z, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17) |
-           __builtin_shufflevector(z, b, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 16, 17);
-}
-TByteVector ShiftBack1(TByteVector a, TByteVector b)
-{
-    const TByteVector z = {};
-    return __builtin_shufflevector(z, b, 0, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29,
-                                   30) |
-           __builtin_shufflevector(a, z, 15, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16,
-                                   16);
-}
-TByteVector ShiftBack2(TByteVector a, TByteVector b)
-{
-    const TByteVector z = {};
-    return __builtin_shufflevector(z, b, 0, 0, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28,
-                                   29) |
-           __builtin_shufflevector(a, z, 14, 15, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16,
-                                   16);
-}
-
-// The 254 rule on 16 pixels (48 bytes) at once: per byte "is 255", the three bytes of each pixel
-// combined at its first byte, spread back over the pixel, and subtracted (255 - 1 = 254).
-void MarkWhiteBlock(unsigned char *bytes)
-{
-    constexpr unsigned char S = 0xFF; // a pixel's first byte in each third of the block
-    constexpr TByteVector FirstA = {S, 0, 0, S, 0, 0, S, 0, 0, S, 0, 0, S, 0, 0, S};
-    constexpr TByteVector FirstB = {0, 0, S, 0, 0, S, 0, 0, S, 0, 0, S, 0, 0, S, 0};
-    constexpr TByteVector FirstC = {0, S, 0, 0, S, 0, 0, S, 0, 0, S, 0, 0, S, 0, 0};
-    const TByteVector none = {};
-    TByteVector a = LoadBytes(bytes), b = LoadBytes(bytes + 16), c = LoadBytes(bytes + 32);
-    const TByteVector wa = a == White, wb = b == White, wc = c == White;
-    const TByteVector startA = wa & ShiftIn1(wa, wb) & ShiftIn2(wa, wb) & FirstA;
-    const TByteVector startB = wb & ShiftIn1(wb, wc) & ShiftIn2(wb, wc) & FirstB;
-    const TByteVector startC = wc & ShiftIn1(wc, none) & ShiftIn2(wc, none) & FirstC;
-    a += startA | ShiftBack1(none, startA) | ShiftBack2(none, startA);
-    b += startB | ShiftBack1(startA, startB) | ShiftBack2(startA, startB);
-    c += startC | ShiftBack1(startB, startC) | ShiftBack2(startB, startC);
-    std::memcpy(bytes, &a, sizeof a);
-    std::memcpy(bytes + 16, &b, sizeof b);
-    std::memcpy(bytes + 32, &c, sizeof c);
+    constexpr std::uint64_t Ones = 0x0101010101010101;
+    constexpr std::uint64_t TopBits = 0x8080808080808080;
+    const std::uint64_t inverted = ~word;
+    return ((inverted - Ones) & ~inverted & TopBits) != 0;
 }
 
 // Pure white picture pixels become (254, 254, 254), so that only pixels outside the outline are
-// pure white and vanish. Blocks without a 255 byte, most of a photograph, are skipped.
+// pure white and vanish. Runs of eight pixels (three words) without a 255 byte, most of a
+// photograph, are skipped; wholly white runs are set at once.
 void MarkWhiteAsNearWhite(unsigned char *row, int width)
 {
-    constexpr int Block = 16;
+    constexpr int Block = 8;
     int x = 0;
     for (; x + Block <= width; x += Block) {
         unsigned char *block = row + x * BytesPerPixel;
-        if (AnyByteIsWhite(block))
-            MarkWhiteBlock(block);
+        std::uint64_t words[3];
+        std::memcpy(words, block, sizeof words);
+        if ((words[0] & words[1] & words[2]) == ~std::uint64_t{0})
+            std::memset(block, NearWhite, sizeof words);
+        else if (AnyByteIsWhite(words[0]) || AnyByteIsWhite(words[1]) || AnyByteIsWhite(words[2]))
+            MarkWhitePixels(block, Block);
     }
     MarkWhitePixels(row + x * BytesPerPixel, width - x);
 }

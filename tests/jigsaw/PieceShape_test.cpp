@@ -25,15 +25,19 @@ QImage FilledBitmap(int width, int height, QRgb colour)
     return bitmap;
 }
 
-// A third of the pixels pure white, and many single 255 bytes.
+// A third of the pixels pure white, many single 255 bytes, and in every fourth row a white
+// stretch of 5 to 40 pixels at a different place.
 QImage NoiseBitmap(int width, int height, quint32 seed)
 {
     QImage bitmap(width, height, QImage::Format_RGB888);
     QRandomGenerator random(seed);
     for (int y = 0; y < height; ++y) {
         uchar *row = bitmap.scanLine(y);
+        const int stretchStart = y % 4 == 0 ? random.bounded(width) : width;
+        const int stretchEnd = stretchStart + random.bounded(5, 41);
         for (int i = 0; i < width * 3; i += 3) {
-            const bool whitePixel = random.bounded(3) == 0;
+            const bool inStretch = i / 3 >= stretchStart && i / 3 < stretchEnd;
+            const bool whitePixel = inStretch || random.bounded(3) == 0;
             for (int c = 0; c < 3; ++c)
                 row[i + c] = whitePixel || random.bounded(4) == 0
                                  ? 255
