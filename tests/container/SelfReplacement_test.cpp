@@ -119,6 +119,24 @@ TEST_F(SelfReplacement, CopyWithoutATargetEndsWithoutWriting)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
 }
 
+TEST_F(SelfReplacement, TargetThatCannotBeStartedIsReported)
+{
+    if (!TmpfsMount::Available())
+        GTEST_SKIP() << "cannot mount a filesystem without execution here";
+    TmpfsMount noExec(PathOf(QStringLiteral("noexec")));
+    ASSERT_TRUE(noExec.IsMounted());
+    ASSERT_TRUE(noExec.MakeNoExec());
+    const QString unstartable = PathOf(QStringLiteral("noexec/puzzle.exe"));
+    WriteProgram(unstartable, "old");
+    const QByteArray newImage = WriteProgram(PathOf(QStringLiteral("temp0a0.exe")), "new");
+
+    const QString errors = PathOf(QStringLiteral("stderr.txt"));
+    const pid_t copyProcess = Run(PathOf(QStringLiteral("temp0a0.exe")), {unstartable}, errors);
+    EXPECT_EQ(children.WaitForExit(copyProcess, Deadline), 0);
+    EXPECT_EQ(FileBytes(unstartable), newImage) << "the replacement itself is done";
+    EXPECT_TRUE(FileBytes(errors).contains("Cannot start")) << FileBytes(errors).data();
+}
+
 using Deltemp = ProgramCopies;
 
 TEST_F(Deltemp, DeletesTheCopyOnlyWhenSpeltExactly)

@@ -181,3 +181,9 @@ bool TmpfsMount::MakeReadOnly()
     return mounted &&
            mount(nullptr, target.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
 }
+
+bool TmpfsMount::MakeNoExec()
+{
+    return mounted &&
+           mount(nullptr, target.constData(), nullptr, MS_REMOUNT | MS_NOEXEC, nullptr) == 0;
+}

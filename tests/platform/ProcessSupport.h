@@ -65,6 +65,8 @@ public:
 
     bool IsMounted() const { return mounted; }
     bool MakeReadOnly();
+    // Programs on it can no longer be started.
+    bool MakeNoExec();
 
 private:
     QByteArray target;
