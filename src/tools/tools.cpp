@@ -1,6 +1,7 @@
 #include "tools/tools.h"
 
 #include "app/ApplicationStart.h"
+#include "app/Guards.h"
 #include "app/WindowLook.h"
 #include "app/about.h"
 #include "app/main.h"
@@ -134,7 +135,10 @@ QToolButton *TF_tools::AddCommand(const QString &caption, const QRect &geometry,
     button->setAutoRaise(true);
     button->setGeometry(geometry);
     WindowLook::SetTextColour(button, Qt::black);
-    connect(button, &QToolButton::clicked, this, handler);
+    // A failing command is reported, like every window action's failure, and never reaches the
+    // event loop; by then the window is back in its normal state.
+    connect(button, &QToolButton::clicked, this,
+            [this, handler] { RunShowingFailure(this, [this, handler] { (this->*handler)(); }); });
     return button;
 }
 
