@@ -170,7 +170,8 @@ BENCHMARK(BM_CutEveryCell)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShapeAndDisplayCold)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WholeCut)->Unit(benchmark::kMillisecond);
 
-// Keeps each benchmark's time so the ratios can be printed after the run.
+// Keeps each benchmark's time so the ratios can be printed after the run: the median when the
+// run was repeated (it is reported after the repetitions), else the one run's.
 class TRatioReporter : public benchmark::ConsoleReporter
 {
 public:
@@ -178,8 +179,8 @@ public:
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run &run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                m_Times[run.benchmark_name()] = run.GetAdjustedCPUTime();
+            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median")
+                m_Times[run.run_name.function_name] = run.GetAdjustedCPUTime();
     }
 
     void PrintRatios() const
