@@ -152,5 +152,9 @@ TF_tools::TGame TD_puzzle_js::ToolsGame()
         if (Fmain != nullptr)
             Fmain->ResetPuzzle();
     };
+    game.browsePuzzles = [] {
+        if (Fmain != nullptr)
+            Fmain->BrowsePuzzles(true);
+    };
     return game;
 }

@@ -4,7 +4,6 @@
 #include "app/Guards.h"
 #include "app/WindowLook.h"
 #include "app/about.h"
-#include "app/main.h"
 #include "app/sure.h"
 #include "container/KelPigger.h"
 #include "container/PuzzleDocument.h"
@@ -211,7 +210,8 @@ void TF_tools::SB_resetClick()
 void TF_tools::SB_browseClick()
 {
     TMinimisedDuringCommand minimised(this);
-    Fmain->BrowsePuzzles(true);
+    if (game.browsePuzzles)
+        game.browsePuzzles();
 }
 
 void TF_tools::SB_aboutClick()

@@ -29,6 +29,8 @@ public:
         std::function<const TKelPigger *()> document;
         std::function<void()> closePlayWindow; // Exit, after Yes: ends the game
         std::function<void()> resetPuzzle;     // Reset game, after Yes: the main window's reset
+        // Browse my puzzles: the main window's browsing, starting in the current folder.
+        std::function<void()> browsePuzzles;
     };
 
     static constexpr int DefaultWidth = 344;

@@ -10,13 +10,20 @@
 #include "jigsaw/puzzle_js_support.h"
 #include "picture/JpegPicture.h"
 #include "player_support.h"
+#include "tools/ModalAnswer.h"
 #include "tools/backgrounds.h"
+#include "tools/tools.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QStackedWidget>
+#include <QTest>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 using namespace PuzzleSchema;
@@ -215,6 +222,30 @@ TEST_F(PlayerMode, ResetWithoutDropsEndsWithoutAskingAndKeepsTheStoredGame)
     EXPECT_FALSE(main.GameChanged);
     EXPECT_FALSE(main.isVisible()) << "nothing changed: the program ends";
     EXPECT_EQ(ExeImage(), image);
+}
+
+TEST_F(PlayerMode, BrowseMyPuzzlesStartsInTheWorkingFolderAndKeepsIt)
+{
+    const auto windows = Puzzle(Made());
+    ASSERT_TRUE(QDir(folder.path()).mkpath("bin"));
+    ASSERT_TRUE(Platform::SetWorkingFolder(PathOf("bin")));
+    const QString before = Platform::WorkingFolder();
+    QString shownFolder;
+    const auto driver = DriveGame(
+        *windows->play,
+        [&] {
+            AnswerModal<QFileDialog>([&](QFileDialog *dialog) {
+                shownFolder = dialog->directory().absolutePath();
+                dialog->reject();
+            });
+            QTest::mouseClick(F_tools->SB_browse, Qt::LeftButton);
+        },
+        ExitThroughTools);
+    windows->main->RunPlayerMode();
+    ASSERT_TRUE(driver->ran);
+    EXPECT_EQ(QFileInfo(shownFolder).canonicalFilePath(), QFileInfo(before).canonicalFilePath());
+    EXPECT_EQ(Platform::WorkingFolder(), before);
+    EXPECT_TRUE(QFileInfo(PathOf("my_puzzles")).isDir());
 }
 
 TEST_F(PlayerMode, FailedPreparationsEndTheSequenceSilently)

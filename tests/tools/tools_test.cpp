@@ -57,6 +57,10 @@ protected:
         game.document = [this] { return &document; };
         game.closePlayWindow = [this] { ++playWindowCloses; };
         game.resetPuzzle = [this] { ++resets; };
+        game.browsePuzzles = [this] {
+            seen = {tools.isVisible(), tools.isMinimized()};
+            ++browses;
+        };
         return game;
     }
 
@@ -82,6 +86,7 @@ protected:
     TD_backgrounds backgrounds{[this] { return &document; }};
     int playWindowCloses = 0;
     int resets = 0;
+    int browses = 0;
     TF_tools tools{Game()};
     TSeenDuringQuestion seen;
     QString askedText;
@@ -172,6 +177,15 @@ TEST_F(ToolsWindow, ResetRunsOnlyAfterYesAndRestoresEitherWay)
     QTest::mouseClick(tools.SB_reset, Qt::LeftButton);
     EXPECT_EQ(resets, 1);
     EXPECT_FALSE(seen.toolsVisible);
+    EXPECT_TRUE(RestoredToNormal());
+}
+
+TEST_F(ToolsWindow, BrowseRunsOutOfTheWayOfItsFileDialog)
+{
+    QTest::mouseClick(tools.SB_browse, Qt::LeftButton);
+    EXPECT_EQ(browses, 1);
+    EXPECT_FALSE(seen.toolsVisible);
+    EXPECT_TRUE(seen.toolsMinimised);
     EXPECT_TRUE(RestoredToNormal());
 }
 
