@@ -41,11 +41,18 @@ QString TextOrDefault(const QString &text, const QString &fallback)
     return text.isEmpty() ? fallback : text;
 }
 
-QFont LinkFont(QFont font)
+// A web address at x, y: bold and underlined in font, with the hand cursor.
+TClickableLabel *MakeLink(QWidget *parent, int x, int y, QFont font, const QColor &colour)
 {
+    auto *link = new TClickableLabel(parent);
+    link->setTextFormat(Qt::PlainText);
     font.setBold(true);
     font.setUnderline(true);
-    return font;
+    link->setFont(font);
+    SetTextColour(link, colour);
+    link->move(x, y);
+    link->setCursor(Qt::PointingHandCursor);
+    return link;
 }
 
 } // namespace
@@ -57,7 +64,7 @@ TFabout::TFabout(QWidget *parent)
     setFixedSize(339, 152);
     setFont(DialogFont());
     setAttribute(Qt::WA_QuitOnClose, false);
-    SetBackground(this, QColor(0, 128, 192));
+    SetBackground(this, Medium);
     CreateControls();
 }
 
@@ -72,23 +79,13 @@ void TFabout::CreateControls()
         new TShapeWidget(this, TShapeWidget::TKind::Circle, QRect(-91, -126, 260, 232), Qt::white);
     Label_name = MakeLabel(this, 14, 7, QString(), ArialBlackFont(19, true), Qt::black);
     Label1 = MakeLabel(this, 14, 119, QString(), ArialFont(11), CreditGrey);
-    Label_cp_link = new TClickableLabel(this);
-    Label_cp_link->setTextFormat(Qt::PlainText);
-    Label_cp_link->setFont(LinkFont(DialogFont()));
-    SetTextColour(Label_cp_link, CreditGrey);
-    Label_cp_link->move(14, 133);
+    Label_cp_link = MakeLink(this, 14, 133, DialogFont(), CreditGrey);
     SetLabelText(Label_cp_link, MakerMark::WebAddress());
-    Label_cp_link->setCursor(Qt::PointingHandCursor);
     connect(Label_cp_link, &TClickableLabel::Clicked, this, &TFabout::Label_cp_linkClick);
     Label2 = MakeLabel(this, 14, 77, QStringLiteral("Author:"), ArialFont(11), Qt::black);
     Label3 = MakeLabel(this, 14, 91, QStringLiteral("Website:"), ArialFont(11), Qt::black);
     Label_author = MakeLabel(this, 63, 77, QString(), ArialFont(11, true), Qt::black);
-    Label_awebsite = new TClickableLabel(this);
-    Label_awebsite->setTextFormat(Qt::PlainText);
-    Label_awebsite->setFont(LinkFont(ArialFont(11)));
-    SetTextColour(Label_awebsite, Qt::black);
-    Label_awebsite->move(63, 91);
-    Label_awebsite->setCursor(Qt::PointingHandCursor);
+    Label_awebsite = MakeLink(this, 63, 91, ArialFont(11), Qt::black);
     connect(Label_awebsite, &TClickableLabel::Clicked, this, &TFabout::Label_awebsiteClick);
     Label_ffree = MakeLabel(this, 14, 35, QString(), font(), Qt::black);
     btn_ok = new QPushButton(QStringLiteral("Ok"), this);
