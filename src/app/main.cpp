@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStackedWidget>
+#include <QToolButton>
 #include <stdexcept>
 
 namespace
@@ -215,7 +216,10 @@ void TFmain::KeepChanges()
 
 void TFmain::SB_save_okClick()
 {
-    RunShowingFailure(this, [this] {
+    // The waits let clicks through: once YES is pressed the question is answered, unless the
+    // hand-over fails and the question is open again.
+    SetSaveAnswersEnabled(false);
+    const bool handedOver = RunShowingFailure(this, [this] {
         // The name of the file to overwrite goes into the written copy only, so that a retry
         // after a failure still writes a copy with exactly one "FILE_NAME".
         if (ExeImage().isEmpty())
@@ -235,6 +239,14 @@ void TFmain::SB_save_okClick()
         }
         close();
     });
+    if (!handedOver)
+        SetSaveAnswersEnabled(true);
+}
+
+void TFmain::SetSaveAnswersEnabled(bool enabled)
+{
+    SB_save_ok->setEnabled(enabled);
+    SB_save_cancel->setEnabled(enabled);
 }
 
 void TFmain::SB_save_cancelClick()

@@ -120,6 +120,7 @@ private:
     void StartModeMessage();
     void SB_save_okClick();
     void SB_save_cancelClick();
+    void SetSaveAnswersEnabled(bool enabled);
     void FinishSaving();
     void CleanUp();
     // Path of a file in the executable's folder.

@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QStackedWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -236,6 +237,35 @@ TEST_F(FmainTest, HandOverCopyThatCannotBeWrittenOrStartedKeepsTheQuestion)
     EXPECT_FALSE(shownMessage.isEmpty());
     EXPECT_TRUE(main->isVisible());
     EXPECT_FALSE(QFileInfo::exists(PathOf("tmp.exe")));
+}
+
+TEST_F(FmainTest, AnswerIsGivenOnceYesIsPressed)
+{
+    auto main = StartedMainWindow("puzzle.exe", PuzzleSections(SamplePictureBytes(), "<A/>"));
+    main->GameChanged = true;
+    main->PageControl1->setCurrentWidget(main->TabSheet_save);
+    main->show();
+    main->KeepChanges();
+    // The copy of these bytes cannot be started: each hand-over that runs to its end reports it.
+    int errorBoxes = 0;
+    const auto countAndClose = [&](QMessageBox *box) {
+        ++errorBoxes;
+        box->accept();
+    };
+    AnswerModal<QMessageBox>(countAndClose);
+    AnswerModal<QMessageBox>(countAndClose);
+    // A second YES and a NO arrive while the first YES waits before starting its copy.
+    QTimer::singleShot(50, main.get(), [&] {
+        QTest::mouseClick(main->SB_save_ok, Qt::LeftButton);
+        QTest::mouseClick(main->SB_save_cancel, Qt::LeftButton);
+    });
+    QTest::mouseClick(main->SB_save_ok, Qt::LeftButton);
+    QTest::qWait(300);
+    EXPECT_EQ(errorBoxes, 1) << "one hand-over only";
+    EXPECT_TRUE(main->isVisible()) << "NO came after YES had answered";
+    // After the failure the question is open again.
+    EXPECT_TRUE(main->SB_save_ok->isEnabled());
+    EXPECT_TRUE(main->SB_save_cancel->isEnabled());
 }
 
 TEST_F(FmainTest, BrowsingStartsInMadePuzzlesAndKeepsTheWorkingFolder)
