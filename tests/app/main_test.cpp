@@ -9,6 +9,7 @@
 #include "picture/JpegPicture.h"
 #include "tools/ModalAnswer.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -248,12 +249,14 @@ TEST_F(FmainTest, AnswerIsGivenOnceYesIsPressed)
     main->KeepChanges();
     // The copy of these bytes cannot be started: each hand-over that runs to its end reports it.
     int errorBoxes = 0;
-    const auto countAndClose = [&](QMessageBox *box) {
-        ++errorBoxes;
-        box->accept();
-    };
-    AnswerModal<QMessageBox>(countAndClose);
-    AnswerModal<QMessageBox>(countAndClose);
+    QTimer boxCloser;
+    boxCloser.callOnTimeout([&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            ++errorBoxes;
+            box->accept();
+        }
+    });
+    boxCloser.start(5);
     // A second YES and a NO arrive while the first YES waits before starting its copy.
     QTimer::singleShot(50, main.get(), [&] {
         QTest::mouseClick(main->SB_save_ok, Qt::LeftButton);
