@@ -2,6 +2,7 @@
 
 #include "container/ExeMod.h"
 #include "container/KelPigger.h"
+#include "container/KelUtils.h"
 #include "container/PuzzleDocument.h"
 #include "jigsaw/Cutting.h"
 #include "jigsaw/PuzzleMaking.h"

@@ -4,6 +4,7 @@
 #include "app/MakerMark.h"
 #include "app/ShapeWidget.h"
 #include "app/WindowLook.h"
+#include "container/KelUtils.h"
 
 #include <QDesktopServices>
 #include <QFrame>
@@ -17,18 +18,6 @@ namespace
 
 const QString NotAvailable = QStringLiteral("N/A");
 const QColor CreditGrey{64, 64, 64};
-
-// Blanks and control characters at both ends are not part of an address.
-QString TrimControls(const QString &text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first).unicode() <= u' ')
-        ++first;
-    while (last > first && text.at(last - 1).unicode() <= u' ')
-        --last;
-    return text.mid(first, last - first);
-}
 
 bool HasWebScheme(const QString &address)
 {
@@ -133,7 +122,7 @@ void TFabout::ShowPuzzleAbout(const QString &name, const QString &author, const 
 
 void TFabout::OpenLink(const QString &address)
 {
-    QString target = TrimControls(address);
+    QString target = QString::fromUtf8(TrimBlanksAndControls(address.toUtf8()));
     if (target.isEmpty() || target == NotAvailable)
         return;
     if (!HasWebScheme(target))

@@ -99,6 +99,17 @@ std::int32_t TextToIntDef(const QByteArray &text, std::int32_t fallback)
     return TextToInt(text).value_or(fallback);
 }
 
+QByteArray TrimBlanksAndControls(const QByteArray &text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && static_cast<unsigned char>(text[first]) <= ' ')
+        ++first;
+    while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ')
+        --last;
+    return text.mid(first, last - first);
+}
+
 QByteArray IntToText(std::int64_t value)
 {
     return QByteArray::number(static_cast<qlonglong>(value));

@@ -23,5 +23,9 @@ std::optional<std::int32_t> TextToInt(const QByteArray &text);
 // TextToInt with the caller's fallback for absent or malformed values.
 std::int32_t TextToIntDef(const QByteArray &text, std::int32_t fallback);
 
+// The text with blanks and control characters (bytes 0 to 32) removed from both ends, as names,
+// authors, websites and addresses are taken.
+QByteArray TrimBlanksAndControls(const QByteArray &text);
+
 // Decimal text with an optional minus sign.
 QByteArray IntToText(std::int64_t value);

@@ -4,6 +4,24 @@
 #include "container/PuzzleDocument.h"
 #include "jigsaw/PieceShape.h"
 
+void RenderEachCell(const QImage &sourceBitmap, const TKelPigger *pieces, int cols, int rows,
+                    const TPieceGeometry &geometry, QImage &workBitmap,
+                    const std::function<void(int row, int col, TKelPigger *record)> &take)
+{
+    if (pieces == nullptr)
+        return;
+    for (int row = 0; row < rows; ++row) {
+        for (int col = 0; col < cols; ++col) {
+            TKelPigger *record = pieces->Child(row * cols + col);
+            if (record == nullptr)
+                continue;
+            RenderCell(workBitmap, sourceBitmap, col * geometry.cellWidth - geometry.margin,
+                       row * geometry.cellHeight - geometry.margin);
+            take(row, col, record);
+        }
+    }
+}
+
 std::optional<TPuzzleCut> CutPuzzle(const QImage &picture, const TKelPigger &document)
 {
     const QImage sourceBitmap = picture.convertToFormat(QImage::Format_RGB888);
@@ -16,20 +34,13 @@ std::optional<TPuzzleCut> CutPuzzle(const QImage &picture, const TKelPigger &doc
     cut.geometry = *geometry;
 
     const TPieceOutline outline(geometry->pieceWidth, geometry->pieceHeight, geometry->margin);
-    const TKelPigger *pieces = document.FindChild(PuzzleSchema::PiecesNode);
     QImage workBitmap(geometry->pieceWidth, geometry->pieceHeight, QImage::Format_RGB888);
-    for (int row = 0; row < cut.grid.rows; ++row) {
-        for (int col = 0; col < cut.grid.cols; ++col) {
-            const TKelPigger *record =
-                pieces == nullptr ? nullptr : pieces->Child(row * cut.grid.cols + col);
-            if (record == nullptr)
-                continue;
-            RenderCell(workBitmap, sourceBitmap, col * geometry->cellWidth - geometry->margin,
-                       row * geometry->cellHeight - geometry->margin);
-            QImage piece = workBitmap.copy();
-            ShapePiece(piece, ReadPieceEdges(*record), outline, cut.grid.drawBorders);
-            cut.pieces.push_back({row, col, PieceDisplayImage(piece)});
-        }
-    }
+    RenderEachCell(sourceBitmap, document.FindChild(PuzzleSchema::PiecesNode), cut.grid.cols,
+                   cut.grid.rows, *geometry, workBitmap,
+                   [&](int row, int col, const TKelPigger *record) {
+                       QImage piece = workBitmap.copy();
+                       ShapePiece(piece, ReadPieceEdges(*record), outline, cut.grid.drawBorders);
+                       cut.pieces.push_back({row, col, PieceDisplayImage(piece)});
+                   });
     return cut;
 }

@@ -53,17 +53,6 @@ void MatchNeighbourEdges(TKelPigger &pieces, int cols)
 
 } // namespace
 
-QByteArray TrimBlanksAndControls(const QByteArray &text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && static_cast<unsigned char>(text[first]) <= ' ')
-        ++first;
-    while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ')
-        --last;
-    return text.mid(first, last - first);
-}
-
 TKelPigger *FindOrAddChild(TKelPigger *node, const QByteArray &name)
 {
     if (node == nullptr)

@@ -17,10 +17,6 @@ struct TPuzzleProperties {
     QByteArray website;
 };
 
-// The text with blanks and control characters (bytes 0 to 32) removed from both ends, as the
-// maker stores names, authors and websites.
-QByteArray TrimBlanksAndControls(const QByteArray &text);
-
 // The child of node named name, created as its last child when there is none. A null node
 // gives null.
 TKelPigger *FindOrAddChild(TKelPigger *node, const QByteArray &name);

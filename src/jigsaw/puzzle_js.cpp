@@ -5,6 +5,7 @@
 #include "container/KelPigger.h"
 #include "container/KelUtils.h"
 #include "container/PuzzleDocument.h"
+#include "jigsaw/Cutting.h"
 #include "jigsaw/PuzzleMaking.h"
 #include "jigsaw/_pd.h"
 #include "picture/JpegPicture.h"
@@ -103,17 +104,9 @@ void TD_puzzle_js::ComputeGeometry()
 
 void TD_puzzle_js::CutPieces()
 {
-    const TKelPigger *pieces = FindOrAddChild(document, PiecesNode);
-    for (int row = 0; row < rows; ++row) {
-        for (int col = 0; col < cols; ++col) {
-            TKelPigger *record = pieces->Child(row * cols + col);
-            if (record == nullptr)
-                continue;
-            RenderCell(workBitmap, sourceBitmap, col * geometry.cellWidth - geometry.margin,
-                       row * geometry.cellHeight - geometry.margin);
-            Odesktop->AddPiece(workBitmap, record);
-        }
-    }
+    RenderEachCell(
+        sourceBitmap, FindOrAddChild(document, PiecesNode), cols, rows, geometry, workBitmap,
+        [this](int, int, TKelPigger *record) { Odesktop->AddPiece(workBitmap, record); });
 }
 
 void TD_puzzle_js::RestorePiecePositions()

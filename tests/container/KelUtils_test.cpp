@@ -42,3 +42,10 @@ TEST(IntegerText, FollowsThePlatformConversion)
     EXPECT_EQ(TextToIntDef("x", 12), 12);
     EXPECT_EQ(IntToText(-15), "-15");
 }
+
+TEST(TrimBlanksAndControls, CutsBothEndsOnly)
+{
+    EXPECT_EQ(TrimBlanksAndControls("  \t My  puzzle\r\n\x01"), "My  puzzle");
+    EXPECT_EQ(TrimBlanksAndControls(" \x02 "), "");
+    EXPECT_EQ(TrimBlanksAndControls("\xC3\xA9t\xC3\xA9"), "\xC3\xA9t\xC3\xA9");
+}

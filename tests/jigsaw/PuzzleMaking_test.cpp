@@ -208,10 +208,3 @@ TEST(MakePieces, OneColumnHasNoLeftNeighbours)
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(Pieces(document).Child(i)->GetAttr("L"), "0");
 }
-
-TEST(TrimBlanksAndControls, CutsBothEndsOnly)
-{
-    EXPECT_EQ(TrimBlanksAndControls("  \t My  puzzle\r\n\x01"), "My  puzzle");
-    EXPECT_EQ(TrimBlanksAndControls(" \x02 "), "");
-    EXPECT_EQ(TrimBlanksAndControls("\xC3\xA9t\xC3\xA9"), "\xC3\xA9t\xC3\xA9");
-}
