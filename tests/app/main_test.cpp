@@ -72,6 +72,15 @@ protected:
         return main;
     }
 
+    // A changed game's main window on its save page, after KeepChanges: waiting for YES or NO.
+    static void AskToSave(TFmain &main)
+    {
+        main.GameChanged = true;
+        main.PageControl1->setCurrentWidget(main.TabSheet_save);
+        main.show();
+        main.KeepChanges();
+    }
+
     TStartMode ModeOf(const QString &name, const TSections &sections)
     {
         return MainWindow(name, sections)->DecideStartMode();
@@ -187,10 +196,7 @@ TEST_F(FmainTest, ChangedGameStoresTheDocumentLastAndAsks)
     const QByteArray before = ReadBytes(PathOf("puzzle.exe"));
     main->LoadPuzzleFromPayload();
     main->Document->SetAttr(PuzzleSchema::KeyColor, "#FF0000");
-    main->GameChanged = true;
-    main->PageControl1->setCurrentWidget(main->TabSheet_save);
-    main->show();
-    main->KeepChanges();
+    AskToSave(*main);
 
     QByteArray expected = before;
     RemoveSection(PuzzleSchema::SectionDocument, expected);
@@ -208,10 +214,7 @@ TEST_F(FmainTest, ChangedGameStoresTheDocumentLastAndAsks)
 TEST_F(FmainTest, HandOverCopyThatCannotBeWrittenOrStartedKeepsTheQuestion)
 {
     auto main = StartedMainWindow("puzzle.exe", PuzzleSections(SamplePictureBytes(), "<A/>"));
-    main->GameChanged = true;
-    main->PageControl1->setCurrentWidget(main->TabSheet_save);
-    main->show();
-    main->KeepChanges();
+    AskToSave(*main);
     ASSERT_TRUE(QDir(folder.path()).mkdir("tmp.exe"));
     QString shownMessage;
     AnswerModal<QMessageBox>([&](QMessageBox *box) {
@@ -243,10 +246,7 @@ TEST_F(FmainTest, HandOverCopyThatCannotBeWrittenOrStartedKeepsTheQuestion)
 TEST_F(FmainTest, AnswerIsGivenOnceYesIsPressed)
 {
     auto main = StartedMainWindow("puzzle.exe", PuzzleSections(SamplePictureBytes(), "<A/>"));
-    main->GameChanged = true;
-    main->PageControl1->setCurrentWidget(main->TabSheet_save);
-    main->show();
-    main->KeepChanges();
+    AskToSave(*main);
     // The copy of these bytes cannot be started: each hand-over that runs to its end reports it.
     int errorBoxes = 0;
     QTimer boxCloser;
