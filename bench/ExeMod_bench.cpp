@@ -1,6 +1,6 @@
 // Section operations on an image of hundreds of megabytes, as ratios to one plain scan of the
 // same bytes: a search per marker keeps them a small constant, whatever the image's size.
-#include "container/ExeMod.h"
+#include "engine/container/ExecutablePayload.h"
 
 #include <benchmark/benchmark.h>
 #include <chrono>

@@ -2,11 +2,11 @@
 // of the pieces' bytes and to the JPEG decode alone, all measured in this run (processor time,
 // so that other work on the machine does not skew them).
 
-#include "container/KelPigger.h"
-#include "jigsaw/Cutting.h"
-#include "jigsaw/PieceShape.h"
-#include "jigsaw/PuzzleMaking.h"
-#include "picture/JpegPicture.h"
+#include "engine/container/KelPigger.h"
+#include "engine/jigsaw/Cutting.h"
+#include "engine/jigsaw/PieceShape.h"
+#include "engine/jigsaw/PuzzleMaking.h"
+#include "engine/picture/JpegPicture.h"
 
 #include <QImage>
 #include <benchmark/benchmark.h>

@@ -2,11 +2,11 @@
 // a 15 × 15 puzzle (half of them overlapping on the desktop, the rest on the palette), and one
 // drag step, each as a ratio to a plain fill of the same view measured in this run.
 
-#include "container/KelPigger.h"
-#include "container/PuzzleDocument.h"
-#include "jigsaw/PieceGeometry.h"
-#include "jigsaw/PuzzleMaking.h"
-#include "jigsaw/_pd.h"
+#include "engine/container/KelPigger.h"
+#include "engine/container/PuzzleSchema.h"
+#include "engine/jigsaw/PieceGeometry.h"
+#include "engine/jigsaw/PuzzleMaking.h"
+#include "windows/desktop/PuzzleDesktop.h"
 
 #include <QApplication>
 #include <QMouseEvent>

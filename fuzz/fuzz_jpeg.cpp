@@ -1,7 +1,7 @@
 // The JPEG picture over arbitrary file bytes: measuring and decoding either succeed with a
 // 24-bit bitmap of the measured size (none for no bytes) or throw EJPEGError; nothing else may
 // happen.
-#include "picture/JpegPicture.h"
+#include "engine/picture/JpegPicture.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -3,7 +3,7 @@
 // after an error included) must be writable. Writing and reading again is not required to
 // succeed: names are written unescaped, so a name read with a "=" cannot close its element.
 
-#include "container/KelPigger.h"
+#include "engine/container/KelPigger.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // The section reader and the in-memory section edits over an arbitrary image. Input: one byte
 // giving the name's length (modulo 16), the name, then the image.
-#include "container/ExeMod.h"
+#include "engine/container/ExecutablePayload.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,12 +1,12 @@
 #include "app/CommandLine.h"
 
-#include "container/ExeMod.h"
-#include "container/KelPigger.h"
-#include "container/KelUtils.h"
-#include "container/PuzzleDocument.h"
-#include "jigsaw/Cutting.h"
-#include "jigsaw/PuzzleMaking.h"
-#include "picture/JpegPicture.h"
+#include "engine/container/ExecutablePayload.h"
+#include "engine/container/KelPigger.h"
+#include "engine/container/KelUtils.h"
+#include "engine/container/PuzzleSchema.h"
+#include "engine/jigsaw/Cutting.h"
+#include "engine/jigsaw/PuzzleMaking.h"
+#include "engine/picture/JpegPicture.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 // The command-line jobs end to end: the built program makes puzzle executables from real files
 // and exports their pieces; bad arguments and bad input fail cleanly and write nothing.
-#include "container/ExeMod.h"
-#include "container/KelPigger.h"
-#include "jigsaw/Cutting.h"
-#include "picture/JpegPicture.h"
+#include "engine/container/ExecutablePayload.h"
+#include "engine/container/KelPigger.h"
+#include "engine/jigsaw/Cutting.h"
+#include "engine/picture/JpegPicture.h"
 
 #include <QDir>
 #include <QFile>

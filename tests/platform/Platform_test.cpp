@@ -1,6 +1,6 @@
 // The platform layer against the real system: files, permissions, mounts, processes, events.
 #include "platform/Platform.h"
-#include "platform/ProcessSupport.h"
+#include "support/ProcessSupport.h"
 
 #include <QCoreApplication>
 #include <QDir>

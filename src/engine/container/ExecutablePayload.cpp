@@ -1,0 +1,175 @@
+#include "engine/container/ExecutablePayload.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <stdexcept>
+
+namespace
+{
+
+// The marker texts are kept in lower case, apart from the section names, and joined and
+// upper-cased at run time: the program's own bytes, which every search runs through first,
+// must never hold a complete marker of a section name.
+constexpr char StartTag[] = "so!#";
+constexpr char EndTag[] = "eo!#";
+constexpr char StartTerminator = '\xB6';
+
+// QByteArray::toUpper changes only the ASCII letters "a" to "z".
+QByteArray StartMarker(const QByteArray &name)
+{
+    return (StartTag + name).toUpper() + StartTerminator;
+}
+
+QByteArray EndMarker(const QByteArray &name)
+{
+    return (EndTag + name).toUpper();
+}
+
+// Where the first start marker and the first end marker of a name lie: one search each.
+struct SectionPlace {
+    qsizetype start = -1;
+    qsizetype dataBegin = -1;
+    qsizetype endMarker = -1;
+    qsizetype endMarkerSize = 0;
+
+    bool hasStart() const { return start >= 0; }
+    // The end marker counts only when it does not come before the data.
+    bool isComplete() const { return hasStart() && endMarker >= dataBegin; }
+};
+
+SectionPlace FindSection(const QByteArray &name, const QByteArray &image)
+{
+    SectionPlace place;
+    const QByteArray start = StartMarker(name);
+    place.start = image.indexOf(start);
+    if (!place.hasStart())
+        return place;
+    const QByteArray end = EndMarker(name);
+    place.dataBegin = place.start + start.size();
+    place.endMarker = image.indexOf(end);
+    place.endMarkerSize = end.size();
+    return place;
+}
+
+void RemoveFoundSection(const SectionPlace &place, QByteArray &image)
+{
+    if (place.isComplete())
+        image.remove(place.start, place.endMarker + place.endMarkerSize - place.start);
+}
+
+void EnsureImageLoaded()
+{
+    if (ExeImage().isEmpty())
+        LoadExeImage();
+}
+
+void OpenIfClosed(QBuffer &stream)
+{
+    if (!stream.isOpen())
+        stream.open(QIODevice::ReadWrite);
+}
+
+} // namespace
+
+QByteArray &ExeImage()
+{
+    static QByteArray image;
+    return image;
+}
+
+void LoadExeImage()
+{
+    const QString path = Platform::RunningExecutablePath();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error(QStringLiteral("Cannot open file \"%1\". %2")
+                                     .arg(path, file.errorString())
+                                     .toStdString());
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw std::runtime_error(QStringLiteral("Cannot read file \"%1\". %2")
+                                     .arg(path, file.errorString())
+                                     .toStdString());
+    ExeImage() = std::move(bytes);
+}
+
+QByteArray ReadSection(const QByteArray &name)
+{
+    EnsureImageLoaded();
+    const QByteArray &image = ExeImage();
+    const SectionPlace place = FindSection(name, image);
+    if (!place.isComplete())
+        return {};
+    return image.mid(place.dataBegin, place.endMarker - place.dataBegin);
+}
+
+void RemoveSection(const QByteArray &name, QByteArray &image)
+{
+    RemoveFoundSection(FindSection(name, image), image);
+}
+
+void DeleteSection(const QByteArray &name)
+{
+    EnsureImageLoaded();
+    RemoveSection(name, ExeImage());
+}
+
+void AppendSection(const QByteArray &name, const QByteArray &data, QByteArray &image)
+{
+    if (name.isEmpty())
+        return;
+    image += StartMarker(name);
+    image += data;
+    image += EndMarker(name);
+}
+
+void AddSection(const QByteArray &name, const QByteArray &data)
+{
+    if (name.isEmpty())
+        return;
+    EnsureImageLoaded();
+    AppendSection(name, data, ExeImage());
+}
+
+void ReplaceSection(const QByteArray &name, const QByteArray &data)
+{
+    if (name.isEmpty())
+        return;
+    QByteArray &image = ExeImage();
+    const SectionPlace place = FindSection(name, image);
+    if (!place.hasStart())
+        return;
+    RemoveFoundSection(place, image);
+    AppendSection(name, data, image);
+}
+
+void SaveExeAs(const QString &fileName)
+{
+    EnsureImageLoaded();
+    WriteImageToFile(ExeImage(), fileName);
+}
+
+void WriteImageToFile(const QByteArray &image, const QString &fileName)
+{
+    if (image.isEmpty())
+        return;
+    Platform::SetWorkingFolder(QFileInfo(Platform::RunningExecutablePath()).absolutePath());
+    Platform::WriteExecutableFile(image, QFileInfo(fileName).absoluteFilePath());
+}
+
+void StringToStream(const QByteArray &s, QBuffer &stream)
+{
+    OpenIfClosed(stream);
+    stream.seek(0);
+    stream.write(s);
+    stream.seek(0);
+}
+
+QByteArray StreamToString(QBuffer &stream)
+{
+    OpenIfClosed(stream);
+    stream.seek(0);
+    QByteArray s = stream.readAll();
+    stream.seek(0);
+    return s;
+}

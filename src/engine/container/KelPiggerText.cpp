@@ -1,0 +1,336 @@
+// The container's text form: percent escapes, the writer and the parser. Positions are 1-based
+// byte positions in the text, as reported in EKelPiggerError.
+
+#include "engine/container/KelPigger.h"
+#include "engine/container/KelPiggerBytes.h"
+
+#include <algorithm>
+#include <limits>
+#include <string_view>
+
+using KelPiggerBytes::AsciiUpper;
+using KelPiggerBytes::IsBlank;
+using KelPiggerBytes::NormalizedName;
+
+namespace
+{
+
+constexpr std::string_view TagNameDelimiters = " />\r\n\t";
+constexpr std::string_view NameDelimiters = " =/>\r\n\t";
+constexpr std::string_view BareValueDelimiters = " >/\n\r\t";
+
+// Positions are 32-bit and the parser looks a few bytes past the end: longer text is refused.
+constexpr qsizetype MaxTextSize = std::numeric_limits<int>::max() - 8;
+
+constexpr char SyntaxErrorMessage[] = "Syntax error";
+constexpr char UnclosedTagMessage[] = "Unclosed tag: ";
+
+// The byte at a 1-based position; positions outside the text read as a NUL byte, so the parser
+// can look one step ahead without a bounds test at every place.
+char At(const QByteArray &text, int pos)
+{
+    return pos >= 1 && pos <= text.size() ? text[pos - 1] : '\0';
+}
+
+// Stops on the last byte even when it is blank, so that pos stays inside a non-empty text.
+void SkipBlanks(const QByteArray &text, int &pos)
+{
+    while (pos < text.size() && IsBlank(At(text, pos)))
+        ++pos;
+}
+
+// 1-based position of the first byte at or after from that is in the set; 0 when there is none.
+int FindFirstOf(const QByteArray &text, std::string_view set, int from)
+{
+    for (int pos = std::max(from, 1); pos <= text.size(); ++pos) {
+        if (set.find(At(text, pos)) != std::string_view::npos)
+            return pos;
+    }
+    return 0;
+}
+
+// The bytes from position from up to, but not including, position to.
+QByteArray Slice(const QByteArray &text, int from, int to)
+{
+    return text.mid(from - 1, to - from);
+}
+
+bool NeedsEscape(unsigned char c)
+{
+    const bool control = c < 0x20 && c != '\t' && c != '\n' && c != '\r';
+    return control || c == '"' || c == '%' || c == '<' || c == '>';
+}
+
+// "0" to "9" and "A" to "F" give their hexadecimal value; any other byte gives whatever the
+// same arithmetic yields, as old files may hold such escapes.
+int DigitValue(char c)
+{
+    const int code = static_cast<unsigned char>(c);
+    return code >= 'A' ? code - '0' - 7 : code - '0';
+}
+
+} // namespace
+
+EKelPiggerError::EKelPiggerError(const QByteArray &message, int position)
+    : std::runtime_error(message.toStdString()), Position(position)
+{
+}
+
+QByteArray EncodeText(const QByteArray &text)
+{
+    static constexpr char HexDigits[] = "0123456789ABCDEF";
+    QByteArray encoded;
+    encoded.reserve(text.size());
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (NeedsEscape(byte)) {
+            encoded += '%';
+            encoded += HexDigits[byte >> 4];
+            encoded += HexDigits[byte & 0x0F];
+        } else {
+            encoded += c;
+        }
+    }
+    return encoded;
+}
+
+QByteArray DecodeText(const QByteArray &text)
+{
+    QByteArray decoded;
+    decoded.reserve(text.size());
+    qsizetype i = 0;
+    while (i < text.size()) {
+        if (text[i] == '%' && i + 2 < text.size()) {
+            const int value = 16 * DigitValue(text[i + 1]) + DigitValue(text[i + 2]);
+            decoded += static_cast<char>(value & 0xFF);
+            i += 3;
+        } else {
+            decoded += text[i];
+            ++i;
+        }
+    }
+    return decoded;
+}
+
+// ---- text form: writing -------------------------------------------------------------------
+
+QByteArray TKelPigger::SaveToText() const
+{
+    QByteArray out;
+    WriteTo(out);
+    return out;
+}
+
+void TKelPigger::WriteTo(QByteArray &out) const
+{
+    if (name_.isEmpty())
+        return;
+    out += indent_;
+    out += '<';
+    out += name_;
+    for (qsizetype i = 0; i < attrNames_.size(); ++i) {
+        out += ' ';
+        out += attrNames_[i];
+        out += "=\"";
+        out += EncodeText(attrValues_[i]);
+        out += '"';
+    }
+    if (children_.empty() && text_.isEmpty()) {
+        out += "/>";
+        return;
+    }
+    out += '>';
+    out += EncodeText(text_);
+    for (const auto &child : children_)
+        child->WriteTo(out);
+    out += indent_;
+    out += "</";
+    out += name_;
+    out += '>';
+}
+
+// ---- text form: reading -------------------------------------------------------------------
+
+void TKelPigger::LoadFromText(const QByteArray &text)
+{
+    Clear();
+    if (text.isEmpty())
+        return;
+    int pos = 1;
+    // Refused before the blanks are skipped, so that no position can pass the 32-bit range.
+    if (text.size() > MaxTextSize)
+        SyntaxError(pos);
+    SkipBlanks(text, pos);
+    nestingDepth_ = 1;
+    ParseElement(text, pos);
+}
+
+void TKelPigger::ParseElement(const QByteArray &text, int &pos)
+{
+    parsePos_ = pos;
+    if (text.size() > MaxTextSize)
+        SyntaxError(pos);
+    SetName(ReadTagName(text, pos));
+    while (ParseAttribute(text, pos)) {
+    }
+    parsePos_ = pos;
+    if (ReadStartTagEnd(text, pos)) {
+        while (ParseContent(text, pos))
+            parsePos_ = pos;
+        ParseEndTag(text, pos);
+    }
+    parsePos_ = pos;
+}
+
+QByteArray TKelPigger::ReadTagName(const QByteArray &text, int &pos)
+{
+    const int lessThan = FindFirstOf(text, "<", pos);
+    if (lessThan == 0)
+        SyntaxError(pos);
+    int nameStart = lessThan + 1;
+    SkipBlanks(text, nameStart);
+    const int nameEnd = FindFirstOf(text, TagNameDelimiters, nameStart);
+    if (nameEnd == 0)
+        SyntaxError(pos);
+    pos = nameEnd;
+    return Slice(text, nameStart, nameEnd);
+}
+
+bool TKelPigger::ParseAttribute(const QByteArray &text, int &pos)
+{
+    SkipBlanks(text, pos);
+    const char current = At(text, pos);
+    if (current == '/' || current == '>')
+        return false;
+    // A blank here means the text ends inside the start tag; reading a name at it would make
+    // no progress.
+    if (IsBlank(current))
+        SyntaxError(pos);
+    const int nameEnd = FindFirstOf(text, NameDelimiters, pos);
+    if (nameEnd == 0)
+        SyntaxError(pos);
+    const QByteArray name = AsciiUpper(Slice(text, pos, nameEnd));
+    pos = nameEnd;
+    SkipBlanks(text, pos);
+    QByteArray value;
+    if (At(text, pos) == '=') {
+        ++pos;
+        value = ReadValue(text, pos);
+    }
+    attrNames_.append(name);
+    attrValues_.append(value);
+    return true;
+}
+
+QByteArray TKelPigger::ReadValue(const QByteArray &text, int &pos)
+{
+    SkipBlanks(text, pos);
+    if (At(text, pos) == '"') {
+        const int closingQuote = FindFirstOf(text, "\"", pos + 1);
+        if (closingQuote == 0)
+            SyntaxError(pos);
+        const QByteArray quoted = Slice(text, pos + 1, closingQuote);
+        pos = closingQuote + 1;
+        return DecodeText(quoted);
+    }
+    const int valueEnd = FindFirstOf(text, BareValueDelimiters, pos);
+    if (valueEnd == 0)
+        SyntaxError(pos);
+    const QByteArray bare = Slice(text, pos, valueEnd);
+    pos = valueEnd;
+    return DecodeText(bare);
+}
+
+bool TKelPigger::ReadStartTagEnd(const QByteArray &text, int &pos)
+{
+    SkipBlanks(text, pos);
+    if (At(text, pos) == '/' && At(text, pos + 1) == '>') {
+        pos += 2;
+        return false;
+    }
+    const char last = At(text, pos);
+    ++pos;
+    if (last != '>')
+        SyntaxError(pos);
+    return true;
+}
+
+bool TKelPigger::ParseContent(const QByteArray &text, int &pos)
+{
+    SkipBlanks(text, pos);
+    const int lessThan = FindFirstOf(text, "<", pos);
+    if (lessThan == 0)
+        SyntaxError(pos);
+    if (lessThan > pos) {
+        AddText(Slice(text, pos, lessThan));
+        pos = lessThan;
+    }
+    if (At(text, pos + 1) == '/')
+        return false;
+    ParseChild(text, pos);
+    return true;
+}
+
+void TKelPigger::ParseChild(const QByteArray &text, int &pos)
+{
+    if (nestingDepth_ >= MaxNestingDepth)
+        SyntaxError(pos);
+    int tagEnd = pos;
+    TKelPigger *child = CreateChild(NormalizedName(ReadTagName(text, tagEnd)));
+    if (child) {
+        child->nestingDepth_ = nestingDepth_ + 1;
+        child->ParseElement(text, pos);
+        ChildLoaded(child);
+        return;
+    }
+    TKelPigger skipped;
+    skipped.nestingDepth_ = nestingDepth_ + 1;
+    skipped.ParseElement(text, pos);
+}
+
+void TKelPigger::ParseEndTag(const QByteArray &text, int &pos)
+{
+    SkipBlanks(text, pos);
+    const int tagStart = pos;
+    pos += 2;
+    const int nameEnd = FindFirstOf(text, NameDelimiters, pos);
+    if (nameEnd == 0 || AsciiUpper(Slice(text, pos, nameEnd)) != name_)
+        Fail(QByteArray(UnclosedTagMessage) + name_, tagStart);
+    pos = nameEnd;
+    SkipBlanks(text, pos);
+    if (At(text, pos) != '>')
+        Fail(QByteArray(UnclosedTagMessage) + name_, tagStart);
+    ++pos;
+}
+
+// ---- hooks --------------------------------------------------------------------------------
+
+TKelPigger *TKelPigger::CreateChild(const QByteArray &)
+{
+    return Create(this);
+}
+
+void TKelPigger::ChildLoaded(TKelPigger *)
+{
+}
+
+bool TKelPigger::AcceptText(const QByteArray &)
+{
+    return true;
+}
+
+void TKelPigger::Error(const QByteArray &message, int pos)
+{
+    throw EKelPiggerError(message, pos);
+}
+
+void TKelPigger::SyntaxError(int pos)
+{
+    Fail(SyntaxErrorMessage, pos);
+}
+
+void TKelPigger::Fail(const QByteArray &message, int pos)
+{
+    Error(message, pos);
+    throw EKelPiggerError(message, pos);
+}

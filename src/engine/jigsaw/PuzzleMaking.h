@@ -1,0 +1,40 @@
+#pragma once
+// Making a new puzzle document: the header values and one piece record per cell with random
+// edges. Only edge types are stored; the picture is cut when the puzzle is played.
+
+#include "engine/jigsaw/Random.h"
+
+#include <QByteArray>
+
+class TKelPigger;
+
+struct TPuzzleProperties {
+    int rows = 7;
+    int cols = 7;
+    bool borders = true;
+    QByteArray name;
+    QByteArray author;
+    QByteArray website;
+};
+
+// The child of node named name, created as its last child when there is none. A null node
+// gives null.
+TKelPigger *FindOrAddChild(TKelPigger *node, const QByteArray &name);
+
+// -1 (hole) for a draw of 0 ... 5 out of 10, 1 (tab) otherwise.
+int RandomEdge(TRandomGenerator &random);
+
+// Replaces the document's PIECES node by rows × cols records in row-major order, drawing per
+// piece the bottom edge, the right edge and the order key from random as it stands; top and
+// left edges are the negation of the neighbours'.
+void MakePieces(TKelPigger &document, int rows, int cols, TRandomGenerator &random);
+// As above with the process-wide generator, first seeded from the clock.
+void MakePieces(TKelPigger &document, int rows, int cols);
+
+// Clears the document and writes the header (PNAME, AUTHOR, WEBSITE, COLS, ROWS, BRDRS; empty
+// texts and borders on leave their attribute absent), then the pieces from random as it stands.
+// Always true.
+bool MakePuzzleDocument(TKelPigger &document, const TPuzzleProperties &properties,
+                        TRandomGenerator &random);
+// As above with the process-wide generator, first seeded from the clock: what the maker does.
+bool MakePuzzleDocument(TKelPigger &document, const TPuzzleProperties &properties);

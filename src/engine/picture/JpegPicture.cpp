@@ -1,0 +1,414 @@
+#include "engine/picture/JpegPicture.h"
+
+#include <QIODevice>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+// jpeglib.h needs FILE declared first; jerror.h needs the configuration jpeglib.h includes.
+// clang-format off
+#include <jpeglib.h>
+#include <jerror.h>
+// clang-format on
+
+// libjpeg reports errors through a callback that must not return. The callbacks below longjmp
+// back into the few functions marked "setjmp frame"; those own no C++ objects with destructors,
+// so the jump skips nothing that needs cleaning up. Their callers own every buffer and always
+// run jpeg_destroy_*.
+
+namespace
+{
+
+// A progressive file can make the decoder run thousands of passes over tiny data.
+constexpr int MaxProgressiveScans = 500;
+// libjpeg's own working memory (whole-picture coefficients of a progressive file, for one);
+// beyond this it fails instead of growing.
+constexpr long MaxDecoderMemory = 1L << 30;
+
+struct TJpegErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+[[noreturn]] void JumpWithMessage(j_common_ptr cinfo)
+{
+    auto *manager = reinterpret_cast<TJpegErrorManager *>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, manager->message);
+    std::longjmp(manager->jump, 1);
+}
+
+void ErrorExit(j_common_ptr cinfo)
+{
+    JumpWithMessage(cinfo);
+}
+
+// Warnings that mean picture data is missing or damaged fail the decode; libjpeg would otherwise
+// fill the rest of a truncated picture with grey. Harmless warnings (extra bytes between
+// markers, unknown JFIF revision) are ignored.
+bool IsDamagedDataWarning(int code)
+{
+    switch (code) {
+    case JWRN_JPEG_EOF:
+    case JWRN_HIT_MARKER:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_ARITH_BAD_CODE:
+    case JWRN_MUST_RESYNC:
+    case JWRN_NOT_SEQUENTIAL:
+    case JWRN_BOGUS_PROGRESSION:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void EmitMessage(j_common_ptr cinfo, int messageLevel)
+{
+    if (messageLevel < 0 && IsDamagedDataWarning(cinfo->err->msg_code))
+        JumpWithMessage(cinfo);
+}
+
+void LimitScans(j_common_ptr cinfo)
+{
+    auto *decompress = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (decompress->input_scan_number > MaxProgressiveScans) {
+        std::snprintf(reinterpret_cast<TJpegErrorManager *>(cinfo->err)->message, JMSG_LENGTH_MAX,
+                      "JPEG data has more than %d scans", MaxProgressiveScans);
+        std::longjmp(reinterpret_cast<TJpegErrorManager *>(cinfo->err)->jump, 1);
+    }
+}
+
+void InstallErrorManager(j_common_ptr cinfo, TJpegErrorManager &manager)
+{
+    cinfo->err = jpeg_std_error(&manager.pub);
+    manager.pub.error_exit = ErrorExit;
+    manager.pub.emit_message = EmitMessage;
+    manager.message[0] = '\0';
+}
+
+// ---- Decoding ----
+
+struct TDecoder {
+    jpeg_decompress_struct cinfo;
+    TJpegErrorManager error;
+    jpeg_progress_mgr progress;
+    bool created = false;
+};
+
+// setjmp frame. Reads the header and fixes the output settings; the output size is then known.
+bool ReadHeader(TDecoder &decoder, const unsigned char *data, unsigned long size)
+{
+    jpeg_decompress_struct &cinfo = decoder.cinfo;
+    InstallErrorManager(reinterpret_cast<j_common_ptr>(&cinfo), decoder.error);
+    if (setjmp(decoder.error.jump))
+        return false;
+    jpeg_create_decompress(&cinfo);
+    decoder.created = true;
+    cinfo.mem->max_memory_to_use = MaxDecoderMemory;
+    decoder.progress.progress_monitor = LimitScans;
+    cinfo.progress = &decoder.progress;
+    jpeg_mem_src(&cinfo, data, size);
+    jpeg_read_header(&cinfo, TRUE);
+
+    const bool isCmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    cinfo.out_color_space = isCmyk ? JCS_CMYK : JCS_RGB;
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = 1;
+    cinfo.do_block_smoothing = TRUE;
+    cinfo.dct_method = JDCT_ISLOW;
+    cinfo.do_fancy_upsampling = TRUE;
+    cinfo.quantize_colors = FALSE;
+    cinfo.buffered_image = FALSE;
+    jpeg_calc_output_dimensions(&cinfo);
+    return true;
+}
+
+// CMYK JPEG files in practice come from Adobe software, which stores the channels inverted
+// (255 = no ink); other readers assume the same.
+void CmykRowToRgb(const unsigned char *cmyk, unsigned char *rgb, int width)
+{
+    for (int x = 0; x < width; ++x, cmyk += 4, rgb += 3) {
+        for (int channel = 0; channel < 3; ++channel)
+            rgb[channel] = static_cast<unsigned char>((cmyk[channel] * cmyk[3] + 127) / 255);
+    }
+}
+
+// setjmp frame. Decodes every row into the caller's 24-bit rows; cmykRow holds one CMYK row
+// when the output is CMYK.
+bool ReadPixels(TDecoder &decoder, unsigned char *firstRow, std::size_t bytesPerRow,
+                unsigned char *cmykRow)
+{
+    jpeg_decompress_struct &cinfo = decoder.cinfo;
+    if (setjmp(decoder.error.jump))
+        return false;
+    jpeg_start_decompress(&cinfo);
+    const bool cmyk = cinfo.out_color_space == JCS_CMYK;
+    while (cinfo.output_scanline < cinfo.output_height) {
+        unsigned char *row = firstRow + bytesPerRow * cinfo.output_scanline;
+        JSAMPROW target = cmyk ? cmykRow : row;
+        if (jpeg_read_scanlines(&cinfo, &target, 1) != 1)
+            ERREXIT(&cinfo, JERR_INPUT_EOF);
+        if (cmyk)
+            CmykRowToRgb(cmykRow, row, static_cast<int>(cinfo.output_width));
+    }
+    jpeg_finish_decompress(&cinfo);
+    return true;
+}
+
+// Runs jpeg_destroy on every path out of a decode.
+class TDecoderGuard
+{
+public:
+    explicit TDecoderGuard(TDecoder &decoder) : m_Decoder(decoder) {}
+    ~TDecoderGuard()
+    {
+        if (m_Decoder.created)
+            jpeg_destroy_decompress(&m_Decoder.cinfo);
+    }
+    TDecoderGuard(const TDecoderGuard &) = delete;
+    TDecoderGuard &operator=(const TDecoderGuard &) = delete;
+
+private:
+    TDecoder &m_Decoder;
+};
+
+[[noreturn]] void ThrowDecodeError(const TDecoder &decoder)
+{
+    throw EJPEGError(std::string("Cannot read JPEG picture: ") + decoder.error.message);
+}
+
+// Many writers leave out the end marker. With one added, a file that lacks only the marker
+// decodes whole, while a truncated one still runs out of data in mid-picture.
+QByteArray WithEndMarker(const QByteArray &bytes)
+{
+    const QByteArrayView endMarker("\xFF\xD9", 2);
+    return bytes.endsWith(endMarker) ? bytes : QByteArray(bytes).append(endMarker);
+}
+
+// bytes must outlive the decoder, which reads them in place.
+void OpenDecoder(TDecoder &decoder, const QByteArray &bytes)
+{
+    if (!ReadHeader(decoder, reinterpret_cast<const unsigned char *>(bytes.constData()),
+                    static_cast<unsigned long>(bytes.size())))
+        ThrowDecodeError(decoder);
+}
+
+void CheckPixelLimit(std::int64_t width, std::int64_t height)
+{
+    if (width * height > JpegPixelLimit)
+        throw EJPEGError("JPEG picture of " + std::to_string(width) + " x " +
+                         std::to_string(height) + " pixels is larger than the limit of " +
+                         std::to_string(JpegPixelLimit) + " pixels");
+}
+
+QSize ReadJpegSize(const QByteArray &file)
+{
+    const QByteArray bytes = WithEndMarker(file);
+    TDecoder decoder;
+    TDecoderGuard guard(decoder);
+    OpenDecoder(decoder, bytes);
+    return QSize(static_cast<int>(decoder.cinfo.output_width),
+                 static_cast<int>(decoder.cinfo.output_height));
+}
+
+QImage DecodeJpeg(const QByteArray &file)
+{
+    const QByteArray bytes = WithEndMarker(file);
+    TDecoder decoder;
+    TDecoderGuard guard(decoder);
+    OpenDecoder(decoder, bytes);
+    const std::int64_t width = decoder.cinfo.output_width;
+    const std::int64_t height = decoder.cinfo.output_height;
+    CheckPixelLimit(width, height);
+
+    QImage bitmap(static_cast<int>(width), static_cast<int>(height), QImage::Format_RGB888);
+    if (bitmap.isNull())
+        throw EJPEGError("Not enough memory for a JPEG picture of " + std::to_string(width) +
+                         " x " + std::to_string(height) + " pixels");
+    QByteArray cmykRow;
+    if (decoder.cinfo.out_color_space == JCS_CMYK)
+        cmykRow.resize(static_cast<qsizetype>(width) * 4);
+    if (!ReadPixels(decoder, bitmap.bits(), static_cast<std::size_t>(bitmap.bytesPerLine()),
+                    reinterpret_cast<unsigned char *>(cmykRow.data())))
+        ThrowDecodeError(decoder);
+    return bitmap;
+}
+
+// ---- Encoding ----
+
+// A destination that grows a malloc'd buffer owned by the caller, so that a failed encode
+// leaves nothing behind that the caller cannot free.
+struct TGrowingDestination {
+    jpeg_destination_mgr pub;
+    unsigned char *buffer = nullptr;
+    std::size_t capacity = 0;
+};
+
+constexpr std::size_t InitialOutputSize = 64 * 1024;
+
+void InitDestination(j_compress_ptr cinfo)
+{
+    auto *destination = reinterpret_cast<TGrowingDestination *>(cinfo->dest);
+    destination->buffer = static_cast<unsigned char *>(std::malloc(InitialOutputSize));
+    if (destination->buffer == nullptr)
+        ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 0);
+    destination->capacity = InitialOutputSize;
+    destination->pub.next_output_byte = destination->buffer;
+    destination->pub.free_in_buffer = destination->capacity;
+}
+
+boolean GrowDestination(j_compress_ptr cinfo)
+{
+    auto *destination = reinterpret_cast<TGrowingDestination *>(cinfo->dest);
+    const std::size_t newCapacity = destination->capacity * 2;
+    auto *grown = static_cast<unsigned char *>(std::realloc(destination->buffer, newCapacity));
+    if (grown == nullptr)
+        ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 1);
+    destination->buffer = grown;
+    destination->pub.next_output_byte = grown + destination->capacity;
+    destination->pub.free_in_buffer = newCapacity - destination->capacity;
+    destination->capacity = newCapacity;
+    return TRUE;
+}
+
+void TermDestination(j_compress_ptr)
+{
+}
+
+struct TEncoder {
+    jpeg_compress_struct cinfo;
+    TJpegErrorManager error;
+    TGrowingDestination destination;
+    bool created = false;
+};
+
+// setjmp frame. Encodes 24-bit rows at the program's fixed settings.
+bool EncodeRows(TEncoder &encoder, const unsigned char *firstRow, std::size_t bytesPerRow,
+                int width, int height)
+{
+    jpeg_compress_struct &cinfo = encoder.cinfo;
+    InstallErrorManager(reinterpret_cast<j_common_ptr>(&cinfo), encoder.error);
+    if (setjmp(encoder.error.jump))
+        return false;
+    jpeg_create_compress(&cinfo);
+    encoder.created = true;
+    encoder.destination.pub.init_destination = InitDestination;
+    encoder.destination.pub.empty_output_buffer = GrowDestination;
+    encoder.destination.pub.term_destination = TermDestination;
+    cinfo.dest = &encoder.destination.pub;
+    cinfo.image_width = static_cast<JDIMENSION>(width);
+    cinfo.image_height = static_cast<JDIMENSION>(height);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, JpegQuality, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        // libjpeg's row type is not const, but the encoder only reads the rows.
+        auto *row = const_cast<unsigned char *>(firstRow + bytesPerRow * cinfo.next_scanline);
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    return true;
+}
+
+class TEncoderGuard
+{
+public:
+    explicit TEncoderGuard(TEncoder &encoder) : m_Encoder(encoder) {}
+    ~TEncoderGuard()
+    {
+        if (m_Encoder.created)
+            jpeg_destroy_compress(&m_Encoder.cinfo);
+        std::free(m_Encoder.destination.buffer);
+    }
+    TEncoderGuard(const TEncoderGuard &) = delete;
+    TEncoderGuard &operator=(const TEncoderGuard &) = delete;
+
+private:
+    TEncoder &m_Encoder;
+};
+
+QByteArray EncodeJpeg(const QImage &bitmap)
+{
+    TEncoder encoder;
+    TEncoderGuard guard(encoder);
+    if (!EncodeRows(encoder, bitmap.constBits(), static_cast<std::size_t>(bitmap.bytesPerLine()),
+                    bitmap.width(), bitmap.height()))
+        throw EJPEGError(std::string("Cannot write JPEG picture: ") + encoder.error.message);
+    const std::size_t written =
+        encoder.destination.capacity - encoder.destination.pub.free_in_buffer;
+    return QByteArray(reinterpret_cast<const char *>(encoder.destination.buffer),
+                      static_cast<qsizetype>(written));
+}
+
+} // namespace
+
+void TJPEGImage::LoadFromStream(QIODevice &stream)
+{
+    if (!stream.isReadable())
+        throw EJPEGError("Cannot read JPEG picture: the stream is not open for reading");
+    SetData(stream.readAll());
+}
+
+void TJPEGImage::SaveToStream(QIODevice &stream) const
+{
+    const QByteArray bytes = Data();
+    if (stream.write(bytes) != bytes.size())
+        throw EJPEGError("Cannot write JPEG picture: " + stream.errorString().toStdString());
+}
+
+void TJPEGImage::Assign(const QImage &bitmap)
+{
+    data_.clear();
+    pendingBitmap_ = bitmap.isNull() ? QImage() : bitmap.convertToFormat(QImage::Format_RGB888);
+}
+
+QByteArray TJPEGImage::Data() const
+{
+    if (!pendingBitmap_.isNull()) {
+        data_ = EncodeJpeg(pendingBitmap_);
+        pendingBitmap_ = QImage();
+    }
+    return data_;
+}
+
+void TJPEGImage::SetData(const QByteArray &bytes)
+{
+    pendingBitmap_ = QImage();
+    data_ = bytes;
+}
+
+QImage TJPEGImage::ToBitmap() const
+{
+    if (!pendingBitmap_.isNull())
+        return pendingBitmap_.copy();
+    if (data_.isEmpty())
+        return QImage();
+    return DecodeJpeg(data_);
+}
+
+QSize TJPEGImage::Size() const
+{
+    if (!pendingBitmap_.isNull())
+        return pendingBitmap_.size();
+    if (data_.isEmpty())
+        return QSize(0, 0);
+    return ReadJpegSize(data_);
+}
+
+int TJPEGImage::Width() const
+{
+    return Size().width();
+}
+
+int TJPEGImage::Height() const
+{
+    return Size().height();
+}
+
+bool TJPEGImage::Empty() const
+{
+    return pendingBitmap_.isNull() && data_.isEmpty();
+}

@@ -1,0 +1,81 @@
+#include "windows/common/AnimatedImage.h"
+
+#include <QPainter>
+#include <QPolygonF>
+#include <QtMath>
+
+TAnimatedImage::TAnimatedImage(QWidget *parent, QList<QImage> frames, int intervalMs)
+    : QWidget(parent), frames(std::move(frames))
+{
+    // The sparkle decorates; clicks go to what lies under it.
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    if (!this->frames.isEmpty())
+        resize(this->frames.first().size());
+    frameTimer.setInterval(intervalMs);
+    connect(&frameTimer, &QTimer::timeout, this, &TAnimatedImage::NextFrame);
+}
+
+void TAnimatedImage::Start()
+{
+    frameTimer.start();
+}
+
+void TAnimatedImage::Stop()
+{
+    if (!frameTimer.isActive())
+        return;
+    frameTimer.stop();
+    emit Stopped();
+}
+
+void TAnimatedImage::NextFrame()
+{
+    if (frames.isEmpty())
+        return;
+    frameIndex = (frameIndex + 1) % static_cast<int>(frames.size());
+    update();
+    emit FrameChanged();
+}
+
+void TAnimatedImage::paintEvent(QPaintEvent *)
+{
+    if (frames.isEmpty())
+        return;
+    QPainter painter(this);
+    painter.drawImage(0, 0, frames[frameIndex]);
+}
+
+namespace
+{
+
+constexpr int SparkleSize = 16;
+
+// A four-pointed star centred in the frame: arms of armLength, a waist of waist, turned by
+// angleDegrees.
+QImage StarFrame(double armLength, double waist, double angleDegrees, const QColor &glow)
+{
+    QImage frame(SparkleSize, SparkleSize, QImage::Format_ARGB32_Premultiplied);
+    frame.fill(Qt::transparent);
+    QPainter painter(&frame);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPointF centre(SparkleSize / 2.0, SparkleSize / 2.0);
+    QPolygonF star;
+    for (int k = 0; k < 8; ++k) {
+        const double radius = k % 2 == 0 ? armLength : waist;
+        const double angle = qDegreesToRadians(angleDegrees + k * 45.0);
+        star << centre + QPointF(radius * qCos(angle), radius * qSin(angle));
+    }
+    painter.setPen(QPen(glow, 1.0));
+    painter.setBrush(Qt::white);
+    painter.drawPolygon(star);
+    return frame;
+}
+
+} // namespace
+
+QList<QImage> SparkleFrames()
+{
+    const QColor gold(255, 200, 40);
+    return {StarFrame(7.5, 2.0, -90.0, gold), StarFrame(5.0, 1.6, -45.0, gold),
+            StarFrame(3.0, 1.2, -90.0, gold), StarFrame(6.0, 1.8, -45.0, gold)};
+}

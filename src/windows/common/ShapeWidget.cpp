@@ -1,0 +1,49 @@
+#include "windows/common/ShapeWidget.h"
+
+#include <QPainter>
+
+TShapeWidget::TShapeWidget(QWidget *parent, TKind kind, const QRect &geometry, const QBrush &brush)
+    : QWidget(parent), kind(kind), brush(brush)
+{
+    setGeometry(geometry);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void TShapeWidget::SetBrush(const QBrush &newBrush)
+{
+    brush = newBrush;
+    update();
+}
+
+void TShapeWidget::SetOutline(const QColor &colour, int width)
+{
+    pen = width > 0 ? QPen(colour, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin)
+                    : QPen(Qt::NoPen);
+    update();
+}
+
+QRectF TShapeWidget::OutlineBounds() const
+{
+    // The outline runs along the middle of the pen, so half its width stays inside.
+    const qreal inset = pen.style() == Qt::NoPen ? 0.0 : pen.widthF() / 2.0;
+    QRectF bounds = QRectF(rect()).adjusted(inset, inset, -inset, -inset);
+    if (kind == TKind::Circle) {
+        const qreal diameter = qMin(bounds.width(), bounds.height());
+        QRectF circle(0, 0, diameter, diameter);
+        circle.moveCenter(bounds.center());
+        return circle;
+    }
+    return bounds;
+}
+
+void TShapeWidget::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing, kind == TKind::Circle);
+    painter.setPen(pen);
+    painter.setBrush(brush);
+    if (kind == TKind::Circle)
+        painter.drawEllipse(OutlineBounds());
+    else
+        painter.drawRect(OutlineBounds());
+}

@@ -1,0 +1,90 @@
+#include "windows/common/WindowLook.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QWidget>
+
+namespace WindowLook
+{
+
+namespace
+{
+
+QFont FontOf(const QStringList &families, int pixelSize)
+{
+    QFont font;
+    font.setFamilies(families);
+    font.setPixelSize(pixelSize);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+} // namespace
+
+QFont ArialFont(int pixelSize, bool bold, bool italic)
+{
+    QFont font = FontOf({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")}, pixelSize);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
+QFont ArialBlackFont(int pixelSize, bool bold)
+{
+    QFont font =
+        FontOf({QStringLiteral("Arial Black"), QStringLiteral("Liberation Sans")}, pixelSize);
+    font.setWeight(bold ? QFont::Black : QFont::ExtraBold);
+    return font;
+}
+
+QFont DialogFont(int pixelSize)
+{
+    return FontOf({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")}, pixelSize);
+}
+
+void SetBackground(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+void SetTextColour(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::ButtonText, colour);
+    widget->setPalette(palette);
+}
+
+void CentreOnScreen(QWidget *window)
+{
+    const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect place(QPoint(0, 0), window->size());
+    place.moveCenter(screen->availableGeometry().center());
+    window->move(place.topLeft());
+}
+
+QLabel *MakeLabel(QWidget *parent, int x, int y, const QString &text, const QFont &font,
+                  const QColor &colour)
+{
+    auto *label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText); // document values are shown as typed, never as markup
+    label->setFont(font);
+    SetTextColour(label, colour);
+    label->move(x, y);
+    SetLabelText(label, text);
+    return label;
+}
+
+void SetLabelText(QLabel *label, const QString &text)
+{
+    label->setText(text);
+    label->adjustSize();
+}
+
+} // namespace WindowLook

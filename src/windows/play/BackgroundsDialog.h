@@ -1,0 +1,96 @@
+#pragma once
+// The desktop backgrounds dialog: a fixed colour or one of five built-in textures for the puzzle
+// desktop. The choice is read from and written to the running puzzle's document (keys "COLOR"
+// and "TEXTURE"), so it travels with the saved game. One instance serves the whole game.
+
+#include "engine/container/KelUtils.h"
+#include "windows/play/DataDialogBase.h"
+
+#include <QImage>
+#include <array>
+#include <functional>
+
+class QColorDialog;
+class QRadioButton;
+class QScrollArea;
+class QToolButton;
+class TKelPigger;
+class TShapeWidget;
+
+// A texture's preview in the dialog: the picture stretched to the control, or its top-left
+// corner at its own size. A left click raises clicked.
+class TTexturePreview : public QWidget
+{
+    Q_OBJECT
+public:
+    TTexturePreview(QWidget *parent, const QRect &geometry, const QImage &texture, bool stretched);
+
+signals:
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    QImage picture;
+    bool stretched;
+};
+
+class TD_backgrounds : public TP_dataform
+{
+    Q_OBJECT
+public:
+    static constexpr int TextureCount = 5;
+
+    // Where the dialog finds the running puzzle's document at each LoadData (the main window's
+    // document in the player); it may give null, which reads as an empty document and stores
+    // nothing.
+    using TDocumentSource = std::function<TKelPigger *()>;
+
+    explicit TD_backgrounds(TDocumentSource runningDocument, QWidget *parent = nullptr);
+
+    // Reads "COLOR" and "TEXTURE" of the running document into the dialog; the argument is not
+    // used. Also called alone, without showing, to learn the stored choice.
+    void LoadData(const QString &argument) override;
+    // Writes "COLOR" always and "TEXTURE" only in texture mode (removing it otherwise).
+    void StoreData() override;
+    void ReleaseData() override;
+
+    bool IsTextureChosen() const;
+    // The marked texture (a shared copy); a null image in fixed-colour mode or with none marked.
+    QImage ChosenTexture() const;
+    TColor ChosenColor() const { return fixedColour; }
+
+    // Marks texture n (1 to 5); any other value marks none and makes the index 0.
+    void SelectTexture(int n);
+    // Height and texture row follow the chosen mode.
+    void UpdateLayout();
+
+    int TextureIndex() const { return textureIndex; }
+
+    QRadioButton *RB_color;
+    TShapeWidget *Shape_color;
+    QToolButton *SB_clolr;
+    QRadioButton *RB_texture;
+    QScrollArea *ScrollBox1;
+    // Image[0] is the first texture's preview, Shape_shadow[0] the square behind it.
+    std::array<TTexturePreview *, TextureCount> Image;
+    std::array<TShapeWidget *, TextureCount> Shape_shadow;
+    QColorDialog *ColorDialog1;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void CreateColorRow();
+    void CreateTextureRow();
+    void SetFixedColour(TColor colour);
+    void SB_clolrClick();
+
+    TDocumentSource runningDocument;
+    std::array<QImage, TextureCount> textures;
+    TKelPigger *document = nullptr;
+    TColor fixedColour = 0;
+    int textureIndex = 0;
+};

@@ -1,0 +1,153 @@
+#include "windows/play/JigsawPlayWindow.h"
+
+#include "windows/main/ApplicationWindows.h"
+#include "windows/main/MainWindow.h"
+#include "engine/container/KelPigger.h"
+#include "engine/container/KelUtils.h"
+#include "engine/container/PuzzleSchema.h"
+#include "engine/jigsaw/Cutting.h"
+#include "engine/jigsaw/PuzzleMaking.h"
+#include "windows/desktop/PuzzleDesktop.h"
+#include "engine/picture/JpegPicture.h"
+#include "windows/play/BackgroundsDialog.h"
+
+#include <QCoreApplication>
+#include <QVBoxLayout>
+#include <stdexcept>
+
+using namespace PuzzleSchema;
+
+namespace
+{
+
+// The main window's caption while a puzzle without a name is played.
+const QString UnnamedPuzzleCaption = QStringLiteral("Puzzle");
+
+// A stored coordinate at which the desktop can hold a piece of that size: the piece's far edge
+// stays within the largest extent a window can have. A game never stores anything beyond it.
+bool WithinDesktop(std::optional<int> coordinate, int pieceSize)
+{
+    return coordinate && *coordinate >= -QWIDGETSIZE_MAX &&
+           *coordinate <= QWIDGETSIZE_MAX - pieceSize;
+}
+
+} // namespace
+
+TD_puzzle_js::TD_puzzle_js(QWidget *parent) : TP_puzzle(parent)
+{
+    setWindowTitle(QStringLiteral("D_puzzle_js"));
+    Odesktop = new TO_pd(TabSheet_puzzle);
+    auto *fill = new QVBoxLayout(TabSheet_puzzle);
+    fill->setContentsMargins(0, 0, 0, 0);
+    fill->addWidget(Odesktop);
+}
+
+bool TD_puzzle_js::MakePuzzleDocument(TKelPigger &document, int rows, int cols, bool borders,
+                                      const QByteArray &name, const QByteArray &author,
+                                      const QByteArray &website)
+{
+    return ::MakePuzzleDocument(document, {rows, cols, borders, name, author, website});
+}
+
+void TD_puzzle_js::PrepareGame()
+{
+    BuildGame();
+}
+
+void TD_puzzle_js::BuildGame()
+{
+    if (sourcePicture == nullptr || document == nullptr)
+        throw std::invalid_argument("The game has no picture or no document");
+    ReportProgress(0);
+    LoadSourcePicture();
+    ReportProgress(10);
+    ReadPuzzleSize();
+    ReportProgress(20);
+    ComputeGeometry();
+    Odesktop->SetupDesktop(cols, rows, geometry.pieceWidth, geometry.pieceHeight, geometry.margin);
+    CutPieces();
+    ReportProgress(50);
+    RestorePiecePositions();
+    ReportProgress(70);
+    if (Fmain != nullptr)
+        Fmain->setWindowState(Fmain->windowState() | Qt::WindowMinimized);
+    QCoreApplication::processEvents();
+}
+
+void TD_puzzle_js::LoadSourcePicture()
+{
+    sourceBitmap = sourcePicture->ToBitmap();
+    if (sourceBitmap.isNull())
+        throw EJPEGError("The puzzle has no picture");
+}
+
+void TD_puzzle_js::ReadPuzzleSize()
+{
+    const QByteArray name = document->GetAttr(KeyName);
+    if (Fmain != nullptr)
+        Fmain->setWindowTitle(name.isEmpty() ? UnnamedPuzzleCaption : QString::fromUtf8(name));
+    const TPuzzleGrid grid = ReadPuzzleGrid(*document);
+    cols = grid.cols;
+    rows = grid.rows;
+    Odesktop->SetDrawBorders(grid.drawBorders);
+}
+
+void TD_puzzle_js::ComputeGeometry()
+{
+    const std::optional<TPieceGeometry> computed =
+        ComputePieceGeometry(sourceBitmap.width(), sourceBitmap.height(), cols, rows);
+    if (!computed)
+        throw std::runtime_error("The puzzle's grid cannot be cut from its picture");
+    geometry = *computed;
+    workBitmap = QImage(geometry.pieceWidth, geometry.pieceHeight, QImage::Format_RGB888);
+}
+
+void TD_puzzle_js::CutPieces()
+{
+    RenderEachCell(
+        sourceBitmap, FindOrAddChild(document, PiecesNode), cols, rows, geometry, workBitmap,
+        [this](int, int, TKelPigger *record) { Odesktop->AddPiece(workBitmap, record); });
+}
+
+void TD_puzzle_js::RestorePiecePositions()
+{
+    const TKelPigger *pieces = document->FindChild(PiecesNode);
+    for (const TKelPigger *record = pieces ? pieces->FindChild(PieceNode) : nullptr;
+         record != nullptr; record = pieces->FindNext(record)) {
+        const std::optional<int> left = TextToInt(record->GetAttr(KeyPieceLeft));
+        const std::optional<int> top = TextToInt(record->GetAttr(KeyPieceTop));
+        TPieceImage *image = Odesktop->ImageOfRecord(record);
+        if (image != nullptr && WithinDesktop(left, geometry.pieceWidth) &&
+            WithinDesktop(top, geometry.pieceHeight))
+            Odesktop->PlacePiece(image, *left, *top);
+    }
+    Odesktop->LayoutPalette();
+}
+
+void TD_puzzle_js::FormActivate()
+{
+    if (firstActivation && D_backgrounds != nullptr) {
+        D_backgrounds->LoadData(QString());
+        if (D_backgrounds->IsTextureChosen())
+            Odesktop->SetBackgroundPicture(D_backgrounds->ChosenTexture());
+        else
+            Odesktop->SetBackgroundColor(D_backgrounds->ChosenColor());
+    }
+    TP_puzzle::FormActivate();
+}
+
+TF_tools::TGame TD_puzzle_js::ToolsGame()
+{
+    TF_tools::TGame game = TP_puzzle::ToolsGame();
+    game.desktop = Odesktop;
+    game.backgrounds = D_backgrounds;
+    game.resetPuzzle = [] {
+        if (Fmain != nullptr)
+            Fmain->ResetPuzzle();
+    };
+    game.browsePuzzles = [] {
+        if (Fmain != nullptr)
+            Fmain->BrowsePuzzles(true);
+    };
+    return game;
+}

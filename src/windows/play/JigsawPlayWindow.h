@@ -1,0 +1,61 @@
+#pragma once
+// The jigsaw play window: the base play window with the puzzle desktop on its puzzle page. It
+// prepares a game from the puzzle's picture and document (piece sizes from the picture, every
+// cell cut and shaped in row-major order, stored positions restored), applies the saved desktop
+// background on its first activation, and makes new puzzle documents for the maker.
+
+#include "engine/jigsaw/PieceGeometry.h"
+#include "windows/play/PlayWindowBase.h"
+
+#include <QByteArray>
+#include <QImage>
+
+class TO_pd;
+
+class TD_puzzle_js : public TP_puzzle
+{
+    Q_OBJECT
+public:
+    explicit TD_puzzle_js(QWidget *parent = nullptr);
+
+    // Clears document and fills it as a new puzzle: the header, then rows × cols piece records
+    // with random edges from the process-wide generator, seeded from the clock. Always true.
+    bool MakePuzzleDocument(TKelPigger &document, int rows, int cols, bool borders,
+                            const QByteArray &name, const QByteArray &author,
+                            const QByteArray &website);
+
+    // BuildGame.
+    void PrepareGame() override;
+    // Prepares the game, reporting 0, 10, 20, 50 and 70 percent on the way. Throws when the
+    // picture cannot be decoded or the grid cannot be played on it; the main window is
+    // minimised at the end.
+    void BuildGame();
+    // sourceBitmap becomes the decoded picture, 24-bit.
+    void LoadSourcePicture();
+    // The main window's caption, the grid and the border flag from the document.
+    void ReadPuzzleSize();
+    // Every cell with a record, in row-major order, rendered and added to the desktop.
+    void CutPieces();
+    // Pieces whose records hold a position go onto the desktop there, unless it lies beyond what
+    // a window can extend to; then the palette is laid out.
+    void RestorePiecePositions();
+
+    const TPieceGeometry &Geometry() const { return geometry; }
+
+    TO_pd *Odesktop;
+
+protected:
+    // Applies the stored background on the first activation, then the base's.
+    void FormActivate() override;
+    // Adds the desktop, the backgrounds dialog and the main window's reset.
+    TF_tools::TGame ToolsGame() override;
+
+private:
+    void ComputeGeometry();
+
+    QImage sourceBitmap;
+    QImage workBitmap;
+    int cols = 0;
+    int rows = 0;
+    TPieceGeometry geometry;
+};

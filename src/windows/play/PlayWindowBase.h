@@ -1,0 +1,99 @@
+#pragma once
+// The base play window: a borderless, maximised window whose two pages have no visible tabs, the
+// puzzle page (filled by a derived window's game) and the premium page, which shows the
+// alternative picture once the puzzle is solved. It runs a game modally, starts the tools window
+// after its first activation, restores the tools window's placement from the puzzle document
+// once and stores it back when the game closes, and plays the solved display.
+
+#include "windows/play/ToolsWindow.h"
+
+#include <QDialog>
+#include <QImage>
+#include <functional>
+
+class QStackedWidget;
+class TJPEGImage;
+class TKelPigger;
+
+// Posted by the play window to itself on its first activation; shows the tools window once the
+// activation has completed.
+inline constexpr int WM_SHOW_TOOLS = 0x0409;
+
+// A picture drawn centred and unscaled inside the control's bounds, cut off at them. While it
+// fills its page it follows the page's size; otherwise its bounds are set freely.
+class TCentredPicture : public QWidget
+{
+public:
+    explicit TCentredPicture(QWidget *page);
+
+    // Keeps a copy of picture.
+    void SetPicture(const QImage &picture);
+    const QImage &Picture() const { return picture; }
+    void SetFillsPage(bool fills);
+    bool FillsPage() const { return fillsPage; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QImage picture;
+    bool fillsPage = true;
+};
+
+class TP_puzzle : public QDialog
+{
+    Q_OBJECT
+public:
+    // Receives the preparation's progress in percent.
+    using TProgressCallback = std::function<void(int percent)>;
+
+    // The tools window's margin from the screen's right edge and its top, when the document
+    // holds no place for it.
+    static constexpr int ToolsDefaultMargin = 10;
+
+    explicit TP_puzzle(QWidget *parent = nullptr);
+
+    // Keeps the picture, the document and the callback (none owned; picture and document must
+    // outlive the window's use of them), prepares the game, shows the window maximised and
+    // modally, and once it has closed stores the tools window's placement in the document.
+    // A failure of the preparation is thrown before anything is shown.
+    void RunGame(TJPEGImage *sourcePicture, TKelPigger *document, TProgressCallback progress);
+
+    // Prepares the game of the picture and document given to RunGame; nothing here.
+    virtual void PrepareGame();
+    // Writes the tools window's left, top, width and height as TFX, TFY, TFW and TFH.
+    virtual void StoreToolsPlacement();
+    // Shows the premium page: the solved picture closes in towards the centre, then the
+    // alternative picture opens out from it. Both are copied.
+    virtual void ShowSolvedPicture(const QImage &solved, const QImage &alternative);
+
+    QStackedWidget *PageControl1;
+    QWidget *TabSheet_puzzle;
+    QWidget *TabSheet_premium;
+    TCentredPicture *Image_premium;
+
+protected:
+    bool event(QEvent *event) override;
+    // The game is left only through the tools window: Esc does not close it.
+    void keyPressEvent(QKeyEvent *event) override;
+
+    // On the first activation posts WM_SHOW_TOOLS; later activations do nothing.
+    virtual void FormActivate();
+    // What the tools window acts on; the base gives the document and the window's closing.
+    virtual TF_tools::TGame ToolsGame();
+    // Hands percent to the progress callback, if any.
+    void ReportProgress(int percent) const;
+
+    TJPEGImage *sourcePicture = nullptr;
+    TKelPigger *document = nullptr;
+    TProgressCallback progress;
+    bool toolsPlacementPending = true;
+    bool firstActivation = true;
+
+private:
+    void FormCreate();
+    void ShowToolsMessage();
+    void CreateToolsWindow();
+    void RestoreToolsPlacement(TF_tools &tools) const;
+};

@@ -1,0 +1,173 @@
+// Copies of the built program as real processes: the picture export, the clean-up of a
+// leftover hand-over copy, and the whole save hand-over from a changed game to the rewritten
+// puzzle executable.
+#include "support/AppTestSupport.h"
+#include "windows/main/MainWindow.h"
+#include "engine/container/ExecutablePayload.h"
+#include "engine/container/KelPigger.h"
+#include "engine/container/PuzzleSchema.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QStackedWidget>
+#include <QTest>
+#include <QToolButton>
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace
+{
+
+// Long enough for a copy of the program to end on its own when it is going to.
+constexpr int EndsWithinMs = 30000;
+// A copy that is still running after this is taken to keep running.
+constexpr int KeepsRunningMs = 2500;
+
+} // namespace
+
+class ProcessTest : public TExecutableFolderTest
+{
+protected:
+    void SetUp() override
+    {
+        TExecutableFolderTest::SetUp();
+        ASSERT_FALSE(program.isEmpty());
+    }
+
+    void TearDown() override
+    {
+        for (auto &process : processes) {
+            process->kill();
+            process->waitForFinished();
+        }
+        TExecutableFolderTest::TearDown();
+    }
+
+    QString WriteCopy(const QString &name, const TSections &sections)
+    {
+        const QString path = PathOf(name);
+        QDir().mkpath(QFileInfo(path).path());
+        WriteExecutable(path, WithSections(program, sections));
+        return path;
+    }
+
+    QProcess &Start(const QString &path, const QStringList &arguments = {})
+    {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        process->setProcessEnvironment(environment);
+        process->setWorkingDirectory(folder.path());
+        process->start(path, arguments);
+        EXPECT_TRUE(process->waitForStarted()) << path.toStdString();
+        processes.push_back(std::move(process));
+        return *processes.back();
+    }
+
+    static bool EndedCleanly(QProcess &process)
+    {
+        return process.waitForFinished(EndsWithinMs) &&
+               process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    }
+
+    // True when every one of the processes is still running after a while.
+    static bool KeepRunning(const std::vector<QProcess *> &watched)
+    {
+        QTest::qWait(KeepsRunningMs);
+        return std::all_of(watched.begin(), watched.end(), [](const QProcess *process) {
+            return process->state() == QProcess::Running;
+        });
+    }
+
+    const QByteArray program = ReadBytes(QStringLiteral(TESSALUNE_EXE));
+    const QByteArray picture = SamplePictureBytes();
+    std::vector<std::unique_ptr<QProcess>> processes;
+};
+
+TEST_F(ProcessTest, MaketnWritesThePictureBesideThePuzzleAndEnds)
+{
+    const QString puzzle = WriteCopy("tulips.exe", PuzzleSections(picture, SampleDocumentText()));
+    EXPECT_TRUE(EndedCleanly(Start(puzzle, {"maketn"})));
+    EXPECT_EQ(ReadBytes(PathOf("tulips.jpg")), picture);
+
+    // A picture file that cannot be written is passed over; the program still ends.
+    const QString blocked = WriteCopy("daisies", PuzzleSections(picture, SampleDocumentText()));
+    ASSERT_TRUE(QDir(folder.path()).mkdir("daisies.jpg"));
+    EXPECT_TRUE(EndedCleanly(Start(blocked, {"maketn"})));
+}
+
+TEST_F(ProcessTest, MaketnInCapitalsOrSecondPlaceStartsNormally)
+{
+    const TSections sections = PuzzleSections(picture, SampleDocumentText());
+    QProcess &capitals = Start(WriteCopy("capitals.exe", sections), {"MAKETN"});
+    QProcess &second = Start(WriteCopy("second.exe", sections), {"x", "maketn"});
+    EXPECT_TRUE(KeepRunning({&capitals, &second}));
+    EXPECT_EQ(QDir(folder.path()).entryList({"*.jpg"}), QStringList());
+}
+
+TEST_F(ProcessTest, LeftoverHandOverCopyIsDeletedAndTheStartEnds)
+{
+    const QString puzzle = WriteCopy("tulips.exe", PuzzleSections(picture, SampleDocumentText()));
+    const QByteArray before = ReadBytes(puzzle);
+    WriteExecutable(PathOf("tmp.exe"), "left over");
+    EXPECT_TRUE(EndedCleanly(Start(puzzle)));
+    EXPECT_FALSE(QFileInfo::exists(PathOf("tmp.exe")));
+    EXPECT_EQ(ReadBytes(puzzle), before);
+    // The next start runs normally.
+    EXPECT_TRUE(KeepRunning({&Start(puzzle)}));
+}
+
+TEST_F(ProcessTest, HandOverCopyWritesOnlyInsideItsOwnFolder)
+{
+    const TSections puzzle = PuzzleSections(picture, SampleDocumentText());
+    const QList<QByteArray> refusedNames = {"../victim.exe", "sub/victim.exe", ".", "..", ""};
+    std::vector<QProcess *> handOvers;
+    for (int index = 0; index < refusedNames.size(); ++index) {
+        TSections sections = puzzle;
+        if (!refusedNames[index].isEmpty())
+            sections.append({PuzzleSchema::SectionFileName, refusedNames[index]});
+        handOvers.push_back(
+            &Start(WriteCopy(QStringLiteral("case%1/tmp.exe").arg(index), sections)));
+    }
+    EXPECT_TRUE(KeepRunning(handOvers)) << "a refused hand-over stays on its saving page";
+    for (int index = 0; index < refusedNames.size(); ++index)
+        EXPECT_EQ(QDir(PathOf(QStringLiteral("case%1").arg(index)))
+                      .entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                  QStringList{"tmp.exe"});
+    EXPECT_FALSE(QFileInfo::exists(PathOf("victim.exe")));
+}
+
+TEST_F(ProcessTest, ChangedGameIsSavedThroughTheHandOverCopy)
+{
+    const QString puzzle = WriteCopy("tulips.exe", PuzzleSections(picture, SampleDocumentText()));
+    const QByteArray before = ReadBytes(puzzle);
+
+    // The first process, the player after a changed game, runs here with the puzzle's image.
+    ExeImage() = before;
+    TFmain main(puzzle);
+    main.LoadPuzzleFromPayload();
+    main.Document->SetAttr(PuzzleSchema::KeyColor, "#FF0000");
+    main.Document->FindChild(PuzzleSchema::PiecesNode)
+        ->Child(3)
+        ->SetAttr(PuzzleSchema::KeyPieceLeft, "120");
+    main.GameChanged = true;
+    main.FirstActivation = false; // the game is over; the start is long past
+    main.PageControl1->setCurrentWidget(main.TabSheet_save);
+    main.show();
+    main.KeepChanges();
+    const QByteArray savedDocument = main.Document->SaveToText();
+    QTest::mouseClick(main.SB_save_ok, Qt::LeftButton);
+    EXPECT_FALSE(main.isVisible());
+
+    // "tmp.exe" rewrites the puzzle and restarts it, which deletes "tmp.exe" and ends. The
+    // rewritten puzzle is the old one with the new document as its last section and no
+    // "FILE_NAME".
+    QByteArray expected = before;
+    RemoveSection(PuzzleSchema::SectionDocument, expected);
+    AppendSection(PuzzleSchema::SectionDocument, savedDocument, expected);
+    EXPECT_TRUE(WaitUntil(
+        [&] { return !QFileInfo::exists(PathOf("tmp.exe")) && ReadBytes(puzzle) == expected; },
+        EndsWithinMs));
+    EXPECT_TRUE(QFileInfo(puzzle).isExecutable());
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"tulips.exe"});
+}

@@ -1,0 +1,302 @@
+// Payload sections on the executable image, the image written to files, the stream helpers
+// and the start-up step's decisions, run inside the test process.
+#include "engine/container/ExecutablePayload.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace
+{
+
+// Markers spelt out byte by byte, apart from the name, so this program's own bytes (which
+// LoadExeImage reads) hold no complete marker.
+QByteArray Start(const QByteArray &upperName)
+{
+    return QByteArray("\x53\x4F\x21\x23") + upperName + QByteArray(1, '\xB6');
+}
+
+QByteArray End(const QByteArray &upperName)
+{
+    return QByteArray("\x45\x4F\x21\x23") + upperName;
+}
+
+QByteArray Section(const QByteArray &upperName, const QByteArray &data)
+{
+    return Start(upperName) + data + End(upperName);
+}
+
+QByteArray FileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every test starts with an empty image and the working folder as it found it.
+class ExeImageTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ExeImage().clear();
+        previousFolder = QDir::currentPath();
+    }
+    void TearDown() override
+    {
+        ExeImage().clear();
+        QDir::setCurrent(previousFolder);
+    }
+
+    const QByteArray base = QByteArray("program bytes \0 with a zero", 27);
+    QString previousFolder;
+};
+
+using Sections = ExeImageTest;
+
+TEST_F(Sections, AddedSectionFollowsTheProgramsOwnBytesAndReadsCaseInsensitively)
+{
+    QTemporaryDir dir;
+    AddSection("A", "x");
+    const QString written = dir.filePath(QStringLiteral("puzzle.exe"));
+    SaveExeAs(written);
+
+    const QByteArray own = FileBytes(QCoreApplication::applicationFilePath());
+    ASSERT_FALSE(own.isEmpty());
+    EXPECT_EQ(FileBytes(written), own + Start("A") + "x" + End("A"));
+    EXPECT_EQ(ReadSection("a"), "x");
+}
+
+TEST_F(Sections, NamesAreUpperCasedInAsciiOnly)
+{
+    QByteArray image = base;
+    AppendSection("pig_txt\xe4", "doc", image);
+    EXPECT_EQ(image, base + Section("PIG_TXT\xe4", "doc"))
+        << "bytes above 0x7F are not letters to change";
+    ExeImage() = image;
+    EXPECT_EQ(ReadSection("Pig_Txt\xe4"), "doc");
+    EXPECT_TRUE(ReadSection("PIG_TXT\xc4").isEmpty());
+}
+
+TEST_F(Sections, DataIsBinaryAndEndsAtTheFirstEndMarker)
+{
+    const QByteArray binary("\x00\xB6\xFF\x80so!#A\xB6", 10);
+    ExeImage() = base + Section("A", binary);
+    EXPECT_EQ(ReadSection("A"), binary);
+
+    ExeImage() = base + Section("A", "abc" + End("A") + "def");
+    EXPECT_EQ(ReadSection("A"), "abc");
+}
+
+TEST_F(Sections, MissingOrMisplacedMarkersReadEmpty)
+{
+    ExeImage() = base + Start("A") + "data";
+    EXPECT_TRUE(ReadSection("A").isEmpty()) << "no end marker";
+
+    ExeImage() = base + End("A") + Section("A", "data");
+    EXPECT_TRUE(ReadSection("A").isEmpty()) << "first end marker before the data";
+
+    ExeImage() = base + Section("A", "data");
+    EXPECT_TRUE(ReadSection("B").isEmpty());
+    EXPECT_TRUE(ReadSection("AB").isEmpty()) << "a longer name is another section";
+    EXPECT_EQ(ReadSection("A"), "data");
+}
+
+TEST_F(Sections, ReadingLoadsTheImageOnlyWhenEmpty)
+{
+    EXPECT_TRUE(ReadSection("NO_SUCH_SECTION").isEmpty());
+    EXPECT_EQ(ExeImage(), FileBytes(QCoreApplication::applicationFilePath()));
+
+    ExeImage() = base + Section("A", "in memory");
+    EXPECT_EQ(ReadSection("A"), "in memory");
+}
+
+TEST_F(Sections, TwoSectionsOfOneName)
+{
+    ExeImage() = base;
+    AddSection("A", "first");
+    AddSection("A", "second");
+    AddSection("B", "other");
+    EXPECT_EQ(ReadSection("A"), "first");
+
+    ReplaceSection("A", "new");
+    EXPECT_EQ(ExeImage(),
+              base + Section("A", "second") + Section("B", "other") + Section("A", "new"));
+    EXPECT_EQ(ReadSection("A"), "second");
+}
+
+TEST_F(Sections, ReplaceOfAnAbsentNameOrAnUnreadImageChangesNothing)
+{
+    ReplaceSection("A", "data");
+    EXPECT_TRUE(ExeImage().isEmpty()) << "the image is not read for a replacement";
+
+    ExeImage() = base + Section("A", "data");
+    ReplaceSection("B", "other");
+    ReplaceSection("", "other");
+    EXPECT_EQ(ExeImage(), base + Section("A", "data"));
+}
+
+TEST_F(Sections, DeleteRemovesMarkersAndDataOfThePresentSectionOnly)
+{
+    ExeImage() = base + Section("A", "a") + Section("B", "b");
+    DeleteSection("C");
+    EXPECT_EQ(ExeImage(), base + Section("A", "a") + Section("B", "b"));
+
+    DeleteSection("a");
+    EXPECT_EQ(ExeImage(), base + Section("B", "b"));
+    EXPECT_TRUE(ReadSection("A").isEmpty());
+}
+
+TEST_F(Sections, RemoveNeedsBothMarkersInOrder)
+{
+    const QByteArray startOnly = base + Start("A") + "data";
+    QByteArray image = startOnly;
+    RemoveSection("A", image);
+    EXPECT_EQ(image, startOnly);
+
+    const QByteArray endFirst = base + End("A") + "middle" + Start("A") + "data";
+    image = endFirst;
+    RemoveSection("A", image);
+    EXPECT_EQ(image, endFirst);
+}
+
+TEST_F(Sections, EmptyNameAddsNothing)
+{
+    AddSection("", "data");
+    EXPECT_TRUE(ExeImage().isEmpty());
+    QByteArray image = base;
+    AppendSection("", "data", image);
+    EXPECT_EQ(image, base);
+}
+
+using ImageFiles = ExeImageTest;
+
+TEST_F(ImageFiles, EmptyImageWritesNothing)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("nothing.exe"));
+    WriteImageToFile(QByteArray(), path);
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST_F(ImageFiles, RelativeNameIsResolvedInTheProgramsFolder)
+{
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    const QString name = QStringLiteral("exemod_relative_name_test.exe");
+    const QString expected = QCoreApplication::applicationDirPath() + u'/' + name;
+    WriteImageToFile("image", name);
+    EXPECT_EQ(FileBytes(expected), "image");
+    EXPECT_FALSE(QFile::exists(dir.filePath(name)));
+    QFile::remove(expected);
+}
+
+TEST(Streams, WrittenFromTheStartAndRewound)
+{
+    QBuffer stream;
+    StringToStream(QByteArray("\xFF\x00jpeg", 6), stream);
+    EXPECT_EQ(stream.pos(), 0);
+    EXPECT_EQ(stream.data(), QByteArray("\xFF\x00jpeg", 6));
+
+    stream.seek(4);
+    EXPECT_EQ(StreamToString(stream), QByteArray("\xFF\x00jpeg", 6));
+    EXPECT_EQ(stream.pos(), 0);
+}
+
+// The start-up step on a stand-in executable in a temporary folder. The relocation itself
+// (which starts a copy of the program) and the replacement copy run in the process tests.
+class StartupStep : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        previousFolder = QDir::currentPath();
+        context.executablePath = dir.filePath(QStringLiteral("puzzle.exe"));
+        context.relocationFlag = 'L';
+        Touch(context.executablePath);
+        Touch(ReplacementCopy());
+    }
+    void TearDown() override { QDir::setCurrent(previousFolder); }
+
+    static void Touch(const QString &path)
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("bytes");
+    }
+    QString ReplacementCopy() const { return dir.filePath(QStringLiteral("temp0a0.exe")); }
+    void MakeReadOnly(const QString &path)
+    {
+        ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0555), 0);
+    }
+
+    QTemporaryDir dir;
+    QString previousFolder;
+    StartupContext context;
+};
+
+TEST_F(StartupStep, WorkingFolderBecomesTheProgramsFolder)
+{
+    RunStartupStep(context);
+    EXPECT_EQ(QDir::currentPath(), QDir(dir.path()).canonicalPath());
+    EXPECT_TRUE(QFile::exists(ReplacementCopy())) << "nothing asked to delete it";
+}
+
+TEST_F(StartupStep, DeltempDeletesTheReplacementCopyAndThenFindsNoneToDelete)
+{
+    MakeReadOnly(ReplacementCopy());
+    context.relocationFlag = 0; // matters only on read-only media
+    context.parameters = QStringList{QStringLiteral("deltemp")};
+    RunStartupStep(context);
+    EXPECT_FALSE(QFile::exists(ReplacementCopy()));
+    RunStartupStep(context); // returns although there is nothing to delete
+}
+
+TEST_F(StartupStep, DeltempOnlyExactlyAndFirst)
+{
+    for (const QStringList &parameters :
+         {QStringList{QStringLiteral("DelTemp")}, QStringList{QStringLiteral("DELTEMP")},
+          QStringList{QStringLiteral("x"), QStringLiteral("deltemp")}}) {
+        context.parameters = parameters;
+        RunStartupStep(context);
+        EXPECT_TRUE(QFile::exists(ReplacementCopy())) << parameters.join(u' ').toStdString();
+    }
+}
+
+TEST_F(StartupStep, ReadOnlyProgramThatCanBeMadeWritableRunsInPlace)
+{
+    MakeReadOnly(context.executablePath);
+    context.parameters = QStringList{QStringLiteral("deltemp")};
+    RunStartupStep(context);
+    EXPECT_FALSE(Platform::IsReadOnly(context.executablePath));
+    EXPECT_FALSE(QFile::exists(ReplacementCopy())) << "the later steps still run";
+}
+
+TEST_F(StartupStep, RelocationFlagZeroOnReadOnlyMediaEndsTheStep)
+{
+    MakeReadOnly(context.executablePath);
+    context.relocationFlag = 0;
+    context.parameters = QStringList{QStringLiteral("deltemp")};
+    RunStartupStep(context);
+    EXPECT_TRUE(Platform::IsReadOnly(context.executablePath)) << "not flipped";
+    EXPECT_TRUE(QFile::exists(ReplacementCopy())) << "\"deltemp\" skipped";
+    EXPECT_EQ(QDir::currentPath(), QDir(dir.path()).canonicalPath());
+}
+
+TEST(StartupContextOfThisProcess, ProgramParametersAndFlag)
+{
+    char program[] = "program";
+    char first[] = "deltemp";
+    char second[] = "\xc3\xa4";
+    char *argv[] = {program, first, second, nullptr};
+    const StartupContext context = CurrentStartupContext(3, argv);
+    EXPECT_EQ(context.executablePath, QCoreApplication::applicationFilePath());
+    EXPECT_EQ(context.parameters, (QStringList{QStringLiteral("deltemp"), QStringLiteral("ä")}));
+    EXPECT_EQ(context.relocationFlag, 'L');
+}
+
+} // namespace

@@ -1,0 +1,212 @@
+// The start-up step as separate processes: copies of the built program in a temporary folder
+// carry out the self-replacement, the "deltemp" clean-up and the read-only relocation. Every
+// process started here, directly or by the program, is ended when its test ends.
+#include "engine/container/ExecutablePayload.h"
+#include "engine/container/PuzzleSchema.h"
+#include "support/ProcessSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace
+{
+
+constexpr int Deadline = 30000;
+
+QByteArray BuiltProgram()
+{
+    return FileBytes(QStringLiteral(TESSALUNE_EXE));
+}
+
+TEST(BuiltProgram, HoldsNoCompleteMarkerOfASectionName)
+{
+    const QByteArray program = BuiltProgram();
+    ASSERT_FALSE(program.isEmpty());
+    for (const char *name : {PuzzleSchema::SectionIsPuzzle, PuzzleSchema::SectionSourceImage,
+                             PuzzleSchema::SectionAlternativeImage, PuzzleSchema::SectionDocument,
+                             PuzzleSchema::SectionFileName}) {
+        const QByteArray start = QByteArray("\x53\x4F\x21\x23") + name + '\xB6';
+        const QByteArray end = QByteArray("\x45\x4F\x21\x23") + name;
+        EXPECT_FALSE(program.contains(start)) << name;
+        EXPECT_FALSE(program.contains(end)) << name;
+
+        // The markers looked for are the ones the program writes.
+        QByteArray puzzle = program;
+        AppendSection(name, "data", puzzle);
+        EXPECT_TRUE(puzzle.endsWith(start + "data" + end)) << name;
+    }
+}
+
+class ProgramCopies : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+
+    QString PathOf(const QString &name) const { return dir.filePath(name); }
+
+    // A copy of the built program; `extra` is appended as a section that marks this copy.
+    QByteArray WriteProgram(const QString &path, const QByteArray &extra = QByteArray())
+    {
+        QByteArray image = BuiltProgram();
+        AppendSection("TEST_MARK", extra, image);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(image);
+        file.close();
+        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+        return image;
+    }
+
+    pid_t Run(const QString &program, const QStringList &arguments = {},
+              const QString &errorFile = QString())
+    {
+        return children.Start(program, arguments, ProgramEnvironment(dir.path()), errorFile);
+    }
+
+    QTemporaryDir dir;
+    ChildProcesses children;
+};
+
+// The test plays the initiator: it writes the replacement copy with a new image beside the
+// target and starts it with the target's path. The copy overwrites the target and restarts it
+// with "deltemp"; the restarted target deletes "temp0a0.exe".
+class SelfReplacement : public ProgramCopies
+{
+protected:
+    void ReplaceTargetThrough(const QString &copyName)
+    {
+        WriteProgram(target, "old");
+        const QByteArray newImage = WriteProgram(PathOf(copyName), "new");
+
+        const pid_t copyProcess = Run(PathOf(copyName), {target});
+        ASSERT_GT(copyProcess, 0);
+        EXPECT_EQ(children.WaitForExit(copyProcess, Deadline), 0) << "the copy ends by itself";
+        ASSERT_TRUE(PollUntil([&] { return FileBytes(target) == newImage; }, Deadline));
+        EXPECT_TRUE(QFileInfo(target).isExecutable());
+        ASSERT_TRUE(PollUntil([&] { return !children.Running(target).empty(); }, Deadline))
+            << "the target is restarted";
+    }
+
+    const QString target = PathOf(QStringLiteral("puzzle.exe"));
+};
+
+TEST_F(SelfReplacement, CopyReplacesTheTargetWhichDeletesTheCopy)
+{
+    ReplaceTargetThrough(QStringLiteral("temp0a0.exe"));
+    EXPECT_TRUE(PollUntil([&] { return !QFile::exists(PathOf("temp0a0.exe")); }, Deadline));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("puzzle.exe")});
+}
+
+TEST_F(SelfReplacement, CopyNameInAnyLetterCaseIsTheReplacementCopy)
+{
+    // "deltemp" removes "temp0a0.exe" only, so a copy spelt otherwise stays behind on a
+    // case-sensitive filesystem; the replacement itself must happen.
+    ReplaceTargetThrough(QStringLiteral("Temp0A0.EXE"));
+}
+
+TEST_F(SelfReplacement, CopyWithoutATargetEndsWithoutWriting)
+{
+    const QString copy = PathOf(QStringLiteral("temp0a0.exe"));
+    WriteProgram(copy);
+    const QString errors = PathOf(QStringLiteral("stderr.txt"));
+    const pid_t copyProcess = Run(copy, {}, errors);
+    EXPECT_EQ(children.WaitForExit(copyProcess, Deadline), 0);
+    EXPECT_TRUE(FileBytes(errors).contains("No file to replace")) << FileBytes(errors).data();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+}
+
+TEST_F(SelfReplacement, TargetThatCannotBeStartedIsReported)
+{
+    if (!TmpfsMount::Available())
+        GTEST_SKIP() << "cannot mount a filesystem without execution here";
+    TmpfsMount noExec(PathOf(QStringLiteral("noexec")));
+    ASSERT_TRUE(noExec.IsMounted());
+    ASSERT_TRUE(noExec.MakeNoExec());
+    const QString unstartable = PathOf(QStringLiteral("noexec/puzzle.exe"));
+    WriteProgram(unstartable, "old");
+    const QByteArray newImage = WriteProgram(PathOf(QStringLiteral("temp0a0.exe")), "new");
+
+    const QString errors = PathOf(QStringLiteral("stderr.txt"));
+    const pid_t copyProcess = Run(PathOf(QStringLiteral("temp0a0.exe")), {unstartable}, errors);
+    EXPECT_EQ(children.WaitForExit(copyProcess, Deadline), 0);
+    EXPECT_EQ(FileBytes(unstartable), newImage) << "the replacement itself is done";
+    EXPECT_TRUE(FileBytes(errors).contains("Cannot start")) << FileBytes(errors).data();
+}
+
+using Deltemp = ProgramCopies;
+
+TEST_F(Deltemp, DeletesTheCopyOnlyWhenSpeltExactly)
+{
+    const QString program = PathOf(QStringLiteral("puzzle.exe"));
+    WriteProgram(program);
+    const QString copy = PathOf(QStringLiteral("temp0a0.exe"));
+    WriteProgram(copy);
+
+    const pid_t wrongCase = Run(program, {QStringLiteral("DelTemp")});
+    ASSERT_TRUE(children.WaitUntilApplicationBuilt(wrongCase, Deadline));
+    EXPECT_TRUE(QFile::exists(copy));
+
+    // The start-up step is over before the application object is built.
+    const pid_t exact = Run(program, {QStringLiteral("deltemp")});
+    ASSERT_TRUE(children.WaitUntilApplicationBuilt(exact, Deadline));
+    EXPECT_FALSE(QFile::exists(copy));
+}
+
+// A tmpfs holding the program ("the medium"), made read-only after the program is put there.
+class ReadOnlyMedia : public ProgramCopies
+{
+protected:
+    void SetUp() override
+    {
+        ProgramCopies::SetUp();
+        if (!TmpfsMount::Available())
+            GTEST_SKIP() << "cannot mount a read-only filesystem here";
+        mount = std::make_unique<TmpfsMount>(PathOf(QStringLiteral("media")));
+        ASSERT_TRUE(mount->IsMounted());
+        image = WriteProgram(program, "medium");
+        ASSERT_TRUE(mount->MakeReadOnly());
+    }
+
+    const QString program = PathOf(QStringLiteral("media/puzzle.exe"));
+    const QString relocated = PathOf(QStringLiteral("data/puzzle.exe/puzzle.exe"));
+    QByteArray image;
+    std::unique_ptr<TmpfsMount> mount;
+};
+
+TEST_F(ReadOnlyMedia, FirstStartCopiesToTheDataFolderStartsTheCopyAndEnds)
+{
+    const pid_t original = Run(program);
+    EXPECT_EQ(children.WaitForExit(original, Deadline), 0) << "ends at once after start-up";
+    EXPECT_EQ(FileBytes(relocated), image);
+    EXPECT_TRUE(QFileInfo(relocated).isExecutable());
+    EXPECT_TRUE(PollUntil([&] { return !children.Running(relocated).empty(); }, Deadline));
+}
+
+TEST_F(ReadOnlyMedia, LaterStartsRunTheExistingCopyWithItsSavedState)
+{
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(relocated).absolutePath()));
+    const QByteArray saved = WriteProgram(relocated, "saved game");
+    const pid_t original = Run(program);
+    EXPECT_EQ(children.WaitForExit(original, Deadline), 0);
+    EXPECT_TRUE(PollUntil([&] { return !children.Running(relocated).empty(); }, Deadline));
+    EXPECT_EQ(FileBytes(relocated), saved);
+}
+
+TEST_F(ReadOnlyMedia, CopyThatCannotBeWrittenLeavesTheProgramRunningInPlace)
+{
+    // The data folder is a file, so the copy's folder cannot be made.
+    QFile blocker(PathOf(QStringLiteral("data")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString errors = PathOf(QStringLiteral("stderr.txt"));
+    const pid_t original = Run(program, {}, errors);
+    ASSERT_TRUE(children.WaitUntilApplicationBuilt(original, Deadline));
+    EXPECT_FALSE(children.WaitForExit(original, 1500).has_value()) << "the program ended";
+    EXPECT_TRUE(FileBytes(errors).contains("read-only media")) << FileBytes(errors).data();
+}
+
+} // namespace

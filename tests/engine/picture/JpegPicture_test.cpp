@@ -1,0 +1,296 @@
+#include "support/JpegTestFiles.h"
+#include "engine/picture/JpegPicture.h"
+
+#include <QBuffer>
+#include <QColor>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+namespace
+{
+
+// A smooth picture with a sharp edge, so that JPEG errors stay small but are not zero.
+QImage TestPicture(int width, int height)
+{
+    QImage picture(width, height, QImage::Format_RGB888);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            picture.setPixel(x, y,
+                             qRgb(x * 255 / width, y * 255 / height, x < width / 2 ? 40 : 200));
+    return picture;
+}
+
+QByteArray EncodedTestPicture(int width = 96, int height = 64)
+{
+    TJPEGImage picture;
+    picture.Assign(TestPicture(width, height));
+    return picture.Data();
+}
+
+double MeanChannelError(const QImage &a, const QImage &b)
+{
+    double total = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            total += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                     std::abs(qBlue(p) - qBlue(q));
+        }
+    return total / (3.0 * a.width() * a.height());
+}
+
+QImage Decode(const QByteArray &bytes)
+{
+    TJPEGImage picture;
+    picture.SetData(bytes);
+    return picture.ToBitmap();
+}
+
+// Annex K tables of the JPEG standard scaled to quality 90 as libjpeg does (20 %, rounded,
+// within 1 ... 255).
+std::array<int, 64> QualityNinetyTable(const std::array<int, 64> &base)
+{
+    std::array<int, 64> table{};
+    for (int i = 0; i < 64; ++i)
+        table[i] = std::clamp((base[i] * 20 + 50) / 100, 1, 255);
+    return table;
+}
+
+constexpr std::array<int, 64> LuminanceBase = {
+    16, 11, 10, 16, 24,  40,  51,  61,  12, 12, 14, 19, 26,  58,  60,  55,
+    14, 13, 16, 24, 40,  57,  69,  56,  14, 17, 22, 29, 51,  87,  80,  62,
+    18, 22, 37, 56, 68,  109, 103, 77,  24, 35, 55, 64, 81,  104, 113, 92,
+    49, 64, 78, 87, 103, 121, 120, 101, 72, 92, 95, 98, 112, 100, 103, 99};
+
+constexpr std::array<int, 64> ChrominanceBase = {
+    17, 18, 24, 47, 99, 99, 99, 99, 18, 21, 26, 66, 99, 99, 99, 99, 24, 26, 56, 99, 99, 99,
+    99, 99, 47, 66, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99,
+    99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99};
+
+void ExpectQualityNinetyBaselineColour(const QByteArray &file)
+{
+    const auto tables = ReadQuantTables(file);
+    ASSERT_EQ(tables.size(), 2u);
+    EXPECT_EQ(tables[0], QualityNinetyTable(LuminanceBase));
+    EXPECT_EQ(tables[1], QualityNinetyTable(ChrominanceBase));
+    EXPECT_TRUE(IsBaseline(file));
+    EXPECT_EQ(ComponentCount(file), 3);
+}
+
+// The position of the first byte of entropy-coded data (after the SOS segment).
+qsizetype ScanStart(const QByteArray &file)
+{
+    const qsizetype sos = file.indexOf("\xFF\xDA");
+    const int length =
+        static_cast<unsigned char>(file[sos + 2]) << 8 | static_cast<unsigned char>(file[sos + 3]);
+    return sos + 2 + length;
+}
+
+} // namespace
+
+TEST(JpegPicture, EmptyPicture)
+{
+    TJPEGImage picture;
+    EXPECT_TRUE(picture.Empty());
+    EXPECT_EQ(picture.Width(), 0);
+    EXPECT_EQ(picture.Height(), 0);
+    EXPECT_TRUE(picture.ToBitmap().isNull());
+    EXPECT_TRUE(picture.Data().isEmpty());
+    picture.Assign(TestPicture(8, 8));
+    picture.Assign(QImage());
+    EXPECT_TRUE(picture.Empty()) << "a null bitmap empties the picture";
+}
+
+TEST(JpegPicture, RoundTripThroughStreams)
+{
+    const QImage original = TestPicture(97, 61);
+    TJPEGImage written;
+    written.Assign(original.convertToFormat(QImage::Format_ARGB32));
+    EXPECT_EQ(written.ToBitmap(), original) << "before encoding, the assigned bitmap itself";
+    QBuffer stream;
+    stream.open(QIODevice::WriteOnly);
+    stream.write("prefix");
+    written.SaveToStream(stream);
+    stream.close();
+    EXPECT_TRUE(stream.data().mid(6).startsWith("\xFF\xD8"));
+    EXPECT_TRUE(stream.data().endsWith("\xFF\xD9"));
+
+    stream.open(QIODevice::ReadOnly);
+    stream.seek(6);
+    TJPEGImage read;
+    read.LoadFromStream(stream);
+    EXPECT_FALSE(read.Empty());
+    EXPECT_EQ(read.Data(), written.Data()) << "all remaining bytes, nothing before them";
+    EXPECT_EQ(read.Width(), 97);
+    EXPECT_EQ(read.Height(), 61);
+    const QImage decoded = read.ToBitmap();
+    ASSERT_EQ(decoded.format(), QImage::Format_RGB888);
+    ASSERT_EQ(decoded.size(), original.size());
+    EXPECT_LT(MeanChannelError(decoded, original), 3.0);
+    EXPECT_NE(decoded, original) << "the bytes are lossy JPEG, not the bitmap";
+}
+
+TEST(JpegPicture, StreamFailures)
+{
+    TJPEGImage picture;
+    picture.Assign(TestPicture(8, 8));
+    QBuffer closed;
+    EXPECT_THROW(picture.SaveToStream(closed), EJPEGError);
+    EXPECT_THROW(picture.LoadFromStream(closed), EJPEGError);
+
+    QBuffer empty;
+    empty.open(QIODevice::WriteOnly);
+    TJPEGImage().SaveToStream(empty);
+    EXPECT_TRUE(empty.data().isEmpty()) << "an empty picture writes nothing";
+}
+
+TEST(JpegPicture, WritesQualityNinetyBaselineColour)
+{
+    ExpectQualityNinetyBaselineColour(EncodedTestPicture());
+
+    // A picture that came from a JPEG of another quality is re-encoded at 90 when assigned.
+    std::vector<unsigned char> pixels(64 * 48 * 3, 120);
+    const QByteArray qualityFifty = EncodeTestJpeg(pixels, 64, 48, TJpegTestColour::Rgb, 50);
+    ASSERT_NE(ReadQuantTables(qualityFifty)[0], QualityNinetyTable(LuminanceBase));
+    TJPEGImage reassigned;
+    reassigned.Assign(Decode(qualityFifty));
+    ExpectQualityNinetyBaselineColour(reassigned.Data());
+
+    // A greyscale bitmap is still written in colour.
+    TJPEGImage grey;
+    grey.Assign(TestPicture(32, 32).convertToFormat(QImage::Format_Grayscale8));
+    ExpectQualityNinetyBaselineColour(grey.Data());
+}
+
+TEST(JpegPicture, SetDataKeepsBytesAsGiven)
+{
+    const QByteArray bytes = EncodedTestPicture();
+    TJPEGImage picture;
+    picture.Assign(TestPicture(5, 5));
+    picture.SetData(bytes);
+    EXPECT_EQ(picture.Data(), bytes) << "the pending bitmap is dropped";
+    EXPECT_EQ(picture.Width(), 96);
+}
+
+TEST(JpegPicture, TruncatedFilesFailCleanly)
+{
+    const QByteArray file = EncodedTestPicture(200, 150);
+    const QByteArray truncatedHalf = file.left(file.size() / 2);
+    EXPECT_EQ(Decode(file).size(), QSize(200, 150));
+    EXPECT_THROW(Decode(truncatedHalf), EJPEGError);
+    EXPECT_THROW(Decode(file.left(ScanStart(file) + 10)), EJPEGError);
+    EXPECT_THROW(Decode(file.left(file.size() - 40)), EJPEGError) << "the last rows lost";
+    EXPECT_EQ(Decode(file.left(file.size() - 2)), Decode(file))
+        << "a file that lacks only its end marker is whole";
+
+    const QByteArray headerOnly = file.left(20);
+    TJPEGImage picture;
+    picture.SetData(headerOnly);
+    EXPECT_FALSE(picture.Empty());
+    EXPECT_THROW(picture.Width(), EJPEGError);
+    EXPECT_THROW(picture.ToBitmap(), EJPEGError);
+}
+
+TEST(JpegPicture, CorruptFilesFailCleanly)
+{
+    try {
+        Decode("this is not a JPEG file at all");
+        FAIL() << "no exception";
+    } catch (const EJPEGError &error) {
+        EXPECT_TRUE(std::string(error.what()).find("JPEG") != std::string::npos) << error.what();
+    }
+    EXPECT_THROW(Decode(QByteArray("\xFF\xD8", 2)), EJPEGError);
+
+    const QByteArray file = EncodedTestPicture(200, 150);
+    QByteArray endMarkerInScan = file;
+    endMarkerInScan.replace(ScanStart(file) + 100, 2, "\xFF\xD9");
+    EXPECT_THROW(Decode(endMarkerInScan), EJPEGError);
+
+    QByteArray zeroWidth = file;
+    const qsizetype sof = zeroWidth.indexOf("\xFF\xC0");
+    zeroWidth[sof + 7] = 0;
+    zeroWidth[sof + 8] = 0;
+    EXPECT_THROW(Decode(zeroWidth), EJPEGError);
+
+    QByteArray badTables = file;
+    const qsizetype dht = badTables.indexOf("\xFF\xC4");
+    for (int i = 5; i < 21; ++i)
+        badTables[dht + i] = static_cast<char>(0xFF);
+    EXPECT_THROW(Decode(badTables), EJPEGError);
+}
+
+TEST(JpegPicture, PictureAboveThePixelLimitFailsBeforeDecoding)
+{
+    QByteArray huge = EncodedTestPicture(16, 16);
+    const qsizetype sof = huge.indexOf("\xFF\xC0");
+    // 20000 × 6000 = 120 megapixels.
+    huge[sof + 5] = static_cast<char>(6000 >> 8);
+    huge[sof + 6] = static_cast<char>(6000 & 255);
+    huge[sof + 7] = static_cast<char>(20000 >> 8);
+    huge[sof + 8] = static_cast<char>(20000 & 255);
+    TJPEGImage picture;
+    picture.SetData(huge);
+    EXPECT_EQ(picture.Width(), 20000) << "the header alone still reads";
+    try {
+        picture.ToBitmap();
+        FAIL() << "no exception";
+    } catch (const EJPEGError &error) {
+        EXPECT_TRUE(std::string(error.what()).find("limit") != std::string::npos) << error.what();
+    }
+}
+
+TEST(JpegPicture, ProgressiveFilesDecodeWhole)
+{
+    std::vector<unsigned char> pixels(300 * 200 * 3);
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<unsigned char>(i / 3 % 300 * 255 / 300);
+    const QByteArray file = EncodeTestJpeg(pixels, 300, 200, TJpegTestColour::Rgb, 90, true);
+    ASSERT_FALSE(IsBaseline(file));
+    const QImage decoded = Decode(file);
+    ASSERT_EQ(decoded.size(), QSize(300, 200));
+    EXPECT_NEAR(qRed(decoded.pixel(150, 100)), 127, 4);
+    EXPECT_THROW(Decode(file.left(file.size() * 3 / 4)), EJPEGError);
+}
+
+TEST(JpegPicture, GreyscaleFilesDecodeTo24Bit)
+{
+    std::vector<unsigned char> grey(40 * 30);
+    for (int i = 0; i < 40 * 30; ++i)
+        grey[i] = static_cast<unsigned char>((i % 40) * 6);
+    const QImage decoded = Decode(EncodeTestJpeg(grey, 40, 30, TJpegTestColour::Grey, 95));
+    ASSERT_EQ(decoded.format(), QImage::Format_RGB888);
+    ASSERT_EQ(decoded.size(), QSize(40, 30));
+    for (int x : {0, 10, 39}) {
+        const QRgb pixel = decoded.pixel(x, 15);
+        EXPECT_EQ(qRed(pixel), qGreen(pixel));
+        EXPECT_EQ(qGreen(pixel), qBlue(pixel));
+        EXPECT_NEAR(qRed(pixel), x * 6, 4);
+    }
+}
+
+TEST(JpegPicture, CmykFilesDecodeTo24Bit)
+{
+    // Stored inverted, as Adobe software writes CMYK: 255 = no ink.
+    const int width = 32, height = 16;
+    std::vector<unsigned char> cmyk;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const bool cyanHalf = x < width / 2;
+            const unsigned char ink[4] = {static_cast<unsigned char>(cyanHalf ? 0 : 255), 255,
+                                          static_cast<unsigned char>(cyanHalf ? 255 : 127),
+                                          static_cast<unsigned char>(cyanHalf ? 255 : 127)};
+            cmyk.insert(cmyk.end(), ink, ink + 4);
+        }
+    const QByteArray file = EncodeTestJpeg(cmyk, width, height, TJpegTestColour::Cmyk, 95);
+    ASSERT_EQ(ComponentCount(file), 4);
+    const QImage decoded = Decode(file);
+    ASSERT_EQ(decoded.format(), QImage::Format_RGB888);
+    const QColor cyan = decoded.pixelColor(4, 8);
+    EXPECT_NEAR(cyan.red(), 0, 4);
+    EXPECT_NEAR(cyan.green(), 255, 4);
+    EXPECT_NEAR(cyan.blue(), 255, 4);
+    const QColor darkened = decoded.pixelColor(28, 8); // half black over half yellow
+    EXPECT_NEAR(darkened.red(), 127, 4);
+    EXPECT_NEAR(darkened.green(), 127, 4);
+    EXPECT_NEAR(darkened.blue(), 64, 4);
+}

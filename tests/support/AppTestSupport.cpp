@@ -1,0 +1,102 @@
+#include "support/AppTestSupport.h"
+
+#include "engine/container/ExecutablePayload.h"
+#include "engine/container/KelPigger.h"
+#include "engine/container/KelUtils.h"
+#include "engine/container/PuzzleSchema.h"
+#include "engine/picture/JpegPicture.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTest>
+#include <gtest/gtest.h>
+
+QByteArray WithSections(const QByteArray &program, const TSections &sections)
+{
+    QByteArray image = program;
+    for (const auto &[name, data] : sections)
+        AppendSection(name, data, image);
+    return image;
+}
+
+QByteArray SamplePictureBytes()
+{
+    QImage bitmap(40, 30, QImage::Format_RGB888);
+    bitmap.fill(QColor(200, 120, 40));
+    TJPEGImage picture;
+    picture.Assign(bitmap);
+    return picture.Data();
+}
+
+QByteArray SampleDocumentText()
+{
+    using namespace PuzzleSchema;
+    TKelPigger root;
+    root.SetName(RootNode);
+    root.SetAttr(KeyName, "Sample");
+    root.SetAttr(KeyCols, "7");
+    root.SetAttr(KeyRows, "7");
+    auto *pieces = new TKelPigger(&root);
+    pieces->SetName(PiecesNode);
+    for (int index = 0; index < 49; ++index) {
+        auto *piece = new TKelPigger(pieces);
+        piece->SetName(PieceNode);
+        piece->SetAttr(KeyRow, IntToText(index / 7));
+        piece->SetAttr(KeyCol, IntToText(index % 7));
+    }
+    return root.SaveToText();
+}
+
+TSections PuzzleSections(const QByteArray &picture, const QByteArray &document)
+{
+    using namespace PuzzleSchema;
+    return {{SectionIsPuzzle, IsPuzzleValue},
+            {SectionSourceImage, picture},
+            {SectionDocument, document}};
+}
+
+QByteArray ReadBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+void WriteExecutable(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    ASSERT_EQ(file.write(bytes), bytes.size());
+    file.close();
+    file.setPermissions(file.permissions() | QFile::ExeOwner | QFile::ReadOwner);
+}
+
+bool WaitUntil(const std::function<bool()> &condition, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(20);
+    }
+    return true;
+}
+
+void TExecutableFolderTest::SetUp()
+{
+    ASSERT_TRUE(folder.isValid());
+    ExeImage().clear();
+}
+
+void TExecutableFolderTest::TearDown()
+{
+    ExeImage().clear();
+}
+
+QString TExecutableFolderTest::PathOf(const QString &name) const
+{
+    return QDir(folder.path()).filePath(name);
+}

@@ -1,0 +1,94 @@
+#include "support/DesktopFixture.h"
+
+#include "engine/container/PuzzleSchema.h"
+#include "engine/jigsaw/PuzzleMaking.h"
+
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <stdexcept>
+
+QImage MakeTestPicture(QSize size)
+{
+    QImage image(size, QImage::Format_RGB888);
+    for (int y = 0; y < size.height(); ++y) {
+        uchar *row = image.scanLine(y);
+        for (int x = 0; x < size.width(); ++x) {
+            row[3 * x] = static_cast<uchar>(x * 255 / size.width());
+            row[3 * x + 1] = static_cast<uchar>(y * 255 / size.height());
+            row[3 * x + 2] = static_cast<uchar>((x + y) % 256);
+        }
+    }
+    return image;
+}
+
+TDesktopGame::TDesktopGame(int cols, int rows, QSize pictureSize, QSize frameSize, int pieceCount)
+    : picture(MakeTestPicture(pictureSize))
+{
+    TRandomGenerator random(20261207);
+    MakePuzzleDocument(document, {rows, cols, true, "Desktop test", "", ""}, random);
+    pieces = document.FindChild(PuzzleSchema::PiecesNode);
+    const auto computed =
+        ComputePieceGeometry(pictureSize.width(), pictureSize.height(), cols, rows);
+    if (!computed)
+        throw std::invalid_argument("unplayable test puzzle");
+    geometry = *computed;
+
+    desktop.resize(frameSize);
+    desktop.show();
+    if (!QTest::qWaitForWindowExposed(&desktop))
+        throw std::runtime_error("the desktop was not shown");
+    desktop.SetupDesktop(cols, rows, geometry.pieceWidth, geometry.pieceHeight, geometry.margin);
+    QImage work(geometry.pieceWidth, geometry.pieceHeight, QImage::Format_RGB888);
+    const int count = pieceCount < 0 ? cols * rows : pieceCount;
+    for (int i = 0; i < count; ++i) {
+        RenderCell(work, picture, (i % cols) * geometry.cellWidth - geometry.margin,
+                   (i / cols) * geometry.cellHeight - geometry.margin);
+        desktop.AddPiece(work, pieces->Child(i));
+    }
+    desktop.RefreshPalette();
+}
+
+TKelPigger *TDesktopGame::Record(int index) const
+{
+    return desktop.Records().at(index);
+}
+
+TPieceImage *TDesktopGame::Image(int index) const
+{
+    return desktop.Images().at(static_cast<std::size_t>(index)).get();
+}
+
+QPoint TDesktopGame::BodyPoint() const
+{
+    return {geometry.pieceWidth / 2, geometry.pieceHeight / 2};
+}
+
+void TDesktopGame::Drag(TPieceImage *image, QPoint grab, QPoint targetView, Qt::MouseButton button)
+{
+    QWidget *canvas = desktop.Canvas();
+    const QPoint start = image->Position() + grab;
+    const QPoint end = targetView + desktop.ScrollPosition() + grab;
+    QTest::mousePress(canvas, button, {}, start);
+    QTest::mouseMove(canvas, (start + end) / 2);
+    QTest::mouseMove(canvas, end);
+    QTest::mouseRelease(canvas, button, {}, end);
+}
+
+void TDesktopGame::DragTo(TPieceImage *image, QPoint targetView)
+{
+    Drag(image, BodyPoint(), targetView);
+}
+
+void TDesktopGame::WaitForTick()
+{
+    QSignalSpy tick(desktop.Timer1, &QTimer::timeout);
+    tick.wait(2000);
+}
+
+void TDesktopGame::ScrollTo(int horizontal, int vertical)
+{
+    desktop.ScrollBox1->horizontalScrollBar()->setValue(horizontal);
+    desktop.ScrollBox1->verticalScrollBar()->setValue(vertical);
+}

@@ -1,0 +1,79 @@
+#include "support/PlayerFixture.h"
+
+#include "windows/main/ApplicationWindows.h"
+#include "windows/main/MainWindow.h"
+#include "windows/common/ConfirmationWindow.h"
+#include "engine/container/ExecutablePayload.h"
+#include "windows/play/JigsawPlayWindow.h"
+#include "support/ModalAnswer.h"
+#include "windows/play/ToolsWindow.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+bool MakePuzzle(const QString &output, const QImage &picture, const QImage &alternative)
+{
+    const QDir folder = QFileInfo(output).dir();
+    const QString picturePath = folder.filePath("tulips.jpg");
+    QStringList arguments = {"--make", picturePath, output, "--name", "Tulips"};
+    if (!picture.save(picturePath, "JPEG", 95))
+        return false;
+    if (!alternative.isNull()) {
+        const QString alternativePath = folder.filePath("tulips_solved.jpg");
+        if (!alternative.save(alternativePath, "JPEG", 95))
+            return false;
+        arguments << "--alternative" << alternativePath;
+    }
+    QProcess maker;
+    maker.start(QStringLiteral(TESSALUNE_EXE), arguments);
+    return maker.waitForFinished(60000) && maker.exitStatus() == QProcess::NormalExit &&
+           maker.exitCode() == 0;
+}
+
+QByteArray WithSectionReplaced(QByteArray image, const QByteArray &name, const QByteArray &data)
+{
+    RemoveSection(name, image);
+    AppendSection(name, data, image);
+    return image;
+}
+
+TPlayerWindows::TPlayerWindows(const QString &executablePath)
+    : sure(std::make_unique<TFsure>()), main(std::make_unique<TFmain>(executablePath)),
+      play(std::make_unique<TD_puzzle_js>())
+{
+    Fsure = sure.get();
+    Fmain = main.get();
+    D_puzzle_js = play.get();
+}
+
+TPlayerWindows::~TPlayerWindows()
+{
+    D_puzzle_js = nullptr;
+    play.reset();
+    Fmain = nullptr;
+    main.reset();
+    Fsure = nullptr;
+}
+
+void AnswerNextQuestion(bool yes)
+{
+    AnswerModal<TFsure>([yes](TFsure *question) {
+        QTest::mouseClick(yes ? question->OKBtn : question->CancelBtn, Qt::LeftButton);
+    });
+}
+
+void ExitThroughTools()
+{
+    AnswerNextQuestion(true);
+    QTest::mouseClick(F_tools->SB_exit, Qt::LeftButton);
+}
+
+void ResetThroughTools()
+{
+    AnswerNextQuestion(true);
+    QTest::mouseClick(F_tools->SB_reset, Qt::LeftButton);
+}

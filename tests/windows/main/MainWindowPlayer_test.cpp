@@ -1,0 +1,273 @@
+// Player mode in this process on real puzzles: preparing with progress, playing to the end with
+// the mouse, the alternative picture, reset, and preparations that fail.
+#include "windows/main/ApplicationWindows.h"
+#include "windows/main/MainWindow.h"
+#include "engine/container/ExecutablePayload.h"
+#include "engine/container/KelPigger.h"
+#include "engine/container/PuzzleSchema.h"
+#include "windows/desktop/PuzzleDesktop.h"
+#include "windows/play/JigsawPlayWindow.h"
+#include "support/PlayWindowFixture.h"
+#include "engine/picture/JpegPicture.h"
+#include "support/PlayerFixture.h"
+#include "support/ModalAnswer.h"
+#include "windows/play/BackgroundsDialog.h"
+#include "windows/play/ToolsWindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace PuzzleSchema;
+
+namespace
+{
+
+QImage Decoded(const QByteArray &jpeg)
+{
+    TJPEGImage picture;
+    picture.SetData(jpeg);
+    return picture.ToBitmap();
+}
+
+bool ErrorBoxShown()
+{
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QMessageBox *>(window) && window->isVisible())
+            return true;
+    }
+    return false;
+}
+
+// What the test saw while the game was played.
+struct TSeen {
+    bool solved = false;
+    bool premiumShown = false;
+    QImage premiumPicture;
+    bool gameChanged = false;
+    int onPaletteAfterReset = -1;
+    int positionsAfterReset = -1;
+    bool puzzlePageAfterReset = false;
+    bool changedAfterReset = false;
+};
+
+int StoredPositions(const TKelPigger &document)
+{
+    int count = 0;
+    const TKelPigger *pieces = document.FindChild(PiecesNode);
+    for (int index = 0; index < pieces->ChildCount(); ++index)
+        count += !pieces->Child(index)->GetAttr(KeyPieceLeft).isEmpty();
+    return count;
+}
+
+} // namespace
+
+class PlayerMode : public TExecutableFolderTest
+{
+protected:
+    // The bytes of a puzzle executable made by the command-line maker.
+    QByteArray Made(const QImage &alternative = {})
+    {
+        const QString path = PathOf("made.exe");
+        EXPECT_TRUE(MakePuzzle(path, picture, alternative));
+        return ReadBytes(path);
+    }
+
+    // Windows for a puzzle executable with this image, running as "tulips.exe" in the folder.
+    std::unique_ptr<TPlayerWindows> Puzzle(const QByteArray &image)
+    {
+        ExeImage() = image;
+        return std::make_unique<TPlayerWindows>(PathOf("tulips.exe"));
+    }
+
+    const QImage picture = PhotoLikePicture({280, 210});
+};
+
+TEST_F(PlayerMode, PuzzlePlayedToTheEndShowsTheAlternativePictureAndResetStartsAgain)
+{
+    const auto windows = Puzzle(Made(PhotoLikePicture({300, 200}).mirrored(true, false)));
+    const QByteArray alternative = ReadSection(SectionAlternativeImage);
+    TFmain &main = *windows->main;
+    TD_puzzle_js &play = *windows->play;
+    main.ProgressBar1->reset();
+    QSignalSpy progress(main.ProgressBar1, &QProgressBar::valueChanged);
+
+    TSeen seen;
+    bool minimisedDuringGame = false;
+    const auto driver = DriveGame(
+        play,
+        [&] {
+            minimisedDuringGame = main.isMinimized();
+            SolveByDragging(play);
+            seen.solved = play.Odesktop->IsSolved();
+            seen.premiumShown = play.PageControl1->currentWidget() == play.TabSheet_premium;
+            seen.premiumPicture = play.Image_premium->Picture();
+            seen.gameChanged = main.GameChanged;
+            main.GameChanged = false;
+            ResetThroughTools();
+            seen.onPaletteAfterReset = static_cast<int>(play.Odesktop->PaletteRecords().size());
+            seen.positionsAfterReset = StoredPositions(*main.Document);
+            seen.puzzlePageAfterReset = play.PageControl1->currentWidget() == play.TabSheet_puzzle;
+            seen.changedAfterReset = main.GameChanged;
+            main.GameChanged = true;
+        },
+        ExitThroughTools);
+    main.RunPlayerMode();
+
+    ASSERT_TRUE(driver->ran);
+    EXPECT_FALSE(driver->timedOut);
+    QList<int> values;
+    for (const QList<QVariant> &signal : progress)
+        values.append(signal.at(0).toInt());
+    EXPECT_EQ(values, (QList<int>{0, 10, 20, 50, 70}));
+    EXPECT_EQ(main.windowTitle(), QStringLiteral("Tulips"));
+    EXPECT_TRUE(minimisedDuringGame);
+
+    EXPECT_TRUE(seen.solved);
+    EXPECT_TRUE(seen.premiumShown);
+    EXPECT_EQ(seen.premiumPicture, Decoded(alternative));
+    EXPECT_TRUE(seen.gameChanged);
+    EXPECT_EQ(seen.onPaletteAfterReset, 49);
+    EXPECT_EQ(seen.positionsAfterReset, 0);
+    EXPECT_TRUE(seen.puzzlePageAfterReset);
+    EXPECT_FALSE(seen.changedAfterReset);
+
+    // After the game: the save question, in a window back to its normal state, and the changed
+    // document (with the tools window's place) in the image.
+    EXPECT_EQ(main.PageControl1->currentWidget(), main.TabSheet_save);
+    EXPECT_FALSE(main.isMinimized());
+    EXPECT_FALSE(main.Document->GetAttr(KeyToolsLeft).isEmpty());
+    EXPECT_EQ(ReadSection(SectionDocument), main.Document->SaveToText());
+}
+
+TEST_F(PlayerMode, SolvedPuzzleWithoutAlternativePictureShowsNothingMore)
+{
+    const QByteArray made = Made();
+    const QByteArray blanks(" \r\n\t\x01  ");
+    for (const QByteArray &image :
+         {made, WithSectionReplaced(made, SectionAlternativeImage, blanks)}) {
+        const auto windows = Puzzle(image);
+        TD_puzzle_js &play = *windows->play;
+        bool solved = false;
+        bool puzzlePageShown = false;
+        const auto driver = DriveGame(
+            play,
+            [&] {
+                SolveByDragging(play);
+                solved = play.Odesktop->IsSolved();
+                puzzlePageShown = play.PageControl1->currentWidget() == play.TabSheet_puzzle;
+            },
+            ExitThroughTools);
+        windows->main->RunPlayerMode();
+        ASSERT_TRUE(driver->ran);
+        EXPECT_TRUE(solved);
+        EXPECT_TRUE(puzzlePageShown);
+        EXPECT_FALSE(ErrorBoxShown());
+    }
+}
+
+TEST_F(PlayerMode, DropBackOnThePaletteChangesTheGame)
+{
+    const auto windows = Puzzle(Made());
+    TD_puzzle_js &play = *windows->play;
+    int onPalette = -1;
+    const auto driver = DriveGame(
+        play,
+        [&] {
+            TO_pd &desktop = *play.Odesktop;
+            TPieceImage *first = desktop.ImageOfRecord(desktop.PaletteRecords().first());
+            DragPiece(desktop, first, first->Position() + QPoint(5, 0));
+            onPalette = static_cast<int>(desktop.PaletteRecords().size());
+        },
+        ExitThroughTools);
+    windows->main->RunPlayerMode();
+    ASSERT_TRUE(driver->ran);
+    EXPECT_EQ(onPalette, 49);
+    EXPECT_TRUE(windows->main->GameChanged);
+    EXPECT_EQ(windows->main->PageControl1->currentWidget(), windows->main->TabSheet_save);
+}
+
+TEST_F(PlayerMode, ResetWithoutDropsEndsWithoutAskingAndKeepsTheStoredGame)
+{
+    const QByteArray made = Made();
+    ExeImage() = made;
+    TKelPigger saved;
+    saved.LoadFromText(ReadSection(SectionDocument));
+    saved.FindChild(PiecesNode)->Child(0)->SetAttr(KeyPieceLeft, "400");
+    saved.FindChild(PiecesNode)->Child(0)->SetAttr(KeyPieceTop, "90");
+    const auto windows = Puzzle(WithSectionReplaced(made, SectionDocument, saved.SaveToText()));
+    const QByteArray image = ExeImage();
+    TFmain &main = *windows->main;
+    main.show();
+    main.FirstActivation = false;
+    int positionsAfterReset = -1;
+    const auto driver = DriveGame(
+        *windows->play,
+        [&] {
+            ResetThroughTools();
+            positionsAfterReset = StoredPositions(*main.Document);
+        },
+        ExitThroughTools);
+    main.RunPlayerMode();
+    ASSERT_TRUE(driver->ran);
+    EXPECT_EQ(positionsAfterReset, 0);
+    EXPECT_FALSE(main.GameChanged);
+    EXPECT_FALSE(main.isVisible()) << "nothing changed: the program ends";
+    EXPECT_EQ(ExeImage(), image);
+}
+
+TEST_F(PlayerMode, BrowseMyPuzzlesStartsInTheWorkingFolderAndKeepsIt)
+{
+    const auto windows = Puzzle(Made());
+    ASSERT_TRUE(QDir(folder.path()).mkpath("bin"));
+    ASSERT_TRUE(Platform::SetWorkingFolder(PathOf("bin")));
+    const QString before = Platform::WorkingFolder();
+    QString shownFolder;
+    const auto driver = DriveGame(
+        *windows->play,
+        [&] {
+            AnswerModal<QFileDialog>([&](QFileDialog *dialog) {
+                shownFolder = dialog->directory().absolutePath();
+                dialog->reject();
+            });
+            QTest::mouseClick(F_tools->SB_browse, Qt::LeftButton);
+        },
+        ExitThroughTools);
+    windows->main->RunPlayerMode();
+    ASSERT_TRUE(driver->ran);
+    EXPECT_EQ(QFileInfo(shownFolder).canonicalFilePath(), QFileInfo(before).canonicalFilePath());
+    EXPECT_EQ(Platform::WorkingFolder(), before);
+    EXPECT_TRUE(QFileInfo(PathOf("my_puzzles")).isDir());
+}
+
+TEST_F(PlayerMode, FailedPreparationsEndTheSequenceSilently)
+{
+    const QByteArray made = Made();
+    ExeImage() = made;
+    TKelPigger wide;
+    wide.LoadFromText(ReadSection(SectionDocument));
+    wide.SetAttr(KeyCols, "500");
+    const QByteArray unreadablePicture =
+        WithSectionReplaced(made, SectionSourceImage, "not a JPEG file");
+    const QByteArray refusedDocument = WithSectionReplaced(
+        made, SectionDocument, "<PUZZLE_DATA COLS=\"7\"><PIECES></PUZZLE_DATA>");
+    const QByteArray unplayableGrid = WithSectionReplaced(made, SectionDocument, wide.SaveToText());
+
+    for (const QByteArray &image : {unreadablePicture, refusedDocument, unplayableGrid}) {
+        const auto windows = Puzzle(image);
+        const auto driver = DriveGame(*windows->play, [] {});
+        windows->main->RunPlayerMode();
+        EXPECT_FALSE(driver->ran);
+        EXPECT_FALSE(windows->play->isVisible());
+        EXPECT_EQ(windows->main->PageControl1->currentWidget(), windows->main->TabSheet_load);
+        EXPECT_FALSE(ErrorBoxShown());
+    }
+}

@@ -1,0 +1,325 @@
+#include "support/ModalAnswer.h"
+#include "windows/main/ApplicationWindows.h"
+#include "windows/common/ClickableLabel.h"
+#include "windows/main/AboutWindow.h"
+#include "windows/common/ConfirmationWindow.h"
+#include "engine/container/KelPigger.h"
+#include "engine/container/PuzzleSchema.h"
+#include "engine/jigsaw/PaletteOrder.h"
+#include "windows/desktop/PuzzleDesktop.h"
+#include "windows/play/BackgroundsDialog.h"
+#include "windows/play/SortOrderBox.h"
+#include "windows/play/ThumbnailFit.h"
+#include "windows/play/ToolsWindow.h"
+
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+namespace
+{
+
+// What the user saw while a modal window asked: the tools window must be out of the way.
+struct TSeenDuringQuestion {
+    bool toolsVisible = true;
+    bool toolsMinimised = false;
+};
+
+class ToolsWindow : public ::testing::Test
+{
+protected:
+    ToolsWindow()
+    {
+        document.SetName(PuzzleSchema::RootNode);
+        Fsure = &sure;
+        Fabout = &about;
+        about.SetUrlOpener([](const QUrl &) {});
+        desktop.resize(800, 600);
+        tools.show();
+    }
+    ~ToolsWindow() override
+    {
+        Fsure = nullptr;
+        Fabout = nullptr;
+    }
+
+    TF_tools::TGame Game()
+    {
+        TF_tools::TGame game;
+        game.desktop = &desktop;
+        game.backgrounds = &backgrounds;
+        game.document = [this] { return &document; };
+        game.closePlayWindow = [this] { ++playWindowCloses; };
+        game.resetPuzzle = [this] { ++resets; };
+        game.browsePuzzles = [this] {
+            seen = {tools.isVisible(), tools.isMinimized()};
+            ++browses;
+        };
+        return game;
+    }
+
+    // Answers the next confirmation with Yes or No and notes the tools window's state meanwhile.
+    void AnswerQuestion(bool yes)
+    {
+        AnswerModal<TFsure>([this, yes](TFsure *question) {
+            seen = {tools.isVisible(), tools.isMinimized()};
+            askedText = question->Label1->text();
+            QTest::mouseClick(yes ? question->OKBtn : question->CancelBtn, Qt::LeftButton);
+        });
+    }
+
+    bool RestoredToNormal() const
+    {
+        return tools.isVisible() && !(tools.windowState() & Qt::WindowMinimized);
+    }
+
+    TKelPigger document;
+    TFsure sure;
+    TFabout about;
+    TO_pd desktop;
+    TD_backgrounds backgrounds{[this] { return &document; }};
+    int playWindowCloses = 0;
+    int resets = 0;
+    int browses = 0;
+    TF_tools tools{Game()};
+    TSeenDuringQuestion seen;
+    QString askedText;
+};
+
+TEST_F(ToolsWindow, IsATopmostToolWindowWithItsDesignedAndMinimumSizes)
+{
+    EXPECT_TRUE(tools.windowFlags() & Qt::Tool);
+    EXPECT_TRUE(tools.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(tools.windowTitle(), QStringLiteral("Tools"));
+    EXPECT_EQ(tools.size(), QSize(344, 335));
+    tools.resize(100, 100);
+    EXPECT_EQ(tools.size(), QSize(303, 150));
+}
+
+TEST_F(ToolsWindow, ThumbnailAtMinimumSizeKeepsAFivePixelMarginAndTheRatio)
+{
+    QImage picture(640, 480, QImage::Format_RGB888);
+    picture.fill(Qt::darkGreen);
+    tools.ShowPuzzleThumbnail(picture);
+    tools.resize(303, 150);
+    QCoreApplication::processEvents();
+
+    ASSERT_EQ(tools.Panel_img->size(), QSize(303 - 119, 150));
+    // Box 174 × 140 is relatively taller than 4 : 3: full width, height 130.5 truncated.
+    EXPECT_EQ(tools.Image1->geometry(), QRect(5, 10, 174, 130));
+
+    tools.resize(600, 400);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(tools.Image1->geometry(), FitThumbnailBounds(tools.Panel_img->size(), {640, 480}))
+        << "resizing the panel refits the thumbnail";
+}
+
+TEST_F(ToolsWindow, SortSetsDirectionFromTheItemAndPassesItsIndexAsOrder)
+{
+    struct TCase {
+        int item, direction;
+    };
+    for (const TCase c : {TCase{1, -1}, TCase{2, 1}, TCase{0, 1}, TCase{7, -1}, TCase{8, 1}}) {
+        tools.CB_order->setCurrentIndex(c.item);
+        QTest::mouseClick(tools.SB_sort_pieces, Qt::LeftButton);
+        EXPECT_EQ(SortDirection(), c.direction) << c.item;
+        EXPECT_EQ(desktop.SortOrder(), c.item) << c.item;
+    }
+    EXPECT_TRUE(RestoredToNormal()) << "Sort does not minimise the window";
+}
+
+TEST_F(ToolsWindow, CloseRequestIsRefusedUntilExitIsConfirmed)
+{
+    EXPECT_FALSE(tools.close());
+    EXPECT_TRUE(tools.isVisible());
+    EXPECT_FALSE(tools.ExitConfirmed());
+}
+
+TEST_F(ToolsWindow, ExitAnsweredNoRestoresTheWindowAndKeepsTheGame)
+{
+    AnswerQuestion(false);
+    QTest::mouseClick(tools.SB_exit, Qt::LeftButton);
+
+    EXPECT_EQ(askedText, QStringLiteral("Exit the game?"));
+    EXPECT_FALSE(seen.toolsVisible) << "the window must not cover its question";
+    EXPECT_TRUE(seen.toolsMinimised);
+    EXPECT_EQ(playWindowCloses, 0);
+    EXPECT_FALSE(tools.ExitConfirmed());
+    EXPECT_TRUE(RestoredToNormal());
+}
+
+TEST_F(ToolsWindow, ExitAnsweredYesClosesThePlayWindowAndHidesThisOneForGood)
+{
+    AnswerQuestion(true);
+    QTest::mouseClick(tools.SB_exit, Qt::LeftButton);
+
+    EXPECT_EQ(playWindowCloses, 1);
+    EXPECT_TRUE(tools.ExitConfirmed());
+    EXPECT_FALSE(tools.isVisible());
+    EXPECT_TRUE(tools.windowState() & Qt::WindowMinimized);
+}
+
+TEST_F(ToolsWindow, ResetRunsOnlyAfterYesAndRestoresEitherWay)
+{
+    AnswerQuestion(false);
+    QTest::mouseClick(tools.SB_reset, Qt::LeftButton);
+    EXPECT_EQ(askedText, QStringLiteral("Are you shure you want to reset the game?"));
+    EXPECT_EQ(resets, 0);
+    EXPECT_TRUE(RestoredToNormal());
+
+    AnswerQuestion(true);
+    QTest::mouseClick(tools.SB_reset, Qt::LeftButton);
+    EXPECT_EQ(resets, 1);
+    EXPECT_FALSE(seen.toolsVisible);
+    EXPECT_TRUE(RestoredToNormal());
+}
+
+TEST_F(ToolsWindow, BrowseRunsOutOfTheWayOfItsFileDialog)
+{
+    QTest::mouseClick(tools.SB_browse, Qt::LeftButton);
+    EXPECT_EQ(browses, 1);
+    EXPECT_FALSE(seen.toolsVisible);
+    EXPECT_TRUE(seen.toolsMinimised);
+    EXPECT_TRUE(RestoredToNormal());
+}
+
+TEST_F(ToolsWindow, FailingCommandIsReportedWithTheWindowBack)
+{
+    TF_tools::TGame game = Game();
+    game.resetPuzzle = [] { throw std::runtime_error("reset failed"); };
+    TF_tools failing(game);
+    failing.show();
+    AnswerModal<TFsure>(
+        [](TFsure *question) { QTest::mouseClick(question->OKBtn, Qt::LeftButton); });
+    QString reported;
+    bool restoredWhenReported = false;
+    AnswerModal<QMessageBox>([&](QMessageBox *box) {
+        reported = box->text();
+        restoredWhenReported =
+            failing.isVisible() && !(failing.windowState() & Qt::WindowMinimized);
+        box->accept();
+    });
+    QTest::mouseClick(failing.SB_reset, Qt::LeftButton);
+    EXPECT_EQ(reported, QStringLiteral("reset failed"));
+    EXPECT_TRUE(restoredWhenReported);
+}
+
+TEST_F(ToolsWindow, AboutShowsTheDocumentValuesAndAnEmptyWebsiteWhenMissing)
+{
+    document.SetAttr(PuzzleSchema::KeyName, "Harbour at dusk");
+    document.SetAttr(PuzzleSchema::KeyAuthor, "Ana");
+    QString name, author, website;
+    bool toolsVisible = true;
+    AnswerModal<TFabout>([&](TFabout *shown) {
+        name = shown->Label_name->text();
+        author = shown->Label_author->text();
+        website = shown->Label_awebsite->text();
+        toolsVisible = tools.isVisible();
+        QTest::mouseClick(shown->btn_ok, Qt::LeftButton);
+    });
+    QTest::mouseClick(tools.SB_about, Qt::LeftButton);
+
+    EXPECT_EQ(name, QStringLiteral("Harbour at dusk"));
+    EXPECT_EQ(author, QStringLiteral("Ana"));
+    EXPECT_EQ(website, QStringLiteral("N/A")) << "an empty website shows as not available";
+    EXPECT_FALSE(toolsVisible);
+    EXPECT_TRUE(RestoredToNormal());
+}
+
+TEST_F(ToolsWindow, DesktopCommandAppliesTheDialogsChoiceAndCancelChangesNothing)
+{
+    const auto chooseTexture = [](TD_backgrounds *shown) {
+        QTest::mouseClick(shown->RB_texture, Qt::LeftButton);
+        QTest::mouseClick(shown->Image[2], Qt::LeftButton);
+    };
+    AnswerModal<TD_backgrounds>([&](TD_backgrounds *shown) {
+        chooseTexture(shown);
+        QTest::mouseClick(shown->btn_cancel, Qt::LeftButton);
+    });
+    QTest::mouseClick(tools.SB_desktop, Qt::LeftButton);
+    EXPECT_FALSE(desktop.Image_bg->IsVisible());
+    EXPECT_TRUE(RestoredToNormal());
+
+    AnswerModal<TD_backgrounds>([&](TD_backgrounds *shown) {
+        chooseTexture(shown);
+        QTest::mouseClick(shown->btn_ok, Qt::LeftButton);
+    });
+    QTest::mouseClick(tools.SB_desktop, Qt::LeftButton);
+    EXPECT_TRUE(desktop.Image_bg->IsVisible());
+    EXPECT_EQ(document.GetAttr(PuzzleSchema::KeyTexture), QByteArray("3"));
+
+    document.SetAttr(PuzzleSchema::KeyColor, "#204060");
+    AnswerModal<TD_backgrounds>([](TD_backgrounds *shown) {
+        QTest::mouseClick(shown->RB_color, Qt::LeftButton);
+        QTest::mouseClick(shown->btn_ok, Qt::LeftButton);
+    });
+    QTest::mouseClick(tools.SB_desktop, Qt::LeftButton);
+    EXPECT_FALSE(desktop.Image_bg->IsVisible());
+    EXPECT_EQ(desktop.Canvas()->BackgroundColour(), QColor(0x20, 0x40, 0x60));
+}
+
+TEST(SortOrderBox, ListsNineOrdersDrawnOnlyAsGlyphsNeverHighlighted)
+{
+    QWidget parent;
+    TSortOrderBox box(&parent);
+    ASSERT_EQ(box.count(), 9);
+    EXPECT_EQ(box.itemText(1), QStringLiteral("Top M"));
+    EXPECT_EQ(box.itemText(8), QStringLiteral("Left F"));
+
+    QStyleOptionViewItem option;
+    option.rect = QRect(0, 0, 64, 24);
+    option.palette.setColor(QPalette::Base, Qt::white);
+    option.state = QStyle::State_Selected | QStyle::State_HasFocus | QStyle::State_Enabled;
+    EXPECT_EQ(box.itemDelegate()->sizeHint(option, box.model()->index(0, 0)).height(), 24);
+
+    QImage item(64, 24, QImage::Format_ARGB32);
+    item.fill(Qt::red);
+    {
+        QPainter painter(&item);
+        box.itemDelegate()->paint(&painter, option, box.model()->index(1, 0));
+    }
+    EXPECT_EQ(item.pixel(2, 2), qRgb(255, 255, 255)) << "erased in the window colour, selected";
+    EXPECT_EQ(item.pixel(60, 20), qRgb(255, 255, 255));
+    const QColor body = item.pixelColor(TSortOrderBox::GlyphLeft + 12, 12);
+    EXPECT_GT(body.blue(), 150) << "the glyph sits 10 pixels in";
+    EXPECT_LT(body.red(), 100);
+}
+
+// Whether the glyph covers the point (alpha above half).
+bool Covers(const QImage &glyph, int x, int y)
+{
+    return qAlpha(glyph.pixel(x, y)) > 128;
+}
+
+TEST(SortGlyphs, EachOrderShowsItsEdgeOnItsSide)
+{
+    QWidget parent;
+    TSortOrderBox box(&parent);
+    for (int order = 0; order < 9; ++order) {
+        EXPECT_EQ(box.Glyph(order).size(), QSize(24, 24)) << order;
+        EXPECT_FALSE(Covers(box.Glyph(order), 0, 0)) << "transparent background " << order;
+    }
+    EXPECT_TRUE(Covers(box.Glyph(0), 6, 11)) << "None: dashes";
+    EXPECT_FALSE(Covers(box.Glyph(0), 12, 12)) << "None: gap between the dashes";
+
+    // Tabs reach outside the body (which spans 6.5 to 17.5), holes cut into it.
+    const QPoint outside[] = {{12, 3}, {20, 12}, {12, 20}, {3, 12}};
+    const QPoint cutIn[] = {{12, 8}, {16, 12}, {12, 16}, {8, 12}};
+    for (int side = 0; side < 4; ++side) {
+        const QImage &tab = box.Glyph(1 + 2 * side);
+        const QImage &hole = box.Glyph(2 + 2 * side);
+        EXPECT_TRUE(Covers(tab, outside[side].x(), outside[side].y())) << side;
+        EXPECT_TRUE(Covers(tab, cutIn[side].x(), cutIn[side].y())) << side;
+        EXPECT_FALSE(Covers(hole, outside[side].x(), outside[side].y())) << side;
+        EXPECT_FALSE(Covers(hole, cutIn[side].x(), cutIn[side].y())) << side;
+        EXPECT_TRUE(Covers(hole, 7, 7)) << side;
+    }
+}
+
+} // namespace
