@@ -6,10 +6,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # The windows are laid out for Arial metrics, which Liberation Sans matches.
+# WebP pictures load through Qt's image-formats plugins.
 build_packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
-  libqt6opengl6-dev libjpeg62-turbo-dev fonts-liberation2)
+  libqt6opengl6-dev libjpeg62-turbo-dev fonts-liberation2 qt6-image-formats-plugins)
 # The About window opens web addresses through xdg-open.
-run_packages=(xdg-utils)
+run_packages=(xdg-utils qt6-image-formats-plugins)
 # Tests, benchmarks, and clang with its sanitizer and libFuzzer runtimes for the fuzz targets.
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev)
 

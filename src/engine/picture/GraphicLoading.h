@@ -1,0 +1,68 @@
+#pragma once
+// Turns a picture file into a plain 24-bit bitmap. The file's type is decided by its extension
+// alone, never by its content: the part of the name from its last dot on (after the last path
+// separator), upper-cased, looked up in this order, the first match deciding:
+//   .BMP .DIB   bitmap file          .GIF         GIF, its first frame
+//   .WMF .EMF   metafile             .JPG .JPEG   JPEG
+//   .ICO        icon: its largest image, of equal sizes the deepest
+//   .PNG .WEBP  beyond the classic types, because people mostly have them
+//   anything else: not loaded.
+// Transparent areas come out white. A picture above JpegPixelLimit pixels is refused before
+// memory is taken for its pixels. No function here shows anything or changes the cursor; the
+// windows layer sets the busy cursor around LoadGraphicAsBitmap.
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+
+class QPainter;
+
+// A picture file its decoder refuses: wrong content for the type, damaged, too large.
+class EGraphicError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A picture of one kind: loaded from a file's bytes, then drawn at its own size.
+class TGraphic
+{
+public:
+    virtual ~TGraphic() = default;
+
+    // Reads the whole file; throws EGraphicError when it cannot be read or is refused.
+    void LoadFromFile(const QString &fileName);
+    // Decodes the bytes of a file of this kind; throws EGraphicError when they are refused.
+    virtual void LoadFromBytes(const QByteArray &bytes) = 0;
+    // The size in pixels at which the picture is drawn; empty before a successful load.
+    virtual QSize Size() const = 0;
+    // Draws the picture with its top-left corner at (0, 0) of the painter's coordinates, at
+    // Size(). Areas the picture leaves transparent are left untouched.
+    virtual void Draw(QPainter &painter) const = 0;
+};
+
+// Files larger than this are not read (a 32-bit bitmap at the pixel limit fits).
+inline constexpr qint64 MaxGraphicFileBytes = 400'000'000;
+
+// The upper-cased extension of a file name: from its last dot on, dot included; empty when the
+// name has no dot after its last path separator.
+QString GraphicExtension(const QString &fileName);
+
+// An empty picture of the kind the extension (as GraphicExtension gives it) names, or null for
+// an extension not in the table. Pictures with more than pixelLimit pixels are refused.
+std::unique_ptr<TGraphic> CreateGraphicForExtension(const QString &extension,
+                                                    std::int64_t pixelLimit);
+
+// Asks the picture to load itself from the file: true on success, false on any error.
+bool TryLoadGraphic(TGraphic &picture, const QString &fileName);
+
+// The picture drawn onto a new white bitmap of its size (QImage::Format_RGB888); null when
+// there is no picture, it is empty or it cannot be drawn.
+QImage GraphicToBitmap(const TGraphic *picture);
+
+// The whole load: null for a missing file, an extension not in the table, a file its decoder
+// refuses or a picture that cannot be drawn; otherwise a QImage::Format_RGB888 bitmap.
+QImage LoadGraphicAsBitmap(const QString &fileName);
