@@ -11,8 +11,10 @@ build_packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-ba
   libqt6opengl6-dev libjpeg62-turbo-dev fonts-liberation2 qt6-image-formats-plugins)
 # The About window opens web addresses through xdg-open.
 run_packages=(xdg-utils qt6-image-formats-plugins)
-# Tests, benchmarks, and clang with its sanitizer and libFuzzer runtimes for the fuzz targets.
-test_packages=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev)
+# Tests, benchmarks, clang with its sanitizer and libFuzzer runtimes for the fuzz targets, and
+# the Debian package's tools (dpkg-shlibdeps) and the launcher files' validators.
+test_packages=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+  dpkg-dev desktop-file-utils appstream)
 
 install_missing() { # install_missing <packages...>
   local missing=()
@@ -58,6 +60,7 @@ case "${1:-}" in
     install_missing "${build_packages[@]}" "${test_packages[@]}"
     build build-test -DCMAKE_BUILD_TYPE=Release
     (cd build-test && ctest --output-on-failure --timeout 900)
+    scripts/check_package.sh build-test
     run_fuzzers
     ;;
   *)

@@ -7,6 +7,7 @@
 #include "engine/jigsaw/Cutting.h"
 #include "engine/jigsaw/PuzzleMaking.h"
 #include "engine/picture/JpegPicture.h"
+#include "windows/common/ProgramInfo.h"
 
 #include <QDir>
 #include <QFile>
