@@ -3,6 +3,7 @@
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KelPigger.h"
 #include "engine/container/KelUtils.h"
+#include "engine/container/PuzzleExecutable.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/Cutting.h"
 #include "engine/jigsaw/PuzzleMaking.h"
@@ -232,18 +233,6 @@ void LoadJpegPicture(const QString &path, TJPEGImage &picture)
 
 // ---- Making ----
 
-void StripPuzzleSections(QByteArray &image)
-{
-    for (const char *name : {SectionIsPuzzle, SectionSourceImage, SectionAlternativeImage,
-                             SectionDocument, SectionFileName}) {
-        qsizetype before = -1;
-        while (image.size() != before) {
-            before = image.size();
-            RemoveSection(name, image);
-        }
-    }
-}
-
 void RequireWritableOutput(const QString &output)
 {
     if (QFileInfo(output).isDir())
@@ -264,8 +253,9 @@ int RunMake(const TMakeRequest &request)
 
     TKelPigger document;
     MakePuzzleDocument(document, request.properties);
-    AddPuzzleSections(source, useAlternative ? &alternative : nullptr, document);
-    SaveExeAs(request.output);
+    WriteImageToFile(WithPuzzleSections(LoadedExeImage(), source,
+                                        useAlternative ? &alternative : nullptr, document),
+                     request.output);
     return ExitDone;
 }
 
@@ -276,15 +266,11 @@ int RunMake(const TMakeRequest &request)
 void ReadPuzzle(const QString &path, TJPEGImage &picture, TKelPigger &document)
 {
     const QByteArray bytes = ReadWholeFile(path, "puzzle");
-    // An empty image would make the section reader load the running program instead.
-    if (bytes.isEmpty())
+    if (ReadSection(SectionIsPuzzle, bytes) != IsPuzzleValue)
         throw EJobError("\"" + Text(path) + "\" is not a puzzle executable");
-    ExeImage() = bytes;
-    if (ReadSection(SectionIsPuzzle) != IsPuzzleValue)
-        throw EJobError("\"" + Text(path) + "\" is not a puzzle executable");
-    picture.SetData(ReadSection(SectionSourceImage));
+    picture.SetData(ReadSection(SectionSourceImage, bytes));
     try {
-        document.LoadFromText(ReadSection(SectionDocument));
+        document.LoadFromText(ReadSection(SectionDocument, bytes));
     } catch (const EKelPiggerError &error) {
         throw EJobError("the puzzle document of \"" + Text(path) +
                         "\" cannot be read: " + error.what());
@@ -386,21 +372,4 @@ int RunCommandLine(int argc, char **argv)
         std::fprintf(stderr, "tessalune: %s\n", error.what());
         return ExitFailed;
     }
-}
-
-void AddPuzzleSections(const TJPEGImage &source, const TJPEGImage *alternative,
-                       TKelPigger &document)
-{
-    // Encode first: a picture that fails leaves the image as it was.
-    const QByteArray sourceBytes = source.Data();
-    const QByteArray alternativeBytes = alternative ? alternative->Data() : QByteArray();
-    if (ExeImage().isEmpty())
-        LoadExeImage();
-    StripPuzzleSections(ExeImage());
-    AddSection(SectionIsPuzzle, IsPuzzleValue);
-    AddSection(SectionSourceImage, sourceBytes);
-    if (alternative)
-        AddSection(SectionAlternativeImage, alternativeBytes);
-    document.SetAttr(KeyUseAlternative, alternative ? QByteArray(FlagYes) : QByteArray());
-    AddSection(SectionDocument, document.SaveToText());
 }

@@ -1,14 +1,14 @@
 #include "support/PlayWindowFixture.h"
 
-#include "windows/main/ApplicationWindows.h"
 #include "engine/container/KelPigger.h"
 #include "engine/container/KelUtils.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PuzzleMaking.h"
 #include "engine/jigsaw/Random.h"
+#include "engine/picture/JpegPicture.h"
+#include "windows/common/WindowInstances.h"
 #include "windows/desktop/PuzzleDesktop.h"
 #include "windows/play/JigsawPlayWindow.h"
-#include "engine/picture/JpegPicture.h"
 #include "windows/play/ToolsWindow.h"
 
 #include <QPainter>

@@ -57,12 +57,6 @@ void RemoveFoundSection(const SectionPlace &place, QByteArray &image)
         image.remove(place.start, place.endMarker + place.endMarkerSize - place.start);
 }
 
-void EnsureImageLoaded()
-{
-    if (ExeImage().isEmpty())
-        LoadExeImage();
-}
-
 void OpenIfClosed(QBuffer &stream)
 {
     if (!stream.isOpen())
@@ -93,14 +87,24 @@ void LoadExeImage()
     ExeImage() = std::move(bytes);
 }
 
-QByteArray ReadSection(const QByteArray &name)
+QByteArray &LoadedExeImage()
 {
-    EnsureImageLoaded();
-    const QByteArray &image = ExeImage();
+    if (ExeImage().isEmpty())
+        LoadExeImage();
+    return ExeImage();
+}
+
+QByteArray ReadSection(const QByteArray &name, const QByteArray &image)
+{
     const SectionPlace place = FindSection(name, image);
     if (!place.isComplete())
         return {};
     return image.mid(place.dataBegin, place.endMarker - place.dataBegin);
+}
+
+QByteArray ReadSection(const QByteArray &name)
+{
+    return ReadSection(name, LoadedExeImage());
 }
 
 void RemoveSection(const QByteArray &name, QByteArray &image)
@@ -110,8 +114,7 @@ void RemoveSection(const QByteArray &name, QByteArray &image)
 
 void DeleteSection(const QByteArray &name)
 {
-    EnsureImageLoaded();
-    RemoveSection(name, ExeImage());
+    RemoveSection(name, LoadedExeImage());
 }
 
 void AppendSection(const QByteArray &name, const QByteArray &data, QByteArray &image)
@@ -127,8 +130,7 @@ void AddSection(const QByteArray &name, const QByteArray &data)
 {
     if (name.isEmpty())
         return;
-    EnsureImageLoaded();
-    AppendSection(name, data, ExeImage());
+    AppendSection(name, data, LoadedExeImage());
 }
 
 void ReplaceSection(const QByteArray &name, const QByteArray &data)
@@ -145,8 +147,7 @@ void ReplaceSection(const QByteArray &name, const QByteArray &data)
 
 void SaveExeAs(const QString &fileName)
 {
-    EnsureImageLoaded();
-    WriteImageToFile(ExeImage(), fileName);
+    WriteImageToFile(LoadedExeImage(), fileName);
 }
 
 void WriteImageToFile(const QByteArray &image, const QString &fileName)
@@ -163,13 +164,4 @@ void StringToStream(const QByteArray &s, QBuffer &stream)
     stream.seek(0);
     stream.write(s);
     stream.seek(0);
-}
-
-QByteArray StreamToString(QBuffer &stream)
-{
-    OpenIfClosed(stream);
-    stream.seek(0);
-    QByteArray s = stream.readAll();
-    stream.seek(0);
-    return s;
 }

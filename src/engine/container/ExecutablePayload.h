@@ -23,8 +23,14 @@ QByteArray &ExeImage();
 // Reads the running executable's file into the image.
 void LoadExeImage();
 
-// The data of the first section called `name`, loading the image if it is empty; empty when the
-// start marker is absent, the end marker is absent or its first occurrence lies before the data.
+// The process-wide image, read from the running executable's file first if it is empty.
+QByteArray &LoadedExeImage();
+
+// The data of the first section called `name` in `image`; empty when the start marker is
+// absent, the end marker is absent or its first occurrence lies before the data.
+QByteArray ReadSection(const QByteArray &name, const QByteArray &image);
+
+// ReadSection on the process-wide image, loading it if it is empty.
 QByteArray ReadSection(const QByteArray &name);
 
 // Removes the first section called `name` (start marker through end marker) from `image`;
@@ -56,13 +62,6 @@ void WriteImageToFile(const QByteArray &image, const QString &fileName);
 
 // Writes all of `s` into the stream from position 0 and rewinds it (opening it if it is closed).
 void StringToStream(const QByteArray &s, QBuffer &stream);
-// The whole stream from position 0; the stream is rewound afterwards.
-QByteArray StreamToString(QBuffer &stream);
-
-// Waits the given milliseconds while the application's events run.
-using Platform::Delay;
-// Byte n (1-based) of the running program's header in memory; byte 3 is the relocation flag.
-using Platform::HeaderByte;
 
 // What the start-up step works on: the running executable, its command-line parameters (the
 // program name excluded) and the relocation flag.

@@ -38,7 +38,7 @@ template <typename Done> bool RetryClearingReadOnly(const QString &path, Done do
             Platform::FlipReadOnly(path);
         if (waited.elapsed() >= RetryLimitMs)
             return false;
-        Delay(RetryIntervalMs);
+        Platform::Delay(RetryIntervalMs);
     }
     return true;
 }
@@ -131,7 +131,7 @@ StartupContext CurrentStartupContext(int argc, char **argv)
     context.executablePath = Platform::RunningExecutablePath();
     for (int i = 1; i < argc; ++i)
         context.parameters << QString::fromLocal8Bit(argv[i]);
-    context.relocationFlag = HeaderByte(3);
+    context.relocationFlag = Platform::HeaderByte(3);
     return context;
 }
 

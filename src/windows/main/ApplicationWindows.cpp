@@ -1,18 +1,21 @@
 #include "windows/main/ApplicationWindows.h"
 
-#include "windows/main/AboutWindow.h"
-#include "windows/main/MainWindow.h"
-#include "windows/common/MessageWindow.h"
+#include "windows/common/AboutWindow.h"
 #include "windows/common/ConfirmationWindow.h"
+#include "windows/common/MessageWindow.h"
+#include "windows/main/MainWindow.h"
 #include "windows/play/JigsawPlayWindow.h"
 
 TFmain *Fmain = nullptr;
 TDmsg *Dmsg = nullptr;
 TFsure *Fsure = nullptr;
-TD_puzzle_js *D_puzzle_js = nullptr;
 TFabout *Fabout = nullptr;
+TD_scale_image *D_scale_image = nullptr;
+TD_puzzle_js *D_puzzle_js = nullptr;
+TD_puzzle_props *D_puzzle_props = nullptr;
 TD_backgrounds *D_backgrounds = nullptr;
 TF_tools *F_tools = nullptr;
+TMainState *MainState = nullptr;
 
 namespace
 {
@@ -30,6 +33,7 @@ TApplicationWindows::TApplicationWindows()
 {
     // Only the main window's closing ends the program; the others are closed and reused.
     Create(mainWindow, Fmain);
+    MainState = Fmain;
     Create(messageWindow, Dmsg);
     Create(confirmationWindow, Fsure);
     Create(playWindow, D_puzzle_js);
@@ -47,6 +51,7 @@ TApplicationWindows::~TApplicationWindows()
     confirmationWindow.reset();
     Dmsg = nullptr;
     messageWindow.reset();
+    MainState = nullptr;
     Fmain = nullptr;
     mainWindow.reset();
 }

@@ -1,29 +1,18 @@
 #pragma once
-// The program's single window instances, created in their fixed order and reachable
-// program-wide under their names for as long as the application's windows exist.
+// Creates the program's single windows in their fixed order and publishes them under their
+// names (see WindowInstances.h) for as long as the application's windows exist.
+
+#include "windows/common/WindowInstances.h"
 
 #include <memory>
 
-class TD_backgrounds;
-class TD_puzzle_js;
-class TDmsg;
-class TF_tools;
-class TFabout;
 class TFmain;
-class TFsure;
 
 extern TFmain *Fmain;
-extern TDmsg *Dmsg;
-extern TFsure *Fsure;
-extern TD_puzzle_js *D_puzzle_js;
-extern TFabout *Fabout;
-// Created later: the backgrounds dialog by player mode, the tools window by the play window.
-extern TD_backgrounds *D_backgrounds;
-extern TF_tools *F_tools;
 
 // Creates the windows in order, the main window first, and shows the main window; its closing
 // ends the program. The windows are destroyed in reverse order when this object goes, and the
-// names above are cleared.
+// names are cleared.
 class TApplicationWindows
 {
 public:

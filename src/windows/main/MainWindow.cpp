@@ -1,12 +1,12 @@
 #include "windows/main/MainWindow.h"
 
-#include "windows/common/Guards.h"
-#include "windows/common/WindowLook.h"
-#include "windows/common/WorkingFolderKeeper.h"
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KelPigger.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/picture/JpegPicture.h"
+#include "windows/common/Guards.h"
+#include "windows/common/WindowLook.h"
+#include "windows/common/WorkingFolderKeeper.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -222,14 +222,12 @@ void TFmain::SB_save_okClick()
     const bool handedOver = RunShowingFailure(this, [this] {
         // The name of the file to overwrite goes into the written copy only, so that a retry
         // after a failure still writes a copy with exactly one "FILE_NAME".
-        if (ExeImage().isEmpty())
-            LoadExeImage();
-        QByteArray handOver = ExeImage();
+        QByteArray handOver = LoadedExeImage();
         AppendSection(PuzzleSchema::SectionFileName,
                       QFile::encodeName(QFileInfo(executablePath).fileName()), handOver);
         const QString handOverPath = BesideExecutable(HandOverFileName);
         WriteImageToFile(handOver, handOverPath);
-        Delay(200);
+        Platform::Delay(200);
         try {
             StartOrThrow(handOverPath);
         } catch (...) {
@@ -258,12 +256,12 @@ void TFmain::FinishSaving()
 {
     PageControl1->setCurrentWidget(TabSheet_saving);
     QCoreApplication::processEvents();
-    Delay(300);
+    Platform::Delay(300);
     const QByteArray fileName = ReadSection(PuzzleSchema::SectionFileName);
     DeleteSection(PuzzleSchema::SectionFileName);
     const QString puzzlePath = BesideExecutable(HandOverTarget(fileName));
     SaveExeAs(puzzlePath);
-    Delay(200);
+    Platform::Delay(200);
     StartOrThrow(puzzlePath);
     Platform::RequestQuit();
 }

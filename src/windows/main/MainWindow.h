@@ -5,6 +5,7 @@
 // whether a changed game is saved, and the save hand-over itself.
 
 #include "platform/Platform.h"
+#include "windows/common/MainState.h"
 
 #include <QImage>
 #include <QWidget>
@@ -17,7 +18,6 @@ class QProgressBar;
 class QStackedWidget;
 class QToolButton;
 class TBandedGradient;
-class TF_picture_mgm;
 class TJPEGImage;
 class TKelPigger;
 class TO_pd;
@@ -28,7 +28,7 @@ inline constexpr int WM_START_MODE = 0x0408;
 
 enum class TStartMode { Maker = 0, Player = 1, FinishSaving = 2, CleanUp = 3 };
 
-class TFmain : public QWidget
+class TFmain : public QWidget, public TMainState
 {
     Q_OBJECT
 public:
@@ -67,18 +67,8 @@ public:
     // Every piece back on the palette and the puzzle page shown; the game-changed flag stays.
     void ResetPuzzle();
 
-    // Process-wide puzzle state, read and written by the other windows.
-    bool GameChanged = false;
-    bool SourceChosen = false;
     bool ThumbnailMode = false;
-    int Step = 1;
-    bool UseAlternativePicture = false;
-    std::unique_ptr<TJPEGImage> SourcePicture;
-    std::unique_ptr<TJPEGImage> AlternativePicture;
-    std::unique_ptr<QImage> BlankBitmap;
     bool FirstActivation = true;
-    TF_picture_mgm *CurrentEditor = nullptr; // not owned; set while a picture editor is open
-    std::unique_ptr<TKelPigger> Document;
 
     QStackedWidget *PageControl1;
     QWidget *TabSheet_new;

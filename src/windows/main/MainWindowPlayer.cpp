@@ -1,17 +1,17 @@
 // Player mode of the main window: the puzzle of the payload is loaded, played in the play
 // window while this window shows the preparation's progress, and afterwards the save question
 // decides what happens to the changed game.
-#include "windows/main/ApplicationWindows.h"
-#include "windows/common/Guards.h"
-#include "windows/main/MainWindow.h"
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KelPigger.h"
 #include "engine/container/KelUtils.h"
 #include "engine/container/PuzzleSchema.h"
-#include "windows/desktop/PuzzleDesktop.h"
-#include "windows/play/JigsawPlayWindow.h"
 #include "engine/picture/JpegPicture.h"
+#include "windows/common/Guards.h"
+#include "windows/desktop/PuzzleDesktop.h"
+#include "windows/main/ApplicationWindows.h"
+#include "windows/main/MainWindow.h"
 #include "windows/play/BackgroundsDialog.h"
+#include "windows/play/JigsawPlayWindow.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -21,6 +21,9 @@
 
 namespace
 {
+
+// The main window's caption while a puzzle without a name is played.
+const QString UnnamedPuzzleCaption = QStringLiteral("Puzzle");
 
 TD_puzzle_js &PlayWindow()
 {
@@ -64,6 +67,14 @@ void TFmain::PlayPuzzle()
     TD_puzzle_js &playWindow = PlayWindow();
     connect(playWindow.Odesktop, &TO_pd::OnPieceDropped, this, &TFmain::PieceDropped,
             Qt::UniqueConnection);
+    TP_puzzle::THost host;
+    host.minimize = [this] { setWindowState(windowState() | Qt::WindowMinimized); };
+    host.showCaption = [this](const QString &name) {
+        setWindowTitle(name.isEmpty() ? UnnamedPuzzleCaption : name);
+    };
+    host.resetPuzzle = [this] { ResetPuzzle(); };
+    host.browsePuzzles = [this] { BrowsePuzzles(true); };
+    playWindow.SetHost(std::move(host));
     playWindow.RunGame(SourcePicture.get(), Document.get(),
                        [this](int percent) { ShowProgress(percent); });
 }

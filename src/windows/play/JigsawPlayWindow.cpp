@@ -1,14 +1,13 @@
 #include "windows/play/JigsawPlayWindow.h"
 
-#include "windows/main/ApplicationWindows.h"
-#include "windows/main/MainWindow.h"
 #include "engine/container/KelPigger.h"
 #include "engine/container/KelUtils.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/Cutting.h"
 #include "engine/jigsaw/PuzzleMaking.h"
-#include "windows/desktop/PuzzleDesktop.h"
 #include "engine/picture/JpegPicture.h"
+#include "windows/common/WindowInstances.h"
+#include "windows/desktop/PuzzleDesktop.h"
 #include "windows/play/BackgroundsDialog.h"
 
 #include <QCoreApplication>
@@ -19,9 +18,6 @@ using namespace PuzzleSchema;
 
 namespace
 {
-
-// The main window's caption while a puzzle without a name is played.
-const QString UnnamedPuzzleCaption = QStringLiteral("Puzzle");
 
 // A stored coordinate at which the desktop can hold a piece of that size: the piece's far edge
 // stays within the largest extent a window can have. A game never stores anything beyond it.
@@ -69,8 +65,8 @@ void TD_puzzle_js::BuildGame()
     ReportProgress(50);
     RestorePiecePositions();
     ReportProgress(70);
-    if (Fmain != nullptr)
-        Fmain->setWindowState(Fmain->windowState() | Qt::WindowMinimized);
+    if (host.minimize)
+        host.minimize();
     QCoreApplication::processEvents();
 }
 
@@ -84,8 +80,8 @@ void TD_puzzle_js::LoadSourcePicture()
 void TD_puzzle_js::ReadPuzzleSize()
 {
     const QByteArray name = document->GetAttr(KeyName);
-    if (Fmain != nullptr)
-        Fmain->setWindowTitle(name.isEmpty() ? UnnamedPuzzleCaption : QString::fromUtf8(name));
+    if (host.showCaption)
+        host.showCaption(QString::fromUtf8(name));
     const TPuzzleGrid grid = ReadPuzzleGrid(*document);
     cols = grid.cols;
     rows = grid.rows;
@@ -141,13 +137,7 @@ TF_tools::TGame TD_puzzle_js::ToolsGame()
     TF_tools::TGame game = TP_puzzle::ToolsGame();
     game.desktop = Odesktop;
     game.backgrounds = D_backgrounds;
-    game.resetPuzzle = [] {
-        if (Fmain != nullptr)
-            Fmain->ResetPuzzle();
-    };
-    game.browsePuzzles = [] {
-        if (Fmain != nullptr)
-            Fmain->BrowsePuzzles(true);
-    };
+    game.resetPuzzle = host.resetPuzzle;
+    game.browsePuzzles = host.browsePuzzles;
     return game;
 }

@@ -1,12 +1,12 @@
 #include "windows/play/PlayWindowBase.h"
 
-#include "windows/main/ApplicationWindows.h"
-#include "windows/common/Guards.h"
-#include "windows/common/WindowLook.h"
 #include "engine/container/KelPigger.h"
 #include "engine/container/KelUtils.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/picture/JpegPicture.h"
+#include "windows/common/Guards.h"
+#include "windows/common/WindowInstances.h"
+#include "windows/common/WindowLook.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -120,6 +120,11 @@ void TP_puzzle::RunGame(TJPEGImage *sourcePicture, TKelPigger *document, TProgre
 
 void TP_puzzle::PrepareGame()
 {
+}
+
+void TP_puzzle::SetHost(THost hooks)
+{
+    host = std::move(hooks);
 }
 
 void TP_puzzle::ReportProgress(int percent) const

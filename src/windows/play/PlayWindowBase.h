@@ -47,6 +47,13 @@ class TP_puzzle : public QDialog
 public:
     // Receives the preparation's progress in percent.
     using TProgressCallback = std::function<void(int percent)>;
+    // What the window that hosts the game does for it; an unset hook does nothing.
+    struct THost {
+        std::function<void()> minimize;                       // when the game is prepared
+        std::function<void(const QString &name)> showCaption; // the puzzle's name, or empty
+        std::function<void()> resetPuzzle;                    // the tools window's Reset game
+        std::function<void()> browsePuzzles;                  // the tools window's Browse
+    };
 
     // The tools window's margin from the screen's right edge and its top, when the document
     // holds no place for it.
@@ -59,6 +66,7 @@ public:
     // modally, and once it has closed stores the tools window's placement in the document.
     // A failure of the preparation is thrown before anything is shown.
     void RunGame(TJPEGImage *sourcePicture, TKelPigger *document, TProgressCallback progress);
+    void SetHost(THost hooks);
 
     // Prepares the game of the picture and document given to RunGame; nothing here.
     virtual void PrepareGame();
@@ -88,6 +96,7 @@ protected:
     TJPEGImage *sourcePicture = nullptr;
     TKelPigger *document = nullptr;
     TProgressCallback progress;
+    THost host;
     bool toolsPlacementPending = true;
     bool firstActivation = true;
 

@@ -1,13 +1,13 @@
 #include "windows/play/ToolsWindow.h"
 
-#include "windows/main/ApplicationWindows.h"
-#include "windows/common/Guards.h"
-#include "windows/common/WindowLook.h"
-#include "windows/main/AboutWindow.h"
-#include "windows/common/ConfirmationWindow.h"
 #include "engine/container/KelPigger.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PaletteOrder.h"
+#include "windows/common/AboutWindow.h"
+#include "windows/common/ConfirmationWindow.h"
+#include "windows/common/Guards.h"
+#include "windows/common/WindowInstances.h"
+#include "windows/common/WindowLook.h"
 #include "windows/desktop/PuzzleDesktop.h"
 #include "windows/play/BackgroundsDialog.h"
 #include "windows/play/SortOrderBox.h"
@@ -122,7 +122,7 @@ void TF_tools::CreateCommandColumn()
         AddCommand(QStringLiteral("Reset game"), QRect(7, 82, 99, 24), &TF_tools::SB_resetClick);
     SB_browse = AddCommand(QStringLiteral("Browse my puzzles"), QRect(5, 110, 99, 24),
                            &TF_tools::SB_browseClick);
-    SB_about = AddCommand(QStringLiteral("Alout"), QRect(7, 138, 99, 24), &TF_tools::SB_aboutClick);
+    SB_about = AddCommand(QStringLiteral("About"), QRect(7, 138, 99, 24), &TF_tools::SB_aboutClick);
     SB_exit = AddCommand(QStringLiteral("Exit"), QRect(7, 166, 99, 24), &TF_tools::SB_exitClick);
 }
 
@@ -203,7 +203,7 @@ void TF_tools::SB_desktopClick()
 void TF_tools::SB_resetClick()
 {
     TMinimisedDuringCommand minimised(this);
-    if (Fsure->Ask(QStringLiteral("Are you shure you want to reset the game?")) && game.resetPuzzle)
+    if (Fsure->Ask(QStringLiteral("Are you sure you want to reset the game?")) && game.resetPuzzle)
         game.resetPuzzle();
 }
 

@@ -1,13 +1,13 @@
 // The jigsaw play window on real puzzles: preparing a game, restoring it, the tools window's
 // placement, the first activation and the solved display.
-#include "windows/main/ApplicationWindows.h"
 #include "engine/container/KelPigger.h"
 #include "engine/container/PuzzleSchema.h"
-#include "windows/desktop/PuzzleDesktop.h"
-#include "windows/play/JigsawPlayWindow.h"
 #include "engine/picture/JpegPicture.h"
 #include "support/PlayWindowFixture.h"
+#include "windows/common/WindowInstances.h"
+#include "windows/desktop/PuzzleDesktop.h"
 #include "windows/play/BackgroundsDialog.h"
+#include "windows/play/JigsawPlayWindow.h"
 #include "windows/play/ToolsWindow.h"
 
 #include <QApplication>

@@ -1,11 +1,11 @@
-#include "support/ModalAnswer.h"
-#include "windows/main/ApplicationWindows.h"
-#include "windows/common/ClickableLabel.h"
-#include "windows/main/AboutWindow.h"
-#include "windows/common/ConfirmationWindow.h"
 #include "engine/container/KelPigger.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PaletteOrder.h"
+#include "support/ModalAnswer.h"
+#include "windows/common/AboutWindow.h"
+#include "windows/common/ClickableLabel.h"
+#include "windows/common/ConfirmationWindow.h"
+#include "windows/common/WindowInstances.h"
 #include "windows/desktop/PuzzleDesktop.h"
 #include "windows/play/BackgroundsDialog.h"
 #include "windows/play/SortOrderBox.h"
@@ -169,7 +169,7 @@ TEST_F(ToolsWindow, ResetRunsOnlyAfterYesAndRestoresEitherWay)
 {
     AnswerQuestion(false);
     QTest::mouseClick(tools.SB_reset, Qt::LeftButton);
-    EXPECT_EQ(askedText, QStringLiteral("Are you shure you want to reset the game?"));
+    EXPECT_EQ(askedText, QStringLiteral("Are you sure you want to reset the game?"));
     EXPECT_EQ(resets, 0);
     EXPECT_TRUE(RestoredToNormal());
 

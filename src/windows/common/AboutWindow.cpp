@@ -1,10 +1,10 @@
-#include "windows/main/AboutWindow.h"
+#include "windows/common/AboutWindow.h"
 
+#include "engine/container/KelUtils.h"
 #include "windows/common/ClickableLabel.h"
 #include "windows/common/MakerMark.h"
 #include "windows/common/ShapeWidget.h"
 #include "windows/common/WindowLook.h"
-#include "engine/container/KelUtils.h"
 
 #include <QDesktopServices>
 #include <QFrame>

@@ -1,11 +1,11 @@
 // The confirmation, message and About windows: answers, texts, the two About forms and the
 // rules for web addresses.
-#include "windows/common/ClickableLabel.h"
-#include "windows/common/MakerMark.h"
-#include "windows/main/AboutWindow.h"
-#include "windows/common/MessageWindow.h"
-#include "windows/common/ConfirmationWindow.h"
 #include "support/ModalAnswer.h"
+#include "windows/common/AboutWindow.h"
+#include "windows/common/ClickableLabel.h"
+#include "windows/common/ConfirmationWindow.h"
+#include "windows/common/MakerMark.h"
+#include "windows/common/MessageWindow.h"
 
 #include <QLabel>
 #include <QPushButton>

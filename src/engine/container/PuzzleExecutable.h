@@ -1,0 +1,16 @@
+#pragma once
+// The one way a puzzle executable is put together, shared by the maker's last step and the
+// command line, so that both write the same payload for the same inputs.
+
+#include <QByteArray>
+
+class TJPEGImage;
+class TKelPigger;
+
+// `programImage` with a new puzzle's payload appended: "IS_PUZZLE", "SRC_IMG", "PRM_IMG" when
+// alternative is given, then "USE_PRM" set on the document and "PIG_TXT". Puzzle sections the
+// program image already carries (when the program is itself a puzzle) are removed first, so
+// that the new ones are the ones read. Throws EJPEGError when a picture cannot be encoded;
+// nothing but the document's "USE_PRM" has changed then.
+QByteArray WithPuzzleSections(QByteArray programImage, const TJPEGImage &source,
+                              const TJPEGImage *alternative, TKelPigger &document);

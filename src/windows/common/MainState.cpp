@@ -1,0 +1,7 @@
+#include "windows/common/MainState.h"
+
+#include "engine/container/KelPigger.h"
+#include "engine/picture/JpegPicture.h"
+
+TMainState::TMainState() = default;
+TMainState::~TMainState() = default;
