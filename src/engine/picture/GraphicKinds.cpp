@@ -95,3 +95,16 @@ void TJpegGraphic::LoadFromBytes(const QByteArray &bytes)
     if (m_Bitmap.isNull())
         throw EGraphicError("the file holds no picture");
 }
+
+void TMetafileGraphic::LoadFromBytes(const QByteArray &bytes)
+{
+    m_Metafile = TMetafile::FromBytes(bytes);
+    if (!m_Metafile)
+        throw EGraphicError("the file is no metafile of a usable size");
+}
+
+void TMetafileGraphic::Draw(QPainter &painter) const
+{
+    if (m_Metafile)
+        m_Metafile->Draw(painter, QRectF(QPointF(0, 0), m_Metafile->Size()));
+}

@@ -3,6 +3,7 @@
 // is checked against the size a file declares before its pixels are decoded.
 
 #include "engine/picture/GraphicLoading.h"
+#include "engine/picture/MetafilePlayer.h"
 
 #include <QImage>
 
@@ -39,4 +40,16 @@ class TJpegGraphic : public TBitmapGraphic
 {
 public:
     void LoadFromBytes(const QByteArray &bytes) override;
+};
+
+// A WMF or EMF file, played onto the painter when drawn; its size is MetafilePlayer's.
+class TMetafileGraphic : public TGraphic
+{
+public:
+    void LoadFromBytes(const QByteArray &bytes) override;
+    QSize Size() const override { return m_Metafile ? m_Metafile->Size() : QSize(); }
+    void Draw(QPainter &painter) const override;
+
+private:
+    std::optional<TMetafile> m_Metafile;
 };

@@ -29,6 +29,8 @@ std::unique_ptr<TGraphic> CreateGraphicForExtension(const QString &extension,
 {
     if (extension == ".BMP" || extension == ".DIB")
         return std::make_unique<TQtReadGraphic>("bmp", pixelLimit);
+    if (extension == ".WMF" || extension == ".EMF")
+        return std::make_unique<TMetafileGraphic>();
     if (extension == ".GIF")
         return std::make_unique<TQtReadGraphic>("gif", pixelLimit);
     if (extension == ".JPG" || extension == ".JPEG")

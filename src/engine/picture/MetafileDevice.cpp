@@ -1,0 +1,916 @@
+#include "engine/picture/MetafileDevice.h"
+
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QtMath>
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace
+{
+
+constexpr int MM_TEXT = 1;
+constexpr int MM_LOMETRIC = 2;
+constexpr int MM_HIMETRIC = 3;
+constexpr int MM_LOENGLISH = 4;
+constexpr int MM_HIENGLISH = 5;
+constexpr int MM_TWIPS = 6;
+constexpr int MM_ISOTROPIC = 7;
+constexpr int MM_ANISOTROPIC = 8;
+
+constexpr quint32 PS_NULL = 5;
+constexpr quint32 BS_NULL = 1;
+constexpr quint32 BS_HATCHED = 2;
+
+constexpr quint32 RGN_AND = 1;
+constexpr quint32 RGN_OR = 2;
+constexpr quint32 RGN_XOR = 3;
+constexpr quint32 RGN_DIFF = 4;
+constexpr quint32 RGN_COPY = 5;
+
+constexpr quint32 TA_UPDATECP = 1;
+constexpr quint32 TA_HORIZONTAL = 6;
+constexpr quint32 TA_RIGHT = 2;
+constexpr quint32 TA_CENTER = 6;
+constexpr quint32 TA_VERTICAL = 24;
+constexpr quint32 TA_BOTTOM = 8;
+constexpr quint32 TA_BASELINE = 24;
+
+// Nested saves beyond this are ignored: each keeps a copy of the whole state.
+constexpr std::size_t MaxSavedStates = 1024;
+// Text taller than this many pixels is left out; rendering such glyphs takes unbounded memory.
+constexpr double MaxTextPixels = 2048;
+// Default font height, in pixels, when a font asks for none.
+constexpr double DefaultTextPixels = 12;
+
+bool IsFinite(const QTransform &t)
+{
+    for (const double value : {t.m11(), t.m12(), t.m21(), t.m22(), t.dx(), t.dy()})
+        if (!std::isfinite(value))
+            return false;
+    return true;
+}
+
+double Length(const QTransform &transform, QPointF vector)
+{
+    return QLineF(transform.map(QPointF()), transform.map(vector)).length();
+}
+
+QPainterPath RectPath(const QRectF &rect)
+{
+    QPainterPath path;
+    path.addRect(rect.normalized());
+    return path;
+}
+
+// Qt's angle of a point seen from the centre of an ellipse: Windows aims at the point along a
+// ray, Qt measures the ellipse's parametric angle.
+double EllipseAngle(const QRectF &box, QPointF point)
+{
+    const QPointF centre = box.center();
+    return qRadiansToDegrees(std::atan2(-(point.y() - centre.y()) / (box.height() / 2),
+                                        (point.x() - centre.x()) / (box.width() / 2)));
+}
+
+Qt::PenStyle DashStyle(quint32 style)
+{
+    switch (style & 0xF) {
+    case 1:
+        return Qt::DashLine;
+    case 2:
+    case 8:
+        return Qt::DotLine;
+    case 3:
+        return Qt::DashDotLine;
+    case 4:
+        return Qt::DashDotDotLine;
+    default:
+        return Qt::SolidLine;
+    }
+}
+
+Qt::BrushStyle HatchStyle(quint32 hatch)
+{
+    switch (hatch) {
+    case 0:
+        return Qt::HorPattern;
+    case 1:
+        return Qt::VerPattern;
+    case 2:
+        return Qt::FDiagPattern;
+    case 3:
+        return Qt::BDiagPattern;
+    case 4:
+        return Qt::CrossPattern;
+    default:
+        return Qt::DiagCrossPattern;
+    }
+}
+
+std::optional<QPainter::CompositionMode> RasterOperation(quint32 rop)
+{
+    switch (rop) {
+    case 0x00CC0020: // SRCCOPY
+        return QPainter::CompositionMode_SourceOver;
+    case 0x008800C6: // SRCAND
+        return QPainter::RasterOp_SourceAndDestination;
+    case 0x00EE0086: // SRCPAINT
+        return QPainter::RasterOp_SourceOrDestination;
+    case 0x00660046: // SRCINVERT
+        return QPainter::RasterOp_SourceXorDestination;
+    case 0x00330008: // NOTSRCCOPY
+        return QPainter::RasterOp_NotSource;
+    default:
+        return std::nullopt;
+    }
+}
+
+bool HasTextSupport()
+{
+    return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
+}
+
+} // namespace
+
+TMetafileDevice::TMetafileDevice(QPainter &painter, const QRectF &target)
+    : m_Painter(painter), m_Target(target)
+{
+    m_Painter.save();
+    m_Painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform |
+                             QPainter::TextAntialiasing);
+    m_State.clip = RectPath(m_Target);
+    SetClip(m_State.clip);
+    MapWindowOntoTarget(target);
+}
+
+TMetafileDevice::~TMetafileDevice()
+{
+    m_Painter.restore();
+}
+
+// ---- Mapping ----
+
+void TMetafileDevice::MapWindowOntoTarget(const QRectF &window)
+{
+    m_WindowOntoTarget = true;
+    m_State.windowOrg = window.topLeft();
+    m_State.windowExt = window.size();
+    UpdateTransform();
+}
+
+void TMetafileDevice::MapDeviceFrameOntoTarget(const QRectF &frame, QSizeF pixelsPerMillimetre)
+{
+    m_WindowOntoTarget = false;
+    m_Frame = frame;
+    m_PixelsPerMillimetre = pixelsPerMillimetre;
+    UpdateTransform();
+}
+
+QTransform TMetafileDevice::PageToDevice() const
+{
+    const TState &s = m_State;
+    double sx = 1;
+    double sy = 1;
+    auto metric = [&](double millimetres) {
+        sx = m_PixelsPerMillimetre.width() * millimetres;
+        sy = -m_PixelsPerMillimetre.height() * millimetres;
+    };
+    switch (s.mapMode) {
+    case MM_LOMETRIC:
+        metric(0.1);
+        break;
+    case MM_HIMETRIC:
+        metric(0.01);
+        break;
+    case MM_LOENGLISH:
+        metric(0.254);
+        break;
+    case MM_HIENGLISH:
+        metric(0.0254);
+        break;
+    case MM_TWIPS:
+        metric(25.4 / 1440);
+        break;
+    case MM_ISOTROPIC:
+    case MM_ANISOTROPIC:
+        sx = s.viewportExt.width() / s.windowExt.width();
+        sy = s.viewportExt.height() / s.windowExt.height();
+        if (s.mapMode == MM_ISOTROPIC) {
+            const double scale = std::min(std::abs(sx), std::abs(sy));
+            sx = std::copysign(scale, sx);
+            sy = std::copysign(scale, sy);
+        }
+        break;
+    default:
+        break;
+    }
+    QTransform transform;
+    transform.translate(s.viewportOrg.x(), s.viewportOrg.y());
+    transform.scale(sx, sy);
+    transform.translate(-s.windowOrg.x(), -s.windowOrg.y());
+    return transform;
+}
+
+QTransform TMetafileDevice::LogicalToPainter() const
+{
+    const TState &s = m_State;
+    if (m_WindowOntoTarget) {
+        QTransform transform;
+        transform.translate(m_Target.x(), m_Target.y());
+        transform.scale(m_Target.width() / s.windowExt.width(),
+                        m_Target.height() / s.windowExt.height());
+        transform.translate(-s.windowOrg.x(), -s.windowOrg.y());
+        return transform;
+    }
+    QTransform deviceToPainter;
+    deviceToPainter.translate(m_Target.x(), m_Target.y());
+    deviceToPainter.scale(m_Target.width() / m_Frame.width(), m_Target.height() / m_Frame.height());
+    deviceToPainter.translate(-m_Frame.x(), -m_Frame.y());
+    return s.world * PageToDevice() * deviceToPainter;
+}
+
+void TMetafileDevice::UpdateTransform()
+{
+    m_Transform = LogicalToPainter();
+    m_UsableTransform = IsFinite(m_Transform) && m_Transform.isInvertible();
+}
+
+void TMetafileDevice::SetMapMode(int mode)
+{
+    if (mode >= MM_TEXT && mode <= MM_ANISOTROPIC) {
+        m_State.mapMode = mode;
+        UpdateTransform();
+    }
+}
+
+void TMetafileDevice::SetWindowOrg(QPointF origin)
+{
+    m_State.windowOrg = origin;
+    UpdateTransform();
+}
+
+// A zero extent would divide by zero; Windows refuses it too.
+void TMetafileDevice::SetWindowExt(QSizeF extent)
+{
+    if (extent.width() != 0 && extent.height() != 0) {
+        m_State.windowExt = extent;
+        UpdateTransform();
+    }
+}
+
+void TMetafileDevice::SetViewportOrg(QPointF origin)
+{
+    m_State.viewportOrg = origin;
+    UpdateTransform();
+}
+
+void TMetafileDevice::SetViewportExt(QSizeF extent)
+{
+    if (extent.width() != 0 && extent.height() != 0) {
+        m_State.viewportExt = extent;
+        UpdateTransform();
+    }
+}
+
+void TMetafileDevice::OffsetWindowOrg(QPointF offset)
+{
+    SetWindowOrg(m_State.windowOrg + offset);
+}
+
+void TMetafileDevice::ScaleWindowExt(double xNum, double xDenom, double yNum, double yDenom)
+{
+    if (xDenom != 0 && yDenom != 0)
+        SetWindowExt(QSizeF(m_State.windowExt.width() * xNum / xDenom,
+                            m_State.windowExt.height() * yNum / yDenom));
+}
+
+void TMetafileDevice::ScaleViewportExt(double xNum, double xDenom, double yNum, double yDenom)
+{
+    if (xDenom != 0 && yDenom != 0)
+        SetViewportExt(QSizeF(m_State.viewportExt.width() * xNum / xDenom,
+                              m_State.viewportExt.height() * yNum / yDenom));
+}
+
+void TMetafileDevice::SetWorldTransform(const QTransform &transform)
+{
+    if (IsFinite(transform)) {
+        m_State.world = transform;
+        UpdateTransform();
+    }
+}
+
+void TMetafileDevice::ModifyWorldTransform(const QTransform &transform, quint32 mode)
+{
+    switch (mode) {
+    case 1: // MWT_IDENTITY
+        SetWorldTransform(QTransform());
+        break;
+    case 2: // MWT_LEFTMULTIPLY: the given transform applies first
+        SetWorldTransform(transform * m_State.world);
+        break;
+    case 3: // MWT_RIGHTMULTIPLY
+        SetWorldTransform(m_State.world * transform);
+        break;
+    case 4: // MWT_SET
+        SetWorldTransform(transform);
+        break;
+    default:
+        break;
+    }
+}
+
+// ---- Objects and state ----
+
+void TMetafileDevice::CreateObjectInLowestFreeSlot(TGdiObject object)
+{
+    quint32 slot = m_SlotEnd;
+    if (m_FreeSlots.empty())
+        ++m_SlotEnd;
+    else
+        slot = m_FreeSlots.extract(m_FreeSlots.begin()).value();
+    CreateObject(slot, std::move(object));
+}
+
+void TMetafileDevice::CreateObject(quint32 slot, TGdiObject object)
+{
+    m_Objects[slot] = std::move(object);
+}
+
+void TMetafileDevice::SelectObject(quint32 slot)
+{
+    const auto found = m_Objects.find(slot);
+    if (found == m_Objects.end())
+        return;
+    if (const auto *pen = std::get_if<TGdiPen>(&found->second))
+        m_State.pen = *pen;
+    else if (const auto *brush = std::get_if<TGdiBrush>(&found->second))
+        m_State.brush = *brush;
+    else if (const auto *font = std::get_if<TGdiFont>(&found->second))
+        m_State.font = *font;
+}
+
+void TMetafileDevice::SelectStockObject(quint32 stock)
+{
+    auto solidBrush = [this](int grey) {
+        m_State.brush = TGdiBrush{0, QColor(grey, grey, grey), 0, QImage()};
+    };
+    switch (stock) {
+    case 0:
+    case 18: // DC_BRUSH
+        solidBrush(255);
+        break;
+    case 1:
+        solidBrush(192);
+        break;
+    case 2:
+        solidBrush(128);
+        break;
+    case 3:
+        solidBrush(64);
+        break;
+    case 4:
+        solidBrush(0);
+        break;
+    case 5:
+        m_State.brush = TGdiBrush{BS_NULL, Qt::white, 0, QImage()};
+        break;
+    case 6:
+        m_State.pen = TGdiPen{0, 0, Qt::white};
+        break;
+    case 7:
+    case 19: // DC_PEN
+        m_State.pen = TGdiPen{0, 0, Qt::black};
+        break;
+    case 8:
+        m_State.pen = TGdiPen{PS_NULL, 0, Qt::black};
+        break;
+    default:
+        if (stock >= 10 && stock <= 17)
+            m_State.font = TGdiFont();
+        break;
+    }
+}
+
+// A selected object stays in use after its deletion (the state holds a copy), as in Windows,
+// where deleting a selected object fails.
+void TMetafileDevice::DeleteObject(quint32 slot)
+{
+    if (m_Objects.erase(slot) != 0 && slot < m_SlotEnd)
+        m_FreeSlots.insert(slot);
+}
+
+void TMetafileDevice::SaveDC()
+{
+    if (m_Saved.size() < MaxSavedStates)
+        m_Saved.push_back(m_State);
+}
+
+void TMetafileDevice::RestoreDC(int which)
+{
+    const qint64 count = static_cast<qint64>(m_Saved.size());
+    const qint64 index = which < 0 ? count + which : qint64(which) - 1;
+    if (index < 0 || index >= count)
+        return;
+    m_State = m_Saved[static_cast<std::size_t>(index)];
+    m_Saved.resize(static_cast<std::size_t>(index));
+    SetClip(m_State.clip);
+    UpdateTransform();
+}
+
+// ---- Clipping ----
+
+void TMetafileDevice::SetClip(const QPainterPath &clip)
+{
+    m_State.clip = clip;
+    m_Painter.resetTransform();
+    m_Painter.setClipPath(clip);
+}
+
+void TMetafileDevice::CombineClip(const QPainterPath &area, quint32 mode)
+{
+    const QPainterPath &clip = m_State.clip;
+    switch (mode) {
+    case RGN_AND:
+        SetClip(clip.intersected(area));
+        break;
+    case RGN_OR:
+        SetClip(clip.united(area).intersected(RectPath(m_Target)));
+        break;
+    case RGN_XOR:
+        SetClip(clip.united(area).subtracted(clip.intersected(area)));
+        break;
+    case RGN_DIFF:
+        SetClip(clip.subtracted(area));
+        break;
+    case RGN_COPY:
+        SetClip(area.intersected(RectPath(m_Target)));
+        break;
+    default:
+        break;
+    }
+}
+
+void TMetafileDevice::IntersectClipRect(const QRectF &rect)
+{
+    if (CanDraw())
+        CombineClip(m_Transform.map(RectPath(rect)), RGN_AND);
+}
+
+void TMetafileDevice::ExcludeClipRect(const QRectF &rect)
+{
+    if (CanDraw())
+        CombineClip(m_Transform.map(RectPath(rect)), RGN_DIFF);
+}
+
+void TMetafileDevice::SelectClipDeviceRects(const std::vector<QRectF> &rects, quint32 mode)
+{
+    if (rects.empty()) {
+        if (mode == RGN_COPY)
+            SetClip(RectPath(m_Target));
+        return;
+    }
+    // Device pixels reach the painter through the frame mapping alone.
+    const TState saved = m_State;
+    m_State.world = QTransform();
+    m_State.mapMode = MM_TEXT;
+    m_State.windowOrg = m_State.viewportOrg = QPointF();
+    UpdateTransform();
+    QPainterPath area;
+    for (const QRectF &rect : rects)
+        area.addRect(rect.normalized());
+    const QPainterPath mapped = m_Transform.map(area.simplified());
+    const QPainterPath clip = m_State.clip;
+    m_State = saved;
+    m_State.clip = clip;
+    UpdateTransform();
+    CombineClip(mapped, mode);
+}
+
+void TMetafileDevice::SelectClipPath(quint32 mode)
+{
+    if (CanDraw())
+        CombineClip(m_Transform.map(m_Path), mode);
+    m_Path = QPainterPath();
+}
+
+// ---- Pens, brushes, fonts ----
+
+QPen TMetafileDevice::CurrentPen() const
+{
+    const TGdiPen &gdi = m_State.pen;
+    if ((gdi.style & 0xF) == PS_NULL)
+        return Qt::NoPen;
+    QPen pen(gdi.color);
+    pen.setStyle(DashStyle(gdi.style));
+    const quint32 cap = gdi.style & 0xF00;
+    pen.setCapStyle(cap == 0x100 ? Qt::SquareCap : cap == 0x200 ? Qt::FlatCap : Qt::RoundCap);
+    const quint32 join = gdi.style & 0xF000;
+    pen.setJoinStyle(join == 0x1000   ? Qt::BevelJoin
+                     : join == 0x2000 ? Qt::MiterJoin
+                                      : Qt::RoundJoin);
+    // Windows draws every pen at least one device pixel wide; wider than the target is no use.
+    const double scale = std::sqrt(std::abs(m_Transform.determinant()));
+    const double limit = 2 * (m_Target.width() + m_Target.height());
+    const double deviceWidth = std::min(std::abs(gdi.width) * scale, limit);
+    pen.setWidthF(deviceWidth < 1 ? 0 : deviceWidth / scale);
+    return pen;
+}
+
+QBrush TMetafileDevice::CurrentBrush() const
+{
+    const TGdiBrush &gdi = m_State.brush;
+    if (gdi.style == BS_NULL)
+        return Qt::NoBrush;
+    if (gdi.style == BS_HATCHED)
+        return QBrush(gdi.color, HatchStyle(gdi.hatch));
+    if (!gdi.pattern.isNull())
+        return QBrush(gdi.pattern);
+    return QBrush(gdi.color);
+}
+
+QFont TMetafileDevice::CurrentFont(double pixelHeight) const
+{
+    const TGdiFont &gdi = m_State.font;
+    QFont font(gdi.face.isEmpty() ? QString("Liberation Sans") : gdi.face);
+    font.setPixelSize(std::max(1, qRound(pixelHeight)));
+    // A positive height is the cell height (ascent and descent), larger than the em height.
+    if (gdi.height > 0) {
+        const double cell = QFontMetricsF(font).height();
+        if (cell > 0)
+            font.setPixelSize(std::max(1, qRound(pixelHeight * pixelHeight / cell)));
+    }
+    font.setWeight(
+        static_cast<QFont::Weight>(std::clamp(gdi.weight == 0 ? 400 : gdi.weight, 100, 900)));
+    font.setItalic(gdi.italic);
+    font.setUnderline(gdi.underline);
+    font.setStrikeOut(gdi.strikeOut);
+    return font;
+}
+
+void TMetafileDevice::PreparePainter()
+{
+    m_Painter.setTransform(m_Transform);
+    m_Painter.setPen(CurrentPen());
+    m_Painter.setBrush(CurrentBrush());
+    m_Painter.setBackgroundMode(m_State.opaqueBackground ? Qt::OpaqueMode : Qt::TransparentMode);
+    m_Painter.setBackground(m_State.bkColor);
+    m_Painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+// ---- Lines and shapes ----
+
+void TMetafileDevice::ExtendPath(const QPainterPath &part, bool continueFigure)
+{
+    if (continueFigure && m_Path.elementCount() > 0 &&
+        m_Path.currentPosition() == part.elementAt(0))
+        m_Path.connectPath(part);
+    else
+        m_Path.addPath(part);
+}
+
+void TMetafileDevice::Shape(const QPainterPath &shape, bool fill)
+{
+    if (m_InPath) {
+        ExtendPath(shape, false);
+        return;
+    }
+    if (!CanDraw())
+        return;
+    QPainterPath filled = shape;
+    filled.setFillRule(m_State.winding ? Qt::WindingFill : Qt::OddEvenFill);
+    PreparePainter();
+    if (!fill)
+        m_Painter.setBrush(Qt::NoBrush);
+    m_Painter.drawPath(filled);
+}
+
+void TMetafileDevice::Stroke(const QPainterPath &line)
+{
+    if (m_InPath) {
+        ExtendPath(line, true);
+        return;
+    }
+    Shape(line, false);
+}
+
+void TMetafileDevice::MoveTo(QPointF point)
+{
+    m_State.position = point;
+    if (m_InPath)
+        m_Path.moveTo(point);
+}
+
+void TMetafileDevice::LineTo(QPointF point)
+{
+    PolylineTo(QPolygonF{point});
+}
+
+void TMetafileDevice::Polyline(const QPolygonF &points)
+{
+    if (points.size() < 2)
+        return;
+    QPainterPath line;
+    line.addPolygon(points);
+    if (m_InPath)
+        m_Path.addPath(line);
+    else
+        Shape(line, false);
+}
+
+void TMetafileDevice::PolylineTo(const QPolygonF &points)
+{
+    if (points.isEmpty())
+        return;
+    QPainterPath line(m_State.position);
+    for (const QPointF &point : points)
+        line.lineTo(point);
+    m_State.position = points.last();
+    Stroke(line);
+}
+
+// Bézier points come in threes (two controls and an end) after a start point.
+void TMetafileDevice::PolyBezier(const QPolygonF &points)
+{
+    if (points.isEmpty())
+        return;
+    m_State.position = points.first();
+    if (m_InPath)
+        m_Path.moveTo(points.first());
+    PolyBezierTo(points.mid(1));
+}
+
+void TMetafileDevice::PolyBezierTo(const QPolygonF &points)
+{
+    if (points.size() < 3)
+        return;
+    QPainterPath curve(m_State.position);
+    for (qsizetype i = 0; i + 2 < points.size(); i += 3)
+        curve.cubicTo(points[i], points[i + 1], points[i + 2]);
+    m_State.position = curve.currentPosition();
+    Stroke(curve);
+}
+
+void TMetafileDevice::Polygon(const QPolygonF &points)
+{
+    PolyPolygon({points});
+}
+
+void TMetafileDevice::PolyPolygon(const std::vector<QPolygonF> &polygons)
+{
+    QPainterPath shape;
+    for (const QPolygonF &polygon : polygons) {
+        if (polygon.size() < 2)
+            continue;
+        shape.addPolygon(polygon);
+        shape.closeSubpath();
+    }
+    Shape(shape, true);
+}
+
+void TMetafileDevice::Rectangle(const QRectF &box)
+{
+    Shape(RectPath(box), true);
+}
+
+void TMetafileDevice::RoundRect(const QRectF &box, QSizeF corner)
+{
+    QPainterPath shape;
+    shape.addRoundedRect(box.normalized(), std::abs(corner.width()) / 2,
+                         std::abs(corner.height()) / 2);
+    Shape(shape, true);
+}
+
+void TMetafileDevice::Ellipse(const QRectF &box)
+{
+    QPainterPath shape;
+    shape.addEllipse(box.normalized());
+    Shape(shape, true);
+}
+
+void TMetafileDevice::ArcShape(TArcKind kind, const QRectF &box, QPointF start, QPointF end)
+{
+    const QRectF ellipse = box.normalized();
+    if (ellipse.isEmpty())
+        return;
+    const double from = EllipseAngle(ellipse, start);
+    double sweep = EllipseAngle(ellipse, end) - from;
+    // Counter-clockwise by default; equal ends draw the whole ellipse.
+    if (m_State.clockwiseArcs) {
+        while (sweep >= 0)
+            sweep -= 360;
+    } else {
+        while (sweep <= 0)
+            sweep += 360;
+    }
+    QPainterPath path;
+    if (kind == TArcKind::Pie)
+        path.moveTo(ellipse.center());
+    else if (kind == TArcKind::ArcTo)
+        path.moveTo(m_State.position);
+    else
+        path.arcMoveTo(ellipse, from);
+    path.arcTo(ellipse, from, sweep);
+    if (kind == TArcKind::ArcTo)
+        m_State.position = path.currentPosition();
+    if (kind == TArcKind::Chord || kind == TArcKind::Pie) {
+        path.closeSubpath();
+        Shape(path, true);
+    } else {
+        Stroke(path);
+    }
+}
+
+void TMetafileDevice::AngleArc(QPointF centre, double radius, double startDegrees,
+                               double sweepDegrees)
+{
+    if (!std::isfinite(startDegrees) || !std::isfinite(sweepDegrees))
+        return;
+    const QRectF box(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius);
+    QPainterPath path(m_State.position);
+    path.arcTo(box, startDegrees, std::clamp(sweepDegrees, -360.0, 360.0));
+    m_State.position = path.currentPosition();
+    Stroke(path);
+}
+
+void TMetafileDevice::SetPixel(QPointF point, QColor color)
+{
+    if (!CanDraw() || m_InPath)
+        return;
+    m_Painter.resetTransform();
+    m_Painter.fillRect(QRectF(m_Transform.map(point), QSizeF(1, 1)), color);
+}
+
+// ---- Paths ----
+
+void TMetafileDevice::BeginPath()
+{
+    m_Path = QPainterPath();
+    m_InPath = true;
+}
+
+void TMetafileDevice::AbortPath()
+{
+    m_Path = QPainterPath();
+    m_InPath = false;
+}
+
+void TMetafileDevice::CloseFigure()
+{
+    if (m_InPath)
+        m_Path.closeSubpath();
+}
+
+void TMetafileDevice::FillPath()
+{
+    m_InPath = false;
+    QPainterPath path = m_Path;
+    m_Path = QPainterPath();
+    if (CanDraw()) {
+        path.setFillRule(m_State.winding ? Qt::WindingFill : Qt::OddEvenFill);
+        PreparePainter();
+        m_Painter.fillPath(path, m_Painter.brush());
+    }
+}
+
+void TMetafileDevice::StrokePath()
+{
+    m_InPath = false;
+    const QPainterPath path = m_Path;
+    m_Path = QPainterPath();
+    Shape(path, false);
+}
+
+void TMetafileDevice::StrokeAndFillPath()
+{
+    m_InPath = false;
+    const QPainterPath path = m_Path;
+    m_Path = QPainterPath();
+    Shape(path, true);
+}
+
+// ---- Text ----
+
+void TMetafileDevice::TextOut(QPointF reference, const QString &text,
+                              const std::vector<double> &advances, quint32 options,
+                              const QRectF &rect)
+{
+    if (!CanDraw() || m_InPath || !HasTextSupport())
+        return;
+    if (options & TextOpaque) {
+        m_Painter.resetTransform();
+        m_Painter.fillPath(m_Transform.map(RectPath(rect)), m_State.bkColor);
+    }
+    if (text.isEmpty())
+        return;
+    m_Painter.save();
+    if (options & TextClipped) {
+        m_Painter.resetTransform();
+        m_Painter.setClipPath(m_Transform.map(RectPath(rect)), Qt::IntersectClip);
+    }
+    const bool fromPosition = m_State.textAlign & TA_UPDATECP;
+    DrawText(fromPosition ? m_State.position : reference, text, advances);
+    m_Painter.restore();
+}
+
+// Text is drawn in painter pixels, upright whatever the mapping's direction, as Windows does.
+void TMetafileDevice::DrawText(QPointF reference, const QString &text,
+                               const std::vector<double> &advances)
+{
+    const double xScale = Length(m_Transform, QPointF(1, 0));
+    const double yScale = Length(m_Transform, QPointF(0, 1));
+    const double pixelHeight =
+        m_State.font.height == 0 ? DefaultTextPixels : std::abs(m_State.font.height) * yScale;
+    if (!(pixelHeight <= MaxTextPixels))
+        return;
+    const QFont font = CurrentFont(pixelHeight);
+    const QFontMetricsF metrics(font);
+
+    std::vector<double> positions; // of each UTF-16 unit, from the reference, in pixels
+    double width = 0;
+    if (advances.size() == std::size_t(text.size())) {
+        for (const double advance : advances) {
+            positions.push_back(width);
+            width += advance * xScale;
+        }
+    } else {
+        width = metrics.horizontalAdvance(text);
+    }
+    const quint32 horizontal = m_State.textAlign & TA_HORIZONTAL;
+    const quint32 vertical = m_State.textAlign & TA_VERTICAL;
+    const double x = horizontal == TA_CENTER ? -width / 2 : horizontal == TA_RIGHT ? -width : 0;
+    const double y = vertical == TA_BASELINE ? 0
+                     : vertical == TA_BOTTOM ? -metrics.descent()
+                                             : metrics.ascent();
+    if (m_State.textAlign & TA_UPDATECP)
+        m_State.position =
+            m_Transform.inverted().map(m_Transform.map(m_State.position) +
+                                       QPointF(horizontal == TA_RIGHT ? -width : width, 0));
+
+    m_Painter.setTransform(
+        QTransform::fromTranslate(m_Transform.map(reference).x(), m_Transform.map(reference).y()));
+    m_Painter.rotate(-m_State.font.escapement / 10);
+    m_Painter.setFont(font);
+    m_Painter.setPen(m_State.textColor);
+    if (m_State.opaqueBackground)
+        m_Painter.fillRect(QRectF(x, y - metrics.ascent(), width, metrics.height()),
+                           m_State.bkColor);
+    if (positions.empty()) {
+        m_Painter.drawText(QPointF(x, y), text);
+        return;
+    }
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        // A surrogate pair is one character drawn at its first unit's place.
+        const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        m_Painter.drawText(QPointF(x + positions[std::size_t(i)], y), text.mid(i, length));
+        i += length - 1;
+    }
+}
+
+// ---- Bitmaps ----
+
+void TMetafileDevice::DrawBitmap(const QRectF &destination, const QImage &bitmap,
+                                 const QRectF &source, quint32 rop)
+{
+    const QRectF part = source.normalized().intersected(QRectF(bitmap.rect()));
+    if (!CanDraw() || m_InPath || bitmap.isNull() || part.isEmpty() || destination.width() == 0 ||
+        destination.height() == 0)
+        return;
+    PreparePainter();
+    m_Painter.setCompositionMode(
+        RasterOperation(rop).value_or(QPainter::CompositionMode_SourceOver));
+    // A negative destination extent mirrors the bitmap.
+    m_Painter.translate(destination.x(), destination.y());
+    m_Painter.scale(destination.width() / part.width(), destination.height() / part.height());
+    m_Painter.drawImage(QPointF(0, 0), bitmap, part);
+}
+
+void TMetafileDevice::PatternBlt(const QRectF &destination, quint32 rop)
+{
+    if (!CanDraw() || m_InPath)
+        return;
+    PreparePainter();
+    const QRectF box = destination.normalized();
+    switch (rop) {
+    case 0x00F00021: // PATCOPY
+        m_Painter.fillRect(box, CurrentBrush());
+        break;
+    case 0x005A0049: // PATINVERT
+        m_Painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        m_Painter.fillRect(box, CurrentBrush());
+        break;
+    case 0x00000042: // BLACKNESS
+        m_Painter.fillRect(box, Qt::black);
+        break;
+    case 0x00FF0062: // WHITENESS
+        m_Painter.fillRect(box, Qt::white);
+        break;
+    case 0x00550009: // DSTINVERT
+        m_Painter.setCompositionMode(QPainter::RasterOp_NotDestination);
+        m_Painter.fillRect(box, Qt::black);
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,191 @@
+#pragma once
+// The drawing state a metafile's records act on, as Windows' device context keeps it, drawn onto
+// a QPainter: the object table and the selected pen, brush and font; colours and modes; the
+// mapping from logical coordinates to the painter's (mapping mode, window and viewport, world
+// transform); clipping; the current position and path; saving and restoring all of it. Both
+// record players (WMF and EMF) use it, so each rule is written once. Positions are logical
+// unless said otherwise. Text needs a QGuiApplication (fonts); without one it is left out.
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPainterPath>
+#include <QPolygonF>
+#include <QTransform>
+#include <map>
+#include <set>
+#include <variant>
+#include <vector>
+
+class QPainter;
+
+struct TGdiPen {
+    quint32 style = 0; // PS_* style, end cap and join bits
+    double width = 0;  // logical; 0 is one device pixel
+    QColor color = Qt::black;
+};
+
+struct TGdiBrush {
+    quint32 style = 0; // BS_SOLID, BS_NULL, BS_HATCHED, BS_PATTERN/BS_DIBPATTERN*
+    QColor color = Qt::white;
+    quint32 hatch = 0;
+    QImage pattern;
+};
+
+struct TGdiFont {
+    double height = 0;     // logical; negative: the em height, positive: the cell height
+    double escapement = 0; // tenths of a degree, counter-clockwise
+    int weight = 400;
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+    QString face;
+};
+
+// Palettes and regions take a slot in the object table but draw nothing here.
+struct TGdiOtherObject {
+};
+
+using TGdiObject = std::variant<TGdiPen, TGdiBrush, TGdiFont, TGdiOtherObject>;
+
+// Text options of the text records (ETO_*).
+inline constexpr quint32 TextOpaque = 0x2;
+inline constexpr quint32 TextClipped = 0x4;
+
+class TMetafileDevice
+{
+public:
+    // Draws into `target` (painter coordinates); nothing is drawn outside it.
+    TMetafileDevice(QPainter &painter, const QRectF &target);
+    ~TMetafileDevice();
+
+    // The two ways logical coordinates reach the target. WMF: the window (set here and by the
+    // window records) fills the target; the mapping mode and viewport are not used. EMF: the
+    // mapping mode, window, viewport and world transform give reference-device pixels, and
+    // `frame` (in those pixels) fills the target; `pixelsPerMillimetre` serves the metric modes.
+    void MapWindowOntoTarget(const QRectF &window);
+    void MapDeviceFrameOntoTarget(const QRectF &frame, QSizeF pixelsPerMillimetre);
+
+    void SetMapMode(int mode);
+    void SetWindowOrg(QPointF origin);
+    void SetWindowExt(QSizeF extent);
+    void SetViewportOrg(QPointF origin);
+    void SetViewportExt(QSizeF extent);
+    void OffsetWindowOrg(QPointF offset);
+    void ScaleWindowExt(double xNum, double xDenom, double yNum, double yDenom);
+    void ScaleViewportExt(double xNum, double xDenom, double yNum, double yDenom);
+    void SetWorldTransform(const QTransform &transform);
+    void ModifyWorldTransform(const QTransform &transform, quint32 mode);
+
+    // Object table. WMF puts a new object in the lowest free slot; EMF names the slot.
+    void CreateObjectInLowestFreeSlot(TGdiObject object);
+    void CreateObject(quint32 slot, TGdiObject object);
+    void SelectObject(quint32 slot);
+    void SelectStockObject(quint32 stock);
+    void DeleteObject(quint32 slot);
+
+    void SaveDC();
+    void RestoreDC(int which);
+
+    void SetTextColor(QColor color) { m_State.textColor = color; }
+    void SetBkColor(QColor color) { m_State.bkColor = color; }
+    void SetBkMode(quint32 mode) { m_State.opaqueBackground = mode == 2; }
+    void SetTextAlign(quint32 align) { m_State.textAlign = align; }
+    void SetPolyFillMode(quint32 mode) { m_State.winding = mode == 2; }
+    void SetArcDirection(quint32 direction) { m_State.clockwiseArcs = direction == 2; }
+
+    void IntersectClipRect(const QRectF &rect);
+    void ExcludeClipRect(const QRectF &rect);
+    // Region records give rectangles in reference-device pixels; mode is RGN_AND, RGN_OR,
+    // RGN_XOR, RGN_DIFF or RGN_COPY (an empty list with RGN_COPY removes the clip).
+    void SelectClipDeviceRects(const std::vector<QRectF> &rects, quint32 mode);
+    void SelectClipPath(quint32 mode);
+
+    void MoveTo(QPointF point);
+    void LineTo(QPointF point);
+    void Polyline(const QPolygonF &points);
+    void PolylineTo(const QPolygonF &points);
+    void PolyBezier(const QPolygonF &points);
+    void PolyBezierTo(const QPolygonF &points);
+    void Polygon(const QPolygonF &points);
+    void PolyPolygon(const std::vector<QPolygonF> &polygons);
+    void Rectangle(const QRectF &box);
+    void RoundRect(const QRectF &box, QSizeF corner);
+    void Ellipse(const QRectF &box);
+    enum class TArcKind { Arc, ArcTo, Chord, Pie };
+    void ArcShape(TArcKind kind, const QRectF &box, QPointF start, QPointF end);
+    void AngleArc(QPointF centre, double radius, double startDegrees, double sweepDegrees);
+    void SetPixel(QPointF point, QColor color);
+
+    void BeginPath();
+    void EndPath() { m_InPath = false; }
+    void AbortPath();
+    void CloseFigure();
+    void FillPath();
+    void StrokePath();
+    void StrokeAndFillPath();
+
+    // `advances` (logical, one per UTF-16 unit) may be empty; `rect` serves TextOpaque and
+    // TextClipped.
+    void TextOut(QPointF reference, const QString &text, const std::vector<double> &advances,
+                 quint32 options, const QRectF &rect);
+    // The `source` part of the bitmap (its pixels, top row first) drawn into `destination`
+    // (logical; a negative extent mirrors) with the raster operation `rop`.
+    void DrawBitmap(const QRectF &destination, const QImage &bitmap, const QRectF &source,
+                    quint32 rop);
+    // A bit-block transfer without a source: the brush, black, white or the inverse.
+    void PatternBlt(const QRectF &destination, quint32 rop);
+
+private:
+    struct TState {
+        int mapMode = 1;
+        QPointF windowOrg;
+        QSizeF windowExt{1, 1};
+        QPointF viewportOrg;
+        QSizeF viewportExt{1, 1};
+        QTransform world;
+        TGdiPen pen;
+        TGdiBrush brush;
+        TGdiFont font;
+        QColor textColor = Qt::black;
+        QColor bkColor = Qt::white;
+        bool opaqueBackground = true;
+        quint32 textAlign = 0;
+        bool winding = false;
+        bool clockwiseArcs = false;
+        bool clipped = false;
+        QPainterPath clip; // in painter coordinates
+        QPointF position;
+    };
+
+    QTransform PageToDevice() const;
+    QTransform LogicalToPainter() const;
+    void PreparePainter();
+    bool CanDraw() const { return m_UsableTransform; }
+    void UpdateTransform();
+    void SetClip(const QPainterPath &clip);
+    void CombineClip(const QPainterPath &area, quint32 mode);
+    // Fills and outlines a closed shape, or adds it to the path being recorded.
+    void Shape(const QPainterPath &shape, bool fill);
+    void Stroke(const QPainterPath &line);
+    void ExtendPath(const QPainterPath &part, bool continueFigure);
+    QPen CurrentPen() const;
+    QBrush CurrentBrush() const;
+    QFont CurrentFont(double pixelHeight) const;
+    void DrawText(QPointF reference, const QString &text, const std::vector<double> &advances);
+
+    QPainter &m_Painter;
+    QRectF m_Target;
+    bool m_WindowOntoTarget = true;
+    QRectF m_Frame;
+    QSizeF m_PixelsPerMillimetre{1, 1};
+    TState m_State;
+    std::vector<TState> m_Saved;
+    std::map<quint32, TGdiObject> m_Objects;
+    std::set<quint32> m_FreeSlots; // below m_SlotEnd, for the lowest free slot
+    quint32 m_SlotEnd = 0;
+    QTransform m_Transform;
+    bool m_UsableTransform = true;
+    bool m_InPath = false;
+    QPainterPath m_Path;
+};

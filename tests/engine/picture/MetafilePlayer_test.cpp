@@ -1,0 +1,308 @@
+// The metafile player: real files written by an office suite and a plotting tool look as
+// another program renders them; hand-made records test the device-context rules; truncated and
+// hostile records give none or are skipped, never a crash.
+#include "engine/picture/GraphicLoading.h"
+#include "engine/picture/MetafilePlayer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPainter>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace
+{
+
+QString Fixture(const QString &name)
+{
+    return QString(TESSALUNE_FIXTURES "/metafiles/") + name;
+}
+
+QByteArray ReadFixture(const QString &name)
+{
+    QFile file(Fixture(name));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
+    return file.readAll();
+}
+
+QImage Render(const QByteArray &bytes)
+{
+    const std::optional<TMetafile> metafile = TMetafile::FromBytes(bytes);
+    if (!metafile)
+        return QImage();
+    QImage image(metafile->Size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    metafile->Draw(painter, QRectF(image.rect()));
+    return image;
+}
+
+// The bounding box of what is not (nearly) white.
+QRect Content(const QImage &image)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 245)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+struct TDifference {
+    double meanPerChannel = 0; // 0 to 255
+    double farPixels = 0;      // share of pixels with a channel off by more than 96
+};
+
+TDifference Compare(const QImage &ours, const QImage &reference)
+{
+    const QImage scaled =
+        reference.scaled(ours.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    double total = 0;
+    qint64 far = 0;
+    for (int y = 0; y < ours.height(); ++y)
+        for (int x = 0; x < ours.width(); ++x) {
+            const QRgb a = ours.pixel(x, y);
+            const QRgb b = scaled.pixel(x, y);
+            const int dr = std::abs(qRed(a) - qRed(b));
+            const int dg = std::abs(qGreen(a) - qGreen(b));
+            const int db = std::abs(qBlue(a) - qBlue(b));
+            total += dr + dg + db;
+            far += std::max({dr, dg, db}) > 96;
+        }
+    const double pixels = double(ours.width()) * ours.height();
+    return {total / (3 * pixels), far / pixels};
+}
+
+// Records of a WMF: 16-bit words after the record size and function.
+class TWmfBuilder
+{
+public:
+    TWmfBuilder &Record(quint16 function, const std::vector<int> &words)
+    {
+        Append32(3 + quint32(words.size()));
+        Append16(function);
+        for (const int word : words)
+            Append16(quint16(word));
+        return *this;
+    }
+    TWmfBuilder &Raw(const QByteArray &bytes)
+    {
+        m_Records += bytes;
+        return *this;
+    }
+
+    // Placeable, with the bounding box (left, top, right, bottom) at 96 units per inch.
+    QByteArray Placeable(int left, int top, int right, int bottom, int unitsPerInch = 96) const
+    {
+        QByteArray file;
+        Append32To(file, 0x9AC6CDD7);
+        for (const int word : {0, left, top, right, bottom, unitsPerInch, 0, 0, 0})
+            Append16To(file, quint16(word));
+        return file + Plain();
+    }
+    QByteArray Plain() const
+    {
+        QByteArray file;
+        for (const int word : {1, 9, 0x300})
+            Append16To(file, quint16(word));
+        Append32To(file, 0);
+        Append16To(file, 16);
+        Append32To(file, 0);
+        Append16To(file, 0);
+        return file + m_Records + QByteArray("\x03\0\0\0\0\0", 6);
+    }
+
+private:
+    static void Append16To(QByteArray &bytes, quint16 value)
+    {
+        bytes.append(char(value & 0xFF)).append(char(value >> 8));
+    }
+    static void Append32To(QByteArray &bytes, quint32 value)
+    {
+        Append16To(bytes, quint16(value));
+        Append16To(bytes, quint16(value >> 16));
+    }
+    void Append16(quint16 value) { Append16To(m_Records, value); }
+    void Append32(quint32 value) { Append32To(m_Records, value); }
+
+    QByteArray m_Records;
+};
+
+// Record functions used by the hand-made files.
+constexpr quint16 SetWindowOrg = 0x020B;
+constexpr quint16 SetWindowExt = 0x020C;
+constexpr quint16 CreateBrush = 0x02FC;
+constexpr quint16 CreatePen = 0x02FA;
+constexpr quint16 SelectObject = 0x012D;
+constexpr quint16 DeleteObject = 0x01F0;
+constexpr quint16 Rectangle = 0x041B;
+constexpr quint16 SaveDC = 0x001E;
+constexpr quint16 RestoreDC = 0x0127;
+constexpr quint16 IntersectClipRect = 0x0416;
+constexpr quint16 Polygon = 0x0324;
+
+// A solid brush of COLORREF red | green << 8 | blue << 16.
+std::vector<int> SolidBrush(int red, int green, int blue)
+{
+    return {0, red | green << 8, blue, 0};
+}
+
+const std::vector<int> NullPen = {5, 0, 0, 0, 0};
+
+// (bottom, right, top, left), as the records store them.
+std::vector<int> Box(int left, int top, int right, int bottom)
+{
+    return {bottom, right, top, left};
+}
+
+} // namespace
+
+TEST(MetafilePlayer, RealFilesLookAsAnotherProgramRendersThem)
+{
+    // Made with LibreOffice Draw (from shapes.svg, bitmap.svg) and gnuplot's emf terminal
+    // (plot.gp); the references are LibreOffice's renderings, trimmed to their content. The
+    // tolerance allows for different anti-aliasing and font rasterising: the content boxes agree
+    // within 4 pixels, the mean difference is at most 12 of 255 per channel, and at most 6 % of
+    // the pixels differ strongly.
+    struct {
+        const char *file;
+        const char *reference;
+    } const cases[] = {{"shapes.wmf", "shapes_reference.png"},
+                       {"shapes.emf", "shapes_reference.png"},
+                       {"bitmap.wmf", "bitmap_reference.png"},
+                       {"bitmap.emf", "bitmap_reference.png"},
+                       {"gnuplot_sine.emf", "gnuplot_sine_reference.png"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.file);
+        const QImage rendered = LoadGraphicAsBitmap(Fixture(c.file));
+        ASSERT_FALSE(rendered.isNull());
+        const QImage reference(Fixture(c.reference));
+        ASSERT_FALSE(reference.isNull());
+        const QRect content = Content(rendered);
+        EXPECT_LE(std::abs(content.width() - reference.width()), 4);
+        EXPECT_LE(std::abs(content.height() - reference.height()), 4);
+        const TDifference difference = Compare(rendered.copy(content), reference);
+        EXPECT_LE(difference.meanPerChannel, 12);
+        EXPECT_LE(difference.farPixels, 0.06);
+        if (HasFailure()) {
+            const QString saved = QDir::temp().filePath(QString("rendered_") + c.file + ".png");
+            rendered.save(saved);
+            ADD_FAILURE() << "our rendering: " << saved.toStdString();
+        }
+    }
+}
+
+TEST(MetafilePlayer, SizeComesFromTheHeaderAt96PixelsPerInch)
+{
+    // 7424 × 4778 units at 2540 per inch.
+    EXPECT_EQ(TMetafile::FromBytes(ReadFixture("shapes.wmf"))->Size(), QSize(281, 181));
+    // A frame of 84.38 × 63.28 mm.
+    EXPECT_EQ(TMetafile::FromBytes(ReadFixture("gnuplot_sine.emf"))->Size(), QSize(319, 239));
+    // Without the placeable header the window extent counts in pixels.
+    const QByteArray plain = ReadFixture("shapes.wmf").mid(22);
+    const std::optional<TMetafile> metafile = TMetafile::FromBytes(plain);
+    ASSERT_TRUE(metafile);
+    EXPECT_EQ(metafile->Size(), CappedMetafileSize(7424, 4778));
+}
+
+TEST(MetafilePlayer, SizesAreCappedAndAFileWithoutAreaGivesNone)
+{
+    EXPECT_EQ(CappedMetafileSize(10000, 5000), QSize(4096, 2048));
+    EXPECT_EQ(CappedMetafileSize(1e12, 1), QSize(4096, 1));
+    EXPECT_EQ(CappedMetafileSize(-30, 20), QSize(30, 20));
+    EXPECT_FALSE(CappedMetafileSize(0, 20));
+    EXPECT_FALSE(CappedMetafileSize(std::nan(""), 20));
+
+    TWmfBuilder records;
+    records.Record(SelectObject, {0});
+    EXPECT_FALSE(TMetafile::FromBytes(records.Placeable(0, 0, 0, 100)));
+    EXPECT_FALSE(TMetafile::FromBytes(records.Placeable(0, 0, 100, 100, 0)));
+    EXPECT_FALSE(TMetafile::FromBytes(records.Plain())) << "no window extent";
+    EXPECT_EQ(TMetafile::FromBytes(records.Placeable(100, 100, 0, 0))->Size(), QSize(100, 100));
+    EXPECT_EQ(TMetafile::FromBytes(records.Placeable(-32768, 0, 32767, 2))->Size(), QSize(4096, 1));
+    EXPECT_FALSE(TMetafile::FromBytes("plain text, not a metafile"));
+    EXPECT_FALSE(TMetafile::FromBytes(QByteArray()));
+}
+
+TEST(MetafilePlayer, ObjectsTakeTheLowestFreeSlotAndSelectionOutlivesDeletion)
+{
+    // Slot 0 a blue brush, slot 1 the null pen; deleting slot 0 frees it for the red brush.
+    TWmfBuilder records;
+    records.Record(CreateBrush, SolidBrush(0, 0, 255))
+        .Record(CreatePen, NullPen)
+        .Record(SelectObject, {1})
+        .Record(SelectObject, {0})
+        .Record(DeleteObject, {0})
+        .Record(Rectangle, Box(0, 0, 10, 20)) // still blue: the selection holds a copy
+        .Record(CreateBrush, SolidBrush(255, 0, 0))
+        .Record(SelectObject, {0})
+        .Record(Rectangle, Box(10, 0, 20, 20));
+    const QImage image = Render(records.Placeable(0, 0, 20, 20));
+    ASSERT_EQ(image.size(), QSize(20, 20));
+    EXPECT_EQ(image.pixel(5, 10), qRgb(0, 0, 255));
+    EXPECT_EQ(image.pixel(15, 10), qRgb(255, 0, 0));
+}
+
+TEST(MetafilePlayer, WindowRecordsMapOntoThePictureAndSavedStatesComeBack)
+{
+    // The window (100, 100)-(300, 300) fills the 20 × 20 picture; a clip rectangle set after
+    // SaveDC ends with RestoreDC.
+    TWmfBuilder records;
+    records.Record(SetWindowOrg, {100, 100})
+        .Record(SetWindowExt, {200, 200})
+        .Record(CreatePen, NullPen)
+        .Record(SelectObject, {0})
+        .Record(CreateBrush, SolidBrush(0, 128, 0))
+        .Record(SelectObject, {1})
+        .Record(SaveDC, {})
+        .Record(IntersectClipRect, Box(100, 100, 200, 300))
+        .Record(Rectangle, Box(100, 100, 300, 200)) // only its left half shows
+        .Record(RestoreDC, {-1})
+        .Record(Rectangle, Box(100, 200, 300, 300));
+    const QImage image = Render(records.Placeable(0, 0, 20, 20));
+    ASSERT_EQ(image.size(), QSize(20, 20));
+    EXPECT_EQ(image.pixel(5, 5), qRgb(0, 128, 0));
+    EXPECT_EQ(image.pixel(15, 5), qRgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(15, 15), qRgb(0, 128, 0));
+}
+
+TEST(MetafilePlayer, HostileRecordsAreSkippedAndTruncationEndsThePicture)
+{
+    TWmfBuilder records;
+    records.Record(CreatePen, NullPen)
+        .Record(SelectObject, {0})
+        .Record(CreateBrush, SolidBrush(255, 0, 0))
+        .Record(SelectObject, {1})
+        .Record(Polygon, {30000, 0, 0}) // claims 30000 points, holds one coordinate
+        .Record(Rectangle, {10})        // too short for a rectangle
+        .Record(0x7777, {1, 2, 3})      // unknown
+        .Record(Rectangle, Box(0, 0, 10, 10))
+        .Raw(QByteArray("\xff\xff\xff\x7f\x1b\x04", 6)); // a rectangle claiming 4 GiB
+    const QImage image = Render(records.Placeable(0, 0, 10, 10));
+    ASSERT_EQ(image.size(), QSize(10, 10));
+    EXPECT_EQ(image.pixel(5, 5), qRgb(255, 0, 0));
+
+    // Every cut of real files plays without failing: a picture of the header's size, or none.
+    for (const char *name : {"shapes.wmf", "shapes.emf", "bitmap.emf", "gnuplot_sine.emf"}) {
+        const QByteArray whole = ReadFixture(name);
+        for (qsizetype cut = 0; cut < whole.size(); cut += 97) {
+            const QImage part = Render(whole.left(cut));
+            EXPECT_TRUE(part.isNull() || part.size() == Render(whole).size()) << name << cut;
+        }
+    }
+}
+
+TEST(MetafilePlayer, CorruptedCountsAndOffsetsInRealFilesNeverFail)
+{
+    // Every 32-bit field of the EMF records in turn made huge or negative.
+    const QByteArray whole = ReadFixture("bitmap.emf");
+    for (qsizetype at = 88; at + 4 <= whole.size(); at += 4) {
+        for (const quint32 value : {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFF0u}) {
+            QByteArray bytes = whole;
+            std::memcpy(bytes.data() + at, &value, 4);
+            const QImage image = Render(bytes);
+            EXPECT_FALSE(image.isNull()) << at;
+        }
+    }
+}
