@@ -76,7 +76,9 @@ void TFabout::CreateControls()
     Label_author = MakeLabel(this, 63, 77, QString(), ArialFont(11, true), Qt::black);
     Label_awebsite = MakeLink(this, 63, 91, ArialFont(11), Qt::black);
     connect(Label_awebsite, &TClickableLabel::Clicked, this, &TFabout::Label_awebsiteClick);
-    Label_ffree = MakeLabel(this, 14, 35, QString(), font(), Qt::black);
+    // The program's own About names its version under the title, as the launcher files do.
+    Label_ffree = MakeLabel(this, 14, 35, QStringLiteral("Version ") + MakerMark::Version(), font(),
+                            Qt::black);
     btn_ok = new QPushButton(QStringLiteral("Ok"), this);
     btn_ok->setGeometry(252, 119, 75, 25);
     connect(btn_ok, &QPushButton::clicked, this, &TFabout::btn_okClick);

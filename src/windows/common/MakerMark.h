@@ -1,7 +1,8 @@
 #pragma once
-// Who made the program: the mark shown in the About window and the maker's web address, kept
-// in one place for every window that shows or opens them. The version and the address come from
-// the project's build description, which also writes them into the installed launcher files.
+// Who made the program and which version it is: the mark, the version and the maker's web
+// address, kept in one place for every window that shows or opens them. The version and the
+// address come from the project's build description, which also writes them into --version,
+// the launcher entry, the AppStream data and the package.
 
 #include "windows/common/ProgramInfo.h"
 
@@ -12,7 +13,12 @@ namespace MakerMark
 
 inline QString Mark()
 {
-    return QStringLiteral("Tessalune " TESSALUNE_VERSION ", free jigsaw puzzle maker");
+    return QStringLiteral("Tessalune, free jigsaw puzzle maker");
+}
+
+inline QString Version()
+{
+    return QStringLiteral(TESSALUNE_VERSION);
 }
 
 inline QString WebAddress()

@@ -99,6 +99,7 @@ TEST_F(FaboutTest, SwitchesBetweenPuzzleAndProgramForms)
     EXPECT_TRUE(ProgramRowsShown());
     EXPECT_EQ(about.Label_name->text(), QStringLiteral("TESSALUNE"));
     EXPECT_EQ(about.Label1->text(), MakerMark::Mark());
+    EXPECT_TRUE(about.Label_ffree->text().contains(MakerMark::Version()));
 
     ShowAndClose([&] { about.ShowPuzzleAbout("", "", ""); });
     EXPECT_TRUE(PuzzleRowsShown());
