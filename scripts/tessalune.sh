@@ -54,7 +54,7 @@ case "${1:-}" in
   run)
     install_missing "${build_packages[@]}" "${run_packages[@]}"
     build build-release -DCMAKE_BUILD_TYPE=Release -DTESSALUNE_TESTS=OFF -DTESSALUNE_BENCH=OFF
-    exec build-release/src/tessalune
+    exec build-release/src/app/tessalune
     ;;
   test)
     install_missing "${build_packages[@]}" "${test_packages[@]}"
