@@ -2,6 +2,7 @@
 // of the pieces' bytes and to the JPEG decode alone, all measured in this run (processor time,
 // so that other work on the machine does not skew them).
 
+#include "RatioReporter.h"
 #include "engine/container/KelPigger.h"
 #include "engine/jigsaw/Cutting.h"
 #include "engine/jigsaw/PieceShape.h"
@@ -170,50 +171,28 @@ BENCHMARK(BM_CutEveryCell)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShapeAndDisplayCold)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WholeCut)->Unit(benchmark::kMillisecond);
 
-// Keeps each benchmark's time so the ratios can be printed after the run: the median when the
-// run was repeated (it is reported after the repetitions), else the one run's.
-class TRatioReporter : public benchmark::ConsoleReporter
+void PrintRow(const char *stage, double time, double copy, double decode)
 {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs)
-            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median")
-                m_Times[run.run_name.function_name] = run.GetAdjustedCPUTime();
-    }
+    std::printf("%-26s %10.2f %10.2f\n", stage, time / copy, time / decode);
+}
 
-    void PrintRatios() const
-    {
-        const double copy = Time("BM_CopyPieceBytes");
-        const double decode = Time("BM_JpegDecode");
-        if (copy <= 0 || decode <= 0)
-            return;
-        std::printf("\nCutting %d x %d into %d x %d pieces (%.1f MB of 24-bit pieces):\n",
-                    PictureWidth, PictureHeight, GridSize, GridSize,
-                    static_cast<double>(Fixture().pieceBytes) / 1e6);
-        std::printf("%-26s %10s %10s\n", "stage", "x copy", "x decode");
-        for (const char *name : {"BM_JpegDecode", "BM_RenderEveryCell", "BM_CutEveryCell",
-                                 "BM_ShapeAndDisplayCold", "BM_WholeCut"})
-            PrintRow(name + 3, Time(name), copy, decode);
-        PrintRow("shape + display (in cut)", Time("BM_CutEveryCell") - Time("BM_RenderEveryCell"),
-                 copy, decode);
-    }
-
-private:
-    static void PrintRow(const char *stage, double time, double copy, double decode)
-    {
-        std::printf("%-26s %10.2f %10.2f\n", stage, time / copy, time / decode);
-    }
-
-    double Time(const std::string &name) const
-    {
-        const auto found = m_Times.find(name);
-        return found == m_Times.end() ? 0.0 : found->second;
-    }
-
-    std::map<std::string, double> m_Times;
-};
+// Each stage as a multiple of a copy of the pieces' bytes and of one decode of the picture.
+void PrintRatios(const TRatioReporter &times)
+{
+    const double copy = times.RealTime("BM_CopyPieceBytes");
+    const double decode = times.RealTime("BM_JpegDecode");
+    if (copy <= 0 || decode <= 0)
+        return;
+    std::printf("\nCutting %d x %d into %d x %d pieces (%.1f MB of 24-bit pieces):\n", PictureWidth,
+                PictureHeight, GridSize, GridSize, static_cast<double>(Fixture().pieceBytes) / 1e6);
+    std::printf("%-26s %10s %10s\n", "stage", "x copy", "x decode");
+    for (const char *name : {"BM_JpegDecode", "BM_RenderEveryCell", "BM_CutEveryCell",
+                             "BM_ShapeAndDisplayCold", "BM_WholeCut"})
+        PrintRow(name + 3, times.RealTime(name), copy, decode);
+    PrintRow("shape + display (in cut)",
+             times.RealTime("BM_CutEveryCell") - times.RealTime("BM_RenderEveryCell"), copy,
+             decode);
+}
 
 } // namespace
 
@@ -223,7 +202,7 @@ int main(int argc, char **argv)
     Fixture();
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
+    PrintRatios(reporter);
     benchmark::Shutdown();
     return 0;
 }

@@ -2,6 +2,7 @@
 // a 15 × 15 puzzle (half of them overlapping on the desktop, the rest on the palette), and one
 // drag step, each as a ratio to a plain fill of the same view measured in this run.
 
+#include "RatioReporter.h"
 #include "engine/container/KelPigger.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PieceGeometry.h"
@@ -155,53 +156,20 @@ BENCHMARK(BM_FillView)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FullRepaint)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DragStep)->Unit(benchmark::kMicrosecond);
 
-// Keeps each benchmark's times so the ratios of their medians can be printed after the run
-// (with --benchmark_repetitions the machine's noise averages out).
-class TRatioReporter : public benchmark::ConsoleReporter
+// The desktop's work as a multiple of filling the view.
+void PrintRatios(const TRatioReporter &times)
 {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs) {
-            const std::string &name = run.run_name.function_name;
-            if (run.run_type == Run::RT_Iteration)
-                times[name].push_back(run.GetAdjustedRealTime());
-            else if (run.aggregate_name == "median")
-                medians[name] = run.GetAdjustedRealTime();
-        }
-    }
-
-    void PrintRatios() const
-    {
-        const double fill = Time("BM_FillView");
-        if (fill <= 0)
-            return;
-        const TPieceGeometry &g = Fixture().geometry;
-        std::printf("\nDesktop %d x %d, %d x %d pieces of %d x %d, half on the desktop:\n",
-                    ViewSize.width(), ViewSize.height(), GridSize, GridSize, g.pieceWidth,
-                    g.pieceHeight);
-        std::printf("%-16s %10s\n", "work", "x fill");
-        for (const char *name : {"BM_FullRepaint", "BM_DragStep"})
-            std::printf("%-16s %10.2f\n", name + 3, Time(name) / fill);
-    }
-
-private:
-    double Time(const std::string &name) const
-    {
-        if (const auto median = medians.find(name); median != medians.end())
-            return median->second;
-        const auto found = times.find(name);
-        if (found == times.end())
-            return 0.0;
-        std::vector<double> sorted = found->second;
-        std::sort(sorted.begin(), sorted.end());
-        return sorted[sorted.size() / 2];
-    }
-
-    std::map<std::string, std::vector<double>> times;
-    std::map<std::string, double> medians;
-};
+    const double fill = times.RealTime("BM_FillView");
+    if (fill <= 0)
+        return;
+    const TPieceGeometry &g = Fixture().geometry;
+    std::printf("\nDesktop %d x %d, %d x %d pieces of %d x %d, half on the desktop:\n",
+                ViewSize.width(), ViewSize.height(), GridSize, GridSize, g.pieceWidth,
+                g.pieceHeight);
+    std::printf("%-16s %10s\n", "work", "x fill");
+    for (const char *name : {"BM_FullRepaint", "BM_DragStep"})
+        std::printf("%-16s %10.2f\n", name + 3, times.RealTime(name) / fill);
+}
 
 } // namespace
 
@@ -215,7 +183,7 @@ int main(int argc, char **argv)
     fixture = made.get();
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
+    PrintRatios(reporter);
     benchmark::Shutdown();
     return 0;
 }

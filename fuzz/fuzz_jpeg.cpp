@@ -1,21 +1,11 @@
 // The JPEG picture over arbitrary file bytes: measuring and decoding either succeed with a
 // 24-bit bitmap of the measured size (none for no bytes) or throw EJPEGError; nothing else may
 // happen.
+#include "FuzzSupport.h"
 #include "engine/picture/JpegPicture.h"
 
 #include <cstdint>
 #include <cstdlib>
-
-namespace
-{
-
-void Require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

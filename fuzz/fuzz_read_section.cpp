@@ -1,21 +1,11 @@
 // The section reader and the in-memory section edits over an arbitrary image. Input: one byte
 // giving the name's length (modulo 16), the name, then the image.
+#include "FuzzSupport.h"
 #include "engine/container/ExecutablePayload.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-
-namespace
-{
-
-void Require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

@@ -199,12 +199,11 @@ TExportRequest ParseExport(TArgumentReader &reader)
 
 // ---- Files ----
 
-QByteArray ReadWholeFile(const QString &path, const char *what)
+QByteArray ReadWholeFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw EJobError(std::string("cannot read ") + what + " \"" + Text(path) +
-                        "\": " + Text(file.errorString()));
+        throw Platform::FileError("read file", path, file.errorString());
     return file.readAll();
 }
 
@@ -221,7 +220,7 @@ void LoadJpegPicture(const QString &path, TJPEGImage &picture)
     if (!HasJpegExtension(path))
         throw EJobError("\"" + Text(path) + "\" is not a JPEG picture (.jpg or .jpeg)");
     TJPEGImage file;
-    file.SetData(ReadWholeFile(path, "picture"));
+    file.SetData(ReadWholeFile(path));
     try {
         picture.Assign(file.ToBitmap());
     } catch (const EJPEGError &error) {
@@ -265,7 +264,7 @@ int RunMake(const TMakeRequest &request)
 // "SRC_IMG" and the document from "PIG_TXT".
 void ReadPuzzle(const QString &path, TJPEGImage &picture, TKelPigger &document)
 {
-    const QByteArray bytes = ReadWholeFile(path, "puzzle");
+    const QByteArray bytes = ReadWholeFile(path);
     if (ReadSection(SectionIsPuzzle, bytes) != IsPuzzleValue)
         throw EJobError("\"" + Text(path) + "\" is not a puzzle executable");
     picture.SetData(ReadSection(SectionSourceImage, bytes));

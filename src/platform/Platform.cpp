@@ -65,12 +65,6 @@ QFileDevice::Permissions ExecutableWhereReadable(QFileDevice::Permissions permis
     return permissions;
 }
 
-std::runtime_error FileError(const char *what, const QString &path, const QString &reason)
-{
-    return std::runtime_error(
-        QStringLiteral("%1 \"%2\". %3").arg(QLatin1String(what), path, reason).toStdString());
-}
-
 // The ELF header lies at the start of the program's first loadable segment: the one mapped
 // from file offset 0. The first object dl_iterate_phdr reports is the program itself.
 const ElfW(Ehdr) * ProgramHeaderInMemory()
@@ -133,27 +127,38 @@ QString RelocationFolder(const QString &executableName)
            executableName;
 }
 
-bool StartDetached(const QString &program, const QString &parameter)
+void StartProgram(const QString &program, const QString &parameter)
 {
     // A bare file name would be looked up on PATH; the file meant is the one in the working folder.
     const QString file = QFileInfo(program).absoluteFilePath();
     const QStringList parameters = parameter.isEmpty() ? QStringList() : QStringList{parameter};
-    return QProcess::startDetached(file, parameters);
+    if (!QProcess::startDetached(file, parameters))
+        throw std::runtime_error(QStringLiteral("Cannot start \"%1\".")
+                                     .arg(QDir::toNativeSeparators(file))
+                                     .toStdString());
+}
+
+std::runtime_error FileError(const char *action, const QString &path, const QString &reason)
+{
+    return std::runtime_error(
+        QStringLiteral("Cannot %1 \"%2\". %3")
+            .arg(QLatin1String(action), QDir::toNativeSeparators(path), reason)
+            .toStdString());
 }
 
 void WriteExecutableFile(const QByteArray &bytes, const QString &path)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw FileError("Cannot create file", path, file.errorString());
+        throw FileError("create file", path, file.errorString());
     if (file.write(bytes) != bytes.size()) {
         const QString reason = file.errorString();
         file.cancelWriting();
-        throw FileError("Cannot write file", path, reason);
+        throw FileError("write file", path, reason);
     }
     file.setPermissions(ExecutableWhereReadable(file.permissions()));
     if (!file.commit())
-        throw FileError("Cannot write file", path, file.errorString());
+        throw FileError("write file", path, file.errorString());
 }
 
 void Delay(int ms)

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <stdexcept>
 
 namespace Platform
 {
@@ -31,8 +32,13 @@ bool FlipReadOnly(const QString &path);
 QString RelocationFolder(const QString &executableName);
 
 // Starts a program as a detached process with one parameter (none when empty), in the
-// current working folder. Returns false when it could not be started.
-bool StartDetached(const QString &program, const QString &parameter);
+// current working folder. Throws std::runtime_error naming the program when it could not be
+// started.
+void StartProgram(const QString &program, const QString &parameter = QString());
+
+// The one wording of a failed file operation: `Cannot <action> "<path>". <reason>`, for
+// example FileError("read file", path, file.errorString()).
+std::runtime_error FileError(const char *action, const QString &path, const QString &reason);
 
 // Writes an executable file: the bytes go to a new file beside `path` that is then renamed
 // over it, so a running executable can be replaced and a failed write leaves the old file

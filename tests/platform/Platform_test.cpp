@@ -144,7 +144,7 @@ TEST(WriteExecutableFile, FailureNamesTheFileAndLeavesTheOldOneWhole)
     EXPECT_EQ(QDir(small).entryList(QDir::Files), QStringList{QStringLiteral("puzzle.exe")});
 }
 
-class StartDetachedTest : public ::testing::Test
+class StartProgramTest : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -172,23 +172,28 @@ protected:
     ChildProcesses children;
 };
 
-TEST_F(StartDetachedTest, StartsTheFileInTheWorkingFolderWithOneParameter)
+TEST_F(StartProgramTest, StartsTheFileInTheWorkingFolderWithOneParameter)
 {
     EXPECT_EQ(Platform::WorkingFolder(), QDir(dir.path()).canonicalPath());
     // A bare name means the file here, not a program found on PATH.
-    ASSERT_TRUE(Platform::StartDetached(QStringLiteral("report.sh"), QStringLiteral("two words")));
+    Platform::StartProgram(QStringLiteral("report.sh"), QStringLiteral("two words"));
     EXPECT_EQ(Report(), "1:two words");
 }
 
-TEST_F(StartDetachedTest, EmptyParameterPassesNone)
+TEST_F(StartProgramTest, EmptyParameterPassesNone)
 {
-    ASSERT_TRUE(Platform::StartDetached(dir.filePath(QStringLiteral("report.sh")), QString()));
+    Platform::StartProgram(dir.filePath(QStringLiteral("report.sh")));
     EXPECT_EQ(Report(), "0:");
 }
 
-TEST_F(StartDetachedTest, MissingProgramIsReported)
+TEST_F(StartProgramTest, MissingProgramIsReported)
 {
-    EXPECT_FALSE(Platform::StartDetached(QStringLiteral("no-such-program"), QString()));
+    try {
+        Platform::StartProgram(QStringLiteral("no-such-program"));
+        FAIL() << "a missing program was reported as started";
+    } catch (const std::runtime_error &error) {
+        EXPECT_TRUE(QString(error.what()).contains(QStringLiteral("Cannot start"))) << error.what();
+    }
 }
 
 TEST(Delay, WaitsAtLeastTheTimeWhileEventsRun)

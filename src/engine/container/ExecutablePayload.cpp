@@ -76,14 +76,10 @@ void LoadExeImage()
     const QString path = Platform::RunningExecutablePath();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error(QStringLiteral("Cannot open file \"%1\". %2")
-                                     .arg(path, file.errorString())
-                                     .toStdString());
+        throw Platform::FileError("open file", path, file.errorString());
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw std::runtime_error(QStringLiteral("Cannot read file \"%1\". %2")
-                                     .arg(path, file.errorString())
-                                     .toStdString());
+        throw Platform::FileError("read file", path, file.errorString());
     ExeImage() = std::move(bytes);
 }
 

@@ -62,14 +62,6 @@ QString RelocatedCopyPath(const QString &executablePath)
     return Platform::RelocationFolder(name) + u'/' + name;
 }
 
-void StartOrThrow(const QString &program, const QString &parameter)
-{
-    if (!Platform::StartDetached(program, parameter))
-        throw std::runtime_error(QStringLiteral("Cannot start \"%1\".")
-                                     .arg(QDir::toNativeSeparators(program))
-                                     .toStdString());
-}
-
 // Starts the writable copy, making it first if this is the first start from the medium.
 void StartRelocatedCopy(const QString &executablePath)
 {
@@ -78,7 +70,7 @@ void StartRelocatedCopy(const QString &executablePath)
         QDir().mkpath(QFileInfo(copy).absolutePath()); // a failure shows in the write below
         SaveExeAs(copy);
     }
-    StartOrThrow(copy, QString());
+    Platform::StartProgram(copy);
 }
 
 StartupFlow RelocateFromReadOnlyMedia(const StartupContext &context)
@@ -120,7 +112,7 @@ void ReplaceTargetAndRestartIt(const QString &target)
                                      .arg(QDir::toNativeSeparators(target))
                                      .toStdString());
     WriteImageToFile(ExeImage(), target);
-    StartOrThrow(target, QLatin1String(DeleteReplacementCopyParameter));
+    Platform::StartProgram(target, QLatin1String(DeleteReplacementCopyParameter));
 }
 
 } // namespace

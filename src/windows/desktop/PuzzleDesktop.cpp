@@ -171,7 +171,6 @@ void TO_pd::SetupDesktop(int cols, int rows, int pieceWidth, int pieceHeight, in
     ScrollBox1->horizontalScrollBar()->setValue(0);
     ScrollBox1->verticalScrollBar()->setValue(0);
     this->margin = margin;
-    tabRadius = TabRadiusForMargin(margin);
     this->pieceWidth = pieceWidth;
     this->pieceHeight = pieceHeight;
     outline = std::make_unique<TPieceOutline>(pieceWidth, pieceHeight, margin);

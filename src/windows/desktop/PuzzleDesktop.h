@@ -138,7 +138,6 @@ private:
     int cols = 0;
     int rows = 0;
     int margin = 0;
-    int tabRadius = 0;
     int pieceWidth = 0;
     int pieceHeight = 0;
     bool drawBorders = true;

@@ -37,10 +37,10 @@ void SavePictureFile(const TJPEGImage &picture, const QString &path)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw std::runtime_error("Cannot create " + path.toStdString());
+        throw Platform::FileError("create file", path, file.errorString());
     picture.SaveToStream(file);
     if (!file.commit())
-        throw std::runtime_error("Cannot write " + path.toStdString());
+        throw Platform::FileError("write file", path, file.errorString());
 }
 
 // The hand-over copy writes only inside its own folder: the section must name a plain file.
@@ -51,12 +51,6 @@ QString HandOverTarget(const QByteArray &fileNameSection)
         name.contains(u'/') || name.contains(u'\\') || fileNameSection.contains('\0'))
         throw std::runtime_error("The hand-over copy names no file of its folder");
     return name;
-}
-
-void StartOrThrow(const QString &program)
-{
-    if (!Platform::StartDetached(program, QString()))
-        throw std::runtime_error("Cannot start " + program.toStdString());
 }
 
 } // namespace
@@ -197,7 +191,7 @@ void TFmain::BrowsePuzzles(bool from_current_folder)
         return;
     const QStringList chosen = OpenDialog_browse->selectedFiles();
     if (!chosen.isEmpty())
-        Platform::StartDetached(chosen.first(), QString());
+        Platform::StartProgram(chosen.first());
 }
 
 QString TFmain::BesideExecutable(const QString &fileName) const
@@ -229,7 +223,7 @@ void TFmain::SB_save_okClick()
         WriteImageToFile(handOver, handOverPath);
         Platform::Delay(200);
         try {
-            StartOrThrow(handOverPath);
+            Platform::StartProgram(handOverPath);
         } catch (...) {
             // A copy that never runs would only make the next start end at once.
             QFile::remove(handOverPath);
@@ -262,7 +256,7 @@ void TFmain::FinishSaving()
     const QString puzzlePath = BesideExecutable(HandOverTarget(fileName));
     SaveExeAs(puzzlePath);
     Platform::Delay(200);
-    StartOrThrow(puzzlePath);
+    Platform::StartProgram(puzzlePath);
     Platform::RequestQuit();
 }
 
