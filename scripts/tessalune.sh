@@ -58,6 +58,7 @@ case "${1:-}" in
     ;;
   test)
     install_missing "${build_packages[@]}" "${test_packages[@]}"
+    scripts/check_layers.sh
     build build-test -DCMAKE_BUILD_TYPE=Release
     (cd build-test && ctest --output-on-failure --timeout 900)
     scripts/check_package.sh build-test
