@@ -1,5 +1,7 @@
 #include "engine/container/KelUtils.h"
 
+#include "engine/container/KelPiggerBytes.h"
+
 #include <limits>
 
 namespace
@@ -101,13 +103,7 @@ std::int32_t TextToIntDef(const QByteArray &text, std::int32_t fallback)
 
 QByteArray TrimBlanksAndControls(const QByteArray &text)
 {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && static_cast<unsigned char>(text[first]) <= ' ')
-        ++first;
-    while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ')
-        --last;
-    return text.mid(first, last - first);
+    return KelPiggerBytes::TrimBlanks(text);
 }
 
 QByteArray IntToText(std::int64_t value)
