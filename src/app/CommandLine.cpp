@@ -7,15 +7,20 @@
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/Cutting.h"
 #include "engine/jigsaw/PuzzleMaking.h"
+#include "engine/picture/GraphicLoading.h"
 #include "engine/picture/JpegPicture.h"
+#include "engine/picture/Resampling.h"
+#include "engine/picture/Rotation.h"
 #include "windows/common/ProgramInfo.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QSaveFile>
 #include <QStringList>
 #include <cstdio>
+#include <memory>
 #include <stdexcept>
 
 using namespace PuzzleSchema;
@@ -31,17 +36,26 @@ constexpr int ExitBadArguments = 2;
 constexpr int MakerMinGridSize = 7;
 constexpr int MakerMaxGridSize = 15;
 
+// The percentages the scale dialog offers.
+constexpr int MinScalePercent = 10;
+constexpr int MaxScalePercent = 160;
+
 const char Usage[] =
     "Usage:\n"
     "  tessalune --make PICTURE OUTPUT [options]\n"
-    "      Makes a puzzle executable OUTPUT from the JPEG picture PICTURE.\n"
+    "      Makes a puzzle executable OUTPUT from PICTURE, a BMP, DIB, WMF, EMF, GIF, JPG,\n"
+    "      JPEG, ICO, PNG or WEBP file (its type is taken from its extension).\n"
     "      --cols N               pieces across, 7 to 15 (default 7)\n"
     "      --rows N               pieces down, 7 to 15 (default 7)\n"
     "      --name TEXT            puzzle name (default \"Puzzle\")\n"
     "      --author TEXT          author's name\n"
     "      --website TEXT         author's website\n"
     "      --no-borders           pieces without 3D borders\n"
-    "      --alternative PICTURE  JPEG picture shown when the puzzle is solved\n"
+    "      --alternative PICTURE  picture shown when the puzzle is solved (any type above)\n"
+    "      --rotate cw|ccw        turns PICTURE a quarter turn clockwise or counter-clockwise;\n"
+    "                             may be repeated, the turns are made in order\n"
+    "      --scale PERCENT        resamples PICTURE, after the turns, to 10 to 160 percent\n"
+    "                             of its size\n"
     "  tessalune --export-pieces PUZZLE DIR\n"
     "      Cuts the picture of the puzzle executable PUZZLE as the player does and writes\n"
     "      every piece to DIR as piece_rROW_cCOL.png, transparent outside its outline.\n"
@@ -69,10 +83,14 @@ std::string Text(const QString &text)
 
 // ---- Arguments ----
 
+enum class TTurn { Clockwise, CounterClockwise };
+
 struct TMakeRequest {
     QString picture;
     QString output;
     QString alternative;
+    std::vector<TTurn> turns;
+    int scalePercent = 100;
     TPuzzleProperties properties;
 };
 
@@ -120,6 +138,25 @@ int ParseGridSize(const QString &value, const QString &option)
     return size;
 }
 
+TTurn ParseTurn(const QString &value)
+{
+    if (value == "cw")
+        return TTurn::Clockwise;
+    if (value == "ccw")
+        return TTurn::CounterClockwise;
+    throw EUsageError("--rotate must be cw or ccw, not \"" + Text(value) + "\"");
+}
+
+int ParseScalePercent(const QString &value)
+{
+    bool ok = false;
+    const int percent = value.toInt(&ok, 10);
+    if (!ok || percent < MinScalePercent || percent > MaxScalePercent)
+        throw EUsageError("--scale must be a whole number from 10 to 160, not \"" + Text(value) +
+                          "\"");
+    return percent;
+}
+
 // Texts are stored as UTF-8 with blanks and control characters trimmed, as the maker's dialog
 // stores them.
 QByteArray DocumentText(const QString &value)
@@ -150,6 +187,10 @@ void TakeMakeOption(TArgumentReader &reader, const QString &taken, TMakeRequest 
         properties.borders = false;
     else if (TArgumentReader::Is(taken, "--alternative"))
         request.alternative = AbsolutePath(reader.ValueOf(taken, "--alternative"));
+    else if (TArgumentReader::Is(taken, "--rotate"))
+        request.turns.push_back(ParseTurn(reader.ValueOf(taken, "--rotate")));
+    else if (TArgumentReader::Is(taken, "--scale"))
+        request.scalePercent = ParseScalePercent(reader.ValueOf(taken, "--scale"));
     else
         throw EUsageError("unknown option " + Text(taken));
 }
@@ -207,27 +248,60 @@ QByteArray ReadWholeFile(const QString &path)
     return file.readAll();
 }
 
-bool HasJpegExtension(const QString &path)
+// A job reports its own errors; the warnings of Qt's decoders (libpng's, for one) and of its
+// platform set-up would only clutter them.
+void DropQtWarnings(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
-    const QString suffix = QFileInfo(path).suffix().toUpper();
-    return suffix == "JPG" || suffix == "JPEG";
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
-// The picture as the maker holds it: decoded to a bitmap and assigned to a JPEG picture, so it
-// is written at the program's quality like any picture the maker loads.
-void LoadJpegPicture(const QString &path, TJPEGImage &picture)
+// Text in metafiles needs fonts, and fonts need a GUI application; a job shows no window, so
+// it runs on the offscreen platform unless told otherwise.
+std::unique_ptr<QGuiApplication> PrepareForPictures()
 {
-    if (!HasJpegExtension(path))
-        throw EJobError("\"" + Text(path) + "\" is not a JPEG picture (.jpg or .jpeg)");
-    TJPEGImage file;
-    file.SetData(ReadWholeFile(path));
-    try {
-        picture.Assign(file.ToBitmap());
-    } catch (const EJPEGError &error) {
-        throw EJobError("\"" + Text(path) + "\": " + error.what());
+    qInstallMessageHandler(DropQtWarnings);
+    if (QCoreApplication::instance())
+        return nullptr;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "tessalune";
+    static char *argv[] = {name, nullptr};
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+// The picture as the maker's editor loads it, of any type the loader knows.
+QImage LoadPicture(const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        throw EJobError("cannot read picture \"" + Text(path) + "\": no such file");
+    const QImage bitmap = LoadGraphicAsBitmap(path);
+    if (bitmap.isNull())
+        throw EJobError("\"" + Text(path) +
+                        "\" is not a picture of a type the maker loads (BMP, DIB, WMF, EMF, GIF, "
+                        "JPG, JPEG, ICO, PNG, WEBP), or it is damaged or too large");
+    return bitmap;
+}
+
+// The editor's turns and scaling, with the functions its buttons and scale dialog use.
+QImage PreparePicture(QImage bitmap, const TMakeRequest &request)
+{
+    for (const TTurn turn : request.turns) {
+        if (turn == TTurn::Clockwise)
+            RotateBitmapCW(bitmap, bitmap);
+        else
+            RotateBitmapCCW(bitmap, bitmap);
     }
-    if (picture.Empty())
-        throw EJobError("\"" + Text(path) + "\" holds no picture");
+    if (request.scalePercent == 100)
+        return bitmap;
+    const QSize size(ScaledLength(bitmap.width(), request.scalePercent),
+                     ScaledLength(bitmap.height(), request.scalePercent));
+    const QImage scaled = ResampleBitmap(bitmap, size);
+    if (scaled.isNull())
+        throw EJobError("\"" + Text(request.picture) + "\" is too small to scale to " +
+                        std::to_string(request.scalePercent) + " percent");
+    return scaled;
 }
 
 // ---- Making ----
@@ -243,12 +317,14 @@ void RequireWritableOutput(const QString &output)
 int RunMake(const TMakeRequest &request)
 {
     RequireWritableOutput(request.output);
+    const std::unique_ptr<QGuiApplication> application = PrepareForPictures();
+    // Assigned bitmaps are written at the program's quality, as the maker writes them.
     TJPEGImage source;
-    LoadJpegPicture(request.picture, source);
+    source.Assign(PreparePicture(LoadPicture(request.picture), request));
     TJPEGImage alternative;
     const bool useAlternative = !request.alternative.isEmpty();
     if (useAlternative)
-        LoadJpegPicture(request.alternative, alternative);
+        alternative.Assign(LoadPicture(request.alternative));
 
     TKelPigger document;
     MakePuzzleDocument(document, request.properties);

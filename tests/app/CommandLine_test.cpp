@@ -4,12 +4,16 @@
 #include "engine/container/KelPigger.h"
 #include "engine/jigsaw/Cutting.h"
 #include "engine/picture/JpegPicture.h"
+#include "engine/picture/Resampling.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageWriter>
+#include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <array>
 #include <gtest/gtest.h>
 
 namespace
@@ -57,6 +61,14 @@ protected:
         WriteFile(name, jpeg.Data());
     }
 
+    // Lossless where the format allows (quality 100 makes WebP lossless).
+    void WriteImage(const QString &name, const QImage &image, const char *format) const
+    {
+        QImageWriter writer(Path(name), format);
+        writer.setQuality(100);
+        ASSERT_TRUE(writer.write(image)) << writer.errorString().toStdString();
+    }
+
     void WriteFile(const QString &name, const QByteArray &bytes) const
     {
         QFile file(Path(name));
@@ -89,6 +101,43 @@ std::unique_ptr<TKelPigger> Document(const QByteArray &image)
     auto document = std::make_unique<TKelPigger>();
     document->LoadFromText(Section(image, "PIG_TXT"));
     return document;
+}
+
+QImage SourcePicture(const QByteArray &image)
+{
+    TJPEGImage source;
+    source.SetData(Section(image, "SRC_IMG"));
+    return source.ToBitmap();
+}
+
+// A picture whose quarters are red, green, blue and white from the top left, clockwise, and
+// a check that a bitmap shows them so, within JPEG's error.
+QImage Quarters(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB888);
+    const int w = width / 2;
+    const int h = height / 2;
+    QPainter painter(&image);
+    painter.fillRect(0, 0, w, h, Qt::red);
+    painter.fillRect(w, 0, width - w, h, Qt::green);
+    painter.fillRect(w, h, width - w, height - h, Qt::blue);
+    painter.fillRect(0, h, w, height - h, Qt::white);
+    return image;
+}
+
+void ExpectQuarters(const QImage &bitmap, std::array<QRgb, 4> clockwiseFromTopLeft)
+{
+    const int x[] = {bitmap.width() / 4, bitmap.width() * 3 / 4, bitmap.width() * 3 / 4,
+                     bitmap.width() / 4};
+    const int y[] = {bitmap.height() / 4, bitmap.height() / 4, bitmap.height() * 3 / 4,
+                     bitmap.height() * 3 / 4};
+    for (int i = 0; i < 4; ++i) {
+        const QRgb seen = bitmap.pixel(x[i], y[i]);
+        const QRgb wanted = clockwiseFromTopLeft[std::size_t(i)];
+        EXPECT_NEAR(qRed(seen), qRed(wanted), 12) << "quarter " << i;
+        EXPECT_NEAR(qGreen(seen), qGreen(wanted), 12) << "quarter " << i;
+        EXPECT_NEAR(qBlue(seen), qBlue(wanted), 12) << "quarter " << i;
+    }
 }
 
 void ExpectFailure(const TRun &run, int exitCode)
@@ -223,6 +272,11 @@ TEST_F(CommandLine, BadArgumentsWriteNothing)
                                          {"--make", "picture.jpg", "a.exe", "--colour", "red"},
                                          {"--export-pieces", "x.exe"},
                                          {"--export-pieces", "x.exe", "dir", "--cols", "7"},
+                                         {"--make", "picture.jpg", "a.exe", "--rotate", "left"},
+                                         {"--make", "picture.jpg", "a.exe", "--rotate"},
+                                         {"--make", "picture.jpg", "a.exe", "--scale", "9"},
+                                         {"--make", "picture.jpg", "a.exe", "--scale=161"},
+                                         {"--make", "picture.jpg", "a.exe", "--scale", "50%"},
                                          {"--frobnicate"}}) {
         SCOPED_TRACE(arguments.join(' ').toStdString());
         ExpectFailure(Run(arguments), 2);
@@ -284,4 +338,70 @@ TEST_F(CommandLine, BadPuzzlesExportNothing)
     const TRun empty = Run({"--export-pieces", "no_pieces.exe", "pieces"});
     EXPECT_EQ(empty.exitCode, 0);
     EXPECT_TRUE(empty.out.contains("0 pieces"));
+}
+
+TEST_F(CommandLine, EveryLoadableTypeMakesAPuzzle)
+{
+    const QImage picture = Quarters(300, 200);
+    WriteImage("picture.png", picture, "PNG");
+    WriteImage("picture.bmp", picture, "BMP");
+    WriteImage("picture.dib", picture, "BMP");
+    WriteImage("picture.webp", picture, "WEBP");
+    const QString fixtures = TESSALUNE_FIXTURES;
+    ASSERT_TRUE(QFile::copy(fixtures + "/two_frames_first_half_transparent.gif", Path("a.gif")));
+    ASSERT_TRUE(QFile::copy(fixtures + "/icon_largest_deepest_is_red.ico", Path("a.ico")));
+    ASSERT_TRUE(QFile::copy(fixtures + "/metafiles/shapes.wmf", Path("a.wmf")));
+    ASSERT_TRUE(QFile::copy(fixtures + "/metafiles/gnuplot_sine.emf", Path("a.emf")));
+    const struct {
+        const char *file;
+        QSize size;
+    } cases[] = {{"picture.png", {300, 200}}, {"picture.bmp", {300, 200}},
+                 {"picture.dib", {300, 200}}, {"picture.webp", {300, 200}},
+                 {"a.gif", {4, 2}},           {"a.ico", {32, 32}},
+                 {"a.wmf", {281, 181}},       {"a.emf", {319, 239}}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.file);
+        const TRun run = Run({"--make", c.file, "made.exe", "--alternative", c.file});
+        ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+        const QByteArray made = ReadFile("made.exe");
+        const QImage source = SourcePicture(made);
+        EXPECT_EQ(source.size(), c.size);
+        if (c.size == picture.size())
+            ExpectQuarters(
+                source, {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(255, 255, 255)});
+        TJPEGImage alternative;
+        alternative.SetData(Section(made, "PRM_IMG"));
+        EXPECT_EQ(alternative.ToBitmap().size(), c.size);
+    }
+}
+
+TEST_F(CommandLine, TurnsInOrderThenScalingMakeAPlayablePuzzle)
+{
+    WriteImage("photo.png", Quarters(700, 500), "PNG");
+    const TRun run = Run({"--make", "photo.png", "out.exe", "--scale", "25", "--rotate", "cw"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    const QImage turned = SourcePicture(ReadFile("out.exe"));
+    EXPECT_EQ(turned.size(), QSize(ScaledLength(500, 25), ScaledLength(700, 25)));
+    // Clockwise, the white bottom-left quarter comes to the top left.
+    ExpectQuarters(turned,
+                   {qRgb(255, 255, 255), qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255)});
+    const TRun played = Run({"--export-pieces", "out.exe", "pieces"});
+    EXPECT_EQ(played.exitCode, 0) << played.err.constData();
+    EXPECT_TRUE(played.out.contains("49 pieces"));
+
+    // Turns are made in order: counter-clockwise twice is half a turn.
+    ASSERT_EQ(
+        Run({"--make", "photo.png", "half.exe", "--rotate=ccw", "--rotate", "ccw", "--scale=160"})
+            .exitCode,
+        0);
+    const QImage half = SourcePicture(ReadFile("half.exe"));
+    EXPECT_EQ(half.size(), QSize(1120, 800));
+    ExpectQuarters(half, {qRgb(0, 0, 255), qRgb(255, 255, 255), qRgb(255, 0, 0), qRgb(0, 255, 0)});
+}
+
+TEST_F(CommandLine, APictureTooSmallForItsScaleFails)
+{
+    WriteImage("tiny.png", Quarters(5, 5), "PNG");
+    ExpectFailure(Run({"--make", "tiny.png", "made.exe", "--scale", "10"}), 1);
+    EXPECT_FALSE(QFile::exists(Path("made.exe")));
 }

@@ -67,6 +67,9 @@ void TQtReadGraphic::LoadFromBytes(const QByteArray &bytes)
     QImageReader reader(&buffer, m_Format);
     // The extension decides the type: content of another type must be refused, not sniffed.
     reader.setAutoDetectImageFormat(false);
+    // The signature test first: a decoder given other content may complain on stderr.
+    if (!reader.canRead())
+        throw EGraphicError("the file is not of the type its extension names");
     if (m_Format == "ico")
         JumpToLargestImage(reader);
     const QSize declared = reader.size();
