@@ -6,7 +6,8 @@
 #   check_package.sh <build folder>
 set -euo pipefail
 build=$(realpath "$1")
-picture=$(realpath "$(dirname "$0")/../tests/fixtures/moonlit_hills_280x210.jpg")
+repository=$(realpath "$(dirname "$0")/..")
+picture=$repository/tests/fixtures/moonlit_hills_280x210.jpg
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
@@ -28,6 +29,12 @@ metainfo=$(echo "$root"/usr/share/metainfo/*.metainfo.xml)
 desktop-file-validate "$desktop"
 appstreamcli validate --no-net "$metainfo"
 appstreamcli validate-tree --no-net "$root/usr"
+
+# Every screenshot the software centre is pointed to is one of ours under the maker's address.
+homepage=$(sed -n 's:.*<url type="homepage">\(.*\)</url>.*:\1:p' "$metainfo")
+for image in $(sed -n 's:.*<image>\(.*\)</image>.*:\1:p' "$metainfo"); do
+  [ -f "$repository/${image#"$homepage"/}" ] || fail "the screenshot $image is not in the repository"
+done
 
 program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
 [ -x "$root/usr/bin/$program" ] || fail "the launcher starts '$program', which is not installed"
