@@ -5,6 +5,7 @@
 #include "engine/jigsaw/Cutting.h"
 #include "engine/picture/JpegPicture.h"
 #include "engine/picture/Resampling.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -71,16 +72,10 @@ protected:
 
     void WriteFile(const QString &name, const QByteArray &bytes) const
     {
-        QFile file(Path(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        ASSERT_TRUE(WriteBytes(Path(name), bytes));
     }
 
-    QByteArray ReadFile(const QString &name) const
-    {
-        QFile file(Path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray ReadFile(const QString &name) const { return ReadBytes(Path(name)); }
 
     QTemporaryDir m_Folder;
 };
@@ -169,9 +164,8 @@ TEST_F(CommandLine, MakesAPuzzleExecutableAsTheMakerDoes)
     EXPECT_TRUE(QFileInfo(Path("made.exe")).isExecutable());
 
     const QByteArray made = ReadFile("made.exe");
-    QFile program(TESSALUNE_EXE);
-    ASSERT_TRUE(program.open(QIODevice::ReadOnly));
-    const QByteArray programBytes = program.readAll();
+    const QByteArray programBytes = ReadBytes(TESSALUNE_EXE);
+    ASSERT_FALSE(programBytes.isEmpty());
     EXPECT_TRUE(made.startsWith(programBytes)) << "a copy of the program with the payload after it";
     EXPECT_EQ(SectionStart(made, "IS_PUZZLE"), programBytes.size());
     EXPECT_LT(SectionStart(made, "IS_PUZZLE"), SectionStart(made, "SRC_IMG"));
@@ -304,9 +298,8 @@ TEST_F(CommandLine, BadPicturesLeaveTheOutputAsItWas)
 
 TEST_F(CommandLine, BadPuzzlesExportNothing)
 {
-    QFile program(TESSALUNE_EXE);
-    ASSERT_TRUE(program.open(QIODevice::ReadOnly));
-    const QByteArray programBytes = program.readAll();
+    const QByteArray programBytes = ReadBytes(TESSALUNE_EXE);
+    ASSERT_FALSE(programBytes.isEmpty());
     auto puzzle = [&](const QByteArray &isPuzzle, const QByteArray &picture,
                       const QByteArray &document) {
         QByteArray image = programBytes;

@@ -1,11 +1,11 @@
 // Copies of the built program as real processes: the picture export, the clean-up of a
 // leftover hand-over copy, and the whole save hand-over from a changed game to the rewritten
 // puzzle executable.
-#include "support/AppTestSupport.h"
-#include "windows/main/MainWindow.h"
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KelPigger.h"
 #include "engine/container/PuzzleSchema.h"
+#include "support/AppTestSupport.h"
+#include "windows/main/MainWindow.h"
 
 #include <QDir>
 #include <QProcess>
@@ -47,7 +47,7 @@ protected:
     {
         const QString path = PathOf(name);
         QDir().mkpath(QFileInfo(path).path());
-        WriteExecutable(path, WithSections(program, sections));
+        EXPECT_TRUE(WriteExecutable(path, WithSections(program, sections))) << path.toStdString();
         return path;
     }
 
@@ -70,13 +70,16 @@ protected:
                process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
     }
 
-    // True when every one of the processes is still running after a while.
+    // True when none of the processes ends within a while.
     static bool KeepRunning(const std::vector<QProcess *> &watched)
     {
-        QTest::qWait(KeepsRunningMs);
-        return std::all_of(watched.begin(), watched.end(), [](const QProcess *process) {
-            return process->state() == QProcess::Running;
-        });
+        return !QTest::qWaitFor(
+            [&] {
+                return std::any_of(watched.begin(), watched.end(), [](const QProcess *process) {
+                    return process->state() != QProcess::Running;
+                });
+            },
+            KeepsRunningMs);
     }
 
     const QByteArray program = ReadBytes(QStringLiteral(TESSALUNE_EXE));
@@ -109,7 +112,7 @@ TEST_F(ProcessTest, LeftoverHandOverCopyIsDeletedAndTheStartEnds)
 {
     const QString puzzle = WriteCopy("tulips.exe", PuzzleSections(picture, SampleDocumentText()));
     const QByteArray before = ReadBytes(puzzle);
-    WriteExecutable(PathOf("tmp.exe"), "left over");
+    ASSERT_TRUE(WriteExecutable(PathOf("tmp.exe"), "left over"));
     EXPECT_TRUE(EndedCleanly(Start(puzzle)));
     EXPECT_FALSE(QFileInfo::exists(PathOf("tmp.exe")));
     EXPECT_EQ(ReadBytes(puzzle), before);
@@ -165,7 +168,7 @@ TEST_F(ProcessTest, ChangedGameIsSavedThroughTheHandOverCopy)
     QByteArray expected = before;
     RemoveSection(PuzzleSchema::SectionDocument, expected);
     AppendSection(PuzzleSchema::SectionDocument, savedDocument, expected);
-    EXPECT_TRUE(WaitUntil(
+    EXPECT_TRUE(QTest::qWaitFor(
         [&] { return !QFileInfo::exists(PathOf("tmp.exe")) && ReadBytes(puzzle) == expected; },
         EndsWithinMs));
     EXPECT_TRUE(QFileInfo(puzzle).isExecutable());

@@ -2,16 +2,16 @@
 // saved through the hand-over, whose later steps run as real copies of the built program; the
 // next start continues the saved game. Answering NO, or playing without a drop, leaves the
 // file as it was.
-#include "windows/main/ApplicationWindows.h"
-#include "windows/main/MainWindow.h"
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KelPigger.h"
 #include "engine/container/KelUtils.h"
 #include "engine/container/PuzzleSchema.h"
-#include "windows/desktop/PuzzleDesktop.h"
-#include "windows/play/JigsawPlayWindow.h"
 #include "support/PlayWindowFixture.h"
 #include "support/PlayerFixture.h"
+#include "windows/desktop/PuzzleDesktop.h"
+#include "windows/main/ApplicationWindows.h"
+#include "windows/main/MainWindow.h"
+#include "windows/play/JigsawPlayWindow.h"
 #include "windows/play/ToolsWindow.h"
 
 #include <QDir>
@@ -92,8 +92,8 @@ protected:
         const auto driver = DriveGame(*windows.play, action, ExitThroughTools);
         TFmain &main = *windows.main;
         main.show();
-        ASSERT_TRUE(
-            WaitUntil([&] { return SavePageShown(main) || !main.isVisible(); }, FinishesWithinMs));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return SavePageShown(main) || !main.isVisible(); },
+                                    FinishesWithinMs));
         EXPECT_TRUE(driver->ran);
         EXPECT_FALSE(driver->timedOut);
     }
@@ -121,9 +121,9 @@ TEST_F(GameToFile, ChangedGameSavedWithYesIsRewrittenAndTheNextStartContinuesIt)
     ASSERT_EQ(dropped.size(), 3u);
 
     // "tmp.exe" writes the puzzle back and restarts it; the restarted puzzle deletes "tmp.exe".
-    ASSERT_TRUE(
-        WaitUntil([&] { return !QFileInfo::exists(HandOverCopy()) && ReadBytes(puzzle) != before; },
-                  FinishesWithinMs));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !QFileInfo::exists(HandOverCopy()) && ReadBytes(puzzle) != before; },
+        FinishesWithinMs));
     const QByteArray saved = ReadBytes(puzzle);
     EXPECT_TRUE(QFileInfo(puzzle).isExecutable());
     ExeImage() = saved;

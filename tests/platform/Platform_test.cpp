@@ -1,6 +1,7 @@
 // The platform layer against the real system: files, permissions, mounts, processes, events.
 #include "platform/Platform.h"
 #include "support/ProcessSupport.h"
+#include "support/TestFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -28,10 +30,7 @@ mode_t ModeOf(const QString &path)
 
 void WriteFile(const QString &path, const QByteArray &bytes, mode_t mode = 0644)
 {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
+    ASSERT_TRUE(WriteBytes(path, bytes)) << path.toStdString();
     chmod(QFile::encodeName(path).constData(), mode);
 }
 
@@ -40,7 +39,7 @@ TEST(RunningProgram, PathAndHeaderAreThoseOfThisProgram)
     EXPECT_EQ(Platform::RunningExecutablePath(), QCoreApplication::applicationFilePath());
 
     // The header as mapped in memory is the header of the file.
-    const QByteArray file = FileBytes(Platform::RunningExecutablePath());
+    const QByteArray file = ReadBytes(Platform::RunningExecutablePath());
     ASSERT_GE(file.size(), 64);
     EXPECT_EQ(Platform::HeaderByte(1), 0x7F);
     EXPECT_EQ(Platform::HeaderByte(3), 'L');
@@ -92,13 +91,13 @@ TEST(WriteExecutableFile, NewAndReplacedFilesAreExecutableWhereReadable)
     QTemporaryDir dir;
     const QString fresh = dir.filePath(QStringLiteral("fresh.exe"));
     Platform::WriteExecutableFile("new bytes", fresh);
-    EXPECT_EQ(FileBytes(fresh), "new bytes");
+    EXPECT_EQ(ReadBytes(fresh), "new bytes");
     EXPECT_TRUE(ModeOf(fresh) & S_IXUSR);
 
     const QString replaced = dir.filePath(QStringLiteral("replaced.exe"));
     WriteFile(replaced, "old bytes, longer than the new ones", 0640);
     Platform::WriteExecutableFile("new", replaced);
-    EXPECT_EQ(FileBytes(replaced), "new");
+    EXPECT_EQ(ReadBytes(replaced), "new");
     EXPECT_EQ(ModeOf(replaced), 0750u);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2) << "no stray temporary file";
 }
@@ -112,11 +111,11 @@ TEST(WriteExecutableFile, ReplacesARunningProgram)
     const pid_t pid =
         children.Start(program, {QStringLiteral("60")}, ProgramEnvironment(dir.path()));
     ASSERT_GT(pid, 0);
-    ASSERT_TRUE(PollUntil([&] { return !children.Running(program).empty(); }, Deadline));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !children.Running(program).empty(); }, Deadline));
 
     // Opening a running program for writing fails on Linux (text file busy).
     Platform::WriteExecutableFile("replacement", program);
-    EXPECT_EQ(FileBytes(program), "replacement");
+    EXPECT_EQ(ReadBytes(program), "replacement");
 }
 
 TEST(WriteExecutableFile, FailureNamesTheFileAndLeavesTheOldOneWhole)
@@ -140,7 +139,7 @@ TEST(WriteExecutableFile, FailureNamesTheFileAndLeavesTheOldOneWhole)
     WriteFile(target, old, 0755);
     EXPECT_THROW(Platform::WriteExecutableFile(QByteArray(1 << 20, 'n'), target),
                  std::runtime_error);
-    EXPECT_EQ(FileBytes(target), old);
+    EXPECT_EQ(ReadBytes(target), old);
     EXPECT_EQ(QDir(small).entryList(QDir::Files), QStringList{QStringLiteral("puzzle.exe")});
 }
 
@@ -163,8 +162,8 @@ protected:
     QByteArray Report()
     {
         const QString out = dir.filePath(QStringLiteral("out"));
-        PollUntil([&] { return QFile::exists(out); }, Deadline);
-        return FileBytes(out);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(out); }, Deadline)) << "no report";
+        return ReadBytes(out);
     }
 
     QTemporaryDir dir;

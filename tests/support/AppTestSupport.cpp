@@ -6,12 +6,8 @@
 #include "engine/container/PuzzleSchema.h"
 #include "engine/picture/JpegPicture.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
 #include <QImage>
-#include <QTest>
-#include <gtest/gtest.h>
 
 QByteArray WithSections(const QByteArray &program, const TSections &sections)
 {
@@ -55,34 +51,6 @@ TSections PuzzleSections(const QByteArray &picture, const QByteArray &document)
     return {{SectionIsPuzzle, IsPuzzleValue},
             {SectionSourceImage, picture},
             {SectionDocument, document}};
-}
-
-QByteArray ReadBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-void WriteExecutable(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes), bytes.size());
-    file.close();
-    file.setPermissions(file.permissions() | QFile::ExeOwner | QFile::ReadOwner);
-}
-
-bool WaitUntil(const std::function<bool()> &condition, int timeoutMs)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(20);
-    }
-    return true;
 }
 
 void TExecutableFolderTest::SetUp()

@@ -2,6 +2,7 @@
 // Puzzle executables for the application's tests: a copy of a program with payload sections
 // appended, written into a temporary folder, and the document and picture they carry.
 
+#include "support/TestFiles.h"
 #include "windows/common/WorkingFolderKeeper.h"
 
 #include <QByteArray>
@@ -9,7 +10,6 @@
 #include <QPair>
 #include <QString>
 #include <QTemporaryDir>
-#include <functional>
 #include <gtest/gtest.h>
 
 using TSections = QList<QPair<QByteArray, QByteArray>>;
@@ -22,13 +22,6 @@ QByteArray SamplePictureBytes();
 QByteArray SampleDocumentText();
 // The sections of a puzzle: "IS_PUZZLE", "SRC_IMG", "PIG_TXT".
 TSections PuzzleSections(const QByteArray &picture, const QByteArray &document);
-
-QByteArray ReadBytes(const QString &path);
-// Lets events run until condition holds or timeoutMs have passed; the condition's last value.
-bool WaitUntil(const std::function<bool()> &condition, int timeoutMs);
-
-// Writes bytes as an executable file.
-void WriteExecutable(const QString &path, const QByteArray &bytes);
 
 // A test whose executables live in a temporary folder. The process's executable image is empty
 // before and after each test, and the working folder is the same afterwards.

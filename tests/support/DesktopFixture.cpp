@@ -1,7 +1,7 @@
 #include "support/DesktopFixture.h"
 
 #include "engine/container/PuzzleSchema.h"
-#include "engine/jigsaw/PuzzleMaking.h"
+#include "support/TestPuzzles.h"
 
 #include <QScrollArea>
 #include <QScrollBar>
@@ -9,25 +9,10 @@
 #include <QTest>
 #include <stdexcept>
 
-QImage MakeTestPicture(QSize size)
-{
-    QImage image(size, QImage::Format_RGB888);
-    for (int y = 0; y < size.height(); ++y) {
-        uchar *row = image.scanLine(y);
-        for (int x = 0; x < size.width(); ++x) {
-            row[3 * x] = static_cast<uchar>(x * 255 / size.width());
-            row[3 * x + 1] = static_cast<uchar>(y * 255 / size.height());
-            row[3 * x + 2] = static_cast<uchar>((x + y) % 256);
-        }
-    }
-    return image;
-}
-
 TDesktopGame::TDesktopGame(int cols, int rows, QSize pictureSize, QSize frameSize, int pieceCount)
-    : picture(MakeTestPicture(pictureSize))
+    : picture(PhotoLikePicture(pictureSize))
 {
-    TRandomGenerator random(20261207);
-    MakePuzzleDocument(document, {rows, cols, true, "Desktop test", "", ""}, random);
+    MakeTestDocument(document, cols, rows, "Desktop test");
     pieces = document.FindChild(PuzzleSchema::PiecesNode);
     const auto computed =
         ComputePieceGeometry(pictureSize.width(), pictureSize.height(), cols, rows);

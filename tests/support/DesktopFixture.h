@@ -1,7 +1,7 @@
 #pragma once
-// A desktop playing a real puzzle, for the desktop's window tests: a picture of our own, a
-// document made from a fixed generator state, and every cell rendered and added in row-major
-// order as the play window does. The frame is shown on the offscreen platform.
+// A desktop playing a real puzzle, for the desktop's window tests: the test puzzle of
+// support/TestPuzzles.h, every cell rendered and added in row-major order as the play window
+// does. The frame is shown on the offscreen platform.
 
 #include "engine/container/KelPigger.h"
 #include "engine/jigsaw/PieceGeometry.h"
@@ -39,6 +39,3 @@ public:
     // Declared after the document: the desktop holds records of it.
     TO_pd desktop;
 };
-
-// A picture with smooth colour fields, so that pieces differ.
-QImage MakeTestPicture(QSize size);

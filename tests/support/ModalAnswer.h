@@ -1,15 +1,20 @@
 #pragma once
 // Answers a modal window that a call under test is about to run: polls the event loop until a
-// modal window of kind T is active and hands it to the answer, once.
+// modal window of kind T is active and hands it to the answer, once. The poll belongs to the
+// application, so an answer that is never needed is freed with it rather than leaked.
+
+#include "windows/common/ConfirmationWindow.h"
 
 #include <QApplication>
-#include <QPointer>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 
 template <class T> void AnswerModal(std::function<void(T *)> answer)
 {
-    auto *poll = new QTimer;
+    auto *poll = new QTimer(QCoreApplication::instance());
     poll->setInterval(5);
     QObject::connect(poll, &QTimer::timeout, [poll, answer] {
         auto *window = qobject_cast<T *>(QApplication::activeModalWidget());
@@ -20,4 +25,23 @@ template <class T> void AnswerModal(std::function<void(T *)> answer)
         answer(window);
     });
     poll->start();
+}
+
+// Answers the next confirmation with Yes or No, after `seen` has looked at it as shown.
+inline void AnswerNextQuestion(bool yes, std::function<void(TFsure *)> seen = {})
+{
+    AnswerModal<TFsure>([yes, seen](TFsure *question) {
+        if (seen)
+            seen(question);
+        QTest::mouseClick(yes ? question->OKBtn : question->CancelBtn, Qt::LeftButton);
+    });
+}
+
+// Accepts the next message box after `seen` has looked at it as shown.
+inline void AcceptNextMessageBox(std::function<void(QMessageBox *)> seen)
+{
+    AnswerModal<QMessageBox>([seen](QMessageBox *box) {
+        seen(box);
+        box->accept();
+    });
 }

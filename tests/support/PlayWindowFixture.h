@@ -3,25 +3,15 @@
 // document made as the maker makes it, and a driver that acts inside the game's modal loop once
 // the game and its tools window show, then ends the game.
 
-#include <QByteArray>
-#include <QImage>
+#include "support/TestPuzzles.h"
+
 #include <QPoint>
-#include <QSize>
 #include <functional>
 #include <memory>
 
 class TD_puzzle_js;
-class TKelPigger;
 class TO_pd;
 class TPieceImage;
-
-// Smooth colour fields with a few discs and stripes, so that every piece looks different and
-// a JPEG of it is a photograph's kind of data.
-QImage PhotoLikePicture(QSize size);
-QByteArray JpegBytesOf(const QImage &picture);
-
-// A new puzzle document made from a fixed generator state, as the maker makes it.
-void MakeTestDocument(TKelPigger &document, int cols, int rows, const QByteArray &name = "Tulips");
 
 // What a driver reports once the game has ended.
 struct TDriverResult {

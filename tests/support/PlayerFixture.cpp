@@ -1,11 +1,11 @@
 #include "support/PlayerFixture.h"
 
+#include "engine/container/ExecutablePayload.h"
+#include "support/ModalAnswer.h"
+#include "windows/common/ConfirmationWindow.h"
 #include "windows/main/ApplicationWindows.h"
 #include "windows/main/MainWindow.h"
-#include "windows/common/ConfirmationWindow.h"
-#include "engine/container/ExecutablePayload.h"
 #include "windows/play/JigsawPlayWindow.h"
-#include "support/ModalAnswer.h"
 #include "windows/play/ToolsWindow.h"
 
 #include <QDir>
@@ -57,13 +57,6 @@ TPlayerWindows::~TPlayerWindows()
     Fmain = nullptr;
     main.reset();
     Fsure = nullptr;
-}
-
-void AnswerNextQuestion(bool yes)
-{
-    AnswerModal<TFsure>([yes](TFsure *question) {
-        QTest::mouseClick(yes ? question->OKBtn : question->CancelBtn, Qt::LeftButton);
-    });
 }
 
 void ExitThroughTools()

@@ -35,8 +35,6 @@ public:
     std::unique_ptr<TD_puzzle_js> play;
 };
 
-// Answers the next confirmation with Yes or No.
-void AnswerNextQuestion(bool yes);
 // "Exit" in the tools window, answered Yes: the game ends.
 void ExitThroughTools();
 // "Reset game" in the tools window, answered Yes.

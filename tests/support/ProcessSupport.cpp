@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTest>
 #include <cerrno>
 #include <csignal>
 #include <sched.h>
@@ -90,21 +91,13 @@ pid_t ChildProcesses::Start(const QString &program, const QStringList &arguments
 
 std::optional<int> ChildProcesses::WaitForExit(pid_t pid, int timeoutMs)
 {
-    std::optional<int> exitCode;
-    bool ended = false;
-    PollUntil(
-        [&] {
-            int status = 0;
-            // ECHILD: not adopted yet, while the starter's intermediate process is ending.
-            if (waitpid(pid, &status, WNOHANG) != pid)
-                return false;
-            ended = true;
-            if (WIFEXITED(status))
-                exitCode = WEXITSTATUS(status);
-            return true;
-        },
-        timeoutMs);
-    return ended ? exitCode : std::nullopt;
+    int status = 0;
+    // ECHILD: not adopted yet, while the starter's intermediate process is ending.
+    const bool ended =
+        QTest::qWaitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }, timeoutMs);
+    if (!ended || !WIFEXITED(status))
+        return std::nullopt;
+    return WEXITSTATUS(status);
 }
 
 std::vector<pid_t> ChildProcesses::Running(const QString &path) const
@@ -120,7 +113,7 @@ std::vector<pid_t> ChildProcesses::Running(const QString &path) const
 
 bool ChildProcesses::WaitUntilApplicationBuilt(pid_t pid, int timeoutMs) const
 {
-    return PollUntil(
+    return QTest::qWaitFor(
         [&] {
             QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
             return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libqoffscreen");
@@ -145,12 +138,6 @@ QProcessEnvironment ProgramEnvironment(const QString &root)
     environment.insert(QStringLiteral("XDG_DATA_HOME"), root + QStringLiteral("/data"));
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
     return environment;
-}
-
-QByteArray FileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 bool TmpfsMount::Available()

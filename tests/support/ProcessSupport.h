@@ -45,11 +45,6 @@ private:
 // folders inside `root` so that nothing touches the user's folders.
 QProcessEnvironment ProgramEnvironment(const QString &root);
 
-// Waits, polling, until `condition` holds or the deadline passes; returns the last result.
-template <typename Condition> bool PollUntil(Condition condition, int timeoutMs);
-
-QByteArray FileBytes(const QString &path);
-
 // A tmpfs mounted over `folder` in the test process's own mount namespace (which its children
 // share), so nothing is left mounted if the test dies.
 class TmpfsMount
@@ -72,18 +67,3 @@ private:
     QByteArray target;
     bool mounted = false;
 };
-
-#include <QElapsedTimer>
-#include <QThread>
-
-template <typename Condition> bool PollUntil(Condition condition, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return condition();
-        QThread::msleep(20);
-    }
-    return true;
-}

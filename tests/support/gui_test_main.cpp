@@ -1,8 +1,9 @@
 // Test entry for window tests: a widget application on the offscreen platform unless told
 // otherwise.
+#include "support/TestRun.h"
+
 #include <QApplication>
 #include <QStandardPaths>
-#include <gtest/gtest.h>
 
 int main(int argc, char **argv)
 {
@@ -11,5 +12,5 @@ int main(int argc, char **argv)
     QStandardPaths::setTestModeEnabled(true);
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return RunAllTestsReportingSkips();
 }

@@ -1,6 +1,7 @@
 // Payload sections on the executable image, the image written to files, the stream helpers
 // and the start-up step's decisions, run inside the test process.
 #include "engine/container/ExecutablePayload.h"
+#include "support/TestFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -28,12 +29,6 @@ QByteArray End(const QByteArray &upperName)
 QByteArray Section(const QByteArray &upperName, const QByteArray &data)
 {
     return Start(upperName) + data + End(upperName);
-}
-
-QByteArray FileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Every test starts with an empty image and the working folder as it found it.
@@ -64,9 +59,9 @@ TEST_F(Sections, AddedSectionFollowsTheProgramsOwnBytesAndReadsCaseInsensitively
     const QString written = dir.filePath(QStringLiteral("puzzle.exe"));
     SaveExeAs(written);
 
-    const QByteArray own = FileBytes(QCoreApplication::applicationFilePath());
+    const QByteArray own = ReadBytes(QCoreApplication::applicationFilePath());
     ASSERT_FALSE(own.isEmpty());
-    EXPECT_EQ(FileBytes(written), own + Start("A") + "x" + End("A"));
+    EXPECT_EQ(ReadBytes(written), own + Start("A") + "x" + End("A"));
     EXPECT_EQ(ReadSection("a"), "x");
 }
 
@@ -108,7 +103,7 @@ TEST_F(Sections, MissingOrMisplacedMarkersReadEmpty)
 TEST_F(Sections, ReadingLoadsTheImageOnlyWhenEmpty)
 {
     EXPECT_TRUE(ReadSection("NO_SUCH_SECTION").isEmpty());
-    EXPECT_EQ(ExeImage(), FileBytes(QCoreApplication::applicationFilePath()));
+    EXPECT_EQ(ExeImage(), ReadBytes(QCoreApplication::applicationFilePath()));
 
     ExeImage() = base + Section("A", "in memory");
     EXPECT_EQ(ReadSection("A"), "in memory");
@@ -189,7 +184,7 @@ TEST_F(ImageFiles, RelativeNameIsResolvedInTheProgramsFolder)
     const QString name = QStringLiteral("exemod_relative_name_test.exe");
     const QString expected = QCoreApplication::applicationDirPath() + u'/' + name;
     WriteImageToFile("image", name);
-    EXPECT_EQ(FileBytes(expected), "image");
+    EXPECT_EQ(ReadBytes(expected), "image");
     EXPECT_FALSE(QFile::exists(dir.filePath(name)));
     QFile::remove(expected);
 }
@@ -218,12 +213,7 @@ protected:
     }
     void TearDown() override { QDir::setCurrent(previousFolder); }
 
-    static void Touch(const QString &path)
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("bytes");
-    }
+    static void Touch(const QString &path) { ASSERT_TRUE(WriteBytes(path, "bytes")); }
     QString ReplacementCopy() const { return dir.filePath(QStringLiteral("temp0a0.exe")); }
     void MakeReadOnly(const QString &path)
     {

@@ -4,11 +4,13 @@
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/PuzzleSchema.h"
 #include "support/ProcessSupport.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -19,7 +21,7 @@ constexpr int Deadline = 30000;
 
 QByteArray BuiltProgram()
 {
-    return FileBytes(QStringLiteral(TESSALUNE_EXE));
+    return ReadBytes(QStringLiteral(TESSALUNE_EXE));
 }
 
 TEST(BuiltProgram, HoldsNoCompleteMarkerOfASectionName)
@@ -53,11 +55,7 @@ protected:
     {
         QByteArray image = BuiltProgram();
         AppendSection("TEST_MARK", extra, image);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(image);
-        file.close();
-        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+        EXPECT_TRUE(WriteExecutable(path, image)) << path.toStdString();
         return image;
     }
 
@@ -85,9 +83,9 @@ protected:
         const pid_t copyProcess = Run(PathOf(copyName), {target});
         ASSERT_GT(copyProcess, 0);
         EXPECT_EQ(children.WaitForExit(copyProcess, Deadline), 0) << "the copy ends by itself";
-        ASSERT_TRUE(PollUntil([&] { return FileBytes(target) == newImage; }, Deadline));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return ReadBytes(target) == newImage; }, Deadline));
         EXPECT_TRUE(QFileInfo(target).isExecutable());
-        ASSERT_TRUE(PollUntil([&] { return !children.Running(target).empty(); }, Deadline))
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !children.Running(target).empty(); }, Deadline))
             << "the target is restarted";
     }
 
@@ -97,7 +95,7 @@ protected:
 TEST_F(SelfReplacement, CopyReplacesTheTargetWhichDeletesTheCopy)
 {
     ReplaceTargetThrough(QStringLiteral("temp0a0.exe"));
-    EXPECT_TRUE(PollUntil([&] { return !QFile::exists(PathOf("temp0a0.exe")); }, Deadline));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(PathOf("temp0a0.exe")); }, Deadline));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("puzzle.exe")});
 }
 
@@ -115,7 +113,7 @@ TEST_F(SelfReplacement, CopyWithoutATargetEndsWithoutWriting)
     const QString errors = PathOf(QStringLiteral("stderr.txt"));
     const pid_t copyProcess = Run(copy, {}, errors);
     EXPECT_EQ(children.WaitForExit(copyProcess, Deadline), 0);
-    EXPECT_TRUE(FileBytes(errors).contains("No file to replace")) << FileBytes(errors).data();
+    EXPECT_TRUE(ReadBytes(errors).contains("No file to replace")) << ReadBytes(errors).data();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
 }
 
@@ -133,8 +131,8 @@ TEST_F(SelfReplacement, TargetThatCannotBeStartedIsReported)
     const QString errors = PathOf(QStringLiteral("stderr.txt"));
     const pid_t copyProcess = Run(PathOf(QStringLiteral("temp0a0.exe")), {unstartable}, errors);
     EXPECT_EQ(children.WaitForExit(copyProcess, Deadline), 0);
-    EXPECT_EQ(FileBytes(unstartable), newImage) << "the replacement itself is done";
-    EXPECT_TRUE(FileBytes(errors).contains("Cannot start")) << FileBytes(errors).data();
+    EXPECT_EQ(ReadBytes(unstartable), newImage) << "the replacement itself is done";
+    EXPECT_TRUE(ReadBytes(errors).contains("Cannot start")) << ReadBytes(errors).data();
 }
 
 using Deltemp = ProgramCopies;
@@ -181,9 +179,9 @@ TEST_F(ReadOnlyMedia, FirstStartCopiesToTheDataFolderStartsTheCopyAndEnds)
 {
     const pid_t original = Run(program);
     EXPECT_EQ(children.WaitForExit(original, Deadline), 0) << "ends at once after start-up";
-    EXPECT_EQ(FileBytes(relocated), image);
+    EXPECT_EQ(ReadBytes(relocated), image);
     EXPECT_TRUE(QFileInfo(relocated).isExecutable());
-    EXPECT_TRUE(PollUntil([&] { return !children.Running(relocated).empty(); }, Deadline));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !children.Running(relocated).empty(); }, Deadline));
 }
 
 TEST_F(ReadOnlyMedia, LaterStartsRunTheExistingCopyWithItsSavedState)
@@ -192,8 +190,8 @@ TEST_F(ReadOnlyMedia, LaterStartsRunTheExistingCopyWithItsSavedState)
     const QByteArray saved = WriteProgram(relocated, "saved game");
     const pid_t original = Run(program);
     EXPECT_EQ(children.WaitForExit(original, Deadline), 0);
-    EXPECT_TRUE(PollUntil([&] { return !children.Running(relocated).empty(); }, Deadline));
-    EXPECT_EQ(FileBytes(relocated), saved);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !children.Running(relocated).empty(); }, Deadline));
+    EXPECT_EQ(ReadBytes(relocated), saved);
 }
 
 TEST_F(ReadOnlyMedia, CopyThatCannotBeWrittenLeavesTheProgramRunningInPlace)
@@ -206,7 +204,7 @@ TEST_F(ReadOnlyMedia, CopyThatCannotBeWrittenLeavesTheProgramRunningInPlace)
     const pid_t original = Run(program, {}, errors);
     ASSERT_TRUE(children.WaitUntilApplicationBuilt(original, Deadline));
     EXPECT_FALSE(children.WaitForExit(original, 1500).has_value()) << "the program ended";
-    EXPECT_TRUE(FileBytes(errors).contains("read-only media")) << FileBytes(errors).data();
+    EXPECT_TRUE(ReadBytes(errors).contains("read-only media")) << ReadBytes(errors).data();
 }
 
 } // namespace

@@ -1,5 +1,6 @@
-#include "support/JpegTestFiles.h"
 #include "engine/picture/JpegPicture.h"
+#include "support/JpegTestFiles.h"
+#include "support/TestFiles.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -293,4 +294,78 @@ TEST(JpegPicture, CmykFilesDecodeTo24Bit)
     EXPECT_NEAR(darkened.red(), 127, 4);
     EXPECT_NEAR(darkened.green(), 127, 4);
     EXPECT_NEAR(darkened.blue(), 64, 4);
+}
+
+namespace
+{
+
+// Files written by another encoder (tests/fixtures/README.md), each named after the fault it
+// covers. All but the PNG were made from the picture the PNG holds.
+QByteArray Fixture(const char *name)
+{
+    const QByteArray bytes = ReadBytes(QStringLiteral(TESSALUNE_FIXTURES "/") + name);
+    EXPECT_FALSE(bytes.isEmpty()) << name;
+    return bytes;
+}
+
+// The fixtures' picture as Qt's own PNG reader reads it.
+QImage FixturePicture()
+{
+    return QImage::fromData(Fixture("png_with_jpg_extension.jpg"), "PNG")
+        .convertToFormat(QImage::Format_RGB888);
+}
+
+} // namespace
+
+TEST(JpegFixtures, ProgressiveAndCmykFilesDecodeToTheirPicture)
+{
+    const QImage original = FixturePicture();
+    ASSERT_EQ(original.size(), QSize(96, 64));
+    for (const char *name : {"progressive.jpg", "cmyk.jpg"}) {
+        const QImage decoded = Decode(Fixture(name));
+        ASSERT_EQ(decoded.format(), QImage::Format_RGB888) << name;
+        ASSERT_EQ(decoded.size(), original.size()) << name;
+        EXPECT_LT(MeanChannelError(decoded, original), 6.0) << name;
+    }
+}
+
+TEST(JpegFixtures, GreyscaleFileDecodesToGreyIn24Bit)
+{
+    const QImage decoded = Decode(Fixture("greyscale.jpg"));
+    ASSERT_EQ(decoded.format(), QImage::Format_RGB888);
+    ASSERT_EQ(decoded.size(), QSize(96, 64));
+    for (int y = 0; y < decoded.height(); ++y)
+        for (int x = 0; x < decoded.width(); ++x) {
+            const QRgb pixel = decoded.pixel(x, y);
+            ASSERT_TRUE(qRed(pixel) == qGreen(pixel) && qGreen(pixel) == qBlue(pixel)) << x << y;
+        }
+    // The luma of the JPEG standard's colour transform.
+    QImage luma = FixturePicture();
+    for (int y = 0; y < luma.height(); ++y)
+        for (int x = 0; x < luma.width(); ++x) {
+            const QRgb p = luma.pixel(x, y);
+            const int value = qRound(0.299 * qRed(p) + 0.587 * qGreen(p) + 0.114 * qBlue(p));
+            luma.setPixel(x, y, qRgb(value, value, value));
+        }
+    EXPECT_LT(MeanChannelError(decoded, luma), 3.0);
+}
+
+TEST(JpegFixtures, FileWithoutItsEndMarkerDecodesWhole)
+{
+    const QByteArray file = Fixture("missing_end_marker.jpg");
+    ASSERT_FALSE(file.endsWith("\xFF\xD9"));
+    EXPECT_EQ(Decode(file), Decode(Fixture("progressive.jpg")));
+}
+
+TEST(JpegFixtures, HalfAFileOrAPngIsAJpegError)
+{
+    TJPEGImage truncated;
+    truncated.SetData(Fixture("truncated_half.jpg"));
+    EXPECT_EQ(truncated.Width(), 96) << "the header is whole";
+    EXPECT_THROW(truncated.ToBitmap(), EJPEGError);
+
+    TJPEGImage png;
+    png.SetData(Fixture("png_with_jpg_extension.jpg"));
+    EXPECT_THROW(png.Width(), EJPEGError);
+    EXPECT_THROW(png.ToBitmap(), EJPEGError);
 }

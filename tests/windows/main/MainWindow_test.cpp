@@ -1,13 +1,13 @@
 // The main window in this process: its pages, the start-mode decision, the start message, the
 // save question and browsing for puzzles. The executable it runs as is a file in a temporary
 // folder whose image is set here.
-#include "support/AppTestSupport.h"
-#include "windows/main/MainWindow.h"
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KelPigger.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/picture/JpegPicture.h"
+#include "support/AppTestSupport.h"
 #include "support/ModalAnswer.h"
+#include "windows/main/MainWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -60,7 +60,7 @@ protected:
     std::unique_ptr<TFmain> MainWindow(const QString &name, const TSections &sections)
     {
         ExeImage() = WithSections(ProgramPart, sections);
-        WriteExecutable(PathOf(name), ExeImage());
+        EXPECT_TRUE(WriteExecutable(PathOf(name), ExeImage()));
         return std::make_unique<TFmain>(PathOf(name));
     }
 
@@ -150,7 +150,7 @@ TEST_F(FmainTest, StartMessageIsPostedOnceAfterTheFirstActivation)
     main->installEventFilter(&counter);
     main->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
-    ASSERT_TRUE(WaitUntil([&] { return counter.count == 1; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return counter.count == 1; }, 5000));
     EXPECT_EQ(main->PageControl1->currentWidget(), main->TabSheet_new);
 
     // Activated again (as after a game), the window does not start again.
@@ -161,8 +161,7 @@ TEST_F(FmainTest, StartMessageIsPostedOnceAfterTheFirstActivation)
     ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
     main->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
-    QTest::qWait(50);
-    EXPECT_EQ(counter.count, 1);
+    EXPECT_FALSE(QTest::qWaitFor([&] { return counter.count > 1; }, 50));
     EXPECT_EQ(main->PageControl1->currentWidget(), main->TabSheet_load);
 }
 
@@ -217,10 +216,7 @@ TEST_F(FmainTest, HandOverCopyThatCannotBeWrittenOrStartedKeepsTheQuestion)
     AskToSave(*main);
     ASSERT_TRUE(QDir(folder.path()).mkdir("tmp.exe"));
     QString shownMessage;
-    AnswerModal<QMessageBox>([&](QMessageBox *box) {
-        shownMessage = box->text();
-        box->accept();
-    });
+    AcceptNextMessageBox([&](QMessageBox *box) { shownMessage = box->text(); });
     QTest::mouseClick(main->SB_save_ok, Qt::LeftButton);
     EXPECT_FALSE(shownMessage.isEmpty());
     EXPECT_TRUE(main->isVisible());
@@ -233,10 +229,7 @@ TEST_F(FmainTest, HandOverCopyThatCannotBeWrittenOrStartedKeepsTheQuestion)
     // A copy that is written but cannot be started is not left behind either.
     ASSERT_TRUE(QDir(folder.path()).rmdir("tmp.exe"));
     shownMessage.clear();
-    AnswerModal<QMessageBox>([&](QMessageBox *box) {
-        shownMessage = box->text();
-        box->accept();
-    });
+    AcceptNextMessageBox([&](QMessageBox *box) { shownMessage = box->text(); });
     QTest::mouseClick(main->SB_save_ok, Qt::LeftButton);
     EXPECT_FALSE(shownMessage.isEmpty());
     EXPECT_TRUE(main->isVisible());
@@ -263,8 +256,8 @@ TEST_F(FmainTest, AnswerIsGivenOnceYesIsPressed)
         QTest::mouseClick(main->SB_save_cancel, Qt::LeftButton);
     });
     QTest::mouseClick(main->SB_save_ok, Qt::LeftButton);
-    QTest::qWait(300);
-    EXPECT_EQ(errorBoxes, 1) << "one hand-over only";
+    EXPECT_FALSE(QTest::qWaitFor([&] { return errorBoxes > 1; }, 300)) << "one hand-over only";
+    EXPECT_EQ(errorBoxes, 1);
     EXPECT_TRUE(main->isVisible()) << "NO came after YES had answered";
     // After the failure the question is open again.
     EXPECT_TRUE(main->SB_save_ok->isEnabled());

@@ -67,10 +67,9 @@ protected:
     // Answers the next confirmation with Yes or No and notes the tools window's state meanwhile.
     void AnswerQuestion(bool yes)
     {
-        AnswerModal<TFsure>([this, yes](TFsure *question) {
+        AnswerNextQuestion(yes, [this](TFsure *question) {
             seen = {tools.isVisible(), tools.isMinimized()};
             askedText = question->Label1->text();
-            QTest::mouseClick(yes ? question->OKBtn : question->CancelBtn, Qt::LeftButton);
         });
     }
 
@@ -195,15 +194,13 @@ TEST_F(ToolsWindow, FailingCommandIsReportedWithTheWindowBack)
     game.resetPuzzle = [] { throw std::runtime_error("reset failed"); };
     TF_tools failing(game);
     failing.show();
-    AnswerModal<TFsure>(
-        [](TFsure *question) { QTest::mouseClick(question->OKBtn, Qt::LeftButton); });
+    AnswerNextQuestion(true);
     QString reported;
     bool restoredWhenReported = false;
-    AnswerModal<QMessageBox>([&](QMessageBox *box) {
+    AcceptNextMessageBox([&](QMessageBox *box) {
         reported = box->text();
         restoredWhenReported =
             failing.isVisible() && !(failing.windowState() & Qt::WindowMinimized);
-        box->accept();
     });
     QTest::mouseClick(failing.SB_reset, Qt::LeftButton);
     EXPECT_EQ(reported, QStringLiteral("reset failed"));
