@@ -19,8 +19,10 @@
 #include <QGuiApplication>
 #include <QSaveFile>
 #include <QStringList>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 using namespace PuzzleSchema;
@@ -56,6 +58,8 @@ const char Usage[] =
     "                             may be repeated, the turns are made in order\n"
     "      --scale PERCENT        resamples PICTURE, after the turns, to 10 to 160 percent\n"
     "                             of its size\n"
+    "      --seed N               piece shapes drawn from generator state N (0 to 4294967295)\n"
+    "                             instead of the clock, so that a puzzle can be made again\n"
     "  tessalune --export-pieces PUZZLE DIR\n"
     "      Cuts the picture of the puzzle executable PUZZLE as the player does and writes\n"
     "      every piece to DIR as piece_rROW_cCOL.png, transparent outside its outline.\n"
@@ -92,6 +96,7 @@ struct TMakeRequest {
     std::vector<TTurn> turns;
     int scalePercent = 100;
     TPuzzleProperties properties;
+    std::optional<std::uint32_t> seed;
 };
 
 struct TExportRequest {
@@ -157,6 +162,16 @@ int ParseScalePercent(const QString &value)
     return percent;
 }
 
+std::uint32_t ParseSeed(const QString &value)
+{
+    bool ok = false;
+    const uint seed = value.toUInt(&ok, 10);
+    if (!ok)
+        throw EUsageError("--seed must be a whole number from 0 to 4294967295, not \"" +
+                          Text(value) + "\"");
+    return seed;
+}
+
 // Texts are stored as UTF-8 with blanks and control characters trimmed, as the maker's dialog
 // stores them.
 QByteArray DocumentText(const QString &value)
@@ -191,6 +206,8 @@ void TakeMakeOption(TArgumentReader &reader, const QString &taken, TMakeRequest 
         request.turns.push_back(ParseTurn(reader.ValueOf(taken, "--rotate")));
     else if (TArgumentReader::Is(taken, "--scale"))
         request.scalePercent = ParseScalePercent(reader.ValueOf(taken, "--scale"));
+    else if (TArgumentReader::Is(taken, "--seed"))
+        request.seed = ParseSeed(reader.ValueOf(taken, "--seed"));
     else
         throw EUsageError("unknown option " + Text(taken));
 }
@@ -327,7 +344,12 @@ int RunMake(const TMakeRequest &request)
         alternative.Assign(LoadPicture(request.alternative));
 
     TKelPigger document;
-    MakePuzzleDocument(document, request.properties);
+    if (request.seed) {
+        TRandomGenerator random(*request.seed);
+        MakePuzzleDocument(document, request.properties, random);
+    } else {
+        MakePuzzleDocument(document, request.properties);
+    }
     WriteImageToFile(WithPuzzleSections(LoadedExeImage(), source,
                                         useAlternative ? &alternative : nullptr, document),
                      request.output);

@@ -21,6 +21,12 @@ inline QString Version()
     return QStringLiteral(TESSALUNE_VERSION);
 }
 
+// The wizard's version label: the version followed by a short form of the mark.
+inline QString VersionLabel()
+{
+    return QStringLiteral("v" TESSALUNE_VERSION " Tessalune");
+}
+
 inline QString WebAddress()
 {
     return QStringLiteral(TESSALUNE_WEB_ADDRESS);

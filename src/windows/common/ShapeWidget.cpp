@@ -39,11 +39,17 @@ QRectF TShapeWidget::OutlineBounds() const
 void TShapeWidget::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing, kind == TKind::Circle);
+    painter.setRenderHint(QPainter::Antialiasing, kind != TKind::Rectangle);
     painter.setPen(pen);
     painter.setBrush(brush);
-    if (kind == TKind::Circle)
-        painter.drawEllipse(OutlineBounds());
-    else
-        painter.drawRect(OutlineBounds());
+    const QRectF bounds = OutlineBounds();
+    if (kind == TKind::Circle) {
+        painter.drawEllipse(bounds);
+    } else if (kind == TKind::RoundRectangle) {
+        // The corners are quarters of a circle a quarter of the shorter side across.
+        const qreal radius = qMin(width(), height()) / 8.0;
+        painter.drawRoundedRect(bounds, radius, radius);
+    } else {
+        painter.drawRect(bounds);
+    }
 }

@@ -1,6 +1,6 @@
 #pragma once
-// A painted shape control: a rectangle or a circle with a brush (solid or hatched) and an
-// optional outline drawn inside its bounds. It takes no mouse input.
+// A painted shape control: a rectangle, a rounded rectangle or a circle with a brush (solid or
+// hatched) and an optional outline drawn inside its bounds. It takes no mouse input.
 
 #include <QBrush>
 #include <QPen>
@@ -10,7 +10,7 @@ class TShapeWidget : public QWidget
 {
     Q_OBJECT
 public:
-    enum class TKind { Rectangle, Circle };
+    enum class TKind { Rectangle, RoundRectangle, Circle };
 
     // A shape without outline, filled with brush, at x, y with the given size.
     TShapeWidget(QWidget *parent, TKind kind, const QRect &geometry, const QBrush &brush);

@@ -4,6 +4,7 @@
 #include "windows/common/ConfirmationWindow.h"
 #include "windows/common/MessageWindow.h"
 #include "windows/main/MainWindow.h"
+#include "windows/maker/PropertiesDialog.h"
 #include "windows/play/JigsawPlayWindow.h"
 
 TFmain *Fmain = nullptr;
@@ -37,6 +38,7 @@ TApplicationWindows::TApplicationWindows()
     Create(messageWindow, Dmsg);
     Create(confirmationWindow, Fsure);
     Create(playWindow, D_puzzle_js);
+    Create(propertiesDialog, D_puzzle_props);
     Create(aboutWindow, Fabout);
     Fmain->show();
 }
@@ -45,6 +47,8 @@ TApplicationWindows::~TApplicationWindows()
 {
     Fabout = nullptr;
     aboutWindow.reset();
+    D_puzzle_props = nullptr;
+    propertiesDialog.reset();
     D_puzzle_js = nullptr;
     playWindow.reset();
     Fsure = nullptr;

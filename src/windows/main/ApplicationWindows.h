@@ -26,5 +26,6 @@ private:
     std::unique_ptr<TDmsg> messageWindow;
     std::unique_ptr<TFsure> confirmationWindow;
     std::unique_ptr<TD_puzzle_js> playWindow;
+    std::unique_ptr<TD_puzzle_props> propertiesDialog;
     std::unique_ptr<TFabout> aboutWindow;
 };

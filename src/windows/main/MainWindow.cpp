@@ -82,7 +82,7 @@ void TFmain::FormCreate()
         ThumbnailMode = false;
         FirstActivation = true;
         PageControl1->setCurrentWidget(TabSheet_load);
-        Step = 1;
+        TabSheet_new->SetStep(1);
         Document = std::make_unique<TKelPigger>();
         SourcePicture = std::make_unique<TJPEGImage>();
         AlternativePicture = std::make_unique<TJPEGImage>();

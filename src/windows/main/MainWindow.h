@@ -6,6 +6,7 @@
 
 #include "platform/Platform.h"
 #include "windows/common/MainState.h"
+#include "windows/maker/MakerPage.h"
 
 #include <QImage>
 #include <QWidget>
@@ -71,7 +72,7 @@ public:
     bool FirstActivation = true;
 
     QStackedWidget *PageControl1;
-    QWidget *TabSheet_new;
+    TMakerPage *TabSheet_new;
     QWidget *TabSheet_load;
     QWidget *TabSheet_save;
     QWidget *TabSheet_saving;

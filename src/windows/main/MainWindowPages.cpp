@@ -1,5 +1,4 @@
-// The pages of the main window: loading, save question and saving. The maker's page starts
-// empty and is filled by the wizard.
+// The pages of the main window: the maker's wizard, loading, save question and saving.
 #include "windows/common/BandedGradient.h"
 #include "windows/common/ShapeWidget.h"
 #include "windows/common/WindowLook.h"
@@ -68,7 +67,10 @@ void TFmain::CreatePages()
     PageControl1 = new QStackedWidget(this);
     PageControl1->setGeometry(rect());
     PageControl1->setContentsMargins(4, 28, 4, 4);
-    TabSheet_new = AddPage();
+    TabSheet_new = new TMakerPage(*this);
+    PageControl1->addWidget(TabSheet_new);
+    connect(TabSheet_new, &TMakerPage::BrowsePuzzlesRequested, this,
+            [this] { BrowsePuzzles(false); });
     TabSheet_load = AddPage();
     TabSheet_save = AddPage();
     TabSheet_saving = AddPage();

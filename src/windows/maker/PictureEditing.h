@@ -1,0 +1,12 @@
+#pragma once
+// How the maker's windows have a picture edited: Step 1 edits the source picture, the
+// properties dialog the alternative picture.
+
+#include <QString>
+#include <functional>
+
+class TJPEGImage;
+
+// Edits picture in a picture editor window under caption; true only when the user accepted a
+// change, which picture then holds.
+using TPictureEditing = std::function<bool(TJPEGImage &picture, const QString &caption)>;

@@ -1,0 +1,59 @@
+#pragma once
+// The maker's windows in this process: the wizard page hosted in a window of its own, on a
+// main state of its own, with the confirmation, About and properties windows published under
+// their names. Picture editing is replaced by a stand-in that puts a chosen picture in place
+// or cancels, as a user would in the editor.
+
+#include "windows/common/AboutWindow.h"
+#include "windows/common/ConfirmationWindow.h"
+#include "windows/common/MainState.h"
+#include "windows/maker/PropertiesDialog.h"
+
+#include <QImage>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <memory>
+
+class QWidget;
+class TJPEGImage;
+class TMakerPage;
+
+// A photograph-like bitmap of size: smooth colour gradients, so that JPEG encoding is typical.
+QImage GradientPicture(QSize size);
+QSize PictureSize(const TJPEGImage &picture);
+
+// Rejects every modal dialog that opens while it lives, counting them; for clicks that must
+// open nothing (a test that waited for a dialog that never closes would hang instead of fail).
+class TModalWatch
+{
+public:
+    TModalWatch();
+    int Rejected() const { return rejected; }
+
+private:
+    QTimer poll;
+    int rejected = 0;
+};
+
+class MakerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The editor accepts picture (a null picture cancels) on its next use.
+    void NextEdit(const QImage &picture);
+    // Step 1 done with picture: the page at step 2.
+    void ChooseSource(const QImage &picture);
+    // Step 2 answered in the dialog with Ok, after loading alternative if it is not null.
+    void RunPropertiesWithOk(const QImage &alternative = {});
+
+    TMainState state;
+    std::unique_ptr<QWidget> host;
+    TMakerPage *page = nullptr;
+    std::unique_ptr<TFsure> sure;
+    std::unique_ptr<TFabout> about;
+    std::unique_ptr<TD_puzzle_props> props;
+    QImage nextEdit;
+    int edits = 0;
+};
