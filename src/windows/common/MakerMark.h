@@ -24,7 +24,7 @@ inline QString Version()
 // The wizard's version label: the version followed by a short form of the mark.
 inline QString VersionLabel()
 {
-    return QStringLiteral("v" TESSALUNE_VERSION " Tessalune");
+    return QStringLiteral(TESSALUNE_VERSION " Tessalune");
 }
 
 inline QString WebAddress()

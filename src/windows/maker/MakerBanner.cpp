@@ -22,8 +22,8 @@ void AddSide(QPainterPath &path, QPointF from, QPointF to, int knob)
         return;
     }
     path.lineTo(at(19, 0));
-    path.cubicTo(at(22, 3), at(14, 14), at(26, 14));
-    path.cubicTo(at(38, 14), at(30, 3), at(33, 0));
+    path.cubicTo(at(22, 5), at(10, 17), at(26, 17));
+    path.cubicTo(at(42, 17), at(30, 5), at(33, 0));
     path.lineTo(to);
 }
 
@@ -58,7 +58,7 @@ void DrawMoon(QPainter &painter)
 void DrawPieces(QPainter &painter)
 {
     // Neighbours share a side: a tab of one is the hole of the other.
-    const QPointF first(96, 30);
+    const QPointF first(84, 30);
     const QPainterPath pieces[] = {
         Piece(first, 0, 1, 0, 0),
         Piece(first + QPointF(PieceSize, 0), 0, -1, 0, -1),
@@ -81,7 +81,7 @@ void DrawStars(QPainter &painter)
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(255, 255, 255, 220));
     for (const QPointF star : {QPointF(118, 12), QPointF(160, 20), QPointF(214, 9),
-                               QPointF(262, 24), QPointF(270, 96), QPointF(20, 100)})
+                               QPointF(262, 14), QPointF(252, 40), QPointF(20, 100)})
         painter.drawEllipse(star, 1.6, 1.6);
 }
 

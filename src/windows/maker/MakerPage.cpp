@@ -23,7 +23,6 @@
 #include <QPixmap>
 #include <QRadioButton>
 #include <QToolButton>
-#include <stdexcept>
 
 using namespace WindowLook;
 
@@ -327,10 +326,7 @@ QByteArray TMakerPage::WritePuzzlePayload() const
 void TMakerPage::OfferToRun(const QString &puzzle)
 {
     if (Fsure->Ask(RunItQuestion)) {
-        RunShowingFailure(this, [&puzzle] {
-            if (!Platform::StartDetached(puzzle, QString()))
-                throw std::runtime_error("Cannot start " + puzzle.toStdString());
-        });
+        RunShowingFailure(this, [&puzzle] { Platform::StartProgram(puzzle); });
     }
     window()->close();
 }
