@@ -13,19 +13,16 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if [ -z "${SCREENSHOTS_ON_XVFB:-}" ]; then
-  exec env SCREENSHOTS_ON_XVFB=1 xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
-fi
-
 program=$(realpath "${1:-build-release}/src/app/tessalune")
 mkdir -p docs
 docs=$(realpath docs)
 work=$(mktemp -d)
+
 # The programs started here keep their relocation copies and settings out of the user's folders.
 export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
-running=""
+running="" xvfb=""
 stop_running() {
   if [ -n "$running" ]; then
     kill "$running" 2>/dev/null || true
@@ -33,7 +30,24 @@ stop_running() {
   fi
   running=""
 }
-trap 'stop_running; rm -rf "$work"' EXIT
+finish() {
+  stop_running
+  [ -z "$xvfb" ] || kill "$xvfb"
+  rm -rf "$work"
+}
+trap finish EXIT
+
+# Our own X server on a display number it picks itself, so that several people taking
+# screenshots at once never share one.
+Xvfb -displayfd 5 -screen 0 1280x800x24 -nolisten tcp 5>"$work/display" 2>/dev/null &
+xvfb=$!
+for _ in $(seq 100); do
+  [ -s "$work/display" ] && break
+  sleep 0.1
+done
+[ -s "$work/display" ] || { echo "screenshots: Xvfb did not start" >&2 && exit 1; }
+export DISPLAY=:$(cat "$work/display")
+unset XAUTHORITY
 
 # A moonlit landscape, the same on every run: many shapes and colours, so pieces differ.
 make_picture() { # make_picture <file>
