@@ -11,7 +11,7 @@
 #include "windows/common/ShapeWidget.h"
 #include "windows/common/WindowLook.h"
 #include "windows/common/WorkingFolderKeeper.h"
-#include "windows/maker/MakerFixture.h"
+#include "support/MakerFixture.h"
 #include "windows/maker/MakerPage.h"
 #include "windows/maker/PropertiesDialog.h"
 
@@ -204,8 +204,7 @@ protected:
             shownFolder = dialog->directory().absolutePath();
             ChooseFile(dialog, path);
         });
-        AnswerModal<TFsure>(
-            [](TFsure *question) { QTest::mouseClick(question->CancelBtn, Qt::LeftButton); });
+        AnswerNextQuestion(false);
         QTest::mouseClick(page->Label_3, Qt::LeftButton);
     }
 
@@ -269,10 +268,7 @@ TEST_F(MakerStepThreeTest, FailedWriteShowsTheErrorAndARetryWritesOneSetOfSectio
     ChooseSource(GradientPicture({400, 200}));
     RunPropertiesWithOk();
     QString message;
-    AnswerModal<QMessageBox>([&message](QMessageBox *box) {
-        message = box->text();
-        box->accept();
-    });
+    AcceptNextMessageBox([&message](QMessageBox *box) { message = box->text(); });
     AnswerModal<QFileDialog>([this](QFileDialog *dialog) {
         // The folder went away while the dialog was open.
         ChooseFile(dialog, folder.filePath("gone/puzzle.exe"));

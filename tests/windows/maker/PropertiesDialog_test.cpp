@@ -6,7 +6,7 @@
 #include "engine/jigsaw/Random.h"
 #include "engine/picture/JpegPicture.h"
 #include "support/ModalAnswer.h"
-#include "windows/maker/MakerFixture.h"
+#include "support/MakerFixture.h"
 #include "windows/maker/PropertiesDialog.h"
 
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "windows/maker/MakerFixture.h"
+#include "support/MakerFixture.h"
 
 #include "engine/container/KelPigger.h"
 #include "engine/picture/JpegPicture.h"
