@@ -15,9 +15,14 @@ int ScaledLength(int baseLength, int percent)
     return static_cast<int>(std::clamp(rounded, double(INT_MIN), double(INT_MAX)));
 }
 
+bool CanResampleTo(QSize size)
+{
+    return !size.isEmpty() && qint64(size.width()) * size.height() <= JpegPixelLimit;
+}
+
 QImage ResampleBitmap(const QImage &source, QSize size)
 {
-    if (size.isEmpty() || qint64(size.width()) * size.height() > JpegPixelLimit)
+    if (!CanResampleTo(size))
         return {};
     QImage target(size, QImage::Format_RGB888);
     if (target.isNull())

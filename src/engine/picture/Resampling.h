@@ -9,8 +9,11 @@
 // rounded to the nearest integer with ties to even (5 at 10 % gives 0, at 30 % gives 2).
 int ScaledLength(int baseLength, int percent);
 
+// A picture can be resampled to size: at least 1 × 1 and at most JpegPixelLimit pixels (a
+// larger one could not be kept as a JPEG picture).
+bool CanResampleTo(QSize size);
+
 // The whole source drawn stretched (the ordinary stretch-draw, no filter of its own) onto a
-// new 24-bit bitmap (QImage::Format_RGB888) of exactly that size. Null when either dimension
-// is 0 or below, or when the size has more than JpegPixelLimit pixels (such a picture could not
-// be kept). A null source gives a white bitmap of the size.
+// new 24-bit bitmap (QImage::Format_RGB888) of exactly that size. Null when the size is not
+// one CanResampleTo allows, or its memory cannot be had. A null source gives a white bitmap.
 QImage ResampleBitmap(const QImage &source, QSize size);

@@ -1,5 +1,6 @@
 #include "windows/common/Guards.h"
 
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QString>
 #include <exception>
@@ -33,4 +34,14 @@ bool RunSilently(const std::function<void()> &action)
     } catch (const std::exception &) {
     }
     return false;
+}
+
+TBusyCursor::TBusyCursor()
+{
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+TBusyCursor::~TBusyCursor()
+{
+    QGuiApplication::restoreOverrideCursor();
 }

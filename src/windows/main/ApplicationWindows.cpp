@@ -5,6 +5,7 @@
 #include "windows/common/MessageWindow.h"
 #include "windows/main/MainWindow.h"
 #include "windows/maker/PropertiesDialog.h"
+#include "windows/maker/ScaleDialog.h"
 #include "windows/play/JigsawPlayWindow.h"
 
 TFmain *Fmain = nullptr;
@@ -35,6 +36,7 @@ TApplicationWindows::TApplicationWindows()
     // Only the main window's closing ends the program; the others are closed and reused.
     Create(mainWindow, Fmain);
     MainState = Fmain;
+    Create(scaleDialog, D_scale_image);
     Create(messageWindow, Dmsg);
     Create(confirmationWindow, Fsure);
     Create(playWindow, D_puzzle_js);
@@ -55,6 +57,8 @@ TApplicationWindows::~TApplicationWindows()
     confirmationWindow.reset();
     Dmsg = nullptr;
     messageWindow.reset();
+    D_scale_image = nullptr;
+    scaleDialog.reset();
     MainState = nullptr;
     Fmain = nullptr;
     mainWindow.reset();

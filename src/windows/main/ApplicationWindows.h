@@ -23,6 +23,7 @@ public:
 
 private:
     std::unique_ptr<TFmain> mainWindow;
+    std::unique_ptr<TD_scale_image> scaleDialog;
     std::unique_ptr<TDmsg> messageWindow;
     std::unique_ptr<TFsure> confirmationWindow;
     std::unique_ptr<TD_puzzle_js> playWindow;

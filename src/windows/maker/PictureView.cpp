@@ -1,0 +1,79 @@
+#include "windows/maker/PictureView.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+namespace
+{
+
+// Opaque 32-bit pixels are what the backing store is drawn from fastest, scaled or not.
+constexpr QImage::Format DisplayFormat = QImage::Format_RGB32;
+
+QImage OnWhite(const QImage &bitmap)
+{
+    if (!bitmap.hasAlphaChannel())
+        return bitmap.convertToFormat(DisplayFormat);
+    QImage flat(bitmap.size(), DisplayFormat);
+    flat.fill(Qt::white);
+    QPainter painter(&flat);
+    painter.drawImage(0, 0, bitmap);
+    return flat;
+}
+
+} // namespace
+
+TPictureView::TPictureView(QWidget *parent) : QWidget(parent)
+{
+    // Every exposed pixel is drawn from the picture: nothing to clear underneath.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resize(0, 0);
+}
+
+void TPictureView::SetPicture(const QImage &bitmap)
+{
+    picture = bitmap.isNull() ? QImage() : OnWhite(bitmap);
+    if (!stretched)
+        Show(picture.size());
+    update();
+}
+
+void TPictureView::ShowRealSize()
+{
+    stretched = false;
+    Show(picture.size());
+    update();
+}
+
+void TPictureView::ShowStretched(QSize shownSize)
+{
+    stretched = true;
+    Show(shownSize);
+    update();
+}
+
+void TPictureView::Show(QSize size)
+{
+    if (size == this->size())
+        return;
+    resize(size);
+    emit ShownSizeChanged(size);
+}
+
+void TPictureView::paintEvent(QPaintEvent *event)
+{
+    if (picture.isNull() || width() == 0 || height() == 0)
+        return;
+    const QRect exposed = event->rect() & rect();
+    QPainter painter(this);
+    if (size() == picture.size()) {
+        painter.drawImage(exposed.topLeft(), picture, exposed);
+        return;
+    }
+    // The exposed rectangle's share of the picture, by the same linear mapping as the whole,
+    // so that strips painted separately meet without a seam.
+    const double xScale = double(picture.width()) / width();
+    const double yScale = double(picture.height()) / height();
+    const QRectF source(exposed.x() * xScale, exposed.y() * yScale, exposed.width() * xScale,
+                        exposed.height() * yScale);
+    painter.drawImage(QRectF(exposed), picture, source);
+}

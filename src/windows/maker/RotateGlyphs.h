@@ -1,0 +1,10 @@
+#pragma once
+// The two 16 × 16 glyphs of the picture editor's rotate buttons: a white picture with a curved
+// blue arrow running around it, landscape and turning counter-clockwise for the left button,
+// portrait and turning clockwise for the right one.
+
+#include <QImage>
+
+inline constexpr int RotateGlyphSize = 16;
+
+QImage MakeRotateGlyph(bool clockwise);
