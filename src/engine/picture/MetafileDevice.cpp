@@ -42,6 +42,11 @@ constexpr quint32 TA_BASELINE = 24;
 constexpr std::size_t MaxSavedStates = 1024;
 // Text taller than this many pixels is left out; rendering such glyphs takes unbounded memory.
 constexpr double MaxTextPixels = 2048;
+// Shapes reaching farther than this beyond the target, in multiples of its longer side (plus a
+// margin for small targets), are skipped: Qt's stroker takes seconds over coordinates in the
+// millions, and no real picture draws that far outside itself.
+constexpr double ReachInTargetSides = 16;
+constexpr double ReachMargin = 4096;
 // Default font height, in pixels, when a font asks for none.
 constexpr double DefaultTextPixels = 12;
 
@@ -570,13 +575,25 @@ void TMetafileDevice::ExtendPath(const QPainterPath &part, bool continueFigure)
         m_Path.addPath(part);
 }
 
+bool TMetafileDevice::WithinReach(const QRectF &logical) const
+{
+    const double reach =
+        ReachInTargetSides * std::max(m_Target.width(), m_Target.height()) + ReachMargin;
+    const QRectF box = m_Target.adjusted(-reach, -reach, reach, reach);
+    // Compared edge by edge: an area may have no width or height (a point, a level line), and
+    // coordinates that are not numbers fail every comparison.
+    const QRectF mapped = m_Transform.mapRect(logical.normalized());
+    return mapped.left() >= box.left() && mapped.right() <= box.right() &&
+           mapped.top() >= box.top() && mapped.bottom() <= box.bottom();
+}
+
 void TMetafileDevice::Shape(const QPainterPath &shape, bool fill)
 {
     if (m_InPath) {
         ExtendPath(shape, false);
         return;
     }
-    if (!CanDraw())
+    if (!CanDraw() || !WithinReach(shape.controlPointRect()))
         return;
     QPainterPath filled = shape;
     filled.setFillRule(m_State.winding ? Qt::WindingFill : Qt::OddEvenFill);
@@ -767,7 +784,7 @@ void TMetafileDevice::FillPath()
     m_InPath = false;
     QPainterPath path = m_Path;
     m_Path = QPainterPath();
-    if (CanDraw()) {
+    if (CanDraw() && WithinReach(path.controlPointRect())) {
         path.setFillRule(m_State.winding ? Qt::WindingFill : Qt::OddEvenFill);
         PreparePainter();
         m_Painter.fillPath(path, m_Painter.brush());
@@ -796,7 +813,7 @@ void TMetafileDevice::TextOut(QPointF reference, const QString &text,
                               const std::vector<double> &advances, quint32 options,
                               const QRectF &rect)
 {
-    if (!CanDraw() || m_InPath || !HasTextSupport())
+    if (!CanDraw() || m_InPath || !HasTextSupport() || !WithinReach(QRectF(reference, QSizeF())))
         return;
     if (options & TextOpaque) {
         m_Painter.resetTransform();
@@ -875,7 +892,7 @@ void TMetafileDevice::DrawBitmap(const QRectF &destination, const QImage &bitmap
 {
     const QRectF part = source.normalized().intersected(QRectF(bitmap.rect()));
     if (!CanDraw() || m_InPath || bitmap.isNull() || part.isEmpty() || destination.width() == 0 ||
-        destination.height() == 0)
+        destination.height() == 0 || !WithinReach(destination))
         return;
     PreparePainter();
     m_Painter.setCompositionMode(
@@ -888,7 +905,7 @@ void TMetafileDevice::DrawBitmap(const QRectF &destination, const QImage &bitmap
 
 void TMetafileDevice::PatternBlt(const QRectF &destination, quint32 rop)
 {
-    if (!CanDraw() || m_InPath)
+    if (!CanDraw() || m_InPath || !WithinReach(destination))
         return;
     PreparePainter();
     const QRectF box = destination.normalized();

@@ -162,6 +162,8 @@ private:
     QTransform LogicalToPainter() const;
     void PreparePainter();
     bool CanDraw() const { return m_UsableTransform; }
+    // Whether a logical area stays within a sane distance of the target once mapped.
+    bool WithinReach(const QRectF &logical) const;
     void UpdateTransform();
     void SetClip(const QPainterPath &clip);
     void CombineClip(const QPainterPath &area, quint32 mode);

@@ -283,6 +283,19 @@ TEST(MetafilePlayer, HostileRecordsAreSkippedAndTruncationEndsThePicture)
     ASSERT_EQ(image.size(), QSize(10, 10));
     EXPECT_EQ(image.pixel(5, 5), qRgb(255, 0, 0));
 
+    // A shape reaching millions of pixels beyond the picture is left out (Qt's stroker would
+    // take seconds over it): the window (0, 0)-(1, 1) fills the picture, 32000 is far outside.
+    TWmfBuilder far;
+    far.Record(SetWindowExt, {1, 1})
+        .Record(CreateBrush, SolidBrush(0, 0, 255))
+        .Record(SelectObject, {0})
+        .Record(Polygon, {3, 0, 0, 32000, 0, 0, 1})
+        .Record(SetWindowExt, {10, 10})
+        .Record(Rectangle, Box(5, 5, 10, 10));
+    const QImage farImage = Render(far.Placeable(0, 0, 10, 10));
+    EXPECT_EQ(farImage.pixel(1, 1), qRgb(255, 255, 255));
+    EXPECT_EQ(farImage.pixel(8, 8), qRgb(0, 0, 255));
+
     // Every cut of real files plays without failing: a picture of the header's size, or none.
     for (const char *name : {"shapes.wmf", "shapes.emf", "bitmap.emf", "gnuplot_sine.emf"}) {
         const QByteArray whole = ReadFixture(name);
