@@ -1,0 +1,137 @@
+// The maker's Step 3 on a 4000 x 3000 picture: encoding the assigned picture at quality 90,
+// putting the sections on a copy of the program image and writing the executable beside its
+// target and renaming it, as multiples of the floor it cannot go below: the JPEG encode alone
+// plus one copy of the written bytes. A plain file write of the same bytes is shown too, to
+// tell the cost of a whole-or-nothing write from that of the sections.
+#include "RatioReporter.h"
+#include "engine/container/ExecutablePayload.h"
+#include "engine/container/KelPigger.h"
+#include "engine/container/PuzzleExecutable.h"
+#include "engine/jigsaw/PuzzleMaking.h"
+#include "engine/picture/JpegPicture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstring>
+
+namespace
+{
+
+constexpr int PictureWidth = 4000;
+constexpr int PictureHeight = 3000;
+
+// A photograph-like picture: smooth gradients with fine detail, so the encoder works as it
+// does on real pictures.
+QImage Photo()
+{
+    QImage picture(PictureWidth, PictureHeight, QImage::Format_RGB888);
+    for (int y = 0; y < PictureHeight; ++y) {
+        uchar *row = picture.scanLine(y);
+        for (int x = 0; x < PictureWidth; ++x) {
+            row[3 * x] = uchar(x * 255 / PictureWidth);
+            row[3 * x + 1] = uchar(y * 255 / PictureHeight);
+            row[3 * x + 2] = uchar((x * 7 + y * 13) ^ (x >> 3));
+        }
+    }
+    return picture;
+}
+
+struct TFixture {
+    QImage photo = Photo();
+    QTemporaryDir folder;
+    TKelPigger document;
+    QByteArray written; // what Step 3 writes, for the floor's copy and the plain write
+
+    TFixture()
+    {
+        MakePuzzleDocument(document, {8, 10, true, "Bench", {}, {}});
+        TJPEGImage source;
+        source.Assign(photo);
+        written = WithPuzzleSections(LoadedExeImage(), source, nullptr, document);
+    }
+    QString Target() const { return QDir(folder.path()).filePath("puzzle.exe"); }
+};
+
+TFixture &Fixture()
+{
+    static TFixture fixture;
+    return fixture;
+}
+
+void BM_StepThree(benchmark::State &state)
+{
+    TFixture &fixture = Fixture();
+    for (auto _ : state) {
+        TJPEGImage source;
+        source.Assign(fixture.photo);
+        WriteImageToFile(WithPuzzleSections(LoadedExeImage(), source, nullptr, fixture.document),
+                         fixture.Target());
+    }
+}
+
+void BM_JpegEncode(benchmark::State &state)
+{
+    TFixture &fixture = Fixture();
+    for (auto _ : state) {
+        TJPEGImage source;
+        source.Assign(fixture.photo);
+        benchmark::DoNotOptimize(source.Data());
+    }
+}
+
+void BM_CopyWrittenBytes(benchmark::State &state)
+{
+    const QByteArray &written = Fixture().written;
+    QByteArray copy(written.size(), Qt::Uninitialized);
+    for (auto _ : state) {
+        std::memcpy(copy.data(), written.constData(), written.size());
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_PlainFileWrite(benchmark::State &state)
+{
+    TFixture &fixture = Fixture();
+    for (auto _ : state) {
+        QFile file(fixture.Target());
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(fixture.written);
+    }
+}
+
+BENCHMARK(BM_StepThree)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_JpegEncode)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_CopyWrittenBytes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainFileWrite)->Unit(benchmark::kMillisecond);
+
+void PrintRatios(const TRatioReporter &times)
+{
+    const double step = times.RealTime("BM_StepThree");
+    const double encode = times.RealTime("BM_JpegEncode");
+    const double copy = times.RealTime("BM_CopyWrittenBytes");
+    const double plainWrite = times.RealTime("BM_PlainFileWrite");
+    if (step <= 0 || encode <= 0 || copy <= 0 || plainWrite <= 0)
+        return;
+    std::printf("\nStep 3 on %d x %d (%.1f MB written):\n", PictureWidth, PictureHeight,
+                double(Fixture().written.size()) / 1e6);
+    std::printf("  step 3 / (encode + copy of the written bytes)  %6.2f\n", step / (encode + copy));
+    std::printf("  step 3 / (encode + plain write of those bytes) %6.2f\n",
+                step / (encode + plainWrite));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    Fixture();
+    TRatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    PrintRatios(reporter);
+    benchmark::Shutdown();
+    return 0;
+}
