@@ -36,15 +36,6 @@ constexpr int Deadline = 60000;
 
 const QString Photo = QStringLiteral(TESSALUNE_FIXTURES "/moonlit_hills_280x210.jpg");
 
-// Types the file's path into the save dialog and presses Enter.
-void ChooseFile(QFileDialog *dialog, const QString &path)
-{
-    auto *name = dialog->findChild<QLineEdit *>("fileNameEdit");
-    ASSERT_NE(name, nullptr);
-    name->setText(path);
-    QTest::keyClick(name, Qt::Key_Return);
-}
-
 } // namespace
 
 class MakerAgreementTest : public MakerTest
@@ -86,7 +77,7 @@ protected:
         });
         QTest::mouseClick(page->Label_2, Qt::LeftButton);
         ASSERT_EQ(state.Step, 3);
-        AnswerModal<QFileDialog>([path](QFileDialog *dialog) { ChooseFile(dialog, path); });
+        AnswerModal<QFileDialog>([path](QFileDialog *dialog) { ChooseFileInDialog(dialog, path); });
         if (replacing)
             AnswerModal<QMessageBox>([](QMessageBox *box) {
                 QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);

@@ -13,6 +13,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
 
@@ -29,6 +31,14 @@ QImage GradientPicture(QSize size)
 QSize PictureSize(const TJPEGImage &picture)
 {
     return {picture.Width(), picture.Height()};
+}
+
+void ChooseFileInDialog(QFileDialog *dialog, const QString &path)
+{
+    auto *name = dialog->findChild<QLineEdit *>("fileNameEdit");
+    ASSERT_NE(name, nullptr);
+    name->setText(path);
+    QTest::keyClick(name, Qt::Key_Return);
 }
 
 TModalWatch::TModalWatch()

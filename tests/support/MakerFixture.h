@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+class QFileDialog;
 class QWidget;
 class TJPEGImage;
 class TMakerPage;
@@ -21,6 +22,8 @@ class TMakerPage;
 // A photograph-like bitmap of size: smooth colour gradients, so that JPEG encoding is typical.
 QImage GradientPicture(QSize size);
 QSize PictureSize(const TJPEGImage &picture);
+// Types path into a file dialog's name field and presses Enter, as a user chooses a file.
+void ChooseFileInDialog(QFileDialog *dialog, const QString &path);
 
 // Rejects every modal dialog that opens while it lives, counting them; for clicks that must
 // open nothing (a test that waited for a dialog that never closes would hang instead of fail).

@@ -14,6 +14,7 @@
 #include "windows/common/WindowInstances.h"
 #include "windows/common/WindowLook.h"
 #include "windows/maker/MakerBanner.h"
+#include "windows/maker/PictureEditor.h"
 #include "windows/maker/PropertiesDialog.h"
 
 #include <QDir>
@@ -79,7 +80,11 @@ TClickableLabel *MakeStepLabel(QWidget *parent, int x, int y, const QString &tex
 
 } // namespace
 
-TMakerPage::TMakerPage(TMainState &state, QWidget *parent) : QWidget(parent), state(state)
+TMakerPage::TMakerPage(TMainState &state, QWidget *parent)
+    : QWidget(parent), state(state),
+      editPicture([this](TJPEGImage &picture, const QString &caption) {
+          return EditPictureInNewEditor(picture, caption, this);
+      })
 {
     resize(PageWidth, PageHeight);
     CreateBannerPanel();
@@ -240,8 +245,7 @@ bool TMakerPage::ChooseSourcePicture()
         TMakerPage *page;
         ~TSelectSourceAtEnd() { page->SelectSourcePicture(); }
     } selectSourceAtEnd{this};
-    const bool changed =
-        editPicture && editPicture(*state.SourcePicture, QStringLiteral("Source picture"));
+    const bool changed = editPicture(*state.SourcePicture, QStringLiteral("Source picture"));
     if (changed) {
         state.SourceChosen = true;
         ShowThumbnail();

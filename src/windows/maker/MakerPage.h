@@ -29,7 +29,7 @@ class TMakerPage : public QWidget
 public:
     explicit TMakerPage(TMainState &state, QWidget *parent = nullptr);
 
-    // Step 1's picture editing; a new picture editor window by default.
+    // Step 1's picture editing; a new picture editor by default.
     void SetPictureEditing(TPictureEditing editing);
 
     // Step 1, 2 or 3: which steps react to clicks, which box is dark and how much of the

@@ -6,6 +6,7 @@
 #include "windows/common/BandedGradient.h"
 #include "windows/common/ShapeWidget.h"
 #include "windows/common/WindowLook.h"
+#include "windows/maker/PictureEditor.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -87,7 +88,10 @@ QByteArray TrimmedText(const QLineEdit *edit)
 } // namespace
 
 TD_puzzle_props::TD_puzzle_props(QWidget *parent)
-    : QDialog(parent), randomSeeding([](TRandomGenerator &random) { random.Randomize(); })
+    : QDialog(parent), editPicture([this](TJPEGImage &picture, const QString &caption) {
+          return EditPictureInNewEditor(picture, caption, this);
+      }),
+      randomSeeding([](TRandomGenerator &random) { random.Randomize(); })
 {
     setWindowTitle(QStringLiteral("New puzzle properties"));
     setFixedSize(400, 361);
@@ -193,7 +197,7 @@ void TD_puzzle_props::SB_premium_imgClick()
 {
     alternativeLoaded = false;
     alternativeLoaded =
-        editPicture && alternativePicture &&
+        alternativePicture &&
         editPicture(*alternativePicture, QStringLiteral("Alternative picture for solved puzzle"));
 }
 

@@ -38,7 +38,7 @@ public:
                        bool &use);
 
     void SetRandomSeeding(TRandomSeeding seeding);
-    // "Load picture"'s editing; a new picture editor window by default.
+    // "Load picture"'s editing; a new picture editor by default.
     void SetPictureEditing(TPictureEditing editing);
 
     TBandedGradient *Image1;

@@ -5,13 +5,13 @@
 #include "engine/container/PuzzleSchema.h"
 #include "engine/picture/JpegPicture.h"
 #include "platform/Platform.h"
+#include "support/MakerFixture.h"
 #include "support/ModalAnswer.h"
 #include "windows/common/ClickableLabel.h"
 #include "windows/common/ConfirmationWindow.h"
 #include "windows/common/ShapeWidget.h"
 #include "windows/common/WindowLook.h"
 #include "windows/common/WorkingFolderKeeper.h"
-#include "support/MakerFixture.h"
 #include "windows/maker/MakerPage.h"
 #include "windows/maker/PropertiesDialog.h"
 
@@ -57,15 +57,6 @@ TStepView ViewOf(const TMakerPage &page)
     view.sourceShown = page.RB_src_picture->isVisibleTo(page.Panel_new);
     view.alternativeShown = page.RB_premium_picture->isVisibleTo(page.Panel_new);
     return view;
-}
-
-// Types the file's path into the dialog and presses Enter.
-void ChooseFile(QFileDialog *dialog, const QString &path)
-{
-    auto *name = dialog->findChild<QLineEdit *>("fileNameEdit");
-    ASSERT_NE(name, nullptr);
-    name->setText(path);
-    QTest::keyClick(name, Qt::Key_Return);
 }
 
 QRect Thumbnail(const TMakerPage &page)
@@ -202,7 +193,7 @@ protected:
     {
         AnswerModal<QFileDialog>([this, path](QFileDialog *dialog) {
             shownFolder = dialog->directory().absolutePath();
-            ChooseFile(dialog, path);
+            ChooseFileInDialog(dialog, path);
         });
         AnswerNextQuestion(false);
         QTest::mouseClick(page->Label_3, Qt::LeftButton);
@@ -271,7 +262,7 @@ TEST_F(MakerStepThreeTest, FailedWriteShowsTheErrorAndARetryWritesOneSetOfSectio
     AcceptNextMessageBox([&message](QMessageBox *box) { message = box->text(); });
     AnswerModal<QFileDialog>([this](QFileDialog *dialog) {
         // The folder went away while the dialog was open.
-        ChooseFile(dialog, folder.filePath("gone/puzzle.exe"));
+        ChooseFileInDialog(dialog, folder.filePath("gone/puzzle.exe"));
     });
     QTest::mouseClick(page->Label_3, Qt::LeftButton);
     EXPECT_FALSE(message.isEmpty());

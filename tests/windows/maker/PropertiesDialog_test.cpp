@@ -5,8 +5,8 @@
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/Random.h"
 #include "engine/picture/JpegPicture.h"
-#include "support/ModalAnswer.h"
 #include "support/MakerFixture.h"
+#include "support/ModalAnswer.h"
 #include "windows/maker/PropertiesDialog.h"
 
 #include <QCheckBox>
@@ -170,7 +170,9 @@ TEST_F(PropertiesTest, TabGoesThroughSizesAndPropertiesFirstThenTheTexts)
         const QWidget *expected[] = {dialog->CB_height,           dialog->CB_3D,
                                      dialog->CB_transform_solved, dialog->Edit_name,
                                      dialog->Edit_author,         dialog->Edit_authors_website};
+        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
         dialog->CB_width->setFocus();
+        EXPECT_TRUE(QTest::qWaitFor([dialog] { return dialog->CB_width->hasFocus(); }));
         for (const QWidget *next : expected) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             EXPECT_EQ(QApplication::focusWidget(), next);
