@@ -4,25 +4,198 @@
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PieceShape.h"
 
-void RenderEachCell(const QImage &sourceBitmap, const TKelPigger *pieces, int cols, int rows,
-                    const TPieceGeometry &geometry, QImage &workBitmap,
-                    const std::function<void(int row, int col, TKelPigger *record)> &take)
+#include <QFuture>
+#include <QThread>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
+#include <cstring>
+#include <exception>
+#include <new>
+
+namespace
 {
-    if (pieces == nullptr)
-        return;
-    for (int row = 0; row < rows; ++row) {
-        for (int col = 0; col < cols; ++col) {
-            TKelPigger *record = pieces->Child(row * cols + col);
-            if (record == nullptr)
-                continue;
-            RenderCell(workBitmap, sourceBitmap, col * geometry.cellWidth - geometry.margin,
-                       row * geometry.cellHeight - geometry.margin);
-            take(row, col, record);
-        }
-    }
+
+// Beyond this, more threads only share the same memory bandwidth.
+constexpr int MaxCutThreads = 8;
+// Rows read at a time, so that seeRow finds them still in the cache.
+constexpr int ReadChunkRows = 16;
+
+// The picture rows [top, bottom) that the pieces of one row of cells show.
+struct TBand {
+    int top = 0;
+    int bottom = 0;
+};
+
+TBand BandOfRow(const TCutPlan &plan, int row)
+{
+    const TPieceGeometry &g = plan.geometry;
+    const int height = plan.pictureSize.height();
+    const int top = row * g.cellHeight - g.margin;
+    return {std::clamp(top, 0, height), std::clamp(top + g.pieceHeight, 0, height)};
 }
 
-std::optional<TPuzzleCut> CutPuzzle(const QImage &picture, const TKelPigger &document)
+// The cells of one band and their pieces, shaped by lanes that each take every n-th cell.
+struct TBandCells {
+    std::vector<TKelPigger *> records;
+    std::vector<TPieceEdges> edges;
+    std::vector<QImage> shaped;
+    std::vector<std::exception_ptr> failures;
+};
+
+// Reads the picture into band buffers, keeping track of the rows read so far.
+class TBandReader
+{
+public:
+    TBandReader(const TCutPlan &plan, const TRowSource &readRows, const TRowObserver &seeRow)
+        : m_Height(plan.pictureSize.height()), m_ReadRows(readRows), m_SeeRow(seeRow)
+    {
+    }
+
+    int RowsRead() const { return m_RowsRead; }
+
+    // Reads the rows up to (not including) row to into buffer, whose first row is picture row
+    // bufferTop.
+    void ReadUpTo(QImage &buffer, int bufferTop, int to)
+    {
+        const qsizetype bytesPerLine = buffer.bytesPerLine();
+        while (m_RowsRead < to) {
+            const int count = std::min(ReadChunkRows, to - m_RowsRead);
+            unsigned char *first = buffer.bits() + (m_RowsRead - bufferTop) * bytesPerLine;
+            m_ReadRows(first, bytesPerLine, count);
+            if (m_SeeRow) {
+                for (int i = 0; i < count; ++i)
+                    m_SeeRow(first + i * bytesPerLine);
+            }
+            m_RowsRead += count;
+        }
+    }
+
+    // The rest of the picture, through buffer, for seeRow and so that the source ends cleanly.
+    void ReadRest(QImage &buffer)
+    {
+        while (m_RowsRead < m_Height) {
+            const int top = m_RowsRead;
+            ReadUpTo(buffer, top, std::min(m_Height, top + buffer.height()));
+        }
+    }
+
+private:
+    int m_Height;
+    const TRowSource &m_ReadRows;
+    const TRowObserver &m_SeeRow;
+    int m_RowsRead = 0;
+};
+
+QImage NewBandBuffer(const TCutPlan &plan)
+{
+    const int rows = std::max(1, std::min(plan.pictureSize.height(), plan.geometry.pieceHeight));
+    QImage buffer(plan.pictureSize.width(), rows, QImage::Format_RGB888);
+    if (buffer.isNull())
+        throw std::bad_alloc();
+    return buffer;
+}
+
+// Waits for every started lane, also when the cut ends early with an exception: the lanes use
+// the band buffers and the cells, which must outlive them.
+class TLanes
+{
+public:
+    ~TLanes() { Wait(); }
+    void Add(QFuture<void> lane) { m_Lanes.push_back(std::move(lane)); }
+    void Wait()
+    {
+        for (QFuture<void> &lane : m_Lanes)
+            lane.waitForFinished();
+        m_Lanes.clear();
+    }
+
+private:
+    std::vector<QFuture<void>> m_Lanes;
+};
+
+} // namespace
+
+int CutThreads()
+{
+    return std::clamp(QThread::idealThreadCount(), 1, MaxCutThreads);
+}
+
+void CutCells(const TCutPlan &plan, const TPieceOutline &outline, const TKelPigger *pieces,
+              const TRowSource &readRows, const TRowObserver &seeRow, const TPieceTaker &take)
+{
+    const TPieceGeometry &g = plan.geometry;
+    const int laneCount = std::max(1, plan.threads);
+    QImage current = NewBandBuffer(plan);
+    QImage next = NewBandBuffer(plan);
+    TBandReader reader(plan, readRows, seeRow);
+    TBandCells cells;
+    cells.records.resize(static_cast<std::size_t>(plan.cols));
+    cells.edges.resize(cells.records.size());
+    cells.shaped.resize(cells.records.size());
+    cells.failures.resize(static_cast<std::size_t>(laneCount));
+    QThreadPool pool;
+    pool.setMaxThreadCount(laneCount);
+    TLanes lanes;
+
+    TBand band = BandOfRow(plan, 0);
+    reader.ReadUpTo(current, band.top, band.bottom);
+    for (int row = 0; row < plan.rows; ++row) {
+        for (int col = 0; col < plan.cols; ++col) {
+            TKelPigger *record = pieces != nullptr ? pieces->Child(row * plan.cols + col) : nullptr;
+            cells.records[static_cast<std::size_t>(col)] = record;
+            if (record != nullptr)
+                cells.edges[static_cast<std::size_t>(col)] = ReadPieceEdges(*record);
+        }
+        // A view of the band's rows; rows of the piece beyond them lie outside the picture.
+        const QImage source(current.constBits(), current.width(), band.bottom - band.top,
+                            current.bytesPerLine(), QImage::Format_RGB888);
+        const int pieceTop = row * g.cellHeight - g.margin - band.top;
+        const auto shapeLane = [&, pieceTop](int lane) {
+            try {
+                for (int col = lane; col < plan.cols; col += laneCount) {
+                    const auto at = static_cast<std::size_t>(col);
+                    if (cells.records[at] != nullptr)
+                        cells.shaped[at] =
+                            ShapedPieceImage(source, col * g.cellWidth - g.margin, pieceTop,
+                                             cells.edges[at], outline, plan.drawBorders);
+                }
+            } catch (...) {
+                cells.failures[static_cast<std::size_t>(lane)] = std::current_exception();
+            }
+        };
+        if (laneCount == 1)
+            shapeLane(0);
+        else
+            for (int lane = 0; lane < laneCount; ++lane)
+                lanes.Add(QtConcurrent::run(&pool, shapeLane, lane));
+
+        const TBand nextBand = row + 1 < plan.rows ? BandOfRow(plan, row + 1) : band;
+        if (row + 1 < plan.rows) {
+            // The bands overlap by the margin bands; those rows are copied, not read again.
+            const int kept = std::max(0, reader.RowsRead() - nextBand.top);
+            if (kept > 0)
+                std::memcpy(next.bits(), current.constScanLine(nextBand.top - band.top),
+                            static_cast<std::size_t>(kept) * current.bytesPerLine());
+            reader.ReadUpTo(next, nextBand.top, nextBand.bottom);
+        }
+        lanes.Wait();
+        for (const std::exception_ptr &failure : cells.failures)
+            if (failure)
+                std::rethrow_exception(failure);
+        for (int col = 0; col < plan.cols; ++col) {
+            const auto at = static_cast<std::size_t>(col);
+            if (cells.records[at] != nullptr)
+                take(row, col, cells.records[at], std::move(cells.shaped[at]));
+            cells.shaped[at] = QImage();
+        }
+        std::swap(current, next);
+        band = nextBand;
+    }
+    reader.ReadRest(current);
+}
+
+std::optional<TPuzzleCut> CutPuzzle(const QImage &picture, const TKelPigger &document, int threads)
 {
     const QImage sourceBitmap = picture.convertToFormat(QImage::Format_RGB888);
     TPuzzleCut cut;
@@ -33,14 +206,21 @@ std::optional<TPuzzleCut> CutPuzzle(const QImage &picture, const TKelPigger &doc
         return std::nullopt;
     cut.geometry = *geometry;
 
+    const TCutPlan plan{sourceBitmap.size(), cut.grid.cols,        cut.grid.rows,
+                        *geometry,           cut.grid.drawBorders, threads};
     const TPieceOutline outline(geometry->pieceWidth, geometry->pieceHeight, geometry->margin);
-    QImage workBitmap(geometry->pieceWidth, geometry->pieceHeight, QImage::Format_RGB888);
-    RenderEachCell(sourceBitmap, document.FindChild(PuzzleSchema::PiecesNode), cut.grid.cols,
-                   cut.grid.rows, *geometry, workBitmap,
-                   [&](int row, int col, const TKelPigger *record) {
-                       QImage piece = workBitmap.copy();
-                       ShapePiece(piece, ReadPieceEdges(*record), outline, cut.grid.drawBorders);
-                       cut.pieces.push_back({row, col, PieceDisplayImage(piece)});
-                   });
+    int nextRow = 0;
+    const auto rowBytes = static_cast<std::size_t>(sourceBitmap.width()) * 3;
+    CutCells(
+        plan, outline, document.FindChild(PuzzleSchema::PiecesNode),
+        [&](unsigned char *firstRow, qsizetype bytesPerLine, int count) {
+            for (int i = 0; i < count; ++i, ++nextRow)
+                std::memcpy(firstRow + i * bytesPerLine, sourceBitmap.constScanLine(nextRow),
+                            rowBytes);
+        },
+        {},
+        [&](int row, int col, TKelPigger *, QImage piece) {
+            cut.pieces.push_back({row, col, std::move(piece)});
+        });
     return cut;
 }

@@ -1,16 +1,22 @@
 #pragma once
 // Cutting a whole puzzle the way the player prepares a game: the grid and border flag from the
-// document, the geometry from the picture, then every cell in row-major order rendered, shaped
-// by its record's edges and turned into a display image.
+// document, the geometry from the picture, then every cell rendered, shaped by its record's
+// edges and turned into a display image, handed on in row-major order.
+//
+// The picture is read once from top to bottom, one band (a row of cells with its margin bands)
+// at a time, so that only two bands of it are ever held; while the next band is read, the cells
+// of the one before are shaped on worker threads.
 
 #include "engine/jigsaw/PieceGeometry.h"
 
 #include <QImage>
+#include <QSize>
 #include <functional>
 #include <optional>
 #include <vector>
 
 class TKelPigger;
+class TPieceOutline;
 
 struct TCutPiece {
     int row = 0;
@@ -26,13 +32,35 @@ struct TPuzzleCut {
     std::vector<TCutPiece> pieces;
 };
 
-// Renders into workBitmap (pieceWidth × pieceHeight, 24-bit), in row-major order, every cell of a
-// cols × rows grid whose PIECE record stands at index row × cols + col of pieces, and hands each
-// on with its record before the next is rendered. Cells without a record are skipped.
-void RenderEachCell(const QImage &sourceBitmap, const TKelPigger *pieces, int cols, int rows,
-                    const TPieceGeometry &geometry, QImage &workBitmap,
-                    const std::function<void(int row, int col, TKelPigger *record)> &take);
+// Writes the picture's next count rows, 24-bit in the byte order of QImage::Format_RGB888,
+// bytesPerLine apart from firstRow. May throw; the cut then ends with that exception.
+using TRowSource = std::function<void(unsigned char *firstRow, qsizetype bytesPerLine, int count)>;
+// Sees one picture row (pictureSize.width() 24-bit pixels).
+using TRowObserver = std::function<void(const unsigned char *row)>;
+using TPieceTaker = std::function<void(int row, int col, TKelPigger *record, QImage piece)>;
+
+struct TCutPlan {
+    QSize pictureSize;
+    int cols = 0;
+    int rows = 0;
+    TPieceGeometry geometry;
+    bool drawBorders = true;
+    // Threads that shape pieces; 1 shapes them on the calling thread between the reads.
+    int threads = 1;
+};
+
+// The threads a game is cut with: one per processor core, within reason.
+int CutThreads();
+
+// Cuts every cell of the plan's grid whose PIECE record stands at index row × cols + col of
+// pieces (cells without one, or all when pieces is null, are skipped). readRows is asked for
+// every row of the picture exactly once, in order; seeRow, unless empty, sees each of them once,
+// in order. take gets every piece, as ShapedPieceImage makes it, in row-major order. All three
+// run on the calling thread. outline must be of the plan's piece size.
+void CutCells(const TCutPlan &plan, const TPieceOutline &outline, const TKelPigger *pieces,
+              const TRowSource &readRows, const TRowObserver &seeRow, const TPieceTaker &take);
 
 // Nothing when the puzzle cannot be played (see ComputePieceGeometry). picture may be of any
 // format; it is converted to 24-bit colour first.
-std::optional<TPuzzleCut> CutPuzzle(const QImage &picture, const TKelPigger &document);
+std::optional<TPuzzleCut> CutPuzzle(const QImage &picture, const TKelPigger &document,
+                                    int threads = CutThreads());

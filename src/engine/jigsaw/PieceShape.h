@@ -86,3 +86,10 @@ void ShapePiece(QImage &bitmap, const TPieceEdges &edges, const TPieceOutline &o
 // the bottom-left pixel's colour is fully transparent, every other pixel opaque. A null bitmap
 // gives a null image.
 QImage PieceDisplayImage(const QImage &shapedPiece);
+
+// RenderCell, ShapePiece and PieceDisplayImage in one pass, row by row, into a new display
+// image: the piece that shows sourceBitmap (Format_RGB888, else std::invalid_argument; a null
+// bitmap shows nothing) from (x, y). The same pixels as the three steps, without a 24-bit piece
+// in between. Safe to call from several threads at once.
+QImage ShapedPieceImage(const QImage &sourceBitmap, int x, int y, const TPieceEdges &edges,
+                        const TPieceOutline &outline, bool drawBorders);

@@ -134,25 +134,34 @@ void CmykRowToRgb(const unsigned char *cmyk, unsigned char *rgb, int width)
     }
 }
 
-// setjmp frame. Decodes every row into the caller's 24-bit rows; cmykRow holds one CMYK row
-// when the output is CMYK.
-bool ReadPixels(TDecoder &decoder, unsigned char *firstRow, std::size_t bytesPerRow,
-                unsigned char *cmykRow)
+// setjmp frame. Starts the decompression; output rows can be read from then on.
+bool StartPixels(TDecoder &decoder)
+{
+    if (setjmp(decoder.error.jump))
+        return false;
+    jpeg_start_decompress(&decoder.cinfo);
+    return true;
+}
+
+// setjmp frame. Decodes the next count rows into the caller's 24-bit rows; cmykRow holds one
+// CMYK row when the output is CMYK. Finishes the decompression after the last row.
+bool ReadPixelRows(TDecoder &decoder, unsigned char *firstRow, std::size_t bytesPerRow, int count,
+                   unsigned char *cmykRow)
 {
     jpeg_decompress_struct &cinfo = decoder.cinfo;
     if (setjmp(decoder.error.jump))
         return false;
-    jpeg_start_decompress(&cinfo);
     const bool cmyk = cinfo.out_color_space == JCS_CMYK;
-    while (cinfo.output_scanline < cinfo.output_height) {
-        unsigned char *row = firstRow + bytesPerRow * cinfo.output_scanline;
+    for (int i = 0; i < count; ++i) {
+        unsigned char *row = firstRow + bytesPerRow * static_cast<std::size_t>(i);
         JSAMPROW target = cmyk ? cmykRow : row;
         if (jpeg_read_scanlines(&cinfo, &target, 1) != 1)
             ERREXIT(&cinfo, JERR_INPUT_EOF);
         if (cmyk)
             CmykRowToRgb(cmykRow, row, static_cast<int>(cinfo.output_width));
     }
-    jpeg_finish_decompress(&cinfo);
+    if (cinfo.output_scanline == cinfo.output_height)
+        jpeg_finish_decompress(&cinfo);
     return true;
 }
 
@@ -210,29 +219,6 @@ QSize ReadJpegSize(const QByteArray &file)
     OpenDecoder(decoder, bytes);
     return QSize(static_cast<int>(decoder.cinfo.output_width),
                  static_cast<int>(decoder.cinfo.output_height));
-}
-
-QImage DecodeJpeg(const QByteArray &file)
-{
-    const QByteArray bytes = WithEndMarker(file);
-    TDecoder decoder;
-    TDecoderGuard guard(decoder);
-    OpenDecoder(decoder, bytes);
-    const std::int64_t width = decoder.cinfo.output_width;
-    const std::int64_t height = decoder.cinfo.output_height;
-    CheckPixelLimit(width, height);
-
-    QImage bitmap(static_cast<int>(width), static_cast<int>(height), QImage::Format_RGB888);
-    if (bitmap.isNull())
-        throw EJPEGError("Not enough memory for a JPEG picture of " + std::to_string(width) +
-                         " x " + std::to_string(height) + " pixels");
-    QByteArray cmykRow;
-    if (decoder.cinfo.out_color_space == JCS_CMYK)
-        cmykRow.resize(static_cast<qsizetype>(width) * 4);
-    if (!ReadPixels(decoder, bitmap.bits(), static_cast<std::size_t>(bitmap.bytesPerLine()),
-                    reinterpret_cast<unsigned char *>(cmykRow.data())))
-        ThrowDecodeError(decoder);
-    return bitmap;
 }
 
 // ---- Encoding ----
@@ -386,7 +372,74 @@ QImage TJPEGImage::ToBitmap() const
         return pendingBitmap_.copy();
     if (data_.isEmpty())
         return QImage();
-    return DecodeJpeg(data_);
+    TJpegRowReader reader(*this);
+    const QSize size = reader.Size();
+    QImage bitmap(size, QImage::Format_RGB888);
+    if (bitmap.isNull())
+        throw EJPEGError("Not enough memory for a JPEG picture of " + std::to_string(size.width()) +
+                         " x " + std::to_string(size.height()) + " pixels");
+    reader.ReadRows(bitmap.bits(), bitmap.bytesPerLine(), size.height());
+    return bitmap;
+}
+
+struct TJpegRowReader::TState {
+    QByteArray bytes;
+    TDecoder decoder;
+    QByteArray cmykRow;
+    // The assigned bitmap while the picture is not encoded; rows are copied from it.
+    QImage bitmap;
+    QSize size;
+    int nextRow = 0;
+};
+
+TJpegRowReader::TJpegRowReader(const TJPEGImage &picture) : m_State(std::make_unique<TState>())
+{
+    if (picture.Empty())
+        throw EJPEGError("The picture is empty");
+    if (!picture.pendingBitmap_.isNull()) {
+        m_State->bitmap = picture.pendingBitmap_;
+        m_State->size = m_State->bitmap.size();
+        return;
+    }
+    m_State->bytes = WithEndMarker(picture.data_);
+    TDecoder &decoder = m_State->decoder;
+    OpenDecoder(decoder, m_State->bytes);
+    const std::int64_t width = decoder.cinfo.output_width;
+    const std::int64_t height = decoder.cinfo.output_height;
+    CheckPixelLimit(width, height);
+    m_State->size = QSize(static_cast<int>(width), static_cast<int>(height));
+    if (decoder.cinfo.out_color_space == JCS_CMYK)
+        m_State->cmykRow.resize(static_cast<qsizetype>(width) * 4);
+    if (!StartPixels(decoder))
+        ThrowDecodeError(decoder);
+}
+
+TJpegRowReader::~TJpegRowReader()
+{
+    if (m_State->decoder.created)
+        jpeg_destroy_decompress(&m_State->decoder.cinfo);
+}
+
+QSize TJpegRowReader::Size() const
+{
+    return m_State->size;
+}
+
+void TJpegRowReader::ReadRows(unsigned char *firstRow, qsizetype bytesPerLine, int count)
+{
+    TState &state = *m_State;
+    if (count < 0 || count > state.size.height() - state.nextRow)
+        throw EJPEGError("Cannot read JPEG picture: rows beyond its end were asked for");
+    if (!state.bitmap.isNull()) {
+        const auto rowBytes = static_cast<std::size_t>(state.size.width()) * 3;
+        for (int i = 0; i < count; ++i)
+            std::memcpy(firstRow + bytesPerLine * i, state.bitmap.constScanLine(state.nextRow + i),
+                        rowBytes);
+    } else if (!ReadPixelRows(state.decoder, firstRow, static_cast<std::size_t>(bytesPerLine),
+                              count, reinterpret_cast<unsigned char *>(state.cmykRow.data()))) {
+        ThrowDecodeError(state.decoder);
+    }
+    state.nextRow += count;
 }
 
 QSize TJPEGImage::Size() const

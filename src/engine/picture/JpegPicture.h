@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 
 class QIODevice;
@@ -52,10 +53,34 @@ public:
     bool Empty() const;
 
 private:
+    friend class TJpegRowReader;
     QSize Size() const;
 
     // Either the encoded bytes are current, or pendingBitmap_ holds an assigned bitmap that
     // replaces them on next need (both are caches of one logical picture, hence mutable).
     mutable QByteArray data_;
     mutable QImage pendingBitmap_;
+};
+
+// Decodes a picture from top to bottom a few rows at a time, 24-bit (the byte order of
+// QImage::Format_RGB888), so that a caller that uses each row once need not hold the whole bitmap.
+// The picture must stay unchanged while the reader exists.
+class TJpegRowReader
+{
+public:
+    // Reads the header; throws EJPEGError for an empty picture, data that is not JPEG or a size
+    // above JpegPixelLimit.
+    explicit TJpegRowReader(const TJPEGImage &picture);
+    ~TJpegRowReader();
+    TJpegRowReader(const TJpegRowReader &) = delete;
+    TJpegRowReader &operator=(const TJpegRowReader &) = delete;
+
+    QSize Size() const;
+    // Writes the next count rows, each Size().width() × 3 bytes, bytesPerLine apart from
+    // firstRow. Throws EJPEGError for damaged data or rows beyond the picture's end.
+    void ReadRows(unsigned char *firstRow, qsizetype bytesPerLine, int count);
+
+private:
+    struct TState;
+    std::unique_ptr<TState> m_State;
 };

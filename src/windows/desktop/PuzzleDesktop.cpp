@@ -17,6 +17,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <algorithm>
+#include <stdexcept>
 
 namespace
 {
@@ -212,9 +213,18 @@ TPieceImage *TO_pd::AddPiece(const QImage &workBitmap, TKelPigger *record)
 {
     if (record == nullptr || outline == nullptr)
         return nullptr;
-    QImage bitmap = workBitmap.convertToFormat(QImage::Format_RGB888);
-    ShapePiece(bitmap, ReadPieceEdges(*record), *outline, drawBorders);
-    auto image = std::make_unique<TPieceImage>(PieceDisplayImage(bitmap));
+    if (workBitmap.size() != QSize(pieceWidth, pieceHeight))
+        throw std::invalid_argument("A piece bitmap must have the piece size");
+    return AddPieceImage(ShapedPieceImage(workBitmap.convertToFormat(QImage::Format_RGB888), 0, 0,
+                                          ReadPieceEdges(*record), *outline, drawBorders),
+                         record);
+}
+
+TPieceImage *TO_pd::AddPieceImage(QImage displayPicture, TKelPigger *record)
+{
+    if (record == nullptr || outline == nullptr)
+        return nullptr;
+    auto image = std::make_unique<TPieceImage>(std::move(displayPicture));
     image->onPalette = true;
     image->SetVisible(false);
     image->MoveTo(QPoint(StripLeftInView() + PaletteInset, nextPaletteTop) + ScrollPosition());

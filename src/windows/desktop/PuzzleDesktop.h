@@ -39,6 +39,9 @@ public:
     // throws std::invalid_argument), shaped by the record's edges, lying hidden on the palette.
     // Null when record is null or before SetupDesktop.
     TPieceImage *AddPiece(const QImage &workBitmap, TKelPigger *record);
+    // A new piece whose display picture is already shaped (as ShapedPieceImage makes it, with
+    // this desktop's Outline and DrawBorders), lying hidden on the palette. Null as AddPiece.
+    TPieceImage *AddPieceImage(QImage displayPicture, TKelPigger *record);
     // Puts a piece on the desktop at desktop coordinates (x, y), visible. Does not write the
     // record. A null image is ignored.
     void PlacePiece(TPieceImage *image, int x, int y);
@@ -66,6 +69,8 @@ public:
 
     void SetDrawBorders(bool borders) { drawBorders = borders; }
     bool DrawBorders() const { return drawBorders; }
+    // The outline tests of the current piece size; null before SetupDesktop.
+    const TPieceOutline *Outline() const { return outline.get(); }
 
     const std::vector<std::unique_ptr<TPieceImage>> &Images() const { return images; }
     const QList<TKelPigger *> &Records() const { return records; }

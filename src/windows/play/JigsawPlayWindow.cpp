@@ -6,11 +6,14 @@
 #include "engine/jigsaw/Cutting.h"
 #include "engine/jigsaw/PuzzleMaking.h"
 #include "engine/picture/JpegPicture.h"
+#include "engine/picture/Thumbnail.h"
 #include "windows/common/WindowInstances.h"
 #include "windows/desktop/PuzzleDesktop.h"
 #include "windows/play/BackgroundsDialog.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <stdexcept>
 
@@ -25,6 +28,13 @@ bool WithinDesktop(std::optional<int> coordinate, int pieceSize)
 {
     return coordinate && *coordinate >= -QWIDGETSIZE_MAX &&
            *coordinate <= QWIDGETSIZE_MAX - pieceSize;
+}
+
+// The tools window can grow to the whole screen; its thumbnail needs no more pixels than that.
+QSize ThumbnailBound()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->geometry().size() : QSize(1920, 1080);
 }
 
 } // namespace
@@ -70,11 +80,13 @@ void TD_puzzle_js::BuildGame()
     QCoreApplication::processEvents();
 }
 
+TD_puzzle_js::~TD_puzzle_js() = default;
+
 void TD_puzzle_js::LoadSourcePicture()
 {
-    sourceBitmap = sourcePicture->ToBitmap();
-    if (sourceBitmap.isNull())
+    if (sourcePicture->Empty())
         throw EJPEGError("The puzzle has no picture");
+    sourceReader = std::make_unique<TJpegRowReader>(*sourcePicture);
 }
 
 void TD_puzzle_js::ReadPuzzleSize()
@@ -90,19 +102,31 @@ void TD_puzzle_js::ReadPuzzleSize()
 
 void TD_puzzle_js::ComputeGeometry()
 {
+    const QSize picture = sourceReader->Size();
     const std::optional<TPieceGeometry> computed =
-        ComputePieceGeometry(sourceBitmap.width(), sourceBitmap.height(), cols, rows);
+        ComputePieceGeometry(picture.width(), picture.height(), cols, rows);
     if (!computed)
         throw std::runtime_error("The puzzle's grid cannot be cut from its picture");
     geometry = *computed;
-    workBitmap = QImage(geometry.pieceWidth, geometry.pieceHeight, QImage::Format_RGB888);
 }
 
 void TD_puzzle_js::CutPieces()
 {
-    RenderEachCell(
-        sourceBitmap, FindOrAddChild(document, PiecesNode), cols, rows, geometry, workBitmap,
-        [this](int, int, TKelPigger *record) { Odesktop->AddPiece(workBitmap, record); });
+    const QSize picture = sourceReader->Size();
+    TThumbnailMaker thumbnail(picture, ThumbnailBound());
+    const TCutPlan plan{picture, cols, rows, geometry, Odesktop->DrawBorders(), CutThreads()};
+    CutCells(
+        plan, *Odesktop->Outline(), FindOrAddChild(document, PiecesNode),
+        [this](unsigned char *firstRow, qsizetype bytesPerLine, int count) {
+            sourceReader->ReadRows(firstRow, bytesPerLine, count);
+        },
+        [&thumbnail](const unsigned char *row) { thumbnail.AddRow(row); },
+        [this](int, int, TKelPigger *record, QImage piece) {
+            Odesktop->AddPieceImage(std::move(piece), record);
+        });
+    // Only the cut reads the picture; the game keeps its pieces and the thumbnail.
+    sourceReader.reset();
+    SetPuzzleThumbnail(thumbnail.Thumbnail(), picture);
 }
 
 void TD_puzzle_js::RestorePiecePositions()

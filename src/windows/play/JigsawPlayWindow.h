@@ -8,8 +8,9 @@
 #include "windows/play/PlayWindowBase.h"
 
 #include <QByteArray>
-#include <QImage>
+#include <memory>
 
+class TJpegRowReader;
 class TO_pd;
 
 class TD_puzzle_js : public TP_puzzle
@@ -17,6 +18,7 @@ class TD_puzzle_js : public TP_puzzle
     Q_OBJECT
 public:
     explicit TD_puzzle_js(QWidget *parent = nullptr);
+    ~TD_puzzle_js() override;
 
     // Clears document and fills it as a new puzzle: the header, then rows × cols piece records
     // with random edges from the process-wide generator, seeded from the clock. Always true.
@@ -30,11 +32,13 @@ public:
     // picture cannot be decoded or the grid cannot be played on it; the main window is
     // minimised at the end.
     void BuildGame();
-    // sourceBitmap becomes the decoded picture, 24-bit.
+    // Opens the picture for decoding (its header is read); the rows are decoded by the cut.
     void LoadSourcePicture();
     // The main window's caption, the grid and the border flag from the document.
     void ReadPuzzleSize();
-    // Every cell with a record, in row-major order, rendered and added to the desktop.
+    // Decodes the picture once, band by band, cutting every cell with a record on all cores and
+    // adding the pieces to the desktop in row-major order; the tools window's thumbnail is made
+    // from the same rows. Nothing of the full-size picture is kept afterwards.
     void CutPieces();
     // Pieces whose records hold a position go onto the desktop there, unless it lies beyond what
     // a window can extend to; then the palette is laid out.
@@ -53,8 +57,8 @@ protected:
 private:
     void ComputeGeometry();
 
-    QImage sourceBitmap;
-    QImage workBitmap;
+    // The picture being decoded, from LoadSourcePicture to the end of the cut.
+    std::unique_ptr<TJpegRowReader> sourceReader;
     int cols = 0;
     int rows = 0;
     TPieceGeometry geometry;

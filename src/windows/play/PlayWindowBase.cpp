@@ -3,7 +3,6 @@
 #include "engine/container/KelPigger.h"
 #include "engine/container/KelUtils.h"
 #include "engine/container/PuzzleSchema.h"
-#include "engine/picture/JpegPicture.h"
 #include "windows/common/Guards.h"
 #include "windows/common/WindowInstances.h"
 #include "windows/common/WindowLook.h"
@@ -133,6 +132,12 @@ void TP_puzzle::ReportProgress(int percent) const
         progress(percent);
 }
 
+void TP_puzzle::SetPuzzleThumbnail(QImage thumbnail, QSize pictureSize)
+{
+    puzzleThumbnail = std::move(thumbnail);
+    puzzlePictureSize = pictureSize;
+}
+
 bool TP_puzzle::event(QEvent *event)
 {
     if (event->type() == QEvent::Type(WM_SHOW_TOOLS)) {
@@ -190,7 +195,7 @@ void TP_puzzle::CreateToolsWindow()
         if (F_tools == tools)
             F_tools = nullptr;
     });
-    tools->ShowPuzzleThumbnail(sourcePicture != nullptr ? sourcePicture->ToBitmap() : QImage());
+    tools->ShowPuzzleThumbnail(puzzleThumbnail, puzzlePictureSize);
 }
 
 void TP_puzzle::RestoreToolsPlacement(TF_tools &tools) const

@@ -92,6 +92,9 @@ protected:
     virtual TF_tools::TGame ToolsGame();
     // Hands percent to the progress callback, if any.
     void ReportProgress(int percent) const;
+    // What the tools window shows of the puzzle's picture (made by the game's preparation, so
+    // that the picture is decoded once), and the picture's own size.
+    void SetPuzzleThumbnail(QImage thumbnail, QSize pictureSize);
 
     TJPEGImage *sourcePicture = nullptr;
     TKelPigger *document = nullptr;
@@ -105,4 +108,7 @@ private:
     void ShowToolsMessage();
     void CreateToolsWindow();
     void RestoreToolsPlacement(TF_tools &tools) const;
+
+    QImage puzzleThumbnail;
+    QSize puzzlePictureSize;
 };

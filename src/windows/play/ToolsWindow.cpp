@@ -141,18 +141,18 @@ QToolButton *TF_tools::AddCommand(const QString &caption, const QRect &geometry,
     return button;
 }
 
-void TF_tools::ShowPuzzleThumbnail(const QImage &picture)
+void TF_tools::ShowPuzzleThumbnail(const QImage &thumbnail, QSize pictureSize)
 {
-    Image1->setPixmap(QPixmap::fromImage(picture));
+    Image1->setPixmap(QPixmap::fromImage(thumbnail));
+    thumbnailPictureSize = pictureSize.isValid() ? pictureSize : thumbnail.size();
     FitThumbnail();
 }
 
 void TF_tools::FitThumbnail()
 {
-    const QPixmap picture = Image1->pixmap();
-    if (picture.isNull())
+    if (Image1->pixmap().isNull())
         return;
-    Image1->setGeometry(FitThumbnailBounds(Panel_img->size(), picture.size()));
+    Image1->setGeometry(FitThumbnailBounds(Panel_img->size(), thumbnailPictureSize));
 }
 
 bool TF_tools::eventFilter(QObject *watched, QEvent *event)

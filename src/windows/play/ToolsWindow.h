@@ -4,6 +4,7 @@
 // browse for puzzles, the puzzle's About, exit). It holds no game data: every command asks the
 // game it serves, the confirmation and About windows, or the main window.
 
+#include <QSize>
 #include <QWidget>
 #include <functional>
 
@@ -40,8 +41,9 @@ public:
 
     explicit TF_tools(TGame game, QWidget *parent = nullptr);
 
-    // Shows a copy of the puzzle's picture as the thumbnail and fits it.
-    void ShowPuzzleThumbnail(const QImage &picture);
+    // Shows the puzzle's thumbnail and fits it by the aspect of the picture it was made from
+    // (pictureSize; when not given, the thumbnail's own size).
+    void ShowPuzzleThumbnail(const QImage &thumbnail, QSize pictureSize = QSize());
     // Fits the thumbnail into the picture panel; nothing while there is no picture.
     void FitThumbnail();
 
@@ -79,5 +81,6 @@ private:
     void SB_exitClick();
 
     TGame game;
+    QSize thumbnailPictureSize;
     bool exitConfirmed = false;
 };

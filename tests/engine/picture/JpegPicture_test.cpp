@@ -369,3 +369,39 @@ TEST(JpegFixtures, HalfAFileOrAPngIsAJpegError)
     EXPECT_THROW(png.Width(), EJPEGError);
     EXPECT_THROW(png.ToBitmap(), EJPEGError);
 }
+
+TEST(JpegRowReader, RowsReadInUnevenChunksAreTheDecodedPicture)
+{
+    const QByteArray file = EncodedTestPicture(123, 77);
+    TJPEGImage encoded;
+    encoded.SetData(file);
+    TJPEGImage assigned;
+    assigned.Assign(TestPicture(123, 77));
+    for (const TJPEGImage *picture : {&encoded, &assigned}) {
+        const QImage whole = picture->ToBitmap();
+        TJpegRowReader reader(*picture);
+        ASSERT_EQ(reader.Size(), QSize(123, 77));
+        QImage rows(123, 77, QImage::Format_RGB888);
+        int next = 0;
+        for (int chunk = 1; next < 77; chunk = chunk * 2 % 29 + 1) {
+            const int count = std::min(chunk, 77 - next);
+            reader.ReadRows(rows.scanLine(next), rows.bytesPerLine(), count);
+            next += count;
+        }
+        EXPECT_EQ(rows, whole);
+        EXPECT_THROW(reader.ReadRows(rows.bits(), rows.bytesPerLine(), 1), EJPEGError)
+            << "no row beyond the picture";
+    }
+}
+
+TEST(JpegRowReader, DamagedDataFailsWhenItsRowsAreRead)
+{
+    const QByteArray file = EncodedTestPicture(200, 150);
+    TJPEGImage truncated;
+    truncated.SetData(file.left(file.size() / 2));
+    TJpegRowReader reader(truncated);
+    QImage rows(200, 150, QImage::Format_RGB888);
+    EXPECT_THROW(reader.ReadRows(rows.bits(), rows.bytesPerLine(), 150), EJPEGError);
+    const TJPEGImage empty;
+    EXPECT_THROW(TJpegRowReader emptyReader(empty), EJPEGError) << "an empty picture";
+}
