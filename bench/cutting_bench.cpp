@@ -1,6 +1,9 @@
-// Cutting a 4000 × 3000 picture into 15 × 15 pieces, stage by stage, as ratios to a plain copy
-// of the pieces' bytes and to the JPEG decode alone, all measured in this run (processor time,
-// so that other work on the machine does not skew them).
+// Cutting a 12- and a 20-megapixel picture into 15 × 15 pieces as the player does, stage by
+// stage. Every piece image stays alive until the cut is over, as in the player, and each
+// repetition starts on memory handed back to the system, so pieces land in fresh pages as they
+// do in a starting player. Wall and processor time (of the whole process, worker threads
+// included) are printed as multiples of one JPEG decode of the same picture and of a copy of
+// the pieces' bytes into fresh memory, all measured in this run.
 
 #include "RatioReporter.h"
 #include "engine/container/KelPigger.h"
@@ -10,188 +13,241 @@
 #include "engine/picture/JpegPicture.h"
 
 #include <QImage>
+#include <QString>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace
 {
 
-constexpr int PictureWidth = 4000;
-constexpr int PictureHeight = 3000;
 constexpr int GridSize = 15;
+const QSize Pictures[] = {{4000, 3000}, {5472, 3648}};
+
+// Freed memory goes back to the system, so that the next allocations fault fresh pages in.
+void ReturnFreedMemory()
+{
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}
 
 // Smooth colour fields with fine texture, so the JPEG is of photographic size, and a white
 // patch (a twentieth of the picture) for the 254 rule.
-QImage MakePicture()
+QImage MakePicture(QSize size)
 {
-    QImage picture(PictureWidth, PictureHeight, QImage::Format_RGB888);
-    for (int y = 0; y < PictureHeight; ++y) {
+    QImage picture(size, QImage::Format_RGB888);
+    for (int y = 0; y < size.height(); ++y) {
         uchar *row = picture.scanLine(y);
-        for (int x = 0; x < PictureWidth; ++x) {
+        for (int x = 0; x < size.width(); ++x) {
             const int texture = ((x * 7 + y * 13) ^ (x * y)) & 15;
-            row[3 * x] = static_cast<uchar>(x * 240 / PictureWidth + texture);
-            row[3 * x + 1] = static_cast<uchar>(y * 240 / PictureHeight + texture);
+            row[3 * x] = static_cast<uchar>(x * 240 / size.width() + texture);
+            row[3 * x + 1] = static_cast<uchar>(y * 240 / size.height() + texture);
             row[3 * x + 2] = static_cast<uchar>((x + y) % 240 + texture);
         }
     }
-    const QRect patch(100, 100, PictureWidth / 5, PictureHeight / 4);
+    const QRect patch(100, 100, size.width() / 5, size.height() / 4);
     for (int y = patch.top(); y <= patch.bottom(); ++y)
         std::memset(picture.scanLine(y) + 3 * patch.left(), 255, 3 * patch.width());
     return picture;
 }
 
 struct TFixture {
-    QByteArray jpeg;
+    TJPEGImage jpeg;
     QImage sourceBitmap;
     TKelPigger document;
     TPieceGeometry geometry;
+    std::unique_ptr<TPieceOutline> outline;
     std::vector<TPieceEdges> edges;
-    std::vector<QImage> renderedPieces;
+    // Bytes of the display images of all pieces, what the player keeps.
     std::size_t pieceBytes = 0;
 
-    TFixture()
+    explicit TFixture(QSize size)
     {
-        TJPEGImage picture;
-        picture.Assign(MakePicture());
-        jpeg = picture.Data();
-        sourceBitmap = picture.ToBitmap();
+        jpeg.Assign(MakePicture(size));
+        jpeg.SetData(jpeg.Data());
+        sourceBitmap = jpeg.ToBitmap();
         TRandomGenerator random(20240601);
         MakePuzzleDocument(document, {GridSize, GridSize, true, "Bench", "", ""}, random);
-        geometry = *ComputePieceGeometry(PictureWidth, PictureHeight, GridSize, GridSize);
+        geometry = *ComputePieceGeometry(size.width(), size.height(), GridSize, GridSize);
+        outline = std::make_unique<TPieceOutline>(geometry.pieceWidth, geometry.pieceHeight,
+                                                  geometry.margin);
         const TKelPigger *pieces = document.FindChild("PIECES");
-        QImage work(geometry.pieceWidth, geometry.pieceHeight, QImage::Format_RGB888);
-        for (int i = 0; i < GridSize * GridSize; ++i) {
+        for (int i = 0; i < GridSize * GridSize; ++i)
             edges.push_back(ReadPieceEdges(*pieces->Child(i)));
-            RenderCell(work, sourceBitmap, (i % GridSize) * geometry.cellWidth - geometry.margin,
-                       (i / GridSize) * geometry.cellHeight - geometry.margin);
-            renderedPieces.push_back(work.copy());
-            pieceBytes += static_cast<std::size_t>(work.sizeInBytes());
-        }
+        pieceBytes = static_cast<std::size_t>(GridSize * GridSize) * geometry.pieceWidth *
+                     geometry.pieceHeight * 4;
+    }
+
+    TCutPlan Plan(int threads) const
+    {
+        return {sourceBitmap.size(), GridSize, GridSize, geometry, true, threads};
     }
 };
 
-const TFixture &Fixture()
+const TFixture &Fixture(const benchmark::State &state)
 {
-    static const TFixture fixture;
-    return fixture;
+    static std::map<int, std::unique_ptr<TFixture>> fixtures;
+    const QSize size(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    std::unique_ptr<TFixture> &fixture = fixtures[size.width()];
+    if (!fixture)
+        fixture = std::make_unique<TFixture>(size);
+    return *fixture;
 }
 
-void BM_CopyPieceBytes(benchmark::State &state)
+// Runs one cut per iteration; what it keeps is released, with the clock stopped, before the
+// next.
+template <typename TKept, typename TWork> void RunKeeping(benchmark::State &state, TWork work)
 {
-    const std::size_t bytes = Fixture().pieceBytes;
-    std::vector<char> from(bytes, 1), to(bytes);
     for (auto _ : state) {
-        std::memcpy(to.data(), from.data(), bytes);
-        benchmark::DoNotOptimize(to.data());
-        benchmark::ClobberMemory();
+        TKept kept = work();
+        benchmark::DoNotOptimize(kept);
+        state.PauseTiming();
+        kept = TKept();
+        ReturnFreedMemory();
+        state.ResumeTiming();
     }
 }
 
 void BM_JpegDecode(benchmark::State &state)
 {
-    TJPEGImage picture;
-    picture.SetData(Fixture().jpeg);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(picture.ToBitmap());
+    const TFixture &f = Fixture(state);
+    RunKeeping<QImage>(state, [&] { return f.jpeg.ToBitmap(); });
 }
 
-void RenderPiece(const TFixture &f, QImage &work, int index)
+// The floor: the display images' bytes copied piece by piece into new memory.
+void BM_CopyIntoFreshMemory(benchmark::State &state)
+{
+    const TFixture &f = Fixture(state);
+    const std::size_t bytesPerPiece = f.pieceBytes / (GridSize * GridSize);
+    const std::vector<char> from(bytesPerPiece, 1);
+    RunKeeping<std::vector<std::unique_ptr<char[]>>>(state, [&] {
+        std::vector<std::unique_ptr<char[]>> pieces;
+        for (int i = 0; i < GridSize * GridSize; ++i) {
+            pieces.push_back(std::make_unique_for_overwrite<char[]>(bytesPerPiece));
+            std::memcpy(pieces.back().get(), from.data(), bytesPerPiece);
+        }
+        return pieces;
+    });
+}
+
+QImage ShapeInSteps(const TFixture &f, QImage &work, int index)
 {
     RenderCell(work, f.sourceBitmap, (index % GridSize) * f.geometry.cellWidth - f.geometry.margin,
                (index / GridSize) * f.geometry.cellHeight - f.geometry.margin);
+    QImage piece = work.copy();
+    ShapePiece(piece, f.edges[static_cast<std::size_t>(index)], *f.outline, true);
+    return PieceDisplayImage(piece);
 }
 
-// Rendering each cell and taking the piece's own copy of it: the part of cutting before shaping.
-void BM_RenderEveryCell(benchmark::State &state)
+// How pieces were made before: rendered, copied, shaped, converted and keyed one step after
+// the other, on one thread.
+void BM_ShapeAndDisplayInSteps(benchmark::State &state)
 {
-    const TFixture &f = Fixture();
+    const TFixture &f = Fixture(state);
     QImage work(f.geometry.pieceWidth, f.geometry.pieceHeight, QImage::Format_RGB888);
-    for (auto _ : state) {
-        for (int i = 0; i < GridSize * GridSize; ++i) {
-            RenderPiece(f, work, i);
-            benchmark::DoNotOptimize(work.copy());
-        }
+    RunKeeping<std::vector<QImage>>(state, [&] {
+        std::vector<QImage> pieces;
+        for (int i = 0; i < GridSize * GridSize; ++i)
+            pieces.push_back(ShapeInSteps(f, work, i));
+        return pieces;
+    });
+}
+
+// Rendering, shaping and display in one pass per piece, on one thread, from the decoded picture.
+void BM_ShapeAndDisplay(benchmark::State &state)
+{
+    const TFixture &f = Fixture(state);
+    RunKeeping<std::vector<QImage>>(state, [&] {
+        std::vector<QImage> pieces;
+        for (int i = 0; i < GridSize * GridSize; ++i)
+            pieces.push_back(ShapedPieceImage(
+                f.sourceBitmap, (i % GridSize) * f.geometry.cellWidth - f.geometry.margin,
+                (i / GridSize) * f.geometry.cellHeight - f.geometry.margin,
+                f.edges[static_cast<std::size_t>(i)], *f.outline, true));
+        return pieces;
+    });
+}
+
+// The player's cut: the JPEG decoded band by band while the pieces are shaped.
+void BM_DecodeAndCut(benchmark::State &state)
+{
+    const TFixture &f = Fixture(state);
+    const int threads = static_cast<int>(state.range(2));
+    RunKeeping<std::vector<QImage>>(state, [&] {
+        std::vector<QImage> pieces;
+        TJpegRowReader reader(f.jpeg);
+        CutCells(
+            f.Plan(threads), *f.outline, f.document.FindChild("PIECES"),
+            [&](unsigned char *first, qsizetype bytesPerLine, int count) {
+                reader.ReadRows(first, bytesPerLine, count);
+            },
+            {}, [&](int, int, TKelPigger *, QImage piece) { pieces.push_back(std::move(piece)); });
+        return pieces;
+    });
+}
+
+void PictureSizes(benchmark::internal::Benchmark *benchmark)
+{
+    for (const QSize size : Pictures)
+        benchmark->Args({size.width(), size.height()});
+}
+
+void PictureSizesAndThreads(benchmark::internal::Benchmark *benchmark)
+{
+    for (const QSize size : Pictures) {
+        benchmark->Args({size.width(), size.height(), 1});
+        if (CutThreads() > 1)
+            benchmark->Args({size.width(), size.height(), CutThreads()});
     }
 }
 
-// The same, then shaping and the display image, piece after piece as the player does: shaping
-// and display conversion cost the difference to BM_RenderEveryCell.
-void BM_CutEveryCell(benchmark::State &state)
+void Setup(benchmark::internal::Benchmark *benchmark)
 {
-    const TFixture &f = Fixture();
-    const TPieceOutline outline(f.geometry.pieceWidth, f.geometry.pieceHeight, f.geometry.margin);
-    QImage work(f.geometry.pieceWidth, f.geometry.pieceHeight, QImage::Format_RGB888);
-    for (auto _ : state) {
-        for (int i = 0; i < GridSize * GridSize; ++i) {
-            RenderPiece(f, work, i);
-            QImage piece = work.copy();
-            ShapePiece(piece, f.edges[static_cast<std::size_t>(i)], outline, true);
-            benchmark::DoNotOptimize(PieceDisplayImage(piece));
-        }
+    benchmark->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+}
+
+BENCHMARK(BM_JpegDecode)->Apply(PictureSizes)->Apply(Setup);
+BENCHMARK(BM_CopyIntoFreshMemory)->Apply(PictureSizes)->Apply(Setup);
+BENCHMARK(BM_ShapeAndDisplayInSteps)->Apply(PictureSizes)->Apply(Setup);
+BENCHMARK(BM_ShapeAndDisplay)->Apply(PictureSizes)->Apply(Setup);
+BENCHMARK(BM_DecodeAndCut)->Apply(PictureSizesAndThreads)->Apply(Setup);
+
+// Google Benchmark's name of a run with these arguments, as set up above.
+std::string RunName(const char *benchmark, QSize size, int threads = 0)
+{
+    QString name = QStringLiteral("%1/%2/%3").arg(benchmark).arg(size.width()).arg(size.height());
+    if (threads > 0)
+        name += QStringLiteral("/%1").arg(threads);
+    return (name + QStringLiteral("/process_time/real_time")).toStdString();
+}
+
+void PrintRatios(const TRatioReporter &reporter)
+{
+    for (const QSize size : Pictures) {
+        const std::string title =
+            QStringLiteral("Cutting %1 x %2 into 15 x 15 pieces (%3 threads):")
+                .arg(size.width())
+                .arg(size.height())
+                .arg(CutThreads())
+                .toStdString();
+        reporter.PrintTable(
+            title,
+            {{"decode", RunName("BM_JpegDecode", size)},
+             {"copy", RunName("BM_CopyIntoFreshMemory", size)}},
+            {{"decode", RunName("BM_JpegDecode", size)},
+             {"shape+display in steps, 1 thread", RunName("BM_ShapeAndDisplayInSteps", size)},
+             {"shape+display, 1 thread", RunName("BM_ShapeAndDisplay", size)},
+             {"decode and cut, 1 thread", RunName("BM_DecodeAndCut", size, 1)},
+             {"decode and cut, all threads", RunName("BM_DecodeAndCut", size, CutThreads())}});
     }
-}
-
-// Shaping and display conversion of pieces that are no longer in the cache: every piece copied
-// first (with the clock stopped), then all shaped.
-void BM_ShapeAndDisplayCold(benchmark::State &state)
-{
-    const TFixture &f = Fixture();
-    std::vector<QImage> pieces;
-    const TPieceOutline outline(f.geometry.pieceWidth, f.geometry.pieceHeight, f.geometry.margin);
-    for (auto _ : state) {
-        state.PauseTiming();
-        pieces.clear();
-        for (const QImage &piece : f.renderedPieces)
-            pieces.push_back(piece.copy());
-        state.ResumeTiming();
-        for (std::size_t i = 0; i < pieces.size(); ++i) {
-            ShapePiece(pieces[i], f.edges[i], outline, true);
-            benchmark::DoNotOptimize(PieceDisplayImage(pieces[i]));
-        }
-    }
-}
-
-void BM_WholeCut(benchmark::State &state)
-{
-    const TFixture &f = Fixture();
-    TJPEGImage picture;
-    picture.SetData(f.jpeg);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(CutPuzzle(picture.ToBitmap(), f.document));
-}
-
-BENCHMARK(BM_CopyPieceBytes)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_JpegDecode)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RenderEveryCell)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CutEveryCell)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ShapeAndDisplayCold)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WholeCut)->Unit(benchmark::kMillisecond);
-
-void PrintRow(const char *stage, double time, double copy, double decode)
-{
-    std::printf("%-26s %10.2f %10.2f\n", stage, time / copy, time / decode);
-}
-
-// Each stage as a multiple of a copy of the pieces' bytes and of one decode of the picture.
-void PrintRatios(const TRatioReporter &times)
-{
-    const double copy = times.RealTime("BM_CopyPieceBytes");
-    const double decode = times.RealTime("BM_JpegDecode");
-    if (copy <= 0 || decode <= 0)
-        return;
-    std::printf("\nCutting %d x %d into %d x %d pieces (%.1f MB of 24-bit pieces):\n", PictureWidth,
-                PictureHeight, GridSize, GridSize, static_cast<double>(Fixture().pieceBytes) / 1e6);
-    std::printf("%-26s %10s %10s\n", "stage", "x copy", "x decode");
-    for (const char *name : {"BM_JpegDecode", "BM_RenderEveryCell", "BM_CutEveryCell",
-                             "BM_ShapeAndDisplayCold", "BM_WholeCut"})
-        PrintRow(name + 3, times.RealTime(name), copy, decode);
-    PrintRow("shape + display (in cut)",
-             times.RealTime("BM_CutEveryCell") - times.RealTime("BM_RenderEveryCell"), copy,
-             decode);
 }
 
 } // namespace
@@ -199,7 +255,6 @@ void PrintRatios(const TRatioReporter &times)
 int main(int argc, char **argv)
 {
     benchmark::Initialize(&argc, argv);
-    Fixture();
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     PrintRatios(reporter);

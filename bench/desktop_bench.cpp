@@ -1,6 +1,7 @@
 // Painting the puzzle desktop: a full repaint of a 1920 × 1080 view holding the 225 pieces of
 // a 15 × 15 puzzle (half of them overlapping on the desktop, the rest on the palette), and one
-// drag step, each as a ratio to a plain fill of the same view measured in this run.
+// drag step, each as a ratio to a plain fill of the same view measured in this run; for the
+// pieces of a 1500 × 1125 picture and for those of a 20-megapixel photograph (445 × 323).
 
 #include "RatioReporter.h"
 #include "engine/container/KelPigger.h"
@@ -13,10 +14,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTest>
-#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,7 +24,7 @@ namespace
 {
 
 const QSize ViewSize(1920, 1080);
-const QSize PictureSize(1500, 1125);
+const QSize PictureSizes[] = {{1500, 1125}, {5472, 3648}};
 constexpr int GridSize = 15;
 
 // The floor: a window of the same size whose painting is one fill.
@@ -39,9 +38,9 @@ protected:
     }
 };
 
-QImage MakePicture()
+QImage MakePicture(QSize size)
 {
-    QImage picture(PictureSize, QImage::Format_RGB888);
+    QImage picture(size, QImage::Format_RGB888);
     for (int y = 0; y < picture.height(); ++y) {
         uchar *row = picture.scanLine(y);
         for (int x = 0; x < picture.width(); ++x) {
@@ -72,12 +71,12 @@ struct TFixture {
     TFillWindow fill;
     TPieceGeometry geometry;
 
-    TFixture()
+    explicit TFixture(QSize pictureSize)
     {
         TRandomGenerator random(20261207);
         MakePuzzleDocument(document, {GridSize, GridSize, true, "Bench", "", ""}, random);
         geometry =
-            *ComputePieceGeometry(PictureSize.width(), PictureSize.height(), GridSize, GridSize);
+            *ComputePieceGeometry(pictureSize.width(), pictureSize.height(), GridSize, GridSize);
         desktop.resize(ViewSize);
         desktop.show();
         fill.resize(ViewSize);
@@ -87,7 +86,7 @@ struct TFixture {
 
         desktop.SetupDesktop(GridSize, GridSize, geometry.pieceWidth, geometry.pieceHeight,
                              geometry.margin);
-        const QImage picture = MakePicture();
+        const QImage picture = MakePicture(pictureSize);
         QImage work(geometry.pieceWidth, geometry.pieceHeight, QImage::Format_RGB888);
         const TKelPigger *pieces = document.FindChild(PuzzleSchema::PiecesNode);
         for (int i = 0; i < GridSize * GridSize; ++i) {
@@ -106,24 +105,31 @@ struct TFixture {
     }
 };
 
-// Made in main, after the application object and destroyed before it.
-TFixture *fixture = nullptr;
+// One per picture size, made in main after the application object and destroyed before it;
+// only the desktop being measured is shown.
+std::vector<std::unique_ptr<TFixture>> fixtures;
 
-TFixture &Fixture()
+TFixture &Fixture(const benchmark::State &state)
 {
-    return *fixture;
+    TFixture &fixture = *fixtures[static_cast<std::size_t>(state.range(0))];
+    for (const std::unique_ptr<TFixture> &other : fixtures) {
+        other->desktop.setVisible(other.get() == &fixture);
+        other->fill.setVisible(other.get() == &fixture);
+    }
+    QApplication::processEvents();
+    return fixture;
 }
 
 void BM_FillView(benchmark::State &state)
 {
-    TFillWindow &fill = Fixture().fill;
+    TFillWindow &fill = Fixture(state).fill;
     for (auto _ : state)
         fill.repaint();
 }
 
 void BM_FullRepaint(benchmark::State &state)
 {
-    TO_pd &desktop = Fixture().desktop;
+    TO_pd &desktop = Fixture(state).desktop;
     for (auto _ : state)
         desktop.repaint();
 }
@@ -131,7 +137,7 @@ void BM_FullRepaint(benchmark::State &state)
 // The topmost desktop piece picked up by its body, then moved back and forth.
 void BM_DragStep(benchmark::State &state)
 {
-    TFixture &f = Fixture();
+    TFixture &f = Fixture(state);
     TDesktopCanvas *canvas = f.desktop.Canvas();
     TPieceImage *top = nullptr;
     for (TCanvasItem *item : canvas->Items()) {
@@ -152,23 +158,25 @@ void BM_DragStep(benchmark::State &state)
     SendMouse(canvas, QEvent::MouseButtonRelease, mouse, Qt::NoButton);
 }
 
-BENCHMARK(BM_FillView)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_FullRepaint)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_DragStep)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FillView)->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FullRepaint)->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DragStep)->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
 
-// The desktop's work as a multiple of filling the view.
-void PrintRatios(const TRatioReporter &times)
+void PrintRatios(const TRatioReporter &reporter)
 {
-    const double fill = times.RealTime("BM_FillView");
-    if (fill <= 0)
-        return;
-    const TPieceGeometry &g = Fixture().geometry;
-    std::printf("\nDesktop %d x %d, %d x %d pieces of %d x %d, half on the desktop:\n",
-                ViewSize.width(), ViewSize.height(), GridSize, GridSize, g.pieceWidth,
-                g.pieceHeight);
-    std::printf("%-16s %10s\n", "work", "x fill");
-    for (const char *name : {"BM_FullRepaint", "BM_DragStep"})
-        std::printf("%-16s %10.2f\n", name + 3, times.RealTime(name) / fill);
+    for (std::size_t i = 0; i < fixtures.size(); ++i) {
+        const TPieceGeometry &g = fixtures[i]->geometry;
+        const std::string title = "Desktop " + std::to_string(ViewSize.width()) + " x " +
+                                  std::to_string(ViewSize.height()) + ", 15 x 15 pieces of " +
+                                  std::to_string(g.pieceWidth) + " x " +
+                                  std::to_string(g.pieceHeight) + ", half on the desktop:";
+        const auto name = [i](const char *benchmark) {
+            return std::string(benchmark) + "/" + std::to_string(i);
+        };
+        reporter.PrintTable(
+            title, {{"fill", name("BM_FillView")}},
+            {{"full repaint", name("BM_FullRepaint")}, {"drag step", name("BM_DragStep")}});
+    }
 }
 
 } // namespace
@@ -179,11 +187,12 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
-    const auto made = std::make_unique<TFixture>();
-    fixture = made.get();
+    for (const QSize size : PictureSizes)
+        fixtures.push_back(std::make_unique<TFixture>(size));
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     PrintRatios(reporter);
     benchmark::Shutdown();
+    fixtures.clear();
     return 0;
 }
