@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QStackedWidget>
 #include <QToolButton>
+#include <algorithm>
 
 using namespace WindowLook;
 
@@ -22,6 +23,8 @@ namespace
 
 constexpr int SmallestSize = 7;
 constexpr int LargestSize = 15;
+// Left end of "Load picture" on the page: the check boxes stop before it.
+constexpr int LoadPictureLeft = 266;
 
 QLabel *MakeBoldLabel(QWidget *parent, int x, int y, const QString &text)
 {
@@ -57,10 +60,19 @@ QComboBox *MakeSizeList(QWidget *parent, int x, int y)
     return list;
 }
 
-QCheckBox *MakeCheckBox(QWidget *parent, const QRect &geometry, const QString &text)
+// A check box white on medium. The captions were laid out in a narrower face: the box grows to
+// show its caption whole up to maxWidth, and beyond that the caption is set a little narrower.
+QCheckBox *MakeCheckBox(QWidget *parent, const QRect &geometry, const QString &text, int maxWidth)
 {
     auto *box = new QCheckBox(text, parent);
     box->setGeometry(geometry);
+    QFont narrower = box->font();
+    for (int stretch = 98; box->sizeHint().width() > maxWidth && stretch >= 80; stretch -= 2) {
+        narrower.setStretch(stretch);
+        box->setFont(narrower);
+    }
+    box->resize(std::clamp(box->sizeHint().width(), geometry.width(), maxWidth), geometry.height());
+    box->setBackgroundRole(QPalette::Window); // buttons fill with the button colour otherwise
     SetBackground(box, Medium);
     SetTextColour(box, Qt::white);
     return box;
@@ -149,16 +161,16 @@ void TD_puzzle_props::CreateSizePage()
     Shape2 = new TShapeWidget(TabSheet_js, TShapeWidget::TKind::RoundRectangle,
                               QRect(14, 105, 337, 57), Medium);
     Label4 = MakeBoxCaption(TabSheet_js, 35, 98, QStringLiteral(" Properties "));
-    CB_3D =
-        MakeCheckBox(TabSheet_js, QRect(28, 117, 127, 17), QStringLiteral("3D borders of pieces"));
+    CB_3D = MakeCheckBox(TabSheet_js, QRect(28, 117, 127, 17),
+                         QStringLiteral("3D borders of pieces"), LoadPictureLeft - 28);
     CB_3D->setChecked(true);
-    CB_transform_solved =
-        MakeCheckBox(TabSheet_js, QRect(28, 138, 232, 17),
-                     QStringLiteral("Show other picture when the puzzle is solved"));
+    CB_transform_solved = MakeCheckBox(
+        TabSheet_js, QRect(28, 138, 232, 17),
+        QStringLiteral("Show other picture when the puzzle is solved"), LoadPictureLeft - 28);
     connect(CB_transform_solved, &QCheckBox::toggled, this,
             &TD_puzzle_props::CB_transform_solvedClick);
-    SB_premium_img =
-        MakeSpeedButton(TabSheet_js, QRect(266, 133, 78, 22), QStringLiteral("Load picture"));
+    SB_premium_img = MakeSpeedButton(TabSheet_js, QRect(LoadPictureLeft, 133, 78, 22),
+                                     QStringLiteral("Load picture"));
     SB_premium_img->setEnabled(false);
     connect(SB_premium_img, &QToolButton::clicked, this, &TD_puzzle_props::SB_premium_imgClick);
 }
