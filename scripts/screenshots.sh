@@ -5,11 +5,12 @@
 #                                   left by `tessalune.sh run`)
 #
 #   docs/screenshot-wizard.png   the maker's wizard, as the program starts plain
-#   docs/screenshot-editor.png   the picture editor of Step 1, with a picture loaded from a file
+#   docs/screenshot-editor.png   the picture editor of Step 1, with a picture pasted into it
 #   docs/screenshot-game.png     a puzzle made with --make and started, pieces on its desktop
 #
-# Needs Xvfb, xdotool and ImageMagick (Debian packages xvfb, xdotool, imagemagick). A window
-# that does not appear is reported, its screenshot is left as it was, and the script fails.
+# Needs Xvfb, xdotool, xclip and ImageMagick (Debian packages xvfb, xdotool, xclip, imagemagick).
+# A window that does not appear is reported, its screenshot is left as it was, and the script
+# fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -111,7 +112,7 @@ window_width() { # window_width <window>
 game_shot() {
   mkdir "$work/game"
   (cd "$work/game" && "$program" --make "$work/picture.jpg" puzzle.exe --cols 9 --rows 7 \
-    --name "Moonlit hills" --author "Tessalune") || return 1
+    --seed 7 --name "Moonlit hills" --author "Tessalune") || return 1
   "$work/game/puzzle.exe" &
   running=$!
   wait_window '^Tools$' 30 >/dev/null || return 1
@@ -128,13 +129,13 @@ game_shot() {
   stop_running
 }
 
-# The maker started plain shows its wizard; Step 1 opens the picture editor on a picture file.
+# The maker started plain shows its wizard; Step 1 opens the picture editor.
 maker_shots() {
   mkdir -p "$work/maker/bin"
   cp "$program" "$work/maker/bin/tessalune"
   "$work/maker/bin/tessalune" &
   running=$!
-  local main editor
+  local main editor sure
   main=$(wait_window '^Tessalune$' 15) || return 1
   sleep 1
   # The wizard's banner band is dark blue; without it the window is not the wizard yet.
@@ -148,17 +149,20 @@ maker_shots() {
   click "$main" 480 374
   editor=$(wait_window '^Source picture$' 10) || return 1
   sleep 0.5
-  # "Load from file", at the top of the editor's right-hand command column.
-  click "$editor" $(($(window_width "$editor") - 176 + 91)) 19
-  sleep 1.5
-  xdotool type --delay 20 "$work/picture-small.jpg"
-  xdotool key Return sleep 1.5
+  # The picture comes from the clipboard, which xclip serves until this X server ends: typing a
+  # path into the file dialog leaves its completion list drawn over the editor.
+  xclip -selection clipboard -t image/png -i "$work/picture-small.png" 2>/dev/null
+  # "Paste from clipboard", second in the editor's right-hand command column, then Yes.
+  click "$editor" $(($(window_width "$editor") - 176 + 91)) 47
+  sure=$(wait_window '^Confirmation:$' 10) || return 1
+  click "$sure" 116 150
+  sleep 1
   import -window "$editor" "$docs/screenshot-editor.png" || return 1
   stop_running
 }
 
 make_picture "$work/picture.jpg"
-convert "$work/picture.jpg" -resize 50% "$work/picture-small.jpg"
+convert "$work/picture.jpg" -resize 50% "$work/picture-small.png"
 failed=0
 game_shot || { failed=1 && stop_running; }
 maker_shots || { failed=1 && stop_running; }
