@@ -145,7 +145,7 @@ maker_shots() {
   fi
   import -window "$main" "$docs/screenshot-wizard.png" || return 1
 
-  # Step 1's box, inside the page's bottom band.
+  # Step 1's title in the page's bottom band (the page sits at 4, 28 in the window).
   click "$main" 480 374
   editor=$(wait_window '^Source picture$' 10) || return 1
   sleep 0.5
