@@ -9,6 +9,7 @@
 #include "support/ModalAnswer.h"
 #include "windows/common/ClickableLabel.h"
 #include "windows/common/ConfirmationWindow.h"
+#include "windows/common/MakerMark.h"
 #include "windows/common/ShapeWidget.h"
 #include "windows/common/WindowLook.h"
 #include "windows/common/WorkingFolderKeeper.h"
@@ -23,9 +24,11 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QUrl>
 
 using namespace PuzzleSchema;
 
@@ -277,4 +280,29 @@ TEST_F(MakerStepThreeTest, FailedWriteShowsTheErrorAndARetryWritesOneSetOfSectio
     const QByteArray bytes = file.readAll();
     for (const char *name : {"SO!#IS_PUZZLE", "SO!#SRC_IMG", "SO!#PIG_TXT"})
         EXPECT_EQ(bytes.count(name), 1) << name;
+}
+
+TEST_F(MakerTest, CommandButtonsBrowseShowAboutAndExitAndTheVersionOpensTheAddress)
+{
+    QList<QUrl> opened;
+    about->SetUrlOpener([&opened](const QUrl &url) { opened.append(url); });
+    QTest::mouseClick(page->Label5, Qt::LeftButton);
+    EXPECT_EQ(opened, QList<QUrl>{QUrl(MakerMark::WebAddress())});
+    EXPECT_TRUE(page->Label5->text().startsWith(TESSALUNE_VERSION));
+
+    QSignalSpy browsing(page, &TMakerPage::BrowsePuzzlesRequested);
+    QTest::mouseClick(page->SB_browse, Qt::LeftButton);
+    EXPECT_EQ(browsing.count(), 1);
+
+    bool aboutShown = false;
+    AnswerModal<TFabout>([&aboutShown](TFabout *window) {
+        aboutShown = window->Label_name->text() == "TESSALUNE";
+        QTest::mouseClick(window->btn_ok, Qt::LeftButton);
+    });
+    QTest::mouseClick(page->SB_about, Qt::LeftButton);
+    EXPECT_TRUE(aboutShown);
+    EXPECT_TRUE(host->isVisible());
+
+    QTest::mouseClick(page->SB_exit, Qt::LeftButton);
+    EXPECT_FALSE(host->isVisible());
 }
