@@ -241,15 +241,20 @@ void TMakerPage::RunStep(TClickableLabel *sender)
 
 bool TMakerPage::ChooseSourcePicture()
 {
-    struct TSelectSourceAtEnd {
-        TMakerPage *page;
-        ~TSelectSourceAtEnd() { page->SelectSourcePicture(); }
-    } selectSourceAtEnd{this};
-    const bool changed = editPicture(*state.SourcePicture, QStringLiteral("Source picture"));
-    if (changed) {
-        state.SourceChosen = true;
-        ShowThumbnail();
+    bool changed = false;
+    try {
+        changed = editPicture(*state.SourcePicture, QStringLiteral("Source picture"));
+        if (changed) {
+            state.SourceChosen = true;
+            ShowThumbnail();
+        }
+    } catch (...) {
+        // Showing the thumbnail decodes a picture and may fail itself, so this is not left
+        // to a destructor.
+        SelectSourcePicture();
+        throw;
     }
+    SelectSourcePicture();
     return changed;
 }
 
