@@ -10,7 +10,7 @@ namespace
 {
 
 // Small enough that a hostile header cannot make each run slow.
-constexpr std::int64_t FuzzPixelLimit = 1 << 20;
+constexpr std::int64_t FuzzPixelLimit = 1 << 16;
 const char *const Extensions[] = {".BMP", ".GIF", ".ICO", ".PNG", ".WEBP"};
 
 } // namespace

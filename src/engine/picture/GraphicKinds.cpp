@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QPainter>
+#include <algorithm>
 
 namespace
 {
@@ -28,11 +29,14 @@ int BitsPerPixel(QImage::Format format)
     return format == QImage::Format_Invalid ? 0 : QImage::toPixelFormat(format).bitsPerPixel();
 }
 
+// Real icons hold a dozen images or so; a directory claiming thousands is not searched whole.
+constexpr int MaxIconImages = 64;
+
 // An icon file holds several images; the largest is taken, and of equal sizes the deepest, so
 // that the picture keeps as much detail as the file has. Only the directory is read for this.
 void JumpToLargestImage(QImageReader &reader)
 {
-    const int count = reader.imageCount();
+    const int count = std::min(reader.imageCount(), MaxIconImages);
     int best = 0;
     std::int64_t bestArea = -1;
     int bestDepth = -1;

@@ -19,8 +19,8 @@ protected:
 };
 
 // A picture decoded by Qt's reader of one forced format ("bmp", "gif", "ico", "png", "webp"):
-// content of another type is refused. A GIF gives its first frame, an icon its largest image
-// and, of equal sizes, the deepest.
+// content of another type is refused. A GIF gives its first frame, an icon the largest of its
+// first 64 images and, of equal sizes, the deepest.
 class TQtReadGraphic : public TBitmapGraphic
 {
 public:

@@ -4,7 +4,7 @@
 // separator), upper-cased, looked up in this order, the first match deciding:
 //   .BMP .DIB   bitmap file          .GIF         GIF, its first frame
 //   .WMF .EMF   metafile             .JPG .JPEG   JPEG
-//   .ICO        icon: its largest image, of equal sizes the deepest
+//   .ICO        icon: its largest image (of the first 64), of equal sizes the deepest
 //   .PNG .WEBP  beyond the classic types, because people mostly have them
 //   anything else: not loaded.
 // Transparent areas come out white. A picture above JpegPixelLimit pixels is refused before
