@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QTransform>
 
 namespace
 {
@@ -10,51 +11,49 @@ const QColor ArrowBlue{0, 70, 200};
 const QColor FrameGrey{90, 90, 90};
 
 constexpr double Centre = RotateGlyphSize / 2.0;
-constexpr double ArrowRadius = 6.5;
+constexpr double ArrowRadius = 6.3;
 // The arc leaves a gap at the top where the head sits.
-constexpr double ArcStartDegrees = 120.0;
-constexpr double ArcSpanDegrees = 300.0;
+constexpr double GapCentreDegrees = 90.0;
+constexpr double ArcSpanDegrees = 290.0;
+constexpr double PictureLong = 9.0;
+constexpr double PictureShort = 6.0;
 
-// Drawn for the counter-clockwise turn; the clockwise glyph is its mirror image, which also
-// makes the landscape picture a portrait one once the mirror is turned a quarter.
-QImage CounterClockwiseGlyph()
+} // namespace
+
+QImage MakeRotateGlyph(bool clockwise)
 {
     QImage glyph(RotateGlyphSize, RotateGlyphSize, QImage::Format_ARGB32_Premultiplied);
     glyph.fill(Qt::transparent);
     QPainter painter(&glyph);
     painter.setRenderHint(QPainter::Antialiasing);
 
+    const QSizeF picture =
+        clockwise ? QSizeF(PictureShort, PictureLong) : QSizeF(PictureLong, PictureShort);
     painter.setPen(QPen(FrameGrey, 1.0));
     painter.setBrush(Qt::white);
-    painter.drawRect(QRectF(3.5, 5.5, 9.0, 6.0));
+    painter.drawRect(
+        QRectF(QPointF(Centre - picture.width() / 2, Centre - picture.height() / 2), picture));
 
+    // Qt's arc angles run counter-clockwise on screen.
+    const double direction = clockwise ? -1.0 : 1.0;
+    const double start = GapCentreDegrees + direction * (360.0 - ArcSpanDegrees) / 2.0;
     const QRectF circle(Centre - ArrowRadius, Centre - ArrowRadius, 2 * ArrowRadius,
                         2 * ArrowRadius);
     QPainterPath arc;
-    arc.arcMoveTo(circle, ArcStartDegrees);
-    arc.arcTo(circle, ArcStartDegrees, ArcSpanDegrees);
+    arc.arcMoveTo(circle, start);
+    arc.arcTo(circle, start, direction * ArcSpanDegrees);
     painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(ArrowBlue, 1.6, Qt::SolidLine, Qt::RoundCap));
+    painter.setPen(QPen(ArrowBlue, 1.6, Qt::SolidLine, Qt::FlatCap));
     painter.drawPath(arc);
 
-    // The head at the arc's end, pointing on counter-clockwise (to the left along the top).
-    const QPointF tip = arc.pointAtPercent(1.0);
+    // The head at the arc's end, along the direction the arc runs.
     QPolygonF head;
-    head << tip + QPointF(-3.0, 0.0) << tip + QPointF(1.5, -3.0) << tip + QPointF(1.5, 3.0);
+    head << QPointF(3.2, 0.0) << QPointF(-1.2, -3.0) << QPointF(-1.2, 3.0);
+    QTransform place;
+    place.translate(arc.pointAtPercent(1.0).x(), arc.pointAtPercent(1.0).y());
+    place.rotate(-arc.angleAtPercent(1.0));
     painter.setPen(Qt::NoPen);
     painter.setBrush(ArrowBlue);
-    painter.drawPolygon(head);
+    painter.drawPolygon(place.map(head));
     return glyph;
-}
-
-} // namespace
-
-QImage MakeRotateGlyph(bool clockwise)
-{
-    const QImage glyph = CounterClockwiseGlyph();
-    if (!clockwise)
-        return glyph;
-    QTransform turn;
-    turn.rotate(90);
-    return glyph.mirrored(true, false).transformed(turn);
 }
