@@ -1,0 +1,192 @@
+// The picture editor on a 4000 × 3000 photograph: opening it (the JPEG decode included) as a
+// ratio to the decode alone, and one step of the scale view's slider at 50 % (the editor's
+// image resized and its visible part repainted) as a ratio to a plain fill of the visible area.
+// The editor has its default size. Processor time of the whole process (Qt paints large scaled
+// pictures on a thread pool), measured in this run, so that other work on the machine and the
+// waits for a window to be shown do not count.
+
+#include "RatioReporter.h"
+#include "engine/picture/JpegPicture.h"
+#include "windows/common/WindowInstances.h"
+#include "windows/maker/PictureEditor.h"
+#include "windows/maker/PictureView.h"
+#include "windows/maker/ScaleDialog.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <memory>
+
+namespace
+{
+
+constexpr int PictureWidth = 4000;
+constexpr int PictureHeight = 3000;
+constexpr int StepPosition = 50;
+
+// Smooth colour fields with fine texture, so the JPEG is of photographic size.
+QByteArray MakeJpeg()
+{
+    QImage picture(PictureWidth, PictureHeight, QImage::Format_RGB888);
+    for (int y = 0; y < PictureHeight; ++y) {
+        uchar *row = picture.scanLine(y);
+        for (int x = 0; x < PictureWidth; ++x) {
+            const int texture = ((x * 7 + y * 13) ^ (x * y)) & 15;
+            row[3 * x] = static_cast<uchar>(x * 240 / PictureWidth + texture);
+            row[3 * x + 1] = static_cast<uchar>(y * 240 / PictureHeight + texture);
+            row[3 * x + 2] = static_cast<uchar>((x + y) % 240 + texture);
+        }
+    }
+    TJPEGImage jpeg;
+    jpeg.Assign(picture);
+    return jpeg.Data();
+}
+
+// Processes the window's pending repaint now, as the event loop would.
+void SyncPaint(QWidget *window)
+{
+    QEvent request(QEvent::UpdateRequest);
+    QApplication::sendEvent(window, &request);
+}
+
+// The floor: a window of the visible area's size whose painting is one fill.
+class TFillWindow : public QWidget
+{
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QPainter painter(this);
+        painter.fillRect(event->rect(), QColor(128, 128, 128));
+    }
+};
+
+struct TFixture {
+    QTemporaryDir folder; // the editor makes its sources folder beside the working folder
+    QByteArray jpeg = MakeJpeg();
+    TD_scale_image scale;
+
+    TFixture()
+    {
+        QDir().mkpath(folder.filePath(QStringLiteral("program")));
+        QDir::setCurrent(folder.filePath(QStringLiteral("program")));
+        D_scale_image = &scale;
+    }
+    ~TFixture() { D_scale_image = nullptr; }
+};
+
+// Made in main, after the application object and destroyed before it.
+TFixture *fixture = nullptr;
+
+void BM_DecodeJpeg(benchmark::State &state)
+{
+    TJPEGImage picture;
+    picture.SetData(fixture->jpeg);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(picture.ToBitmap());
+}
+
+// From creating the editor to its first painted frame, closed at once.
+void BM_OpenEditor(benchmark::State &state)
+{
+    TJPEGImage picture;
+    picture.SetData(fixture->jpeg);
+    for (auto _ : state) {
+        TOpenPictureEditor open(nullptr);
+        TF_picture_mgm &editor = open.Editor();
+        QTimer::singleShot(0, &editor, [&] {
+            if (!QTest::qWaitForWindowExposed(&editor))
+                state.SkipWithError("the editor was not shown");
+            editor.reject();
+        });
+        editor.EditPicture(picture, QStringLiteral("Source picture"));
+    }
+}
+
+void BM_FillVisibleArea(benchmark::State &state)
+{
+    TOpenPictureEditor open(nullptr);
+    open.Editor().show();
+    TFillWindow fill;
+    fill.resize(open.Editor().ScrollBox1->viewport()->size());
+    open.Editor().hide();
+    fill.show();
+    if (!QTest::qWaitForWindowExposed(&fill))
+        state.SkipWithError("the fill window was not shown");
+    for (auto _ : state)
+        fill.repaint();
+}
+
+// The scale view at 50 %, its slider moved one step to either side and back by the keyboard.
+void BM_SliderStepAt50(benchmark::State &state)
+{
+    TJPEGImage picture;
+    picture.SetData(fixture->jpeg);
+    TOpenPictureEditor open(nullptr);
+    TF_picture_mgm &editor = open.Editor();
+    QTimer::singleShot(0, &editor, [&] {
+        if (!QTest::qWaitForWindowExposed(&editor))
+            state.SkipWithError("the editor was not shown");
+        // Set once the editor is up, so that it fires in the scale view's own loop.
+        QTimer::singleShot(0, &fixture->scale, [&] {
+            TD_scale_image &scale = fixture->scale;
+            if (!QTest::qWaitForWindowExposed(&scale))
+                state.SkipWithError("the scale view was not shown");
+            scale.TrB1->setValue(StepPosition);
+            SyncPaint(&editor);
+            bool right = true;
+            for (auto _ : state) {
+                QTest::keyClick(scale.TrB1, right ? Qt::Key_Right : Qt::Key_Left);
+                right = !right;
+                SyncPaint(&editor);
+            }
+            scale.reject();
+        });
+        QTest::mouseClick(editor.btn_scale, Qt::LeftButton);
+        editor.reject();
+    });
+    editor.EditPicture(picture, QStringLiteral("Source picture"));
+}
+
+BENCHMARK(BM_DecodeJpeg)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_OpenEditor)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_FillVisibleArea)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_SliderStepAt50)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime();
+
+void PrintRatios(const TRatioReporter &times)
+{
+    const double decode = times.CpuTime("BM_DecodeJpeg");
+    const double fill = times.CpuTime("BM_FillVisibleArea");
+    if (decode <= 0 || fill <= 0)
+        return;
+    std::printf("\nPicture editor, %d x %d JPEG, default window size:\n", PictureWidth,
+                PictureHeight);
+    std::printf("%-28s %8.2f x decode\n", "open the editor",
+                times.CpuTime("BM_OpenEditor") / decode);
+    std::printf("%-28s %8.2f x fill of the visible area\n", "slider step at 50 %",
+                times.CpuTime("BM_SliderStepAt50") / fill);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    const auto made = std::make_unique<TFixture>();
+    fixture = made.get();
+    TRatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    PrintRatios(reporter);
+    benchmark::Shutdown();
+    return 0;
+}
