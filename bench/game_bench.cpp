@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QString>
 #include <benchmark/benchmark.h>
 #include <map>
 #include <memory>
@@ -114,20 +115,37 @@ void BM_PrepareGame(benchmark::State &state)
     }
 }
 
-void Setup(benchmark::internal::Benchmark *benchmark)
+// The same, with the processor time of the calling thread alone: the least wall time the
+// preparation can take however idle the machine.
+void BM_PrepareGameCallingThread(benchmark::State &state)
+{
+    BM_PrepareGame(state);
+}
+
+void Sizes(benchmark::internal::Benchmark *benchmark)
 {
     for (const QSize size : Pictures)
         benchmark->Args({size.width(), size.height()});
+}
+
+void Setup(benchmark::internal::Benchmark *benchmark)
+{
+    Sizes(benchmark);
     benchmark->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 }
 
 BENCHMARK(BM_JpegDecode)->Apply(Setup);
 BENCHMARK(BM_PrepareGame)->Apply(Setup);
+BENCHMARK(BM_PrepareGameCallingThread)->Apply(Sizes)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-std::string RunName(const char *benchmark, QSize size)
+std::string RunName(const char *benchmark, QSize size, bool processTime = true)
 {
-    return std::string(benchmark) + "/" + std::to_string(size.width()) + "/" +
-           std::to_string(size.height()) + "/process_time/real_time";
+    return QStringLiteral("%1/%2/%3%4/real_time")
+        .arg(benchmark)
+        .arg(size.width())
+        .arg(size.height())
+        .arg(processTime ? QStringLiteral("/process_time") : QString())
+        .toStdString();
 }
 
 } // namespace
@@ -141,11 +159,15 @@ int main(int argc, char **argv)
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     for (const QSize size : Pictures) {
-        const std::string title = "A whole game of " + std::to_string(size.width()) + " x " +
-                                  std::to_string(size.height()) + " in 15 x 15 pieces:";
-        reporter.PrintTable(title, {{"decode", RunName("BM_JpegDecode", size)}},
-                            {{"decode", RunName("BM_JpegDecode", size)},
-                             {"game prepared", RunName("BM_PrepareGame", size)}});
+        const std::string title = QStringLiteral("A whole game of %1 x %2 in 15 x 15 pieces:")
+                                      .arg(size.width())
+                                      .arg(size.height())
+                                      .toStdString();
+        reporter.PrintTable(
+            title, {{"decode", RunName("BM_JpegDecode", size)}},
+            {{"decode", RunName("BM_JpegDecode", size)},
+             {"game prepared", RunName("BM_PrepareGame", size)},
+             {"  its calling thread alone", RunName("BM_PrepareGameCallingThread", size, false)}});
     }
     benchmark::Shutdown();
     return 0;

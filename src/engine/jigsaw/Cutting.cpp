@@ -97,7 +97,7 @@ QImage NewBandBuffer(const TCutPlan &plan)
 }
 
 // Waits for every started lane, also when the cut ends early with an exception: the lanes use
-// the band buffers and the cells, which must outlive them.
+// the band's view, the band buffers and the cells, which must outlive them.
 class TLanes
 {
 public:
@@ -134,9 +134,10 @@ void CutCells(const TCutPlan &plan, const TPieceOutline &outline, const TKelPigg
     cells.edges.resize(cells.records.size());
     cells.shaped.resize(cells.records.size());
     cells.failures.resize(static_cast<std::size_t>(laneCount));
+    // Each lane renders and shapes in its own 24-bit bitmap, reused from piece to piece.
+    std::vector<QImage> workBitmaps(static_cast<std::size_t>(laneCount));
     QThreadPool pool;
     pool.setMaxThreadCount(laneCount);
-    TLanes lanes;
 
     TBand band = BandOfRow(plan, 0);
     reader.ReadUpTo(current, band.top, band.bottom);
@@ -156,14 +157,16 @@ void CutCells(const TCutPlan &plan, const TPieceOutline &outline, const TKelPigg
                 for (int col = lane; col < plan.cols; col += laneCount) {
                     const auto at = static_cast<std::size_t>(col);
                     if (cells.records[at] != nullptr)
-                        cells.shaped[at] =
-                            ShapedPieceImage(source, col * g.cellWidth - g.margin, pieceTop,
-                                             cells.edges[at], outline, plan.drawBorders);
+                        cells.shaped[at] = ShapedPieceImage(
+                            source, col * g.cellWidth - g.margin, pieceTop, cells.edges[at],
+                            outline, plan.drawBorders, workBitmaps[static_cast<std::size_t>(lane)]);
                 }
             } catch (...) {
                 cells.failures[static_cast<std::size_t>(lane)] = std::current_exception();
             }
         };
+        // After the view and the lane's work, so that leaving early waits for the lanes first.
+        TLanes lanes;
         if (laneCount == 1)
             shapeLane(0);
         else

@@ -79,26 +79,24 @@ std::optional<TPieceGeometry> ComputePieceGeometry(int pictureWidth, int picture
     return geometry;
 }
 
-void RenderCellRow(unsigned char *target, int width, const QImage &sourceBitmap, int x,
-                   int sourceRow)
-{
-    // Columns of the row that show the picture: [first, last).
-    const int first = std::clamp(-x, 0, width);
-    const int last = std::clamp(sourceBitmap.width() - x, first, width);
-    if (sourceRow < 0 || sourceRow >= sourceBitmap.height() || first == last) {
-        FillWhite(target, width);
-        return;
-    }
-    FillWhite(target, first);
-    std::memcpy(target + first * 3, sourceBitmap.constScanLine(sourceRow) + (first + x) * 3,
-                static_cast<std::size_t>(last - first) * 3);
-    FillWhite(target + last * 3, width - last);
-}
-
 void RenderCell(QImage &workBitmap, const QImage &sourceBitmap, int x, int y)
 {
     RequireRgb888(workBitmap, "The work bitmap");
     RequireRgb888(sourceBitmap, "The source bitmap");
-    for (int row = 0; row < workBitmap.height(); ++row)
-        RenderCellRow(workBitmap.scanLine(row), workBitmap.width(), sourceBitmap, x, row + y);
+    const int width = workBitmap.width();
+    // Columns of workBitmap that show the picture: [first, last).
+    const int first = std::clamp(-x, 0, width);
+    const int last = std::clamp(sourceBitmap.width() - x, first, width);
+    for (int row = 0; row < workBitmap.height(); ++row) {
+        unsigned char *target = workBitmap.scanLine(row);
+        const int sourceRow = row + y;
+        if (sourceRow < 0 || sourceRow >= sourceBitmap.height() || first == last) {
+            FillWhite(target, width);
+            continue;
+        }
+        FillWhite(target, first);
+        std::memcpy(target + first * 3, sourceBitmap.constScanLine(sourceRow) + (first + x) * 3,
+                    static_cast<std::size_t>(last - first) * 3);
+        FillWhite(target + last * 3, width - last);
+    }
 }

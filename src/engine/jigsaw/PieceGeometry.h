@@ -40,7 +40,3 @@ std::optional<TPieceGeometry> ComputePieceGeometry(int pictureWidth, int picture
 // corner at (-x, -y), so workBitmap shows the picture from (x, y). Both bitmaps must be
 // QImage::Format_RGB888; anything else throws std::invalid_argument.
 void RenderCell(QImage &workBitmap, const QImage &sourceBitmap, int x, int y);
-// One row of RenderCell: width pixels (24-bit) at target show row sourceRow of sourceBitmap
-// (Format_RGB888, not checked) from column x, white where the picture does not reach.
-void RenderCellRow(unsigned char *target, int width, const QImage &sourceBitmap, int x,
-                   int sourceRow);

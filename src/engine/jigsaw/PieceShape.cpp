@@ -116,40 +116,6 @@ void ClearOutsideRuns(unsigned char *row, const unsigned char *outside, int widt
     }
 }
 
-// One row of ShapePiece, all but the bottom-left pixel's rule; outside holds the row's width.
-void ShapeRow(unsigned char *row, int y, const TPieceEdges &edges, const TPieceOutline &outline,
-              bool drawBorders, unsigned char *outside)
-{
-    const int width = outline.PieceWidth();
-    std::memset(outside, 0, static_cast<std::size_t>(width));
-    outline.MarkOutsideRow(y, edges, outside);
-    MarkWhiteAsNearWhite(row, width);
-    ClearOutsideRuns(row, outside, width, drawBorders);
-}
-
-// 24-bit pixels as opaque 32-bit ones (which are premultiplied as they stand), except that the
-// colour key becomes fully transparent.
-void ToDisplayRow(const unsigned char *rgb, QRgb *display, int width, QRgb key)
-{
-    for (int x = 0; x < width; ++x, rgb += BytesPerPixel) {
-        const QRgb pixel = qRgb(rgb[0], rgb[1], rgb[2]);
-        display[x] = pixel == key ? 0u : pixel;
-    }
-}
-
-QImage NewDisplayImage(int width, int height)
-{
-    QImage display(width, height, QImage::Format_ARGB32_Premultiplied);
-    if (display.isNull())
-        throw std::bad_alloc();
-    return display;
-}
-
-QRgb *DisplayRow(QImage &display, uchar *bits, int y)
-{
-    return reinterpret_cast<QRgb *>(bits + y * display.bytesPerLine());
-}
-
 } // namespace
 
 TPieceEdges ReadPieceEdges(const TKelPigger &record)
@@ -317,8 +283,13 @@ void ShapePiece(QImage &bitmap, const TPieceEdges &edges, const TPieceOutline &o
     std::vector<unsigned char> outside(static_cast<std::size_t>(width));
     unsigned char *const bits = bitmap.bits();
     const qsizetype bytesPerLine = bitmap.bytesPerLine();
-    for (int y = 0; y < bitmap.height(); ++y)
-        ShapeRow(bits + y * bytesPerLine, y, edges, outline, drawBorders, outside.data());
+    for (int y = 0; y < bitmap.height(); ++y) {
+        unsigned char *row = bits + y * bytesPerLine;
+        std::fill(outside.begin(), outside.end(), 0);
+        outline.MarkOutsideRow(y, edges, outside.data());
+        MarkWhiteAsNearWhite(row, width);
+        ClearOutsideRuns(row, outside.data(), width, drawBorders);
+    }
     if (width > 0 && bitmap.height() > 0)
         std::memset(bits + (bitmap.height() - 1) * bytesPerLine, White, BytesPerPixel);
 }
@@ -327,33 +298,32 @@ QImage PieceDisplayImage(const QImage &shapedPiece)
 {
     if (shapedPiece.isNull())
         return QImage();
-    const QImage rgb = shapedPiece.convertToFormat(QImage::Format_RGB888);
-    QImage display = NewDisplayImage(rgb.width(), rgb.height());
-    const QRgb key = rgb.pixel(0, rgb.height() - 1);
+    // Opaque 32-bit pixels are already premultiplied.
+    QImage display = shapedPiece.convertToFormat(QImage::Format_RGB32);
+    if (display.isNull() || !display.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied))
+        throw std::bad_alloc();
+    const QRgb key = display.pixel(0, display.height() - 1);
+    const int width = display.width();
+    const int height = display.height();
     uchar *const bits = display.bits();
-    for (int y = 0; y < rgb.height(); ++y)
-        ToDisplayRow(rgb.constScanLine(y), DisplayRow(display, bits, y), rgb.width(), key);
+    for (int y = 0; y < height; ++y) {
+        auto *pixel = reinterpret_cast<QRgb *>(bits + y * display.bytesPerLine());
+        for (int x = 0; x < width; ++x)
+            pixel[x] = pixel[x] == key ? 0u : pixel[x];
+    }
     return display;
 }
 
 QImage ShapedPieceImage(const QImage &sourceBitmap, int x, int y, const TPieceEdges &edges,
-                        const TPieceOutline &outline, bool drawBorders)
+                        const TPieceOutline &outline, bool drawBorders, QImage &workBitmap)
 {
-    if (!sourceBitmap.isNull() && sourceBitmap.format() != QImage::Format_RGB888)
-        throw std::invalid_argument("A source bitmap must be a 24-bit RGB bitmap");
-    const int width = outline.PieceWidth();
-    const int height = outline.PieceHeight();
-    QImage display = NewDisplayImage(width, height);
-    // One row at a time stays in the cache; only the display image is new memory.
-    std::vector<unsigned char> row(static_cast<std::size_t>(width) * BytesPerPixel);
-    std::vector<unsigned char> outside(static_cast<std::size_t>(width));
-    uchar *const bits = display.bits();
-    for (int r = 0; r < height; ++r) {
-        RenderCellRow(row.data(), width, sourceBitmap, x, y + r);
-        ShapeRow(row.data(), r, edges, outline, drawBorders, outside.data());
-        if (r == height - 1)
-            std::memset(row.data(), White, BytesPerPixel);
-        ToDisplayRow(row.data(), DisplayRow(display, bits, r), width, qRgb(White, White, White));
-    }
-    return display;
+    if (workBitmap.size() != QSize(outline.PieceWidth(), outline.PieceHeight()) ||
+        workBitmap.format() != QImage::Format_RGB888)
+        workBitmap = QImage(outline.PieceWidth(), outline.PieceHeight(), QImage::Format_RGB888);
+    if (sourceBitmap.isNull())
+        workBitmap.fill(Qt::white);
+    else
+        RenderCell(workBitmap, sourceBitmap, x, y);
+    ShapePiece(workBitmap, edges, outline, drawBorders);
+    return PieceDisplayImage(workBitmap);
 }

@@ -87,9 +87,11 @@ void ShapePiece(QImage &bitmap, const TPieceEdges &edges, const TPieceOutline &o
 // gives a null image.
 QImage PieceDisplayImage(const QImage &shapedPiece);
 
-// RenderCell, ShapePiece and PieceDisplayImage in one pass, row by row, into a new display
-// image: the piece that shows sourceBitmap (Format_RGB888, else std::invalid_argument; a null
-// bitmap shows nothing) from (x, y). The same pixels as the three steps, without a 24-bit piece
-// in between. Safe to call from several threads at once.
+// RenderCell, ShapePiece and PieceDisplayImage: the display image of the piece that shows
+// sourceBitmap (Format_RGB888, else std::invalid_argument; a null bitmap shows nothing) from
+// (x, y). The rendering and
+// shaping happen in workBitmap, which is made the piece's size and 24-bit when it is not and
+// can be reused from piece to piece, so that the only new memory is the display image.
+// Separate calls may run on separate threads, each with its own workBitmap.
 QImage ShapedPieceImage(const QImage &sourceBitmap, int x, int y, const TPieceEdges &edges,
-                        const TPieceOutline &outline, bool drawBorders);
+                        const TPieceOutline &outline, bool drawBorders, QImage &workBitmap);

@@ -17,7 +17,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <algorithm>
-#include <stdexcept>
 
 namespace
 {
@@ -213,11 +212,9 @@ TPieceImage *TO_pd::AddPiece(const QImage &workBitmap, TKelPigger *record)
 {
     if (record == nullptr || outline == nullptr)
         return nullptr;
-    if (workBitmap.size() != QSize(pieceWidth, pieceHeight))
-        throw std::invalid_argument("A piece bitmap must have the piece size");
-    return AddPieceImage(ShapedPieceImage(workBitmap.convertToFormat(QImage::Format_RGB888), 0, 0,
-                                          ReadPieceEdges(*record), *outline, drawBorders),
-                         record);
+    QImage bitmap = workBitmap.convertToFormat(QImage::Format_RGB888);
+    ShapePiece(bitmap, ReadPieceEdges(*record), *outline, drawBorders);
+    return AddPieceImage(PieceDisplayImage(bitmap), record);
 }
 
 TPieceImage *TO_pd::AddPieceImage(QImage displayPicture, TKelPigger *record)

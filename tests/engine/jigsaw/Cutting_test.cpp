@@ -70,9 +70,10 @@ bool SameBytes(const QImage &a, const QImage &b)
 
 } // namespace
 
-// Grids whose cells overrun the picture or leave rows below the last band, with and without
-// borders, and with a missing record: on several threads the pieces are byte for byte those of
-// one thread and those of the steps one by one.
+// Grids whose cells overrun the picture (the last of 100 rows of 2 over 150 lie wholly below
+// it) or leave rows below the last band, with and without borders, and with a missing record: on
+// several threads the pieces are byte for byte those of one thread and those of the steps one by
+// one.
 TEST(Cutting, ParallelCutEqualsTheOneThreadCutAndTheStepByStepCut)
 {
     struct TCase {
@@ -80,7 +81,8 @@ TEST(Cutting, ParallelCutEqualsTheOneThreadCutAndTheStepByStepCut)
         bool borders;
     };
     for (const TCase c : {TCase{905, 700, 9, 7, true}, TCase{640, 333, 15, 15, false},
-                          TCase{300, 1049, 7, 100, true}, TCase{61, 40, 3, 2, true}}) {
+                          TCase{300, 1049, 7, 100, true}, TCase{61, 40, 3, 2, true},
+                          TCase{300, 150, 7, 100, true}}) {
         const QImage picture = NoisePicture(c.width, c.height);
         const std::unique_ptr<TKelPigger> puzzle = Puzzle(c.cols, c.rows, c.borders, c.width);
         TKelPigger &document = *puzzle;
