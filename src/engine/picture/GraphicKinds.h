@@ -13,6 +13,10 @@ class TBitmapGraphic : public TGraphic
 public:
     QSize Size() const override { return m_Bitmap.size(); }
     void Draw(QPainter &painter) const override;
+    QImage OpaquePixels() const override
+    {
+        return m_Bitmap.hasAlphaChannel() ? QImage() : m_Bitmap;
+    }
 
 protected:
     QImage m_Bitmap;

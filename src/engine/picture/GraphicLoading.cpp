@@ -59,6 +59,9 @@ QImage GraphicToBitmap(const TGraphic *picture)
     if (!picture || picture->Size().isEmpty())
         return QImage();
     try {
+        const QImage pixels = picture->OpaquePixels();
+        if (!pixels.isNull())
+            return pixels.convertToFormat(QImage::Format_RGB888);
         // Painting is fastest on 32-bit pixels; the result is narrowed to 24 bits afterwards.
         QImage canvas(picture->Size(), QImage::Format_RGB32);
         if (canvas.isNull())

@@ -42,6 +42,9 @@ public:
     // Draws the picture with its top-left corner at (0, 0) of the painter's coordinates, at
     // Size(). Areas the picture leaves transparent are left untouched.
     virtual void Draw(QPainter &painter) const = 0;
+    // The picture's pixels when it holds them decoded and without transparency, so that a
+    // bitmap can be had by converting them instead of drawing; null otherwise.
+    virtual QImage OpaquePixels() const { return QImage(); }
 };
 
 // Files larger than this are not read (a 32-bit bitmap at the pixel limit fits).
