@@ -6,6 +6,7 @@
 #include "engine/container/PuzzleExecutable.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/Cutting.h"
+#include "engine/jigsaw/PlayChecks.h"
 #include "engine/jigsaw/PuzzleMaking.h"
 #include "engine/picture/GraphicLoading.h"
 #include "engine/picture/JpegPicture.h"
@@ -21,6 +22,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -412,7 +414,13 @@ int RunExport(const TExportRequest &request)
     ReadPuzzle(request.puzzle, picture, document);
     QImage bitmap;
     try {
+        RequirePieceRecords(document);
+        if (picture.Empty())
+            throw EJobError("\"" + Text(request.puzzle) + "\" has no picture");
+        RequireCutWithinBudget(picture.Width(), picture.Height(), document);
         bitmap = picture.ToBitmap();
+    } catch (const EPuzzleRefused &refusal) {
+        throw EJobError("\"" + Text(request.puzzle) + "\": " + refusal.what());
     } catch (const EJPEGError &error) {
         throw EJobError("the picture of \"" + Text(request.puzzle) + "\": " + error.what());
     }
@@ -429,22 +437,27 @@ int RunExport(const TExportRequest &request)
 
 // ---- Dispatch ----
 
-int RunJob(const QStringList &arguments)
+// The job the arguments ask for, ready to run. Throws EUsageError when they are wrong.
+std::function<int()> ParseJob(const QStringList &arguments)
 {
     TArgumentReader reader(arguments);
+    if (reader.AtEnd())
+        throw EUsageError("no command given");
     const QString command = reader.Take();
-    if (command == "--help") {
-        std::fputs(Usage, stdout);
-        return ExitDone;
-    }
-    if (command == "--version") {
-        std::printf("tessalune %s\n", TESSALUNE_VERSION);
-        return ExitDone;
-    }
+    if (command == "--help")
+        return [] {
+            std::fputs(Usage, stdout);
+            return ExitDone;
+        };
+    if (command == "--version")
+        return [] {
+            std::printf("tessalune %s\n", TESSALUNE_VERSION);
+            return ExitDone;
+        };
     if (command == "--make")
-        return RunMake(ParseMake(reader));
+        return [request = ParseMake(reader)] { return RunMake(request); };
     if (command == "--export-pieces")
-        return RunExport(ParseExport(reader));
+        return [request = ParseExport(reader)] { return RunExport(request); };
     throw EUsageError("unknown command " + Text(command));
 }
 
@@ -461,7 +474,7 @@ int RunCommandLine(int argc, char **argv)
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     try {
-        return RunJob(arguments);
+        return ParseJob(arguments)();
     } catch (const EUsageError &error) {
         std::fprintf(stderr, "tessalune: %s\nTry 'tessalune --help'.\n", error.what());
         return ExitBadArguments;
@@ -469,4 +482,14 @@ int RunCommandLine(int argc, char **argv)
         std::fprintf(stderr, "tessalune: %s\n", error.what());
         return ExitFailed;
     }
+}
+
+std::string CommandLineUsageError(const QStringList &arguments)
+{
+    try {
+        ParseJob(arguments);
+    } catch (const EUsageError &error) {
+        return error.what();
+    }
+    return {};
 }

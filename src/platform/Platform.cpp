@@ -6,16 +6,21 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
+#include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <fcntl.h>
 #include <link.h>
 #include <stdexcept>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <thread>
+#include <unistd.h>
 
 namespace Platform
 {
@@ -54,15 +59,51 @@ bool OnReadOnlyFilesystem(const QString &path)
 }
 
 // Execute permission wherever read permission is granted, as `chmod +X` would for a program.
-QFileDevice::Permissions ExecutableWhereReadable(QFileDevice::Permissions permissions)
+mode_t ExecutableWhereReadable(mode_t mode)
 {
-    if (permissions & (QFileDevice::ReadOwner | QFileDevice::ReadUser))
-        permissions |= QFileDevice::ExeOwner | QFileDevice::ExeUser;
-    if (permissions & QFileDevice::ReadGroup)
-        permissions |= QFileDevice::ExeGroup;
-    if (permissions & QFileDevice::ReadOther)
-        permissions |= QFileDevice::ExeOther;
-    return permissions;
+    return mode | ((mode & 0444) >> 2);
+}
+
+// The system's text for the error number, as the user should read it.
+QString SystemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// A name beside `path` that no other writer in this or another process uses.
+QByteArray TemporaryNameBeside(const QString &path)
+{
+    static std::atomic<int> counter{0};
+    const QFileInfo file(path);
+    return QFile::encodeName(file.dir().filePath(
+        QStringLiteral(".%1.%2.%3").arg(file.fileName()).arg(getpid()).arg(counter++)));
+}
+
+bool WriteAll(int descriptor, const QByteArray &bytes)
+{
+    const char *next = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = write(descriptor, next, static_cast<std::size_t>(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        next += written;
+        left -= written;
+    }
+    return true;
+}
+
+// The new file's permissions: an existing file's, else what the umask leaves of rwxrwxrwx
+// (given at creation); execute permission added wherever reading is allowed.
+bool SetExecutablePermissions(int descriptor, const QByteArray &target)
+{
+    struct stat status {
+    };
+    if (stat(target.constData(), &status) != 0 && fstat(descriptor, &status) != 0)
+        return false;
+    return fchmod(descriptor, ExecutableWhereReadable(status.st_mode & 07777)) == 0;
 }
 
 // The ELF header lies at the start of the program's first loadable segment: the one mapped
@@ -148,17 +189,53 @@ std::runtime_error FileError(const char *action, const QString &path, const QStr
 
 void WriteExecutableFile(const QByteArray &bytes, const QString &path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw FileError("create file", path, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw FileError("write file", path, reason);
+    if (QFileInfo(path).isDir())
+        throw std::runtime_error(
+            QStringLiteral("\"%1\" is a folder").arg(QDir::toNativeSeparators(path)).toStdString());
+    const QByteArray target = QFile::encodeName(path);
+    const QByteArray temporary = TemporaryNameBeside(path);
+    const int descriptor =
+        open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0777);
+    if (descriptor < 0)
+        throw FileError("create file", path, SystemReason(errno));
+    // Synced before the rename, so that the name never stands for a file still being written.
+    const bool written = WriteAll(descriptor, bytes) &&
+                         SetExecutablePermissions(descriptor, target) && fsync(descriptor) == 0;
+    const int writeError = errno;
+    const bool closed = close(descriptor) == 0;
+    if (!written || !closed || rename(temporary.constData(), target.constData()) != 0) {
+        const int error = !written ? writeError : errno;
+        unlink(temporary.constData());
+        throw FileError("write file", path, SystemReason(error));
     }
-    file.setPermissions(ExecutableWhereReadable(file.permissions()));
-    if (!file.commit())
-        throw FileError("write file", path, file.errorString());
+}
+
+std::unique_ptr<TFileLock> TFileLock::TryLock(const QString &path)
+{
+    const int descriptor = open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return nullptr;
+    if (flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+        close(descriptor);
+        return nullptr;
+    }
+    return std::unique_ptr<TFileLock>(new TFileLock(descriptor));
+}
+
+TFileLock::~TFileLock()
+{
+    close(descriptor);
+}
+
+bool TFileLock::StillAt(const QString &path) const
+{
+    struct stat locked {
+    };
+    struct stat named {
+    };
+    return fstat(descriptor, &locked) == 0 &&
+           stat(QFile::encodeName(path).constData(), &named) == 0 &&
+           locked.st_dev == named.st_dev && locked.st_ino == named.st_ino;
 }
 
 void Delay(int ms)

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <memory>
 #include <stdexcept>
 
 namespace Platform
@@ -41,10 +42,31 @@ void StartProgram(const QString &program, const QString &parameter = QString());
 std::runtime_error FileError(const char *action, const QString &path, const QString &reason);
 
 // Writes an executable file: the bytes go to a new file beside `path` that is then renamed
-// over it, so a running executable can be replaced and a failed write leaves the old file
-// whole. The result is executable wherever it is readable. Throws std::runtime_error with a
-// message naming the file when it cannot be created or written.
+// over it, so a running executable can be replaced and a failed (or killed) write leaves the
+// old file whole. The result is executable wherever it is readable. Throws std::runtime_error
+// with a message naming the file and the system's reason ("No space left on device",
+// "Permission denied", "... is a folder") when it cannot be created or written.
 void WriteExecutableFile(const QByteArray &bytes, const QString &path);
+
+// An exclusive lock on a file, held by this process until the object is destroyed or the
+// process ends, however it ends. Other processes taking the same lock are refused meanwhile.
+class TFileLock
+{
+public:
+    // The lock on the file at `path`; null when there is no such file or another process
+    // holds the lock.
+    static std::unique_ptr<TFileLock> TryLock(const QString &path);
+    ~TFileLock();
+    TFileLock(const TFileLock &) = delete;
+    TFileLock &operator=(const TFileLock &) = delete;
+
+    // True while `path` still names the locked file: not deleted, renamed or replaced since.
+    bool StillAt(const QString &path) const;
+
+private:
+    explicit TFileLock(int descriptor) : descriptor(descriptor) {}
+    int descriptor;
+};
 
 // Returns once at least `ms` milliseconds have passed on the monotonic clock. While waiting it
 // lets the application's pending events run (without spinning); before the application object

@@ -309,7 +309,8 @@ TEST_F(CommandLine, BadPuzzlesExportNothing)
         return image;
     };
     const QByteArray jpeg = ReadFile("picture.jpg");
-    const QByteArray fine = "<PUZZLE_DATA COLS=\"7\" ROWS=\"7\"><PIECES></PIECES></PUZZLE_DATA>";
+    const QByteArray fine =
+        "<PUZZLE_DATA COLS=\"7\" ROWS=\"7\"><PIECES><PIECE/></PIECES></PUZZLE_DATA>";
     WriteFile("lower_case_y.exe", puzzle("y", jpeg, fine));
     WriteFile("broken_document.exe", puzzle("Y", jpeg, "<PUZZLE_DATA COLS=\"7\""));
     WriteFile("truncated_picture.exe", puzzle("Y", jpeg.left(jpeg.size() / 2), fine));
@@ -326,11 +327,51 @@ TEST_F(CommandLine, BadPuzzlesExportNothing)
     }
     ExpectFailure(Run({"--export-pieces", "lower_case_y.exe", "picture.jpg"}), 1);
 
-    // A well-formed puzzle without pieces exports none, and says so.
-    WriteFile("no_pieces.exe", puzzle("Y", jpeg, fine));
-    const TRun empty = Run({"--export-pieces", "no_pieces.exe", "pieces"});
-    EXPECT_EQ(empty.exitCode, 0);
-    EXPECT_TRUE(empty.out.contains("0 pieces"));
+    // A puzzle with nothing to play is refused with the reason, not exported as "0 pieces".
+    const QList<QPair<QByteArray, QByteArray>> unplayable = {
+        {"", "has no document"},
+        {"  \r\n", "cannot be read"},
+        {"<PUZZLE_DATA COLS=\"7\" ROWS=\"7\"/>", "has no pieces"},
+        {"<PUZZLE_DATA COLS=\"7\" ROWS=\"7\"><PIECES><OTHER/></PIECES></PUZZLE_DATA>",
+         "has no pieces"},
+    };
+    for (const auto &[document, reason] : unplayable) {
+        WriteFile("no_pieces.exe", puzzle("Y", jpeg, document));
+        const TRun run = Run({"--export-pieces", "no_pieces.exe", "pieces"});
+        ExpectFailure(run, 1);
+        EXPECT_TRUE(run.err.contains(reason)) << run.err.constData();
+    }
+    WriteFile("no_picture.exe", puzzle("Y", "", fine));
+    const TRun noPicture = Run({"--export-pieces", "no_picture.exe", "pieces"});
+    ExpectFailure(noPicture, 1);
+    EXPECT_TRUE(noPicture.err.contains("has no picture")) << noPicture.err.constData();
+    EXPECT_FALSE(QFileInfo::exists(Path("pieces")));
+}
+
+// A cut that would take more memory than the budget is refused from the picture's header,
+// before the picture is decoded.
+TEST_F(CommandLine, CutsAboveTheMemoryBudgetAreRefused)
+{
+    QByteArray huge = ReadFile("picture.jpg");
+    const qsizetype sof = huge.indexOf("\xFF\xC0");
+    ASSERT_GT(sof, 0);
+    for (int offset : {5, 7}) { // 9000 × 9000 pixels
+        huge[sof + offset] = static_cast<char>(9000 >> 8);
+        huge[sof + offset + 1] = static_cast<char>(9000 & 255);
+    }
+    QFile program(TESSALUNE_EXE);
+    ASSERT_TRUE(program.open(QIODevice::ReadOnly));
+    QByteArray image = program.readAll();
+    AppendSection("IS_PUZZLE", "Y", image);
+    AppendSection("SRC_IMG", huge, image);
+    AppendSection("PIG_TXT",
+                  "<PUZZLE_DATA COLS=\"100\" ROWS=\"100\"><PIECES><PIECE/></PIECES></PUZZLE_DATA>",
+                  image);
+    WriteFile("huge.exe", image);
+    const TRun run = Run({"--export-pieces", "huge.exe", "pieces"});
+    ExpectFailure(run, 1);
+    EXPECT_TRUE(run.err.contains("MiB")) << run.err.constData();
+    EXPECT_FALSE(QFileInfo::exists(Path("pieces")));
 }
 
 TEST_F(CommandLine, EveryLoadableTypeMakesAPuzzle)

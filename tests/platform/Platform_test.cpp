@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -137,10 +138,50 @@ TEST(WriteExecutableFile, FailureNamesTheFileAndLeavesTheOldOneWhole)
     const QString target = small + QStringLiteral("/puzzle.exe");
     const QByteArray old(20000, 'o');
     WriteFile(target, old, 0755);
-    EXPECT_THROW(Platform::WriteExecutableFile(QByteArray(1 << 20, 'n'), target),
-                 std::runtime_error);
+    try {
+        Platform::WriteExecutableFile(QByteArray(1 << 20, 'n'), target);
+        FAIL() << "no error for a full filesystem";
+    } catch (const std::runtime_error &error) {
+        EXPECT_TRUE(QString::fromUtf8(error.what()).contains("No space left on device"))
+            << error.what();
+    }
     EXPECT_EQ(ReadBytes(target), old);
-    EXPECT_EQ(QDir(small).entryList(QDir::Files), QStringList{QStringLiteral("puzzle.exe")});
+    EXPECT_EQ(QDir(small).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("puzzle.exe")});
+}
+
+TEST(WriteExecutableFile, AFolderInTheWayIsNamedAsSuch)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("puzzle.exe"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    try {
+        Platform::WriteExecutableFile("bytes", folder);
+        FAIL() << "no error for a folder";
+    } catch (const std::runtime_error &error) {
+        EXPECT_TRUE(QString::fromUtf8(error.what()).contains(folder + "\" is a folder"))
+            << error.what();
+    }
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+}
+
+TEST(FileLock, OneHolderAtATimeUntilItLetsGo)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("tmp.exe"));
+    EXPECT_EQ(Platform::TFileLock::TryLock(path), nullptr) << "no file, no lock";
+    WriteFile(path, "x", 0755);
+    auto held = Platform::TFileLock::TryLock(path);
+    ASSERT_NE(held, nullptr);
+    EXPECT_TRUE(held->StillAt(path));
+    EXPECT_EQ(Platform::TFileLock::TryLock(path), nullptr) << "held already";
+    held.reset();
+    held = Platform::TFileLock::TryLock(path);
+    ASSERT_NE(held, nullptr);
+    Platform::WriteExecutableFile("replaced", path);
+    EXPECT_FALSE(held->StillAt(path)) << "the name stands for another file now";
+    QFile::remove(path);
+    EXPECT_FALSE(held->StillAt(path));
 }
 
 class StartProgramTest : public ::testing::Test

@@ -70,6 +70,7 @@ void TKelPigger::SetName(const QByteArray &name)
 
 void TKelPigger::AttachTo(TKelPigger *newParent)
 {
+    indexHint_ = newParent->ChildCount();
     newParent->children_.emplace_back(this);
     parent_ = newParent;
     UpdateDepth();
@@ -77,20 +78,25 @@ void TKelPigger::AttachTo(TKelPigger *newParent)
 
 std::unique_ptr<TKelPigger> TKelPigger::TakeChild(TKelPigger *child)
 {
-    const auto found = std::find_if(children_.begin(), children_.end(),
-                                    [child](const auto &owned) { return owned.get() == child; });
-    if (found == children_.end())
+    const int index = IndexOfChild(child);
+    if (index < 0)
         return nullptr;
-    std::unique_ptr<TKelPigger> owned = std::move(*found);
-    children_.erase(found);
+    std::unique_ptr<TKelPigger> owned = std::move(children_[index]);
+    children_.erase(children_.begin() + index);
     owned->parent_ = nullptr;
     return owned;
 }
 
 void TKelPigger::DestroyChildren()
 {
-    while (!children_.empty())
-        TakeChild(children_.front().get());
+    // The whole list is let go at once, first child first: taking the children out one by one
+    // would shift the rest of the list each time.
+    std::vector<std::unique_ptr<TKelPigger>> doomed = std::move(children_);
+    children_.clear();
+    for (auto &child : doomed) {
+        child->parent_ = nullptr;
+        child.reset();
+    }
 }
 
 void TKelPigger::UpdateDepth()
@@ -143,9 +149,15 @@ TKelPigger *TKelPigger::FindNext(const TKelPigger *current) const
 
 int TKelPigger::IndexOfChild(const TKelPigger *node) const
 {
-    for (int i = 0; i < ChildCount(); ++i) {
-        if (children_[i].get() == node)
+    if (node == nullptr || node->parent_ != this)
+        return -1;
+    // Children are only appended or taken out, so a child's index never grows: it lies at or
+    // below its hint, and walking the children in order finds each one at once.
+    for (int i = std::min(node->indexHint_, ChildCount() - 1); i >= 0; --i) {
+        if (children_[i].get() == node) {
+            node->indexHint_ = i;
             return i;
+        }
     }
     return -1;
 }

@@ -132,6 +132,8 @@ private:
     std::vector<std::unique_ptr<TKelPigger>> children_;
     int parsePos_ = 0;
     int level_ = 0;
+    // This node's index in its parent's list when last seen there; never below the real one.
+    mutable int indexHint_ = 0;
     // Nesting depth of the element being read, 1 for the element LoadFromText starts with.
     int nestingDepth_ = 1;
 };

@@ -3,6 +3,8 @@
 // A bitmap assigned to it is encoded (quality 90, baseline, colour) only when the bytes are next
 // needed; decoding always gives 24-bit colour at full size.
 
+#include "engine/picture/MemoryBudget.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <cstdint>
@@ -21,8 +23,10 @@ public:
 
 // Settings the program's JPEG pictures are written with; never changed.
 inline constexpr int JpegQuality = 90;
-// Pictures with more pixels than this are refused before any memory is taken for them.
-inline constexpr std::int64_t JpegPixelLimit = 100'000'000;
+// Pictures with more pixels than this are refused before any memory is taken for them: the
+// most a picture may take while it is decoded stays within the memory budget (97 612 893
+// pixels, a little under 10 000 × 10 000).
+inline constexpr std::int64_t JpegPixelLimit = MemoryBudget / JpegDecodingBytesPerPixel;
 
 class TJPEGImage
 {

@@ -162,6 +162,7 @@ void TO_pd::SetupDesktop(int cols, int rows, int pieceWidth, int pieceHeight, in
     dragged = nullptr;
     images.clear();
     records.clear();
+    indexOfRecord.clear();
     paletteRecords.clear();
     AI1->Stop();
     AI1->hide();
@@ -228,6 +229,7 @@ TPieceImage *TO_pd::AddPieceImage(QImage displayPicture, TKelPigger *record)
     nextPaletteTop += image->Bounds().height() + PaletteGap;
     canvas->AddItem(image.get());
     images.push_back(std::move(image));
+    indexOfRecord.insert(record, records.size());
     records.append(record);
     return images.back().get();
 }
@@ -442,10 +444,10 @@ TKelPigger *TO_pd::RecordOfImage(const TPieceImage *image) const
 
 TPieceImage *TO_pd::ImageOfRecord(const TKelPigger *record) const
 {
-    const auto index = records.indexOf(record);
-    if (index < 0)
+    const auto found = indexOfRecord.constFind(record);
+    if (found == indexOfRecord.constEnd())
         return nullptr;
-    return images[static_cast<std::size_t>(index)].get();
+    return images[static_cast<std::size_t>(*found)].get();
 }
 
 TJoinGrid TO_pd::Grid() const

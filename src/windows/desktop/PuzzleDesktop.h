@@ -13,6 +13,7 @@
 #include "windows/desktop/DesktopCanvas.h"
 
 #include <QFrame>
+#include <QHash>
 #include <QList>
 #include <QTimer>
 #include <memory>
@@ -136,6 +137,9 @@ private:
 
     std::vector<std::unique_ptr<TPieceImage>> images;
     QList<TKelPigger *> records;
+    // Where each record stands in records: a document may hold far more records than pieces,
+    // and every one of them is looked up when positions are restored.
+    QHash<const TKelPigger *, qsizetype> indexOfRecord;
     QList<TKelPigger *> paletteRecords;
     TPieceImage *dragged = nullptr;
     int grabX = 0;

@@ -2,6 +2,7 @@
 
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KelPigger.h"
+#include "engine/container/PendingSave.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/picture/JpegPicture.h"
 #include "windows/common/Guards.h"
@@ -11,12 +12,14 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStackedWidget>
 #include <QToolButton>
+#include <cstdio>
 #include <stdexcept>
 
 namespace
@@ -43,14 +46,42 @@ void SavePictureFile(const TJPEGImage &picture, const QString &path)
         throw Platform::FileError("write file", path, file.errorString());
 }
 
-// The hand-over copy writes only inside its own folder: the section must name a plain file.
-QString HandOverTarget(const QByteArray &fileNameSection)
+// How long a start waits for another process to let go of the hand-over copy. The copy lets go
+// once it has written the puzzle; one that holds on longer is showing a failure.
+constexpr int HandOverLockWaitMs = 10000;
+constexpr int LockPollMs = 50;
+
+// The lock on the hand-over copy once no other process holds it. Null when the file is gone
+// (its save is finished) or the wait ran out.
+std::unique_ptr<Platform::TFileLock> WaitForHandOverLock(const QString &path)
 {
-    const QString name = QFile::decodeName(fileNameSection);
-    if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral("..") ||
-        name.contains(u'/') || name.contains(u'\\') || fileNameSection.contains('\0'))
-        throw std::runtime_error("The hand-over copy names no file of its folder");
-    return name;
+    QElapsedTimer clock;
+    clock.start();
+    while (QFileInfo::exists(path)) {
+        auto lock = Platform::TFileLock::TryLock(path);
+        if (lock && lock->StillAt(path))
+            return lock;
+        if (clock.elapsed() > HandOverLockWaitMs)
+            return nullptr;
+        Platform::Delay(LockPollMs);
+    }
+    return nullptr;
+}
+
+QByteArray FileBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Platform::FileError("read file", path, file.errorString());
+    return file.readAll();
+}
+
+std::runtime_error SaveWithoutTarget(const QByteArray &fileNameSection)
+{
+    if (fileNameSection.isEmpty())
+        return std::runtime_error("\"tmp.exe\" names no puzzle to save the game into");
+    return std::runtime_error("The puzzle \"" + QFile::decodeName(fileNameSection).toStdString() +
+                              "\" that \"tmp.exe\" holds a saved game for cannot be found");
 }
 
 } // namespace
@@ -151,10 +182,10 @@ void TFmain::StartModeMessage()
         RunPlayerMode();
         break;
     case TStartMode::FinishSaving:
-        RunSilently([this] { FinishSaving(); });
+        EndShowingFailure([this] { FinishSaving(); });
         break;
     case TStartMode::CleanUp:
-        RunSilently([this] { CleanUp(); });
+        EndShowingFailure([this] { CleanUp(); });
         break;
     }
 }
@@ -221,6 +252,8 @@ void TFmain::SB_save_okClick()
                       QFile::encodeName(QFileInfo(executablePath).fileName()), handOver);
         const QString handOverPath = BesideExecutable(HandOverFileName);
         WriteImageToFile(handOver, handOverPath);
+        // Until the copy runs, no other start may finish its save and delete it.
+        const auto lock = Platform::TFileLock::TryLock(handOverPath);
         Platform::Delay(200);
         try {
             Platform::StartProgram(handOverPath);
@@ -246,23 +279,55 @@ void TFmain::SB_save_cancelClick()
     close();
 }
 
+void TFmain::EndShowingFailure(const std::function<void()> &action)
+{
+    RunShowingFailure(this, [&action] {
+        try {
+            action();
+        } catch (const std::exception &failure) {
+            std::fprintf(stderr, "tessalune: %s\n", failure.what());
+            throw;
+        }
+    });
+    Platform::RequestQuit();
+}
+
 void TFmain::FinishSaving()
 {
     PageControl1->setCurrentWidget(TabSheet_saving);
     QCoreApplication::processEvents();
+    // Held while the save is finished, so that no other start deletes this copy meanwhile.
+    const auto lock = WaitForHandOverLock(executablePath);
+    if (!lock) {
+        if (!QFileInfo::exists(executablePath))
+            return; // another start finished this save already
+        throw std::runtime_error("Another copy of the program keeps \"tmp.exe\" busy");
+    }
     Platform::Delay(300);
-    const QByteArray fileName = ReadSection(PuzzleSchema::SectionFileName);
-    DeleteSection(PuzzleSchema::SectionFileName);
-    const QString puzzlePath = BesideExecutable(HandOverTarget(fileName));
-    SaveExeAs(puzzlePath);
+    const QByteArray image = LoadedExeImage();
+    const QByteArray fileName = ReadSection(PuzzleSchema::SectionFileName, image);
+    if (FinishPendingSave(image, QFileInfo(executablePath).path()) == TPendingSave::TargetMissing)
+        throw SaveWithoutTarget(fileName);
+    const QString puzzlePath = BesideExecutable(*HandOverTarget(fileName));
     Platform::Delay(200);
     Platform::StartProgram(puzzlePath);
-    Platform::RequestQuit();
 }
 
 void TFmain::CleanUp()
 {
     PageControl1->setCurrentWidget(TabSheet_saving);
-    QFile::remove(QDir(Platform::WorkingFolder()).filePath(HandOverFileName));
-    Platform::RequestQuit();
+    const QString handOverPath = QDir(Platform::WorkingFolder()).filePath(HandOverFileName);
+    // No lock: the copy is gone, or it runs and finishes its own save.
+    const auto lock = WaitForHandOverLock(handOverPath);
+    if (!lock)
+        return;
+    const QByteArray image = FileBytes(handOverPath);
+    const QByteArray fileName = ReadSection(PuzzleSchema::SectionFileName, image);
+    // A copy that was stopped before its target held its game: its save is finished here.
+    const TPendingSave pending = fileName.isEmpty()
+                                     ? TPendingSave::AlreadyThere // not a save at all
+                                     : FinishPendingSave(image, Platform::WorkingFolder());
+    QFile::remove(handOverPath);
+    if (pending == TPendingSave::TargetMissing)
+        throw SaveWithoutTarget(fileName);
 }

@@ -10,6 +10,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class QFileDialog;
@@ -112,6 +113,9 @@ private:
     void SB_save_okClick();
     void SB_save_cancelClick();
     void SetSaveAnswersEnabled(bool enabled);
+    // Finishing a save ends this process; a failure is shown (and written to stderr) first, and
+    // leaves "tmp.exe" for the next start.
+    void EndShowingFailure(const std::function<void()> &action);
     void FinishSaving();
     void CleanUp();
     // Path of a file in the executable's folder.

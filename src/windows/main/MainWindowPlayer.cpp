@@ -24,6 +24,9 @@ namespace
 
 // The main window's caption while a puzzle without a name is played.
 const QString UnnamedPuzzleCaption = QStringLiteral("Puzzle");
+// A name of megabytes as a title ends the program on some window systems (X11 refuses the
+// request); the start of a name says which puzzle it is.
+constexpr qsizetype MaxCaptionLength = 256;
 
 TD_puzzle_js &PlayWindow()
 {
@@ -50,7 +53,8 @@ void CreateBackgroundsDialog(TFmain &main)
 
 void TFmain::RunPlayerMode()
 {
-    RunSilently([this] {
+    // A puzzle that cannot be played says why, instead of leaving the loading page up.
+    RunShowingFailure(this, [this] {
         PageControl1->setCurrentWidget(TabSheet_load);
         LoadPuzzleFromPayload();
         CreateBackgroundsDialog(*this);
@@ -70,7 +74,7 @@ void TFmain::PlayPuzzle()
     TP_puzzle::THost host;
     host.minimize = [this] { setWindowState(windowState() | Qt::WindowMinimized); };
     host.showCaption = [this](const QString &name) {
-        setWindowTitle(name.isEmpty() ? UnnamedPuzzleCaption : name);
+        setWindowTitle(name.isEmpty() ? UnnamedPuzzleCaption : name.left(MaxCaptionLength));
     };
     host.resetPuzzle = [this] { ResetPuzzle(); };
     host.browsePuzzles = [this] { BrowsePuzzles(true); };

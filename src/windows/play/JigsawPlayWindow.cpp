@@ -4,6 +4,7 @@
 #include "engine/container/KelUtils.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/Cutting.h"
+#include "engine/jigsaw/PlayChecks.h"
 #include "engine/jigsaw/PuzzleMaking.h"
 #include "engine/picture/JpegPicture.h"
 #include "engine/picture/Thumbnail.h"
@@ -64,6 +65,9 @@ void TD_puzzle_js::BuildGame()
 {
     if (sourcePicture == nullptr || document == nullptr)
         throw std::invalid_argument("The game has no picture or no document");
+    // Refused before the picture is decoded or anything is cut.
+    RequirePieceRecords(*document);
+    RequireCutWithinBudget(sourcePicture->Width(), sourcePicture->Height(), *document);
     ReportProgress(0);
     LoadSourcePicture();
     ReportProgress(10);

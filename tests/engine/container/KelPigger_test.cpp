@@ -1,7 +1,9 @@
 #include "engine/container/KelPigger.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
+#include <vector>
 
 namespace
 {
@@ -169,6 +171,51 @@ TEST(KelPiggerChildren, DestroyingAChildKeepsTheOthersInOrder)
     delete b;
     EXPECT_EQ(root->ChildCount(), 2);
     EXPECT_EQ(ChildNames(*root), "A C");
+}
+
+TEST(KelPiggerChildren, IndexesStayRightWhileChildrenComeAndGo)
+{
+    auto root = NamedRoot("R");
+    std::vector<TKelPigger *> kept;
+    for (int i = 0; i < 60; ++i)
+        kept.push_back(NamedChild(root.get(), i % 3 == 0 ? "OTHER" : "PIECE"));
+    // Out of the middle, the front and the end, with lookups in between that move the hints.
+    for (int victim : {30, 0, 57, 1, 12}) {
+        EXPECT_EQ(root->IndexOfChild(kept.back()), static_cast<int>(kept.size()) - 1);
+        delete kept[victim];
+        kept.erase(kept.begin() + victim);
+        NamedChild(root.get(), "PIECE");
+        kept.push_back(root->Child(root->ChildCount() - 1));
+    }
+    for (int i = 0; i < static_cast<int>(kept.size()); ++i)
+        EXPECT_EQ(root->IndexOfChild(kept[i]), i);
+    int walked = 0;
+    for (TKelPigger *piece = root->FindChild("PIECE"); piece; piece = root->FindNext(piece))
+        ++walked;
+    EXPECT_EQ(walked, std::count_if(kept.begin(), kept.end(), [](const TKelPigger *node) {
+                  return node->Name() == "PIECE";
+              }));
+}
+
+// Reading, walking and destroying cost time in proportion to the children: with a cost that
+// grows with the square, this test would run for minutes.
+TEST(KelPiggerChildren, AMillionChildrenAreReadWalkedAndDestroyed)
+{
+    constexpr int Count = 1000000;
+    QByteArray text = "<PIECES>";
+    for (int i = 0; i < Count; ++i)
+        text += i % 2 ? "<PIECE/>" : "<OTHER/>";
+    text += "</PIECES>";
+    auto root = std::make_unique<TKelPigger>();
+    root->LoadFromText(text);
+    ASSERT_EQ(root->ChildCount(), Count);
+    int walked = 0;
+    for (TKelPigger *piece = root->FindChild("PIECE"); piece; piece = root->FindNext(piece))
+        ++walked;
+    EXPECT_EQ(walked, Count / 2);
+    EXPECT_EQ(root->IndexOfChild(root->Child(Count - 1)), Count - 1);
+    root->Clear();
+    EXPECT_EQ(root->ChildCount(), 0);
 }
 
 TEST(KelPiggerChildren, MovingUpdatesLevelAndIndentOfTheSubtree)

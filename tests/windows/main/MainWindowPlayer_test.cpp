@@ -248,26 +248,55 @@ TEST_F(PlayerMode, BrowseMyPuzzlesStartsInTheWorkingFolderAndKeepsIt)
     EXPECT_TRUE(QFileInfo(PathOf("my_puzzles")).isDir());
 }
 
-TEST_F(PlayerMode, FailedPreparationsEndTheSequenceSilently)
+// A puzzle that cannot be played says why in the error box; the sequence ends without showing
+// the game. Every refusal comes before the picture is decoded or cut.
+TEST_F(PlayerMode, FailedPreparationsSayWhyAndEndTheSequence)
 {
     const QByteArray made = Made();
     ExeImage() = made;
     TKelPigger wide;
     wide.LoadFromText(ReadSection(SectionDocument));
     wide.SetAttr(KeyCols, "500");
-    const QByteArray unreadablePicture =
-        WithSectionReplaced(made, SectionSourceImage, "not a JPEG file");
-    const QByteArray refusedDocument = WithSectionReplaced(
-        made, SectionDocument, "<PUZZLE_DATA COLS=\"7\"><PIECES></PUZZLE_DATA>");
-    const QByteArray unplayableGrid = WithSectionReplaced(made, SectionDocument, wide.SaveToText());
-
-    for (const QByteArray &image : {unreadablePicture, refusedDocument, unplayableGrid}) {
+    // A name of megabytes: the caption shows its start only.
+    wide.SetAttr(KeyName, QByteArray(1 << 20, 'N'));
+    TKelPigger finest;
+    finest.LoadFromText(ReadSection(SectionDocument));
+    finest.SetAttr(KeyCols, "100");
+    finest.SetAttr(KeyRows, "100");
+    QByteArray hugePicture = ReadSection(SectionSourceImage);
+    const qsizetype sof = hugePicture.indexOf("\xFF\xC0");
+    ASSERT_GT(sof, 0);
+    for (int offset : {5, 7}) { // 9000 × 9000 pixels in the header
+        hugePicture[sof + offset] = static_cast<char>(9000 >> 8);
+        hugePicture[sof + offset + 1] = static_cast<char>(9000 & 255);
+    }
+    const QList<QPair<QByteArray, QString>> cases = {
+        {WithSectionReplaced(made, SectionSourceImage, "not a JPEG file"), "JPEG"},
+        {WithSectionReplaced(made, SectionDocument,
+                             "<PUZZLE_DATA COLS=\"7\"><PIECES></PUZZLE_DATA>"),
+         "Unclosed tag"},
+        {WithSectionReplaced(made, SectionDocument, wide.SaveToText()), "cannot be cut"},
+        {WithSectionReplaced(made, SectionDocument, ""), "has no document"},
+        {WithSectionReplaced(made, SectionDocument, "<PUZZLE_DATA COLS=\"7\" ROWS=\"7\"/>"),
+         "has no pieces"},
+        {WithSectionReplaced(WithSectionReplaced(made, SectionDocument, finest.SaveToText()),
+                             SectionSourceImage, hugePicture),
+         "MiB"},
+    };
+    for (const auto &[image, reason] : cases) {
+        SCOPED_TRACE(reason.toStdString());
         const auto windows = Puzzle(image);
         const auto driver = DriveGame(*windows->play, [] {});
+        QString shown;
+        AnswerModal<QMessageBox>([&shown](QMessageBox *box) {
+            shown = box->text();
+            box->accept();
+        });
         windows->main->RunPlayerMode();
         EXPECT_FALSE(driver->ran);
         EXPECT_FALSE(windows->play->isVisible());
         EXPECT_EQ(windows->main->PageControl1->currentWidget(), windows->main->TabSheet_load);
-        EXPECT_FALSE(ErrorBoxShown());
+        EXPECT_TRUE(shown.contains(reason)) << shown.toStdString();
+        EXPECT_LE(windows->main->windowTitle().size(), 256);
     }
 }

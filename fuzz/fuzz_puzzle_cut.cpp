@@ -1,0 +1,79 @@
+// The whole way from a puzzle's payload to its cut pieces and restored positions, as the player
+// takes it: the document text with its grid, edges and stored positions, checked, cut on a small
+// picture, the positions restored and the solved test run. A hostile document must end in a
+// refusal or a cut, never in a crash, a hang or unbounded memory. The first two bytes give the
+// picture's size (up to 32 × 32 pixels); the rest is the payload.
+
+#include "engine/container/ExecutablePayload.h"
+#include "engine/container/KelPigger.h"
+#include "engine/container/KelUtils.h"
+#include "engine/container/PuzzleSchema.h"
+#include "engine/jigsaw/Cutting.h"
+#include "engine/jigsaw/Joining.h"
+#include "engine/jigsaw/PlayChecks.h"
+
+#include <QImage>
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+
+using namespace PuzzleSchema;
+
+namespace
+{
+
+QImage SmallPicture(std::uint8_t widthByte, std::uint8_t heightByte)
+{
+    QImage picture(1 + widthByte % 32, 1 + heightByte % 32, QImage::Format_RGB888);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, qRgb(x * 8, y * 8, (x ^ y) * 8));
+    return picture;
+}
+
+// The document as the payload holds it: from its "PIG_TXT" section, or the whole text when it
+// has none.
+QByteArray DocumentText(const QByteArray &payload)
+{
+    const QByteArray section = ReadSection(SectionDocument, payload);
+    return section.isEmpty() ? payload : section;
+}
+
+void RestoreAndJudge(const TKelPigger &document, const TPuzzleCut &cut)
+{
+    const TKelPigger *pieces = document.FindChild(PiecesNode);
+    for (const TKelPigger *record = pieces->FindChild(PieceNode); record != nullptr;
+         record = pieces->FindNext(record)) {
+        TextToInt(record->GetAttr(KeyPieceLeft));
+        TextToInt(record->GetAttr(KeyPieceTop));
+    }
+    QList<TKelPigger *> records;
+    for (const TCutPiece &piece : cut.pieces)
+        records.append(pieces->Child(piece.row * cut.grid.cols + piece.col));
+    const TJoinGrid grid{cut.grid.cols, cut.grid.rows, cut.geometry.cellWidth,
+                         cut.geometry.cellHeight};
+    for (const TKelPigger *record : records)
+        FirstFittingDirection(grid, record);
+    IsSolved(grid, records);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    if (size < 2)
+        return 0;
+    const QImage picture = SmallPicture(data[0], data[1]);
+    TKelPigger document;
+    try {
+        document.LoadFromText(DocumentText(
+            QByteArray(reinterpret_cast<const char *>(data + 2), static_cast<qsizetype>(size - 2))));
+        RequirePieceRecords(document);
+        RequireCutWithinBudget(picture.width(), picture.height(), document);
+    } catch (const std::exception &) {
+        return 0;
+    }
+    if (const std::optional<TPuzzleCut> cut = CutPuzzle(picture, document))
+        RestoreAndJudge(document, *cut);
+    return 0;
+}

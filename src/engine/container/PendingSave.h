@@ -1,0 +1,24 @@
+#pragma once
+// The save a hand-over copy ("tmp.exe") carries: its own image, holding the changed game, with a
+// "FILE_NAME" section naming the puzzle executable beside it that is to receive that image. The
+// hand-over copy finishes it; a later start finishes it when the copy was stopped before, so a
+// save that reached the copy is never lost.
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+// The file a "FILE_NAME" section names, as a plain name inside the hand-over copy's own folder;
+// nothing when it is empty or names anything else ("..", a path, a NUL byte).
+std::optional<QString> HandOverTarget(const QByteArray &fileNameSection);
+
+enum class TPendingSave {
+    Written,       // the target now holds the saved game
+    AlreadyThere,  // the target held it already: an earlier run got that far
+    TargetMissing, // no valid target name, or nothing by that name: the save has nowhere to go
+};
+
+// Writes the hand-over copy's image without its "FILE_NAME" section over the target in
+// `folder`, unless the target holds exactly that already. Throws std::runtime_error naming the
+// cause when the target cannot be written (the target stays whole).
+TPendingSave FinishPendingSave(const QByteArray &handOverImage, const QString &folder);

@@ -1,0 +1,53 @@
+#include "engine/jigsaw/PlayChecks.h"
+
+#include "engine/container/KelPigger.h"
+#include "engine/container/PuzzleSchema.h"
+#include "engine/picture/MemoryBudget.h"
+
+#include <optional>
+#include <string>
+
+namespace
+{
+
+constexpr std::int64_t MiB = 1 << 20;
+
+std::int64_t BitmapBytes(std::int64_t width, std::int64_t height, std::int64_t bytesPerPixel)
+{
+    const std::int64_t bytesPerLine = (width * bytesPerPixel + 3) / 4 * 4;
+    return bytesPerLine * height;
+}
+
+} // namespace
+
+void RequirePieceRecords(const TKelPigger &document)
+{
+    if (document.Name().isEmpty())
+        throw EPuzzleRefused("The puzzle has no document");
+    const TKelPigger *pieces = document.FindChild(PuzzleSchema::PiecesNode);
+    if (pieces == nullptr || pieces->FindChild(PuzzleSchema::PieceNode) == nullptr)
+        throw EPuzzleRefused("The puzzle's document has no pieces");
+}
+
+std::int64_t CutMemoryNeed(int pictureWidth, int pictureHeight, const TPuzzleGrid &grid,
+                           const TPieceGeometry &geometry)
+{
+    const std::int64_t cells = std::int64_t{grid.cols} * grid.rows;
+    return BitmapBytes(pictureWidth, pictureHeight, 3) +
+           BitmapBytes(geometry.pieceWidth, geometry.pieceHeight, 3) +
+           cells * BitmapBytes(geometry.pieceWidth, geometry.pieceHeight, 4);
+}
+
+void RequireCutWithinBudget(int pictureWidth, int pictureHeight, const TKelPigger &document)
+{
+    const TPuzzleGrid grid = ReadPuzzleGrid(document);
+    const std::optional<TPieceGeometry> geometry =
+        ComputePieceGeometry(pictureWidth, pictureHeight, grid.cols, grid.rows);
+    if (!geometry)
+        return;
+    const std::int64_t need = CutMemoryNeed(pictureWidth, pictureHeight, grid, *geometry);
+    if (need > MemoryBudget)
+        throw EPuzzleRefused("The puzzle would need " + std::to_string((need + MiB - 1) / MiB) +
+                             " MiB to be cut, more than the " + std::to_string(MemoryBudget / MiB) +
+                             " MiB it may take");
+}

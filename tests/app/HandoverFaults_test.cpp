@@ -1,0 +1,216 @@
+// A saved game that reached the hand-over copy "tmp.exe" is never lost: a copy stopped early is
+// finished by the next start, a running copy is left alone, a copy that cannot finish says why
+// and stays for the next try, and killing the hand-over at any moment loses nothing.
+#include "engine/container/ExecutablePayload.h"
+#include "engine/container/PuzzleSchema.h"
+#include "platform/Platform.h"
+#include "support/AppTestSupport.h"
+#include "support/ProcessSupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QThread>
+#include <functional>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace PuzzleSchema;
+
+namespace
+{
+
+constexpr int EndsWithinMs = 30000;
+constexpr int KeepsRunningMs = 2500;
+
+} // namespace
+
+class HandoverFaults : public TExecutableFolderTest
+{
+protected:
+    void SetUp() override
+    {
+        TExecutableFolderTest::SetUp();
+        ASSERT_FALSE(program.isEmpty());
+        oldImage = WithSections(program, PuzzleSections(SamplePictureBytes(), "<PUZZLE_DATA/>"));
+        savedImage = oldImage;
+        RemoveSection(SectionDocument, savedImage);
+        AppendSection(SectionDocument, SampleDocumentText(), savedImage);
+    }
+
+    // The puzzle "tulips.exe" with its old game, and the hand-over copy of its new game in
+    // `folderPath`.
+    void WritePuzzleAndHandOver(const QString &folderPath, const QByteArray &target = "tulips.exe")
+    {
+        WriteExecutable(folderPath + "/tulips.exe", oldImage);
+        QByteArray handOver = savedImage;
+        AppendSection(SectionFileName, target, handOver);
+        WriteExecutable(folderPath + "/tmp.exe", handOver);
+    }
+
+    pid_t Start(const QString &path)
+    {
+        const pid_t pid = children->Start(path, {}, ProgramEnvironment(folder.path()), errors);
+        EXPECT_GT(pid, 0) << path.toStdString();
+        return pid;
+    }
+
+    bool EndsCleanly(pid_t pid) { return children->WaitForExit(pid, EndsWithinMs) == 0; }
+
+    // Waits until the program's stderr says `reason`.
+    bool Says(const QByteArray &reason) const
+    {
+        return PollUntil([&] { return FileBytes(errors).contains(reason); }, EndsWithinMs);
+    }
+
+    // The puzzle holds the new game, whole and executable.
+    void ExpectSaved(const QString &puzzle) const
+    {
+        EXPECT_TRUE(ReadBytes(puzzle) == savedImage) << "the saved game is lost or damaged";
+        EXPECT_TRUE(QFileInfo(puzzle).isExecutable());
+    }
+
+    const QByteArray program = ReadBytes(QStringLiteral(TESSALUNE_EXE));
+    QByteArray oldImage;
+    QByteArray savedImage;
+    QString errors = PathOf("stderr.txt");
+    std::unique_ptr<ChildProcesses> children = std::make_unique<ChildProcesses>();
+};
+
+TEST_F(HandoverFaults, TheNextStartFinishesALeftoverSaveOrDeletesOneThatIsDone)
+{
+    const QString puzzle = PathOf("tulips.exe");
+    WritePuzzleAndHandOver(folder.path());
+    EXPECT_TRUE(EndsCleanly(Start(puzzle)));
+    ExpectSaved(puzzle);
+    EXPECT_FALSE(QFileInfo::exists(PathOf("tmp.exe")));
+
+    // Once more: the puzzle holds that game already, so only "tmp.exe" goes.
+    QByteArray handOver = savedImage;
+    AppendSection(SectionFileName, "tulips.exe", handOver);
+    WriteExecutable(PathOf("tmp.exe"), handOver);
+    EXPECT_TRUE(EndsCleanly(Start(puzzle)));
+    ExpectSaved(puzzle);
+    EXPECT_FALSE(QFileInfo::exists(PathOf("tmp.exe")));
+}
+
+TEST_F(HandoverFaults, ASaveWhosePuzzleIsGoneIsDeletedWithAMessage)
+{
+    WritePuzzleAndHandOver(folder.path(), "gone.exe");
+    Start(PathOf("tulips.exe"));
+    EXPECT_TRUE(Says("\"gone.exe\" that \"tmp.exe\" holds a saved game for cannot be found"));
+    EXPECT_FALSE(QFileInfo::exists(PathOf("tmp.exe")));
+    EXPECT_EQ(ReadBytes(PathOf("tulips.exe")), oldImage);
+}
+
+TEST_F(HandoverFaults, ARunningHandOverCopyIsNotDeletedByAnotherStart)
+{
+    const QString puzzle = PathOf("tulips.exe");
+    WritePuzzleAndHandOver(folder.path());
+    // This test holds the lock the way the running copy does.
+    auto running = Platform::TFileLock::TryLock(PathOf("tmp.exe"));
+    ASSERT_NE(running, nullptr);
+    const pid_t start = Start(puzzle);
+    QThread::msleep(KeepsRunningMs);
+    EXPECT_TRUE(QFileInfo::exists(PathOf("tmp.exe")));
+    EXPECT_EQ(ReadBytes(puzzle), oldImage);
+    running.reset();
+    EXPECT_TRUE(EndsCleanly(start));
+    ExpectSaved(puzzle);
+}
+
+// The copy cannot write the puzzle: it says why, leaves the puzzle as it was and keeps
+// "tmp.exe", whose save the next start tries again.
+TEST_F(HandoverFaults, AHandOverThatCannotWriteSaysWhyAndKeepsTheCopy)
+{
+    const QString media = PathOf("media");
+    struct TCase {
+        const char *name;
+        std::function<void()> spoil;
+        QByteArray reason;
+    };
+    std::unique_ptr<TmpfsMount> mount;
+    const std::vector<TCase> cases = {
+        {"target replaced by a folder",
+         [&] {
+             QFile::remove(media + "/tulips.exe");
+             QDir().mkdir(media + "/tulips.exe");
+         },
+         "is a folder"},
+        {"full filesystem", [] {}, "No space left on device"},
+        {"read-only filesystem", [&] { ASSERT_TRUE(mount->MakeReadOnly()); },
+         "Read-only file system"},
+    };
+    for (const TCase &fault : cases) {
+        SCOPED_TRACE(fault.name);
+        if (fault.reason != "is a folder" && !TmpfsMount::Available())
+            GTEST_SKIP() << "cannot mount here";
+        // Room for the puzzle and "tmp.exe", not for a third copy while the puzzle is rewritten.
+        const qsizetype room = fault.reason == "No space left on device"
+                                   ? 2 * savedImage.size() + savedImage.size() / 2
+                                   : 8 * savedImage.size();
+        mount.reset();
+        mount = std::make_unique<TmpfsMount>(media, QByteArray::number(room));
+        QFile::remove(errors);
+        WritePuzzleAndHandOver(media);
+        const QByteArray before = ReadBytes(media + "/tulips.exe");
+        fault.spoil();
+        Start(media + "/tmp.exe");
+        EXPECT_TRUE(Says(fault.reason)) << FileBytes(errors).constData();
+        EXPECT_TRUE(QFileInfo::exists(media + "/tmp.exe"));
+        EXPECT_EQ(ReadBytes(media + "/tulips.exe"), before);
+        children = std::make_unique<ChildProcesses>(); // ends the copy and its message
+    }
+}
+
+// The hand-over killed at moments chosen by what it has done to the folder: started, its
+// application built, the puzzle's new file begun, the puzzle replaced, the puzzle restarted,
+// "tmp.exe" deleted; each also a little later. After every kill the next start leaves the
+// puzzle whole, executable and holding the new game that had reached "tmp.exe".
+TEST_F(HandoverFaults, AHandOverKilledAtAnyMomentLosesNoGame)
+{
+    const QString puzzle = PathOf("tulips.exe");
+    const QString handOver = PathOf("tmp.exe");
+    // The file's inode: a new one once the puzzle has been replaced.
+    const auto identity = [](const QString &path) {
+        struct stat status {
+        };
+        return stat(QFile::encodeName(path).constData(), &status) == 0
+                   ? static_cast<qint64>(status.st_ino)
+                   : qint64{-1};
+    };
+    const std::vector<std::pair<const char *, std::function<bool(pid_t, qint64)>>> events = {
+        {"started", [](pid_t, qint64) { return true; }},
+        {"application built",
+         [this](pid_t pid, qint64) { return children->WaitUntilApplicationBuilt(pid, 0); }},
+        {"new puzzle file begun",
+         [this](pid_t, qint64) {
+             return !QDir(folder.path()).entryList({".tulips.exe.*"}, QDir::Hidden).isEmpty();
+         }},
+        {"puzzle replaced", [&](pid_t, qint64 before) { return identity(puzzle) != before; }},
+        {"puzzle restarted", [&](pid_t, qint64) { return !children->Running(puzzle).empty(); }},
+        {"tmp.exe deleted", [&](pid_t, qint64) { return !QFileInfo::exists(handOver); }},
+    };
+    int moments = 0;
+    for (const auto &[event, happened] : events) {
+        for (int laterMs : {0, 15, 60, 150}) {
+            SCOPED_TRACE(std::string(event) + " + " + std::to_string(laterMs) + " ms");
+            for (const QString &stray :
+                 QDir(folder.path()).entryList({".tulips.exe.*"}, QDir::Hidden))
+                QFile::remove(PathOf(stray));
+            WritePuzzleAndHandOver(folder.path());
+            const qint64 before = identity(puzzle);
+            const pid_t copy = Start(handOver);
+            PollUntil([&] { return happened(copy, before); }, EndsWithinMs);
+            QThread::msleep(laterMs);
+            children = std::make_unique<ChildProcesses>(); // kills the copy and what it started
+            ++moments;
+
+            if (QFileInfo::exists(handOver))
+                EXPECT_TRUE(EndsCleanly(Start(puzzle))) << "the next start";
+            EXPECT_FALSE(QFileInfo::exists(handOver));
+            ExpectSaved(puzzle);
+            children = std::make_unique<ChildProcesses>();
+        }
+    }
+    EXPECT_GE(moments, 20);
+}

@@ -1,0 +1,82 @@
+// Finishing the save a hand-over copy carries: written once, recognised when already there,
+// never written outside the copy's folder or to a target that is gone.
+#include "engine/container/ExecutablePayload.h"
+#include "engine/container/PendingSave.h"
+#include "engine/container/PuzzleSchema.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+namespace
+{
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void Write(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+class PendingSave : public ::testing::Test
+{
+protected:
+    QString PathOf(const QString &name) const { return QDir(folder.path()).filePath(name); }
+
+    // The hand-over copy of a game saved into `target`.
+    QByteArray HandOver(const QByteArray &target) const
+    {
+        QByteArray image = saved;
+        AppendSection(PuzzleSchema::SectionFileName, target, image);
+        return image;
+    }
+
+    QTemporaryDir folder;
+    const QByteArray saved = "program bytes" + QByteArray("SO!#PIG_TXT\xB6new game EO!#PIG_TXT");
+};
+
+} // namespace
+
+TEST_F(PendingSave, TheTargetReceivesTheGameOnceAndIsLeftAloneAfterwards)
+{
+    Write(PathOf("tulips.exe"), "old game");
+    EXPECT_EQ(FinishPendingSave(HandOver("tulips.exe"), folder.path()), TPendingSave::Written);
+    EXPECT_EQ(ReadAll(PathOf("tulips.exe")), saved) << "without the FILE_NAME section";
+    EXPECT_TRUE(QFileInfo(PathOf("tulips.exe")).isExecutable());
+    EXPECT_EQ(FinishPendingSave(HandOver("tulips.exe"), folder.path()), TPendingSave::AlreadyThere);
+}
+
+TEST_F(PendingSave, NoTargetInTheFolderMeansNowhereToGo)
+{
+    Write(PathOf("victim.exe"), "untouched");
+    for (const QByteArray &name :
+         {QByteArray("missing.exe"), QByteArray("../victim.exe"), QByteArray("sub/victim.exe"),
+          QByteArray(".."), QByteArray("victim.exe\0x", 12), QByteArray()}) {
+        SCOPED_TRACE(name.constData());
+        const QByteArray image = name.isEmpty() ? saved : HandOver(name);
+        EXPECT_EQ(FinishPendingSave(image, folder.path()), TPendingSave::TargetMissing);
+    }
+    EXPECT_EQ(ReadAll(PathOf("victim.exe")), "untouched");
+    EXPECT_EQ(HandOverTarget("tulips.exe"), QStringLiteral("tulips.exe"));
+}
+
+TEST_F(PendingSave, AFolderInPlaceOfTheTargetIsAFailureThatNamesIt)
+{
+    ASSERT_TRUE(QDir().mkdir(PathOf("tulips.exe")));
+    try {
+        FinishPendingSave(HandOver("tulips.exe"), folder.path());
+        FAIL() << "no failure";
+    } catch (const std::runtime_error &failure) {
+        EXPECT_TRUE(QString::fromUtf8(failure.what()).contains("is a folder")) << failure.what();
+    }
+    EXPECT_TRUE(QFileInfo(PathOf("tulips.exe")).isDir());
+}

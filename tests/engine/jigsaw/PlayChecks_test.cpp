@@ -1,0 +1,60 @@
+// What a puzzle must pass before it is cut: piece records, and a cut within the memory budget.
+#include "engine/container/KelPigger.h"
+#include "engine/jigsaw/PlayChecks.h"
+#include "engine/picture/JpegPicture.h"
+#include "engine/picture/MemoryBudget.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace
+{
+
+const TKelPigger &Document(const QByteArray &text)
+{
+    static TKelPigger document;
+    document.LoadFromText(text);
+    return document;
+}
+
+QByteArray Grid(int cols, int rows)
+{
+    return "<PUZZLE_DATA COLS=\"" + QByteArray::number(cols) + "\" ROWS=\"" +
+           QByteArray::number(rows) + "\"><PIECES><PIECE/></PIECES></PUZZLE_DATA>";
+}
+
+} // namespace
+
+TEST(PlayChecks, DocumentsWithoutPieceRecordsAreRefused)
+{
+    for (const QByteArray &text :
+         {QByteArray(), QByteArray("<PUZZLE_DATA COLS=\"7\"/>"),
+          QByteArray("<PUZZLE_DATA><PIECES/></PUZZLE_DATA>"),
+          QByteArray("<PUZZLE_DATA><PIECES><OTHER/></PIECES><PIECE/></PUZZLE_DATA>")}) {
+        SCOPED_TRACE(text.constData());
+        EXPECT_THROW(RequirePieceRecords(Document(text)), EPuzzleRefused);
+    }
+    EXPECT_NO_THROW(RequirePieceRecords(Document(Grid(7, 7))));
+}
+
+TEST(PlayChecks, TheNeedCountsThePictureTheWorkBitmapAndEveryPiece)
+{
+    const TPuzzleGrid grid{3, 2, true};
+    const TPieceGeometry geometry{10, 10, 10, 30, 30, 0};
+    // Rows padded to 4 bytes: 7 × 3 = 21 → 24, 30 × 3 = 90 → 92.
+    EXPECT_EQ(CutMemoryNeed(7, 5, grid, geometry), 24 * 5 + 92 * 30 + 6 * 30 * 30 * 4);
+}
+
+// Every picture the JPEG limit lets through can be cut on the maker's largest grid, and the
+// player's largest grid on a large picture is refused.
+TEST(PlayChecks, TheBudgetHoldsTheMakersGridsAndRefusesTheLargest)
+{
+    const int side = static_cast<int>(std::sqrt(static_cast<double>(JpegPixelLimit)));
+    EXPECT_LE(JpegPixelLimit * JpegDecodingBytesPerPixel, MemoryBudget);
+    for (const QByteArray &grid : {Grid(7, 7), Grid(15, 15)})
+        EXPECT_NO_THROW(RequireCutWithinBudget(side, side, Document(grid)));
+    EXPECT_THROW(RequireCutWithinBudget(9000, 9000, Document(Grid(100, 100))), EPuzzleRefused);
+    EXPECT_NO_THROW(RequireCutWithinBudget(900, 900, Document(Grid(100, 100))));
+    EXPECT_NO_THROW(RequireCutWithinBudget(5, 5, Document(Grid(100, 100))))
+        << "a grid the picture cannot hold is left to the cut";
+}
