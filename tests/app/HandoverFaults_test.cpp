@@ -8,6 +8,7 @@
 #include "support/ProcessSupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QThread>
 #include <functional>
@@ -119,7 +120,8 @@ TEST_F(HandoverFaults, ARunningHandOverCopyIsNotDeletedByAnotherStart)
 }
 
 // The copy cannot write the puzzle: it says why, leaves the puzzle as it was and keeps
-// "tmp.exe", whose save the next start tries again.
+// "tmp.exe", whose save the next start tries again. (A read-only folder cannot be tried with a
+// process: the copy would run from its relocated copy; the engine's tests cover it.)
 TEST_F(HandoverFaults, AHandOverThatCannotWriteSaysWhyAndKeepsTheCopy)
 {
     const QString media = PathOf("media");
@@ -137,8 +139,6 @@ TEST_F(HandoverFaults, AHandOverThatCannotWriteSaysWhyAndKeepsTheCopy)
          },
          "is a folder"},
         {"full filesystem", [] {}, "No space left on device"},
-        {"read-only filesystem", [&] { ASSERT_TRUE(mount->MakeReadOnly()); },
-         "Read-only file system"},
     };
     for (const TCase &fault : cases) {
         SCOPED_TRACE(fault.name);
@@ -152,8 +152,8 @@ TEST_F(HandoverFaults, AHandOverThatCannotWriteSaysWhyAndKeepsTheCopy)
         mount = std::make_unique<TmpfsMount>(media, QByteArray::number(room));
         QFile::remove(errors);
         WritePuzzleAndHandOver(media);
-        const QByteArray before = ReadBytes(media + "/tulips.exe");
         fault.spoil();
+        const QByteArray before = ReadBytes(media + "/tulips.exe");
         Start(media + "/tmp.exe");
         EXPECT_TRUE(Says(fault.reason)) << FileBytes(errors).constData();
         EXPECT_TRUE(QFileInfo::exists(media + "/tmp.exe"));
@@ -178,21 +178,33 @@ TEST_F(HandoverFaults, AHandOverKilledAtAnyMomentLosesNoGame)
                    ? static_cast<qint64>(status.st_ino)
                    : qint64{-1};
     };
+    const auto replaced = [&](qint64 before) { return identity(puzzle) != before; };
+    const auto done = [&] { return !QFileInfo::exists(handOver); };
+    // Each event, or a later one when the hand-over went past it between two looks.
     const std::vector<std::pair<const char *, std::function<bool(pid_t, qint64)>>> events = {
         {"started", [](pid_t, qint64) { return true; }},
         {"application built",
-         [this](pid_t pid, qint64) { return children->WaitUntilApplicationBuilt(pid, 0); }},
+         [&](pid_t pid, qint64) { return children->WaitUntilApplicationBuilt(pid, 0) || done(); }},
         {"new puzzle file begun",
-         [this](pid_t, qint64) {
-             return !QDir(folder.path()).entryList({".tulips.exe.*"}, QDir::Hidden).isEmpty();
+         [&](pid_t, qint64 before) {
+             return !QDir(folder.path()).entryList({".tulips.exe.*"}, QDir::Hidden).isEmpty() ||
+                    replaced(before);
          }},
-        {"puzzle replaced", [&](pid_t, qint64 before) { return identity(puzzle) != before; }},
-        {"puzzle restarted", [&](pid_t, qint64) { return !children->Running(puzzle).empty(); }},
-        {"tmp.exe deleted", [&](pid_t, qint64) { return !QFileInfo::exists(handOver); }},
+        {"puzzle replaced", [&](pid_t, qint64 before) { return replaced(before) || done(); }},
+        {"puzzle restarted",
+         [&](pid_t, qint64) { return !children->Running(puzzle).empty() || done(); }},
+        {"tmp.exe deleted", [&](pid_t, qint64) { return done(); }},
+    };
+    // Looks every millisecond: the puzzle's new file exists for a few only.
+    const auto waitFor = [](const std::function<bool()> &event) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!event() && clock.elapsed() < EndsWithinMs)
+            QThread::usleep(1000);
     };
     int moments = 0;
     for (const auto &[event, happened] : events) {
-        for (int laterMs : {0, 15, 60, 150}) {
+        for (int laterMs : {0, 20, 80, 200}) {
             SCOPED_TRACE(std::string(event) + " + " + std::to_string(laterMs) + " ms");
             for (const QString &stray :
                  QDir(folder.path()).entryList({".tulips.exe.*"}, QDir::Hidden))
@@ -200,7 +212,7 @@ TEST_F(HandoverFaults, AHandOverKilledAtAnyMomentLosesNoGame)
             WritePuzzleAndHandOver(folder.path());
             const qint64 before = identity(puzzle);
             const pid_t copy = Start(handOver);
-            PollUntil([&] { return happened(copy, before); }, EndsWithinMs);
+            waitFor([&] { return happened(copy, before); });
             QThread::msleep(laterMs);
             children = std::make_unique<ChildProcesses>(); // kills the copy and what it started
             ++moments;

@@ -3,6 +3,7 @@
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/PendingSave.h"
 #include "engine/container/PuzzleSchema.h"
+#include "support/ProcessSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -79,4 +80,23 @@ TEST_F(PendingSave, AFolderInPlaceOfTheTargetIsAFailureThatNamesIt)
         EXPECT_TRUE(QString::fromUtf8(failure.what()).contains("is a folder")) << failure.what();
     }
     EXPECT_TRUE(QFileInfo(PathOf("tulips.exe")).isDir());
+}
+
+TEST_F(PendingSave, AReadOnlyFolderIsAFailureThatNamesIt)
+{
+    if (!TmpfsMount::Available())
+        GTEST_SKIP() << "cannot mount here";
+    const QString media = PathOf("media");
+    TmpfsMount mount(media);
+    ASSERT_TRUE(mount.IsMounted());
+    Write(media + "/tulips.exe", "old game");
+    ASSERT_TRUE(mount.MakeReadOnly());
+    try {
+        FinishPendingSave(HandOver("tulips.exe"), media);
+        FAIL() << "no failure";
+    } catch (const std::runtime_error &failure) {
+        EXPECT_TRUE(QString::fromUtf8(failure.what()).contains("Read-only file system"))
+            << failure.what();
+    }
+    EXPECT_EQ(ReadAll(media + "/tulips.exe"), "old game");
 }
