@@ -66,8 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QImage picture = SmallPicture(data[0], data[1]);
     TKelPigger document;
     try {
-        document.LoadFromText(DocumentText(
-            QByteArray(reinterpret_cast<const char *>(data + 2), static_cast<qsizetype>(size - 2))));
+        document.LoadFromText(DocumentText(QByteArray(reinterpret_cast<const char *>(data + 2),
+                                                      static_cast<qsizetype>(size - 2))));
         RequirePieceRecords(document);
         RequireCutWithinBudget(picture.width(), picture.height(), document);
     } catch (const std::exception &) {

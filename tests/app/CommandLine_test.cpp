@@ -348,6 +348,27 @@ TEST_F(CommandLine, BadPuzzlesExportNothing)
     EXPECT_FALSE(QFileInfo::exists(Path("pieces")));
 }
 
+// Reading, cutting and letting go of a document cost time in proportion to its records: a
+// million of them, far beyond the grid, export in seconds, not in the minutes a cost growing
+// with the square would take.
+TEST_F(CommandLine, AMillionPieceRecordsExport)
+{
+    QByteArray document = "<PUZZLE_DATA COLS=\"7\" ROWS=\"7\"><PIECES>";
+    for (int i = 0; i < 1000000; ++i)
+        document += "<PIECE PLEFT=\"1\"/>";
+    document += "</PIECES></PUZZLE_DATA>";
+    QFile program(TESSALUNE_EXE);
+    ASSERT_TRUE(program.open(QIODevice::ReadOnly));
+    QByteArray image = program.readAll();
+    AppendSection("IS_PUZZLE", "Y", image);
+    AppendSection("SRC_IMG", ReadFile("picture.jpg"), image);
+    AppendSection("PIG_TXT", document, image);
+    WriteFile("million.exe", image);
+    const TRun run = Run({"--export-pieces", "million.exe", "pieces"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(QDir(Path("pieces")).entryList(QDir::Files).size(), 49);
+}
+
 // A cut that would take more memory than the budget is refused from the picture's header,
 // before the picture is decoded.
 TEST_F(CommandLine, CutsAboveTheMemoryBudgetAreRefused)

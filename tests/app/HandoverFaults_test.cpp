@@ -217,8 +217,9 @@ TEST_F(HandoverFaults, AHandOverKilledAtAnyMomentLosesNoGame)
             children = std::make_unique<ChildProcesses>(); // kills the copy and what it started
             ++moments;
 
-            if (QFileInfo::exists(handOver))
+            if (QFileInfo::exists(handOver)) {
                 EXPECT_TRUE(EndsCleanly(Start(puzzle))) << "the next start";
+            }
             EXPECT_FALSE(QFileInfo::exists(handOver));
             ExpectSaved(puzzle);
             children = std::make_unique<ChildProcesses>();

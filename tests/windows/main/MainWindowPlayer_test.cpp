@@ -1,17 +1,17 @@
 // Player mode in this process on real puzzles: preparing with progress, playing to the end with
 // the mouse, the alternative picture, reset, and preparations that fail.
-#include "windows/main/ApplicationWindows.h"
-#include "windows/main/MainWindow.h"
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KelPigger.h"
 #include "engine/container/PuzzleSchema.h"
-#include "windows/desktop/PuzzleDesktop.h"
-#include "windows/play/JigsawPlayWindow.h"
-#include "support/PlayWindowFixture.h"
 #include "engine/picture/JpegPicture.h"
-#include "support/PlayerFixture.h"
 #include "support/ModalAnswer.h"
+#include "support/PlayWindowFixture.h"
+#include "support/PlayerFixture.h"
+#include "windows/desktop/PuzzleDesktop.h"
+#include "windows/main/ApplicationWindows.h"
+#include "windows/main/MainWindow.h"
 #include "windows/play/BackgroundsDialog.h"
+#include "windows/play/JigsawPlayWindow.h"
 #include "windows/play/ToolsWindow.h"
 
 #include <QApplication>

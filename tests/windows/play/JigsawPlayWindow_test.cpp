@@ -2,6 +2,7 @@
 // placement, the first activation and the solved display.
 #include "engine/container/KelPigger.h"
 #include "engine/container/PuzzleSchema.h"
+#include "engine/jigsaw/PlayChecks.h"
 #include "engine/picture/JpegPicture.h"
 #include "support/PlayWindowFixture.h"
 #include "windows/common/WindowInstances.h"
@@ -147,7 +148,7 @@ TEST_F(PlayWindow, StoredPositionsAreRestoredAndUnreadableOnesStayOnThePalette)
     EXPECT_EQ(window.Odesktop->PaletteRecords().size(), 47);
 }
 
-TEST_F(PlayWindow, MissingPiecesNodeOrRecordsGiveFewerPieces)
+TEST_F(PlayWindow, MissingRecordsGiveFewerPiecesAndNoRecordsAreRefused)
 {
     TKelPigger *pieces = document.FindChild(PiecesNode);
     while (pieces->ChildCount() > 10)
@@ -161,11 +162,11 @@ TEST_F(PlayWindow, MissingPiecesNodeOrRecordsGiveFewerPieces)
     bare.SetAttr(KeyRows, "7");
     TD_puzzle_js second;
     const auto driver = DriveGame(second, [] {});
-    second.RunGame(&picture, &bare, {});
-    EXPECT_TRUE(driver->ran);
+    // A game of no pieces is not a game: refused before anything is cut or shown.
+    EXPECT_THROW(second.RunGame(&picture, &bare, {}), EPuzzleRefused);
+    EXPECT_FALSE(driver->ran);
     EXPECT_TRUE(second.Odesktop->Images().empty());
-    ASSERT_NE(bare.FindChild(PiecesNode), nullptr);
-    EXPECT_EQ(bare.FindChild(PiecesNode)->ChildCount(), 0);
+    EXPECT_EQ(bare.FindChild(PiecesNode), nullptr);
 }
 
 TEST_F(PlayWindow, UnplayablePuzzlesFailBeforeTheWindowShows)
