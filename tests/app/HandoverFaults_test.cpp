@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QTest>
 #include <QThread>
 #include <functional>
 #include <gtest/gtest.h>
@@ -42,10 +43,10 @@ protected:
     // `folderPath`.
     void WritePuzzleAndHandOver(const QString &folderPath, const QByteArray &target = "tulips.exe")
     {
-        WriteExecutable(folderPath + "/tulips.exe", oldImage);
+        ASSERT_TRUE(WriteExecutable(folderPath + "/tulips.exe", oldImage));
         QByteArray handOver = savedImage;
         AppendSection(SectionFileName, target, handOver);
-        WriteExecutable(folderPath + "/tmp.exe", handOver);
+        ASSERT_TRUE(WriteExecutable(folderPath + "/tmp.exe", handOver));
     }
 
     pid_t Start(const QString &path)
@@ -60,7 +61,7 @@ protected:
     // Waits until the program's stderr says `reason`.
     bool Says(const QByteArray &reason) const
     {
-        return PollUntil([&] { return FileBytes(errors).contains(reason); }, EndsWithinMs);
+        return QTest::qWaitFor([&] { return ReadBytes(errors).contains(reason); }, EndsWithinMs);
     }
 
     // The puzzle holds the new game, whole and executable.
@@ -88,7 +89,7 @@ TEST_F(HandoverFaults, TheNextStartFinishesALeftoverSaveOrDeletesOneThatIsDone)
     // Once more: the puzzle holds that game already, so only "tmp.exe" goes.
     QByteArray handOver = savedImage;
     AppendSection(SectionFileName, "tulips.exe", handOver);
-    WriteExecutable(PathOf("tmp.exe"), handOver);
+    ASSERT_TRUE(WriteExecutable(PathOf("tmp.exe"), handOver));
     EXPECT_TRUE(EndsCleanly(Start(puzzle)));
     ExpectSaved(puzzle);
     EXPECT_FALSE(QFileInfo::exists(PathOf("tmp.exe")));
@@ -155,7 +156,7 @@ TEST_F(HandoverFaults, AHandOverThatCannotWriteSaysWhyAndKeepsTheCopy)
         fault.spoil();
         const QByteArray before = ReadBytes(media + "/tulips.exe");
         Start(media + "/tmp.exe");
-        EXPECT_TRUE(Says(fault.reason)) << FileBytes(errors).constData();
+        EXPECT_TRUE(Says(fault.reason)) << ReadBytes(errors).constData();
         EXPECT_TRUE(QFileInfo::exists(media + "/tmp.exe"));
         EXPECT_EQ(ReadBytes(media + "/tulips.exe"), before);
         children = std::make_unique<ChildProcesses>(); // ends the copy and its message

@@ -4,9 +4,9 @@
 #include "engine/container/PendingSave.h"
 #include "engine/container/PuzzleSchema.h"
 #include "support/ProcessSupport.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -14,19 +14,6 @@
 
 namespace
 {
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void Write(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 class PendingSave : public ::testing::Test
 {
@@ -49,16 +36,16 @@ protected:
 
 TEST_F(PendingSave, TheTargetReceivesTheGameOnceAndIsLeftAloneAfterwards)
 {
-    Write(PathOf("tulips.exe"), "old game");
+    ASSERT_TRUE(WriteBytes(PathOf("tulips.exe"), "old game"));
     EXPECT_EQ(FinishPendingSave(HandOver("tulips.exe"), folder.path()), TPendingSave::Written);
-    EXPECT_EQ(ReadAll(PathOf("tulips.exe")), saved) << "without the FILE_NAME section";
+    EXPECT_EQ(ReadBytes(PathOf("tulips.exe")), saved) << "without the FILE_NAME section";
     EXPECT_TRUE(QFileInfo(PathOf("tulips.exe")).isExecutable());
     EXPECT_EQ(FinishPendingSave(HandOver("tulips.exe"), folder.path()), TPendingSave::AlreadyThere);
 }
 
 TEST_F(PendingSave, NoTargetInTheFolderMeansNowhereToGo)
 {
-    Write(PathOf("victim.exe"), "untouched");
+    ASSERT_TRUE(WriteBytes(PathOf("victim.exe"), "untouched"));
     for (const QByteArray &name :
          {QByteArray("missing.exe"), QByteArray("../victim.exe"), QByteArray("sub/victim.exe"),
           QByteArray(".."), QByteArray("victim.exe\0x", 12), QByteArray()}) {
@@ -66,7 +53,7 @@ TEST_F(PendingSave, NoTargetInTheFolderMeansNowhereToGo)
         const QByteArray image = name.isEmpty() ? saved : HandOver(name);
         EXPECT_EQ(FinishPendingSave(image, folder.path()), TPendingSave::TargetMissing);
     }
-    EXPECT_EQ(ReadAll(PathOf("victim.exe")), "untouched");
+    EXPECT_EQ(ReadBytes(PathOf("victim.exe")), "untouched");
     EXPECT_EQ(HandOverTarget("tulips.exe"), QStringLiteral("tulips.exe"));
 }
 
@@ -89,7 +76,7 @@ TEST_F(PendingSave, AReadOnlyFolderIsAFailureThatNamesIt)
     const QString media = PathOf("media");
     TmpfsMount mount(media);
     ASSERT_TRUE(mount.IsMounted());
-    Write(media + "/tulips.exe", "old game");
+    ASSERT_TRUE(WriteBytes(media + "/tulips.exe", "old game"));
     ASSERT_TRUE(mount.MakeReadOnly());
     try {
         FinishPendingSave(HandOver("tulips.exe"), media);
@@ -98,5 +85,5 @@ TEST_F(PendingSave, AReadOnlyFolderIsAFailureThatNamesIt)
         EXPECT_TRUE(QString::fromUtf8(failure.what()).contains("Read-only file system"))
             << failure.what();
     }
-    EXPECT_EQ(ReadAll(media + "/tulips.exe"), "old game");
+    EXPECT_EQ(ReadBytes(media + "/tulips.exe"), "old game");
 }
