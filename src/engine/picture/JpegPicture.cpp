@@ -383,6 +383,16 @@ QImage TJPEGImage::ToBitmap() const
 }
 
 struct TJpegRowReader::TState {
+    TState() = default;
+    TState(const TState &) = delete;
+    TState &operator=(const TState &) = delete;
+    // Also when the reader's constructor fails after the decoder was created.
+    ~TState()
+    {
+        if (decoder.created)
+            jpeg_destroy_decompress(&decoder.cinfo);
+    }
+
     QByteArray bytes;
     TDecoder decoder;
     QByteArray cmykRow;
@@ -414,11 +424,7 @@ TJpegRowReader::TJpegRowReader(const TJPEGImage &picture) : m_State(std::make_un
         ThrowDecodeError(decoder);
 }
 
-TJpegRowReader::~TJpegRowReader()
-{
-    if (m_State->decoder.created)
-        jpeg_destroy_decompress(&m_State->decoder.cinfo);
-}
+TJpegRowReader::~TJpegRowReader() = default;
 
 QSize TJpegRowReader::Size() const
 {
