@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <initializer_list>
 #include <vector>
 
 namespace
@@ -265,6 +266,45 @@ TEST(MetafilePlayer, WindowRecordsMapOntoThePictureAndSavedStatesComeBack)
     EXPECT_EQ(image.pixel(5, 5), qRgb(0, 128, 0));
     EXPECT_EQ(image.pixel(15, 5), qRgb(255, 255, 255));
     EXPECT_EQ(image.pixel(15, 15), qRgb(0, 128, 0));
+}
+
+TEST(MetafilePlayer, PiesTurnCounterClockwiseFromTheStartRay)
+{
+    // From 3 o'clock to 12 o'clock: the top right quarter of the circle.
+    TWmfBuilder records;
+    records.Record(CreatePen, NullPen)
+        .Record(SelectObject, {0})
+        .Record(CreateBrush, SolidBrush(255, 0, 0))
+        .Record(SelectObject, {1})
+        .Record(0x081A, {0, 10, 10, 20, 20, 20, 0, 0}); // PIE: end, start, box
+    const QImage pie = Render(records.Placeable(0, 0, 20, 20));
+    EXPECT_EQ(pie.pixel(14, 6), qRgb(255, 0, 0));
+    EXPECT_EQ(pie.pixel(6, 6), qRgb(255, 255, 255));
+    EXPECT_EQ(pie.pixel(14, 14), qRgb(255, 255, 255));
+}
+
+TEST(MetafilePlayer, EmfMetricMappingPutsPositiveYUp)
+{
+    // A frame of 10 × 10 mm on a device of one pixel per millimetre; in MM_LOMETRIC (0.1 mm,
+    // y up) the rectangle (0, 0)-(50, -50) is the frame's top left quarter.
+    auto u32 = [](QByteArray &bytes, std::initializer_list<qint32> values) {
+        for (const qint32 value : values)
+            bytes.append(reinterpret_cast<const char *>(&value), 4);
+    };
+    QByteArray file;
+    u32(file, {1,       88, 0, 0, 9, 9, 0, 0,   1000, 1000, 0x464D4520,
+               0x10000, 0,  0, 0, 0, 0, 0, 100, 100,  100,  100});
+    u32(file, {17, 12, 2});                   // SETMAPMODE MM_LOMETRIC
+    u32(file, {39, 24, 1, 0, 0x0000FF00, 0}); // CREATEBRUSHINDIRECT green
+    u32(file, {37, 12, 1});                   // SELECTOBJECT
+    u32(file, {37, 12, int(0x80000008)});     // the null pen
+    u32(file, {43, 24, 0, 0, 50, -50});       // RECTANGLE
+    u32(file, {14, 20, 0, 0, 20});            // EOF
+    const QImage image = Render(file);
+    ASSERT_EQ(image.size(), QSize(38, 38));
+    EXPECT_EQ(image.pixel(9, 9), qRgb(0, 255, 0));
+    EXPECT_EQ(image.pixel(28, 9), qRgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(9, 28), qRgb(255, 255, 255));
 }
 
 TEST(MetafilePlayer, HostileRecordsAreSkippedAndTruncationEndsThePicture)
