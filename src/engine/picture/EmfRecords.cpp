@@ -179,7 +179,7 @@ void ExtTextOut(TMetafileDevice &device, const TByteReader &record, TByteReader 
         while (!string.AtEnd())
             text.append(QChar(string.U16()));
     } else {
-        text = QString::fromLatin1(string.Bytes());
+        text = WindowsAnsiText(string.Bytes());
     }
     std::vector<double> advances;
     const qint64 step = options & ETO_PDY ? 8 : 4;

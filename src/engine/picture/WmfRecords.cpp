@@ -53,12 +53,12 @@ std::optional<QRectF> WindowOfPlainFile(TByteReader file, qint64 start)
     return QRectF(origin.value_or(QPointF()), *extent);
 }
 
-// Bytes of a string, up to its first NUL; the 8-bit code page is taken as Latin-1.
+// Bytes of a string, up to its first NUL.
 QString AnsiText(TByteReader bytes)
 {
     const QByteArray text = bytes.Bytes();
     const qsizetype end = text.indexOf('\0');
-    return QString::fromLatin1(end < 0 ? text : text.left(end));
+    return WindowsAnsiText(end < 0 ? text : text.left(end));
 }
 
 QRectF ReversedRect(TByteReader &r)
@@ -175,7 +175,7 @@ void ExtTextOut(TMetafileDevice &device, TByteReader r)
         rect = CornersRect(left, top, right, r.S16());
     }
     const qint64 count = r.Count(std::max<qint16>(length, 0), 1);
-    const QString text = QString::fromLatin1(r.Take(count).Bytes());
+    const QString text = WindowsAnsiText(r.Take(count).Bytes());
     r.Skip(std::min<qint64>(count % 2, r.Remaining()));
     std::vector<double> advances;
     if (r.Remaining() >= count * 2)

@@ -3,6 +3,7 @@
 // hostile records give none or are skipped, never a crash.
 #include "engine/picture/GraphicLoading.h"
 #include "engine/picture/MetafilePlayer.h"
+#include "engine/picture/MetafileRecordCommon.h"
 
 #include <QDir>
 #include <QFile>
@@ -305,6 +306,12 @@ TEST(MetafilePlayer, EmfMetricMappingPutsPositiveYUp)
     EXPECT_EQ(image.pixel(9, 9), qRgb(0, 255, 0));
     EXPECT_EQ(image.pixel(28, 9), qRgb(255, 255, 255));
     EXPECT_EQ(image.pixel(9, 28), qRgb(255, 255, 255));
+}
+
+TEST(MetafilePlayer, EightBitTextIsTheWindowsWesternCodePage)
+{
+    EXPECT_EQ(WindowsAnsiText("\x80 \x93quoted\x94 \x96 caf\xE9"),
+              QString::fromUtf8("\u20AC \u201Cquoted\u201D \u2013 caf\u00E9"));
 }
 
 TEST(MetafilePlayer, HostileRecordsAreSkippedAndTruncationEndsThePicture)
