@@ -63,17 +63,9 @@ void TPictureView::paintEvent(QPaintEvent *event)
 {
     if (picture.isNull() || width() == 0 || height() == 0)
         return;
-    const QRect exposed = event->rect() & rect();
     QPainter painter(this);
-    if (size() == picture.size()) {
-        painter.drawImage(exposed.topLeft(), picture, exposed);
-        return;
-    }
-    // The exposed rectangle's share of the picture, by the same linear mapping as the whole,
-    // so that strips painted separately meet without a seam.
-    const double xScale = double(picture.width()) / width();
-    const double yScale = double(picture.height()) / height();
-    const QRectF source(exposed.x() * xScale, exposed.y() * yScale, exposed.width() * xScale,
-                        exposed.height() * yScale);
-    painter.drawImage(QRectF(exposed), picture, source);
+    // The whole picture mapped onto the control, clipped to the exposed rectangle: the paint
+    // engine computes only the clipped pixels, all by the one mapping of the whole picture.
+    painter.setClipRect(event->rect());
+    painter.drawImage(QRectF(rect()), picture, QRectF(picture.rect()));
 }

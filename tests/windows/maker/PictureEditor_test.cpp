@@ -274,4 +274,28 @@ TEST_F(PictureEditor, CtrlCWithAnyOtherModifiersCopiesAndCAloneDoesNothing)
     }));
 }
 
+// Scrolling and live scaling repaint strips; at real size and shrunk, strips must meet the whole
+// picture without seams.
+TEST(PictureView, PaintedStripsMatchTheWholePaint)
+{
+    TPictureView view;
+    view.SetPicture(Numbered(400, 300));
+    for (const QSize shown : {QSize(400, 300), QSize(200, 150), QSize(37, 29)}) {
+        if (shown == QSize(400, 300))
+            view.ShowRealSize();
+        else
+            view.ShowStretched(shown);
+        const QImage whole = view.grab().toImage();
+        ASSERT_EQ(whole.size(), shown);
+        for (const QRect strip : {QRect(0, 0, shown.width(), shown.height() / 3),
+                                  QRect(0, shown.height() / 3, shown.width(), shown.height()),
+                                  QRect(shown.width() / 3 + 1, 5, shown.width() / 2, 17)}) {
+            const QRect painted = strip & view.rect();
+            EXPECT_EQ(view.grab(painted).toImage(), whole.copy(painted))
+                << shown.width() << "x" << shown.height() << " strip at " << painted.x() << ","
+                << painted.y();
+        }
+    }
+}
+
 } // namespace
