@@ -20,7 +20,7 @@ constexpr char RootIndent[] = "\r\n";
 
 // ---- structure ----------------------------------------------------------------------------
 
-TKelPigger::TKelPigger(TKelPigger *parent) : indent_(RootIndent)
+TKelPigger::TKelPigger(TKelPigger *parent) : m_Indent(RootIndent)
 {
     if (parent)
         AttachTo(parent);
@@ -29,8 +29,8 @@ TKelPigger::TKelPigger(TKelPigger *parent) : indent_(RootIndent)
 TKelPigger::~TKelPigger()
 {
     // This node is being destroyed already: the parent only lets go of it.
-    if (parent_)
-        parent_->TakeChild(this).release();
+    if (m_Parent)
+        m_Parent->TakeChild(this).release();
     DestroyChildren();
 }
 
@@ -42,21 +42,21 @@ TKelPigger *TKelPigger::Create(TKelPigger *parent) const
 void TKelPigger::Clear()
 {
     DestroyChildren();
-    name_.clear();
-    text_.clear();
-    attrNames_.clear();
-    attrValues_.clear();
+    m_Name.clear();
+    m_Text.clear();
+    m_AttrNames.clear();
+    m_AttrValues.clear();
 }
 
 void TKelPigger::SetParent(TKelPigger *newParent)
 {
-    if (newParent == parent_)
+    if (newParent == m_Parent)
         return;
     if (newParent && newParent->IsInSubtreeOf(this))
         throw std::invalid_argument("TKelPigger::SetParent: a node cannot move below itself");
     // Ownership passes to the new parent, or to the caller when there is none.
-    if (parent_)
-        parent_->TakeChild(this).release();
+    if (m_Parent)
+        m_Parent->TakeChild(this).release();
     if (newParent)
         AttachTo(newParent);
     else
@@ -65,14 +65,14 @@ void TKelPigger::SetParent(TKelPigger *newParent)
 
 void TKelPigger::SetName(const QByteArray &name)
 {
-    name_ = NormalizedName(name);
+    m_Name = NormalizedName(name);
 }
 
 void TKelPigger::AttachTo(TKelPigger *newParent)
 {
-    indexHint_ = newParent->ChildCount();
-    newParent->children_.emplace_back(this);
-    parent_ = newParent;
+    m_IndexHint = newParent->ChildCount();
+    newParent->m_Children.emplace_back(this);
+    m_Parent = newParent;
     UpdateDepth();
 }
 
@@ -81,9 +81,9 @@ std::unique_ptr<TKelPigger> TKelPigger::TakeChild(TKelPigger *child)
     const int index = IndexOfChild(child);
     if (index < 0)
         return nullptr;
-    std::unique_ptr<TKelPigger> owned = std::move(children_[index]);
-    children_.erase(children_.begin() + index);
-    owned->parent_ = nullptr;
+    std::unique_ptr<TKelPigger> owned = std::move(m_Children[index]);
+    m_Children.erase(m_Children.begin() + index);
+    owned->m_Parent = nullptr;
     return owned;
 }
 
@@ -91,25 +91,25 @@ void TKelPigger::DestroyChildren()
 {
     // The whole list is let go at once, first child first: taking the children out one by one
     // would shift the rest of the list each time.
-    std::vector<std::unique_ptr<TKelPigger>> doomed = std::move(children_);
-    children_.clear();
+    std::vector<std::unique_ptr<TKelPigger>> doomed = std::move(m_Children);
+    m_Children.clear();
     for (auto &child : doomed) {
-        child->parent_ = nullptr;
+        child->m_Parent = nullptr;
         child.reset();
     }
 }
 
 void TKelPigger::UpdateDepth()
 {
-    level_ = parent_ ? parent_->level_ + 1 : 0;
-    indent_ = parent_ ? parent_->indent_ + '\t' : QByteArray(RootIndent);
-    for (const auto &child : children_)
+    m_Level = m_Parent ? m_Parent->m_Level + 1 : 0;
+    m_Indent = m_Parent ? m_Parent->m_Indent + '\t' : QByteArray(RootIndent);
+    for (const auto &child : m_Children)
         child->UpdateDepth();
 }
 
 bool TKelPigger::IsInSubtreeOf(const TKelPigger *node) const
 {
-    for (const TKelPigger *ancestor = this; ancestor; ancestor = ancestor->parent_) {
+    for (const TKelPigger *ancestor = this; ancestor; ancestor = ancestor->m_Parent) {
         if (ancestor == node)
             return true;
     }
@@ -118,19 +118,19 @@ bool TKelPigger::IsInSubtreeOf(const TKelPigger *node) const
 
 int TKelPigger::ChildCount() const
 {
-    return static_cast<int>(children_.size());
+    return static_cast<int>(m_Children.size());
 }
 
 TKelPigger *TKelPigger::Child(int index) const
 {
-    return index >= 0 && index < ChildCount() ? children_[index].get() : nullptr;
+    return index >= 0 && index < ChildCount() ? m_Children[index].get() : nullptr;
 }
 
 TKelPigger *TKelPigger::FindChild(const QByteArray &name) const
 {
     const QByteArray wanted = AsciiUpper(name);
-    for (const auto &child : children_) {
-        if (child->name_ == wanted)
+    for (const auto &child : m_Children) {
+        if (child->m_Name == wanted)
             return child.get();
     }
     return nullptr;
@@ -141,21 +141,21 @@ TKelPigger *TKelPigger::FindNext(const TKelPigger *current) const
     if (!current)
         return nullptr;
     for (int i = IndexOfChild(current) + 1; i < ChildCount(); ++i) {
-        if (children_[i]->name_ == current->name_)
-            return children_[i].get();
+        if (m_Children[i]->m_Name == current->m_Name)
+            return m_Children[i].get();
     }
     return nullptr;
 }
 
 int TKelPigger::IndexOfChild(const TKelPigger *node) const
 {
-    if (node == nullptr || node->parent_ != this)
+    if (node == nullptr || node->m_Parent != this)
         return -1;
     // Children are only appended or taken out, so a child's index never grows: it lies at or
     // below its hint, and walking the children in order finds each one at once.
-    for (int i = std::min(node->indexHint_, ChildCount() - 1); i >= 0; --i) {
-        if (children_[i].get() == node) {
-            node->indexHint_ = i;
+    for (int i = std::min(node->m_IndexHint, ChildCount() - 1); i >= 0; --i) {
+        if (m_Children[i].get() == node) {
+            node->m_IndexHint = i;
             return i;
         }
     }
@@ -173,17 +173,17 @@ void TKelPigger::SetAttr(const QByteArray &key, const QByteArray &value)
     const QByteArray name = AsciiUpper(key);
     const int index = IndexOfKey(name);
     if (index >= 0) {
-        attrValues_[index] = value;
+        m_AttrValues[index] = value;
     } else {
-        attrNames_.append(name);
-        attrValues_.append(value);
+        m_AttrNames.append(name);
+        m_AttrValues.append(value);
     }
 }
 
 QByteArray TKelPigger::GetAttr(const QByteArray &key) const
 {
     const int index = IndexOfKey(AsciiUpper(key));
-    return index >= 0 ? attrValues_[index] : QByteArray();
+    return index >= 0 ? m_AttrValues[index] : QByteArray();
 }
 
 void TKelPigger::DeleteAttr(const QByteArray &key)
@@ -191,20 +191,20 @@ void TKelPigger::DeleteAttr(const QByteArray &key)
     const int index = IndexOfKey(AsciiUpper(key));
     if (index < 0)
         return;
-    attrNames_.removeAt(index);
-    attrValues_.removeAt(index);
+    m_AttrNames.removeAt(index);
+    m_AttrValues.removeAt(index);
 }
 
 int TKelPigger::IndexOfKey(const QByteArray &key) const
 {
-    return static_cast<int>(attrNames_.indexOf(key));
+    return static_cast<int>(m_AttrNames.indexOf(key));
 }
 
 void TKelPigger::AddText(const QByteArray &text)
 {
     const QByteArray decoded = DecodeText(TrimBlanks(text));
     if (!decoded.isEmpty() && AcceptText(decoded))
-        text_ += decoded;
+        m_Text += decoded;
 }
 
 // ---- copy ---------------------------------------------------------------------------------
@@ -227,10 +227,10 @@ void TKelPigger::Assign(const TKelPigger &source)
 void TKelPigger::CopyFrom(const TKelPigger &source)
 {
     Clear();
-    name_ = source.name_;
-    text_ = source.text_;
-    attrNames_ = source.attrNames_;
-    attrValues_ = source.attrValues_;
-    for (const auto &sourceChild : source.children_)
+    m_Name = source.m_Name;
+    m_Text = source.m_Text;
+    m_AttrNames = source.m_AttrNames;
+    m_AttrValues = source.m_AttrValues;
+    for (const auto &sourceChild : source.m_Children)
         sourceChild->Create(this)->Assign(*sourceChild);
 }

@@ -47,15 +47,15 @@ public:
     // Stores the name with blanks (bytes 0 to 32) cut off both ends and ASCII letters upper-cased.
     void SetName(const QByteArray &name);
 
-    const QByteArray &Name() const { return name_; }
-    const QByteArray &Text() const { return text_; }
+    const QByteArray &Name() const { return m_Name; }
+    const QByteArray &Text() const { return m_Text; }
     // Written before each of this node's tags: CR LF, then one TAB per level.
-    const QByteArray &Indent() const { return indent_; }
-    TKelPigger *Parent() const { return parent_; }
-    int Level() const { return level_; }
-    int ParsePos() const { return parsePos_; }
-    const QList<QByteArray> &AttrNames() const { return attrNames_; }
-    const QList<QByteArray> &AttrValues() const { return attrValues_; }
+    const QByteArray &Indent() const { return m_Indent; }
+    TKelPigger *Parent() const { return m_Parent; }
+    int Level() const { return m_Level; }
+    int ParsePos() const { return m_ParsePos; }
+    const QList<QByteArray> &AttrNames() const { return m_AttrNames; }
+    const QList<QByteArray> &AttrValues() const { return m_AttrValues; }
 
     int ChildCount() const;
     // Null when index is out of range.
@@ -123,19 +123,19 @@ private:
     void ParseChild(const QByteArray &text, int &pos);
     void ParseEndTag(const QByteArray &text, int &pos);
 
-    QByteArray name_;
-    QByteArray text_;
-    QByteArray indent_;
-    TKelPigger *parent_ = nullptr;
-    QList<QByteArray> attrNames_;
-    QList<QByteArray> attrValues_;
-    std::vector<std::unique_ptr<TKelPigger>> children_;
-    int parsePos_ = 0;
-    int level_ = 0;
+    QByteArray m_Name;
+    QByteArray m_Text;
+    QByteArray m_Indent;
+    TKelPigger *m_Parent = nullptr;
+    QList<QByteArray> m_AttrNames;
+    QList<QByteArray> m_AttrValues;
+    std::vector<std::unique_ptr<TKelPigger>> m_Children;
+    int m_ParsePos = 0;
+    int m_Level = 0;
     // This node's index in its parent's list when last seen there; never below the real one.
-    mutable int indexHint_ = 0;
+    mutable int m_IndexHint = 0;
     // Nesting depth of the element being read, 1 for the element LoadFromText starts with.
-    int nestingDepth_ = 1;
+    int m_NestingDepth = 1;
 };
 
 // Percent escape of attribute values and text: control bytes other than TAB, LF and CR, and

@@ -123,29 +123,29 @@ QByteArray TKelPigger::SaveToText() const
 
 void TKelPigger::WriteTo(QByteArray &out) const
 {
-    if (name_.isEmpty())
+    if (m_Name.isEmpty())
         return;
-    out += indent_;
+    out += m_Indent;
     out += '<';
-    out += name_;
-    for (qsizetype i = 0; i < attrNames_.size(); ++i) {
+    out += m_Name;
+    for (qsizetype i = 0; i < m_AttrNames.size(); ++i) {
         out += ' ';
-        out += attrNames_[i];
+        out += m_AttrNames[i];
         out += "=\"";
-        out += EncodeText(attrValues_[i]);
+        out += EncodeText(m_AttrValues[i]);
         out += '"';
     }
-    if (children_.empty() && text_.isEmpty()) {
+    if (m_Children.empty() && m_Text.isEmpty()) {
         out += "/>";
         return;
     }
     out += '>';
-    out += EncodeText(text_);
-    for (const auto &child : children_)
+    out += EncodeText(m_Text);
+    for (const auto &child : m_Children)
         child->WriteTo(out);
-    out += indent_;
+    out += m_Indent;
     out += "</";
-    out += name_;
+    out += m_Name;
     out += '>';
 }
 
@@ -161,25 +161,25 @@ void TKelPigger::LoadFromText(const QByteArray &text)
     if (text.size() > MaxTextSize)
         SyntaxError(pos);
     SkipBlanks(text, pos);
-    nestingDepth_ = 1;
+    m_NestingDepth = 1;
     ParseElement(text, pos);
 }
 
 void TKelPigger::ParseElement(const QByteArray &text, int &pos)
 {
-    parsePos_ = pos;
+    m_ParsePos = pos;
     if (text.size() > MaxTextSize)
         SyntaxError(pos);
     SetName(ReadTagName(text, pos));
     while (ParseAttribute(text, pos)) {
     }
-    parsePos_ = pos;
+    m_ParsePos = pos;
     if (ReadStartTagEnd(text, pos)) {
         while (ParseContent(text, pos))
-            parsePos_ = pos;
+            m_ParsePos = pos;
         ParseEndTag(text, pos);
     }
-    parsePos_ = pos;
+    m_ParsePos = pos;
 }
 
 QByteArray TKelPigger::ReadTagName(const QByteArray &text, int &pos)
@@ -217,8 +217,8 @@ bool TKelPigger::ParseAttribute(const QByteArray &text, int &pos)
         ++pos;
         value = ReadValue(text, pos);
     }
-    attrNames_.append(name);
-    attrValues_.append(value);
+    m_AttrNames.append(name);
+    m_AttrValues.append(value);
     return true;
 }
 
@@ -273,18 +273,18 @@ bool TKelPigger::ParseContent(const QByteArray &text, int &pos)
 
 void TKelPigger::ParseChild(const QByteArray &text, int &pos)
 {
-    if (nestingDepth_ >= MaxNestingDepth)
+    if (m_NestingDepth >= MaxNestingDepth)
         SyntaxError(pos);
     int tagEnd = pos;
     TKelPigger *child = CreateChild(NormalizedName(ReadTagName(text, tagEnd)));
     if (child) {
-        child->nestingDepth_ = nestingDepth_ + 1;
+        child->m_NestingDepth = m_NestingDepth + 1;
         child->ParseElement(text, pos);
         ChildLoaded(child);
         return;
     }
     TKelPigger skipped;
-    skipped.nestingDepth_ = nestingDepth_ + 1;
+    skipped.m_NestingDepth = m_NestingDepth + 1;
     skipped.ParseElement(text, pos);
 }
 
@@ -294,12 +294,12 @@ void TKelPigger::ParseEndTag(const QByteArray &text, int &pos)
     const int tagStart = pos;
     pos += 2;
     const int nameEnd = FindFirstOf(text, NameDelimiters, pos);
-    if (nameEnd == 0 || AsciiUpper(Slice(text, pos, nameEnd)) != name_)
-        Fail(QByteArray(UnclosedTagMessage) + name_, tagStart);
+    if (nameEnd == 0 || AsciiUpper(Slice(text, pos, nameEnd)) != m_Name)
+        Fail(QByteArray(UnclosedTagMessage) + m_Name, tagStart);
     pos = nameEnd;
     SkipBlanks(text, pos);
     if (At(text, pos) != '>')
-        Fail(QByteArray(UnclosedTagMessage) + name_, tagStart);
+        Fail(QByteArray(UnclosedTagMessage) + m_Name, tagStart);
     ++pos;
 }
 

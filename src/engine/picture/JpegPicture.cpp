@@ -347,30 +347,30 @@ void TJPEGImage::SaveToStream(QIODevice &stream) const
 
 void TJPEGImage::Assign(const QImage &bitmap)
 {
-    data_.clear();
-    pendingBitmap_ = bitmap.isNull() ? QImage() : bitmap.convertToFormat(QImage::Format_RGB888);
+    m_Data.clear();
+    m_PendingBitmap = bitmap.isNull() ? QImage() : bitmap.convertToFormat(QImage::Format_RGB888);
 }
 
 QByteArray TJPEGImage::Data() const
 {
-    if (!pendingBitmap_.isNull()) {
-        data_ = EncodeJpeg(pendingBitmap_);
-        pendingBitmap_ = QImage();
+    if (!m_PendingBitmap.isNull()) {
+        m_Data = EncodeJpeg(m_PendingBitmap);
+        m_PendingBitmap = QImage();
     }
-    return data_;
+    return m_Data;
 }
 
 void TJPEGImage::SetData(const QByteArray &bytes)
 {
-    pendingBitmap_ = QImage();
-    data_ = bytes;
+    m_PendingBitmap = QImage();
+    m_Data = bytes;
 }
 
 QImage TJPEGImage::ToBitmap() const
 {
-    if (!pendingBitmap_.isNull())
-        return pendingBitmap_.copy();
-    if (data_.isEmpty())
+    if (!m_PendingBitmap.isNull())
+        return m_PendingBitmap.copy();
+    if (m_Data.isEmpty())
         return QImage();
     TJpegRowReader reader(*this);
     const QSize size = reader.Size();
@@ -406,12 +406,12 @@ TJpegRowReader::TJpegRowReader(const TJPEGImage &picture) : m_State(std::make_un
 {
     if (picture.Empty())
         throw EJPEGError("The picture is empty");
-    if (!picture.pendingBitmap_.isNull()) {
-        m_State->bitmap = picture.pendingBitmap_;
+    if (!picture.m_PendingBitmap.isNull()) {
+        m_State->bitmap = picture.m_PendingBitmap;
         m_State->size = m_State->bitmap.size();
         return;
     }
-    m_State->bytes = WithEndMarker(picture.data_);
+    m_State->bytes = WithEndMarker(picture.m_Data);
     TDecoder &decoder = m_State->decoder;
     OpenDecoder(decoder, m_State->bytes);
     const std::int64_t width = decoder.cinfo.output_width;
@@ -450,11 +450,11 @@ void TJpegRowReader::ReadRows(unsigned char *firstRow, qsizetype bytesPerLine, i
 
 QSize TJPEGImage::Size() const
 {
-    if (!pendingBitmap_.isNull())
-        return pendingBitmap_.size();
-    if (data_.isEmpty())
+    if (!m_PendingBitmap.isNull())
+        return m_PendingBitmap.size();
+    if (m_Data.isEmpty())
         return QSize(0, 0);
-    return ReadJpegSize(data_);
+    return ReadJpegSize(m_Data);
 }
 
 int TJPEGImage::Width() const
@@ -469,5 +469,5 @@ int TJPEGImage::Height() const
 
 bool TJPEGImage::Empty() const
 {
-    return pendingBitmap_.isNull() && data_.isEmpty();
+    return m_PendingBitmap.isNull() && m_Data.isEmpty();
 }

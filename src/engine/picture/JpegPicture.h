@@ -60,10 +60,10 @@ private:
     friend class TJpegRowReader;
     QSize Size() const;
 
-    // Either the encoded bytes are current, or pendingBitmap_ holds an assigned bitmap that
+    // Either the encoded bytes are current, or m_PendingBitmap holds an assigned bitmap that
     // replaces them on next need (both are caches of one logical picture, hence mutable).
-    mutable QByteArray data_;
-    mutable QImage pendingBitmap_;
+    mutable QByteArray m_Data;
+    mutable QImage m_PendingBitmap;
 };
 
 // Decodes a picture from top to bottom a few rows at a time, 24-bit (the byte order of
