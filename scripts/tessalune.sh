@@ -43,9 +43,7 @@ run_sanitized_tests() {
   build build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSALUNE_BENCH=OFF \
     "-DCMAKE_CXX_FLAGS=$flags" "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined"
   (cd build-sanitize &&
-    ASAN_OPTIONS=detect_leaks=1 \
-    LSAN_OPTIONS="suppressions=$PWD/../scripts/leak_suppressions.txt" \
-    UBSAN_OPTIONS=print_stacktrace=1 \
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --output-on-failure --timeout 1800)
 }
 
@@ -63,7 +61,7 @@ run_fuzzers() {
     corpus=$(mktemp -d)
     [ -d "fuzz/corpus/$name" ] && cp -r "fuzz/corpus/$name/." "$corpus/"
     echo "== $name"
-    "$fuzzer" -runs=200000 -max_total_time=300 -max_len="$max_len" -timeout=10 "$corpus"
+    "$fuzzer" -runs=200000 -max_total_time=180 -max_len="$max_len" -timeout=10 "$corpus"
     rm -rf "$corpus"
   done
 }

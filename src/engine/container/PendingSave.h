@@ -9,7 +9,8 @@
 #include <optional>
 
 // The file a "FILE_NAME" section names, as a plain name inside the hand-over copy's own folder;
-// nothing when it is empty or names anything else ("..", a path, a NUL byte).
+// nothing when it is empty or names anything else ("..", a path, a NUL byte, a name beginning
+// with ":", which Qt takes for a built-in resource).
 std::optional<QString> HandOverTarget(const QByteArray &fileNameSection);
 
 enum class TPendingSave {

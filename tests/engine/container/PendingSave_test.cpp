@@ -48,7 +48,8 @@ TEST_F(PendingSave, NoTargetInTheFolderMeansNowhereToGo)
     ASSERT_TRUE(WriteBytes(PathOf("victim.exe"), "untouched"));
     for (const QByteArray &name :
          {QByteArray("missing.exe"), QByteArray("../victim.exe"), QByteArray("sub/victim.exe"),
-          QByteArray(".."), QByteArray("victim.exe\0x", 12), QByteArray()}) {
+          QByteArray(":victim.exe"), QByteArray(".."), QByteArray("victim.exe\0x", 12),
+          QByteArray()}) {
         SCOPED_TRACE(name.constData());
         const QByteArray image = name.isEmpty() ? saved : HandOver(name);
         EXPECT_EQ(FinishPendingSave(image, folder.path()), TPendingSave::TargetMissing);
