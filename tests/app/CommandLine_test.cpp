@@ -5,6 +5,8 @@
 #include "engine/jigsaw/Cutting.h"
 #include "engine/picture/JpegPicture.h"
 #include "engine/picture/Resampling.h"
+#include "support/JpegBytes.h"
+#include "support/TemporaryFolderTest.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -13,7 +15,6 @@
 #include <QImageWriter>
 #include <QPainter>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <array>
 #include <gtest/gtest.h>
 
@@ -26,23 +27,21 @@ struct TRun {
     QByteArray err;
 };
 
-class CommandLine : public ::testing::Test
+class CommandLine : public TTemporaryFolderTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_Folder.isValid());
+        TTemporaryFolderTest::SetUp();
         WriteJpeg("picture.jpg", 700, 500, 0);
         WriteJpeg("other.jpg", 300, 200, 1);
     }
-
-    QString Path(const QString &name) const { return m_Folder.filePath(name); }
 
     // Runs the program in the test's folder, so relative paths are resolved there.
     TRun Run(const QStringList &arguments) const
     {
         QProcess process;
-        process.setWorkingDirectory(m_Folder.path());
+        process.setWorkingDirectory(folder.path());
         process.start(TESSALUNE_EXE, arguments);
         EXPECT_TRUE(process.waitForFinished(60000));
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -57,27 +56,23 @@ protected:
                 picture.setPixel(x, y,
                                  pattern == 0 ? qRgb(x % 256, y % 256, 255)
                                               : qRgb(255 - x % 256, 40, y % 256));
-        TJPEGImage jpeg;
-        jpeg.Assign(picture);
-        WriteFile(name, jpeg.Data());
+        WriteFile(name, JpegBytesOf(picture));
     }
 
     // Lossless where the format allows (quality 100 makes WebP lossless).
     void WriteImage(const QString &name, const QImage &image, const char *format) const
     {
-        QImageWriter writer(Path(name), format);
+        QImageWriter writer(PathOf(name), format);
         writer.setQuality(100);
         ASSERT_TRUE(writer.write(image)) << writer.errorString().toStdString();
     }
 
     void WriteFile(const QString &name, const QByteArray &bytes) const
     {
-        ASSERT_TRUE(WriteBytes(Path(name), bytes));
+        ASSERT_TRUE(WriteBytes(PathOf(name), bytes));
     }
 
-    QByteArray ReadFile(const QString &name) const { return ReadBytes(Path(name)); }
-
-    QTemporaryDir m_Folder;
+    QByteArray ReadFile(const QString &name) const { return ReadBytes(PathOf(name)); }
 };
 
 QByteArray Section(const QByteArray &image, const char *name)
@@ -100,9 +95,7 @@ std::unique_ptr<TKelPigger> Document(const QByteArray &image)
 
 QImage SourcePicture(const QByteArray &image)
 {
-    TJPEGImage source;
-    source.SetData(Section(image, "SRC_IMG"));
-    return source.ToBitmap();
+    return DecodedJpeg(Section(image, "SRC_IMG"));
 }
 
 // A picture whose quarters are red, green, blue and white from the top left, clockwise, and
@@ -161,7 +154,7 @@ TEST_F(CommandLine, MakesAPuzzleExecutableAsTheMakerDoes)
                           "  My puzzle \t", "--author", "Ann", "--website", "http://example.org",
                           "--no-borders"});
     ASSERT_EQ(run.exitCode, 0) << run.err.constData();
-    EXPECT_TRUE(QFileInfo(Path("made.exe")).isExecutable());
+    EXPECT_TRUE(QFileInfo(PathOf("made.exe")).isExecutable());
 
     const QByteArray made = ReadFile("made.exe");
     const QByteArray programBytes = ReadBytes(TESSALUNE_EXE);
@@ -173,9 +166,7 @@ TEST_F(CommandLine, MakesAPuzzleExecutableAsTheMakerDoes)
     EXPECT_EQ(SectionStart(made, "PRM_IMG"), -1);
 
     EXPECT_EQ(Section(made, "IS_PUZZLE"), "Y");
-    TJPEGImage source;
-    source.SetData(Section(made, "SRC_IMG"));
-    EXPECT_EQ(source.ToBitmap().size(), QSize(700, 500));
+    EXPECT_EQ(DecodedJpeg(Section(made, "SRC_IMG")).size(), QSize(700, 500));
     const auto document = Document(made);
     EXPECT_EQ(document->Name(), "PUZZLE_DATA");
     EXPECT_EQ(document->AttrNames(),
@@ -215,17 +206,15 @@ TEST_F(CommandLine, ExportedPiecesHaveTheCutShapes)
 
     // The same cut done here from the written payload.
     const QByteArray made = ReadFile("made.exe");
-    TJPEGImage source;
-    source.SetData(Section(made, "SRC_IMG"));
-    const auto cut = CutPuzzle(source.ToBitmap(), *Document(made));
+    const auto cut = CutPuzzle(SourcePicture(made), *Document(made));
     ASSERT_TRUE(cut);
     ASSERT_EQ(cut->pieces.size(), 56u);
-    EXPECT_EQ(QDir(Path("pieces")).entryList(QDir::Files).size(), 56);
+    EXPECT_EQ(QDir(PathOf("pieces")).entryList(QDir::Files).size(), 56);
     for (const TCutPiece &piece : cut->pieces) {
         const QString name = QString("pieces/piece_r%1_c%2.png")
                                  .arg(piece.row, 2, 10, QChar('0'))
                                  .arg(piece.col, 2, 10, QChar('0'));
-        const QImage exported(Path(name));
+        const QImage exported(PathOf(name));
         ASSERT_FALSE(exported.isNull()) << name.toStdString();
         ASSERT_EQ(exported.convertToFormat(QImage::Format_ARGB32_Premultiplied), piece.image)
             << name.toStdString();
@@ -241,8 +230,8 @@ TEST_F(CommandLine, MakingFromAPuzzleReplacesItsPayload)
 {
     ASSERT_EQ(Run({"--make", "picture.jpg", "first.exe"}).exitCode, 0);
     QProcess process;
-    process.setWorkingDirectory(m_Folder.path());
-    process.start(Path("first.exe"), {"--make", "other.jpg", "second.exe", "--cols", "12"});
+    process.setWorkingDirectory(folder.path());
+    process.start(PathOf("first.exe"), {"--make", "other.jpg", "second.exe", "--cols", "12"});
     ASSERT_TRUE(process.waitForFinished(60000));
     ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().constData();
     const QByteArray second = ReadFile("second.exe");
@@ -275,7 +264,7 @@ TEST_F(CommandLine, BadArgumentsWriteNothing)
         SCOPED_TRACE(arguments.join(' ').toStdString());
         ExpectFailure(Run(arguments), 2);
     }
-    EXPECT_FALSE(QFile::exists(Path("a.exe")));
+    EXPECT_FALSE(QFile::exists(PathOf("a.exe")));
 }
 
 TEST_F(CommandLine, BadPicturesLeaveTheOutputAsItWas)
@@ -317,13 +306,13 @@ TEST_F(CommandLine, BadPuzzlesExportNothing)
     WriteFile("grid_of_101.exe",
               puzzle("Y", jpeg, "<PUZZLE_DATA COLS=\"101\" ROWS=\"7\"></PUZZLE_DATA>"));
     WriteFile("empty.exe", "");
-    ASSERT_TRUE(QFile::copy(TESSALUNE_EXE, Path("program")));
+    ASSERT_TRUE(QFile::copy(TESSALUNE_EXE, PathOf("program")));
     for (const char *bad :
          {"lower_case_y.exe", "broken_document.exe", "truncated_picture.exe", "grid_of_101.exe",
           "empty.exe", "missing.exe", "picture.jpg", "program"}) {
         SCOPED_TRACE(bad);
         ExpectFailure(Run({"--export-pieces", bad, "pieces"}), 1);
-        EXPECT_FALSE(QFileInfo::exists(Path("pieces")));
+        EXPECT_FALSE(QFileInfo::exists(PathOf("pieces")));
     }
     ExpectFailure(Run({"--export-pieces", "lower_case_y.exe", "picture.jpg"}), 1);
 
@@ -345,7 +334,7 @@ TEST_F(CommandLine, BadPuzzlesExportNothing)
     const TRun noPicture = Run({"--export-pieces", "no_picture.exe", "pieces"});
     ExpectFailure(noPicture, 1);
     EXPECT_TRUE(noPicture.err.contains("has no picture")) << noPicture.err.constData();
-    EXPECT_FALSE(QFileInfo::exists(Path("pieces")));
+    EXPECT_FALSE(QFileInfo::exists(PathOf("pieces")));
 }
 
 // Reading, cutting and letting go of a document cost time in proportion to its records: a
@@ -366,7 +355,7 @@ TEST_F(CommandLine, AMillionPieceRecordsExport)
     WriteFile("million.exe", image);
     const TRun run = Run({"--export-pieces", "million.exe", "pieces"});
     EXPECT_EQ(run.exitCode, 0) << run.err.constData();
-    EXPECT_EQ(QDir(Path("pieces")).entryList(QDir::Files).size(), 49);
+    EXPECT_EQ(QDir(PathOf("pieces")).entryList(QDir::Files).size(), 49);
 }
 
 // A cut that would take more memory than the budget is refused from the picture's header,
@@ -392,7 +381,7 @@ TEST_F(CommandLine, CutsAboveTheMemoryBudgetAreRefused)
     const TRun run = Run({"--export-pieces", "huge.exe", "pieces"});
     ExpectFailure(run, 1);
     EXPECT_TRUE(run.err.contains("MiB")) << run.err.constData();
-    EXPECT_FALSE(QFileInfo::exists(Path("pieces")));
+    EXPECT_FALSE(QFileInfo::exists(PathOf("pieces")));
 }
 
 TEST_F(CommandLine, EveryLoadableTypeMakesAPuzzle)
@@ -403,10 +392,10 @@ TEST_F(CommandLine, EveryLoadableTypeMakesAPuzzle)
     WriteImage("picture.dib", picture, "BMP");
     WriteImage("picture.webp", picture, "WEBP");
     const QString fixtures = TESSALUNE_FIXTURES;
-    ASSERT_TRUE(QFile::copy(fixtures + "/two_frames_first_half_transparent.gif", Path("a.gif")));
-    ASSERT_TRUE(QFile::copy(fixtures + "/icon_largest_deepest_is_red.ico", Path("a.ico")));
-    ASSERT_TRUE(QFile::copy(fixtures + "/metafiles/shapes.wmf", Path("a.wmf")));
-    ASSERT_TRUE(QFile::copy(fixtures + "/metafiles/gnuplot_sine.emf", Path("a.emf")));
+    ASSERT_TRUE(QFile::copy(fixtures + "/two_frames_first_half_transparent.gif", PathOf("a.gif")));
+    ASSERT_TRUE(QFile::copy(fixtures + "/icon_largest_deepest_is_red.ico", PathOf("a.ico")));
+    ASSERT_TRUE(QFile::copy(fixtures + "/metafiles/shapes.wmf", PathOf("a.wmf")));
+    ASSERT_TRUE(QFile::copy(fixtures + "/metafiles/gnuplot_sine.emf", PathOf("a.emf")));
     const struct {
         const char *file;
         QSize size;
@@ -424,9 +413,7 @@ TEST_F(CommandLine, EveryLoadableTypeMakesAPuzzle)
         if (c.size == picture.size())
             ExpectQuarters(
                 source, {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(255, 255, 255)});
-        TJPEGImage alternative;
-        alternative.SetData(Section(made, "PRM_IMG"));
-        EXPECT_EQ(alternative.ToBitmap().size(), c.size);
+        EXPECT_EQ(DecodedJpeg(Section(made, "PRM_IMG")).size(), c.size);
     }
 }
 
@@ -458,5 +445,5 @@ TEST_F(CommandLine, APictureTooSmallForItsScaleFails)
 {
     WriteImage("tiny.png", Quarters(5, 5), "PNG");
     ExpectFailure(Run({"--make", "tiny.png", "made.exe", "--scale", "10"}), 1);
-    EXPECT_FALSE(QFile::exists(Path("made.exe")));
+    EXPECT_FALSE(QFile::exists(PathOf("made.exe")));
 }

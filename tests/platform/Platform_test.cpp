@@ -1,6 +1,7 @@
 // The platform layer against the real system: files, permissions, mounts, processes, events.
 #include "platform/Platform.h"
 #include "support/ProcessSupport.h"
+#include "support/TemporaryFolderTest.h"
 #include "support/TestFiles.h"
 
 #include <QCoreApplication>
@@ -184,37 +185,33 @@ TEST(FileLock, OneHolderAtATimeUntilItLetsGo)
     EXPECT_FALSE(held->StillAt(path));
 }
 
-class StartProgramTest : public ::testing::Test
+class StartProgramTest : public TTemporaryFolderTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        previousFolder = QDir::currentPath();
+        TTemporaryFolderTest::SetUp();
         // Writes its parameter count and first parameter, then renames, so a reader sees all.
-        WriteFile(dir.filePath(QStringLiteral("report.sh")),
+        WriteFile(PathOf(QStringLiteral("report.sh")),
                   "#!/bin/sh\nprintf '%s:%s' \"$#\" \"$1\" > \"$(dirname \"$0\")/out.tmp\"\n"
                   "mv \"$(dirname \"$0\")/out.tmp\" \"$(dirname \"$0\")/out\"\n",
                   0755);
-        ASSERT_TRUE(Platform::SetWorkingFolder(dir.path()));
+        ASSERT_TRUE(Platform::SetWorkingFolder(folder.path()));
     }
-    void TearDown() override { QDir::setCurrent(previousFolder); }
 
     QByteArray Report()
     {
-        const QString out = dir.filePath(QStringLiteral("out"));
+        const QString out = PathOf(QStringLiteral("out"));
         EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(out); }, Deadline)) << "no report";
         return ReadBytes(out);
     }
 
-    QTemporaryDir dir;
-    QString previousFolder;
     ChildProcesses children;
 };
 
 TEST_F(StartProgramTest, StartsTheFileInTheWorkingFolderWithOneParameter)
 {
-    EXPECT_EQ(Platform::WorkingFolder(), QDir(dir.path()).canonicalPath());
+    EXPECT_EQ(Platform::WorkingFolder(), QDir(folder.path()).canonicalPath());
     // A bare name means the file here, not a program found on PATH.
     Platform::StartProgram(QStringLiteral("report.sh"), QStringLiteral("two words"));
     EXPECT_EQ(Report(), "1:two words");
@@ -222,7 +219,7 @@ TEST_F(StartProgramTest, StartsTheFileInTheWorkingFolderWithOneParameter)
 
 TEST_F(StartProgramTest, EmptyParameterPassesNone)
 {
-    Platform::StartProgram(dir.filePath(QStringLiteral("report.sh")));
+    Platform::StartProgram(PathOf(QStringLiteral("report.sh")));
     EXPECT_EQ(Report(), "0:");
 }
 

@@ -4,9 +4,8 @@
 #include "engine/container/KelPigger.h"
 #include "engine/container/KelUtils.h"
 #include "engine/container/PuzzleSchema.h"
-#include "engine/picture/JpegPicture.h"
+#include "support/JpegBytes.h"
 
-#include <QDir>
 #include <QImage>
 
 QByteArray WithSections(const QByteArray &program, const TSections &sections)
@@ -21,9 +20,7 @@ QByteArray SamplePictureBytes()
 {
     QImage bitmap(40, 30, QImage::Format_RGB888);
     bitmap.fill(QColor(200, 120, 40));
-    TJPEGImage picture;
-    picture.Assign(bitmap);
-    return picture.Data();
+    return JpegBytesOf(bitmap);
 }
 
 QByteArray SampleDocumentText()
@@ -55,16 +52,12 @@ TSections PuzzleSections(const QByteArray &picture, const QByteArray &document)
 
 void TExecutableFolderTest::SetUp()
 {
-    ASSERT_TRUE(folder.isValid());
+    TTemporaryFolderTest::SetUp();
     ExeImage().clear();
 }
 
 void TExecutableFolderTest::TearDown()
 {
     ExeImage().clear();
-}
-
-QString TExecutableFolderTest::PathOf(const QString &name) const
-{
-    return QDir(folder.path()).filePath(name);
+    TTemporaryFolderTest::TearDown();
 }

@@ -2,15 +2,13 @@
 // Puzzle executables for the application's tests: a copy of a program with payload sections
 // appended, written into a temporary folder, and the document and picture they carry.
 
+#include "support/TemporaryFolderTest.h"
 #include "support/TestFiles.h"
-#include "windows/common/WorkingFolderKeeper.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QPair>
 #include <QString>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 using TSections = QList<QPair<QByteArray, QByteArray>>;
 
@@ -24,16 +22,10 @@ QByteArray SampleDocumentText();
 TSections PuzzleSections(const QByteArray &picture, const QByteArray &document);
 
 // A test whose executables live in a temporary folder. The process's executable image is empty
-// before and after each test, and the working folder is the same afterwards.
-class TExecutableFolderTest : public ::testing::Test
+// before and after each test.
+class TExecutableFolderTest : public TTemporaryFolderTest
 {
 protected:
     void SetUp() override;
     void TearDown() override;
-
-    // Path of a file in the temporary folder.
-    QString PathOf(const QString &name) const;
-
-    const TWorkingFolderKeeper keeper;
-    QTemporaryDir folder;
 };

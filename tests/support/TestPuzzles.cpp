@@ -3,7 +3,6 @@
 #include "engine/container/KelPigger.h"
 #include "engine/jigsaw/PuzzleMaking.h"
 #include "engine/jigsaw/Random.h"
-#include "engine/picture/JpegPicture.h"
 
 #include <QPainter>
 #include <cmath>
@@ -34,13 +33,6 @@ QImage PhotoLikePicture(QSize size)
     painter.setBrush(Qt::white);
     painter.drawRect(size.width() / 10, size.height() / 10, size.width() / 8, size.height() / 12);
     return picture;
-}
-
-QByteArray JpegBytesOf(const QImage &picture)
-{
-    TJPEGImage jpeg;
-    jpeg.Assign(picture);
-    return jpeg.Data();
 }
 
 void MakeTestDocument(TKelPigger &document, int cols, int rows, const QByteArray &name)

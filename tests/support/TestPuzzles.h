@@ -11,7 +11,6 @@ class TKelPigger;
 // Smooth colour fields with a few discs and stripes, so that every piece looks different and
 // a JPEG of it is a photograph's kind of data.
 QImage PhotoLikePicture(QSize size);
-QByteArray JpegBytesOf(const QImage &picture);
 
 // A new puzzle document made from a fixed generator state, as the maker makes it.
 void MakeTestDocument(TKelPigger &document, int cols, int rows, const QByteArray &name = "Tulips");

@@ -1,13 +1,13 @@
 // Payload sections on the executable image, the image written to files, the stream helpers
 // and the start-up step's decisions, run inside the test process.
 #include "engine/container/ExecutablePayload.h"
+#include "support/TemporaryFolderTest.h"
 #include "support/TestFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -32,31 +32,29 @@ QByteArray Section(const QByteArray &upperName, const QByteArray &data)
 }
 
 // Every test starts with an empty image and the working folder as it found it.
-class ExeImageTest : public ::testing::Test
+class ExeImageTest : public TTemporaryFolderTest
 {
 protected:
     void SetUp() override
     {
+        TTemporaryFolderTest::SetUp();
         ExeImage().clear();
-        previousFolder = QDir::currentPath();
     }
     void TearDown() override
     {
         ExeImage().clear();
-        QDir::setCurrent(previousFolder);
+        TTemporaryFolderTest::TearDown();
     }
 
     const QByteArray base = QByteArray("program bytes \0 with a zero", 27);
-    QString previousFolder;
 };
 
 using Sections = ExeImageTest;
 
 TEST_F(Sections, AddedSectionFollowsTheProgramsOwnBytesAndReadsCaseInsensitively)
 {
-    QTemporaryDir dir;
     AddSection("A", "x");
-    const QString written = dir.filePath(QStringLiteral("puzzle.exe"));
+    const QString written = PathOf(QStringLiteral("puzzle.exe"));
     SaveExeAs(written);
 
     const QByteArray own = ReadBytes(QCoreApplication::applicationFilePath());
@@ -171,21 +169,19 @@ using ImageFiles = ExeImageTest;
 
 TEST_F(ImageFiles, EmptyImageWritesNothing)
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("nothing.exe"));
+    const QString path = PathOf(QStringLiteral("nothing.exe"));
     WriteImageToFile(QByteArray(), path);
     EXPECT_FALSE(QFile::exists(path));
 }
 
 TEST_F(ImageFiles, RelativeNameIsResolvedInTheProgramsFolder)
 {
-    QTemporaryDir dir;
-    QDir::setCurrent(dir.path());
+    QDir::setCurrent(folder.path());
     const QString name = QStringLiteral("exemod_relative_name_test.exe");
     const QString expected = QCoreApplication::applicationDirPath() + u'/' + name;
     WriteImageToFile("image", name);
     EXPECT_EQ(ReadBytes(expected), "image");
-    EXPECT_FALSE(QFile::exists(dir.filePath(name)));
+    EXPECT_FALSE(QFile::exists(PathOf(name)));
     QFile::remove(expected);
 }
 
@@ -199,36 +195,32 @@ TEST(Streams, WrittenFromTheStartAndRewound)
 
 // The start-up step on a stand-in executable in a temporary folder. The relocation itself
 // (which starts a copy of the program) and the replacement copy run in the process tests.
-class StartupStep : public ::testing::Test
+class StartupStep : public TTemporaryFolderTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        previousFolder = QDir::currentPath();
-        context.executablePath = dir.filePath(QStringLiteral("puzzle.exe"));
+        TTemporaryFolderTest::SetUp();
+        context.executablePath = PathOf(QStringLiteral("puzzle.exe"));
         context.relocationFlag = 'L';
         Touch(context.executablePath);
         Touch(ReplacementCopy());
     }
-    void TearDown() override { QDir::setCurrent(previousFolder); }
 
     static void Touch(const QString &path) { ASSERT_TRUE(WriteBytes(path, "bytes")); }
-    QString ReplacementCopy() const { return dir.filePath(QStringLiteral("temp0a0.exe")); }
+    QString ReplacementCopy() const { return PathOf(QStringLiteral("temp0a0.exe")); }
     void MakeReadOnly(const QString &path)
     {
         ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0555), 0);
     }
 
-    QTemporaryDir dir;
-    QString previousFolder;
     StartupContext context;
 };
 
 TEST_F(StartupStep, WorkingFolderBecomesTheProgramsFolder)
 {
     RunStartupStep(context);
-    EXPECT_EQ(QDir::currentPath(), QDir(dir.path()).canonicalPath());
+    EXPECT_EQ(QDir::currentPath(), QDir(folder.path()).canonicalPath());
     EXPECT_TRUE(QFile::exists(ReplacementCopy())) << "nothing asked to delete it";
 }
 
@@ -270,7 +262,7 @@ TEST_F(StartupStep, RelocationFlagZeroOnReadOnlyMediaEndsTheStep)
     RunStartupStep(context);
     EXPECT_TRUE(Platform::IsReadOnly(context.executablePath)) << "not flipped";
     EXPECT_TRUE(QFile::exists(ReplacementCopy())) << "\"deltemp\" skipped";
-    EXPECT_EQ(QDir::currentPath(), QDir(dir.path()).canonicalPath());
+    EXPECT_EQ(QDir::currentPath(), QDir(folder.path()).canonicalPath());
 }
 
 TEST(StartupContextOfThisProcess, ProgramParametersAndFlag)

@@ -4,12 +4,12 @@
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/PuzzleSchema.h"
 #include "support/ProcessSupport.h"
+#include "support/TemporaryFolderTest.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -43,13 +43,9 @@ TEST(BuiltProgram, HoldsNoCompleteMarkerOfASectionName)
     }
 }
 
-class ProgramCopies : public ::testing::Test
+class ProgramCopies : public TTemporaryFolderTest
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
-
-    QString PathOf(const QString &name) const { return dir.filePath(name); }
-
     // A copy of the built program; `extra` is appended as a section that marks this copy.
     QByteArray WriteProgram(const QString &path, const QByteArray &extra = QByteArray())
     {
@@ -62,10 +58,9 @@ protected:
     pid_t Run(const QString &program, const QStringList &arguments = {},
               const QString &errorFile = QString())
     {
-        return children.Start(program, arguments, ProgramEnvironment(dir.path()), errorFile);
+        return children.Start(program, arguments, ProgramEnvironment(folder.path()), errorFile);
     }
 
-    QTemporaryDir dir;
     ChildProcesses children;
 };
 
@@ -96,7 +91,8 @@ TEST_F(SelfReplacement, CopyReplacesTheTargetWhichDeletesTheCopy)
 {
     ReplaceTargetThrough(QStringLiteral("temp0a0.exe"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(PathOf("temp0a0.exe")); }, Deadline));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("puzzle.exe")});
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files),
+              QStringList{QStringLiteral("puzzle.exe")});
 }
 
 TEST_F(SelfReplacement, CopyNameInAnyLetterCaseIsTheReplacementCopy)
@@ -114,7 +110,7 @@ TEST_F(SelfReplacement, CopyWithoutATargetEndsWithoutWriting)
     const pid_t copyProcess = Run(copy, {}, errors);
     EXPECT_EQ(children.WaitForExit(copyProcess, Deadline), 0);
     EXPECT_TRUE(ReadBytes(errors).contains("No file to replace")) << ReadBytes(errors).data();
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 2);
 }
 
 TEST_F(SelfReplacement, TargetThatCannotBeStartedIsReported)

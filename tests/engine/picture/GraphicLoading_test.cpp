@@ -1,7 +1,7 @@
 // Graphic loading: the extension table decides the decoder, a decoder refuses other content,
 // and every loaded picture is a 24-bit bitmap with transparent areas white.
 #include "engine/picture/GraphicLoading.h"
-#include "engine/picture/JpegPicture.h"
+#include "support/JpegBytes.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -54,12 +54,7 @@ protected:
         return bytes;
     }
 
-    static QByteArray Jpeg()
-    {
-        TJPEGImage jpeg;
-        jpeg.Assign(QImage(16, 8, QImage::Format_RGB888));
-        return jpeg.Data();
-    }
+    static QByteArray Jpeg() { return JpegBytesOf(QImage(16, 8, QImage::Format_RGB888)); }
 
     QTemporaryDir m_Folder;
 };

@@ -1,4 +1,5 @@
 #include "engine/picture/JpegPicture.h"
+#include "support/JpegBytes.h"
 #include "support/JpegTestFiles.h"
 #include "support/TestFiles.h"
 
@@ -23,9 +24,7 @@ QImage TestPicture(int width, int height)
 
 QByteArray EncodedTestPicture(int width = 96, int height = 64)
 {
-    TJPEGImage picture;
-    picture.Assign(TestPicture(width, height));
-    return picture.Data();
+    return JpegBytesOf(TestPicture(width, height));
 }
 
 double MeanChannelError(const QImage &a, const QImage &b)
@@ -38,13 +37,6 @@ double MeanChannelError(const QImage &a, const QImage &b)
                      std::abs(qBlue(p) - qBlue(q));
         }
     return total / (3.0 * a.width() * a.height());
-}
-
-QImage Decode(const QByteArray &bytes)
-{
-    TJPEGImage picture;
-    picture.SetData(bytes);
-    return picture.ToBitmap();
 }
 
 // Annex K tables of the JPEG standard scaled to quality 90 as libjpeg does (20 %, rounded,
@@ -154,7 +146,7 @@ TEST(JpegPicture, WritesQualityNinetyBaselineColour)
     const QByteArray qualityFifty = EncodeTestJpeg(pixels, 64, 48, TJpegTestColour::Rgb, 50);
     ASSERT_NE(ReadQuantTables(qualityFifty)[0], QualityNinetyTable(LuminanceBase));
     TJPEGImage reassigned;
-    reassigned.Assign(Decode(qualityFifty));
+    reassigned.Assign(DecodedJpeg(qualityFifty));
     ExpectQualityNinetyBaselineColour(reassigned.Data());
 
     // A greyscale bitmap is still written in colour.
@@ -177,11 +169,11 @@ TEST(JpegPicture, TruncatedFilesFailCleanly)
 {
     const QByteArray file = EncodedTestPicture(200, 150);
     const QByteArray truncatedHalf = file.left(file.size() / 2);
-    EXPECT_EQ(Decode(file).size(), QSize(200, 150));
-    EXPECT_THROW(Decode(truncatedHalf), EJPEGError);
-    EXPECT_THROW(Decode(file.left(ScanStart(file) + 10)), EJPEGError);
-    EXPECT_THROW(Decode(file.left(file.size() - 40)), EJPEGError) << "the last rows lost";
-    EXPECT_EQ(Decode(file.left(file.size() - 2)), Decode(file))
+    EXPECT_EQ(DecodedJpeg(file).size(), QSize(200, 150));
+    EXPECT_THROW(DecodedJpeg(truncatedHalf), EJPEGError);
+    EXPECT_THROW(DecodedJpeg(file.left(ScanStart(file) + 10)), EJPEGError);
+    EXPECT_THROW(DecodedJpeg(file.left(file.size() - 40)), EJPEGError) << "the last rows lost";
+    EXPECT_EQ(DecodedJpeg(file.left(file.size() - 2)), DecodedJpeg(file))
         << "a file that lacks only its end marker is whole";
 
     const QByteArray headerOnly = file.left(20);
@@ -195,29 +187,29 @@ TEST(JpegPicture, TruncatedFilesFailCleanly)
 TEST(JpegPicture, CorruptFilesFailCleanly)
 {
     try {
-        Decode("this is not a JPEG file at all");
+        DecodedJpeg("this is not a JPEG file at all");
         FAIL() << "no exception";
     } catch (const EJPEGError &error) {
         EXPECT_TRUE(std::string(error.what()).find("JPEG") != std::string::npos) << error.what();
     }
-    EXPECT_THROW(Decode(QByteArray("\xFF\xD8", 2)), EJPEGError);
+    EXPECT_THROW(DecodedJpeg(QByteArray("\xFF\xD8", 2)), EJPEGError);
 
     const QByteArray file = EncodedTestPicture(200, 150);
     QByteArray endMarkerInScan = file;
     endMarkerInScan.replace(ScanStart(file) + 100, 2, "\xFF\xD9");
-    EXPECT_THROW(Decode(endMarkerInScan), EJPEGError);
+    EXPECT_THROW(DecodedJpeg(endMarkerInScan), EJPEGError);
 
     QByteArray zeroWidth = file;
     const qsizetype sof = zeroWidth.indexOf("\xFF\xC0");
     zeroWidth[sof + 7] = 0;
     zeroWidth[sof + 8] = 0;
-    EXPECT_THROW(Decode(zeroWidth), EJPEGError);
+    EXPECT_THROW(DecodedJpeg(zeroWidth), EJPEGError);
 
     QByteArray badTables = file;
     const qsizetype dht = badTables.indexOf("\xFF\xC4");
     for (int i = 5; i < 21; ++i)
         badTables[dht + i] = static_cast<char>(0xFF);
-    EXPECT_THROW(Decode(badTables), EJPEGError);
+    EXPECT_THROW(DecodedJpeg(badTables), EJPEGError);
 }
 
 TEST(JpegPicture, PictureAboveThePixelLimitFailsBeforeDecoding)
@@ -247,10 +239,10 @@ TEST(JpegPicture, ProgressiveFilesDecodeWhole)
         pixels[i] = static_cast<unsigned char>(i / 3 % 300 * 255 / 300);
     const QByteArray file = EncodeTestJpeg(pixels, 300, 200, TJpegTestColour::Rgb, 90, true);
     ASSERT_FALSE(IsBaseline(file));
-    const QImage decoded = Decode(file);
+    const QImage decoded = DecodedJpeg(file);
     ASSERT_EQ(decoded.size(), QSize(300, 200));
     EXPECT_NEAR(qRed(decoded.pixel(150, 100)), 127, 4);
-    EXPECT_THROW(Decode(file.left(file.size() * 3 / 4)), EJPEGError);
+    EXPECT_THROW(DecodedJpeg(file.left(file.size() * 3 / 4)), EJPEGError);
 }
 
 TEST(JpegPicture, GreyscaleFilesDecodeTo24Bit)
@@ -258,7 +250,7 @@ TEST(JpegPicture, GreyscaleFilesDecodeTo24Bit)
     std::vector<unsigned char> grey(40 * 30);
     for (int i = 0; i < 40 * 30; ++i)
         grey[i] = static_cast<unsigned char>((i % 40) * 6);
-    const QImage decoded = Decode(EncodeTestJpeg(grey, 40, 30, TJpegTestColour::Grey, 95));
+    const QImage decoded = DecodedJpeg(EncodeTestJpeg(grey, 40, 30, TJpegTestColour::Grey, 95));
     ASSERT_EQ(decoded.format(), QImage::Format_RGB888);
     ASSERT_EQ(decoded.size(), QSize(40, 30));
     for (int x : {0, 10, 39}) {
@@ -284,7 +276,7 @@ TEST(JpegPicture, CmykFilesDecodeTo24Bit)
         }
     const QByteArray file = EncodeTestJpeg(cmyk, width, height, TJpegTestColour::Cmyk, 95);
     ASSERT_EQ(ComponentCount(file), 4);
-    const QImage decoded = Decode(file);
+    const QImage decoded = DecodedJpeg(file);
     ASSERT_EQ(decoded.format(), QImage::Format_RGB888);
     const QColor cyan = decoded.pixelColor(4, 8);
     EXPECT_NEAR(cyan.red(), 0, 4);
@@ -322,7 +314,7 @@ TEST(JpegFixtures, ProgressiveAndCmykFilesDecodeToTheirPicture)
     const QImage original = FixturePicture();
     ASSERT_EQ(original.size(), QSize(96, 64));
     for (const char *name : {"progressive.jpg", "cmyk.jpg"}) {
-        const QImage decoded = Decode(Fixture(name));
+        const QImage decoded = DecodedJpeg(Fixture(name));
         ASSERT_EQ(decoded.format(), QImage::Format_RGB888) << name;
         ASSERT_EQ(decoded.size(), original.size()) << name;
         EXPECT_LT(MeanChannelError(decoded, original), 6.0) << name;
@@ -331,7 +323,7 @@ TEST(JpegFixtures, ProgressiveAndCmykFilesDecodeToTheirPicture)
 
 TEST(JpegFixtures, GreyscaleFileDecodesToGreyIn24Bit)
 {
-    const QImage decoded = Decode(Fixture("greyscale.jpg"));
+    const QImage decoded = DecodedJpeg(Fixture("greyscale.jpg"));
     ASSERT_EQ(decoded.format(), QImage::Format_RGB888);
     ASSERT_EQ(decoded.size(), QSize(96, 64));
     for (int y = 0; y < decoded.height(); ++y)
@@ -354,7 +346,7 @@ TEST(JpegFixtures, FileWithoutItsEndMarkerDecodesWhole)
 {
     const QByteArray file = Fixture("missing_end_marker.jpg");
     ASSERT_FALSE(file.endsWith("\xFF\xD9"));
-    EXPECT_EQ(Decode(file), Decode(Fixture("progressive.jpg")));
+    EXPECT_EQ(DecodedJpeg(file), DecodedJpeg(Fixture("progressive.jpg")));
 }
 
 TEST(JpegFixtures, HalfAFileOrAPngIsAJpegError)

@@ -3,7 +3,7 @@
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KelPigger.h"
 #include "engine/container/PuzzleSchema.h"
-#include "engine/picture/JpegPicture.h"
+#include "support/JpegBytes.h"
 #include "support/ModalAnswer.h"
 #include "support/PlayWindowFixture.h"
 #include "support/PlayerFixture.h"
@@ -30,13 +30,6 @@ using namespace PuzzleSchema;
 
 namespace
 {
-
-QImage Decoded(const QByteArray &jpeg)
-{
-    TJPEGImage picture;
-    picture.SetData(jpeg);
-    return picture.ToBitmap();
-}
 
 bool ErrorBoxShown()
 {
@@ -133,7 +126,7 @@ TEST_F(PlayerMode, PuzzlePlayedToTheEndShowsTheAlternativePictureAndResetStartsA
 
     EXPECT_TRUE(seen.solved);
     EXPECT_TRUE(seen.premiumShown);
-    EXPECT_EQ(seen.premiumPicture, Decoded(alternative));
+    EXPECT_EQ(seen.premiumPicture, DecodedJpeg(alternative));
     EXPECT_TRUE(seen.gameChanged);
     EXPECT_EQ(seen.onPaletteAfterReset, 49);
     EXPECT_EQ(seen.positionsAfterReset, 0);

@@ -4,6 +4,7 @@
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PlayChecks.h"
 #include "engine/picture/JpegPicture.h"
+#include "support/JpegBytes.h"
 #include "support/PlayWindowFixture.h"
 #include "windows/common/WindowInstances.h"
 #include "windows/desktop/PuzzleDesktop.h"
