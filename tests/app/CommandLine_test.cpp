@@ -346,9 +346,8 @@ TEST_F(CommandLine, AMillionPieceRecordsExport)
     for (int i = 0; i < 1000000; ++i)
         document += "<PIECE PLEFT=\"1\"/>";
     document += "</PIECES></PUZZLE_DATA>";
-    QFile program(TESSALUNE_EXE);
-    ASSERT_TRUE(program.open(QIODevice::ReadOnly));
-    QByteArray image = program.readAll();
+    QByteArray image = ReadBytes(TESSALUNE_EXE);
+    ASSERT_FALSE(image.isEmpty());
     AppendSection("IS_PUZZLE", "Y", image);
     AppendSection("SRC_IMG", ReadFile("picture.jpg"), image);
     AppendSection("PIG_TXT", document, image);
@@ -369,9 +368,8 @@ TEST_F(CommandLine, CutsAboveTheMemoryBudgetAreRefused)
         huge[sof + offset] = static_cast<char>(9000 >> 8);
         huge[sof + offset + 1] = static_cast<char>(9000 & 255);
     }
-    QFile program(TESSALUNE_EXE);
-    ASSERT_TRUE(program.open(QIODevice::ReadOnly));
-    QByteArray image = program.readAll();
+    QByteArray image = ReadBytes(TESSALUNE_EXE);
+    ASSERT_FALSE(image.isEmpty());
     AppendSection("IS_PUZZLE", "Y", image);
     AppendSection("SRC_IMG", huge, image);
     AppendSection("PIG_TXT",

@@ -10,9 +10,7 @@
 #include "windows/maker/MakerPage.h"
 #include "windows/maker/PropertiesDialog.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QDialog>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QTest>
@@ -39,17 +37,6 @@ void ChooseFileInDialog(QFileDialog *dialog, const QString &path)
     ASSERT_NE(name, nullptr);
     name->setText(path);
     QTest::keyClick(name, Qt::Key_Return);
-}
-
-TModalWatch::TModalWatch()
-{
-    QObject::connect(&poll, &QTimer::timeout, [this] {
-        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
-            ++rejected;
-            dialog->reject();
-        }
-    });
-    poll.start(5);
 }
 
 void MakerTest::SetUp()

@@ -10,7 +10,6 @@
 #include "windows/maker/PropertiesDialog.h"
 
 #include <QImage>
-#include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -24,19 +23,6 @@ QImage GradientPicture(QSize size);
 QSize PictureSize(const TJPEGImage &picture);
 // Types path into a file dialog's name field and presses Enter, as a user chooses a file.
 void ChooseFileInDialog(QFileDialog *dialog, const QString &path);
-
-// Rejects every modal dialog that opens while it lives, counting them; for clicks that must
-// open nothing (a test that waited for a dialog that never closes would hang instead of fail).
-class TModalWatch
-{
-public:
-    TModalWatch();
-    int Rejected() const { return rejected; }
-
-private:
-    QTimer poll;
-    int rejected = 0;
-};
 
 class MakerTest : public ::testing::Test
 {

@@ -27,6 +27,29 @@ template <class T> void AnswerModal(std::function<void(T *)> answer)
     poll->start();
 }
 
+// Answers every modal window of kind T that opens while it lives, counting them: for calls that
+// show several, or must show none (a test waiting on a window nobody closes would hang instead
+// of failing).
+template <class T> class TModalAnswerer
+{
+public:
+    explicit TModalAnswerer(std::function<void(T *)> answer)
+    {
+        QObject::connect(&poll, &QTimer::timeout, [this, answer] {
+            if (auto *window = qobject_cast<T *>(QApplication::activeModalWidget())) {
+                ++count;
+                answer(window);
+            }
+        });
+        poll.start(5);
+    }
+    int Count() const { return count; }
+
+private:
+    QTimer poll;
+    int count = 0;
+};
+
 // Answers the next confirmation with Yes or No, after `seen` has looked at it as shown.
 inline void AnswerNextQuestion(bool yes, std::function<void(TFsure *)> seen = {})
 {

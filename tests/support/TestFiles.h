@@ -1,5 +1,5 @@
 #pragma once
-// Whole files for tests: read and written in one go.
+// Whole files for tests, read and written in one go, and the fixture files.
 
 #include <QByteArray>
 #include <QFile>
@@ -10,6 +10,12 @@ inline QByteArray ReadBytes(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A file of tests/fixtures, by its path there.
+inline QString FixturePath(const QString &name)
+{
+    return QStringLiteral(TESSALUNE_FIXTURES "/") + name;
 }
 
 // Replaces the file's contents by bytes; false when it cannot be written whole.

@@ -2,34 +2,26 @@
 // and every loaded picture is a 24-bit bitmap with transparent areas white.
 #include "engine/picture/GraphicLoading.h"
 #include "support/JpegBytes.h"
+#include "support/TemporaryFolderTest.h"
+#include "support/TestFiles.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImageWriter>
-#include <QTemporaryDir>
 #include <QtEndian>
 #include <gtest/gtest.h>
 
 namespace
 {
 
-QString Fixture(const char *name)
-{
-    return QString(TESSALUNE_FIXTURES "/") + name;
-}
-
-class GraphicLoading : public ::testing::Test
+class GraphicLoading : public TTemporaryFolderTest
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_Folder.isValid()); }
-
     QString Write(const QString &name, const QByteArray &bytes) const
     {
-        const QString path = m_Folder.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        const QString path = PathOf(name);
+        EXPECT_TRUE(WriteBytes(path, bytes)) << path.toStdString();
         return path;
     }
 
@@ -55,8 +47,6 @@ protected:
     }
 
     static QByteArray Jpeg() { return JpegBytesOf(QImage(16, 8, QImage::Format_RGB888)); }
-
-    QTemporaryDir m_Folder;
 };
 
 } // namespace
@@ -80,9 +70,9 @@ TEST_F(GraphicLoading, JpegLoadsByEveryCaseOfItsExtensionsOnly)
     }
     for (const char *name : {"e.jpe", "noextension", "f.jpg.txt"})
         EXPECT_TRUE(LoadGraphicAsBitmap(Write(name, jpeg)).isNull()) << name;
-    EXPECT_TRUE(LoadGraphicAsBitmap(m_Folder.filePath("missing.jpg")).isNull());
-    ASSERT_TRUE(QDir(m_Folder.path()).mkdir("folder.jpg"));
-    EXPECT_TRUE(LoadGraphicAsBitmap(m_Folder.filePath("folder.jpg")).isNull());
+    EXPECT_TRUE(LoadGraphicAsBitmap(PathOf("missing.jpg")).isNull());
+    ASSERT_TRUE(QDir(folder.path()).mkdir("folder.jpg"));
+    EXPECT_TRUE(LoadGraphicAsBitmap(PathOf("folder.jpg")).isNull());
 }
 
 TEST_F(GraphicLoading, EveryQtReadTypeGivesTheSamePixelsIn24Bits)
@@ -99,9 +89,9 @@ TEST_F(GraphicLoading, EveryQtReadTypeGivesTheSamePixelsIn24Bits)
         EXPECT_EQ(bitmap, pattern) << file.name;
     }
     // Only the last extension counts.
-    QFile gif(Fixture("two_frames_first_half_transparent.gif"));
-    ASSERT_TRUE(gif.open(QIODevice::ReadOnly));
-    const QImage fromTarGif = LoadGraphicAsBitmap(Write("archive.tar.gif", gif.readAll()));
+    const QByteArray gif = ReadBytes(FixturePath("two_frames_first_half_transparent.gif"));
+    ASSERT_FALSE(gif.isEmpty());
+    const QImage fromTarGif = LoadGraphicAsBitmap(Write("archive.tar.gif", gif));
     EXPECT_EQ(fromTarGif.size(), QSize(4, 2));
     EXPECT_EQ(fromTarGif.format(), QImage::Format_RGB888);
 }
@@ -121,7 +111,7 @@ TEST_F(GraphicLoading, ContentOfAnotherTypeIsRefusedNotSniffed)
 
 TEST_F(GraphicLoading, GifGivesItsFirstFrameWithTransparencyWhite)
 {
-    const QImage gif = LoadGraphicAsBitmap(Fixture("two_frames_first_half_transparent.gif"));
+    const QImage gif = LoadGraphicAsBitmap(FixturePath("two_frames_first_half_transparent.gif"));
     ASSERT_EQ(gif.size(), QSize(4, 2));
     EXPECT_EQ(gif.pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_EQ(gif.pixel(1, 1), qRgb(255, 0, 0));
@@ -132,14 +122,14 @@ TEST_F(GraphicLoading, GifGivesItsFirstFrameWithTransparencyWhite)
 TEST_F(GraphicLoading, IconGivesItsLargestImageAndOfEqualSizesTheDeepest)
 {
     // Images: 16 × 16 blue 1-bit, 32 × 32 green 1-bit, 32 × 32 red 32-bit, 24 × 24 yellow.
-    const QImage icon = LoadGraphicAsBitmap(Fixture("icon_largest_deepest_is_red.ico"));
+    const QImage icon = LoadGraphicAsBitmap(FixturePath("icon_largest_deepest_is_red.ico"));
     ASSERT_EQ(icon.size(), QSize(32, 32));
     EXPECT_EQ(icon.pixel(16, 16), qRgb(200, 0, 0));
 }
 
 TEST_F(GraphicLoading, PaletteBitmapKeepsItsColours)
 {
-    const QImage bitmap = LoadGraphicAsBitmap(Fixture("two_colours_1bit.bmp"));
+    const QImage bitmap = LoadGraphicAsBitmap(FixturePath("two_colours_1bit.bmp"));
     ASSERT_EQ(bitmap.size(), QSize(4, 2));
     EXPECT_EQ(bitmap.pixel(0, 0), qRgb(10, 20, 30));
     EXPECT_EQ(bitmap.pixel(3, 1), qRgb(200, 100, 50));

@@ -295,7 +295,7 @@ namespace
 // covers. All but the PNG were made from the picture the PNG holds.
 QByteArray Fixture(const char *name)
 {
-    const QByteArray bytes = ReadBytes(QStringLiteral(TESSALUNE_FIXTURES "/") + name);
+    const QByteArray bytes = ReadBytes(FixturePath(name));
     EXPECT_FALSE(bytes.isEmpty()) << name;
     return bytes;
 }

@@ -4,9 +4,9 @@
 #include "engine/picture/GraphicLoading.h"
 #include "engine/picture/MetafilePlayer.h"
 #include "engine/picture/MetafileRecordCommon.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QPainter>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -18,14 +18,14 @@ namespace
 
 QString Fixture(const QString &name)
 {
-    return QString(TESSALUNE_FIXTURES "/metafiles/") + name;
+    return FixturePath(QStringLiteral("metafiles/") + name);
 }
 
 QByteArray ReadFixture(const QString &name)
 {
-    QFile file(Fixture(name));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
-    return file.readAll();
+    const QByteArray bytes = ReadBytes(Fixture(name));
+    EXPECT_FALSE(bytes.isEmpty()) << name.toStdString();
+    return bytes;
 }
 
 QImage Render(const QByteArray &bytes)

@@ -9,7 +9,6 @@
 #include "support/ModalAnswer.h"
 #include "windows/main/MainWindow.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -241,23 +240,16 @@ TEST_F(FmainTest, AnswerIsGivenOnceYesIsPressed)
     auto main = StartedMainWindow("puzzle.exe", PuzzleSections(SamplePictureBytes(), "<A/>"));
     AskToSave(*main);
     // The copy of these bytes cannot be started: each hand-over that runs to its end reports it.
-    int errorBoxes = 0;
-    QTimer boxCloser;
-    boxCloser.callOnTimeout([&] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            ++errorBoxes;
-            box->accept();
-        }
-    });
-    boxCloser.start(5);
+    const TModalAnswerer<QMessageBox> errorBoxes([](QMessageBox *box) { box->accept(); });
     // A second YES and a NO arrive while the first YES waits before starting its copy.
     QTimer::singleShot(50, main.get(), [&] {
         QTest::mouseClick(main->SB_save_ok, Qt::LeftButton);
         QTest::mouseClick(main->SB_save_cancel, Qt::LeftButton);
     });
     QTest::mouseClick(main->SB_save_ok, Qt::LeftButton);
-    EXPECT_FALSE(QTest::qWaitFor([&] { return errorBoxes > 1; }, 300)) << "one hand-over only";
-    EXPECT_EQ(errorBoxes, 1);
+    EXPECT_FALSE(QTest::qWaitFor([&] { return errorBoxes.Count() > 1; }, 300))
+        << "one hand-over only";
+    EXPECT_EQ(errorBoxes.Count(), 1);
     EXPECT_TRUE(main->isVisible()) << "NO came after YES had answered";
     // After the failure the question is open again.
     EXPECT_TRUE(main->SB_save_ok->isEnabled());

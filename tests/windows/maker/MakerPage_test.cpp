@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "support/MakerFixture.h"
 #include "support/ModalAnswer.h"
+#include "support/TestFiles.h"
 #include "windows/common/ClickableLabel.h"
 #include "windows/common/ConfirmationWindow.h"
 #include "windows/common/MakerMark.h"
@@ -93,11 +94,12 @@ TEST_F(MakerTest, EachStepShowsItsBoxAndReactsOnlyOnTheStepsUpToIt)
 
 TEST_F(MakerTest, AtTheStartOnlyStepOneReactsToClicks)
 {
-    const TModalWatch watch;
+    // For clicks that must open nothing.
+    const TModalAnswerer<QDialog> watch([](QDialog *dialog) { dialog->reject(); });
     for (TClickableLabel *label : {page->Label_2, page->Label_2_, page->Label_3, page->Label_3_})
         QTest::mouseClick(label, Qt::LeftButton);
     QTest::mouseClick(page->Shape2, Qt::LeftButton);
-    EXPECT_EQ(watch.Rejected(), 0);
+    EXPECT_EQ(watch.Count(), 0);
     EXPECT_EQ(edits, 0);
     EXPECT_EQ(state.Step, 1);
     QTest::mouseClick(page->Label_1_, Qt::LeftButton); // cancelled in the editor
@@ -230,9 +232,7 @@ TEST_F(MakerStepThreeTest, AlternativePictureIsWrittenOnlyWhenUsed)
     const QString plain = folder.filePath("plain.exe");
     SaveAs(plain);
     EXPECT_FALSE(host->isVisible()) << "either answer closes the maker";
-    QFile file(plain);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray plainBytes = file.readAll();
+    const QByteArray plainBytes = ReadBytes(plain);
     EXPECT_TRUE(plainBytes.startsWith(ProgramPart));
     EXPECT_TRUE(QFileInfo(plain).isExecutable());
     EXPECT_EQ(ReadSection(SectionIsPuzzle, plainBytes), "Y");
@@ -247,9 +247,7 @@ TEST_F(MakerStepThreeTest, AlternativePictureIsWrittenOnlyWhenUsed)
     RunPropertiesWithOk(GradientPicture({300, 600}));
     const QString withAlternative = folder.filePath("with_alternative.exe");
     SaveAs(withAlternative);
-    QFile second(withAlternative);
-    ASSERT_TRUE(second.open(QIODevice::ReadOnly));
-    const QByteArray bytes = second.readAll();
+    const QByteArray bytes = ReadBytes(withAlternative);
     EXPECT_EQ(ReadSection(SectionAlternativeImage, bytes), state.AlternativePicture->Data());
     document.LoadFromText(ReadSection(SectionDocument, bytes));
     EXPECT_EQ(document.GetAttr(KeyUseAlternative), "Y");
@@ -275,9 +273,7 @@ TEST_F(MakerStepThreeTest, FailedWriteShowsTheErrorAndARetryWritesOneSetOfSectio
 
     const QString retry = folder.filePath("retry.exe");
     SaveAs(retry);
-    QFile file(retry);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = ReadBytes(retry);
     for (const char *name : {"SO!#IS_PUZZLE", "SO!#SRC_IMG", "SO!#PIG_TXT"})
         EXPECT_EQ(bytes.count(name), 1) << name;
 }
