@@ -6,6 +6,7 @@
 #include "engine/container/PuzzleSchema.h"
 #include "engine/picture/JpegPicture.h"
 #include "windows/common/Guards.h"
+#include "windows/common/ProgramFolders.h"
 #include "windows/common/WindowLook.h"
 #include "windows/common/WorkingFolderKeeper.h"
 
@@ -26,7 +27,6 @@ namespace
 {
 
 const QString HandOverFileName = QStringLiteral("tmp.exe");
-const QString MadePuzzlesFolder = QStringLiteral("../my_puzzles");
 
 // The path with its extension (if any) replaced by ".jpg".
 QString ThumbnailPath(const QString &executablePath)
@@ -214,10 +214,7 @@ void TFmain::LoadPuzzleFromPayload()
 void TFmain::BrowsePuzzles(bool from_current_folder)
 {
     const TWorkingFolderKeeper keeper;
-    const QDir workingFolder(keeper.Folder());
-    const QString madePuzzles = QDir::cleanPath(workingFolder.absoluteFilePath(MadePuzzlesFolder));
-    workingFolder.mkpath(madePuzzles);
-    OpenDialog_browse->setDirectory(from_current_folder ? keeper.Folder() : madePuzzles);
+    OpenDialog_browse->setDirectory(from_current_folder ? keeper.Folder() : MadePuzzlesFolder());
     if (OpenDialog_browse->exec() != QDialog::Accepted)
         return;
     const QStringList chosen = OpenDialog_browse->selectedFiles();

@@ -10,6 +10,7 @@
 #include "windows/common/Guards.h"
 #include "windows/common/MainState.h"
 #include "windows/common/MakerMark.h"
+#include "windows/common/ProgramFolders.h"
 #include "windows/common/ShapeWidget.h"
 #include "windows/common/WindowInstances.h"
 #include "windows/common/WindowLook.h"
@@ -34,7 +35,6 @@ constexpr int PageWidth = 738;
 constexpr int PageHeight = 412;
 constexpr int BottomHeight = 110;
 constexpr int ThumbnailMargin = 8;
-const QString MadePuzzlesFolder = QStringLiteral("../my_puzzles");
 const QString RunItQuestion =
     QStringLiteral("New puzzle game has been created.\nDo you want to run it now?");
 
@@ -315,10 +315,7 @@ void TMakerPage::FitImage(QLabel *image, int boxHeight, int boxWidth)
 
 bool TMakerPage::SaveNewPuzzle()
 {
-    const QDir workingFolder(Platform::WorkingFolder());
-    const QString madePuzzles = QDir::cleanPath(workingFolder.absoluteFilePath(MadePuzzlesFolder));
-    workingFolder.mkpath(madePuzzles);
-    SaveDialog1->setDirectory(madePuzzles);
+    SaveDialog1->setDirectory(MadePuzzlesFolder());
     if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty())
         return false;
     WriteImageToFile(WritePuzzlePayload(), SaveDialog1->selectedFiles().first());

@@ -8,6 +8,7 @@
 #include "windows/common/Guards.h"
 #include "windows/common/MainState.h"
 #include "windows/common/MessageWindow.h"
+#include "windows/common/ProgramFolders.h"
 #include "windows/common/WindowInstances.h"
 #include "windows/common/WindowLook.h"
 #include "windows/common/WorkingFolderKeeper.h"
@@ -134,10 +135,7 @@ void TF_picture_mgm::FormCreate()
     OpenDialog1->setNameFilters(OpenFilters);
     OpenDialog1->setFileMode(QFileDialog::ExistingFile);
     OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
-    const QDir workingFolder = QDir::current();
-    const QString sources = QDir::cleanPath(workingFolder.absoluteFilePath(SourcesFolder));
-    workingFolder.mkpath(sources); // a folder that cannot be made leaves the dialog elsewhere
-    OpenDialog1->setDirectory(sources);
+    OpenDialog1->setDirectory(PictureSourcesFolder());
 }
 
 void TF_picture_mgm::resizeEvent(QResizeEvent *event)

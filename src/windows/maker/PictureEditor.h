@@ -21,8 +21,6 @@ class TF_picture_mgm : public QDialog
 public:
     static constexpr int DefaultWidth = 624;
     static constexpr int DefaultHeight = 464;
-    // Where "Load from file" starts, relative to the working folder; created when missing.
-    static inline const char *const SourcesFolder = "../g_sources";
 
     explicit TF_picture_mgm(QWidget *parent = nullptr);
 

@@ -1,0 +1,35 @@
+// The maker's folders beside the program, and in the user's documents where an installed
+// program cannot make them.
+#include "platform/Platform.h"
+#include "support/TemporaryFolderTest.h"
+#include "windows/common/ProgramFolders.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+using ProgramFolders = TTemporaryFolderTest;
+
+TEST_F(ProgramFolders, AreMadeBesideTheProgramsFolder)
+{
+    QDir(folder.path()).mkdir(QStringLiteral("bin"));
+    ASSERT_TRUE(Platform::SetWorkingFolder(PathOf(QStringLiteral("bin"))));
+    EXPECT_EQ(MadePuzzlesFolder(),
+              QDir::cleanPath(QDir(folder.path()).canonicalPath() + QStringLiteral("/my_puzzles")));
+    EXPECT_TRUE(QFileInfo(PathOf(QStringLiteral("my_puzzles"))).isDir());
+    EXPECT_TRUE(QFileInfo(PictureSourcesFolder()).isDir());
+}
+
+TEST_F(ProgramFolders, FallBackToTheDocumentsWhereTheyCannotBeMade)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    // Not even the superuser can make a folder in /proc, as none can in /usr for a user.
+    ASSERT_TRUE(Platform::SetWorkingFolder(QStringLiteral("/proc/self")));
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    EXPECT_EQ(MadePuzzlesFolder(),
+              QDir::cleanPath(documents + QStringLiteral("/Tessalune/my_puzzles")));
+    EXPECT_TRUE(QFileInfo(MadePuzzlesFolder()).isDir());
+    EXPECT_EQ(PictureSourcesFolder(),
+              QDir::cleanPath(documents + QStringLiteral("/Tessalune/g_sources")));
+    QDir(documents + QStringLiteral("/Tessalune")).removeRecursively();
+}
