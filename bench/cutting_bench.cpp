@@ -5,6 +5,7 @@
 // included) are printed as multiples of one JPEG decode of the same picture and of a copy of
 // the pieces' bytes into fresh memory, all measured in this run.
 
+#include "FreshMemory.h"
 #include "RatioReporter.h"
 #include "engine/container/KelPigger.h"
 #include "engine/jigsaw/Cutting.h"
@@ -21,23 +22,12 @@
 #include <memory>
 #include <string>
 #include <vector>
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 namespace
 {
 
 constexpr int GridSize = 15;
 const QSize Pictures[] = {{4000, 3000}, {5472, 3648}};
-
-// Freed memory goes back to the system, so that the next allocations fault fresh pages in.
-void ReturnFreedMemory()
-{
-#if defined(__GLIBC__)
-    malloc_trim(0);
-#endif
-}
 
 // Smooth colour fields with fine texture, so the JPEG is of photographic size, and a white
 // patch (a twentieth of the picture) for the 254 rule.

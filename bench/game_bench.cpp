@@ -4,6 +4,7 @@
 // processor time are printed as multiples of one decode of the same picture, measured in this
 // run. Every repetition prepares a new play window on memory handed back to the system.
 
+#include "FreshMemory.h"
 #include "RatioReporter.h"
 #include "engine/container/KelPigger.h"
 #include "engine/jigsaw/PuzzleMaking.h"
@@ -17,22 +18,12 @@
 #include <map>
 #include <memory>
 #include <string>
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 namespace
 {
 
 constexpr int GridSize = 15;
 const QSize Pictures[] = {{4000, 3000}, {5472, 3648}};
-
-void ReturnFreedMemory()
-{
-#if defined(__GLIBC__)
-    malloc_trim(0);
-#endif
-}
 
 // Colour gradients with noise, a photograph's kind of JPEG data.
 QImage MakePicture(QSize size)
