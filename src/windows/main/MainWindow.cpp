@@ -214,7 +214,8 @@ void TFmain::LoadPuzzleFromPayload()
 void TFmain::BrowsePuzzles(bool from_current_folder)
 {
     const TWorkingFolderKeeper keeper;
-    OpenDialog_browse->setDirectory(from_current_folder ? keeper.Folder() : MadePuzzlesFolder());
+    const QString madePuzzles = MadePuzzlesFolder(); // made in either case
+    OpenDialog_browse->setDirectory(from_current_folder ? keeper.Folder() : madePuzzles);
     if (OpenDialog_browse->exec() != QDialog::Accepted)
         return;
     const QStringList chosen = OpenDialog_browse->selectedFiles();
