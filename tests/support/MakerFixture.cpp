@@ -46,13 +46,6 @@ void MakerTest::SetUp()
     state.AlternativePicture = std::make_unique<TJPEGImage>();
     state.SourcePicture->Assign(GradientPicture({1, 1}));
     state.AlternativePicture->Assign(GradientPicture({1, 1}));
-    MainState = &state;
-    sure = std::make_unique<TFsure>();
-    Fsure = sure.get();
-    about = std::make_unique<TFabout>();
-    Fabout = about.get();
-    props = std::make_unique<TD_puzzle_props>();
-    D_puzzle_props = props.get();
     host = std::make_unique<QWidget>();
     page = new TMakerPage(state, host.get());
     host->resize(page->size());
@@ -73,13 +66,6 @@ void MakerTest::SetUp()
 void MakerTest::TearDown()
 {
     host.reset();
-    D_puzzle_props = nullptr;
-    props.reset();
-    Fabout = nullptr;
-    about.reset();
-    Fsure = nullptr;
-    sure.reset();
-    MainState = nullptr;
 }
 
 void MakerTest::NextEdit(const QImage &picture)

@@ -7,6 +7,7 @@
 #include "windows/common/AboutWindow.h"
 #include "windows/common/ConfirmationWindow.h"
 #include "windows/common/MainState.h"
+#include "windows/common/WindowInstances.h"
 #include "windows/maker/PropertiesDialog.h"
 
 #include <QImage>
@@ -38,11 +39,15 @@ protected:
     void RunPropertiesWithOk(const QImage &alternative = {});
 
     TMainState state;
+    TPublishedAs<TMainState> publishedState{MainState, &state};
+    std::unique_ptr<TFsure> sure = std::make_unique<TFsure>();
+    TPublishedAs<TFsure> publishedSure{Fsure, sure.get()};
+    std::unique_ptr<TFabout> about = std::make_unique<TFabout>();
+    TPublishedAs<TFabout> publishedAbout{Fabout, about.get()};
+    std::unique_ptr<TD_puzzle_props> props = std::make_unique<TD_puzzle_props>();
+    TPublishedAs<TD_puzzle_props> publishedProps{D_puzzle_props, props.get()};
     std::unique_ptr<QWidget> host;
     TMakerPage *page = nullptr;
-    std::unique_ptr<TFsure> sure;
-    std::unique_ptr<TFabout> about;
-    std::unique_ptr<TD_puzzle_props> props;
     QImage nextEdit;
     int edits = 0;
 };

@@ -42,22 +42,13 @@ QByteArray WithSectionReplaced(QByteArray image, const QByteArray &name, const Q
 }
 
 TPlayerWindows::TPlayerWindows(const QString &executablePath)
-    : sure(std::make_unique<TFsure>()), main(std::make_unique<TFmain>(executablePath)),
-      play(std::make_unique<TD_puzzle_js>())
+    : sure(std::make_unique<TFsure>()), publishedSure(Fsure, sure.get()),
+      main(std::make_unique<TFmain>(executablePath)), publishedMain(Fmain, main.get()),
+      play(std::make_unique<TD_puzzle_js>()), publishedPlay(D_puzzle_js, play.get())
 {
-    Fsure = sure.get();
-    Fmain = main.get();
-    D_puzzle_js = play.get();
 }
 
-TPlayerWindows::~TPlayerWindows()
-{
-    D_puzzle_js = nullptr;
-    play.reset();
-    Fmain = nullptr;
-    main.reset();
-    Fsure = nullptr;
-}
+TPlayerWindows::~TPlayerWindows() = default;
 
 void ExitThroughTools()
 {

@@ -4,6 +4,7 @@
 // the tools window's commands clicked as a player clicks them.
 
 #include "support/AppTestSupport.h"
+#include "windows/common/WindowInstances.h"
 
 #include <QImage>
 #include <QString>
@@ -31,8 +32,11 @@ public:
     TPlayerWindows &operator=(const TPlayerWindows &) = delete;
 
     std::unique_ptr<TFsure> sure;
+    TPublishedAs<TFsure> publishedSure;
     std::unique_ptr<TFmain> main;
+    TPublishedAs<TFmain> publishedMain;
     std::unique_ptr<TD_puzzle_js> play;
+    TPublishedAs<TD_puzzle_js> publishedPlay;
 };
 
 // "Exit" in the tools window, answered Yes: the game ends.

@@ -24,3 +24,17 @@ extern TD_backgrounds *D_backgrounds;
 extern TF_tools *F_tools;
 // The main window's puzzle state, which the maker's windows read and write.
 extern TMainState *MainState;
+
+// Publishes an object under its program-wide name for as long as this lives, and clears the
+// name when it goes, so that nothing reaches a window that no longer exists.
+template <typename T> class TPublishedAs
+{
+public:
+    TPublishedAs(T *&name, T *object) : m_Name(name) { name = object; }
+    ~TPublishedAs() { m_Name = nullptr; }
+    TPublishedAs(const TPublishedAs &) = delete;
+    TPublishedAs &operator=(const TPublishedAs &) = delete;
+
+private:
+    T *&m_Name;
+};

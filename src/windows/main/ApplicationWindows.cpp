@@ -19,47 +19,19 @@ TD_backgrounds *D_backgrounds = nullptr;
 TF_tools *F_tools = nullptr;
 TMainState *MainState = nullptr;
 
-namespace
+template <typename TWindow>
+TApplicationWindows::TOwnedWindow<TWindow>::TOwnedWindow(TWindow *&name)
+    : window(std::make_unique<TWindow>()), published(name, window.get())
 {
-
-// Publishes a new window under its program-wide name and keeps it.
-template <typename TWindow> void Create(std::unique_ptr<TWindow> &owner, TWindow *&name)
-{
-    owner = std::make_unique<TWindow>();
-    name = owner.get();
 }
 
-} // namespace
-
+// Only the main window's closing ends the program; the others are closed and reused.
 TApplicationWindows::TApplicationWindows()
+    : mainWindow(Fmain), mainState(MainState, Fmain), scaleDialog(D_scale_image),
+      messageWindow(Dmsg), confirmationWindow(Fsure), playWindow(D_puzzle_js),
+      propertiesDialog(D_puzzle_props), aboutWindow(Fabout)
 {
-    // Only the main window's closing ends the program; the others are closed and reused.
-    Create(mainWindow, Fmain);
-    MainState = Fmain;
-    Create(scaleDialog, D_scale_image);
-    Create(messageWindow, Dmsg);
-    Create(confirmationWindow, Fsure);
-    Create(playWindow, D_puzzle_js);
-    Create(propertiesDialog, D_puzzle_props);
-    Create(aboutWindow, Fabout);
     Fmain->show();
 }
 
-TApplicationWindows::~TApplicationWindows()
-{
-    Fabout = nullptr;
-    aboutWindow.reset();
-    D_puzzle_props = nullptr;
-    propertiesDialog.reset();
-    D_puzzle_js = nullptr;
-    playWindow.reset();
-    Fsure = nullptr;
-    confirmationWindow.reset();
-    Dmsg = nullptr;
-    messageWindow.reset();
-    D_scale_image = nullptr;
-    scaleDialog.reset();
-    MainState = nullptr;
-    Fmain = nullptr;
-    mainWindow.reset();
-}
+TApplicationWindows::~TApplicationWindows() = default;

@@ -11,8 +11,8 @@ class TFmain;
 extern TFmain *Fmain;
 
 // Creates the windows in order, the main window first, and shows the main window; its closing
-// ends the program. The windows are destroyed in reverse order when this object goes, and the
-// names are cleared.
+// ends the program. The windows are destroyed in reverse order when this object goes, each name
+// cleared before its window goes.
 class TApplicationWindows
 {
 public:
@@ -22,11 +22,19 @@ public:
     TApplicationWindows &operator=(const TApplicationWindows &) = delete;
 
 private:
-    std::unique_ptr<TFmain> mainWindow;
-    std::unique_ptr<TD_scale_image> scaleDialog;
-    std::unique_ptr<TDmsg> messageWindow;
-    std::unique_ptr<TFsure> confirmationWindow;
-    std::unique_ptr<TD_puzzle_js> playWindow;
-    std::unique_ptr<TD_puzzle_props> propertiesDialog;
-    std::unique_ptr<TFabout> aboutWindow;
+    template <typename TWindow> struct TOwnedWindow {
+        explicit TOwnedWindow(TWindow *&name);
+        std::unique_ptr<TWindow> window;
+        TPublishedAs<TWindow> published;
+    };
+
+    // Declared in creation order: members go in reverse.
+    TOwnedWindow<TFmain> mainWindow;
+    TPublishedAs<TMainState> mainState;
+    TOwnedWindow<TD_scale_image> scaleDialog;
+    TOwnedWindow<TDmsg> messageWindow;
+    TOwnedWindow<TFsure> confirmationWindow;
+    TOwnedWindow<TD_puzzle_js> playWindow;
+    TOwnedWindow<TD_puzzle_props> propertiesDialog;
+    TOwnedWindow<TFabout> aboutWindow;
 };

@@ -19,6 +19,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -26,6 +27,7 @@
 #include <QScrollArea>
 #include <QToolButton>
 #include <algorithm>
+#include <optional>
 
 namespace
 {
@@ -208,7 +210,10 @@ void TF_picture_mgm::LoadPictureFile(const QString &fileName)
     Image1->ShowRealSize();
     QImage loaded;
     {
-        const TBusyCursor busy;
+        // A missing file gives none at once, without the cursor flickering.
+        std::optional<TBusyCursor> busy;
+        if (QFileInfo(fileName).isFile())
+            busy.emplace();
         loaded = LoadGraphicAsBitmap(fileName);
     }
     Image1->SetPicture(loaded); // none leaves an empty picture

@@ -46,21 +46,7 @@ QImage Displayed(const QImage &image)
 class PictureEditor : public ::testing::Test
 {
 protected:
-    PictureEditor()
-    {
-        MainState = &state;
-        Dmsg = &message;
-        Fsure = &sure;
-        D_scale_image = &scale;
-        QGuiApplication::clipboard()->setText(QStringLiteral("only text"));
-    }
-    ~PictureEditor() override
-    {
-        MainState = nullptr;
-        Dmsg = nullptr;
-        Fsure = nullptr;
-        D_scale_image = nullptr;
-    }
+    PictureEditor() { QGuiApplication::clipboard()->setText(QStringLiteral("only text")); }
 
     // Opens an editor on picture the way its callers do, lets work act in the open window, and
     // closes it with Ok or Cancel.
@@ -91,9 +77,13 @@ protected:
     }
 
     TMainState state;
+    TPublishedAs<TMainState> publishedState{MainState, &state};
     TDmsg message;
+    TPublishedAs<TDmsg> publishedMessage{Dmsg, &message};
     TFsure sure;
+    TPublishedAs<TFsure> publishedSure{Fsure, &sure};
     TD_scale_image scale;
+    TPublishedAs<TD_scale_image> publishedScale{D_scale_image, &scale};
     QStringList asked;
 };
 

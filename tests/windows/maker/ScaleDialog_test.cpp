@@ -20,19 +20,6 @@ namespace
 class ScaleDialog : public ::testing::Test
 {
 protected:
-    ScaleDialog()
-    {
-        MainState = &state;
-        Fsure = &sure;
-        D_scale_image = &scale;
-    }
-    ~ScaleDialog() override
-    {
-        MainState = nullptr;
-        Fsure = nullptr;
-        D_scale_image = nullptr;
-    }
-
     // Moves the slider to position as the keyboard does: to the far left, then step by step.
     static void MoveTo(TD_scale_image &dialog, int position)
     {
@@ -69,8 +56,11 @@ protected:
     }
 
     TMainState state;
+    TPublishedAs<TMainState> publishedState{MainState, &state};
     TFsure sure;
+    TPublishedAs<TFsure> publishedSure{Fsure, &sure};
     TD_scale_image scale;
+    TPublishedAs<TD_scale_image> publishedScale{D_scale_image, &scale};
     QStringList asked;
 };
 

@@ -37,18 +37,10 @@ protected:
     ToolsWindow()
     {
         document.SetName(PuzzleSchema::RootNode);
-        Fsure = &sure;
-        Fabout = &about;
         about.SetUrlOpener([](const QUrl &) {});
         desktop.resize(800, 600);
         tools.show();
     }
-    ~ToolsWindow() override
-    {
-        Fsure = nullptr;
-        Fabout = nullptr;
-    }
-
     TF_tools::TGame Game()
     {
         TF_tools::TGame game;
@@ -80,7 +72,9 @@ protected:
 
     TKelPigger document;
     TFsure sure;
+    TPublishedAs<TFsure> publishedSure{Fsure, &sure};
     TFabout about;
+    TPublishedAs<TFabout> publishedAbout{Fabout, &about};
     TO_pd desktop;
     TD_backgrounds backgrounds{[this] { return &document; }};
     int playWindowCloses = 0;
