@@ -352,9 +352,9 @@ int RunMake(const TMakeRequest &request)
     } else {
         MakePuzzleDocument(document, request.properties);
     }
-    WriteImageToFile(WithPuzzleSections(LoadedExeImage(), source,
-                                        useAlternative ? &alternative : nullptr, document),
-                     request.output);
+    WritePuzzleExecutable(WithPuzzleSections(LoadedExeImage(), source,
+                                             useAlternative ? &alternative : nullptr, document),
+                          request.output);
     return ExitDone;
 }
 
@@ -414,10 +414,7 @@ int RunExport(const TExportRequest &request)
     ReadPuzzle(request.puzzle, picture, document);
     QImage bitmap;
     try {
-        RequirePieceRecords(document);
-        if (picture.Empty())
-            throw EJobError("\"" + Text(request.puzzle) + "\" has no picture");
-        RequireCutWithinBudget(picture.Width(), picture.Height(), document);
+        RequirePlayablePuzzle(picture.Width(), picture.Height(), document);
         bitmap = picture.ToBitmap();
     } catch (const EPuzzleRefused &refusal) {
         throw EJobError("\"" + Text(request.puzzle) + "\": " + refusal.what());

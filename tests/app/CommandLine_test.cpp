@@ -280,6 +280,16 @@ TEST_F(CommandLine, BadPicturesLeaveTheOutputAsItWas)
         ExpectFailure(Run({"--make", bad, "made.exe"}), 1);
         ExpectFailure(Run({"--make", "picture.jpg", "made.exe", "--alternative", bad}), 1);
     }
+    // What the player would refuse, or could not read back, is not written either.
+    ASSERT_TRUE(QFile::copy(QString(TESSALUNE_FIXTURES) + "/two_frames_first_half_transparent.gif",
+                            PathOf("four_by_two.gif")));
+    ExpectFailure(Run({"--make", "four_by_two.gif", "made.exe"}), 1);
+    ExpectFailure(Run({"--make", "picture.jpg", "made.exe", "--name", "EO!#PIG_TXT"}), 1);
+    // The names of the copies a saving game makes: a puzzle under them would be deleted.
+    for (const char *reserved : {"tmp.exe", "TEMP0A0.exe"}) {
+        ExpectFailure(Run({"--make", "picture.jpg", reserved}), 1);
+        EXPECT_FALSE(QFile::exists(PathOf(reserved)));
+    }
     EXPECT_EQ(ReadFile("made.exe"), "old contents");
     ExpectFailure(Run({"--make", "picture.jpg", "no/such/folder/made.exe"}), 1);
     ExpectFailure(Run({"--make", "picture.jpg", "."}), 1);
@@ -390,7 +400,7 @@ TEST_F(CommandLine, EveryLoadableTypeMakesAPuzzle)
     WriteImage("picture.dib", picture, "BMP");
     WriteImage("picture.webp", picture, "WEBP");
     const QString fixtures = TESSALUNE_FIXTURES;
-    ASSERT_TRUE(QFile::copy(fixtures + "/two_frames_first_half_transparent.gif", PathOf("a.gif")));
+    ASSERT_TRUE(QFile::copy(fixtures + "/gradient_120x80.gif", PathOf("a.gif")));
     ASSERT_TRUE(QFile::copy(fixtures + "/icon_largest_deepest_is_red.ico", PathOf("a.ico")));
     ASSERT_TRUE(QFile::copy(fixtures + "/metafiles/shapes.wmf", PathOf("a.wmf")));
     ASSERT_TRUE(QFile::copy(fixtures + "/metafiles/gnuplot_sine.emf", PathOf("a.emf")));
@@ -399,7 +409,7 @@ TEST_F(CommandLine, EveryLoadableTypeMakesAPuzzle)
         QSize size;
     } cases[] = {{"picture.png", {300, 200}}, {"picture.bmp", {300, 200}},
                  {"picture.dib", {300, 200}}, {"picture.webp", {300, 200}},
-                 {"a.gif", {4, 2}},           {"a.ico", {32, 32}},
+                 {"a.gif", {120, 80}},        {"a.ico", {32, 32}},
                  {"a.wmf", {281, 181}},       {"a.emf", {319, 239}}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.file);

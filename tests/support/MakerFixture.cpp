@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
+#include <utility>
 
 QImage GradientPicture(QSize size)
 {
@@ -51,6 +52,10 @@ void MakerTest::SetUp()
     host->resize(page->size());
     auto editing = [this](TJPEGImage &picture, const QString &) {
         ++edits;
+        if (std::exchange(nextEditFailsToLoad, false)) {
+            picture.Assign(QImage());
+            return true;
+        }
         if (nextEdit.isNull())
             return false;
         picture.Assign(nextEdit);

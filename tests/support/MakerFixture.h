@@ -33,6 +33,8 @@ protected:
 
     // The editor accepts picture (a null picture cancels) on its next use.
     void NextEdit(const QImage &picture);
+    // The editor's next use ends with Ok on a file that failed to load: no picture, a change.
+    void NextEditFailsToLoad() { nextEditFailsToLoad = true; }
     // Step 1 done with picture: the page at step 2.
     void ChooseSource(const QImage &picture);
     // Step 2 answered in the dialog with Ok, after loading alternative if it is not null.
@@ -49,5 +51,6 @@ protected:
     std::unique_ptr<QWidget> host;
     TMakerPage *page = nullptr;
     QImage nextEdit;
+    bool nextEditFailsToLoad = false;
     int edits = 0;
 };

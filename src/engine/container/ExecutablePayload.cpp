@@ -122,6 +122,15 @@ void AppendSection(const QByteArray &name, const QByteArray &data, QByteArray &i
     image += EndMarker(name);
 }
 
+QByteArray SectionMarkerIn(const QByteArray &data, const QByteArray &name)
+{
+    if (data.contains(StartMarker(name)))
+        return StartMarker(name).chopped(1);
+    if (data.contains(EndMarker(name)))
+        return EndMarker(name);
+    return QByteArray();
+}
+
 void AddSection(const QByteArray &name, const QByteArray &data)
 {
     if (name.isEmpty())

@@ -43,6 +43,10 @@ void DeleteSection(const QByteArray &name);
 // Appends a section to `image`; nothing when `name` is empty.
 void AppendSection(const QByteArray &name, const QByteArray &data, QByteArray &image);
 
+// The start or end marker of the named section (without the start's terminator) when data holds
+// it, else empty. Such data would end its section early, or be read in another's place.
+QByteArray SectionMarkerIn(const QByteArray &data, const QByteArray &name);
+
 // Appends a section to the process-wide image, loading it if it is empty; nothing when `name`
 // is empty. An existing section of the same name is kept and stays the one that is read.
 void AddSection(const QByteArray &name, const QByteArray &data);
@@ -73,6 +77,9 @@ struct StartupContext {
 
 // The context of this process: its executable, argv[1..] and HeaderByte(3).
 StartupContext CurrentStartupContext(int argc, char **argv);
+
+// The copy of itself a puzzle writes beside itself to replace its own file.
+inline constexpr char ReplacementCopyName[] = "temp0a0.exe";
 
 // The start-up step, run first in main() before the application object exists: sets the working
 // folder to the executable's folder, moves an executable on read-only media to a writable copy

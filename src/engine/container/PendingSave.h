@@ -8,6 +8,9 @@
 #include <QString>
 #include <optional>
 
+// The hand-over copy's file name, in the folder of the puzzle whose game it saves.
+inline constexpr char HandOverFileName[] = "tmp.exe";
+
 // The file a "FILE_NAME" section names, as a plain name inside the hand-over copy's own folder;
 // nothing when it is empty or names anything else ("..", a path, a NUL byte, a name beginning
 // with ":", which Qt takes for a built-in resource).

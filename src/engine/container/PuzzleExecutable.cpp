@@ -2,20 +2,28 @@
 
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KelPigger.h"
+#include "engine/container/PendingSave.h"
 #include "engine/container/PuzzleSchema.h"
+#include "engine/jigsaw/PlayChecks.h"
 #include "engine/picture/JpegPicture.h"
+
+#include <QFileInfo>
+#include <stdexcept>
+#include <string>
 
 using namespace PuzzleSchema;
 
 namespace
 {
 
+constexpr const char *PuzzleSections[] = {
+    SectionIsPuzzle, SectionSourceImage, SectionAlternativeImage, SectionDocument, SectionFileName};
+
 // Every copy of each puzzle section, so that none of the program's own payload can be read in
 // place of the new one.
 void StripPuzzleSections(QByteArray &image)
 {
-    for (const char *name : {SectionIsPuzzle, SectionSourceImage, SectionAlternativeImage,
-                             SectionDocument, SectionFileName}) {
+    for (const char *name : PuzzleSections) {
         qsizetype before = -1;
         while (image.size() != before) {
             before = image.size();
@@ -24,19 +32,46 @@ void StripPuzzleSections(QByteArray &image)
     }
 }
 
+// Data holding a puzzle section's marker would make a puzzle that cannot be read back.
+void RequireNoSectionMarkers(const QByteArray &data, const std::string &what)
+{
+    for (const char *name : PuzzleSections) {
+        const QByteArray marker = SectionMarkerIn(data, name);
+        if (!marker.isEmpty())
+            throw EPuzzleRefused(what + " may not hold \"" + marker.toStdString() +
+                                 "\": puzzle files mark their parts with it");
+    }
+}
+
 } // namespace
 
 QByteArray WithPuzzleSections(QByteArray programImage, const TJPEGImage &source,
                               const TJPEGImage *alternative, TKelPigger &document)
 {
+    RequirePlayablePuzzle(source.Width(), source.Height(), document);
     const QByteArray sourceBytes = source.Data();
     const QByteArray alternativeBytes = alternative ? alternative->Data() : QByteArray();
+    RequireNoSectionMarkers(sourceBytes, "The picture");
+    RequireNoSectionMarkers(alternativeBytes, "The alternative picture");
+    document.SetAttr(KeyUseAlternative, alternative ? QByteArray(FlagYes) : QByteArray());
+    const QByteArray documentText = document.SaveToText();
+    RequireNoSectionMarkers(documentText, "The puzzle's name, author and website");
     StripPuzzleSections(programImage);
     AppendSection(SectionIsPuzzle, IsPuzzleValue, programImage);
     AppendSection(SectionSourceImage, sourceBytes, programImage);
     if (alternative)
         AppendSection(SectionAlternativeImage, alternativeBytes, programImage);
-    document.SetAttr(KeyUseAlternative, alternative ? QByteArray(FlagYes) : QByteArray());
-    AppendSection(SectionDocument, document.SaveToText(), programImage);
+    AppendSection(SectionDocument, documentText, programImage);
     return programImage;
+}
+
+void WritePuzzleExecutable(const QByteArray &puzzleImage, const QString &fileName)
+{
+    const QString name = QFileInfo(fileName).fileName();
+    for (const char *reserved : {HandOverFileName, ReplacementCopyName})
+        if (name.compare(QLatin1String(reserved), Qt::CaseInsensitive) == 0)
+            throw std::runtime_error("\"" + name.toStdString() +
+                                     "\" is the name of a copy the program makes while it saves "
+                                     "a game; please choose another name for the puzzle");
+    WriteImageToFile(puzzleImage, fileName);
 }

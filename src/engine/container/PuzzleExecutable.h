@@ -3,6 +3,7 @@
 // command line, so that both write the same payload for the same inputs.
 
 #include <QByteArray>
+#include <QString>
 
 class TJPEGImage;
 class TKelPigger;
@@ -10,7 +11,13 @@ class TKelPigger;
 // `programImage` with a new puzzle's payload appended: "IS_PUZZLE", "SRC_IMG", "PRM_IMG" when
 // alternative is given, then "USE_PRM" set on the document and "PIG_TXT". Puzzle sections the
 // program image already carries (when the program is itself a puzzle) are removed first, so
-// that the new ones are the ones read. Throws EJPEGError when a picture cannot be encoded;
-// nothing but the document's "USE_PRM" has changed then.
+// that the new ones are the ones read. Throws EPuzzleRefused when the player would refuse the
+// puzzle or a part holds a section marker, EJPEGError when a picture cannot be encoded; nothing
+// but the document's "USE_PRM" has changed then.
 QByteArray WithPuzzleSections(QByteArray programImage, const TJPEGImage &source,
                               const TJPEGImage *alternative, TKelPigger &document);
+
+// Writes a made puzzle to fileName as WriteImageToFile does, refusing the names the program keeps
+// for its own copies while it saves a game ("tmp.exe", "temp0a0.exe", in any letter case): a
+// puzzle under either would be deleted or taken for such a copy. Throws std::runtime_error.
+void WritePuzzleExecutable(const QByteArray &puzzleImage, const QString &fileName);

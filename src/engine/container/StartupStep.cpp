@@ -12,7 +12,6 @@
 namespace
 {
 
-constexpr char ReplacementCopyName[] = "temp0a0.exe";
 constexpr char DeleteReplacementCopyParameter[] = "deltemp";
 constexpr int RetryIntervalMs = 10;
 // Linux removes and replaces even a running file at once, so a failure that outlasts this is

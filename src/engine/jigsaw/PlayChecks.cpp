@@ -29,6 +29,17 @@ void RequirePieceRecords(const TKelPigger &document)
         throw EPuzzleRefused("The puzzle's document has no pieces");
 }
 
+TPieceGeometry RequireCuttableGrid(int pictureWidth, int pictureHeight, int cols, int rows)
+{
+    if (pictureWidth <= 0 || pictureHeight <= 0)
+        throw EPuzzleRefused("The puzzle has no picture");
+    const std::optional<TPieceGeometry> geometry =
+        ComputePieceGeometry(pictureWidth, pictureHeight, cols, rows);
+    if (!geometry)
+        throw EPuzzleRefused("The puzzle's grid cannot be cut from its picture");
+    return *geometry;
+}
+
 std::int64_t CutMemoryNeed(int pictureWidth, int pictureHeight, const TPuzzleGrid &grid,
                            const TPieceGeometry &geometry)
 {
@@ -50,4 +61,12 @@ void RequireCutWithinBudget(int pictureWidth, int pictureHeight, const TKelPigge
         throw EPuzzleRefused("The puzzle would need " + std::to_string((need + MiB - 1) / MiB) +
                              " MiB to be cut, more than the " + std::to_string(MemoryBudget / MiB) +
                              " MiB it may take");
+}
+
+void RequirePlayablePuzzle(int pictureWidth, int pictureHeight, const TKelPigger &document)
+{
+    RequirePieceRecords(document);
+    const TPuzzleGrid grid = ReadPuzzleGrid(document);
+    RequireCuttableGrid(pictureWidth, pictureHeight, grid.cols, grid.rows);
+    RequireCutWithinBudget(pictureWidth, pictureHeight, document);
 }

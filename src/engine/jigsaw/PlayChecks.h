@@ -1,7 +1,8 @@
 #pragma once
-// What a puzzle must pass before it is played or cut: a document with piece records, and a cut
-// that fits the memory budget. Both are checked before the picture is decoded, so a puzzle that
-// fails takes no memory for it.
+// What a puzzle must pass before it is played or cut, and before the maker writes it: a
+// document with piece records, a grid that can be cut from the picture, and a cut that fits the
+// memory budget. All are checked before the picture is decoded, so a puzzle that fails takes no
+// memory for it.
 
 #include "engine/jigsaw/PieceGeometry.h"
 
@@ -26,6 +27,13 @@ void RequirePieceRecords(const TKelPigger &document);
 std::int64_t CutMemoryNeed(int pictureWidth, int pictureHeight, const TPuzzleGrid &grid,
                            const TPieceGeometry &geometry);
 
+// The pieces' geometry for the grid on a picture of this size; throws EPuzzleRefused when the
+// picture has no area or the grid cannot be cut from it.
+TPieceGeometry RequireCuttableGrid(int pictureWidth, int pictureHeight, int cols, int rows);
+
 // Throws EPuzzleRefused when cutting a picture of this size on the document's grid needs more
-// than MemoryBudget. A grid that cannot be played on the picture is left to the cut to refuse.
+// than MemoryBudget. A grid that cannot be cut from the picture is left to RequireCuttableGrid.
 void RequireCutWithinBudget(int pictureWidth, int pictureHeight, const TKelPigger &document);
+
+// Every check above, in that order: what the player would refuse, the maker refuses to write.
+void RequirePlayablePuzzle(int pictureWidth, int pictureHeight, const TKelPigger &document);

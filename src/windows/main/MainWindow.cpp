@@ -26,8 +26,6 @@
 namespace
 {
 
-const QString HandOverFileName = QStringLiteral("tmp.exe");
-
 // The path with its extension (if any) replaced by ".jpg".
 QString ThumbnailPath(const QString &executablePath)
 {
@@ -163,9 +161,12 @@ void TFmain::FormActivate()
 
 TStartMode TFmain::DecideStartMode() const
 {
-    if (QFileInfo(executablePath).fileName().toUpper() == HandOverFileName.toUpper())
+    if (QFileInfo(executablePath)
+            .fileName()
+            .compare(QLatin1String(HandOverFileName), Qt::CaseInsensitive) == 0)
         return TStartMode::FinishSaving;
-    if (QFileInfo(QDir(Platform::WorkingFolder()).filePath(HandOverFileName)).isFile())
+    if (QFileInfo(QDir(Platform::WorkingFolder()).filePath(QLatin1String(HandOverFileName)))
+            .isFile())
         return TStartMode::CleanUp;
     if (ReadSection(PuzzleSchema::SectionIsPuzzle) == PuzzleSchema::IsPuzzleValue)
         return TStartMode::Player;
@@ -248,7 +249,7 @@ void TFmain::SB_save_okClick()
         QByteArray handOver = LoadedExeImage();
         AppendSection(PuzzleSchema::SectionFileName,
                       QFile::encodeName(QFileInfo(executablePath).fileName()), handOver);
-        const QString handOverPath = BesideExecutable(HandOverFileName);
+        const QString handOverPath = BesideExecutable(QLatin1String(HandOverFileName));
         WriteImageToFile(handOver, handOverPath);
         // Until the copy runs, no other start may finish its save and delete it.
         const auto lock = Platform::TFileLock::TryLock(handOverPath);
@@ -314,7 +315,8 @@ void TFmain::FinishSaving()
 void TFmain::CleanUp()
 {
     PageControl1->setCurrentWidget(TabSheet_saving);
-    const QString handOverPath = QDir(Platform::WorkingFolder()).filePath(HandOverFileName);
+    const QString handOverPath =
+        QDir(Platform::WorkingFolder()).filePath(QLatin1String(HandOverFileName));
     // No lock: the copy is gone, or it runs and finishes its own save.
     const auto lock = WaitForHandOverLock(handOverPath);
     if (!lock)

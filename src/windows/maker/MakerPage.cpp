@@ -61,7 +61,6 @@ QToolButton *MakeCommandButton(QWidget *parent, const QRect &geometry, const QSt
     button->setAutoRaise(true);
     button->setFont(ArialFont(11, true));
     button->setFocusPolicy(Qt::NoFocus);
-    button->setCursor(Qt::PointingHandCursor);
     SetTextColour(button, Qt::white);
     return button;
 }
@@ -139,7 +138,8 @@ void TMakerPage::CreateThumbnailPanel()
     RB_premium_picture->setGeometry(273, 147, 435, 17);
     RB_premium_picture->hide();
     for (QRadioButton *button : {RB_src_picture, RB_premium_picture})
-        connect(button, &QRadioButton::clicked, this, &TMakerPage::RB_thumbnail_click);
+        connect(button, &QRadioButton::clicked, this,
+                [this] { RunShowingFailure(this, [this] { RB_thumbnail_click(); }); });
 }
 
 void TMakerPage::CreateBottomPanel()
@@ -245,7 +245,8 @@ bool TMakerPage::ChooseSourcePicture()
     try {
         changed = editPicture(*state.SourcePicture, QStringLiteral("Source picture"));
         if (changed) {
-            state.SourceChosen = true;
+            // A file that failed to load leaves no picture: nothing to make a puzzle of.
+            state.SourceChosen = !state.SourcePicture->Empty();
             ShowThumbnail();
         }
     } catch (...) {
@@ -281,6 +282,9 @@ void TMakerPage::SetPremiumAvailable(bool flag)
     if (RB_premium_picture->isChecked() && !flag)
         SelectSourcePicture();
     RB_premium_picture->setEnabled(flag);
+    // A new alternative picture replaces the one shown.
+    if (RB_premium_picture->isChecked())
+        ShowThumbnail();
 }
 
 void TMakerPage::RB_thumbnail_click()
@@ -318,7 +322,7 @@ bool TMakerPage::SaveNewPuzzle()
     SaveDialog1->setDirectory(MadePuzzlesFolder());
     if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty())
         return false;
-    WriteImageToFile(WritePuzzlePayload(), SaveDialog1->selectedFiles().first());
+    WritePuzzleExecutable(WritePuzzlePayload(), SaveDialog1->selectedFiles().first());
     return true;
 }
 

@@ -86,7 +86,7 @@ TF_picture_mgm::TF_picture_mgm(QWidget *parent) : QDialog(parent)
     btn_ok = MakeButton(Panel1, QStringLiteral("Ok"), QRect(441, ButtonTop, 75, 25));
     btn_cancel = MakeButton(Panel1, QStringLiteral("Cancel"), QRect(525, ButtonTop, 75, 25));
     connect(btn_ok, &QPushButton::clicked, this, &TF_picture_mgm::btn_okClick);
-    connect(btn_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btn_cancel, &QPushButton::clicked, this, &TF_picture_mgm::btn_cancelClick);
 
     CreateCommands();
     FormCreate();
@@ -265,7 +265,17 @@ void TF_picture_mgm::CopyPicture()
         QGuiApplication::clipboard()->setImage(Image1->Picture());
 }
 
+void TF_picture_mgm::btn_cancelClick()
+{
+    reject();
+}
+
 void TF_picture_mgm::keyPressEvent(QKeyEvent *event)
+{
+    FormKeyDown(event);
+}
+
+void TF_picture_mgm::FormKeyDown(QKeyEvent *event)
 {
     // Ctrl+C copies, whatever other modifier keys are held; no other key does anything here
     // (not even Esc or Enter, which would close a dialog).

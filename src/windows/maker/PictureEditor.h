@@ -63,7 +63,9 @@ private:
     void ShowPicture();
     void StorePicture();
 
+    void FormKeyDown(QKeyEvent *event);
     void btn_okClick();
+    void btn_cancelClick();
     void btn_load_from_fileClick();
     void btn_pasteClick();
     void btn_scaleClick();

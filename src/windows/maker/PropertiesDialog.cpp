@@ -3,6 +3,7 @@
 #include "engine/container/KelUtils.h"
 #include "engine/jigsaw/PuzzleMaking.h"
 #include "engine/jigsaw/Random.h"
+#include "engine/picture/JpegPicture.h"
 #include "windows/common/BandedGradient.h"
 #include "windows/common/ShapeWidget.h"
 #include "windows/common/WindowLook.h"
@@ -208,9 +209,11 @@ void TD_puzzle_props::CB_transform_solvedClick()
 void TD_puzzle_props::SB_premium_imgClick()
 {
     alternativeLoaded = false;
+    // A file that failed to load leaves no picture, which does not count as loaded.
     alternativeLoaded =
         alternativePicture &&
-        editPicture(*alternativePicture, QStringLiteral("Alternative picture for solved puzzle"));
+        editPicture(*alternativePicture, QStringLiteral("Alternative picture for solved puzzle")) &&
+        !alternativePicture->Empty();
 }
 
 void TD_puzzle_props::SB_okClick()

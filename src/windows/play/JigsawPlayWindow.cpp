@@ -66,8 +66,7 @@ void TD_puzzle_js::BuildGame()
     if (sourcePicture == nullptr || document == nullptr)
         throw std::invalid_argument("The game has no picture or no document");
     // Refused before the picture is decoded or anything is cut.
-    RequirePieceRecords(*document);
-    RequireCutWithinBudget(sourcePicture->Width(), sourcePicture->Height(), *document);
+    RequirePlayablePuzzle(sourcePicture->Width(), sourcePicture->Height(), *document);
     ReportProgress(0);
     LoadSourcePicture();
     ReportProgress(10);
@@ -107,11 +106,7 @@ void TD_puzzle_js::ReadPuzzleSize()
 void TD_puzzle_js::ComputeGeometry()
 {
     const QSize picture = sourceReader->Size();
-    const std::optional<TPieceGeometry> computed =
-        ComputePieceGeometry(picture.width(), picture.height(), cols, rows);
-    if (!computed)
-        throw std::runtime_error("The puzzle's grid cannot be cut from its picture");
-    geometry = *computed;
+    geometry = RequireCuttableGrid(picture.width(), picture.height(), cols, rows);
 }
 
 void TD_puzzle_js::CutPieces()

@@ -124,6 +124,12 @@ TEST_F(MakerTest, CancelledStepOneStaysAtStepOneUntilAPictureWasChosenOnce)
     EXPECT_EQ(state.Step, 2);
     EXPECT_EQ(PictureSize(*state.SourcePicture), QSize(400, 200));
     EXPECT_EQ(Thumbnail(*page), QRect(4, 38, 210, 105));
+
+    // Ok on a file that failed to load leaves no picture to make a puzzle of: step 1 again.
+    NextEditFailsToLoad();
+    QTest::mouseClick(page->Label_1, Qt::LeftButton);
+    EXPECT_EQ(state.Step, 1);
+    EXPECT_FALSE(state.SourceChosen);
 }
 
 TEST_F(MakerTest, ThumbnailFitsThePanelWithTheWorkedSizes)

@@ -70,17 +70,22 @@ TEST_F(PropertiesTest, LoadPictureFollowsTheCheckBox)
 
 TEST_F(PropertiesTest, AlternativePictureCountsOnlyWhenLoadedInTheSameRun)
 {
-    // Ticked, but the editor was cancelled.
-    NextEdit({});
-    auto [done, use] = Run([](TD_puzzle_props *dialog) {
-        QTest::mouseClick(dialog->CB_transform_solved, Qt::LeftButton);
-        QTest::mouseClick(dialog->SB_premium_img, Qt::LeftButton);
-        Ok(dialog);
-    });
-    EXPECT_TRUE(done);
-    EXPECT_FALSE(use);
-    EXPECT_FALSE(props->CB_transform_solved->isChecked());
-    EXPECT_FALSE(props->SB_premium_img->isEnabled());
+    bool done = false, use = false;
+    // Ticked, but the editor was cancelled, or closed with Ok on a file that failed to load.
+    for (const bool failedLoad : {false, true}) {
+        NextEdit({});
+        if (failedLoad)
+            NextEditFailsToLoad();
+        std::tie(done, use) = Run([](TD_puzzle_props *dialog) {
+            QTest::mouseClick(dialog->CB_transform_solved, Qt::LeftButton);
+            QTest::mouseClick(dialog->SB_premium_img, Qt::LeftButton);
+            Ok(dialog);
+        });
+        EXPECT_TRUE(done);
+        EXPECT_FALSE(use);
+        EXPECT_FALSE(props->CB_transform_solved->isChecked());
+        EXPECT_FALSE(props->SB_premium_img->isEnabled());
+    }
 
     // Loaded: used.
     NextEdit(GradientPicture({30, 20}));
