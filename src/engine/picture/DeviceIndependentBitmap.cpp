@@ -74,6 +74,13 @@ bool IsBottomUpDib(TByteReader info)
     return ReadHeader(info).height > 0;
 }
 
+qint64 DibPixelCount(TByteReader info)
+{
+    const TDibHeader header = ReadHeader(info);
+    const qint64 height = header.height < 0 ? -header.height : header.height;
+    return header.width > 0 ? header.width * height : 0;
+}
+
 std::pair<TByteReader, TByteReader> SplitPackedDib(TByteReader dib)
 {
     const TDibHeader header = ReadHeader(dib);

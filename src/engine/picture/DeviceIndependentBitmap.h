@@ -16,6 +16,10 @@ inline constexpr qint64 MaxDibPixels = 4096LL * 4096;
 // colours, or has more than MaxDibPixels pixels.
 QImage DecodeDib(TByteReader info, TByteReader bits);
 
+// The pixels the bitmap's header declares (width times height), 0 when it has no area. Throws
+// EMetafileRecordError when the header is not one of a bitmap.
+qint64 DibPixelCount(TByteReader info);
+
 // A DIB stored as one block (header, colour table, bits), split into its info and its bits.
 // Throws EMetafileRecordError when the block is shorter than its header says.
 std::pair<TByteReader, TByteReader> SplitPackedDib(TByteReader dib);

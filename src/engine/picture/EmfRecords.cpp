@@ -40,14 +40,15 @@ QTransform ReadTransform(TByteReader &r)
     return QTransform(m[0], m[1], m[2], m[3], m[4], m[5]);
 }
 
-QPolygonF ReadPoly(TByteReader &r, bool shortPoints)
+QPolygonF ReadPoly(TMetafileDevice &device, TByteReader &r, bool shortPoints)
 {
     r.Skip(16); // bounds
     const quint32 count = r.U32();
+    device.ExpectElements(r.Count(count, shortPoints ? 4 : 8));
     return shortPoints ? r.Points16(count) : r.Points32(count);
 }
 
-std::vector<QPolygonF> ReadPolyPoly(TByteReader &r, bool shortPoints)
+std::vector<QPolygonF> ReadPolyPoly(TMetafileDevice &device, TByteReader &r, bool shortPoints)
 {
     r.Skip(16);
     const qint64 polygons = r.Count(r.U32(), 4);
@@ -60,6 +61,7 @@ std::vector<QPolygonF> ReadPolyPoly(TByteReader &r, bool shortPoints)
     }
     if (sum != total)
         throw EMetafileRecordError("polygon counts disagree with the number of points");
+    device.ExpectElements(polygons + r.Count(total, shortPoints ? 4 : 8));
     const QPolygonF points = shortPoints ? r.Points16(total) : r.Points32(total);
     std::vector<QPolygonF> result;
     qint64 start = 0;
@@ -94,15 +96,18 @@ TGdiFont ReadFont(TByteReader &r)
     return font;
 }
 
-// A bitmap given by offsets from the start of its record.
-QImage RecordDib(const TByteReader &record, quint32 usage, quint32 offInfo, quint32 infoBytes,
-                 quint32 offBits, quint32 bitsBytes, bool *bottomUp)
+// A bitmap given by offsets from the start of its record, decoded by the device as a bitmap to
+// draw or as a brush's pattern.
+QImage RecordDib(TMetafileDevice &device, bool pattern, const TByteReader &record, quint32 usage,
+                 quint32 offInfo, quint32 infoBytes, quint32 offBits, quint32 bitsBytes,
+                 bool *bottomUp)
 {
     if (usage == DIB_PAL_COLORS || infoBytes == 0)
         return QImage();
     const TByteReader info = record.At(offInfo, infoBytes);
     *bottomUp = IsBottomUpDib(info);
-    return DecodeDib(info, record.At(offBits, bitsBytes));
+    const TByteReader bits = record.At(offBits, bitsBytes);
+    return pattern ? device.DecodePattern(info, bits) : device.DecodeBitmap(info, bits);
 }
 
 // BITBLT and STRETCHBLT: a bitmap, or without one the brush or a fixed colour.
@@ -129,7 +134,7 @@ void BitBlt(TMetafileDevice &device, const TByteReader &record, TByteReader r, b
     }
     bool bottomUp = false;
     const QImage bitmap =
-        RecordDib(record, usage, offInfo, infoBytes, offBits, bitsBytes, &bottomUp);
+        RecordDib(device, false, record, usage, offInfo, infoBytes, offBits, bitsBytes, &bottomUp);
     device.DrawBitmap(target, bitmap,
                       DibSourceRect(bitmap, bottomUp, source.x(), source.y(), srcWidth, srcHeight),
                       rop);
@@ -157,7 +162,7 @@ void StretchDiBits(TMetafileDevice &device, const TByteReader &record, TByteRead
     }
     bool bottomUp = false;
     const QImage bitmap =
-        RecordDib(record, usage, offInfo, infoBytes, offBits, bitsBytes, &bottomUp);
+        RecordDib(device, false, record, usage, offInfo, infoBytes, offBits, bitsBytes, &bottomUp);
     device.DrawBitmap(QRectF(destination, QSizeF(destWidth, destHeight)), bitmap,
                       DibSourceRect(bitmap, bottomUp, source.x(), source.y(), srcWidth, srcHeight),
                       rop);
@@ -203,7 +208,9 @@ void ExtSelectClipRgn(TMetafileDevice &device, TByteReader r)
         data.Skip(8);
         const qint64 count = data.U32();
         data.Skip(4 + 16);
-        for (qint64 i = data.Count(count, 16); i > 0; --i) {
+        const qint64 fitting = data.Count(count, 16);
+        device.ExpectElements(5 * fitting);
+        for (qint64 i = fitting; i > 0; --i) {
             const QRectF rect = ReadRect(data);
             rects.push_back(rect);
         }
@@ -211,7 +218,7 @@ void ExtSelectClipRgn(TMetafileDevice &device, TByteReader r)
     device.SelectClipDeviceRects(rects, mode);
 }
 
-TGdiBrush PatternBrush(const TByteReader &record, TByteReader r)
+TGdiBrush PatternBrush(TMetafileDevice &device, const TByteReader &record, TByteReader r)
 {
     const quint32 usage = r.U32();
     const quint32 offInfo = r.U32();
@@ -221,7 +228,8 @@ TGdiBrush PatternBrush(const TByteReader &record, TByteReader r)
     TGdiBrush brush;
     brush.style = 3; // BS_PATTERN
     bool bottomUp = false;
-    brush.pattern = RecordDib(record, usage, offInfo, infoBytes, offBits, bitsBytes, &bottomUp);
+    brush.pattern =
+        RecordDib(device, true, record, usage, offInfo, infoBytes, offBits, bitsBytes, &bottomUp);
     return brush;
 }
 
@@ -231,32 +239,32 @@ void PlayRecord(TMetafileDevice &device, quint32 type, const TByteReader &record
     switch (type) {
     case 2: // POLYBEZIER
     case 85:
-        device.PolyBezier(ReadPoly(r, type == 85));
+        device.PolyBezier(ReadPoly(device, r, type == 85));
         break;
     case 3: // POLYGON
     case 86:
-        device.Polygon(ReadPoly(r, type == 86));
+        device.Polygon(ReadPoly(device, r, type == 86));
         break;
     case 4: // POLYLINE
     case 87:
-        device.Polyline(ReadPoly(r, type == 87));
+        device.Polyline(ReadPoly(device, r, type == 87));
         break;
     case 5: // POLYBEZIERTO
     case 88:
-        device.PolyBezierTo(ReadPoly(r, type == 88));
+        device.PolyBezierTo(ReadPoly(device, r, type == 88));
         break;
     case 6: // POLYLINETO
     case 89:
-        device.PolylineTo(ReadPoly(r, type == 89));
+        device.PolylineTo(ReadPoly(device, r, type == 89));
         break;
     case 7: // POLYPOLYLINE
     case 90:
-        for (const QPolygonF &line : ReadPolyPoly(r, type == 90))
+        for (const QPolygonF &line : ReadPolyPoly(device, r, type == 90))
             device.Polyline(line);
         break;
     case 8: // POLYPOLYGON
     case 91:
-        device.PolyPolygon(ReadPolyPoly(r, type == 91));
+        device.PolyPolygon(ReadPolyPoly(device, r, type == 91));
         break;
     case 9: {
         const qint32 width = r.S32();
@@ -451,7 +459,7 @@ void PlayRecord(TMetafileDevice &device, quint32 type, const TByteReader &record
     case 93:   // CREATEMONOBRUSH
     case 94: { // CREATEDIBPATTERNBRUSHPT
         const quint32 slot = r.U32();
-        device.CreateObject(slot, PatternBrush(record, r));
+        device.CreateObject(slot, PatternBrush(device, record, r));
         break;
     }
     case 95: { // EXTCREATEPEN
@@ -514,7 +522,7 @@ std::optional<TEmfHeader> ReadEmfHeader(TByteReader file)
 void PlayEmfRecords(TByteReader file, const TEmfHeader &header, TMetafileDevice &device)
 {
     device.MapDeviceFrameOntoTarget(header.frame, header.pixelsPerMillimetre);
-    while (file.Remaining() >= 8) {
+    while (file.Remaining() >= 8 && !device.WorkBudgetSpent()) {
         const qint64 start = file.Position();
         const quint32 type = file.U32();
         const quint32 size = file.U32();

@@ -19,5 +19,6 @@ struct TEmfHeader {
 std::optional<TEmfHeader> ReadEmfHeader(TByteReader file);
 
 // Plays every record onto the device; an unknown record is skipped, so is a record whose
-// contents do not fit it; a record that runs past the file ends the playing.
+// contents do not fit it; a record that runs past the file, or the device's work budget
+// running out, ends the playing.
 void PlayEmfRecords(TByteReader file, const TEmfHeader &header, TMetafileDevice &device);

@@ -1,5 +1,7 @@
 #include "engine/picture/MetafileDevice.h"
 
+#include "engine/picture/DeviceIndependentBitmap.h"
+
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPainter>
@@ -49,6 +51,87 @@ constexpr double ReachInTargetSides = 16;
 constexpr double ReachMargin = 4096;
 // Default font height, in pixels, when a font asks for none.
 constexpr double DefaultTextPixels = 12;
+// Fitted to Qt's anti-aliasing rasterizer: an outline of X scanline crossings whose edges are
+// as tall as the shape takes about X² / 8 units (0.1 ns each crossing pair).
+constexpr double RasterBandDivisor = 8;
+// Combining clip regions: each pair of their elements may intersect.
+constexpr double ElementPairWork = 1;
+// A glyph costs its em square times this: large glyphs are filled as outlines, with the
+// rasterizer's rework.
+constexpr double GlyphAreaWork = 2;
+
+qint64 Saturated(double work)
+{
+    return work < 1e18 ? static_cast<qint64>(work) : qint64(1e18);
+}
+
+double Area(const QRectF &painterArea, const QRectF &target)
+{
+    const QRectF inside = painterArea.normalized().intersected(target);
+    return inside.width() * inside.height();
+}
+
+// The part of the interval between a and b lying between low and high.
+double Overlap(double a, double b, double low, double high)
+{
+    return std::max(0.0, std::min(std::max(a, b), high) - std::max(std::min(a, b), low));
+}
+
+// What Qt's rasterizer and stroker walk over for an outline (curves by their control points)
+// in painter coordinates, within the target.
+struct TOutlineMeasure {
+    double crossings = 0;      // of scanlines by edges: the sum of the edges' heights
+    double squaredHeights = 0; // the sum of their squares
+    double length = 0;         // of the edges, horizontal plus vertical extent
+    double height = 0;         // of the whole outline
+
+    // The anti-aliasing rasterizer handles as many cells as fit its pool at once, in bands of
+    // scanlines, and walks every edge crossing a band again for each band: work grows with the
+    // crossings per scanline times the heights of the edges.
+    double RasterWork() const
+    {
+        return height > 0 ? squaredHeights * (crossings / height) / RasterBandDivisor : 0;
+    }
+};
+
+TOutlineMeasure MeasureOutline(const QPainterPath &path, const QTransform &toPainter,
+                               const QRectF &target, bool closeFigures)
+{
+    TOutlineMeasure measure;
+    auto edge = [&](QPointF from, QPointF to) {
+        const double height = Overlap(from.y(), to.y(), target.top(), target.bottom());
+        measure.crossings += height;
+        measure.squaredHeights += height * height;
+        measure.length += height + Overlap(from.x(), to.x(), target.left(), target.right());
+    };
+    QPointF start;
+    QPointF previous;
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element element = path.elementAt(i);
+        const QPointF point = toPainter.map(QPointF(element.x, element.y));
+        if (!element.isMoveTo())
+            edge(previous, point);
+        else if (closeFigures && i > 0)
+            edge(previous, start);
+        if (element.isMoveTo())
+            start = point;
+        previous = point;
+    }
+    if (closeFigures && !path.isEmpty())
+        edge(previous, start);
+    const QRectF bounds = toPainter.mapRect(path.controlPointRect());
+    measure.height = Overlap(bounds.top(), bounds.bottom(), target.top(), target.bottom());
+    return measure;
+}
+
+// Drawing with a pattern prepares the whole pattern image (1-bit ones are coloured anew).
+double PatternWork(const QBrush &brush)
+{
+    if (brush.style() != Qt::TexturePattern)
+        return 0;
+    const QImage pattern = brush.textureImage();
+    return double(pattern.width()) * pattern.height();
+}
 
 bool IsFinite(const QTransform &t)
 {
@@ -139,8 +222,9 @@ bool HasTextSupport()
 
 } // namespace
 
-TMetafileDevice::TMetafileDevice(QPainter &painter, const QRectF &target)
-    : m_Painter(painter), m_Target(target)
+TMetafileDevice::TMetafileDevice(QPainter &painter, const QRectF &target, qint64 workBudget,
+                                 qint64 patternBytes)
+    : m_Painter(painter), m_Target(target), m_WorkLeft(workBudget), m_PatternBytesLeft(patternBytes)
 {
     m_Painter.save();
     m_Painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform |
@@ -153,6 +237,87 @@ TMetafileDevice::TMetafileDevice(QPainter &painter, const QRectF &target)
 TMetafileDevice::~TMetafileDevice()
 {
     m_Painter.restore();
+}
+
+// ---- Work and memory budgets ----
+
+bool TMetafileDevice::Spend(qint64 work)
+{
+    if (m_BudgetSpent || work > m_WorkLeft) {
+        m_BudgetSpent = true;
+        m_WorkLeft = 0;
+        return false;
+    }
+    m_WorkLeft -= work;
+    m_WorkDone += work;
+    return true;
+}
+
+void TMetafileDevice::ExpectElements(qint64 count)
+{
+    if (m_BudgetSpent || count > m_WorkLeft / ElementWork) {
+        Spend(m_WorkLeft + 1);
+        throw EMetafileRecordError("the work budget does not cover the record");
+    }
+}
+
+QImage TMetafileDevice::DecodeBitmap(TByteReader info, TByteReader bits)
+{
+    const qint64 pixels = DibPixelCount(info);
+    if (pixels > MaxDibPixels || !Spend(DecodedPixelWork * pixels))
+        return QImage();
+    return DecodeDib(info, bits);
+}
+
+QImage TMetafileDevice::DecodePattern(TByteReader info, TByteReader bits)
+{
+    const qint64 pixels = DibPixelCount(info);
+    if (pixels > MaxDibPixels || 4 * pixels > m_PatternBytesLeft)
+        return QImage();
+    QImage pattern = DecodeBitmap(info, bits);
+    if (!pattern.isNull()) {
+        m_PatternBytesLeft -= 4 * pixels;
+        m_PatternBytes += 4 * pixels;
+    }
+    return pattern;
+}
+
+qint64 TMetafileDevice::ClipWork() const
+{
+    return ElementWork * m_State.clip.elementCount();
+}
+
+qint64 TMetafileDevice::PathWork(const QPainterPath &path, const QBrush &brush,
+                                 const QPen &pen) const
+{
+    const bool filled = brush.style() != Qt::NoBrush;
+    const TOutlineMeasure outline = MeasureOutline(path, m_Transform, m_Target, filled);
+    const QRectF bounds = m_Transform.mapRect(path.controlPointRect());
+    double work = DrawCallWork + ClipWork() + double(ElementWork) * path.elementCount();
+    if (filled)
+        work += Area(bounds, m_Target) + outline.RasterWork() + PatternWork(brush);
+    if (pen.style() != Qt::NoPen) {
+        work += StrokeWork * outline.length;
+        // A wide line is outlined on both sides and filled.
+        const double width = pen.widthF() * std::sqrt(std::abs(m_Transform.determinant()));
+        if (width > 1) {
+            const QRectF reached = bounds.adjusted(-width, -width, width, width);
+            work += std::min(outline.length * width, Area(reached, m_Target)) +
+                    4 * outline.RasterWork();
+        }
+    }
+    return Saturated(work);
+}
+
+qint64 TMetafileDevice::AreaWork(const QRectF &painterArea, const QBrush &brush) const
+{
+    return Saturated(DrawCallWork + ClipWork() + Area(painterArea, m_Target) + PatternWork(brush));
+}
+
+qint64 TMetafileDevice::ClipSettingWork(const QPainterPath &clip) const
+{
+    return Saturated(DrawCallWork + double(ElementWork) * clip.elementCount() +
+                     MeasureOutline(clip, QTransform(), m_Target, true).RasterWork());
 }
 
 // ---- Mapping ----
@@ -331,6 +496,8 @@ void TMetafileDevice::ModifyWorldTransform(const QTransform &transform, quint32 
 void TMetafileDevice::CreateObjectInLowestFreeSlot(TGdiObject object)
 {
     quint32 slot = m_SlotEnd;
+    if (m_FreeSlots.empty() && m_SlotEnd >= MaxObjectSlots)
+        return;
     if (m_FreeSlots.empty())
         ++m_SlotEnd;
     else
@@ -340,7 +507,8 @@ void TMetafileDevice::CreateObjectInLowestFreeSlot(TGdiObject object)
 
 void TMetafileDevice::CreateObject(quint32 slot, TGdiObject object)
 {
-    m_Objects[slot] = std::move(object);
+    if (slot < MaxObjectSlots)
+        m_Objects[slot] = std::move(object);
 }
 
 void TMetafileDevice::SelectObject(quint32 slot)
@@ -428,6 +596,8 @@ void TMetafileDevice::RestoreDC(int which)
 
 void TMetafileDevice::SetClip(const QPainterPath &clip)
 {
+    if (!Spend(ClipSettingWork(clip)))
+        return;
     m_State.clip = clip;
     m_Painter.resetTransform();
     m_Painter.setClipPath(clip);
@@ -436,6 +606,11 @@ void TMetafileDevice::SetClip(const QPainterPath &clip)
 void TMetafileDevice::CombineClip(const QPainterPath &area, quint32 mode)
 {
     const QPainterPath &clip = m_State.clip;
+    const double elements = clip.elementCount();
+    const double areaElements = area.elementCount();
+    if (!Spend(Saturated(DrawCallWork + ElementWork * (elements + areaElements) +
+                         ElementPairWork * elements * areaElements)))
+        return;
     switch (mode) {
     case RGN_AND:
         SetClip(clip.intersected(area));
@@ -482,6 +657,8 @@ void TMetafileDevice::SelectClipDeviceRects(const std::vector<QRectF> &rects, qu
     m_State.mapMode = MM_TEXT;
     m_State.windowOrg = m_State.viewportOrg = QPointF();
     UpdateTransform();
+    if (!Spend(Saturated(ElementPairWork * std::pow(5.0 * double(rects.size()), 2))))
+        return;
     QPainterPath area;
     for (const QRectF &rect : rects)
         area.addRect(rect.normalized());
@@ -568,6 +745,8 @@ void TMetafileDevice::PreparePainter()
 
 void TMetafileDevice::ExtendPath(const QPainterPath &part, bool continueFigure)
 {
+    if (!Spend(ElementWork * part.elementCount()))
+        return;
     if (continueFigure && m_Path.elementCount() > 0 &&
         m_Path.currentPosition() == part.elementAt(0))
         m_Path.connectPath(part);
@@ -600,7 +779,8 @@ void TMetafileDevice::Shape(const QPainterPath &shape, bool fill)
     PreparePainter();
     if (!fill)
         m_Painter.setBrush(Qt::NoBrush);
-    m_Painter.drawPath(filled);
+    if (Spend(PathWork(filled, m_Painter.brush(), m_Painter.pen())))
+        m_Painter.drawPath(filled);
 }
 
 void TMetafileDevice::Stroke(const QPainterPath &line)
@@ -615,7 +795,7 @@ void TMetafileDevice::Stroke(const QPainterPath &line)
 void TMetafileDevice::MoveTo(QPointF point)
 {
     m_State.position = point;
-    if (m_InPath)
+    if (m_InPath && Spend(ElementWork))
         m_Path.moveTo(point);
 }
 
@@ -631,7 +811,7 @@ void TMetafileDevice::Polyline(const QPolygonF &points)
     QPainterPath line;
     line.addPolygon(points);
     if (m_InPath)
-        m_Path.addPath(line);
+        ExtendPath(line, false);
     else
         Shape(line, false);
 }
@@ -653,7 +833,7 @@ void TMetafileDevice::PolyBezier(const QPolygonF &points)
     if (points.isEmpty())
         return;
     m_State.position = points.first();
-    if (m_InPath)
+    if (m_InPath && Spend(ElementWork))
         m_Path.moveTo(points.first());
     PolyBezierTo(points.mid(1));
 }
@@ -755,8 +935,11 @@ void TMetafileDevice::SetPixel(QPointF point, QColor color)
 {
     if (!CanDraw() || m_InPath)
         return;
+    const QRectF pixel(m_Transform.map(point), QSizeF(1, 1));
+    if (!Spend(AreaWork(pixel, color)))
+        return;
     m_Painter.resetTransform();
-    m_Painter.fillRect(QRectF(m_Transform.map(point), QSizeF(1, 1)), color);
+    m_Painter.fillRect(pixel, color);
 }
 
 // ---- Paths ----
@@ -775,7 +958,7 @@ void TMetafileDevice::AbortPath()
 
 void TMetafileDevice::CloseFigure()
 {
-    if (m_InPath)
+    if (m_InPath && Spend(ElementWork))
         m_Path.closeSubpath();
 }
 
@@ -787,7 +970,8 @@ void TMetafileDevice::FillPath()
     if (CanDraw() && WithinReach(path.controlPointRect())) {
         path.setFillRule(m_State.winding ? Qt::WindingFill : Qt::OddEvenFill);
         PreparePainter();
-        m_Painter.fillPath(path, m_Painter.brush());
+        if (Spend(PathWork(path, m_Painter.brush(), Qt::NoPen)))
+            m_Painter.fillPath(path, m_Painter.brush());
     }
 }
 
@@ -816,15 +1000,23 @@ void TMetafileDevice::TextOut(QPointF reference, const QString &text,
     if (!CanDraw() || m_InPath || !HasTextSupport() || !WithinReach(QRectF(reference, QSizeF())))
         return;
     if (options & TextOpaque) {
+        const QPainterPath box = m_Transform.map(RectPath(rect));
+        if (!Spend(AreaWork(box.boundingRect(), m_State.bkColor)))
+            return;
         m_Painter.resetTransform();
-        m_Painter.fillPath(m_Transform.map(RectPath(rect)), m_State.bkColor);
+        m_Painter.fillPath(box, m_State.bkColor);
     }
     if (text.isEmpty())
         return;
     m_Painter.save();
     if (options & TextClipped) {
+        const QPainterPath box = m_Transform.map(RectPath(rect));
+        if (!Spend(ClipWork() + ClipSettingWork(box))) {
+            m_Painter.restore();
+            return;
+        }
         m_Painter.resetTransform();
-        m_Painter.setClipPath(m_Transform.map(RectPath(rect)), Qt::IntersectClip);
+        m_Painter.setClipPath(box, Qt::IntersectClip);
     }
     const bool fromPosition = m_State.textAlign & TA_UPDATECP;
     DrawText(fromPosition ? m_State.position : reference, text, advances);
@@ -854,6 +1046,17 @@ void TMetafileDevice::DrawText(QPointF reference, const QString &text,
     } else {
         width = metrics.horizontalAdvance(text);
     }
+    // Each character is drawn on its own when the record places them.
+    const double calls = positions.empty() ? 1 : double(text.size());
+    const double glyphArea =
+        std::min(pixelHeight * pixelHeight, m_Target.width() * m_Target.height());
+    const double work =
+        calls * double(DrawCallWork + ClipWork()) +
+        GlyphAreaWork * glyphArea * double(text.size()) +
+        (m_State.opaqueBackground ? std::min(width * metrics.height(), glyphArea / GlyphAreaWork)
+                                  : 0);
+    if (!Spend(Saturated(work)))
+        return;
     const quint32 horizontal = m_State.textAlign & TA_HORIZONTAL;
     const quint32 vertical = m_State.textAlign & TA_VERTICAL;
     const double x = horizontal == TA_CENTER ? -width / 2 : horizontal == TA_RIGHT ? -width : 0;
@@ -894,6 +1097,10 @@ void TMetafileDevice::DrawBitmap(const QRectF &destination, const QImage &bitmap
     if (!CanDraw() || m_InPath || bitmap.isNull() || part.isEmpty() || destination.width() == 0 ||
         destination.height() == 0 || !WithinReach(destination))
         return;
+    const double area = Area(m_Transform.mapRect(destination.normalized()), m_Target);
+    if (!Spend(Saturated(DrawCallWork + ClipWork() + BitmapPixelWork * area +
+                         double(bitmap.width()) * bitmap.height())))
+        return;
     PreparePainter();
     m_Painter.setCompositionMode(
         RasterOperation(rop).value_or(QPainter::CompositionMode_SourceOver));
@@ -907,8 +1114,10 @@ void TMetafileDevice::PatternBlt(const QRectF &destination, quint32 rop)
 {
     if (!CanDraw() || m_InPath || !WithinReach(destination))
         return;
-    PreparePainter();
     const QRectF box = destination.normalized();
+    if (!Spend(AreaWork(m_Transform.mapRect(box), CurrentBrush())))
+        return;
+    PreparePainter();
     switch (rop) {
     case 0x00F00021: // PATCOPY
         m_Painter.fillRect(box, CurrentBrush());

@@ -98,7 +98,7 @@ void DrawDib(TMetafileDevice &device, TByteReader dib, quint32 usage, const QRec
     if (usage == DIB_PAL_COLORS)
         return;
     const auto [info, bits] = SplitPackedDib(dib);
-    const QImage bitmap = DecodeDib(info, bits);
+    const QImage bitmap = device.DecodeBitmap(info, bits);
     device.DrawBitmap(destination, bitmap,
                       DibSourceRect(bitmap, IsBottomUpDib(info), xSrc, ySrc, srcWidth, srcHeight),
                       rop);
@@ -193,12 +193,16 @@ void TextOut(TMetafileDevice &device, TByteReader r)
     device.TextOut(ReversedPoint(r), text, {}, 0, QRectF());
 }
 
-std::vector<QPolygonF> PolyPolygon(TByteReader r)
+std::vector<QPolygonF> PolyPolygon(TMetafileDevice &device, TByteReader r)
 {
     const qint64 polygons = r.Count(r.U16(), 2);
     std::vector<qint64> counts;
-    for (qint64 i = 0; i < polygons; ++i)
+    qint64 total = 0;
+    for (qint64 i = 0; i < polygons; ++i) {
         counts.push_back(r.U16());
+        total += counts.back();
+    }
+    device.ExpectElements(polygons + r.Count(total, 4));
     std::vector<QPolygonF> result;
     for (const qint64 count : counts)
         result.push_back(r.Points16(count));
@@ -279,7 +283,7 @@ void PlayRecord(TMetafileDevice &device, quint16 function, TByteReader r)
         const quint16 usage = r.U16();
         if (usage != DIB_PAL_COLORS) {
             const auto [info, bits] = SplitPackedDib(r);
-            brush.pattern = DecodeDib(info, bits);
+            brush.pattern = device.DecodePattern(info, bits);
         }
         device.CreateObjectInLowestFreeSlot(brush);
         break;
@@ -302,7 +306,7 @@ void PlayRecord(TMetafileDevice &device, quint16 function, TByteReader r)
         device.Polygon(r.Points16(r.S16()));
         break;
     case 0x0538: // POLYPOLYGON
-        device.PolyPolygon(PolyPolygon(r));
+        device.PolyPolygon(PolyPolygon(device, r));
         break;
     case 0x041B: // RECTANGLE
         device.Rectangle(ReversedRect(r));
@@ -416,6 +420,6 @@ void PlayWmfRecords(TByteReader file, const TWmfHeader &header, TMetafileDevice 
         } catch (const EMetafileRecordError &) {
             // The record's contents do not fit it: it is skipped.
         }
-        return true;
+        return !device.WorkBudgetSpent();
     });
 }

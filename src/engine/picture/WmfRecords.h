@@ -21,5 +21,6 @@ struct TWmfHeader {
 std::optional<TWmfHeader> ReadWmfHeader(TByteReader file);
 
 // Plays every record onto the device; an unknown record is skipped, so is a record whose
-// contents do not fit it; a record that runs past the file ends the playing.
+// contents do not fit it; a record that runs past the file, or the device's work budget
+// running out, ends the playing.
 void PlayWmfRecords(TByteReader file, const TWmfHeader &header, TMetafileDevice &device);
