@@ -54,11 +54,20 @@ constexpr double DefaultTextPixels = 12;
 // Fitted to Qt's anti-aliasing rasterizer: an outline of X scanline crossings whose edges are
 // as tall as the shape takes up to about X² / 4 units (zigzags measured at 4096 pixels).
 constexpr double RasterBandDivisor = 4;
-// Combining clip regions: each pair of their elements may intersect.
-constexpr double ElementPairWork = 1;
-// A glyph costs its em square times this: large glyphs are filled as outlines, with the
-// rasterizer's rework.
-constexpr double GlyphAreaWork = 2;
+// Also fitted: the rasterizer keeps each scanline's cells in a sorted list, so a scanline
+// crossed c times takes about c² times this (clips with many holes).
+constexpr double RowCrossingWork = 32;
+// Combining clip regions: Qt's path clipper takes about the square of their elements times this.
+constexpr double ElementPairWork = 0.5;
+// Drawing through a clip: its spans are walked; far cheaper than building it.
+constexpr qint64 ClipElementWork = 4;
+// A glyph costs its em square times this, and glyphs taller than Qt's glyph cache takes are
+// filled as outlines each time they are drawn, which costs OutlineGlyphWork more.
+constexpr double GlyphAreaWork = 4;
+constexpr double CachedGlyphPixels = 64;
+constexpr double OutlineGlyphWork = 200'000;
+// Filling with a pattern samples it at every pixel: more than a plain colour.
+constexpr double PatternPixelWork = 4;
 
 qint64 Saturated(double work)
 {
@@ -90,7 +99,11 @@ struct TOutlineMeasure {
     // crossings per scanline times the heights of the edges.
     double RasterWork() const
     {
-        return height > 0 ? squaredHeights * (crossings / height) / RasterBandDivisor : 0;
+        if (height <= 0)
+            return 0;
+        const double perScanline = crossings / height;
+        return squaredHeights * perScanline / RasterBandDivisor +
+               RowCrossingWork * perScanline * crossings;
     }
 };
 
@@ -124,13 +137,10 @@ TOutlineMeasure MeasureOutline(const QPainterPath &path, const QTransform &toPai
     return measure;
 }
 
-// Drawing with a pattern prepares the whole pattern image (1-bit ones are coloured anew).
-double PatternWork(const QBrush &brush)
+// Work per painted pixel with `brush`.
+double PixelWork(const QBrush &brush)
 {
-    if (brush.style() != Qt::TexturePattern)
-        return 0;
-    const QImage pattern = brush.textureImage();
-    return double(pattern.width()) * pattern.height();
+    return brush.style() == Qt::TexturePattern ? PatternPixelWork : 1;
 }
 
 bool IsFinite(const QTransform &t)
@@ -284,7 +294,7 @@ QImage TMetafileDevice::DecodePattern(TByteReader info, TByteReader bits)
 
 qint64 TMetafileDevice::ClipWork() const
 {
-    return ElementWork * m_State.clip.elementCount();
+    return ClipElementWork * m_State.clip.elementCount();
 }
 
 qint64 TMetafileDevice::PathWork(const QPainterPath &path, const QBrush &brush,
@@ -295,7 +305,7 @@ qint64 TMetafileDevice::PathWork(const QPainterPath &path, const QBrush &brush,
     const QRectF bounds = m_Transform.mapRect(path.controlPointRect());
     double work = DrawCallWork + ClipWork() + double(ElementWork) * path.elementCount();
     if (filled)
-        work += Area(bounds, m_Target) + outline.RasterWork() + PatternWork(brush);
+        work += PixelWork(brush) * Area(bounds, m_Target) + outline.RasterWork();
     if (pen.style() != Qt::NoPen) {
         work += StrokeWork * outline.length;
         // A wide line is outlined on both sides and filled.
@@ -311,7 +321,7 @@ qint64 TMetafileDevice::PathWork(const QPainterPath &path, const QBrush &brush,
 
 qint64 TMetafileDevice::AreaWork(const QRectF &painterArea, const QBrush &brush) const
 {
-    return Saturated(DrawCallWork + ClipWork() + Area(painterArea, m_Target) + PatternWork(brush));
+    return Saturated(DrawCallWork + ClipWork() + PixelWork(brush) * Area(painterArea, m_Target));
 }
 
 qint64 TMetafileDevice::ClipSettingWork(const QPainterPath &clip) const
@@ -608,8 +618,7 @@ void TMetafileDevice::CombineClip(const QPainterPath &area, quint32 mode)
     const QPainterPath &clip = m_State.clip;
     const double elements = clip.elementCount();
     const double areaElements = area.elementCount();
-    if (!Spend(Saturated(DrawCallWork + ElementWork * (elements + areaElements) +
-                         ElementPairWork * elements * areaElements)))
+    if (!Spend(Saturated(DrawCallWork + ElementPairWork * std::pow(elements + areaElements, 2))))
         return;
     switch (mode) {
     case RGN_AND:
@@ -1048,13 +1057,12 @@ void TMetafileDevice::DrawText(QPointF reference, const QString &text,
     }
     // Each character is drawn on its own when the record places them.
     const double calls = positions.empty() ? 1 : double(text.size());
-    const double glyphArea =
-        std::min(pixelHeight * pixelHeight, m_Target.width() * m_Target.height());
+    const double targetArea = m_Target.width() * m_Target.height();
+    const double glyph = (pixelHeight > CachedGlyphPixels ? OutlineGlyphWork : 0) +
+                         GlyphAreaWork * std::min(pixelHeight * pixelHeight, targetArea);
     const double work =
-        calls * double(DrawCallWork + ClipWork()) +
-        GlyphAreaWork * glyphArea * double(text.size()) +
-        (m_State.opaqueBackground ? std::min(width * metrics.height(), glyphArea / GlyphAreaWork)
-                                  : 0);
+        calls * double(DrawCallWork + ClipWork()) + glyph * double(text.size()) +
+        (m_State.opaqueBackground ? std::min(width * metrics.height(), targetArea) : 0);
     if (!Spend(Saturated(work)))
         return;
     const quint32 horizontal = m_State.textAlign & TA_HORIZONTAL;

@@ -1,9 +1,13 @@
 // The metafile player: real files written by an office suite and a plotting tool look as
 // another program renders them; hand-made records test the device-context rules; truncated and
-// hostile records give none or are skipped, never a crash.
+// hostile records give none or are skipped, never a crash; hostile files end within the work
+// budget and keep the object table and pattern images within their limits.
+#include "engine/picture/EmfRecords.h"
 #include "engine/picture/GraphicLoading.h"
+#include "engine/picture/MetafileDevice.h"
 #include "engine/picture/MetafilePlayer.h"
 #include "engine/picture/MetafileRecordCommon.h"
+#include "engine/picture/WmfRecords.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -11,6 +15,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <initializer_list>
+#include <limits>
 #include <vector>
 
 namespace
@@ -142,6 +147,7 @@ constexpr quint16 Rectangle = 0x041B;
 constexpr quint16 SaveDC = 0x001E;
 constexpr quint16 RestoreDC = 0x0127;
 constexpr quint16 IntersectClipRect = 0x0416;
+constexpr quint16 ExcludeClipRect = 0x0415;
 constexpr quint16 Polygon = 0x0324;
 
 // A solid brush of COLORREF red | green << 8 | blue << 16.
@@ -157,6 +163,57 @@ std::vector<int> Box(int left, int top, int right, int bottom)
 {
     return {bottom, right, top, left};
 }
+
+// EMF records: 32-bit values after the type and size.
+void AppendEmf(QByteArray &records, std::initializer_list<qint32> values)
+{
+    for (const qint32 value : values)
+        records.append(reinterpret_cast<const char *>(&value), 4);
+}
+
+// An EMF whose frame is `side` pixels square (one pixel per 0.01 mm).
+QByteArray EmfFile(int side, const QByteArray &records)
+{
+    QByteArray file;
+    AppendEmf(file, {1, 88, 0, 0, side - 1, side - 1, 0, 0, side * 100, side * 100, 0x464D4520,
+                     0x10000, 0, 0, 0, 0, 0, 0, side, side, side, side});
+    file += records;
+    AppendEmf(file, {14, 20, 0, 0, 20});
+    return file;
+}
+
+// What a playback onto a white picture left behind.
+struct TPlayback {
+    QImage image;
+    bool budgetSpent = false;
+    qint64 workDone = 0;
+    std::size_t objects = 0;
+    qint64 patternBytes = 0;
+};
+
+TPlayback Play(const QByteArray &bytes, qint64 workBudget = MetafileWorkBudget)
+{
+    const std::optional<TMetafile> metafile = TMetafile::FromBytes(bytes);
+    if (!metafile)
+        return {};
+    TPlayback playback;
+    playback.image = QImage(metafile->Size(), QImage::Format_RGB32);
+    playback.image.fill(Qt::white);
+    QPainter painter(&playback.image);
+    TMetafileDevice device(painter, QRectF(playback.image.rect()), workBudget);
+    const TByteReader file(bytes);
+    if (const std::optional<TEmfHeader> emf = ReadEmfHeader(file))
+        PlayEmfRecords(file, *emf, device);
+    else
+        PlayWmfRecords(file, *ReadWmfHeader(file), device);
+    playback.budgetSpent = device.WorkBudgetSpent();
+    playback.workDone = device.WorkDone();
+    playback.objects = device.ObjectCount();
+    playback.patternBytes = device.PatternBytes();
+    return playback;
+}
+
+constexpr qint64 UnlimitedWork = std::numeric_limits<qint64>::max();
 
 } // namespace
 
@@ -365,4 +422,123 @@ TEST(MetafilePlayer, CorruptedCountsAndOffsetsInRealFilesNeverFail)
             EXPECT_FALSE(image.isNull()) << at;
         }
     }
+}
+
+TEST(MetafilePlayerBudget, RealFilesRenderAsWithoutABudgetAndTakeLittleOfIt)
+{
+    for (const char *name : {"shapes.wmf", "shapes.emf", "bitmap.wmf", "gnuplot_sine.emf"}) {
+        SCOPED_TRACE(name);
+        const QByteArray bytes = ReadFixture(name);
+        const TPlayback budgeted = Play(bytes);
+        const TPlayback unlimited = Play(bytes, UnlimitedWork);
+        EXPECT_FALSE(budgeted.budgetSpent);
+        EXPECT_EQ(budgeted.image, unlimited.image);
+        EXPECT_LT(budgeted.workDone, MetafileWorkBudget / 100);
+    }
+}
+
+TEST(MetafilePlayerBudget, ManyFullPictureFillsEndThePicture)
+{
+    // A thousand fills of the whole picture, then a blue square that is never reached; a few
+    // fills under the same budget reach it.
+    auto fills = [](int count) {
+        TWmfBuilder records;
+        records.Record(CreatePen, NullPen)
+            .Record(SelectObject, {0})
+            .Record(CreateBrush, SolidBrush(255, 0, 0))
+            .Record(SelectObject, {1});
+        for (int i = 0; i < count; ++i)
+            records.Record(Rectangle, Box(0, 0, 100, 100));
+        records.Record(CreateBrush, SolidBrush(0, 0, 255))
+            .Record(SelectObject, {2})
+            .Record(Rectangle, Box(0, 0, 10, 10));
+        return records.Placeable(0, 0, 100, 100);
+    };
+    const qint64 budget = Play(fills(10), UnlimitedWork).workDone;
+    const TPlayback few = Play(fills(10), budget);
+    EXPECT_FALSE(few.budgetSpent);
+    EXPECT_EQ(few.image.pixel(5, 5), qRgb(0, 0, 255));
+
+    const TPlayback many = Play(fills(1000), budget);
+    EXPECT_TRUE(many.budgetSpent);
+    EXPECT_LE(many.workDone, budget);
+    EXPECT_EQ(many.image.pixel(5, 5), qRgb(255, 0, 0)) << "the picture ends at the budget";
+}
+
+TEST(MetafilePlayerBudget, AGrowingClipCostsMoreWithEveryRecord)
+{
+    // Excluding another small square each time grows the clip by one square; excluding the same
+    // square again leaves it as it was. The same number of records costs far more growing.
+    auto exclusions = [](bool distinct) {
+        TWmfBuilder records;
+        records.Record(CreatePen, NullPen).Record(SelectObject, {0});
+        for (int i = 0; i < 300; ++i) {
+            const int x = distinct ? i % 20 * 10 : 0;
+            const int y = distinct ? i / 20 * 10 : 0;
+            records.Record(ExcludeClipRect, Box(x, y, x + 5, y + 5))
+                .Record(Rectangle, Box(0, 0, 1, 1));
+        }
+        return records.Placeable(0, 0, 200, 200);
+    };
+    const TPlayback same = Play(exclusions(false), UnlimitedWork);
+    const TPlayback growing = Play(exclusions(true), UnlimitedWork);
+    EXPECT_GT(growing.workDone, 10 * same.workDone);
+
+    const TPlayback ended = Play(exclusions(true), 10 * same.workDone);
+    EXPECT_TRUE(ended.budgetSpent);
+    EXPECT_LE(ended.workDone, 10 * same.workDone);
+}
+
+TEST(MetafilePlayerBudget, ObjectsBeyondTheSixteenBitHandleRangeAreIgnored)
+{
+    // EMF: slots named far apart; the slot below the range works, the one beyond it does not.
+    QByteArray emf;
+    for (qint32 slot = 1; slot < 4'000'000; slot += 37)
+        AppendEmf(emf, {39, 24, slot, 0, 0x000000FF, 0}); // red brushes
+    AppendEmf(emf, {39, 24, 65535, 0, 0x00FF0000, 0});     // blue, in range
+    AppendEmf(emf, {39, 24, 65536, 0, 0x0000FF00, 0});     // green, beyond
+    AppendEmf(emf, {37, 12, int(0x80000008)});             // the null pen
+    AppendEmf(emf, {37, 12, 65535});
+    AppendEmf(emf, {43, 24, 0, 0, 5, 10});
+    AppendEmf(emf, {37, 12, 65536});
+    AppendEmf(emf, {43, 24, 5, 0, 10, 10});
+    const TPlayback named = Play(EmfFile(10, emf)); // 10 mm: 38 pixels
+    EXPECT_LE(named.objects, MaxObjectSlots);
+    EXPECT_EQ(named.image.pixel(9, 19), qRgb(0, 0, 255));
+    EXPECT_EQ(named.image.pixel(28, 19), qRgb(0, 0, 255)) << "the brush stays blue";
+
+    // WMF: the lowest free slot, until the table is full.
+    TWmfBuilder records;
+    for (int i = 0; i < 70'000; ++i)
+        records.Record(CreateBrush, SolidBrush(255, 0, 0));
+    EXPECT_EQ(Play(records.Placeable(0, 0, 10, 10)).objects, MaxObjectSlots);
+}
+
+TEST(MetafilePlayerBudget, PatternImagesStayWithinTheirBudget)
+{
+    // 1-bit DIB patterns of 4096 × 4096 pixels (2 MB each, 64 MB drawn as 32-bit pixels),
+    // red and blue; those beyond the pattern budget leave their brush its plain colour (white).
+    constexpr int Side = 4096;
+    QByteArray dib;
+    AppendEmf(dib, {40, Side, Side, 1 | 1 << 16, 0, 0, 0, 0, 2, 0, 0x00FF0000, 0x000000FF});
+    dib += QByteArray(Side / 8 * Side, '\x55');
+    const qint32 patterns = MetafilePatternBytes / (4LL * Side * Side) + 2;
+    QByteArray emf;
+    for (qint32 slot = 1; slot <= patterns; ++slot) {
+        // CREATEDIBPATTERNBRUSHPT: slot, usage, info at 32 (48 bytes), bits after it.
+        AppendEmf(emf, {94, qint32(32 + dib.size()), slot, 0, 32, 48, 80, Side / 8 * Side});
+        emf += dib;
+    }
+    AppendEmf(emf, {37, 12, int(0x80000008)});
+    AppendEmf(emf, {37, 12, 1});
+    AppendEmf(emf, {43, 24, 0, 0, 5, 10});
+    AppendEmf(emf, {37, 12, patterns});
+    AppendEmf(emf, {43, 24, 5, 0, 10, 10});
+    const TPlayback playback = Play(EmfFile(10, emf)); // 10 mm: 38 pixels
+    EXPECT_GT(playback.patternBytes, 0);
+    EXPECT_LE(playback.patternBytes, MetafilePatternBytes);
+    const QRgb patterned = playback.image.pixel(9, 19); // red and blue, resampled
+    EXPECT_GT(qRed(patterned) + qBlue(patterned), 200);
+    EXPECT_LT(qGreen(patterned), 50);
+    EXPECT_EQ(playback.image.pixel(28, 19), qRgb(255, 255, 255));
 }
