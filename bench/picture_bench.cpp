@@ -156,9 +156,9 @@ public:
     QByteArray File() const
     {
         QByteArray file;
-        for (const qint32 value : {1,        88, 0, 0, Side - 1, Side - 1, 0, 0, Side * 100,
-                                   Side * 100, 0x464D4520, 0x10000, 0, 0, 0, 0, 0, 0, Side, Side,
-                                   Side, Side})
+        for (const qint32 value :
+             {1,       88, 0, 0, Side - 1, Side - 1, 0, 0,    Side * 100, Side * 100, 0x464D4520,
+              0x10000, 0,  0, 0, 0,        0,        0, Side, Side,       Side,       Side})
             file.append(reinterpret_cast<const char *>(&value), 4);
         return file + m_Records + Bytes({14, 20, 0, 0, 20});
     }
@@ -214,7 +214,8 @@ QByteArray LongLines()
 {
     TEmfWriter emf;
     for (int i = 0; i < 10'000; ++i)
-        emf.Poly(87, 1000, [](int corner) { return QPoint(corner * Side / 1000, corner % 2 * Side); });
+        emf.Poly(87, 1000,
+                 [](int corner) { return QPoint(corner * Side / 1000, corner % 2 * Side); });
     return emf.File();
 }
 

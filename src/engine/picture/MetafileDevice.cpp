@@ -59,8 +59,6 @@ constexpr double RasterBandDivisor = 4;
 constexpr double RowCrossingWork = 32;
 // Combining clip regions: Qt's path clipper takes about the square of their elements times this.
 constexpr double ElementPairWork = 0.5;
-// Drawing through a clip: its spans are walked; far cheaper than building it.
-constexpr qint64 ClipElementWork = 4;
 // A glyph costs its em square times this, and glyphs taller than Qt's glyph cache takes are
 // filled as outlines each time they are drawn, which costs OutlineGlyphWork more.
 constexpr double GlyphAreaWork = 4;
@@ -93,13 +91,14 @@ struct TOutlineMeasure {
     double squaredHeights = 0; // the sum of their squares
     double length = 0;         // of the edges, horizontal plus vertical extent
     double height = 0;         // of the whole outline
+    bool rectangle = false;    // upright: Qt fills and clips it without rasterizing
 
     // The anti-aliasing rasterizer handles as many cells as fit its pool at once, in bands of
     // scanlines, and walks every edge crossing a band again for each band: work grows with the
     // crossings per scanline times the heights of the edges.
     double RasterWork() const
     {
-        if (height <= 0)
+        if (height <= 0 || rectangle)
             return 0;
         const double perScanline = crossings / height;
         return squaredHeights * perScanline / RasterBandDivisor +
@@ -119,9 +118,12 @@ TOutlineMeasure MeasureOutline(const QPainterPath &path, const QTransform &toPai
     };
     QPointF start;
     QPointF previous;
+    bool upright = path.elementCount() <= 5;
     for (int i = 0; i < path.elementCount(); ++i) {
         const QPainterPath::Element element = path.elementAt(i);
         const QPointF point = toPainter.map(QPointF(element.x, element.y));
+        upright = upright && (element.isMoveTo() == (i == 0)) && !element.isCurveTo() &&
+                  (i == 0 || point.x() == previous.x() || point.y() == previous.y());
         if (!element.isMoveTo())
             edge(previous, point);
         else if (closeFigures && i > 0)
@@ -134,6 +136,8 @@ TOutlineMeasure MeasureOutline(const QPainterPath &path, const QTransform &toPai
         edge(previous, start);
     const QRectF bounds = toPainter.mapRect(path.controlPointRect());
     measure.height = Overlap(bounds.top(), bounds.bottom(), target.top(), target.bottom());
+    measure.rectangle = upright && (path.elementCount() == 5 || !closeFigures ||
+                                    previous.x() == start.x() || previous.y() == start.y());
     return measure;
 }
 

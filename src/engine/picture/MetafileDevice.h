@@ -8,30 +8,33 @@
 //
 // Every record is bounded, but a hostile file of up to MaxGraphicFileBytes could still hold
 // millions of records each painting the whole picture, clip regions growing by one rectangle per
-// record, or shapes Qt's rasterizer takes seconds over. So a playback has a work budget, counted
-// in units of about one painted pixel (filling one pixel takes about 0.7 ns on the raster paint
-// engine, so the budget is about three seconds of drawing):
+// record, or outlines Qt's rasterizer takes seconds over. So a playback has a work budget,
+// MetafileWorkBudget, counted in units of about one painted pixel (filling a pixel takes about
+// 0.7 ns on the raster paint engine; the worst hostile files measured end after 2 to 3 seconds):
 //  - a drawing costs DrawCallWork (QPainter's overhead per call), the area it paints (its
 //    bounding rectangle in painter coordinates within the target; a stroke at most its length
-//    times its width), ElementWork for each element of its path and of the current clip,
-//    StrokeWork for each pixel of line length, and for a filled or widely stroked outline the
-//    rasterizer's rework: Qt's anti-aliasing rasterizer splits a shape into bands of scanlines
-//    when too many cells cross them and walks every edge crossing a band again, which is
-//    quadratic in the height of long edges (a 50-corner zigzag over a 4096-pixel picture takes
-//    six seconds);
-//  - combining clip regions costs the elements of both (and their pairs, which can all
-//    intersect), setting a clip its elements and its rasterizing, like a fill;
-//  - decoded bitmap pixels cost DecodedPixelWork each, drawn bitmap pixels BitmapPixelWork.
+//    times its width; patterns and bitmaps more per pixel), ElementWork for each element of its
+//    path, ClipElementWork for each element of the current clip, StrokeWork per pixel of line
+//    length, and for a filled or widely stroked outline the rasterizer's rework: Qt's
+//    anti-aliasing rasterizer works in bands of scanlines and walks every edge crossing a band
+//    again for each, so long edges crossing the same scanlines cost the square of their height
+//    (one 50-corner zigzag over a 4096-pixel picture takes six seconds);
+//  - text costs per glyph its em square, and glyphs too tall for Qt's glyph cache a filled
+//    outline each;
+//  - combining clip regions costs the square of their elements (Qt's path clipper), setting a
+//    clip its elements and its rasterizing; upright rectangles are neither rasterized nor
+//    clipped as outlines by Qt, so they cost neither;
+//  - decoded bitmap pixels cost DecodedPixelWork each.
 // A record whose drawing would cost more than is left spends the budget: it is not drawn and the
 // players stop reading records, so the picture ends there, as it does at a record running past
-// the end of the file. Real pictures take a small part of it (a plot of 4675 records drawn at
-// 4096 pixels: under 1 %).
+// the end of the file. A real plot of 4675 records takes 1 % of the budget drawn 4096 wide.
 //
 // Memory: the object table holds the formats' own 16-bit handle range (MaxObjectSlots); objects
 // named beyond it are ignored. Pattern brushes' images are limited to MetafilePatternBytes in a
 // playback, counted as 32-bit pixels (what drawing them expands them to); a pattern beyond that
-// leaves its brush the plain colour. Points, rectangles and bitmap pixels a record is about to
-// read are checked against the work left before memory is taken for them.
+// leaves its brush the plain colour. Points and rectangles a record is about to read are checked
+// against the work left (ElementWork each) before memory is taken for them, which bounds a
+// path to MetafileWorkBudget / ElementWork elements.
 
 #include "engine/picture/MemoryBudget.h"
 #include "engine/picture/MetafileBytes.h"
@@ -49,9 +52,11 @@
 
 class QPainter;
 
-inline constexpr qint64 MetafileWorkBudget = 4'000'000'000;
+// The work budget and what drawing costs, in units of about one painted pixel (see above).
+inline constexpr qint64 MetafileWorkBudget = 3'000'000'000;
 inline constexpr qint64 DrawCallWork = 4096;
 inline constexpr qint64 ElementWork = 64;
+inline constexpr qint64 ClipElementWork = 4;
 inline constexpr qint64 StrokeWork = 48;
 inline constexpr qint64 DecodedPixelWork = 4;
 inline constexpr qint64 BitmapPixelWork = 4;

@@ -175,8 +175,9 @@ void AppendEmf(QByteArray &records, std::initializer_list<qint32> values)
 QByteArray EmfFile(int side, const QByteArray &records)
 {
     QByteArray file;
-    AppendEmf(file, {1, 88, 0, 0, side - 1, side - 1, 0, 0, side * 100, side * 100, 0x464D4520,
-                     0x10000, 0, 0, 0, 0, 0, 0, side, side, side, side});
+    AppendEmf(file,
+              {1,       88, 0, 0, side - 1, side - 1, 0, 0,    side * 100, side * 100, 0x464D4520,
+               0x10000, 0,  0, 0, 0,        0,        0, side, side,       side,       side});
     file += records;
     AppendEmf(file, {14, 20, 0, 0, 20});
     return file;
@@ -495,9 +496,9 @@ TEST(MetafilePlayerBudget, ObjectsBeyondTheSixteenBitHandleRangeAreIgnored)
     QByteArray emf;
     for (qint32 slot = 1; slot < 4'000'000; slot += 37)
         AppendEmf(emf, {39, 24, slot, 0, 0x000000FF, 0}); // red brushes
-    AppendEmf(emf, {39, 24, 65535, 0, 0x00FF0000, 0});     // blue, in range
-    AppendEmf(emf, {39, 24, 65536, 0, 0x0000FF00, 0});     // green, beyond
-    AppendEmf(emf, {37, 12, int(0x80000008)});             // the null pen
+    AppendEmf(emf, {39, 24, 65535, 0, 0x00FF0000, 0});    // blue, in range
+    AppendEmf(emf, {39, 24, 65536, 0, 0x0000FF00, 0});    // green, beyond
+    AppendEmf(emf, {37, 12, int(0x80000008)});            // the null pen
     AppendEmf(emf, {37, 12, 65535});
     AppendEmf(emf, {43, 24, 0, 0, 5, 10});
     AppendEmf(emf, {37, 12, 65536});
