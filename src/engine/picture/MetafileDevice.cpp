@@ -255,6 +255,11 @@ TMetafileDevice::~TMetafileDevice()
 
 // ---- Work and memory budgets ----
 
+bool TMetafileDevice::GrowPath(qint64 elements)
+{
+    return m_Path.elementCount() + elements <= MaxPathElements && Spend(ElementWork * elements);
+}
+
 bool TMetafileDevice::Spend(qint64 work)
 {
     if (m_BudgetSpent || work > m_WorkLeft) {
@@ -269,6 +274,8 @@ bool TMetafileDevice::Spend(qint64 work)
 
 void TMetafileDevice::ExpectElements(qint64 count)
 {
+    if (count > MaxPathElements)
+        throw EMetafileRecordError("more points than a path may hold");
     if (m_BudgetSpent || count > m_WorkLeft / ElementWork) {
         Spend(m_WorkLeft + 1);
         throw EMetafileRecordError("the work budget does not cover the record");
@@ -758,7 +765,7 @@ void TMetafileDevice::PreparePainter()
 
 void TMetafileDevice::ExtendPath(const QPainterPath &part, bool continueFigure)
 {
-    if (!Spend(ElementWork * part.elementCount()))
+    if (!GrowPath(part.elementCount()))
         return;
     if (continueFigure && m_Path.elementCount() > 0 &&
         m_Path.currentPosition() == part.elementAt(0))
@@ -808,7 +815,7 @@ void TMetafileDevice::Stroke(const QPainterPath &line)
 void TMetafileDevice::MoveTo(QPointF point)
 {
     m_State.position = point;
-    if (m_InPath && Spend(ElementWork))
+    if (m_InPath && GrowPath(1))
         m_Path.moveTo(point);
 }
 
@@ -846,7 +853,7 @@ void TMetafileDevice::PolyBezier(const QPolygonF &points)
     if (points.isEmpty())
         return;
     m_State.position = points.first();
-    if (m_InPath && Spend(ElementWork))
+    if (m_InPath && GrowPath(1))
         m_Path.moveTo(points.first());
     PolyBezierTo(points.mid(1));
 }
@@ -971,7 +978,7 @@ void TMetafileDevice::AbortPath()
 
 void TMetafileDevice::CloseFigure()
 {
-    if (m_InPath && Spend(ElementWork))
+    if (m_InPath && GrowPath(1))
         m_Path.closeSubpath();
 }
 

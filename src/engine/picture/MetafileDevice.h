@@ -33,8 +33,9 @@
 // named beyond it are ignored. Pattern brushes' images are limited to MetafilePatternBytes in a
 // playback, counted as 32-bit pixels (what drawing them expands them to); a pattern beyond that
 // leaves its brush the plain colour. Points and rectangles a record is about to read are checked
-// against the work left (ElementWork each) before memory is taken for them, which bounds a
-// path to MetafileWorkBudget / ElementWork elements.
+// against MaxPathElements (the record is skipped beyond it) and against the work left
+// (ElementWork each) before memory is taken for them; a path being recorded grows to
+// MaxPathElements at most.
 
 #include "engine/picture/MemoryBudget.h"
 #include "engine/picture/MetafileBytes.h"
@@ -60,6 +61,9 @@ inline constexpr qint64 ClipElementWork = 4;
 inline constexpr qint64 StrokeWork = 48;
 inline constexpr qint64 DecodedPixelWork = 4;
 inline constexpr qint64 BitmapPixelWork = 4;
+// Elements of one path (points of a record, or a path being recorded): about 64 bytes each
+// while drawn (points, path, Qt's copies), a quarter of the memory budget in all.
+inline constexpr qint64 MaxPathElements = MemoryBudget / 4 / 64;
 // Object slots: WMF handles are 16-bit; EMF writers stay within the same range.
 inline constexpr quint32 MaxObjectSlots = 65536;
 // Bytes of pattern images one playback may decode.
@@ -128,8 +132,9 @@ public:
     // Whether the work budget is spent: the players then stop reading records.
     bool WorkBudgetSpent() const { return m_BudgetSpent; }
     qint64 WorkDone() const { return m_WorkDone; }
-    // A record about to read `count` points or rectangles to draw: a count that drawing could
-    // not afford spends the budget and throws EMetafileRecordError before memory is taken.
+    // A record about to read `count` points or rectangles to draw: a count beyond
+    // MaxPathElements throws EMetafileRecordError (the record is skipped), a count that drawing
+    // could not afford spends the budget and throws it, before memory is taken.
     void ExpectElements(qint64 count);
     // Bitmaps of the records decoded, their pixels charged first; null when refused or when the
     // budget does not cover them. A pattern beyond the pattern budget gives a null image too.
@@ -221,6 +226,8 @@ private:
 
     // Charges `work`; false (and the budget spent) when less is left.
     bool Spend(qint64 work);
+    // Whether the path being recorded may take `elements` more; charges them.
+    bool GrowPath(qint64 elements);
     qint64 ClipWork() const;
     // Work of drawing `path` (logical) filled with `brush` and stroked with `pen`.
     qint64 PathWork(const QPainterPath &path, const QBrush &brush, const QPen &pen) const;

@@ -515,6 +515,25 @@ TEST(MetafilePlayerBudget, ObjectsBeyondTheSixteenBitHandleRangeAreIgnored)
     EXPECT_EQ(Play(records.Placeable(0, 0, 10, 10)).objects, MaxObjectSlots);
 }
 
+TEST(MetafilePlayerBudget, APolygonBeyondThePathLimitIsSkippedBeforeItIsRead)
+{
+    // POLYGON16 records of MaxPathElements points and one more, all at the origin; a square
+    // after them is drawn, the budget untouched by the refused one.
+    auto polygon = [](qint64 points) {
+        QByteArray emf;
+        AppendEmf(emf, {39, 24, 1, 0, 0x000000FF, 0});
+        AppendEmf(emf, {37, 12, 1});
+        AppendEmf(emf, {86, qint32(28 + 4 * points), 0, 0, 10, 10, qint32(points)});
+        emf += QByteArray(4 * points, '\0');
+        AppendEmf(emf, {43, 24, 0, 0, 10, 10});
+        return Play(EmfFile(10, emf));
+    };
+    const TPlayback refused = polygon(MaxPathElements + 1);
+    EXPECT_FALSE(refused.budgetSpent);
+    EXPECT_EQ(refused.image.pixel(19, 19), qRgb(255, 0, 0));
+    EXPECT_LT(refused.workDone, polygon(MaxPathElements).workDone);
+}
+
 TEST(MetafilePlayerBudget, PatternImagesStayWithinTheirBudget)
 {
     // 1-bit DIB patterns of 4096 × 4096 pixels (2 MB each, 64 MB drawn as 32-bit pixels),
