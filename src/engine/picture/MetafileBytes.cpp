@@ -45,24 +45,23 @@ qint64 TByteReader::Count(qint64 count, qint64 itemBytes) const
     return count;
 }
 
-QPolygonF TByteReader::Points16(qint64 count)
+template <typename TCoordinate> QPolygonF TByteReader::Points(qint64 count)
 {
     QPolygonF points;
-    points.reserve(Count(count, 4));
+    points.reserve(Count(count, 2 * sizeof(TCoordinate)));
     for (qint64 i = 0; i < count; ++i) {
-        const qint16 x = S16();
-        points.append(QPointF(x, S16()));
+        const TCoordinate x = Read<TCoordinate>();
+        points.append(QPointF(x, Read<TCoordinate>()));
     }
     return points;
 }
 
+QPolygonF TByteReader::Points16(qint64 count)
+{
+    return Points<qint16>(count);
+}
+
 QPolygonF TByteReader::Points32(qint64 count)
 {
-    QPolygonF points;
-    points.reserve(Count(count, 8));
-    for (qint64 i = 0; i < count; ++i) {
-        const qint32 x = S32();
-        points.append(QPointF(x, S32()));
-    }
-    return points;
+    return Points<qint32>(count);
 }

@@ -57,6 +57,8 @@ public:
 private:
     void Require(qint64 bytes) const;
 
+    template <typename TCoordinate> QPolygonF Points(qint64 count);
+
     template <typename T> T Read()
     {
         Require(sizeof(T));

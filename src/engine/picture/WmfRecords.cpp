@@ -126,14 +126,15 @@ bool HasNoBitmap(quint16 function, const TByteReader &r)
     return r.Size() == 2 * (function >> 8);
 }
 
-void DibStretchBlt(TMetafileDevice &device, quint16 function, TByteReader r)
+// The stretching record gives the source's extent; the plain copy takes the destination's.
+void DibBlt(TMetafileDevice &device, quint16 function, TByteReader r, bool stretched)
 {
     const bool withoutBitmap = HasNoBitmap(function, r);
     const quint32 rop = r.U32();
     if (withoutBitmap)
         r.U16();
-    const qint16 srcHeight = r.S16();
-    const qint16 srcWidth = r.S16();
+    const qint16 srcHeight = stretched ? r.S16() : 0;
+    const qint16 srcWidth = stretched ? r.S16() : 0;
     const qint16 ySrc = r.S16();
     const qint16 xSrc = r.S16();
     const qint16 destHeight = r.S16();
@@ -142,24 +143,8 @@ void DibStretchBlt(TMetafileDevice &device, quint16 function, TByteReader r)
     if (withoutBitmap)
         device.PatternBlt(destination, rop);
     else
-        DrawDib(device, r, 0, destination, xSrc, ySrc, srcWidth, srcHeight, rop);
-}
-
-void DibBitBlt(TMetafileDevice &device, quint16 function, TByteReader r)
-{
-    const bool withoutBitmap = HasNoBitmap(function, r);
-    const quint32 rop = r.U32();
-    if (withoutBitmap)
-        r.U16();
-    const qint16 ySrc = r.S16();
-    const qint16 xSrc = r.S16();
-    const qint16 height = r.S16();
-    const qint16 width = r.S16();
-    const QRectF destination(ReversedPoint(r), QSizeF(width, height));
-    if (withoutBitmap)
-        device.PatternBlt(destination, rop);
-    else
-        DrawDib(device, r, 0, destination, xSrc, ySrc, width, height, rop);
+        DrawDib(device, r, 0, destination, xSrc, ySrc, stretched ? srcWidth : destWidth,
+                stretched ? srcHeight : destHeight, rop);
 }
 
 void ExtTextOut(TMetafileDevice &device, TByteReader r)
@@ -351,10 +336,10 @@ void PlayRecord(TMetafileDevice &device, quint16 function, TByteReader r)
         StretchDib(device, r);
         break;
     case 0x0B41:
-        DibStretchBlt(device, function, r);
+        DibBlt(device, function, r, true);
         break;
     case 0x0940:
-        DibBitBlt(device, function, r);
+        DibBlt(device, function, r, false);
         break;
     case 0x061D: { // PATBLT
         const quint32 rop = r.U32();

@@ -327,6 +327,41 @@ TEST(MetafilePlayer, WindowRecordsMapOntoThePictureAndSavedStatesComeBack)
     EXPECT_EQ(image.pixel(15, 15), qRgb(0, 128, 0));
 }
 
+// A 24-bit bottom-up DIB of two pixels, red then blue, as 16-bit words.
+std::vector<int> RedBlueDib()
+{
+    std::vector<int> words = {40, 0, 2, 0, 1, 0, 1, 24};
+    words.resize(20, 0); // no compression, sizes and colour counts left at zero
+    for (const int word : {0x0000, 0xFFFF, 0x0000, 0x0000}) // 00 00 FF | FF 00 00 | padding
+        words.push_back(word);
+    return words;
+}
+
+TEST(MetafilePlayer, BitBlockRecordsCopyOrStretchTheirBitmapOrFillWithoutOne)
+{
+    constexpr quint16 DibBitBlt = 0x0940, DibStretchBlt = 0x0B41;
+    const std::vector<int> srcCopy = {0x0020, 0x00CC}, blackness = {0x0042, 0x0000};
+    std::vector<int> copy = srcCopy; // y, x of the source; height, width; y, x of the target
+    copy.insert(copy.end(), {0, 0, 1, 2, 0, 0});
+    const std::vector<int> dib = RedBlueDib();
+    copy.insert(copy.end(), dib.begin(), dib.end());
+    std::vector<int> stretch = srcCopy; // the source's height and width come first
+    stretch.insert(stretch.end(), {1, 2, 0, 0, 8, 20, 2, 0});
+    stretch.insert(stretch.end(), dib.begin(), dib.end());
+    std::vector<int> fill = blackness; // no bitmap: a reserved word, then the target
+    fill.insert(fill.end(), {0, 0, 0, 2, 2, 0, 18});
+    TWmfBuilder records;
+    records.Record(DibStretchBlt, stretch).Record(DibBitBlt, copy).Record(DibBitBlt, fill);
+    const QImage image = Render(records.Placeable(0, 0, 20, 10));
+    ASSERT_EQ(image.size(), QSize(20, 10));
+    EXPECT_EQ(image.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(1, 0), qRgb(0, 0, 255));
+    EXPECT_EQ(image.pixel(1, 6), qRgb(255, 0, 0)); // stretched smoothly: the ends are pure
+    EXPECT_EQ(image.pixel(18, 6), qRgb(0, 0, 255));
+    EXPECT_EQ(image.pixel(19, 1), qRgb(0, 0, 0));
+    EXPECT_EQ(image.pixel(10, 0), qRgb(255, 255, 255));
+}
+
 TEST(MetafilePlayer, PiesTurnCounterClockwiseFromTheStartRay)
 {
     // From 3 o'clock to 12 o'clock: the top right quarter of the circle.
