@@ -49,6 +49,15 @@ void SavePictureFile(const TJPEGImage &picture, const QString &path)
 constexpr int HandOverLockWaitMs = 10000;
 constexpr int LockPollMs = 50;
 
+// A hand-over copy nobody may open is not one another process is busy with: waiting for it
+// would only end in the wrong message.
+void RequireReadableIfPresent(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) && QFileInfo::exists(path))
+        throw Platform::FileError("open file", path, file.errorString());
+}
+
 // The lock on the hand-over copy once no other process holds it. Null when the file is gone
 // (its save is finished) or the wait ran out.
 std::unique_ptr<Platform::TFileLock> WaitForHandOverLock(const QString &path)
@@ -59,6 +68,7 @@ std::unique_ptr<Platform::TFileLock> WaitForHandOverLock(const QString &path)
         auto lock = Platform::TFileLock::TryLock(path);
         if (lock && lock->StillAt(path))
             return lock;
+        RequireReadableIfPresent(path);
         if (clock.elapsed() > HandOverLockWaitMs)
             return nullptr;
         Platform::Delay(LockPollMs);
@@ -80,6 +90,27 @@ std::runtime_error SaveWithoutTarget(const QByteArray &fileNameSection)
         return std::runtime_error("\"tmp.exe\" names no puzzle to save the game into");
     return std::runtime_error("The puzzle \"" + QFile::decodeName(fileNameSection).toStdString() +
                               "\" that \"tmp.exe\" holds a saved game for cannot be found");
+}
+
+// Settles a hand-over copy left at handOverPath before anything else is written there: a copy
+// stopped before its puzzle held its game has that save finished into `folder`, then the copy
+// goes. False when a running copy holds it past the wait (it finishes its own save); throws,
+// after removing the copy, when its save has nowhere to go.
+bool SettleHandOver(const QString &handOverPath, const QString &folder)
+{
+    const auto lock = WaitForHandOverLock(handOverPath);
+    if (!lock)
+        return !QFileInfo::exists(handOverPath);
+    const QByteArray image = FileBytes(handOverPath);
+    const QByteArray fileName = ReadSection(PuzzleSchema::SectionFileName, image);
+    const TPendingSave pending = fileName.isEmpty()
+                                     ? TPendingSave::AlreadyThere // not a save at all
+                                     : FinishPendingSave(image, folder);
+    if (lock->StillAt(handOverPath)) // not a newer copy put there meanwhile
+        QFile::remove(handOverPath);
+    if (pending == TPendingSave::TargetMissing)
+        throw SaveWithoutTarget(fileName);
+    return true;
 }
 
 } // namespace
@@ -250,6 +281,9 @@ void TFmain::SB_save_okClick()
         AppendSection(PuzzleSchema::SectionFileName,
                       QFile::encodeName(QFileInfo(executablePath).fileName()), handOver);
         const QString handOverPath = BesideExecutable(QLatin1String(HandOverFileName));
+        // Another puzzle's pending save in this folder is finished first, never overwritten.
+        if (!SettleHandOver(handOverPath, QFileInfo(executablePath).path()))
+            throw std::runtime_error("Another copy of the program keeps \"tmp.exe\" busy");
         WriteImageToFile(handOver, handOverPath);
         // Until the copy runs, no other start may finish its save and delete it.
         const auto lock = Platform::TFileLock::TryLock(handOverPath);
@@ -317,17 +351,6 @@ void TFmain::CleanUp()
     PageControl1->setCurrentWidget(TabSheet_saving);
     const QString handOverPath =
         QDir(Platform::WorkingFolder()).filePath(QLatin1String(HandOverFileName));
-    // No lock: the copy is gone, or it runs and finishes its own save.
-    const auto lock = WaitForHandOverLock(handOverPath);
-    if (!lock)
-        return;
-    const QByteArray image = FileBytes(handOverPath);
-    const QByteArray fileName = ReadSection(PuzzleSchema::SectionFileName, image);
-    // A copy that was stopped before its target held its game: its save is finished here.
-    const TPendingSave pending = fileName.isEmpty()
-                                     ? TPendingSave::AlreadyThere // not a save at all
-                                     : FinishPendingSave(image, Platform::WorkingFolder());
-    QFile::remove(handOverPath);
-    if (pending == TPendingSave::TargetMissing)
-        throw SaveWithoutTarget(fileName);
+    // A copy still held by a running process finishes its own save.
+    SettleHandOver(handOverPath, Platform::WorkingFolder());
 }

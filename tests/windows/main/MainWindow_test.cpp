@@ -235,6 +235,25 @@ TEST_F(FmainTest, HandOverCopyThatCannotBeWrittenOrStartedKeepsTheQuestion)
     EXPECT_FALSE(QFileInfo::exists(PathOf("tmp.exe")));
 }
 
+// Another puzzle's save left in the folder by a stopped hand-over copy is finished before YES
+// writes its own copy over it.
+TEST_F(FmainTest, YesFinishesAnotherPuzzlesPendingSaveFirst)
+{
+    const QByteArray other =
+        WithSections(ProgramPart, PuzzleSections(SamplePictureBytes(), "<A/>"));
+    ASSERT_TRUE(WriteExecutable(PathOf("other.exe"), other));
+    QByteArray otherSaved = WithSections(ProgramPart, PuzzleSections(SamplePictureBytes(), "<B/>"));
+    const QByteArray otherExpected = otherSaved;
+    AppendSection(PuzzleSchema::SectionFileName, "other.exe", otherSaved);
+    ASSERT_TRUE(WriteExecutable(PathOf("tmp.exe"), otherSaved));
+
+    auto main = StartedMainWindow("puzzle.exe", PuzzleSections(SamplePictureBytes(), "<C/>"));
+    AskToSave(*main);
+    AcceptNextMessageBox([](QMessageBox *) {}); // these bytes cannot be started as a copy
+    QTest::mouseClick(main->SB_save_ok, Qt::LeftButton);
+    EXPECT_EQ(ReadBytes(PathOf("other.exe")), otherExpected);
+}
+
 TEST_F(FmainTest, AnswerIsGivenOnceYesIsPressed)
 {
     auto main = StartedMainWindow("puzzle.exe", PuzzleSections(SamplePictureBytes(), "<A/>"));
