@@ -11,18 +11,26 @@
 // The hand-over copy's file name, in the folder of the puzzle whose game it saves.
 inline constexpr char HandOverFileName[] = "tmp.exe";
 
+// `name` inside `folder`. Unlike QDir::filePath, which takes a name beginning with ":" for one
+// of Qt's built-in resources, it stays an ordinary file there.
+QString PathInFolder(const QString &folder, const QString &name);
+
 // The file a "FILE_NAME" section names, as a plain name inside the hand-over copy's own folder;
-// nothing when it is empty or names anything else ("..", a path, a NUL byte, a name beginning
-// with ":", which Qt takes for a built-in resource).
+// nothing when it is empty or names anything else ("..", a path, a NUL byte). It is only ever
+// used joined to a folder, so a name beginning with ":" is not taken for a built-in resource.
 std::optional<QString> HandOverTarget(const QByteArray &fileNameSection);
 
 enum class TPendingSave {
     Written,       // the target now holds the saved game
     AlreadyThere,  // the target held it already: an earlier run got that far
-    TargetMissing, // no valid target name, or nothing by that name: the save has nowhere to go
+    TargetMissing, // no valid target name, or no file by that name: the save has nowhere to go
+    KeptBeside,    // the target is another puzzle now: the game went to a file of its own
 };
 
 // Writes the hand-over copy's image without its "FILE_NAME" section over the target in
-// `folder`, unless the target holds exactly that already. Throws std::runtime_error naming the
-// cause when the target cannot be written (the target stays whole).
-TPendingSave FinishPendingSave(const QByteArray &handOverImage, const QString &folder);
+// `folder`, unless the target holds exactly that already. A target that is no longer the same
+// puzzle (it differs in more than its game) is left alone: the saved game is written beside it
+// as "<name> (saved game).exe" (numbered when taken), whose name goes to keptAs. Throws
+// std::runtime_error naming the cause when a file cannot be written (the target stays whole).
+TPendingSave FinishPendingSave(const QByteArray &handOverImage, const QString &folder,
+                               QString *keptAs = nullptr);

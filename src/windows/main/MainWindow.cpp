@@ -92,6 +92,13 @@ std::runtime_error SaveWithoutTarget(const QByteArray &fileNameSection)
                               "\" that \"tmp.exe\" holds a saved game for cannot be found");
 }
 
+std::runtime_error GameKeptBeside(const QByteArray &fileNameSection, const QString &kept)
+{
+    return std::runtime_error("The puzzle \"" + QFile::decodeName(fileNameSection).toStdString() +
+                              "\" is another puzzle now; the game saved for it was kept as \"" +
+                              kept.toStdString() + "\"");
+}
+
 // Settles a hand-over copy left at handOverPath before anything else is written there: a copy
 // stopped before its puzzle held its game has that save finished into `folder`, then the copy
 // goes. False when a running copy holds it past the wait (it finishes its own save); throws,
@@ -103,13 +110,16 @@ bool SettleHandOver(const QString &handOverPath, const QString &folder)
         return !QFileInfo::exists(handOverPath);
     const QByteArray image = FileBytes(handOverPath);
     const QByteArray fileName = ReadSection(PuzzleSchema::SectionFileName, image);
+    QString kept;
     const TPendingSave pending = fileName.isEmpty()
                                      ? TPendingSave::AlreadyThere // not a save at all
-                                     : FinishPendingSave(image, folder);
+                                     : FinishPendingSave(image, folder, &kept);
     if (lock->StillAt(handOverPath)) // not a newer copy put there meanwhile
         QFile::remove(handOverPath);
     if (pending == TPendingSave::TargetMissing)
         throw SaveWithoutTarget(fileName);
+    if (pending == TPendingSave::KeptBeside)
+        throw GameKeptBeside(fileName, kept);
     return true;
 }
 
@@ -257,7 +267,7 @@ void TFmain::BrowsePuzzles(bool from_current_folder)
 
 QString TFmain::BesideExecutable(const QString &fileName) const
 {
-    return QFileInfo(executablePath).dir().filePath(fileName);
+    return PathInFolder(QFileInfo(executablePath).path(), fileName);
 }
 
 void TFmain::KeepChanges()
@@ -339,8 +349,16 @@ void TFmain::FinishSaving()
     Platform::Delay(300);
     const QByteArray image = LoadedExeImage();
     const QByteArray fileName = ReadSection(PuzzleSchema::SectionFileName, image);
-    if (FinishPendingSave(image, QFileInfo(executablePath).path()) == TPendingSave::TargetMissing)
+    QString kept;
+    switch (FinishPendingSave(image, QFileInfo(executablePath).path(), &kept)) {
+    case TPendingSave::TargetMissing:
         throw SaveWithoutTarget(fileName);
+    case TPendingSave::KeptBeside:
+        throw GameKeptBeside(fileName, kept);
+    case TPendingSave::Written:
+    case TPendingSave::AlreadyThere:
+        break;
+    }
     const QString puzzlePath = BesideExecutable(*HandOverTarget(fileName));
     Platform::Delay(200);
     Platform::StartProgram(puzzlePath);

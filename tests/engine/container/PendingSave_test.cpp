@@ -18,7 +18,7 @@ namespace
 class PendingSave : public ::testing::Test
 {
 protected:
-    QString PathOf(const QString &name) const { return QDir(folder.path()).filePath(name); }
+    QString PathOf(const QString &name) const { return PathInFolder(folder.path(), name); }
 
     // The hand-over copy of a game saved into `target`.
     QByteArray HandOver(const QByteArray &target) const
@@ -30,17 +30,38 @@ protected:
 
     QTemporaryDir folder;
     const QByteArray saved = "program bytes" + QByteArray("SO!#PIG_TXT\xB6new game EO!#PIG_TXT");
+    const QByteArray earlier = "program bytes" + QByteArray("SO!#PIG_TXT\xB6old game EO!#PIG_TXT");
 };
 
 } // namespace
 
 TEST_F(PendingSave, TheTargetReceivesTheGameOnceAndIsLeftAloneAfterwards)
 {
-    ASSERT_TRUE(WriteBytes(PathOf("tulips.exe"), "old game"));
-    EXPECT_EQ(FinishPendingSave(HandOver("tulips.exe"), folder.path()), TPendingSave::Written);
-    EXPECT_EQ(ReadBytes(PathOf("tulips.exe")), saved) << "without the FILE_NAME section";
-    EXPECT_TRUE(QFileInfo(PathOf("tulips.exe")).isExecutable());
-    EXPECT_EQ(FinishPendingSave(HandOver("tulips.exe"), folder.path()), TPendingSave::AlreadyThere);
+    // A name beginning with ":" is an ordinary file here.
+    for (const QString &name : {QStringLiteral("tulips.exe"), QStringLiteral(":moon.exe")}) {
+        ASSERT_TRUE(WriteBytes(PathOf(name), earlier));
+        EXPECT_EQ(FinishPendingSave(HandOver(name.toUtf8()), folder.path()), TPendingSave::Written);
+        EXPECT_EQ(ReadBytes(PathOf(name)), saved) << "without the FILE_NAME section";
+        EXPECT_TRUE(QFileInfo(PathOf(name)).isExecutable());
+        EXPECT_EQ(FinishPendingSave(HandOver(name.toUtf8()), folder.path()),
+                  TPendingSave::AlreadyThere);
+    }
+}
+
+// A target that became another puzzle (or any other file) is left alone; the game is kept.
+TEST_F(PendingSave, AnotherPuzzleUnderTheTargetsNameIsLeftAloneAndTheGameKeptBeside)
+{
+    const QByteArray another = "program bytes" + QByteArray("SO!#SRC_IMG\xB6other EO!#SRC_IMG");
+    ASSERT_TRUE(WriteBytes(PathOf("tulips.exe"), another));
+    for (const QString &expected :
+         {QStringLiteral("tulips (saved game).exe"), QStringLiteral("tulips (saved game 2).exe")}) {
+        QString kept;
+        EXPECT_EQ(FinishPendingSave(HandOver("tulips.exe"), folder.path(), &kept),
+                  TPendingSave::KeptBeside);
+        EXPECT_EQ(kept, expected);
+        EXPECT_EQ(ReadBytes(PathOf(expected)), saved);
+    }
+    EXPECT_EQ(ReadBytes(PathOf("tulips.exe")), another);
 }
 
 TEST_F(PendingSave, NoTargetInTheFolderMeansNowhereToGo)
