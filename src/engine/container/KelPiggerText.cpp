@@ -25,6 +25,9 @@ constexpr qsizetype MaxTextSize = std::numeric_limits<int>::max() - 8;
 constexpr char SyntaxErrorMessage[] = "Syntax error";
 constexpr char UnclosedTagMessage[] = "Unclosed tag: ";
 
+// Names quoted in a message come from the text, which may hold a name of megabytes.
+constexpr qsizetype MaxQuotedSize = 64;
+
 // The byte at a 1-based position; positions outside the text read as a NUL byte, so the parser
 // can look one step ahead without a bounds test at every place.
 char At(const QByteArray &text, int pos)
@@ -67,6 +70,12 @@ int DigitValue(char c)
 {
     const int code = static_cast<unsigned char>(c);
     return code >= 'A' ? code - '0' - 7 : code - '0';
+}
+
+// The start of a name or text taken from the input, short enough to show in a message.
+QByteArray Quoted(const QByteArray &input)
+{
+    return input.size() <= MaxQuotedSize ? input : input.left(MaxQuotedSize) + "...";
 }
 
 } // namespace
@@ -295,11 +304,11 @@ void TKelPigger::ParseEndTag(const QByteArray &text, int &pos)
     pos += 2;
     const int nameEnd = FindFirstOf(text, NameDelimiters, pos);
     if (nameEnd == 0 || AsciiUpper(Slice(text, pos, nameEnd)) != m_Name)
-        Fail(QByteArray(UnclosedTagMessage) + m_Name, tagStart);
+        Fail(UnclosedTagMessage + Quoted(m_Name), tagStart);
     pos = nameEnd;
     SkipBlanks(text, pos);
     if (At(text, pos) != '>')
-        Fail(QByteArray(UnclosedTagMessage) + m_Name, tagStart);
+        Fail(UnclosedTagMessage + Quoted(m_Name), tagStart);
     ++pos;
 }
 

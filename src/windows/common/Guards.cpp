@@ -8,9 +8,15 @@
 namespace
 {
 
+// A message may carry text from a hostile file; a box of megabytes freezes the desktop.
+constexpr qsizetype MaxShownMessageLength = 400;
+
 void ShowErrorBox(QWidget *owner, const QString &message)
 {
-    QMessageBox::critical(owner, QStringLiteral("Tessalune"), message);
+    const QString shown = message.size() <= MaxShownMessageLength
+                              ? message
+                              : message.left(MaxShownMessageLength) + QStringLiteral("...");
+    QMessageBox::critical(owner, QStringLiteral("Tessalune"), shown);
 }
 
 } // namespace

@@ -275,6 +275,14 @@ TEST(KelPiggerReader, ReportsEachFailureAtItsPosition)
     }
 }
 
+TEST(KelPiggerReader, AMessageQuotesOnlyTheStartOfALongName)
+{
+    const QByteArray name(1 << 20, 'N');
+    const ParseFailure failure = FailureOf("<" + name + "></B>");
+    EXPECT_EQ(failure.message, "Unclosed tag: " + QByteArray(64, 'N') + "...");
+    EXPECT_EQ(failure.position, name.size() + 3);
+}
+
 TEST(KelPiggerReader, NestingIsLimited)
 {
     TKelPigger node;
