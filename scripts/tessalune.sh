@@ -6,9 +6,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # The windows are laid out for Arial metrics, which Liberation Sans matches.
-# WebP pictures load through Qt's image-formats plugins.
+# WebP pictures load through Qt's image-formats plugins; cpack's library dependency scan runs file.
 build_packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
-  libqt6opengl6-dev libjpeg62-turbo-dev fonts-liberation2 qt6-image-formats-plugins)
+  libqt6opengl6-dev libjpeg62-turbo-dev fonts-liberation2 qt6-image-formats-plugins file)
 # The About window opens web addresses through xdg-open.
 run_packages=(xdg-utils qt6-image-formats-plugins)
 # Tests, benchmarks, clang with its sanitizer and libFuzzer runtimes for the fuzz targets, and
