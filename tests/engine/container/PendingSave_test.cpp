@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <stdexcept>
+#include <sys/stat.h>
 
 namespace
 {
@@ -77,6 +78,16 @@ TEST_F(PendingSave, NoTargetInTheFolderMeansNowhereToGo)
     }
     EXPECT_EQ(ReadBytes(PathOf("victim.exe")), "untouched");
     EXPECT_EQ(HandOverTarget("tulips.exe"), QStringLiteral("tulips.exe"));
+}
+
+TEST_F(PendingSave, AFifoInPlaceOfTheTargetIsNotOpened)
+{
+    ASSERT_EQ(::mkfifo(QFile::encodeName(PathOf("tulips.exe")).constData(), 0600), 0);
+    EXPECT_EQ(FinishPendingSave(HandOver("tulips.exe"), folder.path()), TPendingSave::KeptBeside);
+    struct stat status {
+    };
+    ASSERT_EQ(::stat(QFile::encodeName(PathOf("tulips.exe")).constData(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode)) << "left in place";
 }
 
 TEST_F(PendingSave, AFolderInPlaceOfTheTargetIsAFailureThatNamesIt)
