@@ -134,6 +134,18 @@ QString RunningExecutablePath()
     return QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
 }
 
+QByteArray ReadRunningExecutable()
+{
+    // Opening the link itself reaches the file the process runs, whatever became of its name.
+    QFile file(QStringLiteral("/proc/self/exe"));
+    if (!file.open(QIODevice::ReadOnly))
+        throw FileError("open file", RunningExecutablePath(), file.errorString());
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw FileError("read file", RunningExecutablePath(), file.errorString());
+    return bytes;
+}
+
 QString WorkingFolder()
 {
     return QDir::currentPath();

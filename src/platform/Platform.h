@@ -14,6 +14,10 @@ namespace Platform
 
 // Absolute path of the running executable; usable before the application object exists.
 QString RunningExecutablePath();
+// The running executable's bytes, read through the process's own handle on it: a file name that
+// is not valid text, or a file replaced or deleted since the start, does not matter. Throws
+// std::runtime_error when it cannot be read.
+QByteArray ReadRunningExecutable();
 
 // The process's working folder; relative file names of the program are resolved against it.
 QString WorkingFolder();

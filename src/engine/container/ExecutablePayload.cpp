@@ -1,6 +1,5 @@
 #include "engine/container/ExecutablePayload.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <stdexcept>
 
@@ -73,14 +72,7 @@ QByteArray &ExeImage()
 
 void LoadExeImage()
 {
-    const QString path = Platform::RunningExecutablePath();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Platform::FileError("open file", path, file.errorString());
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw Platform::FileError("read file", path, file.errorString());
-    ExeImage() = std::move(bytes);
+    ExeImage() = Platform::ReadRunningExecutable();
 }
 
 QByteArray &LoadedExeImage()
