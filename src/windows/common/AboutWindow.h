@@ -54,4 +54,6 @@ private:
     void btn_okClick();
 
     TUrlOpener urlOpener;
+    // The website as the puzzle gives it; its label may show it shortened.
+    QString puzzleWebsite;
 };

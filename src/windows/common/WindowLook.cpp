@@ -87,4 +87,10 @@ void SetLabelText(QLabel *label, const QString &text)
     label->adjustSize();
 }
 
+QString ShownPuzzleText(const QString &text)
+{
+    constexpr qsizetype MaxShownLength = 256;
+    return text.left(MaxShownLength);
+}
+
 } // namespace WindowLook

@@ -39,4 +39,8 @@ QLabel *MakeLabel(QWidget *parent, int x, int y, const QString &text, const QFon
 // Sets a label's text and resizes it to fit, keeping its place.
 void SetLabelText(QLabel *label, const QString &text);
 
+// The start of a text taken from a puzzle (its name, author or website) as a window title or
+// label shows it: a text of megabytes freezes the desktop, and X11 refuses such a title.
+QString ShownPuzzleText(const QString &text);
+
 } // namespace WindowLook

@@ -7,6 +7,7 @@
 #include "engine/container/PuzzleSchema.h"
 #include "engine/picture/JpegPicture.h"
 #include "windows/common/Guards.h"
+#include "windows/common/WindowLook.h"
 #include "windows/desktop/PuzzleDesktop.h"
 #include "windows/main/ApplicationWindows.h"
 #include "windows/main/MainWindow.h"
@@ -24,9 +25,6 @@ namespace
 
 // The main window's caption while a puzzle without a name is played.
 const QString UnnamedPuzzleCaption = QStringLiteral("Puzzle");
-// A name of megabytes as a title ends the program on some window systems (X11 refuses the
-// request); the start of a name says which puzzle it is.
-constexpr qsizetype MaxCaptionLength = 256;
 
 TD_puzzle_js &PlayWindow()
 {
@@ -74,7 +72,7 @@ void TFmain::PlayPuzzle()
     TP_puzzle::THost host;
     host.minimize = [this] { setWindowState(windowState() | Qt::WindowMinimized); };
     host.showCaption = [this](const QString &name) {
-        setWindowTitle(name.isEmpty() ? UnnamedPuzzleCaption : name.left(MaxCaptionLength));
+        setWindowTitle(name.isEmpty() ? UnnamedPuzzleCaption : WindowLook::ShownPuzzleText(name));
     };
     host.resetPuzzle = [this] { ResetPuzzle(); };
     host.browsePuzzles = [this] { BrowsePuzzles(true); };

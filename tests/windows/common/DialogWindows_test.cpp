@@ -119,6 +119,18 @@ TEST_F(FaboutTest, LongNamesAreNotCutShort)
     EXPECT_GE(about.Label_name->width(), about.Label_name->fontMetrics().horizontalAdvance(name));
 }
 
+TEST_F(FaboutTest, HugeTextsShowTheirStartOnOneLineInsideTheWindow)
+{
+    const QString huge = QStringLiteral("First\nsecond ") + QString(1 << 20, u'W');
+    ShowAndClose([&] { about.ShowPuzzleAbout(huge, huge, "tulips.example/" + huge); });
+    for (const QLabel *label : std::initializer_list<const QLabel *>{
+             about.Label_name, about.Label_author, about.Label_awebsite}) {
+        EXPECT_LE(label->text().size(), 256);
+        EXPECT_LE(label->geometry().right(), about.width());
+        EXPECT_LT(label->height(), 2 * label->fontMetrics().height()) << "one line";
+    }
+}
+
 TEST_F(FaboutTest, OpenLinkAddsHttpOnlyWhereNoSchemeIsGiven)
 {
     about.OpenLink(QStringLiteral("  www.tulips.example\t"));
