@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         document.LoadFromText(DocumentText(QByteArray(reinterpret_cast<const char *>(data + 2),
                                                       static_cast<qsizetype>(size - 2))));
         RequirePieceRecords(document);
-        RequireCutWithinBudget(picture.width(), picture.height(), document);
+        RequireCutWithinBudget(picture.width(), picture.height(), 0, document);
     } catch (const std::exception &) {
         return 0;
     }

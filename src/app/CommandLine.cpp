@@ -414,7 +414,7 @@ int RunExport(const TExportRequest &request)
     ReadPuzzle(request.puzzle, picture, document);
     QImage bitmap;
     try {
-        RequirePlayablePuzzle(picture.Width(), picture.Height(), document);
+        RequirePlayablePuzzle(picture, document);
         bitmap = picture.ToBitmap();
     } catch (const EPuzzleRefused &refusal) {
         throw EJobError("\"" + Text(request.puzzle) + "\": " + refusal.what());

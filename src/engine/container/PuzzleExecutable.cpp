@@ -48,7 +48,7 @@ void RequireNoSectionMarkers(const QByteArray &data, const std::string &what)
 QByteArray WithPuzzleSections(QByteArray programImage, const TJPEGImage &source,
                               const TJPEGImage *alternative, TKelPigger &document)
 {
-    RequirePlayablePuzzle(source.Width(), source.Height(), document);
+    RequirePlayablePuzzle(source, document);
     const QByteArray sourceBytes = source.Data();
     const QByteArray alternativeBytes = alternative ? alternative->Data() : QByteArray();
     RequireNoSectionMarkers(sourceBytes, "The picture");

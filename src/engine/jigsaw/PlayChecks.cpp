@@ -2,6 +2,7 @@
 
 #include "engine/container/KelPigger.h"
 #include "engine/container/PuzzleSchema.h"
+#include "engine/picture/JpegPicture.h"
 #include "engine/picture/MemoryBudget.h"
 
 #include <optional>
@@ -40,33 +41,36 @@ TPieceGeometry RequireCuttableGrid(int pictureWidth, int pictureHeight, int cols
     return *geometry;
 }
 
-std::int64_t CutMemoryNeed(int pictureWidth, int pictureHeight, const TPuzzleGrid &grid,
-                           const TPieceGeometry &geometry)
+std::int64_t CutMemoryNeed(int pictureWidth, int pictureHeight, std::int64_t decoderBufferBytes,
+                           const TPuzzleGrid &grid, const TPieceGeometry &geometry)
 {
     const std::int64_t cells = std::int64_t{grid.cols} * grid.rows;
-    return BitmapBytes(pictureWidth, pictureHeight, 3) +
+    return BitmapBytes(pictureWidth, pictureHeight, 3) + decoderBufferBytes +
            BitmapBytes(geometry.pieceWidth, geometry.pieceHeight, 3) +
            cells * BitmapBytes(geometry.pieceWidth, geometry.pieceHeight, 4);
 }
 
-void RequireCutWithinBudget(int pictureWidth, int pictureHeight, const TKelPigger &document)
+void RequireCutWithinBudget(int pictureWidth, int pictureHeight, std::int64_t decoderBufferBytes,
+                            const TKelPigger &document)
 {
     const TPuzzleGrid grid = ReadPuzzleGrid(document);
     const std::optional<TPieceGeometry> geometry =
         ComputePieceGeometry(pictureWidth, pictureHeight, grid.cols, grid.rows);
     if (!geometry)
         return;
-    const std::int64_t need = CutMemoryNeed(pictureWidth, pictureHeight, grid, *geometry);
+    const std::int64_t need =
+        CutMemoryNeed(pictureWidth, pictureHeight, decoderBufferBytes, grid, *geometry);
     if (need > MemoryBudget)
         throw EPuzzleRefused("The puzzle would need " + std::to_string((need + MiB - 1) / MiB) +
                              " MiB to be cut, more than the " + std::to_string(MemoryBudget / MiB) +
                              " MiB it may take");
 }
 
-void RequirePlayablePuzzle(int pictureWidth, int pictureHeight, const TKelPigger &document)
+void RequirePlayablePuzzle(const TJPEGImage &picture, const TKelPigger &document)
 {
     RequirePieceRecords(document);
     const TPuzzleGrid grid = ReadPuzzleGrid(document);
-    RequireCuttableGrid(pictureWidth, pictureHeight, grid.cols, grid.rows);
-    RequireCutWithinBudget(pictureWidth, pictureHeight, document);
+    const int width = picture.Width(), height = picture.Height();
+    RequireCuttableGrid(width, height, grid.cols, grid.rows);
+    RequireCutWithinBudget(width, height, picture.DecoderBufferBytes(), document);
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <stdexcept>
 
+class TJPEGImage;
 class TKelPigger;
 
 // A puzzle that cannot be played; the message says why, for the user.
@@ -22,10 +23,11 @@ public:
 // element) or has no "PIECES" node with at least one "PIECE" record.
 void RequirePieceRecords(const TKelPigger &document);
 
-// Bytes a cut takes at its peak: the decoded 24-bit picture, the 24-bit work bitmap and a 32-bit
-// display image for every cell of the grid, each with rows padded to 4 bytes as QImage pads them.
-std::int64_t CutMemoryNeed(int pictureWidth, int pictureHeight, const TPuzzleGrid &grid,
-                           const TPieceGeometry &geometry);
+// Bytes a cut takes at its peak: the decoded 24-bit picture, the decoder's own buffers (see
+// TJPEGImage::DecoderBufferBytes), the 24-bit work bitmap and a 32-bit display image for every
+// cell of the grid, each bitmap with rows padded to 4 bytes as QImage pads them.
+std::int64_t CutMemoryNeed(int pictureWidth, int pictureHeight, std::int64_t decoderBufferBytes,
+                           const TPuzzleGrid &grid, const TPieceGeometry &geometry);
 
 // The pieces' geometry for the grid on a picture of this size; throws EPuzzleRefused when the
 // picture has no area or the grid cannot be cut from it.
@@ -33,7 +35,8 @@ TPieceGeometry RequireCuttableGrid(int pictureWidth, int pictureHeight, int cols
 
 // Throws EPuzzleRefused when cutting a picture of this size on the document's grid needs more
 // than MemoryBudget. A grid that cannot be cut from the picture is left to RequireCuttableGrid.
-void RequireCutWithinBudget(int pictureWidth, int pictureHeight, const TKelPigger &document);
+void RequireCutWithinBudget(int pictureWidth, int pictureHeight, std::int64_t decoderBufferBytes,
+                            const TKelPigger &document);
 
 // Every check above, in that order: what the player would refuse, the maker refuses to write.
-void RequirePlayablePuzzle(int pictureWidth, int pictureHeight, const TKelPigger &document);
+void RequirePlayablePuzzle(const TJPEGImage &picture, const TKelPigger &document);

@@ -221,6 +221,31 @@ QSize ReadJpegSize(const QByteArray &file)
                  static_cast<int>(decoder.cinfo.output_height));
 }
 
+// libjpeg keeps every coefficient of a file with several scans (progressive ones, for a start)
+// until its last scan: one 64-sample block of 2-byte values per 8 × 8 samples of each
+// component, rounded up to whole sampling units as its coefficient controller allocates them.
+std::int64_t ReadCoefficientBufferBytes(const QByteArray &file)
+{
+    const QByteArray bytes = WithEndMarker(file);
+    TDecoder decoder;
+    TDecoderGuard guard(decoder);
+    OpenDecoder(decoder, bytes);
+    jpeg_decompress_struct &cinfo = decoder.cinfo;
+    if (!jpeg_has_multiple_scans(&cinfo))
+        return 0;
+    std::int64_t bytesNeeded = 0;
+    for (int i = 0; i < cinfo.num_components; ++i) {
+        const jpeg_component_info &component = cinfo.comp_info[i];
+        const auto roundUp = [](std::int64_t value, std::int64_t unit) {
+            return (value + unit - 1) / unit * unit;
+        };
+        bytesNeeded += roundUp(component.width_in_blocks, component.h_samp_factor) *
+                       roundUp(component.height_in_blocks, component.v_samp_factor) *
+                       std::int64_t{sizeof(JBLOCK)};
+    }
+    return bytesNeeded;
+}
+
 // ---- Encoding ----
 
 // A destination that grows a malloc'd buffer owned by the caller, so that a failed encode
@@ -465,6 +490,14 @@ int TJPEGImage::Width() const
 int TJPEGImage::Height() const
 {
     return Size().height();
+}
+
+std::int64_t TJPEGImage::DecoderBufferBytes() const
+{
+    // An assigned bitmap is encoded as a baseline file, which needs no such buffers.
+    if (!m_PendingBitmap.isNull() || m_Data.isEmpty())
+        return 0;
+    return ReadCoefficientBufferBytes(m_Data);
 }
 
 bool TJPEGImage::Empty() const

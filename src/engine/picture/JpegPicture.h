@@ -55,6 +55,10 @@ public:
     int Width() const;
     int Height() const;
     bool Empty() const;
+    // What libjpeg holds besides the rows while this picture is decoded: the coefficients of
+    // the whole picture for a file of several scans (progressive), none for a single scan.
+    // Reads only the JPEG header.
+    std::int64_t DecoderBufferBytes() const;
 
 private:
     friend class TJpegRowReader;

@@ -66,7 +66,7 @@ void TD_puzzle_js::BuildGame()
     if (sourcePicture == nullptr || document == nullptr)
         throw std::invalid_argument("The game has no picture or no document");
     // Refused before the picture is decoded or anything is cut.
-    RequirePlayablePuzzle(sourcePicture->Width(), sourcePicture->Height(), *document);
+    RequirePlayablePuzzle(*sourcePicture, *document);
     ReportProgress(0);
     LoadSourcePicture();
     ReportProgress(10);

@@ -42,7 +42,7 @@ TEST(PlayChecks, TheNeedCountsThePictureTheWorkBitmapAndEveryPiece)
     const TPuzzleGrid grid{3, 2, true};
     const TPieceGeometry geometry{10, 10, 10, 30, 30, 0};
     // Rows padded to 4 bytes: 7 × 3 = 21 → 24, 30 × 3 = 90 → 92.
-    EXPECT_EQ(CutMemoryNeed(7, 5, grid, geometry), 24 * 5 + 92 * 30 + 6 * 30 * 30 * 4);
+    EXPECT_EQ(CutMemoryNeed(7, 5, 1000, grid, geometry), 24 * 5 + 1000 + 92 * 30 + 6 * 30 * 30 * 4);
 }
 
 // Every picture the JPEG limit lets through can be cut on the maker's largest grid, and the
@@ -52,9 +52,12 @@ TEST(PlayChecks, TheBudgetHoldsTheMakersGridsAndRefusesTheLargest)
     const int side = static_cast<int>(std::sqrt(static_cast<double>(JpegPixelLimit)));
     EXPECT_LE(JpegPixelLimit * JpegDecodingBytesPerPixel, MemoryBudget);
     for (const QByteArray &grid : {Grid(7, 7), Grid(15, 15)})
-        EXPECT_NO_THROW(RequireCutWithinBudget(side, side, Document(grid)));
-    EXPECT_THROW(RequireCutWithinBudget(9000, 9000, Document(Grid(100, 100))), EPuzzleRefused);
-    EXPECT_NO_THROW(RequireCutWithinBudget(900, 900, Document(Grid(100, 100))));
-    EXPECT_NO_THROW(RequireCutWithinBudget(5, 5, Document(Grid(100, 100))))
+        EXPECT_NO_THROW(RequireCutWithinBudget(side, side, 0, Document(grid)));
+    EXPECT_THROW(RequireCutWithinBudget(9000, 9000, 0, Document(Grid(100, 100))), EPuzzleRefused);
+    EXPECT_NO_THROW(RequireCutWithinBudget(900, 900, 0, Document(Grid(100, 100))));
+    // The decoder's buffers of a progressive file count too.
+    EXPECT_THROW(RequireCutWithinBudget(900, 900, MemoryBudget, Document(Grid(100, 100))),
+                 EPuzzleRefused);
+    EXPECT_NO_THROW(RequireCutWithinBudget(5, 5, 0, Document(Grid(100, 100))))
         << "a grid the picture cannot hold is left to the cut";
 }

@@ -321,6 +321,20 @@ TEST(JpegFixtures, ProgressiveAndCmykFilesDecodeToTheirPicture)
     }
 }
 
+// A progressive file's decoder holds every coefficient: 128 bytes per 8 × 8 block of each
+// component (96 × 64 in 4:2:0 sampling: 96 luma blocks and 24 of each chroma component).
+TEST(JpegFixtures, OnlyAFileOfSeveralScansNeedsCoefficientBuffers)
+{
+    TJPEGImage progressive;
+    progressive.SetData(Fixture("progressive.jpg"));
+    EXPECT_EQ(progressive.DecoderBufferBytes(), (96 + 24 + 24) * 128);
+    TJPEGImage baseline;
+    baseline.SetData(Fixture("greyscale.jpg"));
+    EXPECT_EQ(baseline.DecoderBufferBytes(), 0);
+    baseline.Assign(FixturePicture());
+    EXPECT_EQ(baseline.DecoderBufferBytes(), 0);
+}
+
 TEST(JpegFixtures, GreyscaleFileDecodesToGreyIn24Bit)
 {
     const QImage decoded = DecodedJpeg(Fixture("greyscale.jpg"));
