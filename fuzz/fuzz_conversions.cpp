@@ -2,8 +2,8 @@
 // escapes of the text form. Besides never crashing, each must give back what it was given:
 // a number read from its own text, a colour from its own text form, text from its escapes.
 
+#include "engine/container/DocumentValues.h"
 #include "engine/container/KelPigger.h"
-#include "engine/container/KelUtils.h"
 
 #include <cstddef>
 #include <cstdint>

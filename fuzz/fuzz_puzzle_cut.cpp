@@ -4,9 +4,9 @@
 // refusal or a cut, never in a crash, a hang or unbounded memory. The first two bytes give the
 // picture's size (up to 32 × 32 pixels); the rest is the payload.
 
+#include "engine/container/DocumentValues.h"
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KelPigger.h"
-#include "engine/container/KelUtils.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/Cutting.h"
 #include "engine/jigsaw/Joining.h"

@@ -1,8 +1,8 @@
 #include "app/CommandLine.h"
 
+#include "engine/container/DocumentValues.h"
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KelPigger.h"
-#include "engine/container/KelUtils.h"
 #include "engine/container/PuzzleExecutable.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/Cutting.h"

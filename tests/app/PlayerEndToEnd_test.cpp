@@ -2,9 +2,9 @@
 // saved through the hand-over, whose later steps run as real copies of the built program; the
 // next start continues the saved game. Answering NO, or playing without a drop, leaves the
 // file as it was.
+#include "engine/container/DocumentValues.h"
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KelPigger.h"
-#include "engine/container/KelUtils.h"
 #include "engine/container/PuzzleSchema.h"
 #include "support/PlayWindowFixture.h"
 #include "support/PlayerFixture.h"

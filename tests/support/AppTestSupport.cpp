@@ -1,8 +1,8 @@
 #include "support/AppTestSupport.h"
 
+#include "engine/container/DocumentValues.h"
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KelPigger.h"
-#include "engine/container/KelUtils.h"
 #include "engine/container/PuzzleSchema.h"
 #include "support/JpegBytes.h"
 

@@ -1,7 +1,7 @@
 #include "support/PlayWindowFixture.h"
 
+#include "engine/container/DocumentValues.h"
 #include "engine/container/KelPigger.h"
-#include "engine/container/KelUtils.h"
 #include "engine/container/PuzzleSchema.h"
 #include "windows/common/WindowInstances.h"
 #include "windows/desktop/PuzzleDesktop.h"

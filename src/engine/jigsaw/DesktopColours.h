@@ -2,7 +2,7 @@
 // The desktop's colours: document colours (TColor, red in the lowest byte) as Qt colours and
 // back, and the colour the desktop has when no background was chosen.
 
-#include "engine/container/KelUtils.h"
+#include "engine/container/DocumentValues.h"
 
 #include <QColor>
 

@@ -1,7 +1,7 @@
 #include "engine/jigsaw/Joining.h"
 
+#include "engine/container/DocumentValues.h"
 #include "engine/container/KelPigger.h"
-#include "engine/container/KelUtils.h"
 #include "engine/container/PuzzleSchema.h"
 
 #include <cstdint>

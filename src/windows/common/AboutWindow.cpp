@@ -1,6 +1,6 @@
 #include "windows/common/AboutWindow.h"
 
-#include "engine/container/KelUtils.h"
+#include "engine/container/DocumentValues.h"
 #include "windows/common/ClickableLabel.h"
 #include "windows/common/MakerMark.h"
 #include "windows/common/ShapeWidget.h"

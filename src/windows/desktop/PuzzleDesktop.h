@@ -9,7 +9,7 @@
 // View coordinates are relative to the visible area of ScrollBox1; desktop coordinates are
 // view coordinates plus the scroll position, which is what the canvas's coordinates are.
 
-#include "engine/container/KelUtils.h"
+#include "engine/container/DocumentValues.h"
 #include "windows/desktop/DesktopCanvas.h"
 
 #include <QFrame>

@@ -1,9 +1,9 @@
 // Player mode of the main window: the puzzle of the payload is loaded, played in the play
 // window while this window shows the preparation's progress, and afterwards the save question
 // decides what happens to the changed game.
+#include "engine/container/DocumentValues.h"
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KelPigger.h"
-#include "engine/container/KelUtils.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/picture/JpegPicture.h"
 #include "windows/common/Guards.h"

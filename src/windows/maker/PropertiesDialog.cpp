@@ -1,6 +1,6 @@
 #include "windows/maker/PropertiesDialog.h"
 
-#include "engine/container/KelUtils.h"
+#include "engine/container/DocumentValues.h"
 #include "engine/jigsaw/PuzzleMaking.h"
 #include "engine/jigsaw/Random.h"
 #include "engine/picture/JpegPicture.h"

@@ -3,7 +3,7 @@
 // desktop. The choice is read from and written to the running puzzle's document (keys "COLOR"
 // and "TEXTURE"), so it travels with the saved game. One instance serves the whole game.
 
-#include "engine/container/KelUtils.h"
+#include "engine/container/DocumentValues.h"
 #include "windows/play/DataDialogBase.h"
 
 #include <QImage>

@@ -1,7 +1,7 @@
 #include "windows/play/PlayWindowBase.h"
 
+#include "engine/container/DocumentValues.h"
 #include "engine/container/KelPigger.h"
-#include "engine/container/KelUtils.h"
 #include "engine/container/PuzzleSchema.h"
 #include "windows/common/Guards.h"
 #include "windows/common/WindowInstances.h"

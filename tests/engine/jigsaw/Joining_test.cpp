@@ -1,5 +1,5 @@
+#include "engine/container/DocumentValues.h"
 #include "engine/container/KelPigger.h"
-#include "engine/container/KelUtils.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/Joining.h"
 

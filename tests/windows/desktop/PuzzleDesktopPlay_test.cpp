@@ -2,7 +2,7 @@
 // its shuffled order and dragged with the mouse to its place, with every move checked in the
 // document.
 
-#include "engine/container/KelUtils.h"
+#include "engine/container/DocumentValues.h"
 #include "engine/container/PuzzleSchema.h"
 #include "support/DesktopFixture.h"
 

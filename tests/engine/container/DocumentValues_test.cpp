@@ -1,4 +1,4 @@
-#include "engine/container/KelUtils.h"
+#include "engine/container/DocumentValues.h"
 
 #include <gtest/gtest.h>
 
