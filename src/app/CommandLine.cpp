@@ -26,6 +26,7 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <string>
 
 using namespace PuzzleSchema;
 
@@ -36,21 +37,22 @@ constexpr int ExitDone = 0;
 constexpr int ExitFailed = 1;
 constexpr int ExitBadArguments = 2;
 
-// The grid sizes the maker offers; the player reads grids up to MaxGridSize.
-constexpr int MakerMinGridSize = 7;
-constexpr int MakerMaxGridSize = 15;
+const std::string GridRange =
+    std::to_string(MakerMinGridSize) + " to " + std::to_string(MakerMaxGridSize);
+const std::string ScaleRange =
+    std::to_string(MinScalePercent) + " to " + std::to_string(MaxScalePercent);
 
-// The percentages the scale dialog offers.
-constexpr int MinScalePercent = 10;
-constexpr int MaxScalePercent = 160;
-
-const char Usage[] =
+const std::string Usage =
     "Usage:\n"
     "  tessalune --make PICTURE OUTPUT [options]\n"
     "      Makes a puzzle executable OUTPUT from PICTURE, a BMP, DIB, WMF, EMF, GIF, JPG,\n"
     "      JPEG, ICO, PNG or WEBP file (its type is taken from its extension).\n"
-    "      --cols N               pieces across, 7 to 15 (default 7)\n"
-    "      --rows N               pieces down, 7 to 15 (default 7)\n"
+    "      --cols N               pieces across, " +
+    GridRange +
+    " (default 7)\n"
+    "      --rows N               pieces down, " +
+    GridRange +
+    " (default 7)\n"
     "      --name TEXT            puzzle name (default \"Puzzle\")\n"
     "      --author TEXT          author's name\n"
     "      --website TEXT         author's website\n"
@@ -58,7 +60,9 @@ const char Usage[] =
     "      --alternative PICTURE  picture shown when the puzzle is solved (any type above)\n"
     "      --rotate cw|ccw        turns PICTURE a quarter turn clockwise or counter-clockwise;\n"
     "                             may be repeated, the turns are made in order\n"
-    "      --scale PERCENT        resamples PICTURE, after the turns, to 10 to 160 percent\n"
+    "      --scale PERCENT        resamples PICTURE, after the turns, to " +
+    ScaleRange +
+    " percent\n"
     "                             of its size\n"
     "      --seed N               piece shapes drawn from generator state N (0 to 4294967295)\n"
     "                             instead of the clock, so that a puzzle can be made again\n"
@@ -140,7 +144,7 @@ int ParseGridSize(const QString &value, const QString &option)
     bool ok = false;
     const int size = value.toInt(&ok, 10);
     if (!ok || size < MakerMinGridSize || size > MakerMaxGridSize)
-        throw EUsageError(Text(option) + " must be a whole number from 7 to 15, not \"" +
+        throw EUsageError(Text(option) + " must be a whole number from " + GridRange + ", not \"" +
                           Text(value) + "\"");
     return size;
 }
@@ -159,8 +163,8 @@ int ParseScalePercent(const QString &value)
     bool ok = false;
     const int percent = value.toInt(&ok, 10);
     if (!ok || percent < MinScalePercent || percent > MaxScalePercent)
-        throw EUsageError("--scale must be a whole number from 10 to 160, not \"" + Text(value) +
-                          "\"");
+        throw EUsageError("--scale must be a whole number from " + ScaleRange + ", not \"" +
+                          Text(value) + "\"");
     return percent;
 }
 
@@ -276,14 +280,13 @@ void DropQtWarnings(QtMsgType type, const QMessageLogContext &, const QString &m
 }
 
 // Text in metafiles needs fonts, and fonts need a GUI application; a job shows no window, so
-// it runs on the offscreen platform unless told otherwise.
+// it always runs on the offscreen platform: another one may need a display there is none of.
 std::unique_ptr<QGuiApplication> PrepareForPictures()
 {
     qInstallMessageHandler(DropQtWarnings);
     if (QCoreApplication::instance())
         return nullptr;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "tessalune";
     static char *argv[] = {name, nullptr};
@@ -316,9 +319,13 @@ QImage PreparePicture(QImage bitmap, const TMakeRequest &request)
         return bitmap;
     const QSize size(ScaledLength(bitmap.width(), request.scalePercent),
                      ScaledLength(bitmap.height(), request.scalePercent));
+    if (!CanResampleTo(size))
+        throw EJobError("\"" + Text(request.picture) + "\" is too " +
+                        (size.isEmpty() ? "small" : "large") + " to scale to " +
+                        std::to_string(request.scalePercent) + " percent");
     const QImage scaled = ResampleBitmap(bitmap, size);
     if (scaled.isNull())
-        throw EJobError("\"" + Text(request.picture) + "\" is too small to scale to " +
+        throw EJobError("not enough memory to scale \"" + Text(request.picture) + "\" to " +
                         std::to_string(request.scalePercent) + " percent");
     return scaled;
 }
@@ -443,7 +450,7 @@ std::function<int()> ParseJob(const QStringList &arguments)
     const QString command = reader.Take();
     if (command == "--help")
         return [] {
-            std::fputs(Usage, stdout);
+            std::fputs(Usage.c_str(), stdout);
             return ExitDone;
         };
     if (command == "--version")

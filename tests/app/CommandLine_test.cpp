@@ -16,7 +16,9 @@
 #include <QPainter>
 #include <QProcess>
 #include <array>
+#include <cstdint>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace
 {
@@ -38,9 +40,12 @@ protected:
     }
 
     // Runs the program in the test's folder, so relative paths are resolved there.
-    TRun Run(const QStringList &arguments) const
+    TRun
+    Run(const QStringList &arguments,
+        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment()) const
     {
         QProcess process;
+        process.setProcessEnvironment(environment);
         process.setWorkingDirectory(folder.path());
         process.start(TESSALUNE_EXE, arguments);
         EXPECT_TRUE(process.waitForFinished(60000));
@@ -293,6 +298,13 @@ TEST_F(CommandLine, BadPicturesLeaveTheOutputAsItWas)
     EXPECT_EQ(ReadFile("made.exe"), "old contents");
     ExpectFailure(Run({"--make", "picture.jpg", "no/such/folder/made.exe"}), 1);
     ExpectFailure(Run({"--make", "picture.jpg", "."}), 1);
+    // A FIFO (as a device) would be replaced by a regular file, not written to.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(PathOf("pipe.exe")).constData(), 0600), 0);
+    const TRun pipe = Run({"--make", "picture.jpg", "pipe.exe"});
+    ExpectFailure(pipe, 1);
+    EXPECT_TRUE(pipe.err.contains("is not a regular file")) << pipe.err.constData();
+    EXPECT_TRUE(QFileInfo(PathOf("pipe.exe")).exists());
+    EXPECT_FALSE(QFileInfo(PathOf("pipe.exe")).isFile());
 }
 
 TEST_F(CommandLine, BadPuzzlesExportNothing)
@@ -449,9 +461,31 @@ TEST_F(CommandLine, TurnsInOrderThenScalingMakeAPlayablePuzzle)
     ExpectQuarters(half, {qRgb(0, 0, 255), qRgb(255, 255, 255), qRgb(255, 0, 0), qRgb(0, 255, 0)});
 }
 
-TEST_F(CommandLine, APictureTooSmallForItsScaleFails)
+TEST_F(CommandLine, APictureTooSmallOrTooLargeForItsScaleFails)
 {
     WriteImage("tiny.png", Quarters(5, 5), "PNG");
-    ExpectFailure(Run({"--make", "tiny.png", "made.exe", "--scale", "10"}), 1);
+    const TRun small = Run({"--make", "tiny.png", "made.exe", "--scale", "10"});
+    ExpectFailure(small, 1);
+    EXPECT_TRUE(small.err.contains("too small")) << small.err.constData();
+    // Within the pixel limit, but not at 160 percent of its size.
+    QImage large(7900, 7900, QImage::Format_Mono);
+    large.fill(1);
+    ASSERT_LE(7900LL * 7900, JpegPixelLimit);
+    ASSERT_GT(std::int64_t(ScaledLength(7900, 160)) * ScaledLength(7900, 160), JpegPixelLimit);
+    WriteImage("large.png", large, "PNG");
+    const TRun big = Run({"--make", "large.png", "made.exe", "--scale", "160"});
+    ExpectFailure(big, 1);
+    EXPECT_TRUE(big.err.contains("too large")) << big.err.constData();
     EXPECT_FALSE(QFile::exists(PathOf("made.exe")));
+}
+
+TEST_F(CommandLine, JobsShowNoWindowWhateverPlatformIsAsked)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("DISPLAY");
+    environment.remove("WAYLAND_DISPLAY");
+    environment.insert("QT_QPA_PLATFORM", "xcb");
+    const TRun run = Run({"--make", "picture.jpg", "made.exe"}, environment);
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_TRUE(QFileInfo(PathOf("made.exe")).isFile());
 }

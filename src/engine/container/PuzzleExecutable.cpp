@@ -7,6 +7,7 @@
 #include "engine/jigsaw/PlayChecks.h"
 #include "engine/picture/JpegPicture.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <stdexcept>
 #include <string>
@@ -73,5 +74,12 @@ void WritePuzzleExecutable(const QByteArray &puzzleImage, const QString &fileNam
             throw std::runtime_error("\"" + name.toStdString() +
                                      "\" is the name of a copy the program makes while it saves "
                                      "a game; please choose another name for the puzzle");
+    // The file is written beside and renamed over the name: a device, FIFO or socket there would
+    // be replaced, not written to. A folder is refused by the writer itself.
+    const QFileInfo existing(fileName);
+    if (existing.exists() && !existing.isFile() && !existing.isDir())
+        throw std::runtime_error("\"" + QDir::toNativeSeparators(fileName).toStdString() +
+                                 "\" is not a regular file (a device, pipe or socket); please "
+                                 "choose another name for the puzzle");
     WriteImageToFile(puzzleImage, fileName);
 }

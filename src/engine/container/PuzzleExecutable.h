@@ -19,5 +19,6 @@ QByteArray WithPuzzleSections(QByteArray programImage, const TJPEGImage &source,
 
 // Writes a made puzzle to fileName as WriteImageToFile does, refusing the names the program keeps
 // for its own copies while it saves a game ("tmp.exe", "temp0a0.exe", in any letter case): a
-// puzzle under either would be deleted or taken for such a copy. Throws std::runtime_error.
+// puzzle under either would be deleted or taken for such a copy, and an existing name that is
+// not a regular file or folder (a device, FIFO or socket). Throws std::runtime_error.
 void WritePuzzleExecutable(const QByteArray &puzzleImage, const QString &fileName);

@@ -31,6 +31,10 @@ void MakePieces(TKelPigger &document, int rows, int cols, TRandomGenerator &rand
 // As above with the process-wide generator, first seeded from the clock.
 void MakePieces(TKelPigger &document, int rows, int cols);
 
+// The grid sizes the maker offers, across and down; the player reads grids up to MaxGridSize.
+inline constexpr int MakerMinGridSize = 7;
+inline constexpr int MakerMaxGridSize = 15;
+
 // Clears the document and writes the header (PNAME, AUTHOR, WEBSITE, COLS, ROWS, BRDRS; empty
 // texts and borders on leave their attribute absent), then the pieces from random as it stands.
 // Always true.

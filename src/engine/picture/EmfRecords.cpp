@@ -13,9 +13,7 @@ constexpr quint32 EMR_HEADER = 1;
 constexpr quint32 EMR_EOF = 14;
 constexpr quint32 EmfSignature = 0x464D4520; // " EMF"
 constexpr quint32 StockObjectFlag = 0x80000000;
-constexpr quint32 DIB_PAL_COLORS = 1;
 constexpr quint32 ETO_PDY = 0x2000;
-constexpr double PixelsPerInch = 96;
 constexpr double MillimetresPerInch = 25.4;
 
 QRectF ReadRect(TByteReader &r)

@@ -16,11 +16,14 @@ bool IsAbovePixelLimit(QSize size, std::int64_t pixelLimit)
 }
 
 // Qt refuses to allocate any decoded picture above this; it is set from the pixel limit at the
-// widest pixels a reader produces (4 bytes), so that the limit decides and not Qt's default.
+// widest pixels a reader produces (8 bytes, a 16-bit PNG), so that the limit decides and not Qt's
+// default.
 void SetQtAllocationLimit(std::int64_t pixelLimit)
 {
+    constexpr std::int64_t WidestReaderBytesPerPixel = 8;
     constexpr std::int64_t BytesPerMegabyte = 1024 * 1024;
-    const std::int64_t megabytes = (pixelLimit * 4 + BytesPerMegabyte - 1) / BytesPerMegabyte;
+    const std::int64_t megabytes =
+        (pixelLimit * WidestReaderBytesPerPixel + BytesPerMegabyte - 1) / BytesPerMegabyte;
     QImageReader::setAllocationLimit(static_cast<int>(megabytes));
 }
 

@@ -2,11 +2,14 @@
 // Turns a picture file into a plain 24-bit bitmap. The file's type is decided by its extension
 // alone, never by its content: the part of the name from its last dot on (after the last path
 // separator), upper-cased, looked up in this order, the first match deciding:
-//   .BMP .DIB   bitmap file          .GIF         GIF, its first frame
-//   .WMF .EMF   metafile             .JPG .JPEG   JPEG
+//   .BMP .DIB   bitmap file
+//   .WMF .EMF   metafile
+//   .GIF        GIF, its first frame
+//   .JPG .JPEG  JPEG
 //   .ICO        icon: its largest image (of the first 64), of equal sizes the deepest
-//   .PNG .WEBP  beyond the classic types, because people mostly have them
-//   anything else: not loaded.
+//   .PNG        PNG, beyond the classic types because people mostly have them
+//   .WEBP       WebP, likewise
+//   anything else: none, not loaded.
 // Transparent areas come out white. A picture above JpegPixelLimit pixels is refused before
 // memory is taken for its pixels. No function here shows anything or changes the cursor; the
 // windows layer sets the busy cursor around LoadGraphicAsBitmap.

@@ -1,11 +1,19 @@
 #pragma once
-// Record contents both metafile formats share: colours, rectangles and 8-bit text.
+// Record contents both metafile formats share: colours, rectangles, 8-bit text and the
+// constants both read them with.
 
 #include "engine/picture/MetafileBytes.h"
 
 #include <QColor>
 #include <QRectF>
 #include <QString>
+
+// The screen resolution a metafile's inches and millimetres are drawn at.
+inline constexpr double PixelsPerInch = 96;
+
+// A bitmap's colour usage telling that its colour table holds indexes into the current palette,
+// not colours.
+inline constexpr quint32 DIB_PAL_COLORS = 1;
 
 // A COLORREF: red in the lowest byte; the top byte (palette flags) is not used.
 inline QColor ColorRef(quint32 value)

@@ -9,6 +9,10 @@
 // rounded to the nearest integer with ties to even (5 at 10 % gives 0, at 30 % gives 2).
 int ScaledLength(int baseLength, int percent);
 
+// The percentages a picture may be scaled to.
+inline constexpr int MinScalePercent = 10;
+inline constexpr int MaxScalePercent = 160;
+
 // A picture can be resampled to size: at least 1 × 1 and at most JpegPixelLimit pixels (a
 // larger one could not be kept as a JPEG picture).
 bool CanResampleTo(QSize size);

@@ -11,11 +11,9 @@ namespace
 
 constexpr quint32 PlaceableKey = 0x9AC6CDD7;
 constexpr qint64 PlaceableHeaderBytes = 22;
-constexpr double PixelsPerInch = 96;
 
 constexpr quint16 META_SETWINDOWORG = 0x020B;
 constexpr quint16 META_SETWINDOWEXT = 0x020C;
-constexpr quint32 DIB_PAL_COLORS = 1;
 
 // Calls visit(function, parameters) for each record from `start` to the end record; stops at a
 // record that claims more bytes than remain, since nothing after it can be trusted.

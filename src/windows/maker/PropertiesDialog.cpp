@@ -22,8 +22,6 @@ using namespace WindowLook;
 namespace
 {
 
-constexpr int SmallestSize = 7;
-constexpr int LargestSize = 15;
 // Left end of "Load picture" on the page: the check boxes stop before it.
 constexpr int LoadPictureLeft = 266;
 
@@ -54,7 +52,7 @@ QLabel *MakeBoxCaption(QWidget *parent, int x, int y, const QString &text)
 QComboBox *MakeSizeList(QWidget *parent, int x, int y)
 {
     auto *list = new QComboBox(parent);
-    for (int size = SmallestSize; size <= LargestSize; ++size)
+    for (int size = MakerMinGridSize; size <= MakerMaxGridSize; ++size)
         list->addItem(QString::number(size));
     list->move(x, y);
     list->resize(64, list->sizeHint().height());

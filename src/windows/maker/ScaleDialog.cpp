@@ -75,7 +75,7 @@ TD_scale_image::TD_scale_image(QWidget *parent) : QDialog(parent)
 
     TrB1 = new TSelectionTrackBar(this);
     TrB1->setGeometry(14, 14, 232, 43);
-    TrB1->setRange(10, 160);
+    TrB1->setRange(MinScalePercent, MaxScalePercent);
     TrB1->setValue(RealSizePercent);
     TrB1->setTickInterval(25);
     TrB1->setTickPosition(QSlider::TicksBothSides);

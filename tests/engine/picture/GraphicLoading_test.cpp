@@ -160,6 +160,20 @@ TEST_F(GraphicLoading, PicturesAboveThePixelLimitAreRefusedFromTheirHeader)
     EXPECT_TRUE(GraphicToBitmap(nullptr).isNull());
 }
 
+TEST_F(GraphicLoading, SixteenBitPngsAreRefusedOnlyAboveThePixelLimit)
+{
+    // Qt decodes 16-bit samples at 8 bytes a pixel; its own allocation limit must not refuse
+    // a picture the pixel limit allows.
+    QImage deep(1000, 1000, QImage::Format_RGBX64);
+    deep.fill(QColor(10, 200, 30));
+    const QString png = Write("deep.png", Encoded(deep, "PNG"));
+    const auto fits = CreateGraphicForExtension(".PNG", 1000 * 1000);
+    ASSERT_TRUE(TryLoadGraphic(*fits, png));
+    EXPECT_EQ(GraphicToBitmap(fits.get()).pixel(999, 999), qRgb(10, 200, 30));
+    const auto tooLarge = CreateGraphicForExtension(".PNG", 1000 * 1000 - 1);
+    EXPECT_FALSE(TryLoadGraphic(*tooLarge, png));
+}
+
 TEST_F(GraphicLoading, ExtensionsOutsideTheTableHaveNoKind)
 {
     for (const char *extension : {"", ".", ".JPE", ".TIF", ".SVG", ".TXT", ".JPEG2"})
