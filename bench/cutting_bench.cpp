@@ -5,6 +5,7 @@
 // included) are printed as multiples of one JPEG decode of the same picture and of a copy of
 // the pieces' bytes into fresh memory, all measured in this run.
 
+#include "BenchPictures.h"
 #include "FreshMemory.h"
 #include "RatioReporter.h"
 #include "engine/container/KelPigger.h"
@@ -18,7 +19,6 @@
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,22 +27,11 @@ namespace
 {
 
 constexpr int GridSize = 15;
-const QSize Pictures[] = {{4000, 3000}, {5472, 3648}};
 
-// Smooth colour fields with fine texture, so the JPEG is of photographic size, and a white
-// patch (a twentieth of the picture) for the 254 rule.
+// The photograph with a white patch (a twentieth of the picture) for the 254 rule.
 QImage MakePicture(QSize size)
 {
-    QImage picture(size, QImage::Format_RGB888);
-    for (int y = 0; y < size.height(); ++y) {
-        uchar *row = picture.scanLine(y);
-        for (int x = 0; x < size.width(); ++x) {
-            const int texture = ((x * 7 + y * 13) ^ (x * y)) & 15;
-            row[3 * x] = static_cast<uchar>(x * 240 / size.width() + texture);
-            row[3 * x + 1] = static_cast<uchar>(y * 240 / size.height() + texture);
-            row[3 * x + 2] = static_cast<uchar>((x + y) % 240 + texture);
-        }
-    }
+    QImage picture = MakePhotoLikePicture(size);
     const QRect patch(100, 100, size.width() / 5, size.height() / 4);
     for (int y = patch.top(); y <= patch.bottom(); ++y)
         std::memset(picture.scanLine(y) + 3 * patch.left(), 255, 3 * patch.width());
@@ -84,12 +73,7 @@ struct TFixture {
 
 const TFixture &Fixture(const benchmark::State &state)
 {
-    static std::map<int, std::unique_ptr<TFixture>> fixtures;
-    const QSize size(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-    std::unique_ptr<TFixture> &fixture = fixtures[size.width()];
-    if (!fixture)
-        fixture = std::make_unique<TFixture>(size);
-    return *fixture;
+    return FixtureForSize<TFixture>(state);
 }
 
 // Runs one cut per iteration; what it keeps is released, with the clock stopped, before the
@@ -193,15 +177,9 @@ void BM_DecodeAndCutCallingThread(benchmark::State &state)
     BM_DecodeAndCut(state);
 }
 
-void PictureSizes(benchmark::internal::Benchmark *benchmark)
-{
-    for (const QSize size : Pictures)
-        benchmark->Args({size.width(), size.height()});
-}
-
 void PictureSizesAndThreads(benchmark::internal::Benchmark *benchmark)
 {
-    for (const QSize size : Pictures) {
+    for (const QSize size : PhotoSizes) {
         benchmark->Args({size.width(), size.height(), 1});
         if (CutThreads() > 1)
             benchmark->Args({size.width(), size.height(), CutThreads()});
@@ -213,33 +191,22 @@ void Setup(benchmark::internal::Benchmark *benchmark)
     benchmark->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 }
 
-BENCHMARK(BM_JpegDecode)->Apply(PictureSizes)->Apply(Setup);
-BENCHMARK(BM_CopyIntoFreshMemory)->Apply(PictureSizes)->Apply(Setup);
-BENCHMARK(BM_ShapeAndDisplayInSteps)->Apply(PictureSizes)->Apply(Setup);
-BENCHMARK(BM_ShapeAndDisplay)->Apply(PictureSizes)->Apply(Setup);
+BENCHMARK(BM_JpegDecode)->Apply(PhotoSizeArguments)->Apply(Setup);
+BENCHMARK(BM_CopyIntoFreshMemory)->Apply(PhotoSizeArguments)->Apply(Setup);
+BENCHMARK(BM_ShapeAndDisplayInSteps)->Apply(PhotoSizeArguments)->Apply(Setup);
+BENCHMARK(BM_ShapeAndDisplay)->Apply(PhotoSizeArguments)->Apply(Setup);
 BENCHMARK(BM_DecodeAndCut)->Apply(PictureSizesAndThreads)->Apply(Setup);
 BENCHMARK(BM_DecodeAndCutCallingThread)
     ->Apply([](benchmark::internal::Benchmark *benchmark) {
-        for (const QSize size : Pictures)
+        for (const QSize size : PhotoSizes)
             benchmark->Args({size.width(), size.height(), CutThreads()});
     })
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
-// Google Benchmark's name of a run with these arguments, as set up above.
-std::string RunName(const char *benchmark, QSize size, int threads = 0, bool processTime = true)
-{
-    QString name = QStringLiteral("%1/%2/%3").arg(benchmark).arg(size.width()).arg(size.height());
-    if (threads > 0)
-        name += QStringLiteral("/%1").arg(threads);
-    if (processTime)
-        name += QStringLiteral("/process_time");
-    return (name + QStringLiteral("/real_time")).toStdString();
-}
-
 void PrintRatios(const TRatioReporter &reporter)
 {
-    for (const QSize size : Pictures) {
+    for (const QSize size : PhotoSizes) {
         const std::string title =
             QStringLiteral("Cutting %1 x %2 into 15 x 15 pieces (%3 threads):")
                 .arg(size.width())
@@ -248,15 +215,15 @@ void PrintRatios(const TRatioReporter &reporter)
                 .toStdString();
         reporter.PrintTable(
             title,
-            {{"decode", RunName("BM_JpegDecode", size)},
-             {"copy", RunName("BM_CopyIntoFreshMemory", size)}},
-            {{"decode", RunName("BM_JpegDecode", size)},
-             {"shape+display in steps, 1 thread", RunName("BM_ShapeAndDisplayInSteps", size)},
-             {"shape+display, 1 thread", RunName("BM_ShapeAndDisplay", size)},
-             {"decode and cut, 1 thread", RunName("BM_DecodeAndCut", size, 1)},
-             {"decode and cut, all threads", RunName("BM_DecodeAndCut", size, CutThreads())},
+            {{"decode", PhotoRunName("BM_JpegDecode", size)},
+             {"copy", PhotoRunName("BM_CopyIntoFreshMemory", size)}},
+            {{"decode", PhotoRunName("BM_JpegDecode", size)},
+             {"shape+display in steps, 1 thread", PhotoRunName("BM_ShapeAndDisplayInSteps", size)},
+             {"shape+display, 1 thread", PhotoRunName("BM_ShapeAndDisplay", size)},
+             {"decode and cut, 1 thread", PhotoRunName("BM_DecodeAndCut", size, 1)},
+             {"decode and cut, all threads", PhotoRunName("BM_DecodeAndCut", size, CutThreads())},
              {"  its calling thread alone",
-              RunName("BM_DecodeAndCutCallingThread", size, CutThreads(), false)}});
+              PhotoRunName("BM_DecodeAndCutCallingThread", size, CutThreads(), false)}});
     }
 }
 

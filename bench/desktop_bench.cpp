@@ -3,6 +3,7 @@
 // drag step, each as a ratio to a plain fill of the same view measured in this run; for the
 // pieces of a 1500 × 1125 picture and for those of a 20-megapixel photograph (445 × 323).
 
+#include "BenchPictures.h"
 #include "RatioReporter.h"
 #include "engine/container/KelPigger.h"
 #include "engine/container/PuzzleSchema.h"
@@ -39,20 +40,6 @@ protected:
     }
 };
 
-QImage MakePicture(QSize size)
-{
-    QImage picture(size, QImage::Format_RGB888);
-    for (int y = 0; y < picture.height(); ++y) {
-        uchar *row = picture.scanLine(y);
-        for (int x = 0; x < picture.width(); ++x) {
-            row[3 * x] = static_cast<uchar>(x * 255 / picture.width());
-            row[3 * x + 1] = static_cast<uchar>(y * 255 / picture.height());
-            row[3 * x + 2] = static_cast<uchar>((x ^ y) & 255);
-        }
-    }
-    return picture;
-}
-
 // Processes the window's pending repaint now, as the event loop would.
 void SyncPaint(QWidget *window)
 {
@@ -87,7 +74,7 @@ struct TFixture {
 
         desktop.SetupDesktop(GridSize, GridSize, geometry.pieceWidth, geometry.pieceHeight,
                              geometry.margin);
-        const QImage picture = MakePicture(pictureSize);
+        const QImage picture = MakePhotoLikePicture(pictureSize);
         QImage work(geometry.pieceWidth, geometry.pieceHeight, QImage::Format_RGB888);
         const TKelPigger *pieces = document.FindChild(PuzzleSchema::PiecesNode);
         for (int i = 0; i < GridSize * GridSize; ++i) {

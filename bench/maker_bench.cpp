@@ -3,6 +3,7 @@
 // target and renaming it, as multiples of the floor it cannot go below: the JPEG encode alone
 // plus one copy of the written bytes. A plain file write of the same bytes is shown too, to
 // tell the cost of a whole-or-nothing write from that of the sections.
+#include "BenchPictures.h"
 #include "RatioReporter.h"
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KelPigger.h"
@@ -26,24 +27,8 @@ namespace
 constexpr int PictureWidth = 4000;
 constexpr int PictureHeight = 3000;
 
-// A photograph-like picture: smooth gradients with fine detail, so the encoder works as it
-// does on real pictures.
-QImage Photo()
-{
-    QImage picture(PictureWidth, PictureHeight, QImage::Format_RGB888);
-    for (int y = 0; y < PictureHeight; ++y) {
-        uchar *row = picture.scanLine(y);
-        for (int x = 0; x < PictureWidth; ++x) {
-            row[3 * x] = uchar(x * 255 / PictureWidth);
-            row[3 * x + 1] = uchar(y * 255 / PictureHeight);
-            row[3 * x + 2] = uchar((x * 7 + y * 13) ^ (x >> 3));
-        }
-    }
-    return picture;
-}
-
 struct TFixture {
-    QImage photo = Photo();
+    QImage photo = MakePhotoLikePicture({PictureWidth, PictureHeight});
     QTemporaryDir folder;
     TKelPigger document;
     QByteArray written; // what Step 3 writes, for the floor's copy and the plain write

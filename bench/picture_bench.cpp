@@ -1,8 +1,9 @@
 // Pictures in: a quarter turn of a 4000 × 3000 picture against a copy of the same bytes;
 // loading a 4000 × 3000 BMP against reading its file; playing a real plot's metafile, per
 // record; hostile metafiles, which the player's work budget ends, against the real plot's.
-// Ratios are of processor time measured in this run.
+// Ratios are of wall and processor time measured in this run; what did not run is left out.
 
+#include "BenchPictures.h"
 #include "RatioReporter.h"
 #include "engine/picture/EmfRecords.h"
 #include "engine/picture/GraphicLoading.h"
@@ -15,11 +16,14 @@
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <initializer_list>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace
@@ -29,19 +33,8 @@ constexpr int PictureWidth = 4000;
 constexpr int PictureHeight = 3000;
 const char LargeMetafile[] = TESSALUNE_FIXTURES "/metafiles/gnuplot_large.emf";
 
-QImage MakePicture()
-{
-    QImage picture(PictureWidth, PictureHeight, QImage::Format_RGB888);
-    for (int y = 0; y < PictureHeight; ++y) {
-        uchar *row = picture.scanLine(y);
-        for (int x = 0; x < PictureWidth * 3; ++x)
-            row[x] = static_cast<uchar>((x * 7 + y * 13) ^ (x * y));
-    }
-    return picture;
-}
-
 struct TFixture {
-    QImage picture = MakePicture();
+    QImage picture = MakePhotoLikePicture({PictureWidth, PictureHeight});
     QTemporaryDir folder;
     QString bmpPath = folder.filePath("picture.bmp");
     QByteArray metafile;
@@ -288,49 +281,46 @@ double BudgetShare(const QByteArray &bytes, QSize size)
     return double(device.WorkDone()) / MetafileWorkBudget;
 }
 
+// The hostile cases that ran, against the plot; the work budget ends each of them.
 void PrintHostileRatios(const TRatioReporter &times)
 {
-    const double real = times.CpuTime("BM_PlayLargeMetafile");
-    if (real <= 0)
-        return;
-    std::printf("\nHostile metafiles at %d x %d, ended by the work budget, against the plot:\n",
-                Side, Side);
+    const std::string plot = "BM_PlayLargeMetafile";
+    std::vector<std::pair<std::string, std::string>> rows;
     double worst = 0;
     for (std::size_t i = 0; i < std::size(HostileCases); ++i) {
-        const double hostile =
-            times.CpuTime("BM_PlayHostileMetafile/" + std::to_string(i) + "/iterations:1");
-        worst = std::max(worst, hostile);
-        std::printf("%-24s %10.0f ms %10.1f x the plot\n", HostileCases[i].name, hostile,
-                    hostile / real);
+        const std::string name = "BM_PlayHostileMetafile/" + std::to_string(i) + "/iterations:1";
+        rows.emplace_back(HostileCases[i].name, name);
+        worst = std::max(worst, times.CpuTime(name));
     }
-    std::printf("Worst hostile case: %.1f x the plot's %.1f ms\n", worst / real, real);
+    times.PrintTable("Hostile metafiles at " + std::to_string(Side) + " x " + std::to_string(Side) +
+                         ", ended by the work budget, against the plot:",
+                     {{"plot", plot}}, rows);
+    const double real = times.CpuTime(plot);
+    if (real <= 0)
+        return;
+    if (worst > 0)
+        std::printf("Worst hostile case that ran: %.1f x the plot's %.1f ms of processor time\n",
+                    worst / real, real);
     const QSize size = TMetafile::FromBytes(Fixture().metafile)->Size();
     std::printf("The plot takes %.3f %% of the work budget at its size, %.3f %% drawn %d wide\n",
                 100 * BudgetShare(Fixture().metafile, size),
                 100 * BudgetShare(Fixture().metafile, size.scaled(Side, Side, Qt::KeepAspectRatio)),
                 Side);
+    const quint32 records = EmfRecordCount(Fixture().metafile);
+    if (records > 0)
+        std::printf("Playing the plot's metafile of %u records: %.2f microseconds a record\n",
+                    records, real * 1000 / records);
 }
 
 void PrintRatios(const TRatioReporter &times)
 {
     PrintHostileRatios(times);
-    const double copy = times.CpuTime("BM_CopyPictureBytes");
-    const double newCopy = times.CpuTime("BM_CopyPictureIntoNewBitmap");
-    const double read = times.CpuTime("BM_ReadBmpFile");
-    if (copy <= 0 || newCopy <= 0 || read <= 0)
-        return;
-    std::printf("\nQuarter turn of %d x %d, 24-bit (aim: at most 3 x copy):\n", PictureWidth,
-                PictureHeight);
-    std::printf("%-20s %10s %18s\n", "", "x copy", "x copy into new");
-    for (const char *name : {"BM_RotateCW", "BM_RotateCCW"})
-        std::printf("%-20s %10.2f %18.2f\n", name + 3, times.CpuTime(name) / copy,
-                    times.CpuTime(name) / newCopy);
-    std::printf("Loading a %d x %d BMP: %.2f x reading its file\n", PictureWidth, PictureHeight,
-                times.CpuTime("BM_LoadBmp") / read);
-    const quint32 records = EmfRecordCount(Fixture().metafile);
-    if (records > 0)
-        std::printf("Playing a plot's metafile of %u records: %.2f microseconds a record\n",
-                    records, times.CpuTime("BM_PlayLargeMetafile") * 1000 / records);
+    const std::string size = std::to_string(PictureWidth) + " x " + std::to_string(PictureHeight);
+    times.PrintTable("Quarter turn of " + size + ", 24-bit (aim: at most 3 x copy):",
+                     {{"copy", "BM_CopyPictureBytes"}, {"new copy", "BM_CopyPictureIntoNewBitmap"}},
+                     {{"RotateCW", "BM_RotateCW"}, {"RotateCCW", "BM_RotateCCW"}});
+    times.PrintTable("Loading a " + size + " BMP against reading its file:",
+                     {{"read", "BM_ReadBmpFile"}}, {{"load", "BM_LoadBmp"}});
 }
 
 } // namespace

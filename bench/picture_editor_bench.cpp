@@ -5,6 +5,7 @@
 // pictures on a thread pool), measured in this run, so that other work on the machine and the
 // waits for a window to be shown do not count.
 
+#include "BenchPictures.h"
 #include "RatioReporter.h"
 #include "engine/picture/JpegPicture.h"
 #include "windows/common/WindowInstances.h"
@@ -32,19 +33,9 @@ constexpr int PictureWidth = 4000;
 constexpr int PictureHeight = 3000;
 constexpr int StepPosition = 50;
 
-// Smooth colour fields with fine texture, so the JPEG is of photographic size.
 QByteArray MakeJpeg()
 {
-    QImage picture(PictureWidth, PictureHeight, QImage::Format_RGB888);
-    for (int y = 0; y < PictureHeight; ++y) {
-        uchar *row = picture.scanLine(y);
-        for (int x = 0; x < PictureWidth; ++x) {
-            const int texture = ((x * 7 + y * 13) ^ (x * y)) & 15;
-            row[3 * x] = static_cast<uchar>(x * 240 / PictureWidth + texture);
-            row[3 * x + 1] = static_cast<uchar>(y * 240 / PictureHeight + texture);
-            row[3 * x + 2] = static_cast<uchar>((x + y) % 240 + texture);
-        }
-    }
+    const QImage picture = MakePhotoLikePicture({PictureWidth, PictureHeight});
     TJPEGImage jpeg;
     jpeg.Assign(picture);
     return jpeg.Data();
