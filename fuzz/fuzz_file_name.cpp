@@ -19,7 +19,7 @@ void CheckStaysInFolder(const QByteArray &section)
     if (!name)
         return;
     const QString folder = QStringLiteral("/folder");
-    const QString target = QDir::cleanPath(QDir(folder).filePath(*name));
+    const QString target = QDir::cleanPath(PathInFolder(folder, *name));
     if (QFileInfo(target).path() != folder || target == folder)
         __builtin_trap();
 }
