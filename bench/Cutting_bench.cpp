@@ -232,9 +232,6 @@ void PrintRatios(const TRatioReporter &reporter)
 int main(int argc, char **argv)
 {
     benchmark::Initialize(&argc, argv);
-    TRatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    PrintRatios(reporter);
-    benchmark::Shutdown();
+    RunBenchmarksAndPrintRatios(PrintRatios);
     return 0;
 }

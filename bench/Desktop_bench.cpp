@@ -172,10 +172,7 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     for (const QSize size : PictureSizes)
         fixtures.push_back(std::make_unique<TFixture>(size));
-    TRatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    PrintRatios(reporter);
-    benchmark::Shutdown();
+    RunBenchmarksAndPrintRatios(PrintRatios);
     fixtures.clear();
     return 0;
 }

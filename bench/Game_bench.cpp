@@ -102,16 +102,8 @@ BENCHMARK(BM_PrepareGameCallingThread)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
-} // namespace
-
-int main(int argc, char **argv)
+void PrintRatios(TRatioReporter &reporter)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    TRatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
     for (const QSize size : PhotoSizes) {
         const std::string title = QStringLiteral("A whole game of %1 x %2 in 15 x 15 pieces:")
                                       .arg(size.width())
@@ -123,6 +115,16 @@ int main(int argc, char **argv)
                              {"  its calling thread alone",
                               PhotoRunName("BM_PrepareGameCallingThread", size, 0, false)}});
     }
-    benchmark::Shutdown();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    RunBenchmarksAndPrintRatios(PrintRatios);
     return 0;
 }

@@ -180,9 +180,6 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     const auto made = std::make_unique<TFixture>();
     fixture = made.get();
-    TRatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    PrintRatios(reporter);
-    benchmark::Shutdown();
+    RunBenchmarksAndPrintRatios(PrintRatios);
     return 0;
 }

@@ -333,9 +333,6 @@ int main(int argc, char **argv)
     QGuiApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
     Fixture();
-    TRatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    PrintRatios(reporter);
-    benchmark::Shutdown();
+    RunBenchmarksAndPrintRatios(PrintRatios);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -104,3 +105,12 @@ private:
 
     std::map<std::string, TTimes> timesByName;
 };
+
+// Runs the benchmarks the command line selects and prints their ratios with `print`.
+inline void RunBenchmarksAndPrintRatios(const std::function<void(TRatioReporter &)> &print)
+{
+    TRatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    print(reporter);
+    benchmark::Shutdown();
+}
