@@ -60,7 +60,6 @@ QString PathInFolder(const QString &folder, const QString &name)
 std::optional<QString> HandOverTarget(const QByteArray &fileNameSection)
 {
     const QString name = QFile::decodeName(fileNameSection);
-    // A leading ":" would make Qt's file classes look among the built-in resources.
     if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral("..") ||
         name.contains(u'/') || name.contains(u'\\') || fileNameSection.contains('\0'))
         return std::nullopt;

@@ -92,11 +92,18 @@ std::runtime_error SaveWithoutTarget(const QByteArray &fileNameSection)
                               "\" that \"tmp.exe\" holds a saved game for cannot be found");
 }
 
-std::runtime_error GameKeptBeside(const QByteArray &fileNameSection, const QString &kept)
+// A save that did not reach its own puzzle is told to the user; kept names the file that holds
+// the game when the puzzle's name now belongs to another puzzle.
+void ReportUnfinishedSave(TPendingSave pending, const QByteArray &fileNameSection,
+                          const QString &kept)
 {
-    return std::runtime_error("The puzzle \"" + QFile::decodeName(fileNameSection).toStdString() +
-                              "\" is another puzzle now; the game saved for it was kept as \"" +
-                              kept.toStdString() + "\"");
+    if (pending == TPendingSave::TargetMissing)
+        throw SaveWithoutTarget(fileNameSection);
+    if (pending == TPendingSave::KeptBeside)
+        throw std::runtime_error("The puzzle \"" +
+                                 QFile::decodeName(fileNameSection).toStdString() +
+                                 "\" is another puzzle now; the game saved for it was kept as \"" +
+                                 kept.toStdString() + "\"");
 }
 
 // Settles a hand-over copy left at handOverPath before anything else is written there: a copy
@@ -116,10 +123,7 @@ bool SettleHandOver(const QString &handOverPath, const QString &folder)
                                      : FinishPendingSave(image, folder, &kept);
     if (lock->StillAt(handOverPath)) // not a newer copy put there meanwhile
         QFile::remove(handOverPath);
-    if (pending == TPendingSave::TargetMissing)
-        throw SaveWithoutTarget(fileName);
-    if (pending == TPendingSave::KeptBeside)
-        throw GameKeptBeside(fileName, kept);
+    ReportUnfinishedSave(pending, fileName, kept);
     return true;
 }
 
@@ -350,15 +354,8 @@ void TFmain::FinishSaving()
     const QByteArray image = LoadedExeImage();
     const QByteArray fileName = ReadSection(PuzzleSchema::SectionFileName, image);
     QString kept;
-    switch (FinishPendingSave(image, QFileInfo(executablePath).path(), &kept)) {
-    case TPendingSave::TargetMissing:
-        throw SaveWithoutTarget(fileName);
-    case TPendingSave::KeptBeside:
-        throw GameKeptBeside(fileName, kept);
-    case TPendingSave::Written:
-    case TPendingSave::AlreadyThere:
-        break;
-    }
+    ReportUnfinishedSave(FinishPendingSave(image, QFileInfo(executablePath).path(), &kept),
+                         fileName, kept);
     const QString puzzlePath = BesideExecutable(*HandOverTarget(fileName));
     Platform::Delay(200);
     Platform::StartProgram(puzzlePath);
