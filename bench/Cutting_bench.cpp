@@ -8,7 +8,7 @@
 #include "BenchPictures.h"
 #include "FreshMemory.h"
 #include "RatioReporter.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/jigsaw/Cutting.h"
 #include "engine/jigsaw/PieceShape.h"
 #include "engine/jigsaw/PuzzleMaking.h"
@@ -39,9 +39,9 @@ QImage MakePicture(QSize size)
 }
 
 struct TFixture {
-    TJPEGImage jpeg;
+    TJpegPicture jpeg;
     QImage sourceBitmap;
-    TKelPigger document;
+    TKeyedNode document;
     TPieceGeometry geometry;
     std::unique_ptr<TPieceOutline> outline;
     std::vector<TPieceEdges> edges;
@@ -58,7 +58,7 @@ struct TFixture {
         geometry = *ComputePieceGeometry(size.width(), size.height(), GridSize, GridSize);
         outline = std::make_unique<TPieceOutline>(geometry.pieceWidth, geometry.pieceHeight,
                                                   geometry.margin);
-        const TKelPigger *pieces = document.FindChild("PIECES");
+        const TKeyedNode *pieces = document.FindChild("PIECES");
         for (int i = 0; i < GridSize * GridSize; ++i)
             edges.push_back(ReadPieceEdges(*pieces->Child(i)));
         pieceBytes = static_cast<std::size_t>(GridSize * GridSize) * geometry.pieceWidth *
@@ -165,7 +165,7 @@ void BM_DecodeAndCut(benchmark::State &state)
             [&](unsigned char *first, qsizetype bytesPerLine, int count) {
                 reader.ReadRows(first, bytesPerLine, count);
             },
-            {}, [&](int, int, TKelPigger *, QImage piece) { pieces.push_back(std::move(piece)); });
+            {}, [&](int, int, TKeyedNode *, QImage piece) { pieces.push_back(std::move(piece)); });
         return pieces;
     });
 }

@@ -5,7 +5,7 @@
 
 #include "BenchPictures.h"
 #include "RatioReporter.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PieceGeometry.h"
 #include "engine/jigsaw/PuzzleMaking.h"
@@ -54,8 +54,8 @@ void SendMouse(QWidget *widget, QEvent::Type type, QPoint at, Qt::MouseButtons b
 }
 
 struct TFixture {
-    TKelPigger document;
-    TO_pd desktop;
+    TKeyedNode document;
+    TPuzzleDesktop desktop;
     TFillWindow fill;
     TPieceGeometry geometry;
 
@@ -76,7 +76,7 @@ struct TFixture {
                              geometry.margin);
         const QImage picture = MakePhotoLikePicture(pictureSize);
         QImage work(geometry.pieceWidth, geometry.pieceHeight, QImage::Format_RGB888);
-        const TKelPigger *pieces = document.FindChild(PuzzleSchema::PiecesNode);
+        const TKeyedNode *pieces = document.FindChild(PuzzleSchema::PiecesNode);
         for (int i = 0; i < GridSize * GridSize; ++i) {
             RenderCell(work, picture, (i % GridSize) * geometry.cellWidth - geometry.margin,
                        (i / GridSize) * geometry.cellHeight - geometry.margin);
@@ -112,7 +112,7 @@ void BM_FillView(benchmark::State &state)
 
 void BM_FullRepaint(benchmark::State &state)
 {
-    TO_pd &desktop = Fixture(state).desktop;
+    TPuzzleDesktop &desktop = Fixture(state).desktop;
     for (auto _ : state)
         desktop.repaint();
 }
@@ -125,7 +125,7 @@ void BM_DragStep(benchmark::State &state)
     TPieceImage *top = nullptr;
     for (TCanvasItem *item : canvas->Items()) {
         auto *piece = dynamic_cast<TPieceImage *>(item);
-        if (piece != nullptr && !piece->onPalette)
+        if (piece != nullptr && !piece->m_onPalette)
             top = piece;
     }
     const QPoint body(f.geometry.pieceWidth / 2, f.geometry.pieceHeight / 2);

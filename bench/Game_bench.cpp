@@ -7,7 +7,7 @@
 #include "BenchPictures.h"
 #include "FreshMemory.h"
 #include "RatioReporter.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/jigsaw/PuzzleMaking.h"
 #include "engine/picture/JpegPicture.h"
 #include "windows/play/JigsawPlayWindow.h"
@@ -25,20 +25,20 @@ namespace
 constexpr int GridSize = 15;
 
 // The play window's preparation without its modal loop: what RunGame does before showing it.
-class TPreparedGame : public TD_puzzle_js
+class TPreparedGame : public TJigsawPlayWindow
 {
 public:
-    void Prepare(TJPEGImage &picture, TKelPigger &puzzle)
+    void Prepare(TJpegPicture &picture, TKeyedNode &puzzle)
     {
-        sourcePicture = &picture;
-        document = &puzzle;
+        m_sourcePicture = &picture;
+        m_document = &puzzle;
         BuildGame();
     }
 };
 
 struct TFixture {
-    TJPEGImage jpeg;
-    TKelPigger document;
+    TJpegPicture jpeg;
+    TKeyedNode document;
 
     explicit TFixture(QSize size)
     {

@@ -6,7 +6,7 @@
 #include "BenchPictures.h"
 #include "RatioReporter.h"
 #include "engine/container/ExecutablePayload.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleExecutable.h"
 #include "engine/jigsaw/PuzzleMaking.h"
 #include "engine/picture/JpegPicture.h"
@@ -31,13 +31,13 @@ constexpr int PictureHeight = 3000;
 struct TFixture {
     QImage photo = MakePhotoLikePicture({PictureWidth, PictureHeight});
     QTemporaryDir folder;
-    TKelPigger document;
+    TKeyedNode document;
     QByteArray written; // what Step 3 writes, for the floor's copy and the plain write
 
     TFixture()
     {
         MakePuzzleDocument(document, {8, 10, true, "Bench", {}, {}});
-        TJPEGImage source;
+        TJpegPicture source;
         source.Assign(photo);
         written = WithPuzzleSections(LoadedExeImage(), source, nullptr, document);
     }
@@ -54,7 +54,7 @@ void BM_StepThree(benchmark::State &state)
 {
     TFixture &fixture = Fixture();
     for (auto _ : state) {
-        TJPEGImage source;
+        TJpegPicture source;
         source.Assign(fixture.photo);
         WriteImageToFile(WithPuzzleSections(LoadedExeImage(), source, nullptr, fixture.document),
                          fixture.Target());
@@ -65,7 +65,7 @@ void BM_JpegEncode(benchmark::State &state)
 {
     TFixture &fixture = Fixture();
     for (auto _ : state) {
-        TJPEGImage source;
+        TJpegPicture source;
         source.Assign(fixture.photo);
         benchmark::DoNotOptimize(source.Data());
     }

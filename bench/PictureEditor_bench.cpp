@@ -8,7 +8,7 @@
 #include "BenchPictures.h"
 #include "RatioReporter.h"
 #include "engine/picture/JpegPicture.h"
-#include "windows/common/WindowInstances.h"
+#include "windows/common/ProgramWindows.h"
 #include "windows/maker/PictureEditor.h"
 #include "windows/maker/PictureView.h"
 #include "windows/maker/ScaleDialog.h"
@@ -36,7 +36,7 @@ constexpr int StepPosition = 50;
 QByteArray MakeJpeg()
 {
     const QImage picture = MakePhotoLikePicture({PictureWidth, PictureHeight});
-    TJPEGImage jpeg;
+    TJpegPicture jpeg;
     jpeg.Assign(picture);
     return jpeg.Data();
 }
@@ -62,15 +62,15 @@ protected:
 struct TFixture {
     QTemporaryDir folder; // the editor makes its sources folder beside the working folder
     QByteArray jpeg = MakeJpeg();
-    TD_scale_image scale;
+    TScaleDialog scale;
 
     TFixture()
     {
         QDir().mkpath(folder.filePath(QStringLiteral("program")));
         QDir::setCurrent(folder.filePath(QStringLiteral("program")));
-        D_scale_image = &scale;
+        ProgramWindows().scaleDialog = &scale;
     }
-    ~TFixture() { D_scale_image = nullptr; }
+    ~TFixture() { ProgramWindows().scaleDialog = nullptr; }
 };
 
 // Made in main, after the application object and destroyed before it.
@@ -78,7 +78,7 @@ TFixture *fixture = nullptr;
 
 void BM_DecodeJpeg(benchmark::State &state)
 {
-    TJPEGImage picture;
+    TJpegPicture picture;
     picture.SetData(fixture->jpeg);
     for (auto _ : state)
         benchmark::DoNotOptimize(picture.ToBitmap());
@@ -87,11 +87,11 @@ void BM_DecodeJpeg(benchmark::State &state)
 // From creating the editor to its first painted frame, closed at once.
 void BM_OpenEditor(benchmark::State &state)
 {
-    TJPEGImage picture;
+    TJpegPicture picture;
     picture.SetData(fixture->jpeg);
     for (auto _ : state) {
         TOpenPictureEditor open(nullptr);
-        TF_picture_mgm &editor = open.Editor();
+        TPictureEditor &editor = open.Editor();
         QTimer::singleShot(0, &editor, [&] {
             if (!QTest::qWaitForWindowExposed(&editor))
                 state.SkipWithError("the editor was not shown");
@@ -106,7 +106,7 @@ void BM_FillVisibleArea(benchmark::State &state)
     TOpenPictureEditor open(nullptr);
     open.Editor().show();
     TFillWindow fill;
-    fill.resize(open.Editor().ScrollBox1->viewport()->size());
+    fill.resize(open.Editor().m_pictureScroll->viewport()->size());
     open.Editor().hide();
     fill.show();
     if (!QTest::qWaitForWindowExposed(&fill))
@@ -118,29 +118,29 @@ void BM_FillVisibleArea(benchmark::State &state)
 // The scale view at 50 %, its slider moved one step to either side and back by the keyboard.
 void BM_SliderStepAt50(benchmark::State &state)
 {
-    TJPEGImage picture;
+    TJpegPicture picture;
     picture.SetData(fixture->jpeg);
     TOpenPictureEditor open(nullptr);
-    TF_picture_mgm &editor = open.Editor();
+    TPictureEditor &editor = open.Editor();
     QTimer::singleShot(0, &editor, [&] {
         if (!QTest::qWaitForWindowExposed(&editor))
             state.SkipWithError("the editor was not shown");
         // Set once the editor is up, so that it fires in the scale view's own loop.
         QTimer::singleShot(0, &fixture->scale, [&] {
-            TD_scale_image &scale = fixture->scale;
+            TScaleDialog &scale = fixture->scale;
             if (!QTest::qWaitForWindowExposed(&scale))
                 state.SkipWithError("the scale view was not shown");
-            scale.TrB1->setValue(StepPosition);
+            scale.m_scaleSlider->setValue(StepPosition);
             SyncPaint(&editor);
             bool right = true;
             for (auto _ : state) {
-                QTest::keyClick(scale.TrB1, right ? Qt::Key_Right : Qt::Key_Left);
+                QTest::keyClick(scale.m_scaleSlider, right ? Qt::Key_Right : Qt::Key_Left);
                 right = !right;
                 SyncPaint(&editor);
             }
             scale.reject();
         });
-        QTest::mouseClick(editor.btn_scale, Qt::LeftButton);
+        QTest::mouseClick(editor.m_scaleButton, Qt::LeftButton);
         editor.reject();
     });
     editor.EditPicture(picture, QStringLiteral("Source picture"));

@@ -110,7 +110,7 @@ void BM_LoadBmp(benchmark::State &state)
 
 void BM_PlayLargeMetafile(benchmark::State &state)
 {
-    const std::optional<TMetafile> metafile = TMetafile::FromBytes(Fixture().metafile);
+    const std::optional<TMetafilePlayer> metafile = TMetafilePlayer::FromBytes(Fixture().metafile);
     if (!metafile) {
         state.SkipWithError("the large metafile fixture is missing");
         return;
@@ -153,7 +153,7 @@ public:
              {1,       88, 0, 0, Side - 1, Side - 1, 0, 0,    Side * 100, Side * 100, 0x464D4520,
               0x10000, 0,  0, 0, 0,        0,        0, Side, Side,       Side,       Side})
             file.append(reinterpret_cast<const char *>(&value), 4);
-        return file + m_Records + Bytes({14, 20, 0, 0, 20});
+        return file + m_records + Bytes({14, 20, 0, 0, 20});
     }
 
 private:
@@ -162,9 +162,9 @@ private:
         return QByteArray(reinterpret_cast<const char *>(values.data()),
                           static_cast<qsizetype>(values.size() * 4));
     }
-    void Append(const std::vector<qint32> &values) { m_Records += Bytes(values); }
+    void Append(const std::vector<qint32> &values) { m_records += Bytes(values); }
 
-    QByteArray m_Records;
+    QByteArray m_records;
 };
 
 constexpr int Side = TEmfWriter::Side;
@@ -237,7 +237,7 @@ void BM_PlayHostileMetafile(benchmark::State &state)
 {
     const THostileCase &hostile = HostileCases[state.range(0)];
     state.SetLabel(hostile.name);
-    const std::optional<TMetafile> metafile = TMetafile::FromBytes(hostile.make());
+    const std::optional<TMetafilePlayer> metafile = TMetafilePlayer::FromBytes(hostile.make());
     QImage canvas(metafile->Size(), QImage::Format_RGB32);
     for (auto _ : state) {
         canvas.fill(Qt::white);
@@ -301,7 +301,7 @@ void PrintHostileRatios(const TRatioReporter &times)
     if (worst > 0)
         std::printf("Worst hostile case that ran: %.1f x the plot's %.1f ms of processor time\n",
                     worst / real, real);
-    const QSize size = TMetafile::FromBytes(Fixture().metafile)->Size();
+    const QSize size = TMetafilePlayer::FromBytes(Fixture().metafile)->Size();
     std::printf("The plot takes %.3f %% of the work budget at its size, %.3f %% drawn %d wide\n",
                 100 * BudgetShare(Fixture().metafile, size),
                 100 * BudgetShare(Fixture().metafile, size.scaled(Side, Side, Qt::KeepAspectRatio)),

@@ -21,9 +21,9 @@ public:
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run &run : runs) {
-            Keep(timesByName[run.run_name.function_name], run);
+            Keep(m_timesByName[run.run_name.function_name], run);
             if (run.run_name.str() != run.run_name.function_name)
-                Keep(timesByName[run.run_name.str()], run);
+                Keep(m_timesByName[run.run_name.str()], run);
         }
     }
 
@@ -91,8 +91,8 @@ private:
 
     const TTimes *Find(const std::string &name) const
     {
-        const auto found = timesByName.find(name);
-        return found == timesByName.end() ? nullptr : &found->second;
+        const auto found = m_timesByName.find(name);
+        return found == m_timesByName.end() ? nullptr : &found->second;
     }
 
     static double Median(std::vector<double> values)
@@ -103,7 +103,7 @@ private:
         return values[values.size() / 2];
     }
 
-    std::map<std::string, TTimes> timesByName;
+    std::map<std::string, TTimes> m_timesByName;
 };
 
 // Runs the benchmarks the command line selects and prints their ratios with `print`.

@@ -3,7 +3,7 @@
 // a number read from its own text, a colour from its own text form, text from its escapes.
 
 #include "engine/container/DocumentValues.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -9,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    TJPEGImage picture;
+    TJpegPicture picture;
     picture.SetData(QByteArray(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
     try {
         const int width = picture.Width();

@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
-    const std::optional<TMetafile> metafile = TMetafile::FromBytes(bytes);
+    const std::optional<TMetafilePlayer> metafile = TMetafilePlayer::FromBytes(bytes);
     if (!metafile)
         return 0;
     const QSize pictureSize = metafile->Size();

@@ -6,7 +6,7 @@
 
 #include "engine/container/DocumentValues.h"
 #include "engine/container/ExecutablePayload.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/Cutting.h"
 #include "engine/jigsaw/Joining.h"
@@ -39,20 +39,20 @@ QByteArray DocumentText(const QByteArray &payload)
     return section.isEmpty() ? payload : section;
 }
 
-void RestoreAndJudge(const TKelPigger &document, const TPuzzleCut &cut)
+void RestoreAndJudge(const TKeyedNode &document, const TPuzzleCut &cut)
 {
-    const TKelPigger *pieces = document.FindChild(PiecesNode);
-    for (const TKelPigger *record = pieces->FindChild(PieceNode); record != nullptr;
+    const TKeyedNode *pieces = document.FindChild(PiecesNode);
+    for (const TKeyedNode *record = pieces->FindChild(PieceNode); record != nullptr;
          record = pieces->FindNext(record)) {
         TextToInt(record->GetAttr(KeyPieceLeft));
         TextToInt(record->GetAttr(KeyPieceTop));
     }
-    QList<TKelPigger *> records;
+    QList<TKeyedNode *> records;
     for (const TCutPiece &piece : cut.pieces)
         records.append(pieces->Child(piece.row * cut.grid.cols + piece.col));
     const TJoinGrid grid{cut.grid.cols, cut.grid.rows, cut.geometry.cellWidth,
                          cut.geometry.cellHeight};
-    for (const TKelPigger *record : records)
+    for (const TKeyedNode *record : records)
         FirstFittingDirection(grid, record);
     IsSolved(grid, records);
 }
@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (size < 2)
         return 0;
     const QImage picture = SmallPicture(data[0], data[1]);
-    TKelPigger document;
+    TKeyedNode document;
     try {
         document.LoadFromText(DocumentText(QByteArray(reinterpret_cast<const char *>(data + 2),
                                                       static_cast<qsizetype>(size - 2))));

@@ -34,16 +34,16 @@ constexpr double TwoPi = 2.0 * std::numbers::pi;
 class TSeededNoise
 {
 public:
-    explicit TSeededNoise(std::uint32_t seed) : state_(seed) {}
+    explicit TSeededNoise(std::uint32_t seed) : m_state(seed) {}
     // Uniform in [0, 1).
     double Next()
     {
-        state_ = state_ * 1664525u + 1013904223u;
-        return (state_ >> 8) / double(1u << 24);
+        m_state = m_state * 1664525u + 1013904223u;
+        return (m_state >> 8) / double(1u << 24);
     }
 
 private:
-    std::uint32_t state_;
+    std::uint32_t m_state;
 };
 
 int ClampByte(double value)
@@ -58,25 +58,25 @@ class TGifCodeWriter
 public:
     void Put(int code, int codeSize)
     {
-        bits_ |= std::uint32_t(code) << bitCount_;
-        bitCount_ += codeSize;
-        while (bitCount_ >= 8) {
-            bytes_.append(char(bits_ & 0xFF));
-            bits_ >>= 8;
-            bitCount_ -= 8;
+        m_bits |= std::uint32_t(code) << m_bitCount;
+        m_bitCount += codeSize;
+        while (m_bitCount >= 8) {
+            m_bytes.append(char(m_bits & 0xFF));
+            m_bits >>= 8;
+            m_bitCount -= 8;
         }
     }
     QByteArray Finish()
     {
-        if (bitCount_ > 0)
-            bytes_.append(char(bits_ & 0xFF));
-        return bytes_;
+        if (m_bitCount > 0)
+            m_bytes.append(char(m_bits & 0xFF));
+        return m_bytes;
     }
 
 private:
-    QByteArray bytes_;
-    std::uint32_t bits_ = 0;
-    int bitCount_ = 0;
+    QByteArray m_bytes;
+    std::uint32_t m_bits = 0;
+    int m_bitCount = 0;
 };
 
 QByteArray LzwCompress(const QByteArray &indices)

@@ -2,7 +2,7 @@
 
 #include "engine/container/DocumentValues.h"
 #include "engine/container/ExecutablePayload.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleExecutable.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/Cutting.h"
@@ -114,10 +114,10 @@ struct TExportRequest {
 class TArgumentReader
 {
 public:
-    explicit TArgumentReader(QStringList arguments) : m_Arguments(std::move(arguments)) {}
+    explicit TArgumentReader(QStringList arguments) : m_arguments(std::move(arguments)) {}
 
-    bool AtEnd() const { return m_Next >= m_Arguments.size(); }
-    QString Take() { return m_Arguments[m_Next++]; }
+    bool AtEnd() const { return m_next >= m_arguments.size(); }
+    QString Take() { return m_arguments[m_next++]; }
 
     // The value of the option just taken (whose name was given as `option`).
     QString ValueOf(const QString &taken, const QString &option)
@@ -135,8 +135,8 @@ public:
     }
 
 private:
-    QStringList m_Arguments;
-    qsizetype m_Next = 0;
+    QStringList m_arguments;
+    qsizetype m_next = 0;
 };
 
 int ParseGridSize(const QString &value, const QString &option)
@@ -345,14 +345,14 @@ int RunMake(const TMakeRequest &request)
     RequireWritableOutput(request.output);
     const std::unique_ptr<QGuiApplication> application = PrepareForPictures();
     // Assigned bitmaps are written at the program's quality, as the maker writes them.
-    TJPEGImage source;
+    TJpegPicture source;
     source.Assign(PreparePicture(LoadPicture(request.picture), request));
-    TJPEGImage alternative;
+    TJpegPicture alternative;
     const bool useAlternative = !request.alternative.isEmpty();
     if (useAlternative)
         alternative.Assign(LoadPicture(request.alternative));
 
-    TKelPigger document;
+    TKeyedNode document;
     if (request.seed) {
         TRandomGenerator random(*request.seed);
         MakePuzzleDocument(document, request.properties, random);
@@ -369,7 +369,7 @@ int RunMake(const TMakeRequest &request)
 
 // Reads a puzzle as the player does: the sections of the given file, the picture from
 // "SRC_IMG" and the document from "PIG_TXT".
-void ReadPuzzle(const QString &path, TJPEGImage &picture, TKelPigger &document)
+void ReadPuzzle(const QString &path, TJpegPicture &picture, TKeyedNode &document)
 {
     const QByteArray bytes = ReadWholeFile(path);
     if (ReadSection(SectionIsPuzzle, bytes) != IsPuzzleValue)
@@ -377,7 +377,7 @@ void ReadPuzzle(const QString &path, TJPEGImage &picture, TKelPigger &document)
     picture.SetData(ReadSection(SectionSourceImage, bytes));
     try {
         document.LoadFromText(ReadSection(SectionDocument, bytes));
-    } catch (const EKelPiggerError &error) {
+    } catch (const EKeyedNodeError &error) {
         throw EJobError("the puzzle document of \"" + Text(path) +
                         "\" cannot be read: " + error.what());
     }
@@ -416,8 +416,8 @@ int RunExport(const TExportRequest &request)
 {
     if (QFileInfo(request.folder).exists() && !QFileInfo(request.folder).isDir())
         throw EJobError("\"" + Text(request.folder) + "\" is not a folder");
-    TJPEGImage picture;
-    TKelPigger document;
+    TJpegPicture picture;
+    TKeyedNode document;
     ReadPuzzle(request.puzzle, picture, document);
     QImage bitmap;
     try {

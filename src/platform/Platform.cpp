@@ -236,7 +236,7 @@ std::unique_ptr<TFileLock> TFileLock::TryLock(const QString &path)
 
 TFileLock::~TFileLock()
 {
-    close(descriptor);
+    close(m_descriptor);
 }
 
 bool TFileLock::StillAt(const QString &path) const
@@ -245,7 +245,7 @@ bool TFileLock::StillAt(const QString &path) const
     };
     struct stat named {
     };
-    return fstat(descriptor, &locked) == 0 &&
+    return fstat(m_descriptor, &locked) == 0 &&
            stat(QFile::encodeName(path).constData(), &named) == 0 &&
            locked.st_dev == named.st_dev && locked.st_ino == named.st_ino;
 }

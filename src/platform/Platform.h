@@ -68,8 +68,8 @@ public:
     bool StillAt(const QString &path) const;
 
 private:
-    explicit TFileLock(int descriptor) : descriptor(descriptor) {}
-    int descriptor;
+    explicit TFileLock(int descriptor) : m_descriptor(descriptor) {}
+    int m_descriptor;
 };
 
 // Returns once at least `ms` milliseconds have passed on the monotonic clock. While waiting it

@@ -1,7 +1,7 @@
 // The command-line jobs end to end: the built program makes puzzle executables from real files
 // and exports their pieces; bad arguments and bad input fail cleanly and write nothing.
 #include "engine/container/ExecutablePayload.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/jigsaw/Cutting.h"
 #include "engine/picture/JpegPicture.h"
 #include "engine/picture/Resampling.h"
@@ -46,7 +46,7 @@ protected:
     {
         QProcess process;
         process.setProcessEnvironment(environment);
-        process.setWorkingDirectory(folder.path());
+        process.setWorkingDirectory(m_folder.path());
         process.start(TESSALUNE_EXE, arguments);
         EXPECT_TRUE(process.waitForFinished(60000));
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -91,9 +91,9 @@ qsizetype SectionStart(const QByteArray &image, const char *name)
     return image.indexOf(QByteArray("SO!#") + name + '\xB6');
 }
 
-std::unique_ptr<TKelPigger> Document(const QByteArray &image)
+std::unique_ptr<TKeyedNode> Document(const QByteArray &image)
 {
-    auto document = std::make_unique<TKelPigger>();
+    auto document = std::make_unique<TKeyedNode>();
     document->LoadFromText(Section(image, "PIG_TXT"));
     return document;
 }
@@ -191,7 +191,7 @@ TEST_F(CommandLine, DefaultsAndTheAlternativePicture)
     const QByteArray made = ReadFile("made.exe");
     EXPECT_LT(SectionStart(made, "SRC_IMG"), SectionStart(made, "PRM_IMG"));
     EXPECT_LT(SectionStart(made, "PRM_IMG"), SectionStart(made, "PIG_TXT"));
-    TJPEGImage alternative;
+    TJpegPicture alternative;
     alternative.SetData(Section(made, "PRM_IMG"));
     EXPECT_EQ(alternative.Width(), 300);
     const auto document = Document(made);
@@ -235,7 +235,7 @@ TEST_F(CommandLine, MakingFromAPuzzleReplacesItsPayload)
 {
     ASSERT_EQ(Run({"--make", "picture.jpg", "first.exe"}).exitCode, 0);
     QProcess process;
-    process.setWorkingDirectory(folder.path());
+    process.setWorkingDirectory(m_folder.path());
     process.start(PathOf("first.exe"), {"--make", "other.jpg", "second.exe", "--cols", "12"});
     ASSERT_TRUE(process.waitForFinished(60000));
     ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().constData();
@@ -243,7 +243,7 @@ TEST_F(CommandLine, MakingFromAPuzzleReplacesItsPayload)
     EXPECT_EQ(second.count(QByteArray("SO!#IS_PUZZLE")), 1);
     EXPECT_EQ(second.count(QByteArray("SO!#PIG_TXT")), 1);
     EXPECT_EQ(Document(second)->GetAttr("COLS"), "12");
-    TJPEGImage source;
+    TJpegPicture source;
     source.SetData(Section(second, "SRC_IMG"));
     EXPECT_EQ(source.Width(), 300);
 }

@@ -32,62 +32,64 @@ protected:
     void SetUp() override
     {
         TExecutableFolderTest::SetUp();
-        ASSERT_FALSE(program.isEmpty());
-        oldImage = WithSections(program, PuzzleSections(SamplePictureBytes(), "<PUZZLE_DATA/>"));
-        savedImage = oldImage;
-        RemoveSection(SectionDocument, savedImage);
-        AppendSection(SectionDocument, SampleDocumentText(), savedImage);
+        ASSERT_FALSE(m_program.isEmpty());
+        m_oldImage =
+            WithSections(m_program, PuzzleSections(SamplePictureBytes(), "<PUZZLE_DATA/>"));
+        m_savedImage = m_oldImage;
+        RemoveSection(SectionDocument, m_savedImage);
+        AppendSection(SectionDocument, SampleDocumentText(), m_savedImage);
     }
 
     // The puzzle "tulips.exe" with its old game, and the hand-over copy of its new game in
     // `folderPath`.
     void WritePuzzleAndHandOver(const QString &folderPath, const QByteArray &target = "tulips.exe")
     {
-        ASSERT_TRUE(WriteExecutable(folderPath + "/tulips.exe", oldImage));
-        QByteArray handOver = savedImage;
+        ASSERT_TRUE(WriteExecutable(folderPath + "/tulips.exe", m_oldImage));
+        QByteArray handOver = m_savedImage;
         AppendSection(SectionFileName, target, handOver);
         ASSERT_TRUE(WriteExecutable(folderPath + "/tmp.exe", handOver));
     }
 
     pid_t Start(const QString &path)
     {
-        const pid_t pid = children->Start(path, {}, ProgramEnvironment(folder.path()), errors);
+        const pid_t pid =
+            m_children->Start(path, {}, ProgramEnvironment(m_folder.path()), m_errors);
         EXPECT_GT(pid, 0) << path.toStdString();
         return pid;
     }
 
-    bool EndsCleanly(pid_t pid) { return children->WaitForExit(pid, EndsWithinMs) == 0; }
+    bool EndsCleanly(pid_t pid) { return m_children->WaitForExit(pid, EndsWithinMs) == 0; }
 
     // Waits until the program's stderr says `reason`.
     bool Says(const QByteArray &reason) const
     {
-        return QTest::qWaitFor([&] { return ReadBytes(errors).contains(reason); }, EndsWithinMs);
+        return QTest::qWaitFor([&] { return ReadBytes(m_errors).contains(reason); }, EndsWithinMs);
     }
 
     // The puzzle holds the new game, whole and executable.
     void ExpectSaved(const QString &puzzle) const
     {
-        EXPECT_TRUE(ReadBytes(puzzle) == savedImage) << "the saved game is lost or damaged";
+        EXPECT_TRUE(ReadBytes(puzzle) == m_savedImage) << "the saved game is lost or damaged";
         EXPECT_TRUE(QFileInfo(puzzle).isExecutable());
     }
 
-    const QByteArray program = ReadBytes(QStringLiteral(TESSALUNE_EXE));
-    QByteArray oldImage;
-    QByteArray savedImage;
-    QString errors = PathOf("stderr.txt");
-    std::unique_ptr<ChildProcesses> children = std::make_unique<ChildProcesses>();
+    const QByteArray m_program = ReadBytes(QStringLiteral(TESSALUNE_EXE));
+    QByteArray m_oldImage;
+    QByteArray m_savedImage;
+    QString m_errors = PathOf("stderr.txt");
+    std::unique_ptr<ChildProcesses> m_children = std::make_unique<ChildProcesses>();
 };
 
 TEST_F(HandoverFaults, TheNextStartFinishesALeftoverSaveOrDeletesOneThatIsDone)
 {
     const QString puzzle = PathOf("tulips.exe");
-    WritePuzzleAndHandOver(folder.path());
+    WritePuzzleAndHandOver(m_folder.path());
     EXPECT_TRUE(EndsCleanly(Start(puzzle)));
     ExpectSaved(puzzle);
     EXPECT_FALSE(QFileInfo::exists(PathOf("tmp.exe")));
 
     // Once more: the puzzle holds that game already, so only "tmp.exe" goes.
-    QByteArray handOver = savedImage;
+    QByteArray handOver = m_savedImage;
     AppendSection(SectionFileName, "tulips.exe", handOver);
     ASSERT_TRUE(WriteExecutable(PathOf("tmp.exe"), handOver));
     EXPECT_TRUE(EndsCleanly(Start(puzzle)));
@@ -97,24 +99,24 @@ TEST_F(HandoverFaults, TheNextStartFinishesALeftoverSaveOrDeletesOneThatIsDone)
 
 TEST_F(HandoverFaults, ASaveWhosePuzzleIsGoneIsDeletedWithAMessage)
 {
-    WritePuzzleAndHandOver(folder.path(), "gone.exe");
+    WritePuzzleAndHandOver(m_folder.path(), "gone.exe");
     Start(PathOf("tulips.exe"));
     EXPECT_TRUE(Says("\"gone.exe\" that \"tmp.exe\" holds a saved game for cannot be found"));
     EXPECT_FALSE(QFileInfo::exists(PathOf("tmp.exe")));
-    EXPECT_EQ(ReadBytes(PathOf("tulips.exe")), oldImage);
+    EXPECT_EQ(ReadBytes(PathOf("tulips.exe")), m_oldImage);
 }
 
 TEST_F(HandoverFaults, ARunningHandOverCopyIsNotDeletedByAnotherStart)
 {
     const QString puzzle = PathOf("tulips.exe");
-    WritePuzzleAndHandOver(folder.path());
+    WritePuzzleAndHandOver(m_folder.path());
     // This test holds the lock the way the running copy does.
     auto running = Platform::TFileLock::TryLock(PathOf("tmp.exe"));
     ASSERT_NE(running, nullptr);
     const pid_t start = Start(puzzle);
     QThread::msleep(KeepsRunningMs);
     EXPECT_TRUE(QFileInfo::exists(PathOf("tmp.exe")));
-    EXPECT_EQ(ReadBytes(puzzle), oldImage);
+    EXPECT_EQ(ReadBytes(puzzle), m_oldImage);
     running.reset();
     EXPECT_TRUE(EndsCleanly(start));
     ExpectSaved(puzzle);
@@ -147,19 +149,19 @@ TEST_F(HandoverFaults, AHandOverThatCannotWriteSaysWhyAndKeepsTheCopy)
             GTEST_SKIP() << "cannot mount here";
         // Room for the puzzle and "tmp.exe", not for a third copy while the puzzle is rewritten.
         const qsizetype room = fault.reason == "No space left on device"
-                                   ? 2 * savedImage.size() + savedImage.size() / 2
-                                   : 8 * savedImage.size();
+                                   ? 2 * m_savedImage.size() + m_savedImage.size() / 2
+                                   : 8 * m_savedImage.size();
         mount.reset();
         mount = std::make_unique<TmpfsMount>(media, QByteArray::number(room));
-        QFile::remove(errors);
+        QFile::remove(m_errors);
         WritePuzzleAndHandOver(media);
         fault.spoil();
         const QByteArray before = ReadBytes(media + "/tulips.exe");
         Start(media + "/tmp.exe");
-        EXPECT_TRUE(Says(fault.reason)) << ReadBytes(errors).constData();
+        EXPECT_TRUE(Says(fault.reason)) << ReadBytes(m_errors).constData();
         EXPECT_TRUE(QFileInfo::exists(media + "/tmp.exe"));
         EXPECT_EQ(ReadBytes(media + "/tulips.exe"), before);
-        children = std::make_unique<ChildProcesses>(); // ends the copy and its message
+        m_children = std::make_unique<ChildProcesses>(); // ends the copy and its message
     }
 }
 
@@ -185,15 +187,17 @@ TEST_F(HandoverFaults, AHandOverKilledAtAnyMomentLosesNoGame)
     const std::vector<std::pair<const char *, std::function<bool(pid_t, qint64)>>> events = {
         {"started", [](pid_t, qint64) { return true; }},
         {"application built",
-         [&](pid_t pid, qint64) { return children->WaitUntilApplicationBuilt(pid, 0) || done(); }},
+         [&](pid_t pid, qint64) {
+             return m_children->WaitUntilApplicationBuilt(pid, 0) || done();
+         }},
         {"new puzzle file begun",
          [&](pid_t, qint64 before) {
-             return !QDir(folder.path()).entryList({".tulips.exe.*"}, QDir::Hidden).isEmpty() ||
+             return !QDir(m_folder.path()).entryList({".tulips.exe.*"}, QDir::Hidden).isEmpty() ||
                     replaced(before);
          }},
         {"puzzle replaced", [&](pid_t, qint64 before) { return replaced(before) || done(); }},
         {"puzzle restarted",
-         [&](pid_t, qint64) { return !children->Running(puzzle).empty() || done(); }},
+         [&](pid_t, qint64) { return !m_children->Running(puzzle).empty() || done(); }},
         {"tmp.exe deleted", [&](pid_t, qint64) { return done(); }},
     };
     // Looks every millisecond: the puzzle's new file exists for a few only.
@@ -208,14 +212,14 @@ TEST_F(HandoverFaults, AHandOverKilledAtAnyMomentLosesNoGame)
         for (int laterMs : {0, 20, 80, 200}) {
             SCOPED_TRACE(std::string(event) + " + " + std::to_string(laterMs) + " ms");
             for (const QString &stray :
-                 QDir(folder.path()).entryList({".tulips.exe.*"}, QDir::Hidden))
+                 QDir(m_folder.path()).entryList({".tulips.exe.*"}, QDir::Hidden))
                 QFile::remove(PathOf(stray));
-            WritePuzzleAndHandOver(folder.path());
+            WritePuzzleAndHandOver(m_folder.path());
             const qint64 before = identity(puzzle);
             const pid_t copy = Start(handOver);
             waitFor([&] { return happened(copy, before); });
             QThread::msleep(laterMs);
-            children = std::make_unique<ChildProcesses>(); // kills the copy and what it started
+            m_children = std::make_unique<ChildProcesses>(); // kills the copy and what it started
             ++moments;
 
             if (QFileInfo::exists(handOver)) {
@@ -223,7 +227,7 @@ TEST_F(HandoverFaults, AHandOverKilledAtAnyMomentLosesNoGame)
             }
             EXPECT_FALSE(QFileInfo::exists(handOver));
             ExpectSaved(puzzle);
-            children = std::make_unique<ChildProcesses>();
+            m_children = std::make_unique<ChildProcesses>();
         }
     }
     EXPECT_GE(moments, 20);

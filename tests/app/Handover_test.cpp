@@ -2,7 +2,7 @@
 // leftover hand-over copy, and the whole save hand-over from a changed game to the rewritten
 // puzzle executable.
 #include "engine/container/ExecutablePayload.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "support/AppTestSupport.h"
 #include "windows/main/MainWindow.h"
@@ -31,12 +31,12 @@ protected:
     void SetUp() override
     {
         TExecutableFolderTest::SetUp();
-        ASSERT_FALSE(program.isEmpty());
+        ASSERT_FALSE(m_program.isEmpty());
     }
 
     void TearDown() override
     {
-        for (auto &process : processes) {
+        for (auto &process : m_processes) {
             process->kill();
             process->waitForFinished();
         }
@@ -47,7 +47,7 @@ protected:
     {
         const QString path = PathOf(name);
         QDir().mkpath(QFileInfo(path).path());
-        EXPECT_TRUE(WriteExecutable(path, WithSections(program, sections))) << path.toStdString();
+        EXPECT_TRUE(WriteExecutable(path, WithSections(m_program, sections))) << path.toStdString();
         return path;
     }
 
@@ -57,11 +57,11 @@ protected:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         process->setProcessEnvironment(environment);
-        process->setWorkingDirectory(folder.path());
+        process->setWorkingDirectory(m_folder.path());
         process->start(path, arguments);
         EXPECT_TRUE(process->waitForStarted()) << path.toStdString();
-        processes.push_back(std::move(process));
-        return *processes.back();
+        m_processes.push_back(std::move(process));
+        return *m_processes.back();
     }
 
     static bool EndedCleanly(QProcess &process)
@@ -82,35 +82,35 @@ protected:
             KeepsRunningMs);
     }
 
-    const QByteArray program = ReadBytes(QStringLiteral(TESSALUNE_EXE));
-    const QByteArray picture = SamplePictureBytes();
-    std::vector<std::unique_ptr<QProcess>> processes;
+    const QByteArray m_program = ReadBytes(QStringLiteral(TESSALUNE_EXE));
+    const QByteArray m_picture = SamplePictureBytes();
+    std::vector<std::unique_ptr<QProcess>> m_processes;
 };
 
 TEST_F(ProcessTest, MaketnWritesThePictureBesideThePuzzleAndEnds)
 {
-    const QString puzzle = WriteCopy("tulips.exe", PuzzleSections(picture, SampleDocumentText()));
+    const QString puzzle = WriteCopy("tulips.exe", PuzzleSections(m_picture, SampleDocumentText()));
     EXPECT_TRUE(EndedCleanly(Start(puzzle, {"maketn"})));
-    EXPECT_EQ(ReadBytes(PathOf("tulips.jpg")), picture);
+    EXPECT_EQ(ReadBytes(PathOf("tulips.jpg")), m_picture);
 
     // A picture file that cannot be written is passed over; the program still ends.
-    const QString blocked = WriteCopy("daisies", PuzzleSections(picture, SampleDocumentText()));
-    ASSERT_TRUE(QDir(folder.path()).mkdir("daisies.jpg"));
+    const QString blocked = WriteCopy("daisies", PuzzleSections(m_picture, SampleDocumentText()));
+    ASSERT_TRUE(QDir(m_folder.path()).mkdir("daisies.jpg"));
     EXPECT_TRUE(EndedCleanly(Start(blocked, {"maketn"})));
 }
 
 TEST_F(ProcessTest, MaketnInCapitalsOrSecondPlaceStartsNormally)
 {
-    const TSections sections = PuzzleSections(picture, SampleDocumentText());
+    const TSections sections = PuzzleSections(m_picture, SampleDocumentText());
     QProcess &capitals = Start(WriteCopy("capitals.exe", sections), {"MAKETN"});
     QProcess &second = Start(WriteCopy("second.exe", sections), {"x", "maketn"});
     EXPECT_TRUE(KeepRunning({&capitals, &second}));
-    EXPECT_EQ(QDir(folder.path()).entryList({"*.jpg"}), QStringList());
+    EXPECT_EQ(QDir(m_folder.path()).entryList({"*.jpg"}), QStringList());
 }
 
 TEST_F(ProcessTest, LeftoverHandOverCopyIsDeletedAndTheStartEnds)
 {
-    const QString puzzle = WriteCopy("tulips.exe", PuzzleSections(picture, SampleDocumentText()));
+    const QString puzzle = WriteCopy("tulips.exe", PuzzleSections(m_picture, SampleDocumentText()));
     const QByteArray before = ReadBytes(puzzle);
     ASSERT_TRUE(WriteExecutable(PathOf("tmp.exe"), "left over"));
     EXPECT_TRUE(EndedCleanly(Start(puzzle)));
@@ -122,7 +122,7 @@ TEST_F(ProcessTest, LeftoverHandOverCopyIsDeletedAndTheStartEnds)
 
 TEST_F(ProcessTest, HandOverCopyWritesOnlyInsideItsOwnFolder)
 {
-    const TSections puzzle = PuzzleSections(picture, SampleDocumentText());
+    const TSections puzzle = PuzzleSections(m_picture, SampleDocumentText());
     const QList<QByteArray> refusedNames = {"../victim.exe", "sub/victim.exe", ".", "..", ""};
     std::vector<QProcess *> handOvers;
     for (int index = 0; index < refusedNames.size(); ++index) {
@@ -142,24 +142,24 @@ TEST_F(ProcessTest, HandOverCopyWritesOnlyInsideItsOwnFolder)
 
 TEST_F(ProcessTest, ChangedGameIsSavedThroughTheHandOverCopy)
 {
-    const QString puzzle = WriteCopy("tulips.exe", PuzzleSections(picture, SampleDocumentText()));
+    const QString puzzle = WriteCopy("tulips.exe", PuzzleSections(m_picture, SampleDocumentText()));
     const QByteArray before = ReadBytes(puzzle);
 
     // The first process, the player after a changed game, runs here with the puzzle's image.
     ExeImage() = before;
-    TFmain main(puzzle);
+    TMainWindow main(puzzle);
     main.LoadPuzzleFromPayload();
-    main.Document->SetAttr(PuzzleSchema::KeyColor, "#FF0000");
-    main.Document->FindChild(PuzzleSchema::PiecesNode)
+    main.document->SetAttr(PuzzleSchema::KeyColor, "#FF0000");
+    main.document->FindChild(PuzzleSchema::PiecesNode)
         ->Child(3)
         ->SetAttr(PuzzleSchema::KeyPieceLeft, "120");
-    main.GameChanged = true;
-    main.FirstActivation = false; // the game is over; the start is long past
-    main.PageControl1->setCurrentWidget(main.TabSheet_save);
+    main.gameChanged = true;
+    main.m_firstActivation = false; // the game is over; the start is long past
+    main.m_pages->setCurrentWidget(main.m_saveQuestionPage);
     main.show();
     main.KeepChanges();
-    const QByteArray savedDocument = main.Document->SaveToText();
-    QTest::mouseClick(main.SB_save_ok, Qt::LeftButton);
+    const QByteArray savedDocument = main.document->SaveToText();
+    QTest::mouseClick(main.m_saveYesButton, Qt::LeftButton);
     EXPECT_FALSE(main.isVisible());
 
     // "tmp.exe" rewrites the puzzle and restarts it, which deletes "tmp.exe" and ends. The
@@ -172,5 +172,5 @@ TEST_F(ProcessTest, ChangedGameIsSavedThroughTheHandOverCopy)
         [&] { return !QFileInfo::exists(PathOf("tmp.exe")) && ReadBytes(puzzle) == expected; },
         EndsWithinMs));
     EXPECT_TRUE(QFileInfo(puzzle).isExecutable());
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"tulips.exe"});
+    EXPECT_EQ(QDir(m_folder.path()).entryList(QDir::Files), QStringList{"tulips.exe"});
 }

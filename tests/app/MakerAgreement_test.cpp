@@ -2,7 +2,7 @@
 // pictures, properties and generator state they write the same file. A puzzle written over a
 // puzzle that is running leaves the running one alone and the new file whole.
 #include "engine/container/ExecutablePayload.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/Random.h"
 #include "engine/picture/GraphicLoading.h"
@@ -44,12 +44,12 @@ protected:
     void SetUp() override
     {
         MakerTest::SetUp();
-        ASSERT_TRUE(folder.isValid());
+        ASSERT_TRUE(m_folder.isValid());
         ExeImage() = ReadBytes(QStringLiteral(TESSALUNE_EXE));
         ASSERT_FALSE(ExeImage().isEmpty());
-        Platform::SetWorkingFolder(folder.path());
-        alternativePath = folder.filePath("solved.png");
-        ASSERT_TRUE(GradientPicture({120, 90}).save(alternativePath));
+        Platform::SetWorkingFolder(m_folder.path());
+        m_alternativePath = m_folder.filePath("solved.png");
+        ASSERT_TRUE(GradientPicture({120, 90}).save(m_alternativePath));
     }
     void TearDown() override
     {
@@ -63,27 +63,27 @@ protected:
     void MakeWithWizard(const QString &path, bool replacing = false)
     {
         ChooseSource(LoadGraphicAsBitmap(Photo));
-        props->SetRandomSeeding([](TRandomGenerator &random) { random.SetState(Seed); });
-        NextEdit(LoadGraphicAsBitmap(alternativePath));
-        AnswerModal<TD_puzzle_props>([](TD_puzzle_props *dialog) {
-            dialog->CB_width->setCurrentText("10");
-            dialog->CB_height->setCurrentText("8");
-            dialog->Edit_name->setText("Moonlit hills");
-            dialog->Edit_author->setText("A. Painter");
-            dialog->Edit_authors_website->setText("painter.example");
-            QTest::mouseClick(dialog->CB_transform_solved, Qt::LeftButton);
-            QTest::mouseClick(dialog->SB_premium_img, Qt::LeftButton);
-            QTest::mouseClick(dialog->SB_ok, Qt::LeftButton);
+        m_props->SetRandomSeeding([](TRandomGenerator &random) { random.SetState(Seed); });
+        NextEdit(LoadGraphicAsBitmap(m_alternativePath));
+        AnswerModal<TPropertiesDialog>([](TPropertiesDialog *dialog) {
+            dialog->m_widthBox->setCurrentText("10");
+            dialog->m_heightBox->setCurrentText("8");
+            dialog->m_nameEdit->setText("Moonlit hills");
+            dialog->m_authorEdit->setText("A. Painter");
+            dialog->m_websiteEdit->setText("painter.example");
+            QTest::mouseClick(dialog->m_alternativeCheckBox, Qt::LeftButton);
+            QTest::mouseClick(dialog->m_loadAlternativeButton, Qt::LeftButton);
+            QTest::mouseClick(dialog->m_okButton, Qt::LeftButton);
         });
-        QTest::mouseClick(page->Label_2, Qt::LeftButton);
-        ASSERT_EQ(state.Step, 3);
+        QTest::mouseClick(m_page->m_step2Title, Qt::LeftButton);
+        ASSERT_EQ(m_state.step, 3);
         AnswerModal<QFileDialog>([path](QFileDialog *dialog) { ChooseFileInDialog(dialog, path); });
         if (replacing)
             AnswerModal<QMessageBox>([](QMessageBox *box) {
                 QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);
             });
         AnswerNextQuestion(false);
-        QTest::mouseClick(page->Label_3, Qt::LeftButton);
+        QTest::mouseClick(m_page->m_step3Title, Qt::LeftButton);
     }
 
     bool MakeWithCommandLine(const QString &path)
@@ -92,20 +92,20 @@ protected:
         maker.start(QStringLiteral(TESSALUNE_EXE),
                     {"--make", Photo, path, "--cols", "10", "--rows", "8", "--name",
                      "Moonlit hills", "--author", "A. Painter", "--website", "painter.example",
-                     "--alternative", alternativePath, "--seed", QString::number(Seed)});
+                     "--alternative", m_alternativePath, "--seed", QString::number(Seed)});
         return maker.waitForFinished(Deadline) && maker.exitStatus() == QProcess::NormalExit &&
                maker.exitCode() == 0;
     }
 
-    const TWorkingFolderKeeper keeper;
-    QTemporaryDir folder;
-    QString alternativePath;
+    const TWorkingFolderKeeper m_keeper;
+    QTemporaryDir m_folder;
+    QString m_alternativePath;
 };
 
 TEST_F(MakerAgreementTest, WizardAndCommandLineWriteTheSamePuzzle)
 {
-    const QString fromWizard = folder.filePath("wizard.exe");
-    const QString fromCommandLine = folder.filePath("command_line.exe");
+    const QString fromWizard = m_folder.filePath("wizard.exe");
+    const QString fromCommandLine = m_folder.filePath("command_line.exe");
     MakeWithWizard(fromWizard);
     ASSERT_TRUE(MakeWithCommandLine(fromCommandLine));
     const QByteArray wizard = ReadBytes(fromWizard);
@@ -114,7 +114,7 @@ TEST_F(MakerAgreementTest, WizardAndCommandLineWriteTheSamePuzzle)
          {SectionIsPuzzle, SectionSourceImage, SectionAlternativeImage, SectionDocument})
         EXPECT_EQ(ReadSection(name, wizard), ReadSection(name, commandLine)) << name;
     EXPECT_EQ(wizard, commandLine);
-    TKelPigger document;
+    TKeyedNode document;
     document.LoadFromText(ReadSection(SectionDocument, wizard));
     EXPECT_EQ(document.GetAttr(KeyCols), "10");
     EXPECT_EQ(document.GetAttr(KeyUseAlternative), "Y");
@@ -122,10 +122,10 @@ TEST_F(MakerAgreementTest, WizardAndCommandLineWriteTheSamePuzzle)
 
 TEST_F(MakerAgreementTest, PuzzleWrittenOverARunningPuzzleLeavesThatOneRunning)
 {
-    const QString target = folder.filePath("running.exe");
+    const QString target = m_folder.filePath("running.exe");
     ASSERT_TRUE(MakeWithCommandLine(target));
     ChildProcesses children;
-    const pid_t running = children.Start(target, {}, ProgramEnvironment(folder.path()));
+    const pid_t running = children.Start(target, {}, ProgramEnvironment(m_folder.path()));
     ASSERT_GT(running, 0);
     ASSERT_TRUE(children.WaitUntilApplicationBuilt(running, Deadline));
 
@@ -134,6 +134,6 @@ TEST_F(MakerAgreementTest, PuzzleWrittenOverARunningPuzzleLeavesThatOneRunning)
         << "the running puzzle keeps running on its own copy";
     const QByteArray written = ReadBytes(target);
     EXPECT_TRUE(written.startsWith(ExeImage()));
-    EXPECT_EQ(ReadSection(SectionSourceImage, written), state.SourcePicture->Data());
+    EXPECT_EQ(ReadSection(SectionSourceImage, written), m_state.sourcePicture->Data());
     EXPECT_TRUE(QFileInfo(target).isExecutable());
 }

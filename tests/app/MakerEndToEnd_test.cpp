@@ -3,7 +3,7 @@
 // picture, Step 3 saves into "my_puzzles" and Yes starts the new puzzle as a process of its
 // own, which runs its game.
 #include "engine/container/ExecutablePayload.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/picture/JpegPicture.h"
 #include "support/AppTestSupport.h"
@@ -35,11 +35,11 @@ constexpr int Deadline = 60000;
 const QString Photo = QStringLiteral(TESSALUNE_FIXTURES "/moonlit_hills_280x210.jpg");
 
 // In the open editor: "Load from file", the file chosen in its dialog, then Ok.
-void LoadInEditor(TF_picture_mgm *editor, const QString &file)
+void LoadInEditor(TPictureEditor *editor, const QString &file)
 {
     AnswerModal<QFileDialog>([file](QFileDialog *dialog) { ChooseFileInDialog(dialog, file); });
-    QTest::mouseClick(editor->btn_load_from_file, Qt::LeftButton);
-    QTest::mouseClick(editor->btn_ok, Qt::LeftButton);
+    QTest::mouseClick(editor->m_loadFromFileButton, Qt::LeftButton);
+    QTest::mouseClick(editor->m_okButton, Qt::LeftButton);
 }
 
 void PressKey(QWidget *widget, Qt::Key key, int times)
@@ -57,7 +57,7 @@ class MakerEndToEnd : public TExecutableFolderTest
 
 TEST_F(MakerEndToEnd, PersonMakesAPuzzleWithTheMouseAndItsGameRuns)
 {
-    ASSERT_TRUE(QDir(folder.path()).mkpath("bin"));
+    ASSERT_TRUE(QDir(m_folder.path()).mkpath("bin"));
     ASSERT_TRUE(Platform::SetWorkingFolder(PathOf("bin")));
     ExeImage() = ReadBytes(QStringLiteral(TESSALUNE_EXE));
     const QString solved = PathOf("solved.png");
@@ -67,35 +67,39 @@ TEST_F(MakerEndToEnd, PersonMakesAPuzzleWithTheMouseAndItsGameRuns)
     {
         TApplicationWindows windows;
         ASSERT_TRUE(QTest::qWaitFor(
-            [] { return Fmain->PageControl1->currentWidget() == Fmain->TabSheet_new; }, Deadline));
-        TMakerPage &page = *Fmain->TabSheet_new;
+            [] {
+                return ProgramWindows().mainWindow->m_pages->currentWidget() ==
+                       ProgramWindows().mainWindow->m_makerPage;
+            },
+            Deadline));
+        TMakerPage &page = *ProgramWindows().mainWindow->m_makerPage;
 
-        AnswerModal<TF_picture_mgm>([](TF_picture_mgm *editor) { LoadInEditor(editor, Photo); });
-        QTest::mouseClick(page.Label_1, Qt::LeftButton);
-        ASSERT_EQ(Fmain->Step, 2);
-        EXPECT_EQ(page.Image_demo->geometry(), QRect(4, 12, 210, 157));
+        AnswerModal<TPictureEditor>([](TPictureEditor *editor) { LoadInEditor(editor, Photo); });
+        QTest::mouseClick(page.m_step1Title, Qt::LeftButton);
+        ASSERT_EQ(ProgramWindows().mainWindow->step, 2);
+        EXPECT_EQ(page.m_thumbnailImage->geometry(), QRect(4, 12, 210, 157));
 
-        AnswerModal<TD_puzzle_props>([&solved](TD_puzzle_props *dialog) {
-            PressKey(dialog->CB_width, Qt::Key_Down, 3);
-            PressKey(dialog->CB_height, Qt::Key_Down, 1);
-            EXPECT_EQ(dialog->Label_size_js->text(), "( 80 pieces )");
-            QTest::mouseClick(dialog->CB_transform_solved, Qt::LeftButton);
-            AnswerModal<TF_picture_mgm>(
-                [&solved](TF_picture_mgm *editor) { LoadInEditor(editor, solved); });
-            QTest::mouseClick(dialog->SB_premium_img, Qt::LeftButton);
-            QTest::mouseClick(dialog->SB_ok, Qt::LeftButton);
+        AnswerModal<TPropertiesDialog>([&solved](TPropertiesDialog *dialog) {
+            PressKey(dialog->m_widthBox, Qt::Key_Down, 3);
+            PressKey(dialog->m_heightBox, Qt::Key_Down, 1);
+            EXPECT_EQ(dialog->m_pieceCountLabel->text(), "( 80 pieces )");
+            QTest::mouseClick(dialog->m_alternativeCheckBox, Qt::LeftButton);
+            AnswerModal<TPictureEditor>(
+                [&solved](TPictureEditor *editor) { LoadInEditor(editor, solved); });
+            QTest::mouseClick(dialog->m_loadAlternativeButton, Qt::LeftButton);
+            QTest::mouseClick(dialog->m_okButton, Qt::LeftButton);
         });
-        QTest::mouseClick(page.Label_2_, Qt::LeftButton);
-        ASSERT_EQ(Fmain->Step, 3);
-        EXPECT_TRUE(page.RB_premium_picture->isEnabled());
+        QTest::mouseClick(page.m_step2Caption, Qt::LeftButton);
+        ASSERT_EQ(ProgramWindows().mainWindow->step, 3);
+        EXPECT_TRUE(page.m_alternativePictureRadio->isEnabled());
 
         AnswerModal<QFileDialog>([&shownFolder](QFileDialog *dialog) {
             shownFolder = dialog->directory().absolutePath();
             ChooseFileInDialog(dialog, "moonlit");
         });
         AnswerNextQuestion(true);
-        QTest::mouseClick(page.Label_3, Qt::LeftButton);
-        EXPECT_FALSE(Fmain->isVisible()) << "the maker closes after Step 3";
+        QTest::mouseClick(page.m_step3Title, Qt::LeftButton);
+        EXPECT_FALSE(ProgramWindows().mainWindow->isVisible()) << "the maker closes after Step 3";
     }
     const QString puzzle = PathOf("my_puzzles/moonlit.exe");
     EXPECT_EQ(QFileInfo(shownFolder).canonicalFilePath(),
@@ -110,12 +114,12 @@ TEST_F(MakerEndToEnd, PersonMakesAPuzzleWithTheMouseAndItsGameRuns)
     const QByteArray bytes = ReadBytes(puzzle);
     EXPECT_TRUE(QFileInfo(puzzle).isExecutable());
     EXPECT_EQ(ReadSection(SectionIsPuzzle, bytes), "Y");
-    TJPEGImage source, alternative;
+    TJpegPicture source, alternative;
     source.SetData(ReadSection(SectionSourceImage, bytes));
     alternative.SetData(ReadSection(SectionAlternativeImage, bytes));
     EXPECT_EQ(PictureSize(source), QSize(280, 210));
     EXPECT_EQ(PictureSize(alternative), QSize(160, 120));
-    TKelPigger document;
+    TKeyedNode document;
     document.LoadFromText(ReadSection(SectionDocument, bytes));
     EXPECT_EQ(document.GetAttr(KeyCols), "10");
     EXPECT_EQ(document.GetAttr(KeyRows), "8");

@@ -4,7 +4,7 @@
 // file as it was.
 #include "engine/container/DocumentValues.h"
 #include "engine/container/ExecutablePayload.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "support/PlayWindowFixture.h"
 #include "support/PlayerFixture.h"
@@ -33,22 +33,22 @@ constexpr int FinishesWithinMs = 60000;
 // Where the game left a piece: the index of its record and its desktop position.
 using TPlacedPieces = std::map<int, QPoint>;
 
-bool SavePageShown(const TFmain &main)
+bool SavePageShown(const TMainWindow &main)
 {
-    return main.PageControl1->currentWidget() == main.TabSheet_save;
+    return main.m_pages->currentWidget() == main.m_saveQuestionPage;
 }
 
 // Drops the first palette piece three times onto the desktop, cells apart; what was dropped
 // where is read back from the records.
-TPlacedPieces DropThreePieces(TD_puzzle_js &play)
+TPlacedPieces DropThreePieces(TJigsawPlayWindow &play)
 {
-    TO_pd &desktop = *play.Odesktop;
+    TPuzzleDesktop &desktop = *play.m_desktop;
     const QPoint origin = SolvedOrigin(play);
     const int cellWidth = play.Geometry().cellWidth;
     const int cellHeight = play.Geometry().cellHeight;
     TPlacedPieces placed;
     for (int k = 0; k < 3; ++k) {
-        TKelPigger *record = desktop.PaletteRecords().first();
+        TKeyedNode *record = desktop.PaletteRecords().first();
         DragPiece(desktop, desktop.ImageOfRecord(record),
                   origin + QPoint(2 * k * cellWidth + 3, (k + 1) * cellHeight - 2));
         placed[static_cast<int>(desktop.Records().indexOf(record))] =
@@ -58,13 +58,13 @@ TPlacedPieces DropThreePieces(TD_puzzle_js &play)
     return placed;
 }
 
-TPlacedPieces PiecesOnTheDesktop(const TD_puzzle_js &play)
+TPlacedPieces PiecesOnTheDesktop(const TJigsawPlayWindow &play)
 {
-    const TO_pd &desktop = *play.Odesktop;
+    const TPuzzleDesktop &desktop = *play.m_desktop;
     TPlacedPieces placed;
     for (std::size_t index = 0; index < desktop.Images().size(); ++index) {
         const TPieceImage *image = desktop.Images()[index].get();
-        if (!image->onPalette)
+        if (!image->m_onPalette)
             placed[static_cast<int>(index)] = desktop.DesktopPosition(image);
     }
     return placed;
@@ -78,8 +78,8 @@ protected:
     void SetUp() override
     {
         TExecutableFolderTest::SetUp();
-        puzzle = PathOf("tulips.exe");
-        ASSERT_TRUE(MakePuzzle(puzzle, picture));
+        m_puzzle = PathOf("tulips.exe");
+        ASSERT_TRUE(MakePuzzle(m_puzzle, m_picture));
     }
 
     // Starts the puzzle executable in this process as the start-up step leaves it (working
@@ -87,10 +87,10 @@ protected:
     // action and ends it through the tools window. Returns once the game is over.
     void PlayOnce(TPlayerWindows &windows, const std::function<void()> &action)
     {
-        ASSERT_TRUE(Platform::SetWorkingFolder(folder.path()));
-        ExeImage() = ReadBytes(puzzle);
+        ASSERT_TRUE(Platform::SetWorkingFolder(m_folder.path()));
+        ExeImage() = ReadBytes(m_puzzle);
         const auto driver = DriveGame(*windows.play, action, ExitThroughTools);
-        TFmain &main = *windows.main;
+        TMainWindow &main = *windows.main;
         main.show();
         ASSERT_TRUE(QTest::qWaitFor([&] { return SavePageShown(main) || !main.isVisible(); },
                                     FinishesWithinMs));
@@ -100,68 +100,68 @@ protected:
 
     QString HandOverCopy() const { return PathOf("tmp.exe"); }
 
-    const QImage picture = PhotoLikePicture({280, 210});
-    QString puzzle;
+    const QImage m_picture = PhotoLikePicture({280, 210});
+    QString m_puzzle;
 };
 
 TEST_F(GameToFile, ChangedGameSavedWithYesIsRewrittenAndTheNextStartContinuesIt)
 {
-    const QByteArray before = ReadBytes(puzzle);
+    const QByteArray before = ReadBytes(m_puzzle);
     TPlacedPieces dropped;
     {
-        TPlayerWindows windows(puzzle);
+        TPlayerWindows windows(m_puzzle);
         PlayOnce(windows, [&] {
             dropped = DropThreePieces(*windows.play);
-            F_tools->move(50, 60);
+            ProgramWindows().toolsWindow->move(50, 60);
         });
         ASSERT_TRUE(SavePageShown(*windows.main));
-        QTest::mouseClick(windows.main->SB_save_ok, Qt::LeftButton);
+        QTest::mouseClick(windows.main->m_saveYesButton, Qt::LeftButton);
         EXPECT_FALSE(windows.main->isVisible());
     }
     ASSERT_EQ(dropped.size(), 3u);
 
     // "tmp.exe" writes the puzzle back and restarts it; the restarted puzzle deletes "tmp.exe".
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return !QFileInfo::exists(HandOverCopy()) && ReadBytes(puzzle) != before; },
+        [&] { return !QFileInfo::exists(HandOverCopy()) && ReadBytes(m_puzzle) != before; },
         FinishesWithinMs));
-    const QByteArray saved = ReadBytes(puzzle);
-    EXPECT_TRUE(QFileInfo(puzzle).isExecutable());
+    const QByteArray saved = ReadBytes(m_puzzle);
+    EXPECT_TRUE(QFileInfo(m_puzzle).isExecutable());
     ExeImage() = saved;
     EXPECT_TRUE(ReadSection(SectionFileName).isEmpty());
 
     TPlacedPieces restored;
     QPoint toolsPlace;
     {
-        TPlayerWindows windows(puzzle);
+        TPlayerWindows windows(m_puzzle);
         PlayOnce(windows, [&] {
             restored = PiecesOnTheDesktop(*windows.play);
-            toolsPlace = F_tools->pos();
+            toolsPlace = ProgramWindows().toolsWindow->pos();
         });
         // Nothing was dropped: the program ends without asking.
         EXPECT_FALSE(windows.main->isVisible());
     }
     EXPECT_EQ(restored, dropped);
     EXPECT_EQ(toolsPlace, QPoint(50, 60));
-    EXPECT_EQ(ReadBytes(puzzle), saved);
+    EXPECT_EQ(ReadBytes(m_puzzle), saved);
     EXPECT_FALSE(QFileInfo::exists(HandOverCopy()));
 }
 
 TEST_F(GameToFile, AnsweringNoOrPlayingWithoutDropsLeavesTheFileAsItWas)
 {
-    const QByteArray before = ReadBytes(puzzle);
+    const QByteArray before = ReadBytes(m_puzzle);
     {
-        TPlayerWindows windows(puzzle);
+        TPlayerWindows windows(m_puzzle);
         PlayOnce(windows, [&] { DropThreePieces(*windows.play); });
         ASSERT_TRUE(SavePageShown(*windows.main));
-        QTest::mouseClick(windows.main->SB_save_cancel, Qt::LeftButton);
+        QTest::mouseClick(windows.main->m_saveNoButton, Qt::LeftButton);
         EXPECT_FALSE(windows.main->isVisible());
     }
-    EXPECT_EQ(ReadBytes(puzzle), before);
+    EXPECT_EQ(ReadBytes(m_puzzle), before);
     {
-        TPlayerWindows windows(puzzle);
-        PlayOnce(windows, [&] { F_tools->move(70, 80); });
+        TPlayerWindows windows(m_puzzle);
+        PlayOnce(windows, [&] { ProgramWindows().toolsWindow->move(70, 80); });
         EXPECT_FALSE(windows.main->isVisible());
     }
-    EXPECT_EQ(ReadBytes(puzzle), before);
-    EXPECT_EQ(QDir(folder.path()).entryList({"*.exe"}, QDir::Files), QStringList{"tulips.exe"});
+    EXPECT_EQ(ReadBytes(m_puzzle), before);
+    EXPECT_EQ(QDir(m_folder.path()).entryList({"*.exe"}, QDir::Files), QStringList{"tulips.exe"});
 }

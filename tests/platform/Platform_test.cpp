@@ -196,7 +196,7 @@ protected:
                   "#!/bin/sh\nprintf '%s:%s' \"$#\" \"$1\" > \"$(dirname \"$0\")/out.tmp\"\n"
                   "mv \"$(dirname \"$0\")/out.tmp\" \"$(dirname \"$0\")/out\"\n",
                   0755);
-        ASSERT_TRUE(Platform::SetWorkingFolder(folder.path()));
+        ASSERT_TRUE(Platform::SetWorkingFolder(m_folder.path()));
     }
 
     QByteArray Report()
@@ -206,12 +206,12 @@ protected:
         return ReadBytes(out);
     }
 
-    ChildProcesses children;
+    ChildProcesses m_children;
 };
 
 TEST_F(StartProgramTest, StartsTheFileInTheWorkingFolderWithOneParameter)
 {
-    EXPECT_EQ(Platform::WorkingFolder(), QDir(folder.path()).canonicalPath());
+    EXPECT_EQ(Platform::WorkingFolder(), QDir(m_folder.path()).canonicalPath());
     // A bare name means the file here, not a program found on PATH.
     Platform::StartProgram(QStringLiteral("report.sh"), QStringLiteral("two words"));
     EXPECT_EQ(Report(), "1:two words");

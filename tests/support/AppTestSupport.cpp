@@ -2,7 +2,7 @@
 
 #include "engine/container/DocumentValues.h"
 #include "engine/container/ExecutablePayload.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "support/JpegBytes.h"
 
@@ -26,15 +26,15 @@ QByteArray SamplePictureBytes()
 QByteArray SampleDocumentText()
 {
     using namespace PuzzleSchema;
-    TKelPigger root;
+    TKeyedNode root;
     root.SetName(RootNode);
     root.SetAttr(KeyName, "Sample");
     root.SetAttr(KeyCols, "7");
     root.SetAttr(KeyRows, "7");
-    auto *pieces = new TKelPigger(&root);
+    auto *pieces = new TKeyedNode(&root);
     pieces->SetName(PiecesNode);
     for (int index = 0; index < 49; ++index) {
-        auto *piece = new TKelPigger(pieces);
+        auto *piece = new TKeyedNode(pieces);
         piece->SetName(PieceNode);
         piece->SetAttr(KeyRow, IntToText(index / 7));
         piece->SetAttr(KeyCol, IntToText(index % 7));

@@ -35,7 +35,7 @@ TDesktopGame::TDesktopGame(int cols, int rows, QSize pictureSize, QSize frameSiz
     desktop.RefreshPalette();
 }
 
-TKelPigger *TDesktopGame::Record(int index) const
+TKeyedNode *TDesktopGame::Record(int index) const
 {
     return desktop.Records().at(index);
 }
@@ -68,12 +68,12 @@ void TDesktopGame::DragTo(TPieceImage *image, QPoint targetView)
 
 void TDesktopGame::WaitForTick()
 {
-    QSignalSpy tick(desktop.Timer1, &QTimer::timeout);
+    QSignalSpy tick(desktop.m_paletteTimer, &QTimer::timeout);
     tick.wait(2000);
 }
 
 void TDesktopGame::ScrollTo(int horizontal, int vertical)
 {
-    desktop.ScrollBox1->horizontalScrollBar()->setValue(horizontal);
-    desktop.ScrollBox1->verticalScrollBar()->setValue(vertical);
+    desktop.m_scrollArea->horizontalScrollBar()->setValue(horizontal);
+    desktop.m_scrollArea->verticalScrollBar()->setValue(vertical);
 }

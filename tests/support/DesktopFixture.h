@@ -3,7 +3,7 @@
 // support/TestPuzzles.h, every cell rendered and added in row-major order as the play window
 // does. The frame is shown on the offscreen platform.
 
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/jigsaw/PieceGeometry.h"
 #include "windows/desktop/PuzzleDesktop.h"
 
@@ -17,7 +17,7 @@ public:
     // pieceCount < 0 adds every piece of the grid.
     TDesktopGame(int cols, int rows, QSize pictureSize, QSize frameSize, int pieceCount = -1);
 
-    TKelPigger *Record(int index) const;
+    TKeyedNode *Record(int index) const;
     TPieceImage *Image(int index) const;
     int PieceCount() const { return static_cast<int>(desktop.Images().size()); }
 
@@ -32,10 +32,10 @@ public:
     void WaitForTick();
     void ScrollTo(int horizontal, int vertical);
 
-    TKelPigger document;
-    TKelPigger *pieces = nullptr;
+    TKeyedNode document;
+    TKeyedNode *pieces = nullptr;
     TPieceGeometry geometry;
     QImage picture;
     // Declared after the document: the desktop holds records of it.
-    TO_pd desktop;
+    TPuzzleDesktop desktop;
 };

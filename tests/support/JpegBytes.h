@@ -8,7 +8,7 @@
 
 inline QByteArray JpegBytesOf(const QImage &picture)
 {
-    TJPEGImage jpeg;
+    TJpegPicture jpeg;
     jpeg.Assign(picture);
     return jpeg.Data();
 }
@@ -16,7 +16,7 @@ inline QByteArray JpegBytesOf(const QImage &picture)
 // Throws EJPEGError as decoding does.
 inline QImage DecodedJpeg(const QByteArray &bytes)
 {
-    TJPEGImage jpeg;
+    TJpegPicture jpeg;
     jpeg.SetData(bytes);
     return jpeg.ToBitmap();
 }

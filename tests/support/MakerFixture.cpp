@@ -1,12 +1,12 @@
 #include "support/MakerFixture.h"
 
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/picture/JpegPicture.h"
 #include "support/ModalAnswer.h"
 #include "windows/common/AboutWindow.h"
 #include "windows/common/ClickableLabel.h"
 #include "windows/common/ConfirmationWindow.h"
-#include "windows/common/WindowInstances.h"
+#include "windows/common/ProgramWindows.h"
 #include "windows/maker/MakerPage.h"
 #include "windows/maker/PropertiesDialog.h"
 
@@ -27,7 +27,7 @@ QImage GradientPicture(QSize size)
     return picture;
 }
 
-QSize PictureSize(const TJPEGImage &picture)
+QSize PictureSize(const TJpegPicture &picture)
 {
     return {picture.Width(), picture.Height()};
 }
@@ -42,58 +42,58 @@ void ChooseFileInDialog(QFileDialog *dialog, const QString &path)
 
 void MakerTest::SetUp()
 {
-    state.Document = std::make_unique<TKelPigger>();
-    state.SourcePicture = std::make_unique<TJPEGImage>();
-    state.AlternativePicture = std::make_unique<TJPEGImage>();
-    state.SourcePicture->Assign(GradientPicture({1, 1}));
-    state.AlternativePicture->Assign(GradientPicture({1, 1}));
-    host = std::make_unique<QWidget>();
-    page = new TMakerPage(state, host.get());
-    host->resize(page->size());
-    auto editing = [this](TJPEGImage &picture, const QString &) {
-        ++edits;
-        if (std::exchange(nextEditFailsToLoad, false)) {
+    m_state.document = std::make_unique<TKeyedNode>();
+    m_state.sourcePicture = std::make_unique<TJpegPicture>();
+    m_state.alternativePicture = std::make_unique<TJpegPicture>();
+    m_state.sourcePicture->Assign(GradientPicture({1, 1}));
+    m_state.alternativePicture->Assign(GradientPicture({1, 1}));
+    m_host = std::make_unique<QWidget>();
+    m_page = new TMakerPage(m_state, m_host.get());
+    m_host->resize(m_page->size());
+    auto editing = [this](TJpegPicture &picture, const QString &) {
+        ++m_edits;
+        if (std::exchange(m_nextEditFailsToLoad, false)) {
             picture.Assign(QImage());
             return true;
         }
-        if (nextEdit.isNull())
+        if (m_nextEdit.isNull())
             return false;
-        picture.Assign(nextEdit);
+        picture.Assign(m_nextEdit);
         return true;
     };
-    page->SetPictureEditing(editing);
-    props->SetPictureEditing(editing);
-    page->SetStep(1);
-    host->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(host.get()));
+    m_page->SetPictureEditing(editing);
+    m_props->SetPictureEditing(editing);
+    m_page->SetStep(1);
+    m_host->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_host.get()));
 }
 
 void MakerTest::TearDown()
 {
-    host.reset();
+    m_host.reset();
 }
 
 void MakerTest::NextEdit(const QImage &picture)
 {
-    nextEdit = picture;
+    m_nextEdit = picture;
 }
 
 void MakerTest::ChooseSource(const QImage &picture)
 {
     NextEdit(picture);
-    QTest::mouseClick(page->Label_1, Qt::LeftButton);
+    QTest::mouseClick(m_page->m_step1Title, Qt::LeftButton);
 }
 
 void MakerTest::RunPropertiesWithOk(const QImage &alternative)
 {
     NextEdit(alternative);
-    AnswerModal<TD_puzzle_props>([loading = !alternative.isNull()](TD_puzzle_props *dialog) {
+    AnswerModal<TPropertiesDialog>([loading = !alternative.isNull()](TPropertiesDialog *dialog) {
         if (loading) {
-            if (!dialog->CB_transform_solved->isChecked())
-                QTest::mouseClick(dialog->CB_transform_solved, Qt::LeftButton);
-            QTest::mouseClick(dialog->SB_premium_img, Qt::LeftButton);
+            if (!dialog->m_alternativeCheckBox->isChecked())
+                QTest::mouseClick(dialog->m_alternativeCheckBox, Qt::LeftButton);
+            QTest::mouseClick(dialog->m_loadAlternativeButton, Qt::LeftButton);
         }
-        QTest::mouseClick(dialog->SB_ok, Qt::LeftButton);
+        QTest::mouseClick(dialog->m_okButton, Qt::LeftButton);
     });
-    QTest::mouseClick(page->Label_2, Qt::LeftButton);
+    QTest::mouseClick(m_page->m_step2Title, Qt::LeftButton);
 }

@@ -7,7 +7,7 @@
 #include "windows/common/AboutWindow.h"
 #include "windows/common/ConfirmationWindow.h"
 #include "windows/common/MainState.h"
-#include "windows/common/WindowInstances.h"
+#include "windows/common/ProgramWindows.h"
 #include "windows/maker/PropertiesDialog.h"
 
 #include <QImage>
@@ -16,12 +16,12 @@
 
 class QFileDialog;
 class QWidget;
-class TJPEGImage;
+class TJpegPicture;
 class TMakerPage;
 
 // A photograph-like bitmap of size: smooth colour gradients, so that JPEG encoding is typical.
 QImage GradientPicture(QSize size);
-QSize PictureSize(const TJPEGImage &picture);
+QSize PictureSize(const TJpegPicture &picture);
 // Types path into a file dialog's name field and presses Enter, as a user chooses a file.
 void ChooseFileInDialog(QFileDialog *dialog, const QString &path);
 
@@ -34,23 +34,25 @@ protected:
     // The editor accepts picture (a null picture cancels) on its next use.
     void NextEdit(const QImage &picture);
     // The editor's next use ends with Ok on a file that failed to load: no picture, a change.
-    void NextEditFailsToLoad() { nextEditFailsToLoad = true; }
+    void NextEditFailsToLoad() { m_nextEditFailsToLoad = true; }
     // Step 1 done with picture: the page at step 2.
     void ChooseSource(const QImage &picture);
     // Step 2 answered in the dialog with Ok, after loading alternative if it is not null.
     void RunPropertiesWithOk(const QImage &alternative = {});
 
-    TMainState state;
-    TPublishedAs<TMainState> publishedState{MainState, &state};
-    std::unique_ptr<TFsure> sure = std::make_unique<TFsure>();
-    TPublishedAs<TFsure> publishedSure{Fsure, sure.get()};
-    std::unique_ptr<TFabout> about = std::make_unique<TFabout>();
-    TPublishedAs<TFabout> publishedAbout{Fabout, about.get()};
-    std::unique_ptr<TD_puzzle_props> props = std::make_unique<TD_puzzle_props>();
-    TPublishedAs<TD_puzzle_props> publishedProps{D_puzzle_props, props.get()};
-    std::unique_ptr<QWidget> host;
-    TMakerPage *page = nullptr;
-    QImage nextEdit;
-    bool nextEditFailsToLoad = false;
-    int edits = 0;
+    TMainState m_state;
+    TPublishedAs<TMainState> m_publishedState{ProgramWindows().mainState, &m_state};
+    std::unique_ptr<TConfirmationWindow> m_sure = std::make_unique<TConfirmationWindow>();
+    TPublishedAs<TConfirmationWindow> m_publishedSure{ProgramWindows().confirmationWindow,
+                                                      m_sure.get()};
+    std::unique_ptr<TAboutWindow> m_about = std::make_unique<TAboutWindow>();
+    TPublishedAs<TAboutWindow> m_publishedAbout{ProgramWindows().aboutWindow, m_about.get()};
+    std::unique_ptr<TPropertiesDialog> m_props = std::make_unique<TPropertiesDialog>();
+    TPublishedAs<TPropertiesDialog> m_publishedProps{ProgramWindows().propertiesDialog,
+                                                     m_props.get()};
+    std::unique_ptr<QWidget> m_host;
+    TMakerPage *m_page = nullptr;
+    QImage m_nextEdit;
+    bool m_nextEditFailsToLoad = false;
+    int m_edits = 0;
 };

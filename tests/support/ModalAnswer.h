@@ -35,28 +35,28 @@ template <class T> class TModalAnswerer
 public:
     explicit TModalAnswerer(std::function<void(T *)> answer)
     {
-        QObject::connect(&poll, &QTimer::timeout, [this, answer] {
+        QObject::connect(&m_poll, &QTimer::timeout, [this, answer] {
             if (auto *window = qobject_cast<T *>(QApplication::activeModalWidget())) {
-                ++count;
+                ++m_count;
                 answer(window);
             }
         });
-        poll.start(5);
+        m_poll.start(5);
     }
-    int Count() const { return count; }
+    int Count() const { return m_count; }
 
 private:
-    QTimer poll;
-    int count = 0;
+    QTimer m_poll;
+    int m_count = 0;
 };
 
 // Answers the next confirmation with Yes or No, after `seen` has looked at it as shown.
-inline void AnswerNextQuestion(bool yes, std::function<void(TFsure *)> seen = {})
+inline void AnswerNextQuestion(bool yes, std::function<void(TConfirmationWindow *)> seen = {})
 {
-    AnswerModal<TFsure>([yes, seen](TFsure *question) {
+    AnswerModal<TConfirmationWindow>([yes, seen](TConfirmationWindow *question) {
         if (seen)
             seen(question);
-        QTest::mouseClick(yes ? question->OKBtn : question->CancelBtn, Qt::LeftButton);
+        QTest::mouseClick(yes ? question->m_yesButton : question->m_noButton, Qt::LeftButton);
     });
 }
 

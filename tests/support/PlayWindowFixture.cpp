@@ -1,9 +1,9 @@
 #include "support/PlayWindowFixture.h"
 
 #include "engine/container/DocumentValues.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
-#include "windows/common/WindowInstances.h"
+#include "windows/common/ProgramWindows.h"
 #include "windows/desktop/PuzzleDesktop.h"
 #include "windows/play/JigsawPlayWindow.h"
 #include "windows/play/ToolsWindow.h"
@@ -18,14 +18,15 @@ namespace
 // A game that has not ended after this is closed by the driver.
 constexpr int GameTimeLimitMs = 60000;
 
-bool GameShowing(const TD_puzzle_js &window)
+bool GameShowing(const TJigsawPlayWindow &window)
 {
-    return window.isVisible() && F_tools != nullptr && F_tools->isVisible();
+    return window.isVisible() && ProgramWindows().toolsWindow != nullptr &&
+           ProgramWindows().toolsWindow->isVisible();
 }
 
 } // namespace
 
-std::shared_ptr<TDriverResult> DriveGame(TD_puzzle_js &window, std::function<void()> action,
+std::shared_ptr<TDriverResult> DriveGame(TJigsawPlayWindow &window, std::function<void()> action,
                                          std::function<void()> endGame)
 {
     auto result = std::make_shared<TDriverResult>();
@@ -55,7 +56,7 @@ std::shared_ptr<TDriverResult> DriveGame(TD_puzzle_js &window, std::function<voi
     return result;
 }
 
-void DragPiece(TO_pd &desktop, TPieceImage *image, QPoint desktopTarget)
+void DragPiece(TPuzzleDesktop &desktop, TPieceImage *image, QPoint desktopTarget)
 {
     const QPoint grab(image->Bounds().width() / 2, image->Bounds().height() / 2);
     QWidget *canvas = desktop.Canvas();
@@ -67,22 +68,22 @@ void DragPiece(TO_pd &desktop, TPieceImage *image, QPoint desktopTarget)
     QTest::mouseRelease(canvas, Qt::LeftButton, {}, end);
 }
 
-QPoint SolvedOrigin(const TD_puzzle_js &window)
+QPoint SolvedOrigin(const TJigsawPlayWindow &window)
 {
     const TPieceGeometry &geometry = window.Geometry();
-    const int stripRight = window.Odesktop->Shape_pal->Bounds().right();
+    const int stripRight = window.m_desktop->m_paletteStrip->Bounds().right();
     const int columns = stripRight / geometry.cellWidth + 1;
     return {columns * geometry.cellWidth, geometry.cellHeight};
 }
 
-void SolveByDragging(TD_puzzle_js &window)
+void SolveByDragging(TJigsawPlayWindow &window)
 {
-    TO_pd &desktop = *window.Odesktop;
+    TPuzzleDesktop &desktop = *window.m_desktop;
     const TPieceGeometry &geometry = window.Geometry();
     const QPoint origin = SolvedOrigin(window);
     // The palette shows its first pieces; each drop lays it out again.
     while (!desktop.PaletteRecords().isEmpty()) {
-        const TKelPigger *record = desktop.PaletteRecords().first();
+        const TKeyedNode *record = desktop.PaletteRecords().first();
         const int col = TextToIntDef(record->GetAttr(PuzzleSchema::KeyCol), 0);
         const int row = TextToIntDef(record->GetAttr(PuzzleSchema::KeyRow), 0);
         const int before = static_cast<int>(desktop.PaletteRecords().size());

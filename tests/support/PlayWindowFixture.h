@@ -9,8 +9,8 @@
 #include <functional>
 #include <memory>
 
-class TD_puzzle_js;
-class TO_pd;
+class TJigsawPlayWindow;
+class TPuzzleDesktop;
 class TPieceImage;
 
 // What a driver reports once the game has ended.
@@ -22,12 +22,12 @@ struct TDriverResult {
 // Runs action inside the game's modal loop as soon as window and the tools window are shown,
 // then ends the game with endGame (default: closing the window). Should the game not end within
 // the time limit, the window is closed anyway. Call before RunGame or RunPlayerMode.
-std::shared_ptr<TDriverResult> DriveGame(TD_puzzle_js &window, std::function<void()> action,
+std::shared_ptr<TDriverResult> DriveGame(TJigsawPlayWindow &window, std::function<void()> action,
                                          std::function<void()> endGame = {});
 
 // Drags a piece by the middle of its body until its top-left corner lies at the desktop point.
-void DragPiece(TO_pd &desktop, TPieceImage *image, QPoint desktopTarget);
+void DragPiece(TPuzzleDesktop &desktop, TPieceImage *image, QPoint desktopTarget);
 // Where the solved puzzle's top-left piece goes: the first cell corner right of the palette.
-QPoint SolvedOrigin(const TD_puzzle_js &window);
+QPoint SolvedOrigin(const TJigsawPlayWindow &window);
 // Drags every piece from the palette to its solved place, one after another, as a player would.
-void SolveByDragging(TD_puzzle_js &window);
+void SolveByDragging(TJigsawPlayWindow &window);

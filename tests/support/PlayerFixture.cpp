@@ -42,9 +42,12 @@ QByteArray WithSectionReplaced(QByteArray image, const QByteArray &name, const Q
 }
 
 TPlayerWindows::TPlayerWindows(const QString &executablePath)
-    : sure(std::make_unique<TFsure>()), publishedSure(Fsure, sure.get()),
-      main(std::make_unique<TFmain>(executablePath)), publishedMain(Fmain, main.get()),
-      play(std::make_unique<TD_puzzle_js>()), publishedPlay(D_puzzle_js, play.get())
+    : sure(std::make_unique<TConfirmationWindow>()),
+      publishedSure(ProgramWindows().confirmationWindow, sure.get()),
+      main(std::make_unique<TMainWindow>(executablePath)),
+      publishedMain(ProgramWindows().mainWindow, main.get()),
+      play(std::make_unique<TJigsawPlayWindow>()),
+      publishedPlay(ProgramWindows().playWindow, play.get())
 {
 }
 
@@ -53,11 +56,11 @@ TPlayerWindows::~TPlayerWindows() = default;
 void ExitThroughTools()
 {
     AnswerNextQuestion(true);
-    QTest::mouseClick(F_tools->SB_exit, Qt::LeftButton);
+    QTest::mouseClick(ProgramWindows().toolsWindow->m_exitButton, Qt::LeftButton);
 }
 
 void ResetThroughTools()
 {
     AnswerNextQuestion(true);
-    QTest::mouseClick(F_tools->SB_reset, Qt::LeftButton);
+    QTest::mouseClick(ProgramWindows().toolsWindow->m_resetButton, Qt::LeftButton);
 }

@@ -4,15 +4,15 @@
 // the tools window's commands clicked as a player clicks them.
 
 #include "support/AppTestSupport.h"
-#include "windows/common/WindowInstances.h"
+#include "windows/common/ProgramWindows.h"
 
 #include <QImage>
 #include <QString>
 #include <memory>
 
-class TD_puzzle_js;
-class TFmain;
-class TFsure;
+class TJigsawPlayWindow;
+class TMainWindow;
+class TConfirmationWindow;
 
 // Makes the puzzle executable output with the built program's command-line maker: a 7 × 7
 // puzzle named "Tulips" of picture, carrying the alternative picture when one is given. The
@@ -31,12 +31,12 @@ public:
     TPlayerWindows(const TPlayerWindows &) = delete;
     TPlayerWindows &operator=(const TPlayerWindows &) = delete;
 
-    std::unique_ptr<TFsure> sure;
-    TPublishedAs<TFsure> publishedSure;
-    std::unique_ptr<TFmain> main;
-    TPublishedAs<TFmain> publishedMain;
-    std::unique_ptr<TD_puzzle_js> play;
-    TPublishedAs<TD_puzzle_js> publishedPlay;
+    std::unique_ptr<TConfirmationWindow> sure;
+    TPublishedAs<TConfirmationWindow> publishedSure;
+    std::unique_ptr<TMainWindow> main;
+    TPublishedAs<TMainWindow> publishedMain;
+    std::unique_ptr<TJigsawPlayWindow> play;
+    TPublishedAs<TJigsawPlayWindow> publishedPlay;
 };
 
 // "Exit" in the tools window, answered Yes: the game ends.

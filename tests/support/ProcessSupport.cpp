@@ -149,28 +149,28 @@ bool TmpfsMount::Available()
 }
 
 TmpfsMount::TmpfsMount(const QString &folder, const QByteArray &size)
-    : target(QFile::encodeName(folder))
+    : m_target(QFile::encodeName(folder))
 {
     QDir().mkpath(folder);
     const QByteArray options = "size=" + size;
-    mounted =
-        Available() && mount("tmpfs", target.constData(), "tmpfs", 0, options.constData()) == 0;
+    m_mounted =
+        Available() && mount("tmpfs", m_target.constData(), "tmpfs", 0, options.constData()) == 0;
 }
 
 TmpfsMount::~TmpfsMount()
 {
-    if (mounted)
-        umount2(target.constData(), MNT_DETACH);
+    if (m_mounted)
+        umount2(m_target.constData(), MNT_DETACH);
 }
 
 bool TmpfsMount::MakeReadOnly()
 {
-    return mounted &&
-           mount(nullptr, target.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    return m_mounted &&
+           mount(nullptr, m_target.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
 }
 
 bool TmpfsMount::MakeNoExec()
 {
-    return mounted &&
-           mount(nullptr, target.constData(), nullptr, MS_REMOUNT | MS_NOEXEC, nullptr) == 0;
+    return m_mounted &&
+           mount(nullptr, m_target.constData(), nullptr, MS_REMOUNT | MS_NOEXEC, nullptr) == 0;
 }

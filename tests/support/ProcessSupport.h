@@ -58,12 +58,12 @@ public:
     TmpfsMount(const TmpfsMount &) = delete;
     TmpfsMount &operator=(const TmpfsMount &) = delete;
 
-    bool IsMounted() const { return mounted; }
+    bool IsMounted() const { return m_mounted; }
     bool MakeReadOnly();
     // Programs on it can no longer be started.
     bool MakeNoExec();
 
 private:
-    QByteArray target;
-    bool mounted = false;
+    QByteArray m_target;
+    bool m_mounted = false;
 };

@@ -9,12 +9,12 @@
 class TTemporaryFolderTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(folder.isValid()); }
-    void TearDown() override { QDir::setCurrent(previousFolder); }
+    void SetUp() override { ASSERT_TRUE(m_folder.isValid()); }
+    void TearDown() override { QDir::setCurrent(m_previousFolder); }
 
     // Path of a file in the temporary folder.
-    QString PathOf(const QString &name) const { return folder.filePath(name); }
+    QString PathOf(const QString &name) const { return m_folder.filePath(name); }
 
-    const QString previousFolder = QDir::currentPath();
-    QTemporaryDir folder;
+    const QString m_previousFolder = QDir::currentPath();
+    QTemporaryDir m_folder;
 };

@@ -1,6 +1,6 @@
 #include "support/TestPuzzles.h"
 
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/jigsaw/PuzzleMaking.h"
 #include "engine/jigsaw/Random.h"
 
@@ -35,7 +35,7 @@ QImage PhotoLikePicture(QSize size)
     return picture;
 }
 
-void MakeTestDocument(TKelPigger &document, int cols, int rows, const QByteArray &name)
+void MakeTestDocument(TKeyedNode &document, int cols, int rows, const QByteArray &name)
 {
     TRandomGenerator random(20261207);
     MakePuzzleDocument(document, {rows, cols, true, name, "", ""}, random);

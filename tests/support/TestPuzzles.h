@@ -6,11 +6,11 @@
 #include <QImage>
 #include <QSize>
 
-class TKelPigger;
+class TKeyedNode;
 
 // Smooth colour fields with a few discs and stripes, so that every piece looks different and
 // a JPEG of it is a photograph's kind of data.
 QImage PhotoLikePicture(QSize size);
 
 // A new puzzle document made from a fixed generator state, as the maker makes it.
-void MakeTestDocument(TKelPigger &document, int cols, int rows, const QByteArray &name = "Tulips");
+void MakeTestDocument(TKeyedNode &document, int cols, int rows, const QByteArray &name = "Tulips");

@@ -1,6 +1,6 @@
 #include "engine/container/DocumentValues.h"
 
-#include "engine/container/KelPiggerBytes.h"
+#include "engine/container/KeyedNodeBytes.h"
 
 #include <limits>
 
@@ -103,7 +103,7 @@ std::int32_t TextToIntDef(const QByteArray &text, std::int32_t fallback)
 
 QByteArray TrimBlanksAndControls(const QByteArray &text)
 {
-    return KelPiggerBytes::TrimBlanks(text);
+    return KeyedNodeBytes::TrimBlanks(text);
 }
 
 QByteArray IntToText(std::int64_t value)

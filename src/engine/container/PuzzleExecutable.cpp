@@ -1,7 +1,7 @@
 #include "engine/container/PuzzleExecutable.h"
 
 #include "engine/container/ExecutablePayload.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PendingSave.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PlayChecks.h"
@@ -46,8 +46,8 @@ void RequireNoSectionMarkers(const QByteArray &data, const std::string &what)
 
 } // namespace
 
-QByteArray WithPuzzleSections(QByteArray programImage, const TJPEGImage &source,
-                              const TJPEGImage *alternative, TKelPigger &document)
+QByteArray WithPuzzleSections(QByteArray programImage, const TJpegPicture &source,
+                              const TJpegPicture *alternative, TKeyedNode &document)
 {
     RequirePlayablePuzzle(source, document);
     const QByteArray sourceBytes = source.Data();

@@ -5,8 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
-class TJPEGImage;
-class TKelPigger;
+class TJpegPicture;
+class TKeyedNode;
 
 // `programImage` with a new puzzle's payload appended: "IS_PUZZLE", "SRC_IMG", "PRM_IMG" when
 // alternative is given, then "USE_PRM" set on the document and "PIG_TXT". Puzzle sections the
@@ -14,8 +14,8 @@ class TKelPigger;
 // that the new ones are the ones read. Throws EPuzzleRefused when the player would refuse the
 // puzzle or a part holds a section marker, EJPEGError when a picture cannot be encoded; nothing
 // but the document's "USE_PRM" has changed then.
-QByteArray WithPuzzleSections(QByteArray programImage, const TJPEGImage &source,
-                              const TJPEGImage *alternative, TKelPigger &document);
+QByteArray WithPuzzleSections(QByteArray programImage, const TJpegPicture &source,
+                              const TJpegPicture *alternative, TKeyedNode &document);
 
 // Writes a made puzzle to fileName as WriteImageToFile does, refusing the names the program keeps
 // for its own copies while it saves a game ("tmp.exe", "temp0a0.exe", in any letter case): a

@@ -1,6 +1,6 @@
 #include "engine/jigsaw/Cutting.h"
 
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PieceShape.h"
 
@@ -37,7 +37,7 @@ TBand BandOfRow(const TCutPlan &plan, int row)
 
 // The cells of one band and their pieces, shaped by lanes that each take every n-th cell.
 struct TBandCells {
-    std::vector<TKelPigger *> records;
+    std::vector<TKeyedNode *> records;
     std::vector<TPieceEdges> edges;
     std::vector<QImage> shaped;
     std::vector<std::exception_ptr> failures;
@@ -48,43 +48,43 @@ class TBandReader
 {
 public:
     TBandReader(const TCutPlan &plan, const TRowSource &readRows, const TRowObserver &seeRow)
-        : m_Height(plan.pictureSize.height()), m_ReadRows(readRows), m_SeeRow(seeRow)
+        : m_height(plan.pictureSize.height()), m_readRows(readRows), m_seeRow(seeRow)
     {
     }
 
-    int RowsRead() const { return m_RowsRead; }
+    int RowsRead() const { return m_rowsRead; }
 
     // Reads the rows up to (not including) row to into buffer, whose first row is picture row
     // bufferTop.
     void ReadUpTo(QImage &buffer, int bufferTop, int to)
     {
         const qsizetype bytesPerLine = buffer.bytesPerLine();
-        while (m_RowsRead < to) {
-            const int count = std::min(ReadChunkRows, to - m_RowsRead);
-            unsigned char *first = buffer.bits() + (m_RowsRead - bufferTop) * bytesPerLine;
-            m_ReadRows(first, bytesPerLine, count);
-            if (m_SeeRow) {
+        while (m_rowsRead < to) {
+            const int count = std::min(ReadChunkRows, to - m_rowsRead);
+            unsigned char *first = buffer.bits() + (m_rowsRead - bufferTop) * bytesPerLine;
+            m_readRows(first, bytesPerLine, count);
+            if (m_seeRow) {
                 for (int i = 0; i < count; ++i)
-                    m_SeeRow(first + i * bytesPerLine);
+                    m_seeRow(first + i * bytesPerLine);
             }
-            m_RowsRead += count;
+            m_rowsRead += count;
         }
     }
 
     // The rest of the picture, through buffer, for seeRow and so that the source ends cleanly.
     void ReadRest(QImage &buffer)
     {
-        while (m_RowsRead < m_Height) {
-            const int top = m_RowsRead;
-            ReadUpTo(buffer, top, std::min(m_Height, top + buffer.height()));
+        while (m_rowsRead < m_height) {
+            const int top = m_rowsRead;
+            ReadUpTo(buffer, top, std::min(m_height, top + buffer.height()));
         }
     }
 
 private:
-    int m_Height;
-    const TRowSource &m_ReadRows;
-    const TRowObserver &m_SeeRow;
-    int m_RowsRead = 0;
+    int m_height;
+    const TRowSource &m_readRows;
+    const TRowObserver &m_seeRow;
+    int m_rowsRead = 0;
 };
 
 QImage NewBandBuffer(const TCutPlan &plan)
@@ -102,16 +102,16 @@ class TLanes
 {
 public:
     ~TLanes() { Wait(); }
-    void Add(QFuture<void> lane) { m_Lanes.push_back(std::move(lane)); }
+    void Add(QFuture<void> lane) { m_lanes.push_back(std::move(lane)); }
     void Wait()
     {
-        for (QFuture<void> &lane : m_Lanes)
+        for (QFuture<void> &lane : m_lanes)
             lane.waitForFinished();
-        m_Lanes.clear();
+        m_lanes.clear();
     }
 
 private:
-    std::vector<QFuture<void>> m_Lanes;
+    std::vector<QFuture<void>> m_lanes;
 };
 
 } // namespace
@@ -121,7 +121,7 @@ int CutThreads()
     return std::clamp(QThread::idealThreadCount(), 1, MaxCutThreads);
 }
 
-void CutCells(const TCutPlan &plan, const TPieceOutline &outline, const TKelPigger *pieces,
+void CutCells(const TCutPlan &plan, const TPieceOutline &outline, const TKeyedNode *pieces,
               const TRowSource &readRows, const TRowObserver &seeRow, const TPieceTaker &take)
 {
     const TPieceGeometry &g = plan.geometry;
@@ -143,7 +143,7 @@ void CutCells(const TCutPlan &plan, const TPieceOutline &outline, const TKelPigg
     reader.ReadUpTo(current, band.top, band.bottom);
     for (int row = 0; row < plan.rows; ++row) {
         for (int col = 0; col < plan.cols; ++col) {
-            TKelPigger *record = pieces != nullptr ? pieces->Child(row * plan.cols + col) : nullptr;
+            TKeyedNode *record = pieces != nullptr ? pieces->Child(row * plan.cols + col) : nullptr;
             cells.records[static_cast<std::size_t>(col)] = record;
             if (record != nullptr)
                 cells.edges[static_cast<std::size_t>(col)] = ReadPieceEdges(*record);
@@ -198,7 +198,7 @@ void CutCells(const TCutPlan &plan, const TPieceOutline &outline, const TKelPigg
     reader.ReadRest(current);
 }
 
-std::optional<TPuzzleCut> CutPuzzle(const QImage &picture, const TKelPigger &document, int threads)
+std::optional<TPuzzleCut> CutPuzzle(const QImage &picture, const TKeyedNode &document, int threads)
 {
     const QImage sourceBitmap = picture.convertToFormat(QImage::Format_RGB888);
     TPuzzleCut cut;
@@ -222,7 +222,7 @@ std::optional<TPuzzleCut> CutPuzzle(const QImage &picture, const TKelPigger &doc
                             rowBytes);
         },
         {},
-        [&](int row, int col, TKelPigger *, QImage piece) {
+        [&](int row, int col, TKeyedNode *, QImage piece) {
             cut.pieces.push_back({row, col, std::move(piece)});
         });
     return cut;

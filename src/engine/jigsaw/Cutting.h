@@ -15,7 +15,7 @@
 #include <optional>
 #include <vector>
 
-class TKelPigger;
+class TKeyedNode;
 class TPieceOutline;
 
 struct TCutPiece {
@@ -37,7 +37,7 @@ struct TPuzzleCut {
 using TRowSource = std::function<void(unsigned char *firstRow, qsizetype bytesPerLine, int count)>;
 // Sees one picture row (pictureSize.width() 24-bit pixels).
 using TRowObserver = std::function<void(const unsigned char *row)>;
-using TPieceTaker = std::function<void(int row, int col, TKelPigger *record, QImage piece)>;
+using TPieceTaker = std::function<void(int row, int col, TKeyedNode *record, QImage piece)>;
 
 struct TCutPlan {
     QSize pictureSize;
@@ -57,10 +57,10 @@ int CutThreads();
 // every row of the picture exactly once, in order; seeRow, unless empty, sees each of them once,
 // in order. take gets every piece, as ShapedPieceImage makes it, in row-major order. All three
 // run on the calling thread. outline must be of the plan's piece size.
-void CutCells(const TCutPlan &plan, const TPieceOutline &outline, const TKelPigger *pieces,
+void CutCells(const TCutPlan &plan, const TPieceOutline &outline, const TKeyedNode *pieces,
               const TRowSource &readRows, const TRowObserver &seeRow, const TPieceTaker &take);
 
 // Nothing when the puzzle cannot be played (see ComputePieceGeometry). picture may be of any
 // format; it is converted to 24-bit colour first.
-std::optional<TPuzzleCut> CutPuzzle(const QImage &picture, const TKelPigger &document,
+std::optional<TPuzzleCut> CutPuzzle(const QImage &picture, const TKeyedNode &document,
                                     int threads = CutThreads());

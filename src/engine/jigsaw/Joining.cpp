@@ -1,7 +1,7 @@
 #include "engine/jigsaw/Joining.h"
 
 #include "engine/container/DocumentValues.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 
 #include <cstdint>
@@ -19,7 +19,7 @@ struct TStoredPosition {
 
 // The desktop position of a record; none while it lies on the palette or when a value does not
 // convert.
-std::optional<TStoredPosition> StoredPosition(const TKelPigger *record)
+std::optional<TStoredPosition> StoredPosition(const TKeyedNode *record)
 {
     if (record == nullptr)
         return std::nullopt;
@@ -30,7 +30,7 @@ std::optional<TStoredPosition> StoredPosition(const TKelPigger *record)
     return TStoredPosition{*left, *top};
 }
 
-bool IsOnBorder(const TJoinGrid &grid, const TKelPigger &record, int direction)
+bool IsOnBorder(const TJoinGrid &grid, const TKeyedNode &record, int direction)
 {
     const QByteArray row = record.GetAttr(PuzzleSchema::KeyRow);
     const QByteArray col = record.GetAttr(PuzzleSchema::KeyCol);
@@ -70,7 +70,7 @@ bool WithinTolerance(std::int64_t difference)
 
 // A grid of one row or one column: each piece joins the next one along the line; a single
 // piece only has to lie on the desktop.
-bool IsLineSolved(const TJoinGrid &grid, const QList<TKelPigger *> &records)
+bool IsLineSolved(const TJoinGrid &grid, const QList<TKeyedNode *> &records)
 {
     if (grid.cols < 1 || grid.rows < 1)
         return false;
@@ -79,7 +79,7 @@ bool IsLineSolved(const TJoinGrid &grid, const QList<TKelPigger *> &records)
     if (count == 1)
         return StoredPosition(PieceAt(grid, records, 0, 0)).has_value();
     for (int k = 0; k < count - 1; ++k) {
-        const TKelPigger *record =
+        const TKeyedNode *record =
             alongRow ? PieceAt(grid, records, k, 0) : PieceAt(grid, records, 0, k);
         if (!FitsNeighbour(grid, record, alongRow ? JoinRight : JoinDown))
             return false;
@@ -89,11 +89,11 @@ bool IsLineSolved(const TJoinGrid &grid, const QList<TKelPigger *> &records)
 
 } // namespace
 
-TKelPigger *NeighbourOf(const TJoinGrid &grid, const TKelPigger *record, int direction)
+TKeyedNode *NeighbourOf(const TJoinGrid &grid, const TKeyedNode *record, int direction)
 {
     if (record == nullptr || record->Parent() == nullptr || grid.cols < 1)
         return nullptr;
-    const TKelPigger &parent = *record->Parent();
+    const TKeyedNode &parent = *record->Parent();
     const int index = parent.IndexOfChild(record);
     const QByteArray col = record->GetAttr(PuzzleSchema::KeyCol);
     switch (direction) {
@@ -111,7 +111,7 @@ TKelPigger *NeighbourOf(const TJoinGrid &grid, const TKelPigger *record, int dir
     }
 }
 
-bool FitsNeighbour(const TJoinGrid &grid, const TKelPigger *record, int direction)
+bool FitsNeighbour(const TJoinGrid &grid, const TKeyedNode *record, int direction)
 {
     const auto position = StoredPosition(record);
     if (!position || IsOnBorder(grid, *record, direction))
@@ -124,7 +124,7 @@ bool FitsNeighbour(const TJoinGrid &grid, const TKelPigger *record, int directio
            WithinTolerance(position->top + offset.top - neighbour->top);
 }
 
-std::optional<TJoinDirection> FirstFittingDirection(const TJoinGrid &grid, const TKelPigger *record)
+std::optional<TJoinDirection> FirstFittingDirection(const TJoinGrid &grid, const TKeyedNode *record)
 {
     for (const TJoinDirection direction : {JoinUp, JoinRight, JoinDown, JoinLeft}) {
         if (FitsNeighbour(grid, record, direction))
@@ -133,7 +133,7 @@ std::optional<TJoinDirection> FirstFittingDirection(const TJoinGrid &grid, const
     return std::nullopt;
 }
 
-TKelPigger *PieceAt(const TJoinGrid &grid, const QList<TKelPigger *> &records, int col, int row)
+TKeyedNode *PieceAt(const TJoinGrid &grid, const QList<TKeyedNode *> &records, int col, int row)
 {
     if (col < 0 || col >= grid.cols || row < 0 || row >= grid.rows)
         return nullptr;
@@ -143,7 +143,7 @@ TKelPigger *PieceAt(const TJoinGrid &grid, const QList<TKelPigger *> &records, i
     return records[index];
 }
 
-bool IsSolved(const TJoinGrid &grid, const QList<TKelPigger *> &records)
+bool IsSolved(const TJoinGrid &grid, const QList<TKeyedNode *> &records)
 {
     if (grid.cols < 2 || grid.rows < 2)
         return IsLineSolved(grid, records);
@@ -151,11 +151,11 @@ bool IsSolved(const TJoinGrid &grid, const QList<TKelPigger *> &records)
     // piece's links up and left, connect every piece to the top-left one.
     for (int row = 0; row <= grid.rows - 2; ++row) {
         for (int col = 0; col <= grid.cols - 2; ++col) {
-            const TKelPigger *record = PieceAt(grid, records, col, row);
+            const TKeyedNode *record = PieceAt(grid, records, col, row);
             if (!FitsNeighbour(grid, record, JoinRight) || !FitsNeighbour(grid, record, JoinDown))
                 return false;
         }
     }
-    const TKelPigger *last = PieceAt(grid, records, grid.cols - 1, grid.rows - 1);
+    const TKeyedNode *last = PieceAt(grid, records, grid.cols - 1, grid.rows - 1);
     return FitsNeighbour(grid, last, JoinUp) && FitsNeighbour(grid, last, JoinLeft);
 }

@@ -1,6 +1,6 @@
 #include "engine/jigsaw/PaletteOrder.h"
 
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 
 #include <algorithm>
@@ -56,25 +56,25 @@ QByteArray SortKeyOfOrder(int order)
     }
 }
 
-int CompareEdgeKey(const TKelPigger &a, const TKelPigger &b, const QByteArray &key)
+int CompareEdgeKey(const TKeyedNode &a, const TKeyedNode &b, const QByteArray &key)
 {
     return CompareTexts(a.GetAttr(key), b.GetAttr(key)) * SortDirection();
 }
 
-int CompareOrderKey(const TKelPigger &a, const TKelPigger &b)
+int CompareOrderKey(const TKeyedNode &a, const TKeyedNode &b)
 {
     return CompareTexts(a.GetAttr(PuzzleSchema::KeyRandomOrder),
                         b.GetAttr(PuzzleSchema::KeyRandomOrder));
 }
 
-void SortPaletteRecords(QList<TKelPigger *> &records, int order)
+void SortPaletteRecords(QList<TKeyedNode *> &records, int order)
 {
     const QByteArray key = SortKeyOfOrder(order);
     if (key.isEmpty()) {
         std::stable_sort(records.begin(), records.end(),
-                         [](TKelPigger *a, TKelPigger *b) { return CompareOrderKey(*a, *b) < 0; });
+                         [](TKeyedNode *a, TKeyedNode *b) { return CompareOrderKey(*a, *b) < 0; });
     } else {
-        std::stable_sort(records.begin(), records.end(), [&key](TKelPigger *a, TKelPigger *b) {
+        std::stable_sort(records.begin(), records.end(), [&key](TKeyedNode *a, TKeyedNode *b) {
             return CompareEdgeKey(*a, *b, key) < 0;
         });
     }

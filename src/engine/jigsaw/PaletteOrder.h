@@ -5,7 +5,7 @@
 #include <QByteArray>
 #include <QList>
 
-class TKelPigger;
+class TKeyedNode;
 
 // The sort direction shared by the whole process, 1 or -1; the tools window sets it together
 // with the sort order. Any value other than -1 is taken as 1.
@@ -21,12 +21,12 @@ QByteArray SortKeyOfOrder(int order);
 
 // The two records' values of key compared as byte texts (an absent value is empty text), as -1,
 // 0 or 1, multiplied by the sort direction.
-int CompareEdgeKey(const TKelPigger &a, const TKelPigger &b, const QByteArray &key);
+int CompareEdgeKey(const TKeyedNode &a, const TKeyedNode &b, const QByteArray &key);
 // The two RO values compared as byte texts, ascending whatever the sort direction: "12" < "3".
-int CompareOrderKey(const TKelPigger &a, const TKelPigger &b);
+int CompareOrderKey(const TKeyedNode &a, const TKeyedNode &b);
 
 // Sorts palette records in an order; records with equal keys keep their relative order.
-void SortPaletteRecords(QList<TKelPigger *> &records, int order);
+void SortPaletteRecords(QList<TKeyedNode *> &records, int order);
 
 struct TPaletteSlots {
     int slotCount = 1; // pieces shown at once, at least 1

@@ -1,7 +1,7 @@
 #include "engine/jigsaw/PieceGeometry.h"
 
 #include "engine/container/DocumentValues.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PieceShape.h"
 
@@ -17,7 +17,7 @@ namespace
 constexpr int MinMargin = 10;
 constexpr int MaxMargin = 40;
 
-int ReadGridSize(const TKelPigger &document, const char *key, int fallback)
+int ReadGridSize(const TKeyedNode &document, const char *key, int fallback)
 {
     const int value = TextToIntDef(document.GetAttr(key), fallback);
     return value < 1 ? fallback : value;
@@ -52,7 +52,7 @@ void FillWhite(unsigned char *bytes, int pixels)
 
 } // namespace
 
-TPuzzleGrid ReadPuzzleGrid(const TKelPigger &document)
+TPuzzleGrid ReadPuzzleGrid(const TKeyedNode &document)
 {
     TPuzzleGrid grid;
     grid.cols = ReadGridSize(document, KeyCols, DefaultCols);

@@ -4,7 +4,7 @@
 #include <QImage>
 #include <optional>
 
-class TKelPigger;
+class TKeyedNode;
 
 // Beyond this many columns or rows a puzzle is not played.
 inline constexpr int MaxGridSize = 100;
@@ -16,7 +16,7 @@ struct TPuzzleGrid {
     int rows = 0;
     bool drawBorders = true;
 };
-TPuzzleGrid ReadPuzzleGrid(const TKelPigger &document);
+TPuzzleGrid ReadPuzzleGrid(const TKeyedNode &document);
 
 // All values in pixels. A piece image is pieceWidth × pieceHeight; its cell starts at
 // (margin, margin).

@@ -1,7 +1,7 @@
 #include "engine/jigsaw/PieceShape.h"
 
 #include "engine/container/DocumentValues.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PieceGeometry.h"
 
@@ -118,7 +118,7 @@ void ClearOutsideRuns(unsigned char *row, const unsigned char *outside, int widt
 
 } // namespace
 
-TPieceEdges ReadPieceEdges(const TKelPigger &record)
+TPieceEdges ReadPieceEdges(const TKeyedNode &record)
 {
     TPieceEdges edges;
     int *const fields[] = {&edges.top, &edges.right, &edges.bottom, &edges.left};
@@ -155,19 +155,19 @@ int TabHalfWidth(int a, int tabRadius)
 }
 
 TPieceOutline::TPieceOutline(int pieceWidth, int pieceHeight, int margin)
-    : m_Width(pieceWidth), m_Height(pieceHeight), m_Margin(margin),
-      m_TabRadius(TabRadiusForMargin(margin))
+    : m_width(pieceWidth), m_height(pieceHeight), m_margin(margin),
+      m_tabRadius(TabRadiusForMargin(margin))
 {
     for (int a = 0; a <= std::max(margin, 0); ++a)
-        m_Profile.push_back(::TabHalfWidth(a, m_TabRadius));
+        m_profile.push_back(::TabHalfWidth(a, m_tabRadius));
     TabulateBands();
 }
 
 int TPieceOutline::TabHalfWidth(int a) const
 {
-    if (a >= 0 && a < static_cast<int>(m_Profile.size()))
-        return m_Profile[static_cast<std::size_t>(a)];
-    return ::TabHalfWidth(a, m_TabRadius);
+    if (a >= 0 && a < static_cast<int>(m_profile.size()))
+        return m_profile[static_cast<std::size_t>(a)];
+    return ::TabHalfWidth(a, m_tabRadius);
 }
 
 // The rule all four edges share. depth is the distance from the cell's edge line, positive away
@@ -183,7 +183,7 @@ bool TPieceOutline::OutsideByEdge(int edge, int depth, int along, int centre) co
     if (edge == -1) {
         if (depth >= 0)
             return true;
-        if (depth <= -m_Margin)
+        if (depth <= -m_margin)
             return false;
         const int p = TabHalfWidth(-depth);
         return centre - p < along && along < centre + p;
@@ -193,22 +193,22 @@ bool TPieceOutline::OutsideByEdge(int edge, int depth, int along, int centre) co
 
 bool TPieceOutline::OutsideTop(int x, int y, int T) const
 {
-    return OutsideByEdge(T, m_Margin - y, x, m_Width / 2);
+    return OutsideByEdge(T, m_margin - y, x, m_width / 2);
 }
 
 bool TPieceOutline::OutsideRight(int x, int y, int R) const
 {
-    return OutsideByEdge(R, x - (m_Width - m_Margin), y, m_Height / 2);
+    return OutsideByEdge(R, x - (m_width - m_margin), y, m_height / 2);
 }
 
 bool TPieceOutline::OutsideBottom(int x, int y, int B) const
 {
-    return OutsideByEdge(B, y - (m_Height - m_Margin), x, m_Width / 2);
+    return OutsideByEdge(B, y - (m_height - m_margin), x, m_width / 2);
 }
 
 bool TPieceOutline::OutsideLeft(int x, int y, int L) const
 {
-    return OutsideByEdge(L, m_Margin - x, y, m_Height / 2);
+    return OutsideByEdge(L, m_margin - x, y, m_height / 2);
 }
 
 bool TPieceOutline::Outside(int x, int y, const TPieceEdges &edges) const
@@ -220,41 +220,41 @@ bool TPieceOutline::Outside(int x, int y, const TPieceEdges &edges) const
 // OutsideByEdge for a whole row across a top or bottom edge, as intervals of x.
 void TPieceOutline::MarkHorizontalEdge(int edge, int depth, unsigned char *outside) const
 {
-    const int centre = m_Width / 2;
+    const int centre = m_width / 2;
     if (edge == 1 && depth > 0) {
         const int p = TabHalfWidth(depth);
-        FillOutside(outside, m_Width, 0, centre - p - 1);
-        FillOutside(outside, m_Width, centre + p + 1, m_Width - 1);
+        FillOutside(outside, m_width, 0, centre - p - 1);
+        FillOutside(outside, m_width, centre + p + 1, m_width - 1);
     } else if (edge == -1 && depth >= 0) {
-        FillOutside(outside, m_Width, 0, m_Width - 1);
-    } else if (edge == -1 && depth > -m_Margin) {
+        FillOutside(outside, m_width, 0, m_width - 1);
+    } else if (edge == -1 && depth > -m_margin) {
         const int p = TabHalfWidth(-depth);
-        FillOutside(outside, m_Width, centre - p + 1, centre + p - 1);
+        FillOutside(outside, m_width, centre - p + 1, centre + p - 1);
     }
 }
 
 void TPieceOutline::MarkOutsideRow(int y, const TPieceEdges &edges, unsigned char *outside) const
 {
-    MarkHorizontalEdge(edges.top, m_Margin - y, outside);
-    MarkHorizontalEdge(edges.bottom, y - (m_Height - m_Margin), outside);
-    MarkBandRow(m_LeftBands, edges.left, y, outside);
-    MarkBandRow(m_RightBands, edges.right, y, outside + (m_Width - m_BandWidth));
+    MarkHorizontalEdge(edges.top, m_margin - y, outside);
+    MarkHorizontalEdge(edges.bottom, y - (m_height - m_margin), outside);
+    MarkBandRow(m_leftBands, edges.left, y, outside);
+    MarkBandRow(m_rightBands, edges.right, y, outside + (m_width - m_bandWidth));
 }
 
 // A left or right edge only reaches the columns of its two margin bands; what it cuts off there
 // is tabulated per row for a tab and for a hole.
 void TPieceOutline::TabulateBands()
 {
-    m_BandWidth = std::clamp(2 * m_Margin, 0, m_Width);
-    const int rightStart = m_Width - m_BandWidth;
+    m_bandWidth = std::clamp(2 * m_margin, 0, m_width);
+    const int rightStart = m_width - m_bandWidth;
     for (int edge : {-1, 1}) {
-        std::vector<unsigned char> &left = m_LeftBands[BandIndex(edge)];
-        std::vector<unsigned char> &right = m_RightBands[BandIndex(edge)];
-        left.resize(static_cast<std::size_t>(m_Height) * m_BandWidth);
+        std::vector<unsigned char> &left = m_leftBands[BandIndex(edge)];
+        std::vector<unsigned char> &right = m_rightBands[BandIndex(edge)];
+        left.resize(static_cast<std::size_t>(m_height) * m_bandWidth);
         right.resize(left.size());
-        for (int y = 0; y < m_Height; ++y) {
-            for (int i = 0; i < m_BandWidth; ++i) {
-                const std::size_t at = static_cast<std::size_t>(y) * m_BandWidth + i;
+        for (int y = 0; y < m_height; ++y) {
+            for (int i = 0; i < m_bandWidth; ++i) {
+                const std::size_t at = static_cast<std::size_t>(y) * m_bandWidth + i;
                 left[at] = OutsideLeft(i, y, edge);
                 right[at] = OutsideRight(rightStart + i, y, edge);
             }
@@ -268,8 +268,8 @@ void TPieceOutline::MarkBandRow(const std::vector<unsigned char> (&bands)[2], in
     if (edge != 1 && edge != -1)
         return;
     const unsigned char *band =
-        bands[BandIndex(edge)].data() + static_cast<std::size_t>(y) * m_BandWidth;
-    OrBytes(outside, band, m_BandWidth);
+        bands[BandIndex(edge)].data() + static_cast<std::size_t>(y) * m_bandWidth;
+    OrBytes(outside, band, m_bandWidth);
 }
 
 void ShapePiece(QImage &bitmap, const TPieceEdges &edges, const TPieceOutline &outline,

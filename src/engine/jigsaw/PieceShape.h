@@ -6,7 +6,7 @@
 #include <QImage>
 #include <vector>
 
-class TKelPigger;
+class TKeyedNode;
 
 // Edge values: 1 tab (bulges into the neighbour's cell), -1 hole, 0 flat. Any other value
 // shapes like a flat edge.
@@ -21,7 +21,7 @@ struct TPieceEdges {
 
 // The edges of a piece record, read in the order T, R, B, L; a value that is not an integer
 // makes that edge and every edge read after it flat.
-TPieceEdges ReadPieceEdges(const TKelPigger &record);
+TPieceEdges ReadPieceEdges(const TKeyedNode &record);
 
 // Radius of the tab's arcs for a margin band: Round(margin / (2 + sqrt 2)), ties to even.
 int TabRadiusForMargin(int margin);
@@ -36,9 +36,9 @@ class TPieceOutline
 public:
     TPieceOutline(int pieceWidth, int pieceHeight, int margin);
 
-    int PieceWidth() const { return m_Width; }
-    int PieceHeight() const { return m_Height; }
-    int TabRadius() const { return m_TabRadius; }
+    int PieceWidth() const { return m_width; }
+    int PieceHeight() const { return m_height; }
+    int TabRadius() const { return m_tabRadius; }
     int TabHalfWidth(int a) const;
 
     // Whether (x, y) lies outside the piece because of that one edge.
@@ -62,17 +62,17 @@ private:
     void MarkBandRow(const std::vector<unsigned char> (&bands)[2], int edge, int y,
                      unsigned char *outside) const;
 
-    int m_Width;
-    int m_Height;
-    int m_Margin;
-    int m_TabRadius;
+    int m_width;
+    int m_height;
+    int m_margin;
+    int m_tabRadius;
     // TabHalfWidth for depths 0 ... margin, every depth a test inside the piece asks for.
-    std::vector<int> m_Profile;
+    std::vector<int> m_profile;
     // Outside flags of the left and right margin bands (2 × margin columns each, at most the
     // piece width), row by row, for a hole [0] and a tab [1].
-    int m_BandWidth = 0;
-    std::vector<unsigned char> m_LeftBands[2];
-    std::vector<unsigned char> m_RightBands[2];
+    int m_bandWidth = 0;
+    std::vector<unsigned char> m_leftBands[2];
+    std::vector<unsigned char> m_rightBands[2];
 };
 
 // Shapes a rendered cell in place: pure white becomes (254, 254, 254), pixels outside the

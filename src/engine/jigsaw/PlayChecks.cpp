@@ -1,6 +1,6 @@
 #include "engine/jigsaw/PlayChecks.h"
 
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/picture/JpegPicture.h"
 #include "engine/picture/MemoryBudget.h"
@@ -21,11 +21,11 @@ std::int64_t BitmapBytes(std::int64_t width, std::int64_t height, std::int64_t b
 
 } // namespace
 
-void RequirePieceRecords(const TKelPigger &document)
+void RequirePieceRecords(const TKeyedNode &document)
 {
     if (document.Name().isEmpty())
         throw EPuzzleRefused("The puzzle has no document");
-    const TKelPigger *pieces = document.FindChild(PuzzleSchema::PiecesNode);
+    const TKeyedNode *pieces = document.FindChild(PuzzleSchema::PiecesNode);
     if (pieces == nullptr || pieces->FindChild(PuzzleSchema::PieceNode) == nullptr)
         throw EPuzzleRefused("The puzzle's document has no pieces");
 }
@@ -51,7 +51,7 @@ std::int64_t CutMemoryNeed(int pictureWidth, int pictureHeight, std::int64_t dec
 }
 
 void RequireCutWithinBudget(int pictureWidth, int pictureHeight, std::int64_t decoderBufferBytes,
-                            const TKelPigger &document)
+                            const TKeyedNode &document)
 {
     const TPuzzleGrid grid = ReadPuzzleGrid(document);
     const std::optional<TPieceGeometry> geometry =
@@ -66,7 +66,7 @@ void RequireCutWithinBudget(int pictureWidth, int pictureHeight, std::int64_t de
                              " MiB it may take");
 }
 
-void RequirePlayablePuzzle(const TJPEGImage &picture, const TKelPigger &document)
+void RequirePlayablePuzzle(const TJpegPicture &picture, const TKeyedNode &document)
 {
     RequirePieceRecords(document);
     const TPuzzleGrid grid = ReadPuzzleGrid(document);

@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <stdexcept>
 
-class TJPEGImage;
-class TKelPigger;
+class TJpegPicture;
+class TKeyedNode;
 
 // A puzzle that cannot be played; the message says why, for the user.
 class EPuzzleRefused : public std::runtime_error
@@ -21,10 +21,10 @@ public:
 
 // Throws EPuzzleRefused when the document is empty (no "PIG_TXT", or text that held no
 // element) or has no "PIECES" node with at least one "PIECE" record.
-void RequirePieceRecords(const TKelPigger &document);
+void RequirePieceRecords(const TKeyedNode &document);
 
 // Bytes a cut takes at its peak: the decoded 24-bit picture, the decoder's own buffers (see
-// TJPEGImage::DecoderBufferBytes), the 24-bit work bitmap and a 32-bit display image for every
+// TJpegPicture::DecoderBufferBytes), the 24-bit work bitmap and a 32-bit display image for every
 // cell of the grid, each bitmap with rows padded to 4 bytes as QImage pads them.
 std::int64_t CutMemoryNeed(int pictureWidth, int pictureHeight, std::int64_t decoderBufferBytes,
                            const TPuzzleGrid &grid, const TPieceGeometry &geometry);
@@ -36,7 +36,7 @@ TPieceGeometry RequireCuttableGrid(int pictureWidth, int pictureHeight, int cols
 // Throws EPuzzleRefused when cutting a picture of this size on the document's grid needs more
 // than MemoryBudget. A grid that cannot be cut from the picture is left to RequireCuttableGrid.
 void RequireCutWithinBudget(int pictureWidth, int pictureHeight, std::int64_t decoderBufferBytes,
-                            const TKelPigger &document);
+                            const TKeyedNode &document);
 
 // Every check above, in that order: what the player would refuse, the maker refuses to write.
-void RequirePlayablePuzzle(const TJPEGImage &picture, const TKelPigger &document);
+void RequirePlayablePuzzle(const TJpegPicture &picture, const TKeyedNode &document);

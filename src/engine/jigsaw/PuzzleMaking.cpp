@@ -1,7 +1,7 @@
 #include "engine/jigsaw/PuzzleMaking.h"
 
 #include "engine/container/DocumentValues.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 
 using namespace PuzzleSchema;
@@ -20,10 +20,10 @@ QByteArray OppositeEdgeText(const QByteArray &neighbourEdge)
     return neighbourEdge == EdgeHole ? EdgeTab : EdgeHole;
 }
 
-void AddPieceRecord(TKelPigger &pieces, int row, int col, int rows, int cols,
+void AddPieceRecord(TKeyedNode &pieces, int row, int col, int rows, int cols,
                     TRandomGenerator &random)
 {
-    auto *piece = new TKelPigger(&pieces);
+    auto *piece = new TKeyedNode(&pieces);
     piece->SetName(PieceNode);
     piece->SetAttr(KeyRow, IntToText(row));
     piece->SetAttr(KeyCol, IntToText(col));
@@ -35,10 +35,10 @@ void AddPieceRecord(TKelPigger &pieces, int row, int col, int rows, int cols,
 }
 
 // Top and left edges come from the records above and to the left, by child index.
-void MatchNeighbourEdges(TKelPigger &pieces, int cols)
+void MatchNeighbourEdges(TKeyedNode &pieces, int cols)
 {
     for (int i = 0; i < pieces.ChildCount(); ++i) {
-        TKelPigger *piece = pieces.Child(i);
+        TKeyedNode *piece = pieces.Child(i);
         const int above = i - cols;
         piece->SetAttr(KeyTop, above < 0
                                    ? QByteArray(EdgeFlat)
@@ -53,13 +53,13 @@ void MatchNeighbourEdges(TKelPigger &pieces, int cols)
 
 } // namespace
 
-TKelPigger *FindOrAddChild(TKelPigger *node, const QByteArray &name)
+TKeyedNode *FindOrAddChild(TKeyedNode *node, const QByteArray &name)
 {
     if (node == nullptr)
         return nullptr;
-    if (TKelPigger *child = node->FindChild(name))
+    if (TKeyedNode *child = node->FindChild(name))
         return child;
-    auto *child = new TKelPigger(node);
+    auto *child = new TKeyedNode(node);
     child->SetName(name);
     return child;
 }
@@ -69,9 +69,9 @@ int RandomEdge(TRandomGenerator &random)
     return random.Random(10) <= 5 ? -1 : 1;
 }
 
-void MakePieces(TKelPigger &document, int rows, int cols, TRandomGenerator &random)
+void MakePieces(TKeyedNode &document, int rows, int cols, TRandomGenerator &random)
 {
-    TKelPigger *pieces = FindOrAddChild(&document, PiecesNode);
+    TKeyedNode *pieces = FindOrAddChild(&document, PiecesNode);
     pieces->Clear();
     pieces->SetName(PiecesNode);
     for (int row = 0; row < rows; ++row)
@@ -81,13 +81,13 @@ void MakePieces(TKelPigger &document, int rows, int cols, TRandomGenerator &rand
         MatchNeighbourEdges(*pieces, cols);
 }
 
-void MakePieces(TKelPigger &document, int rows, int cols)
+void MakePieces(TKeyedNode &document, int rows, int cols)
 {
     ProcessRandom().Randomize();
     MakePieces(document, rows, cols, ProcessRandom());
 }
 
-bool MakePuzzleDocument(TKelPigger &document, const TPuzzleProperties &properties,
+bool MakePuzzleDocument(TKeyedNode &document, const TPuzzleProperties &properties,
                         TRandomGenerator &random)
 {
     document.Clear();
@@ -102,7 +102,7 @@ bool MakePuzzleDocument(TKelPigger &document, const TPuzzleProperties &propertie
     return true;
 }
 
-bool MakePuzzleDocument(TKelPigger &document, const TPuzzleProperties &properties)
+bool MakePuzzleDocument(TKeyedNode &document, const TPuzzleProperties &properties)
 {
     ProcessRandom().Randomize();
     return MakePuzzleDocument(document, properties, ProcessRandom());

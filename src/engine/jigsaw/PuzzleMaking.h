@@ -6,7 +6,7 @@
 
 #include <QByteArray>
 
-class TKelPigger;
+class TKeyedNode;
 
 struct TPuzzleProperties {
     int rows = 7;
@@ -19,7 +19,7 @@ struct TPuzzleProperties {
 
 // The child of node named name, created as its last child when there is none. A null node
 // gives null.
-TKelPigger *FindOrAddChild(TKelPigger *node, const QByteArray &name);
+TKeyedNode *FindOrAddChild(TKeyedNode *node, const QByteArray &name);
 
 // -1 (hole) for a draw of 0 ... 5 out of 10, 1 (tab) otherwise.
 int RandomEdge(TRandomGenerator &random);
@@ -27,9 +27,9 @@ int RandomEdge(TRandomGenerator &random);
 // Replaces the document's PIECES node by rows × cols records in row-major order, drawing per
 // piece the bottom edge, the right edge and the order key from random as it stands; top and
 // left edges are the negation of the neighbours'.
-void MakePieces(TKelPigger &document, int rows, int cols, TRandomGenerator &random);
+void MakePieces(TKeyedNode &document, int rows, int cols, TRandomGenerator &random);
 // As above with the process-wide generator, first seeded from the clock.
-void MakePieces(TKelPigger &document, int rows, int cols);
+void MakePieces(TKeyedNode &document, int rows, int cols);
 
 // The grid sizes the maker offers, across and down; the player reads grids up to MaxGridSize.
 inline constexpr int MakerMinGridSize = 7;
@@ -38,7 +38,7 @@ inline constexpr int MakerMaxGridSize = 15;
 // Clears the document and writes the header (PNAME, AUTHOR, WEBSITE, COLS, ROWS, BRDRS; empty
 // texts and borders on leave their attribute absent), then the pieces from random as it stands.
 // Always true.
-bool MakePuzzleDocument(TKelPigger &document, const TPuzzleProperties &properties,
+bool MakePuzzleDocument(TKeyedNode &document, const TPuzzleProperties &properties,
                         TRandomGenerator &random);
 // As above with the process-wide generator, first seeded from the clock: what the maker does.
-bool MakePuzzleDocument(TKelPigger &document, const TPuzzleProperties &properties);
+bool MakePuzzleDocument(TKeyedNode &document, const TPuzzleProperties &properties);

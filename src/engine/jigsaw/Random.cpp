@@ -11,16 +11,16 @@ constexpr std::uint32_t Multiplier = 134775813;
 void TRandomGenerator::Randomize()
 {
     const QTime now = QDateTime::currentDateTimeUtc().time();
-    m_State = static_cast<std::uint32_t>(
+    m_state = static_cast<std::uint32_t>(
         ((now.hour() * 60 + now.minute()) * 60 + now.second()) * 1000 + now.msec());
 }
 
 int TRandomGenerator::Random(int n)
 {
-    m_State = m_State * Multiplier + 1;
+    m_state = m_state * Multiplier + 1;
     if (n <= 0)
         return 0;
-    return static_cast<int>((static_cast<std::uint64_t>(m_State) * static_cast<std::uint32_t>(n)) >>
+    return static_cast<int>((static_cast<std::uint64_t>(m_state) * static_cast<std::uint32_t>(n)) >>
                             32);
 }
 

@@ -8,7 +8,7 @@
 class TRandomGenerator
 {
 public:
-    explicit TRandomGenerator(std::uint32_t state = 0) : m_State(state) {}
+    explicit TRandomGenerator(std::uint32_t state = 0) : m_state(state) {}
 
     // Seeds from the current UTC time of day, in milliseconds since midnight.
     void Randomize();
@@ -16,11 +16,11 @@ public:
     // n of 0 or less gives 0 (the state still advances).
     int Random(int n);
 
-    std::uint32_t State() const { return m_State; }
-    void SetState(std::uint32_t state) { m_State = state; }
+    std::uint32_t State() const { return m_state; }
+    void SetState(std::uint32_t state) { m_state = state; }
 
 private:
-    std::uint32_t m_State;
+    std::uint32_t m_state;
 };
 
 // The process-wide generator.

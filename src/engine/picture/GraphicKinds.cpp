@@ -95,7 +95,7 @@ void TQtReadGraphic::LoadFromBytes(const QByteArray &bytes)
 void TJpegGraphic::LoadFromBytes(const QByteArray &bytes)
 {
     m_Bitmap = QImage();
-    TJPEGImage picture;
+    TJpegPicture picture;
     picture.SetData(bytes);
     try {
         m_Bitmap = picture.ToBitmap();
@@ -108,7 +108,7 @@ void TJpegGraphic::LoadFromBytes(const QByteArray &bytes)
 
 void TMetafileGraphic::LoadFromBytes(const QByteArray &bytes)
 {
-    m_Metafile = TMetafile::FromBytes(bytes);
+    m_Metafile = TMetafilePlayer::FromBytes(bytes);
     if (!m_Metafile)
         throw EGraphicError("the file is no metafile of a usable size");
 }

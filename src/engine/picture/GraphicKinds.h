@@ -55,5 +55,5 @@ public:
     void Draw(QPainter &painter) const override;
 
 private:
-    std::optional<TMetafile> m_Metafile;
+    std::optional<TMetafilePlayer> m_Metafile;
 };

@@ -356,27 +356,27 @@ QByteArray EncodeJpeg(const QImage &bitmap)
 
 } // namespace
 
-void TJPEGImage::LoadFromStream(QIODevice &stream)
+void TJpegPicture::LoadFromStream(QIODevice &stream)
 {
     if (!stream.isReadable())
         throw EJPEGError("Cannot read JPEG picture: the stream is not open for reading");
     SetData(stream.readAll());
 }
 
-void TJPEGImage::SaveToStream(QIODevice &stream) const
+void TJpegPicture::SaveToStream(QIODevice &stream) const
 {
     const QByteArray bytes = Data();
     if (stream.write(bytes) != bytes.size())
         throw EJPEGError("Cannot write JPEG picture: " + stream.errorString().toStdString());
 }
 
-void TJPEGImage::Assign(const QImage &bitmap)
+void TJpegPicture::Assign(const QImage &bitmap)
 {
     m_Data.clear();
     m_PendingBitmap = bitmap.isNull() ? QImage() : bitmap.convertToFormat(QImage::Format_RGB888);
 }
 
-QByteArray TJPEGImage::Data() const
+QByteArray TJpegPicture::Data() const
 {
     if (!m_PendingBitmap.isNull()) {
         m_Data = EncodeJpeg(m_PendingBitmap);
@@ -385,13 +385,13 @@ QByteArray TJPEGImage::Data() const
     return m_Data;
 }
 
-void TJPEGImage::SetData(const QByteArray &bytes)
+void TJpegPicture::SetData(const QByteArray &bytes)
 {
     m_PendingBitmap = QImage();
     m_Data = bytes;
 }
 
-QImage TJPEGImage::ToBitmap() const
+QImage TJpegPicture::ToBitmap() const
 {
     if (!m_PendingBitmap.isNull())
         return m_PendingBitmap.copy();
@@ -427,7 +427,7 @@ struct TJpegRowReader::TState {
     int nextRow = 0;
 };
 
-TJpegRowReader::TJpegRowReader(const TJPEGImage &picture) : m_State(std::make_unique<TState>())
+TJpegRowReader::TJpegRowReader(const TJpegPicture &picture) : m_State(std::make_unique<TState>())
 {
     if (picture.Empty())
         throw EJPEGError("The picture is empty");
@@ -473,7 +473,7 @@ void TJpegRowReader::ReadRows(unsigned char *firstRow, qsizetype bytesPerLine, i
     state.nextRow += count;
 }
 
-QSize TJPEGImage::Size() const
+QSize TJpegPicture::Size() const
 {
     if (!m_PendingBitmap.isNull())
         return m_PendingBitmap.size();
@@ -482,17 +482,17 @@ QSize TJPEGImage::Size() const
     return ReadJpegSize(m_Data);
 }
 
-int TJPEGImage::Width() const
+int TJpegPicture::Width() const
 {
     return Size().width();
 }
 
-int TJPEGImage::Height() const
+int TJpegPicture::Height() const
 {
     return Size().height();
 }
 
-std::int64_t TJPEGImage::DecoderBufferBytes() const
+std::int64_t TJpegPicture::DecoderBufferBytes() const
 {
     // An assigned bitmap is encoded as a baseline file, which needs no such buffers.
     if (!m_PendingBitmap.isNull() || m_Data.isEmpty())
@@ -500,7 +500,7 @@ std::int64_t TJPEGImage::DecoderBufferBytes() const
     return ReadCoefficientBufferBytes(m_Data);
 }
 
-bool TJPEGImage::Empty() const
+bool TJpegPicture::Empty() const
 {
     return m_PendingBitmap.isNull() && m_Data.isEmpty();
 }

@@ -28,7 +28,7 @@ inline constexpr int JpegQuality = 90;
 // pixels, a little under 10 000 × 10 000).
 inline constexpr std::int64_t JpegPixelLimit = MemoryBudget / JpegDecodingBytesPerPixel;
 
-class TJPEGImage
+class TJpegPicture
 {
 public:
     // Takes all remaining bytes of the stream as the JPEG file; nothing is decoded yet, so
@@ -78,7 +78,7 @@ class TJpegRowReader
 public:
     // Reads the header; throws EJPEGError for an empty picture, data that is not JPEG or a size
     // above JpegPixelLimit.
-    explicit TJpegRowReader(const TJPEGImage &picture);
+    explicit TJpegRowReader(const TJpegPicture &picture);
     ~TJpegRowReader();
     TJpegRowReader(const TJpegRowReader &) = delete;
     TJpegRowReader &operator=(const TJpegRowReader &) = delete;

@@ -19,25 +19,25 @@ std::optional<QSize> CappedMetafileSize(double width, double height)
     return QSize(std::min(w, MetafileMaxSide), std::min(h, MetafileMaxSide));
 }
 
-std::optional<TMetafile> TMetafile::FromBytes(const QByteArray &bytes)
+std::optional<TMetafilePlayer> TMetafilePlayer::FromBytes(const QByteArray &bytes)
 {
     const TByteReader file(bytes);
     if (const std::optional<TEmfHeader> emf = ReadEmfHeader(file)) {
         const auto size = CappedMetafileSize(emf->naturalSize.width(), emf->naturalSize.height());
         if (size)
-            return TMetafile(bytes, TKind::Emf, *size);
+            return TMetafilePlayer(bytes, TKind::Emf, *size);
         return std::nullopt;
     }
     if (const std::optional<TWmfHeader> wmf = ReadWmfHeader(file)) {
         const auto size = CappedMetafileSize(wmf->window.width() * wmf->pixelsPerUnit,
                                              wmf->window.height() * wmf->pixelsPerUnit);
         if (size)
-            return TMetafile(bytes, TKind::Wmf, *size);
+            return TMetafilePlayer(bytes, TKind::Wmf, *size);
     }
     return std::nullopt;
 }
 
-void TMetafile::Draw(QPainter &painter, const QRectF &target) const
+void TMetafilePlayer::Draw(QPainter &painter, const QRectF &target) const
 {
     const TByteReader file(m_Bytes);
     TMetafileDevice device(painter, target);

@@ -15,12 +15,12 @@ class QPainter;
 // The render-size cap: the longer side of a rendered metafile, in pixels.
 inline constexpr int MetafileMaxSide = 4096;
 
-class TMetafile
+class TMetafilePlayer
 {
 public:
     // The metafile held in `bytes`, or none when they are neither a WMF nor an EMF, or give no
     // usable size (a zero or missing extent, a placeable WMF without units per inch).
-    static std::optional<TMetafile> FromBytes(const QByteArray &bytes);
+    static std::optional<TMetafilePlayer> FromBytes(const QByteArray &bytes);
 
     // The size at which the picture is drawn, within MetafileMaxSide.
     QSize Size() const { return m_Size; }
@@ -31,7 +31,7 @@ public:
 
 private:
     enum class TKind { Wmf, Emf };
-    TMetafile(QByteArray bytes, TKind kind, QSize size)
+    TMetafilePlayer(QByteArray bytes, TKind kind, QSize size)
         : m_Bytes(std::move(bytes)), m_Kind(kind), m_Size(size)
     {
     }

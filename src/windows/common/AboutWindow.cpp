@@ -67,8 +67,8 @@ TClickableLabel *MakeLink(QWidget *parent, int x, int y, QFont font, const QColo
 
 } // namespace
 
-TFabout::TFabout(QWidget *parent)
-    : QDialog(parent), urlOpener([](const QUrl &url) { QDesktopServices::openUrl(url); })
+TAboutWindow::TAboutWindow(QWidget *parent)
+    : QDialog(parent), m_urlOpener([](const QUrl &url) { QDesktopServices::openUrl(url); })
 {
     setWindowTitle(QStringLiteral("About"));
     setFixedSize(339, 152);
@@ -78,73 +78,76 @@ TFabout::TFabout(QWidget *parent)
     CreateControls();
 }
 
-void TFabout::CreateControls()
+void TAboutWindow::CreateControls()
 {
     // Created in this order so that later controls are drawn above earlier ones.
-    Shape2 = new TShapeWidget(this, TShapeWidget::TKind::Circle, QRect(175, 56, 330, 316), Dark);
-    Bevel1 = new QFrame(this);
-    Bevel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Bevel1->setGeometry(0, height() - 40, width(), 40);
-    Shape1 =
+    m_backdropCircle =
+        new TShapeWidget(this, TShapeWidget::TKind::Circle, QRect(175, 56, 330, 316), Dark);
+    m_buttonBevel = new QFrame(this);
+    m_buttonBevel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_buttonBevel->setGeometry(0, height() - 40, width(), 40);
+    m_cornerCircle =
         new TShapeWidget(this, TShapeWidget::TKind::Circle, QRect(-91, -126, 260, 232), Qt::white);
-    Label_name = MakeLabel(this, 14, 7, QString(), ArialBlackFont(19, true), Qt::black);
-    Label1 = MakeLabel(this, 14, 119, QString(), ArialFont(11), CreditGrey);
-    Label_cp_link = MakeLink(this, 14, 133, DialogFont(), CreditGrey);
-    SetLabelText(Label_cp_link, MakerMark::WebAddress());
-    connect(Label_cp_link, &TClickableLabel::Clicked, this, &TFabout::Label_cp_linkClick);
-    Label2 = MakeLabel(this, 14, 77, QStringLiteral("Author:"), ArialFont(11), Qt::black);
-    Label3 = MakeLabel(this, 14, 91, QStringLiteral("Website:"), ArialFont(11), Qt::black);
-    Label_author = MakeLabel(this, 63, 77, QString(), ArialFont(11, true), Qt::black);
-    Label_awebsite = MakeLink(this, 63, 91, ArialFont(11), Qt::black);
-    connect(Label_awebsite, &TClickableLabel::Clicked, this, &TFabout::Label_awebsiteClick);
+    m_nameLabel = MakeLabel(this, 14, 7, QString(), ArialBlackFont(19, true), Qt::black);
+    m_creditLabel = MakeLabel(this, 14, 119, QString(), ArialFont(11), CreditGrey);
+    m_makerLink = MakeLink(this, 14, 133, DialogFont(), CreditGrey);
+    SetLabelText(m_makerLink, MakerMark::WebAddress());
+    connect(m_makerLink, &TClickableLabel::Clicked, this, &TAboutWindow::MakerLinkClicked);
+    m_authorCaption = MakeLabel(this, 14, 77, QStringLiteral("Author:"), ArialFont(11), Qt::black);
+    m_websiteCaption =
+        MakeLabel(this, 14, 91, QStringLiteral("Website:"), ArialFont(11), Qt::black);
+    m_authorLabel = MakeLabel(this, 63, 77, QString(), ArialFont(11, true), Qt::black);
+    m_websiteLink = MakeLink(this, 63, 91, ArialFont(11), Qt::black);
+    connect(m_websiteLink, &TClickableLabel::Clicked, this, &TAboutWindow::WebsiteLinkClicked);
     // The program's own About names its version under the title, as the launcher files do.
-    Label_ffree = MakeLabel(this, 14, 35, QStringLiteral("Version ") + MakerMark::Version(), font(),
-                            Qt::black);
-    btn_ok = new QPushButton(QStringLiteral("Ok"), this);
-    btn_ok->setGeometry(252, 119, 75, 25);
-    connect(btn_ok, &QPushButton::clicked, this, &TFabout::btn_okClick);
+    m_versionLabel = MakeLabel(this, 14, 35, QStringLiteral("Version ") + MakerMark::Version(),
+                               font(), Qt::black);
+    m_okButton = new QPushButton(QStringLiteral("Ok"), this);
+    m_okButton->setGeometry(252, 119, 75, 25);
+    connect(m_okButton, &QPushButton::clicked, this, &TAboutWindow::OkClicked);
 }
 
-void TFabout::SetUrlOpener(TUrlOpener opener)
+void TAboutWindow::SetUrlOpener(TUrlOpener opener)
 {
-    urlOpener = std::move(opener);
+    m_urlOpener = std::move(opener);
 }
 
-void TFabout::SetPuzzleRowsVisible(bool visible)
+void TAboutWindow::SetPuzzleRowsVisible(bool visible)
 {
-    Label2->setVisible(visible);
-    Label3->setVisible(visible);
-    Label_author->setVisible(visible);
-    Label_awebsite->setVisible(visible);
-    Label_ffree->setVisible(!visible);
+    m_authorCaption->setVisible(visible);
+    m_websiteCaption->setVisible(visible);
+    m_authorLabel->setVisible(visible);
+    m_websiteLink->setVisible(visible);
+    m_versionLabel->setVisible(!visible);
 }
 
-void TFabout::ShowModally()
+void TAboutWindow::ShowModally()
 {
     CentreOnScreen(this);
     exec();
 }
 
-void TFabout::ShowProgramAbout()
+void TAboutWindow::ShowProgramAbout()
 {
-    SetLabelText(Label1, MakerMark::Mark());
+    SetLabelText(m_creditLabel, MakerMark::Mark());
     SetPuzzleRowsVisible(false);
-    SetLabelText(Label_name, QStringLiteral("TESSALUNE"));
+    SetLabelText(m_nameLabel, QStringLiteral("TESSALUNE"));
     ShowModally();
 }
 
-void TFabout::ShowPuzzleAbout(const QString &name, const QString &author, const QString &website)
+void TAboutWindow::ShowPuzzleAbout(const QString &name, const QString &author,
+                                   const QString &website)
 {
-    SetLabelText(Label1, QStringLiteral("Generated by Tessalune"));
+    SetLabelText(m_creditLabel, QStringLiteral("Generated by Tessalune"));
     SetPuzzleRowsVisible(true);
-    SetPuzzleLabelText(Label_name, TextOrDefault(name, QStringLiteral("Gridplay")));
-    SetPuzzleLabelText(Label_author, TextOrDefault(author, NotAvailable));
-    puzzleWebsite = website;
-    SetPuzzleLabelText(Label_awebsite, TextOrDefault(website, NotAvailable));
+    SetPuzzleLabelText(m_nameLabel, TextOrDefault(name, QStringLiteral("Gridplay")));
+    SetPuzzleLabelText(m_authorLabel, TextOrDefault(author, NotAvailable));
+    m_puzzleWebsite = website;
+    SetPuzzleLabelText(m_websiteLink, TextOrDefault(website, NotAvailable));
     ShowModally();
 }
 
-void TFabout::OpenLink(const QString &address)
+void TAboutWindow::OpenLink(const QString &address)
 {
     QString target = QString::fromUtf8(TrimBlanksAndControls(address.toUtf8()));
     if (target.isEmpty() || target == NotAvailable)
@@ -158,20 +161,20 @@ void TFabout::OpenLink(const QString &address)
     if (!url.isValid() || url.host().isEmpty() ||
         (scheme != QStringLiteral("http") && scheme != QStringLiteral("https")))
         return;
-    urlOpener(url);
+    m_urlOpener(url);
 }
 
-void TFabout::Label_cp_linkClick()
+void TAboutWindow::MakerLinkClicked()
 {
     OpenLink(MakerMark::WebAddress());
 }
 
-void TFabout::Label_awebsiteClick()
+void TAboutWindow::WebsiteLinkClicked()
 {
-    OpenLink(puzzleWebsite);
+    OpenLink(m_puzzleWebsite);
 }
 
-void TFabout::btn_okClick()
+void TAboutWindow::OkClicked()
 {
     close();
 }

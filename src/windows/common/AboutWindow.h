@@ -1,6 +1,7 @@
 #pragma once
 // The About window: the program's own About in maker mode, or the details of the puzzle being
-// played with its author's website. One instance, Fabout, is created at start-up and reused.
+// played with its author's website. One instance, ProgramWindows().aboutWindow, is created at
+// start-up and reused.
 
 #include <QDialog>
 #include <functional>
@@ -12,14 +13,14 @@ class QUrl;
 class TClickableLabel;
 class TShapeWidget;
 
-class TFabout : public QDialog
+class TAboutWindow : public QDialog
 {
     Q_OBJECT
 public:
     // Hands a web address to the system; the default is the desktop's browser.
     using TUrlOpener = std::function<void(const QUrl &)>;
 
-    explicit TFabout(QWidget *parent = nullptr);
+    explicit TAboutWindow(QWidget *parent = nullptr);
 
     // The maker's About: the maker's mark and web address, no author or website rows.
     void ShowProgramAbout();
@@ -32,28 +33,28 @@ public:
 
     void SetUrlOpener(TUrlOpener opener);
 
-    TShapeWidget *Shape2;
-    QFrame *Bevel1;
-    TShapeWidget *Shape1;
-    QLabel *Label_name;
-    QLabel *Label1;
-    TClickableLabel *Label_cp_link;
-    QLabel *Label2;
-    QLabel *Label3;
-    QLabel *Label_author;
-    TClickableLabel *Label_awebsite;
-    QLabel *Label_ffree;
-    QPushButton *btn_ok;
+    TShapeWidget *m_backdropCircle;
+    QFrame *m_buttonBevel;
+    TShapeWidget *m_cornerCircle;
+    QLabel *m_nameLabel;
+    QLabel *m_creditLabel;
+    TClickableLabel *m_makerLink;
+    QLabel *m_authorCaption;
+    QLabel *m_websiteCaption;
+    QLabel *m_authorLabel;
+    TClickableLabel *m_websiteLink;
+    QLabel *m_versionLabel;
+    QPushButton *m_okButton;
 
 private:
     void CreateControls();
     void SetPuzzleRowsVisible(bool visible);
     void ShowModally();
-    void Label_cp_linkClick();
-    void Label_awebsiteClick();
-    void btn_okClick();
+    void MakerLinkClicked();
+    void WebsiteLinkClicked();
+    void OkClicked();
 
-    TUrlOpener urlOpener;
+    TUrlOpener m_urlOpener;
     // The website as the puzzle gives it; its label may show it shortened.
-    QString puzzleWebsite;
+    QString m_puzzleWebsite;
 };

@@ -5,44 +5,44 @@
 #include <QtMath>
 
 TAnimatedImage::TAnimatedImage(QWidget *parent, QList<QImage> frames, int intervalMs)
-    : QWidget(parent), frames(std::move(frames))
+    : QWidget(parent), m_frames(std::move(frames))
 {
     // The sparkle decorates; clicks go to what lies under it.
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    if (!this->frames.isEmpty())
-        resize(this->frames.first().size());
-    frameTimer.setInterval(intervalMs);
-    connect(&frameTimer, &QTimer::timeout, this, &TAnimatedImage::NextFrame);
+    if (!this->m_frames.isEmpty())
+        resize(this->m_frames.first().size());
+    m_frameTimer.setInterval(intervalMs);
+    connect(&m_frameTimer, &QTimer::timeout, this, &TAnimatedImage::NextFrame);
 }
 
 void TAnimatedImage::Start()
 {
-    frameTimer.start();
+    m_frameTimer.start();
 }
 
 void TAnimatedImage::Stop()
 {
-    if (!frameTimer.isActive())
+    if (!m_frameTimer.isActive())
         return;
-    frameTimer.stop();
+    m_frameTimer.stop();
     emit Stopped();
 }
 
 void TAnimatedImage::NextFrame()
 {
-    if (frames.isEmpty())
+    if (m_frames.isEmpty())
         return;
-    frameIndex = (frameIndex + 1) % static_cast<int>(frames.size());
+    m_frameIndex = (m_frameIndex + 1) % static_cast<int>(m_frames.size());
     update();
     emit FrameChanged();
 }
 
 void TAnimatedImage::paintEvent(QPaintEvent *)
 {
-    if (frames.isEmpty())
+    if (m_frames.isEmpty())
         return;
     QPainter painter(this);
-    painter.drawImage(0, 0, frames[frameIndex]);
+    painter.drawImage(0, 0, m_frames[m_frameIndex]);
 }
 
 namespace

@@ -18,7 +18,7 @@ public:
     void Start();
     // Stops the animation and raises Stopped, if it was running.
     void Stop();
-    bool IsAnimating() const { return frameTimer.isActive(); }
+    bool IsAnimating() const { return m_frameTimer.isActive(); }
 
 signals:
     // After the next frame has been made current.
@@ -31,9 +31,9 @@ protected:
 private:
     void NextFrame();
 
-    QList<QImage> frames;
-    QTimer frameTimer;
-    int frameIndex = 0;
+    QList<QImage> m_frames;
+    QTimer m_frameTimer;
+    int m_frameIndex = 0;
 };
 
 // The four frames of the join sparkle: a small star that twinkles, 16 × 16, transparent around.

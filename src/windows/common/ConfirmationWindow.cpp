@@ -6,46 +6,46 @@
 #include <QLabel>
 #include <QPushButton>
 
-TFsure::TFsure(QWidget *parent) : QDialog(parent)
+TConfirmationWindow::TConfirmationWindow(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Confirmation:"));
     setFixedSize(313, 172);
     setFont(WindowLook::DialogFont());
     setAttribute(Qt::WA_QuitOnClose, false);
 
-    Bevel1 = new QFrame(this);
-    Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    Bevel1->setGeometry(8, 8, 297, 119);
+    m_questionBevel = new QFrame(this);
+    m_questionBevel->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    m_questionBevel->setGeometry(8, 8, 297, 119);
 
-    Label1 = new QLabel(this);
-    Label1->setTextFormat(Qt::PlainText);
-    Label1->setGeometry(21, 21, 274, 99);
-    Label1->setWordWrap(true);
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_questionLabel = new QLabel(this);
+    m_questionLabel->setTextFormat(Qt::PlainText);
+    m_questionLabel->setGeometry(21, 21, 274, 99);
+    m_questionLabel->setWordWrap(true);
+    m_questionLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    OKBtn = new QPushButton(QStringLiteral("Yes"), this);
-    OKBtn->setGeometry(79, 138, 75, 25);
-    OKBtn->setDefault(true);
-    connect(OKBtn, &QPushButton::clicked, this, &TFsure::OKBtnClick);
+    m_yesButton = new QPushButton(QStringLiteral("Yes"), this);
+    m_yesButton->setGeometry(79, 138, 75, 25);
+    m_yesButton->setDefault(true);
+    connect(m_yesButton, &QPushButton::clicked, this, &TConfirmationWindow::YesClicked);
 
     // Esc and the close button reject the dialog as well.
-    CancelBtn = new QPushButton(QStringLiteral("No"), this);
-    CancelBtn->setGeometry(162, 138, 75, 25);
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    m_noButton = new QPushButton(QStringLiteral("No"), this);
+    m_noButton->setGeometry(162, 138, 75, 25);
+    connect(m_noButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-bool TFsure::Ask(const QString &text)
+bool TConfirmationWindow::Ask(const QString &text)
 {
-    answer = false;
-    Label1->setText(text);
+    m_answer = false;
+    m_questionLabel->setText(text);
     WindowLook::CentreOnScreen(this);
-    OKBtn->setFocus();
+    m_yesButton->setFocus();
     exec();
-    return answer;
+    return m_answer;
 }
 
-void TFsure::OKBtnClick()
+void TConfirmationWindow::YesClicked()
 {
-    answer = true;
+    m_answer = true;
     accept();
 }

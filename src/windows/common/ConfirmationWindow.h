@@ -1,6 +1,6 @@
 #pragma once
-// The confirmation window: asks a caller's Yes/No question, modally. One instance, Fsure, is
-// created at start-up and reused.
+// The confirmation window: asks a caller's Yes/No question, modally. One instance,
+// ProgramWindows().confirmationWindow, is created at start-up and reused.
 
 #include <QDialog>
 
@@ -8,23 +8,23 @@ class QFrame;
 class QLabel;
 class QPushButton;
 
-class TFsure : public QDialog
+class TConfirmationWindow : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TFsure(QWidget *parent = nullptr);
+    explicit TConfirmationWindow(QWidget *parent = nullptr);
 
     // Shows text as the question; true only when Yes was clicked or Enter pressed. No, Esc and
     // the window's close button give false.
     virtual bool Ask(const QString &text);
 
-    QFrame *Bevel1;
-    QLabel *Label1;
-    QPushButton *OKBtn;
-    QPushButton *CancelBtn;
+    QFrame *m_questionBevel;
+    QLabel *m_questionLabel;
+    QPushButton *m_yesButton;
+    QPushButton *m_noButton;
 
 private:
-    void OKBtnClick();
+    void YesClicked();
 
-    bool answer = false;
+    bool m_answer = false;
 };

@@ -5,9 +5,9 @@
 #include <QImage>
 #include <memory>
 
-class TF_picture_mgm;
-class TJPEGImage;
-class TKelPigger;
+class TPictureEditor;
+class TJpegPicture;
+class TKeyedNode;
 
 struct TMainState {
     TMainState();
@@ -15,15 +15,15 @@ struct TMainState {
     TMainState(const TMainState &) = delete;
     TMainState &operator=(const TMainState &) = delete;
 
-    bool GameChanged = false;
-    bool SourceChosen = false;
-    int Step = 1;
-    bool UseAlternativePicture = false;
-    std::unique_ptr<TJPEGImage> SourcePicture;
-    std::unique_ptr<TJPEGImage> AlternativePicture;
-    std::unique_ptr<QImage> BlankBitmap;
+    bool gameChanged = false;
+    bool sourceChosen = false;
+    int step = 1;
+    bool useAlternativePicture = false;
+    std::unique_ptr<TJpegPicture> sourcePicture;
+    std::unique_ptr<TJpegPicture> alternativePicture;
+    std::unique_ptr<QImage> blankBitmap;
     // The open picture editor, not owned: set by whoever opens an editor and cleared when it is
     // released, so that the scale dialog can mark the editor's picture as changed.
-    TF_picture_mgm *CurrentEditor = nullptr;
-    std::unique_ptr<TKelPigger> Document;
+    TPictureEditor *currentEditor = nullptr;
+    std::unique_ptr<TKeyedNode> document;
 };

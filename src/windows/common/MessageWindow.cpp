@@ -6,32 +6,32 @@
 #include <QLabel>
 #include <QPushButton>
 
-TDmsg::TDmsg(QWidget *parent) : QDialog(parent)
+TMessageWindow::TMessageWindow(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Message:"));
     setFixedSize(338, 167);
     setFont(WindowLook::DialogFont());
     setAttribute(Qt::WA_QuitOnClose, false);
 
-    Bevel1 = new QFrame(this);
-    Bevel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Bevel1->setGeometry(7, 7, 323, 113);
+    m_messageBevel = new QFrame(this);
+    m_messageBevel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_messageBevel->setGeometry(7, 7, 323, 113);
 
-    Label1 = new QLabel(this);
-    Label1->setTextFormat(Qt::PlainText);
-    Label1->setGeometry(14, 14, 309, 99);
-    Label1->setWordWrap(true);
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_messageLabel = new QLabel(this);
+    m_messageLabel->setTextFormat(Qt::PlainText);
+    m_messageLabel->setGeometry(14, 14, 309, 99);
+    m_messageLabel->setWordWrap(true);
+    m_messageLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    OKBtn = new QPushButton(QStringLiteral("OK"), this);
-    OKBtn->setGeometry(254, 131, 75, 25);
-    OKBtn->setDefault(true);
-    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
+    m_okButton = new QPushButton(QStringLiteral("OK"), this);
+    m_okButton->setGeometry(254, 131, 75, 25);
+    m_okButton->setDefault(true);
+    connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void TDmsg::ShowText(const QString &text)
+void TMessageWindow::ShowText(const QString &text)
 {
-    Label1->setText(text);
+    m_messageLabel->setText(text);
     WindowLook::CentreOnScreen(this);
     exec();
 }

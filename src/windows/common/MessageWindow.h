@@ -1,6 +1,6 @@
 #pragma once
-// The message window: shows a caller's text with an OK button, modally. One instance, Dmsg,
-// is created at start-up and reused.
+// The message window: shows a caller's text with an OK button, modally. One instance,
+// ProgramWindows().messageWindow, is created at start-up and reused.
 
 #include <QDialog>
 
@@ -8,16 +8,16 @@ class QFrame;
 class QLabel;
 class QPushButton;
 
-class TDmsg : public QDialog
+class TMessageWindow : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TDmsg(QWidget *parent = nullptr);
+    explicit TMessageWindow(QWidget *parent = nullptr);
 
     // Shows text and returns when the window closes.
     void ShowText(const QString &text);
 
-    QFrame *Bevel1;
-    QLabel *Label1;
-    QPushButton *OKBtn;
+    QFrame *m_messageBevel;
+    QLabel *m_messageLabel;
+    QPushButton *m_okButton;
 };

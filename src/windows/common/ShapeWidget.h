@@ -16,7 +16,7 @@ public:
     TShapeWidget(QWidget *parent, TKind kind, const QRect &geometry, const QBrush &brush);
 
     void SetBrush(const QBrush &brush);
-    const QBrush &Brush() const { return brush; }
+    const QBrush &Brush() const { return m_brush; }
     // An outline of colour and width drawn inside the bounds; width 0 removes it.
     void SetOutline(const QColor &colour, int width);
 
@@ -26,7 +26,7 @@ protected:
 private:
     QRectF OutlineBounds() const;
 
-    TKind kind;
-    QBrush brush;
-    QPen pen{Qt::NoPen};
+    TKind m_kind;
+    QBrush m_brush;
+    QPen m_pen{Qt::NoPen};
 };

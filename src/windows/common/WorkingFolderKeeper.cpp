@@ -2,11 +2,11 @@
 
 #include "platform/Platform.h"
 
-TWorkingFolderKeeper::TWorkingFolderKeeper() : folder(Platform::WorkingFolder())
+TWorkingFolderKeeper::TWorkingFolderKeeper() : m_folder(Platform::WorkingFolder())
 {
 }
 
 TWorkingFolderKeeper::~TWorkingFolderKeeper()
 {
-    Platform::SetWorkingFolder(folder);
+    Platform::SetWorkingFolder(m_folder);
 }

@@ -12,8 +12,8 @@ public:
     TWorkingFolderKeeper(const TWorkingFolderKeeper &) = delete;
     TWorkingFolderKeeper &operator=(const TWorkingFolderKeeper &) = delete;
 
-    const QString &Folder() const { return folder; }
+    const QString &Folder() const { return m_folder; }
 
 private:
-    QString folder;
+    QString m_folder;
 };

@@ -7,62 +7,62 @@
 
 TCanvasItem::~TCanvasItem()
 {
-    if (canvas != nullptr)
-        canvas->RemoveItem(this);
+    if (m_canvas != nullptr)
+        m_canvas->RemoveItem(this);
 }
 
 void TCanvasItem::SetBounds(const QRect &newBounds)
 {
-    if (newBounds == bounds)
+    if (newBounds == m_bounds)
         return;
     Invalidate();
-    bounds = newBounds;
+    m_bounds = newBounds;
     Invalidate();
 }
 
 void TCanvasItem::MoveTo(const QPoint &position)
 {
-    SetBounds(QRect(position, bounds.size()));
+    SetBounds(QRect(position, m_bounds.size()));
 }
 
 void TCanvasItem::SetVisible(bool show)
 {
-    if (show == visible)
+    if (show == m_visible)
         return;
-    visible = show;
+    m_visible = show;
     // A hidden item needs its area repainted just as a shown one does.
-    if (canvas != nullptr)
-        canvas->update(bounds);
+    if (m_canvas != nullptr)
+        m_canvas->update(m_bounds);
 }
 
 void TCanvasItem::Invalidate() const
 {
-    if (canvas != nullptr && visible)
-        canvas->update(bounds);
+    if (m_canvas != nullptr && m_visible)
+        m_canvas->update(m_bounds);
 }
 
-TPieceImage::TPieceImage(QImage displayPicture) : picture(std::move(displayPicture))
+TPieceImage::TPieceImage(QImage displayPicture) : m_picture(std::move(displayPicture))
 {
-    SetBounds(QRect(QPoint(0, 0), picture.size()));
+    SetBounds(QRect(QPoint(0, 0), m_picture.size()));
 }
 
 void TPieceImage::Paint(QPainter &painter) const
 {
-    painter.drawImage(Position(), picture);
+    painter.drawImage(Position(), m_picture);
 }
 
 void TShapeItem::Paint(QPainter &painter) const
 {
     const QRect &area = Bounds();
-    painter.fillRect(area, brushColour);
-    painter.setPen(penColour);
+    painter.fillRect(area, m_brushColour);
+    painter.setPen(m_penColour);
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(area.adjusted(0, 0, -1, -1));
 }
 
 void TPictureItem::SetPicture(QImage newPicture)
 {
-    picture = std::move(newPicture);
+    m_picture = std::move(newPicture);
     Invalidate();
 }
 
@@ -70,7 +70,7 @@ void TPictureItem::Paint(QPainter &painter) const
 {
     painter.save();
     painter.setClipRect(Bounds(), Qt::IntersectClip);
-    painter.drawImage(Position(), picture);
+    painter.drawImage(Position(), m_picture);
     painter.restore();
 }
 
@@ -83,56 +83,56 @@ TDesktopCanvas::TDesktopCanvas(QWidget *parent) : QWidget(parent)
 
 TDesktopCanvas::~TDesktopCanvas()
 {
-    for (TCanvasItem *item : items)
-        item->canvas = nullptr;
+    for (TCanvasItem *item : m_items)
+        item->m_canvas = nullptr;
 }
 
 std::vector<TCanvasItem *>::iterator TDesktopCanvas::Find(TCanvasItem *item)
 {
-    return std::find(items.begin(), items.end(), item);
+    return std::find(m_items.begin(), m_items.end(), item);
 }
 
 void TDesktopCanvas::AddItem(TCanvasItem *item)
 {
-    if (item->canvas != nullptr)
-        item->canvas->RemoveItem(item);
-    item->canvas = this;
-    items.push_back(item);
+    if (item->m_canvas != nullptr)
+        item->m_canvas->RemoveItem(item);
+    item->m_canvas = this;
+    m_items.push_back(item);
     item->Invalidate();
 }
 
 void TDesktopCanvas::RemoveItem(TCanvasItem *item)
 {
     const auto found = Find(item);
-    if (found == items.end())
+    if (found == m_items.end())
         return;
     item->Invalidate();
-    items.erase(found);
-    item->canvas = nullptr;
-    if (capturedItem == item)
-        capturedItem = nullptr;
+    m_items.erase(found);
+    item->m_canvas = nullptr;
+    if (m_capturedItem == item)
+        m_capturedItem = nullptr;
 }
 
 void TDesktopCanvas::BringToFront(TCanvasItem *item)
 {
     const auto found = Find(item);
-    if (found == items.end() || found + 1 == items.end())
+    if (found == m_items.end() || found + 1 == m_items.end())
         return;
-    std::rotate(found, found + 1, items.end());
+    std::rotate(found, found + 1, m_items.end());
     item->Invalidate();
 }
 
 TCanvasItem *TDesktopCanvas::ItemAt(const QPoint &point) const
 {
-    const auto found = std::find_if(items.rbegin(), items.rend(), [&point](TCanvasItem *item) {
+    const auto found = std::find_if(m_items.rbegin(), m_items.rend(), [&point](TCanvasItem *item) {
         return item->IsVisible() && item->Bounds().contains(point);
     });
-    return found == items.rend() ? nullptr : *found;
+    return found == m_items.rend() ? nullptr : *found;
 }
 
 void TDesktopCanvas::SetBackgroundColour(const QColor &colour)
 {
-    backgroundColour = colour;
+    m_backgroundColour = colour;
     update();
 }
 
@@ -140,8 +140,8 @@ void TDesktopCanvas::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     const QRect exposed = event->rect();
-    painter.fillRect(exposed, backgroundColour);
-    for (const TCanvasItem *item : items) {
+    painter.fillRect(exposed, m_backgroundColour);
+    for (const TCanvasItem *item : m_items) {
         if (item->IsVisible() && event->region().intersects(item->Bounds()))
             item->Paint(painter);
     }
@@ -155,17 +155,17 @@ QPoint TDesktopCanvas::LocalPoint(const TCanvasItem *item, const QPointF &canvas
 void TDesktopCanvas::mousePressEvent(QMouseEvent *event)
 {
     event->accept();
-    if (capturedItem == nullptr)
-        capturedItem = ItemAt(event->position().toPoint());
-    if (capturedItem != nullptr)
-        emit ItemMousePressed(capturedItem, LocalPoint(capturedItem, event->position()));
+    if (m_capturedItem == nullptr)
+        m_capturedItem = ItemAt(event->position().toPoint());
+    if (m_capturedItem != nullptr)
+        emit ItemMousePressed(m_capturedItem, LocalPoint(m_capturedItem, event->position()));
 }
 
 void TDesktopCanvas::mouseMoveEvent(QMouseEvent *event)
 {
     event->accept();
     TCanvasItem *item =
-        capturedItem != nullptr ? capturedItem : ItemAt(event->position().toPoint());
+        m_capturedItem != nullptr ? m_capturedItem : ItemAt(event->position().toPoint());
     if (item != nullptr)
         emit ItemMouseMoved(item, LocalPoint(item, event->position()));
 }
@@ -173,9 +173,9 @@ void TDesktopCanvas::mouseMoveEvent(QMouseEvent *event)
 void TDesktopCanvas::mouseReleaseEvent(QMouseEvent *event)
 {
     event->accept();
-    TCanvasItem *item = capturedItem;
+    TCanvasItem *item = m_capturedItem;
     if (event->buttons() == Qt::NoButton)
-        capturedItem = nullptr;
+        m_capturedItem = nullptr;
     if (item != nullptr)
         emit ItemMouseReleased(item);
 }

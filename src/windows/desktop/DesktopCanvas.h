@@ -23,9 +23,9 @@ public:
     TCanvasItem &operator=(const TCanvasItem &) = delete;
     virtual ~TCanvasItem();
 
-    const QRect &Bounds() const { return bounds; }
-    QPoint Position() const { return bounds.topLeft(); }
-    bool IsVisible() const { return visible; }
+    const QRect &Bounds() const { return m_bounds; }
+    QPoint Position() const { return m_bounds.topLeft(); }
+    bool IsVisible() const { return m_visible; }
 
     void SetBounds(const QRect &newBounds);
     void MoveTo(const QPoint &position);
@@ -40,9 +40,9 @@ protected:
 private:
     friend class TDesktopCanvas;
 
-    QRect bounds;
-    bool visible = true;
-    TDesktopCanvas *canvas = nullptr;
+    QRect m_bounds;
+    bool m_visible = true;
+    TDesktopCanvas *m_canvas = nullptr;
 };
 
 // A piece: its display picture (converted once), drawn with its transparency, and whether it
@@ -52,26 +52,26 @@ class TPieceImage : public TCanvasItem
 public:
     explicit TPieceImage(QImage displayPicture);
 
-    const QImage &Picture() const { return picture; }
-    bool onPalette = true;
+    const QImage &Picture() const { return m_picture; }
+    bool m_onPalette = true;
 
     void Paint(QPainter &painter) const override;
 
 private:
-    QImage picture;
+    QImage m_picture;
 };
 
 // A filled rectangle with a one-pixel outline.
 class TShapeItem : public TCanvasItem
 {
 public:
-    TShapeItem(const QColor &brush, const QColor &pen) : brushColour(brush), penColour(pen) {}
+    TShapeItem(const QColor &brush, const QColor &pen) : m_brushColour(brush), m_penColour(pen) {}
 
     void Paint(QPainter &painter) const override;
 
 private:
-    QColor brushColour;
-    QColor penColour;
+    QColor m_brushColour;
+    QColor m_penColour;
 };
 
 // A picture shown unscaled at the item's top-left corner and cut off at its bounds.
@@ -79,12 +79,12 @@ class TPictureItem : public TCanvasItem
 {
 public:
     void SetPicture(QImage newPicture);
-    const QImage &Picture() const { return picture; }
+    const QImage &Picture() const { return m_picture; }
 
     void Paint(QPainter &painter) const override;
 
 private:
-    QImage picture;
+    QImage m_picture;
 };
 
 class TDesktopCanvas : public QWidget
@@ -102,10 +102,10 @@ public:
     // The topmost visible item whose bounds hold the point, or null.
     TCanvasItem *ItemAt(const QPoint &point) const;
     // Bottom to top.
-    const std::vector<TCanvasItem *> &Items() const { return items; }
+    const std::vector<TCanvasItem *> &Items() const { return m_items; }
 
     void SetBackgroundColour(const QColor &colour);
-    QColor BackgroundColour() const { return backgroundColour; }
+    QColor BackgroundColour() const { return m_backgroundColour; }
 
 signals:
     // Any button; point is in the item's own pixels. While a button is held, every event goes
@@ -126,8 +126,8 @@ private:
     std::vector<TCanvasItem *>::iterator Find(TCanvasItem *item);
     QPoint LocalPoint(const TCanvasItem *item, const QPointF &canvasPoint) const;
 
-    std::vector<TCanvasItem *> items;
+    std::vector<TCanvasItem *> m_items;
     // The item that received the press while any button is held (mouse capture).
-    TCanvasItem *capturedItem = nullptr;
-    QColor backgroundColour;
+    TCanvasItem *m_capturedItem = nullptr;
+    QColor m_backgroundColour;
 };

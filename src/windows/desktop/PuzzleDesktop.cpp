@@ -1,6 +1,6 @@
 #include "windows/desktop/PuzzleDesktop.h"
 
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/BackgroundTiling.h"
 #include "engine/jigsaw/DesktopColours.h"
@@ -46,16 +46,16 @@ void ResetScreenCursor()
 
 } // namespace
 
-TO_pd::TO_pd(QWidget *parent) : QFrame(parent)
+TPuzzleDesktop::TPuzzleDesktop(QWidget *parent) : QFrame(parent)
 {
     CreateComponents();
 }
 
-TO_pd::~TO_pd() = default;
+TPuzzleDesktop::~TPuzzleDesktop() = default;
 
-QWidget *TO_pd::CreatePanel(int height)
+QWidget *TPuzzleDesktop::CreatePanel(int height)
 {
-    auto *panel = new QWidget(canvas);
+    auto *panel = new QWidget(m_canvas);
     panel->setAutoFillBackground(true);
     QPalette colours = panel->palette();
     colours.setColor(QPalette::Window, ToQColor(WorkspaceColour()));
@@ -64,312 +64,314 @@ QWidget *TO_pd::CreatePanel(int height)
     return panel;
 }
 
-void TO_pd::CreateComponents()
+void TPuzzleDesktop::CreateComponents()
 {
-    ScrollBar_pal = new QScrollBar(Qt::Vertical, this);
-    ScrollBar_pal->setFocusPolicy(Qt::NoFocus);
-    ScrollBar_pal->setRange(0, 1);
-    ScrollBar_pal->setSingleStep(1);
-    ScrollBar_pal->setPageStep(1);
-    ScrollBar_pal->resize(PaletteScrollBarWidth, height());
-    connect(ScrollBar_pal, &QScrollBar::valueChanged, this, &TO_pd::ScrollBar_palChange);
+    m_paletteScrollBar = new QScrollBar(Qt::Vertical, this);
+    m_paletteScrollBar->setFocusPolicy(Qt::NoFocus);
+    m_paletteScrollBar->setRange(0, 1);
+    m_paletteScrollBar->setSingleStep(1);
+    m_paletteScrollBar->setPageStep(1);
+    m_paletteScrollBar->resize(PaletteScrollBarWidth, height());
+    connect(m_paletteScrollBar, &QScrollBar::valueChanged, this, &TPuzzleDesktop::PaletteScrolled);
 
-    ScrollBox1 = new QScrollArea(this);
-    ScrollBox1->setFrameShape(QFrame::NoFrame);
-    ScrollBox1->setWidgetResizable(true);
-    canvas = new TDesktopCanvas(nullptr);
-    canvas->SetBackgroundColour(ToQColor(WorkspaceColour()));
-    ScrollBox1->setWidget(canvas);
+    m_scrollArea = new QScrollArea(this);
+    m_scrollArea->setFrameShape(QFrame::NoFrame);
+    m_scrollArea->setWidgetResizable(true);
+    m_canvas = new TDesktopCanvas(nullptr);
+    m_canvas->SetBackgroundColour(ToQColor(WorkspaceColour()));
+    m_scrollArea->setWidget(m_canvas);
 
-    Shape_pal = std::make_unique<TShapeItem>(StripColour, Qt::black);
+    m_paletteStrip = std::make_unique<TShapeItem>(StripColour, Qt::black);
     // As wide as for pieces of no width until the desktop is set up.
-    Shape_pal->SetBounds(QRect(0, DockedPanelHeight, StripExtraWidth, 0));
-    canvas->AddItem(Shape_pal.get());
-    Image_bg = std::make_unique<TPictureItem>();
-    Image_bg->SetVisible(false);
-    canvas->AddItem(Image_bg.get());
+    m_paletteStrip->SetBounds(QRect(0, DockedPanelHeight, StripExtraWidth, 0));
+    m_canvas->AddItem(m_paletteStrip.get());
+    m_backgroundPicture = std::make_unique<TPictureItem>();
+    m_backgroundPicture->SetVisible(false);
+    m_canvas->AddItem(m_backgroundPicture.get());
 
-    Panel_margin = CreatePanel(0);
-    Panel_margin->resize(PaletteScrollBarWidth + PaletteInset, 0);
-    Panel_margin->setMouseTracking(true);
-    Panel_margin->installEventFilter(this);
-    Panel_top = CreatePanel(DockedPanelHeight);
-    Panel_bottom = CreatePanel(DockedPanelHeight);
+    m_marginPanel = CreatePanel(0);
+    m_marginPanel->resize(PaletteScrollBarWidth + PaletteInset, 0);
+    m_marginPanel->setMouseTracking(true);
+    m_marginPanel->installEventFilter(this);
+    m_topPanel = CreatePanel(DockedPanelHeight);
+    m_bottomPanel = CreatePanel(DockedPanelHeight);
 
-    AI1 = new TAnimatedImage(canvas, SparkleFrames(), SparkleFrameMs);
-    AI1->hide();
-    connect(AI1, &TAnimatedImage::FrameChanged, this, &TO_pd::AI1FrameChanged);
-    connect(AI1, &TAnimatedImage::Stopped, this, &TO_pd::AI1Stop);
+    m_sparkle = new TAnimatedImage(m_canvas, SparkleFrames(), SparkleFrameMs);
+    m_sparkle->hide();
+    connect(m_sparkle, &TAnimatedImage::FrameChanged, this, &TPuzzleDesktop::SparkleFrameChanged);
+    connect(m_sparkle, &TAnimatedImage::Stopped, this, &TPuzzleDesktop::SparkleStopped);
 
-    connect(canvas, &TDesktopCanvas::Resized, this, &TO_pd::LayoutDockedControls);
-    connect(canvas, &TDesktopCanvas::ItemMousePressed, this, &TO_pd::ItemMouseDown);
-    connect(canvas, &TDesktopCanvas::ItemMouseMoved, this, &TO_pd::ItemMouseMove);
-    connect(canvas, &TDesktopCanvas::ItemMouseReleased, this, &TO_pd::ItemMouseUp);
+    connect(m_canvas, &TDesktopCanvas::Resized, this, &TPuzzleDesktop::LayoutDockedControls);
+    connect(m_canvas, &TDesktopCanvas::ItemMousePressed, this, &TPuzzleDesktop::ItemMouseDown);
+    connect(m_canvas, &TDesktopCanvas::ItemMouseMoved, this, &TPuzzleDesktop::ItemMouseMove);
+    connect(m_canvas, &TDesktopCanvas::ItemMouseReleased, this, &TPuzzleDesktop::ItemMouseUp);
 
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(PaletteTimerMs);
-    connect(Timer1, &QTimer::timeout, this, &TO_pd::Timer1Timer);
-    Timer1->start();
+    m_paletteTimer = new QTimer(this);
+    m_paletteTimer->setInterval(PaletteTimerMs);
+    connect(m_paletteTimer, &QTimer::timeout, this, &TPuzzleDesktop::PaletteTick);
+    m_paletteTimer->start();
 
     UpdateExtent();
 }
 
 // Docked controls of the scroll box, in desktop coordinates: the top and bottom panels across
 // the whole area, the margin panel and the strip on the left, the texture over the rest.
-void TO_pd::LayoutDockedControls()
+void TPuzzleDesktop::LayoutDockedControls()
 {
-    const int width = canvas->width();
-    const int height = canvas->height();
+    const int width = m_canvas->width();
+    const int height = m_canvas->height();
     const int middleHeight = std::max(0, height - 2 * DockedPanelHeight);
-    Panel_top->setGeometry(0, 0, width, DockedPanelHeight);
-    Panel_bottom->setGeometry(0, height - DockedPanelHeight, width, DockedPanelHeight);
-    Panel_margin->setGeometry(0, DockedPanelHeight, Panel_margin->width(), middleHeight);
-    Shape_pal->SetBounds(
-        QRect(Panel_margin->width(), DockedPanelHeight, Shape_pal->Bounds().width(), middleHeight));
-    const int textureLeft = Shape_pal->Bounds().right() + 1;
-    Image_bg->SetBounds(
+    m_topPanel->setGeometry(0, 0, width, DockedPanelHeight);
+    m_bottomPanel->setGeometry(0, height - DockedPanelHeight, width, DockedPanelHeight);
+    m_marginPanel->setGeometry(0, DockedPanelHeight, m_marginPanel->width(), middleHeight);
+    m_paletteStrip->SetBounds(QRect(m_marginPanel->width(), DockedPanelHeight,
+                                    m_paletteStrip->Bounds().width(), middleHeight));
+    const int textureLeft = m_paletteStrip->Bounds().right() + 1;
+    m_backgroundPicture->SetBounds(
         QRect(textureLeft, DockedPanelHeight, std::max(0, width - textureLeft), middleHeight));
 }
 
 // The scroll range reaches the extent shape and every piece on the desktop.
-void TO_pd::UpdateExtent()
+void TPuzzleDesktop::UpdateExtent()
 {
-    QRect extent = Shape_RD;
-    for (const auto &image : images) {
-        if (!image->onPalette)
+    QRect extent = m_extentCorner;
+    for (const auto &image : m_images) {
+        if (!image->m_onPalette)
             extent = extent.united(image->Bounds());
     }
-    canvas->setMinimumSize(std::max(0, extent.right() + 1), std::max(0, extent.bottom() + 1));
+    m_canvas->setMinimumSize(std::max(0, extent.right() + 1), std::max(0, extent.bottom() + 1));
 }
 
-QPoint TO_pd::ScrollPosition() const
+QPoint TPuzzleDesktop::ScrollPosition() const
 {
-    return {ScrollBox1->horizontalScrollBar()->value(), ScrollBox1->verticalScrollBar()->value()};
+    return {m_scrollArea->horizontalScrollBar()->value(),
+            m_scrollArea->verticalScrollBar()->value()};
 }
 
-QPoint TO_pd::ViewPosition(const TPieceImage *image) const
+QPoint TPuzzleDesktop::ViewPosition(const TPieceImage *image) const
 {
     return image->Position() - ScrollPosition();
 }
 
-int TO_pd::StripLeftInView() const
+int TPuzzleDesktop::StripLeftInView() const
 {
-    return Shape_pal->Bounds().left() - ScrollPosition().x();
+    return m_paletteStrip->Bounds().left() - ScrollPosition().x();
 }
 
-void TO_pd::SetupDesktop(int cols, int rows, int pieceWidth, int pieceHeight, int margin)
+void TPuzzleDesktop::SetupDesktop(int cols, int rows, int pieceWidth, int pieceHeight, int margin)
 {
-    dragged = nullptr;
-    images.clear();
-    records.clear();
-    indexOfRecord.clear();
-    paletteRecords.clear();
-    AI1->Stop();
-    AI1->hide();
-    nextPaletteTop = FirstPaletteTop;
-    this->cols = cols;
-    this->rows = rows;
-    ScrollBox1->horizontalScrollBar()->setValue(0);
-    ScrollBox1->verticalScrollBar()->setValue(0);
-    this->margin = margin;
-    this->pieceWidth = pieceWidth;
-    this->pieceHeight = pieceHeight;
-    outline = std::make_unique<TPieceOutline>(pieceWidth, pieceHeight, margin);
-    Shape_RD = QRect(DesktopExtentCorner(cols, rows, CellWidth(), CellHeight()),
-                     QSize(ExtentShapeSize, ExtentShapeSize));
+    m_dragged = nullptr;
+    m_images.clear();
+    m_records.clear();
+    m_indexOfRecord.clear();
+    m_paletteRecords.clear();
+    m_sparkle->Stop();
+    m_sparkle->hide();
+    m_nextPaletteTop = FirstPaletteTop;
+    this->m_cols = cols;
+    this->m_rows = rows;
+    m_scrollArea->horizontalScrollBar()->setValue(0);
+    m_scrollArea->verticalScrollBar()->setValue(0);
+    this->m_margin = margin;
+    this->m_pieceWidth = pieceWidth;
+    this->m_pieceHeight = pieceHeight;
+    m_outline = std::make_unique<TPieceOutline>(pieceWidth, pieceHeight, margin);
+    m_extentCorner = QRect(DesktopExtentCorner(cols, rows, CellWidth(), CellHeight()),
+                           QSize(ExtentShapeSize, ExtentShapeSize));
     UpdateExtent();
-    Shape_pal->SetBounds(QRect(Shape_pal->Position(),
-                               QSize(pieceWidth + StripExtraWidth, Shape_pal->Bounds().height())));
+    m_paletteStrip->SetBounds(
+        QRect(m_paletteStrip->Position(),
+              QSize(pieceWidth + StripExtraWidth, m_paletteStrip->Bounds().height())));
     LayoutDockedControls();
     ComputePaletteSlots();
-    initialised = true;
+    m_initialised = true;
 }
 
-void TO_pd::resizeEvent(QResizeEvent *event)
+void TPuzzleDesktop::resizeEvent(QResizeEvent *event)
 {
     QFrame::resizeEvent(event);
-    FrameResize();
+    ResizeToFrame();
 }
 
-void TO_pd::FrameResize()
+void TPuzzleDesktop::ResizeToFrame()
 {
-    ScrollBar_pal->setGeometry(0, 0, PaletteScrollBarWidth, height());
-    ScrollBox1->setGeometry(PaletteScrollBarWidth, 0, std::max(0, width() - PaletteScrollBarWidth),
-                            height());
-    if (initialised)
+    m_paletteScrollBar->setGeometry(0, 0, PaletteScrollBarWidth, height());
+    m_scrollArea->setGeometry(PaletteScrollBarWidth, 0,
+                              std::max(0, width() - PaletteScrollBarWidth), height());
+    if (m_initialised)
         ComputePaletteSlots();
 }
 
-void TO_pd::ComputePaletteSlots()
+void TPuzzleDesktop::ComputePaletteSlots()
 {
-    const int available = height() - Panel_bottom->height() - Panel_top->height();
-    const TPaletteSlots fitting = ::ComputePaletteSlots(available, pieceHeight);
-    paletteSlots = fitting.slotCount;
-    paletteTopPad = fitting.topPad;
+    const int available = height() - m_bottomPanel->height() - m_topPanel->height();
+    const TPaletteSlots fitting = ::ComputePaletteSlots(available, m_pieceHeight);
+    m_paletteSlots = fitting.slotCount;
+    m_paletteTopPad = fitting.topPad;
     RefreshPalette();
 }
 
-TPieceImage *TO_pd::AddPiece(const QImage &workBitmap, TKelPigger *record)
+TPieceImage *TPuzzleDesktop::AddPiece(const QImage &workBitmap, TKeyedNode *record)
 {
-    if (record == nullptr || outline == nullptr)
+    if (record == nullptr || m_outline == nullptr)
         return nullptr;
     QImage bitmap = workBitmap.convertToFormat(QImage::Format_RGB888);
-    ShapePiece(bitmap, ReadPieceEdges(*record), *outline, drawBorders);
+    ShapePiece(bitmap, ReadPieceEdges(*record), *m_outline, m_drawBorders);
     return AddPieceImage(PieceDisplayImage(bitmap), record);
 }
 
-TPieceImage *TO_pd::AddPieceImage(QImage displayPicture, TKelPigger *record)
+TPieceImage *TPuzzleDesktop::AddPieceImage(QImage displayPicture, TKeyedNode *record)
 {
-    if (record == nullptr || outline == nullptr)
+    if (record == nullptr || m_outline == nullptr)
         return nullptr;
     auto image = std::make_unique<TPieceImage>(std::move(displayPicture));
-    image->onPalette = true;
+    image->m_onPalette = true;
     image->SetVisible(false);
-    image->MoveTo(QPoint(StripLeftInView() + PaletteInset, nextPaletteTop) + ScrollPosition());
-    nextPaletteTop += image->Bounds().height() + PaletteGap;
-    canvas->AddItem(image.get());
-    images.push_back(std::move(image));
-    indexOfRecord.insert(record, records.size());
-    records.append(record);
-    return images.back().get();
+    image->MoveTo(QPoint(StripLeftInView() + PaletteInset, m_nextPaletteTop) + ScrollPosition());
+    m_nextPaletteTop += image->Bounds().height() + PaletteGap;
+    m_canvas->AddItem(image.get());
+    m_images.push_back(std::move(image));
+    m_indexOfRecord.insert(record, m_records.size());
+    m_records.append(record);
+    return m_images.back().get();
 }
 
-void TO_pd::PlacePiece(TPieceImage *image, int x, int y)
+void TPuzzleDesktop::PlacePiece(TPieceImage *image, int x, int y)
 {
     if (image == nullptr)
         return;
-    // Desktop coordinates are the canvas's own.
+    // Desktop coordinates are the m_canvas's own.
     image->MoveTo(QPoint(x, y));
-    image->onPalette = false;
+    image->m_onPalette = false;
     image->SetVisible(true);
     UpdateExtent();
 }
 
-void TO_pd::LayoutPalette()
+void TPuzzleDesktop::LayoutPalette()
 {
-    paletteRecords.clear();
-    for (std::size_t i = 0; i < images.size(); ++i) {
-        if (images[i]->onPalette)
-            paletteRecords.append(records[static_cast<qsizetype>(i)]);
+    m_paletteRecords.clear();
+    for (std::size_t i = 0; i < m_images.size(); ++i) {
+        if (m_images[i]->m_onPalette)
+            m_paletteRecords.append(m_records[static_cast<qsizetype>(i)]);
     }
-    SortPaletteRecords(paletteRecords, sortOrder);
-    nextPaletteTop = Panel_top->height() + paletteTopPad + PaletteInset;
-    const int count = static_cast<int>(paletteRecords.size());
+    SortPaletteRecords(m_paletteRecords, m_sortOrder);
+    m_nextPaletteTop = m_topPanel->height() + m_paletteTopPad + PaletteInset;
+    const int count = static_cast<int>(m_paletteRecords.size());
     // Lowering the maximum below the position moves the position, which asks for another
     // layout at the next tick.
-    ScrollBar_pal->setRange(0, PaletteScrollMaximum(count, paletteSlots));
-    const int first = ScrollBar_pal->value();
+    m_paletteScrollBar->setRange(0, PaletteScrollMaximum(count, m_paletteSlots));
+    const int first = m_paletteScrollBar->value();
     const int left = StripLeftInView() + PaletteInset;
     for (int k = 0; k < count; ++k) {
-        TPieceImage *image = ImageOfRecord(paletteRecords[k]);
+        TPieceImage *image = ImageOfRecord(m_paletteRecords[k]);
         if (image == nullptr)
             continue;
-        image->MoveTo(QPoint(left, nextPaletteTop) + ScrollPosition());
-        canvas->BringToFront(image);
-        const bool inWindow = first <= k && k < first + paletteSlots;
+        image->MoveTo(QPoint(left, m_nextPaletteTop) + ScrollPosition());
+        m_canvas->BringToFront(image);
+        const bool inWindow = first <= k && k < first + m_paletteSlots;
         image->SetVisible(inWindow);
         if (inWindow)
-            nextPaletteTop += pieceHeight + PaletteGap;
+            m_nextPaletteTop += m_pieceHeight + PaletteGap;
     }
 }
 
-void TO_pd::RefreshPalette()
+void TPuzzleDesktop::RefreshPalette()
 {
-    canvas->BringToFront(Shape_pal.get());
+    m_canvas->BringToFront(m_paletteStrip.get());
     // The margin panel grows with the horizontal scroll so that the strip keeps its place in
     // the view.
-    Panel_margin->resize(ScrollBar_pal->width() + ScrollPosition().x() + PaletteInset,
-                         Panel_margin->height());
+    m_marginPanel->resize(m_paletteScrollBar->width() + ScrollPosition().x() + PaletteInset,
+                          m_marginPanel->height());
     LayoutDockedControls();
     LayoutPalette();
 }
 
-void TO_pd::Timer1Timer()
+void TPuzzleDesktop::PaletteTick()
 {
     const QPoint scroll = ScrollPosition();
-    if (!paletteDirty && scroll.x() == lastHorzPos && scroll.y() == lastVertPos)
+    if (!m_paletteDirty && scroll.x() == m_lastHorzPos && scroll.y() == m_lastVertPos)
         return;
-    lastHorzPos = scroll.x();
-    lastVertPos = scroll.y();
-    paletteDirty = false;
+    m_lastHorzPos = scroll.x();
+    m_lastVertPos = scroll.y();
+    m_paletteDirty = false;
     RefreshPalette();
 }
 
-void TO_pd::ScrollBar_palChange()
+void TPuzzleDesktop::PaletteScrolled()
 {
-    paletteDirty = true;
+    m_paletteDirty = true;
 }
 
-void TO_pd::SetSortOrder(int order)
+void TPuzzleDesktop::SetSortOrder(int order)
 {
-    sortOrder = order;
-    ScrollBar_pal->setValue(0);
-    paletteDirty = true;
+    m_sortOrder = order;
+    m_paletteScrollBar->setValue(0);
+    m_paletteDirty = true;
 }
 
-void TO_pd::ItemMouseDown(TCanvasItem *item, QPoint point)
+void TPuzzleDesktop::ItemMouseDown(TCanvasItem *item, QPoint point)
 {
     if (auto *image = dynamic_cast<TPieceImage *>(item))
         ImageMouseDown(image, point.x(), point.y());
 }
 
-void TO_pd::ItemMouseMove(TCanvasItem *item, QPoint point)
+void TPuzzleDesktop::ItemMouseMove(TCanvasItem *item, QPoint point)
 {
     if (auto *image = dynamic_cast<TPieceImage *>(item))
         ImageMouseMove(image, point.x(), point.y());
-    else if (item == Shape_pal.get() || item == Image_bg.get())
-        reset_cursorMouseMove();
+    else if (item == m_paletteStrip.get() || item == m_backgroundPicture.get())
+        ResetCursor();
 }
 
-void TO_pd::ItemMouseUp(TCanvasItem *item)
+void TPuzzleDesktop::ItemMouseUp(TCanvasItem *item)
 {
     if (auto *image = dynamic_cast<TPieceImage *>(item))
         ImageMouseUp(image);
 }
 
-void TO_pd::ImageMouseDown(TPieceImage *image, int X, int Y)
+void TPuzzleDesktop::ImageMouseDown(TPieceImage *image, int X, int Y)
 {
     // Only the cell body picks a piece up, not the band that holds its tabs.
     const bool onBody =
-        margin < X && X < pieceWidth - margin && margin < Y && Y < pieceHeight - margin;
+        m_margin < X && X < m_pieceWidth - m_margin && m_margin < Y && Y < m_pieceHeight - m_margin;
     if (!onBody)
         return;
-    dragged = image;
-    canvas->BringToFront(image);
-    grabX = X;
-    grabY = Y;
+    m_dragged = image;
+    m_canvas->BringToFront(image);
+    m_grabX = X;
+    m_grabY = Y;
 }
 
-void TO_pd::ImageMouseMove(TPieceImage *, int X, int Y)
+void TPuzzleDesktop::ImageMouseMove(TPieceImage *, int X, int Y)
 {
-    if (dragged == nullptr)
+    if (m_dragged == nullptr)
         return;
-    dragged->MoveTo(dragged->Position() + QPoint(X - grabX, Y - grabY));
+    m_dragged->MoveTo(m_dragged->Position() + QPoint(X - m_grabX, Y - m_grabY));
 }
 
-void TO_pd::ImageMouseUp(TPieceImage *)
+void TPuzzleDesktop::ImageMouseUp(TPieceImage *)
 {
-    if (dragged != nullptr)
-        DropPiece(dragged);
-    dragged = nullptr;
+    if (m_dragged != nullptr)
+        DropPiece(m_dragged);
+    m_dragged = nullptr;
     RefreshPalette();
 }
 
-void TO_pd::DropPiece(TPieceImage *image)
+void TPuzzleDesktop::DropPiece(TPieceImage *image)
 {
     ResetScreenCursor();
-    const int threshold = DropThreshold(StripLeftInView(), Shape_pal->Bounds().width());
-    image->onPalette = ViewPosition(image).x() < threshold;
-    if (!image->onPalette)
+    const int threshold = DropThreshold(StripLeftInView(), m_paletteStrip->Bounds().width());
+    image->m_onPalette = ViewPosition(image).x() < threshold;
+    if (!image->m_onPalette)
         SnapToDesktop(image);
     StorePosition(image);
     UpdateExtent();
-    if (const TKelPigger *record = RecordOfImage(image))
+    if (const TKeyedNode *record = RecordOfImage(image))
         CheckJoin(record);
     emit OnPieceDropped(this);
 }
 
-void TO_pd::SnapToDesktop(TPieceImage *image)
+void TPuzzleDesktop::SnapToDesktop(TPieceImage *image)
 {
     const QPoint scroll = ScrollPosition();
     QPoint view = ViewPosition(image);
@@ -379,12 +381,12 @@ void TO_pd::SnapToDesktop(TPieceImage *image)
     image->MoveTo(view + scroll);
 }
 
-void TO_pd::StorePosition(TPieceImage *image)
+void TPuzzleDesktop::StorePosition(TPieceImage *image)
 {
-    TKelPigger *record = RecordOfImage(image);
+    TKeyedNode *record = RecordOfImage(image);
     if (record == nullptr)
         return;
-    if (image->onPalette) {
+    if (image->m_onPalette) {
         record->DeleteAttr(PuzzleSchema::KeyPieceLeft);
         record->DeleteAttr(PuzzleSchema::KeyPieceTop);
         return;
@@ -394,115 +396,115 @@ void TO_pd::StorePosition(TPieceImage *image)
     record->SetAttr(PuzzleSchema::KeyPieceTop, IntToText(desktop.y()));
 }
 
-void TO_pd::ResetGame()
+void TPuzzleDesktop::ResetGame()
 {
-    for (std::size_t i = 0; i < images.size(); ++i) {
-        TKelPigger *record = records[static_cast<qsizetype>(i)];
+    for (std::size_t i = 0; i < m_images.size(); ++i) {
+        TKeyedNode *record = m_records[static_cast<qsizetype>(i)];
         record->DeleteAttr(PuzzleSchema::KeyPieceLeft);
         record->DeleteAttr(PuzzleSchema::KeyPieceTop);
-        images[i]->onPalette = true;
+        m_images[i]->m_onPalette = true;
     }
     UpdateExtent();
     LayoutPalette();
 }
 
-void TO_pd::SetBackgroundPicture(const QImage &picture)
+void TPuzzleDesktop::SetBackgroundPicture(const QImage &picture)
 {
     // Tiled once for the texture's current size; a later resize is not re-tiled.
-    const QImage tiled = TileTexture(picture, Image_bg->Bounds().size());
-    Image_bg->SetPicture(tiled);
-    Image_bg->SetVisible(!picture.isNull());
+    const QImage tiled = TileTexture(picture, m_backgroundPicture->Bounds().size());
+    m_backgroundPicture->SetPicture(tiled);
+    m_backgroundPicture->SetVisible(!picture.isNull());
 }
 
-void TO_pd::SetBackgroundColor(TColor colour)
+void TPuzzleDesktop::SetBackgroundColor(TColor colour)
 {
-    Image_bg->SetVisible(false);
-    canvas->SetBackgroundColour(ToQColor(colour));
+    m_backgroundPicture->SetVisible(false);
+    m_canvas->SetBackgroundColour(ToQColor(colour));
 }
 
-void TO_pd::reset_cursorMouseMove()
+void TPuzzleDesktop::ResetCursor()
 {
-    if (dragged == nullptr)
+    if (m_dragged == nullptr)
         ResetScreenCursor();
 }
 
-bool TO_pd::eventFilter(QObject *watched, QEvent *event)
+bool TPuzzleDesktop::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == Panel_margin && event->type() == QEvent::MouseMove)
-        reset_cursorMouseMove();
+    if (watched == m_marginPanel && event->type() == QEvent::MouseMove)
+        ResetCursor();
     return QFrame::eventFilter(watched, event);
 }
 
-TKelPigger *TO_pd::RecordOfImage(const TPieceImage *image) const
+TKeyedNode *TPuzzleDesktop::RecordOfImage(const TPieceImage *image) const
 {
-    const auto found = std::find_if(images.begin(), images.end(),
+    const auto found = std::find_if(m_images.begin(), m_images.end(),
                                     [image](const auto &owned) { return owned.get() == image; });
-    if (found == images.end())
+    if (found == m_images.end())
         return nullptr;
-    return records[found - images.begin()];
+    return m_records[found - m_images.begin()];
 }
 
-TPieceImage *TO_pd::ImageOfRecord(const TKelPigger *record) const
+TPieceImage *TPuzzleDesktop::ImageOfRecord(const TKeyedNode *record) const
 {
-    const auto found = indexOfRecord.constFind(record);
-    if (found == indexOfRecord.constEnd())
+    const auto found = m_indexOfRecord.constFind(record);
+    if (found == m_indexOfRecord.constEnd())
         return nullptr;
-    return images[static_cast<std::size_t>(*found)].get();
+    return m_images[static_cast<std::size_t>(*found)].get();
 }
 
-TJoinGrid TO_pd::Grid() const
+TJoinGrid TPuzzleDesktop::Grid() const
 {
-    return {cols, rows, CellWidth(), CellHeight()};
+    return {m_cols, m_rows, CellWidth(), CellHeight()};
 }
 
-TKelPigger *TO_pd::NeighbourOf(const TKelPigger *record, int direction) const
+TKeyedNode *TPuzzleDesktop::NeighbourOf(const TKeyedNode *record, int direction) const
 {
     return ::NeighbourOf(Grid(), record, direction);
 }
 
-bool TO_pd::FitsNeighbour(const TKelPigger *record, int direction) const
+bool TPuzzleDesktop::FitsNeighbour(const TKeyedNode *record, int direction) const
 {
     return ::FitsNeighbour(Grid(), record, direction);
 }
 
-TKelPigger *TO_pd::PieceAt(int col, int row) const
+TKeyedNode *TPuzzleDesktop::PieceAt(int col, int row) const
 {
-    return ::PieceAt(Grid(), records, col, row);
+    return ::PieceAt(Grid(), m_records, col, row);
 }
 
-bool TO_pd::IsSolved() const
+bool TPuzzleDesktop::IsSolved() const
 {
-    return ::IsSolved(Grid(), records);
+    return ::IsSolved(Grid(), m_records);
 }
 
-void TO_pd::CheckJoin(const TKelPigger *record)
+void TPuzzleDesktop::CheckJoin(const TKeyedNode *record)
 {
     if (!FirstFittingDirection(Grid(), record))
         return;
     // A fit means both values converted.
     const int left = TextToIntDef(record->GetAttr(PuzzleSchema::KeyPieceLeft), 0);
     const int top = TextToIntDef(record->GetAttr(PuzzleSchema::KeyPieceTop), 0);
-    AI1->move(left + pieceWidth / 2, top + pieceHeight / 2);
-    AI1->raise();
-    sparkleFrames = 0;
-    AI1->show();
-    AI1->Start();
+    m_sparkle->move(left + m_pieceWidth / 2, top + m_pieceHeight / 2);
+    m_sparkle->raise();
+    m_sparkleFrames = 0;
+    m_sparkle->show();
+    m_sparkle->Start();
 }
 
-void TO_pd::AI1FrameChanged()
+void TPuzzleDesktop::SparkleFrameChanged()
 {
-    ++sparkleFrames;
+    ++m_sparkleFrames;
     const int dx = ProcessRandom().Random(SparkleJitterRange) - SparkleJitterOffset;
     const int dy = ProcessRandom().Random(SparkleJitterRange) - SparkleJitterOffset;
-    AI1->move(AI1->pos() + QPoint(dx, dy));
-    if (sparkleFrames < SparkleLength)
+    m_sparkle->move(m_sparkle->pos() + QPoint(dx, dy));
+    if (m_sparkleFrames < SparkleLength)
         return;
-    AI1->Stop();
-    AI1->hide();
-    sparkleFrames = 0;
+    m_sparkle->Stop();
+    m_sparkle->hide();
+    m_sparkleFrames = 0;
 }
 
-void TO_pd::AI1Stop()
+void TPuzzleDesktop::SparkleStopped()
 {
-    canvas->update();
+    m_canvas->update();
 }

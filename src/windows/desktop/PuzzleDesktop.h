@@ -6,8 +6,8 @@
 //
 // Ownership: the desktop owns the piece images; the piece records belong to the document,
 // which must outlive the game set up on the desktop.
-// View coordinates are relative to the visible area of ScrollBox1; desktop coordinates are
-// view coordinates plus the scroll position, which is what the canvas's coordinates are.
+// View coordinates are relative to the visible area of m_scrollArea; desktop coordinates are
+// view coordinates plus the scroll position, which is what the m_canvas's coordinates are.
 
 #include "engine/container/DocumentValues.h"
 #include "windows/desktop/DesktopCanvas.h"
@@ -22,27 +22,27 @@
 class QScrollArea;
 class QScrollBar;
 class TAnimatedImage;
-class TKelPigger;
+class TKeyedNode;
 class TPieceOutline;
 struct TJoinGrid;
 
-class TO_pd : public QFrame
+class TPuzzleDesktop : public QFrame
 {
     Q_OBJECT
 
 public:
-    explicit TO_pd(QWidget *parent = nullptr);
-    ~TO_pd() override;
+    explicit TPuzzleDesktop(QWidget *parent = nullptr);
+    ~TPuzzleDesktop() override;
 
     // Empties the desktop and prepares it for a new game of cols × rows pieces.
     void SetupDesktop(int cols, int rows, int pieceWidth, int pieceHeight, int margin);
     // A new piece from a copy of workBitmap (24-bit, pieceWidth × pieceHeight; another size
     // throws std::invalid_argument), shaped by the record's edges, lying hidden on the palette.
     // Null when record is null or before SetupDesktop.
-    TPieceImage *AddPiece(const QImage &workBitmap, TKelPigger *record);
+    TPieceImage *AddPiece(const QImage &workBitmap, TKeyedNode *record);
     // A new piece whose display picture is already shaped (as ShapedPieceImage makes it, with
     // this desktop's Outline and DrawBorders), lying hidden on the palette. Null as AddPiece.
-    TPieceImage *AddPieceImage(QImage displayPicture, TKelPigger *record);
+    TPieceImage *AddPieceImage(QImage displayPicture, TKeyedNode *record);
     // Puts a piece on the desktop at desktop coordinates (x, y), visible. Does not write the
     // record. A null image is ignored.
     void PlacePiece(TPieceImage *image, int x, int y);
@@ -57,52 +57,53 @@ public:
     // Every piece back on the palette, positions removed from the records.
     void ResetGame();
 
-    TKelPigger *RecordOfImage(const TPieceImage *image) const;
-    TPieceImage *ImageOfRecord(const TKelPigger *record) const;
+    TKeyedNode *RecordOfImage(const TPieceImage *image) const;
+    TPieceImage *ImageOfRecord(const TKeyedNode *record) const;
 
     // Joining (see Joining.h), on this desktop's grid and records.
-    TKelPigger *NeighbourOf(const TKelPigger *record, int direction) const;
-    bool FitsNeighbour(const TKelPigger *record, int direction) const;
-    TKelPigger *PieceAt(int col, int row) const;
+    TKeyedNode *NeighbourOf(const TKeyedNode *record, int direction) const;
+    bool FitsNeighbour(const TKeyedNode *record, int direction) const;
+    TKeyedNode *PieceAt(int col, int row) const;
     // Plays the sparkle on the piece if it fits a neighbour.
-    void CheckJoin(const TKelPigger *record);
+    void CheckJoin(const TKeyedNode *record);
     bool IsSolved() const;
 
-    void SetDrawBorders(bool borders) { drawBorders = borders; }
-    bool DrawBorders() const { return drawBorders; }
+    void SetDrawBorders(bool borders) { m_drawBorders = borders; }
+    bool DrawBorders() const { return m_drawBorders; }
     // The outline tests of the current piece size; null before SetupDesktop.
-    const TPieceOutline *Outline() const { return outline.get(); }
+    const TPieceOutline *Outline() const { return m_outline.get(); }
 
-    const std::vector<std::unique_ptr<TPieceImage>> &Images() const { return images; }
-    const QList<TKelPigger *> &Records() const { return records; }
-    const QList<TKelPigger *> &PaletteRecords() const { return paletteRecords; }
-    int PaletteSlots() const { return paletteSlots; }
-    int PaletteTopPad() const { return paletteTopPad; }
-    int SortOrder() const { return sortOrder; }
-    int SparkleFramesShown() const { return sparkleFrames; }
-    // Horizontal and vertical scroll positions of ScrollBox1.
+    const std::vector<std::unique_ptr<TPieceImage>> &Images() const { return m_images; }
+    const QList<TKeyedNode *> &Records() const { return m_records; }
+    const QList<TKeyedNode *> &PaletteRecords() const { return m_paletteRecords; }
+    int PaletteSlots() const { return m_paletteSlots; }
+    int PaletteTopPad() const { return m_paletteTopPad; }
+    int SortOrder() const { return m_sortOrder; }
+    int SparkleFramesShown() const { return m_sparkleFrames; }
+    // Horizontal and vertical scroll positions of m_scrollArea.
     QPoint ScrollPosition() const;
     QPoint ViewPosition(const TPieceImage *image) const;
     QPoint DesktopPosition(const TPieceImage *image) const { return image->Position(); }
     // The widget that paints the items and receives the mouse over them.
-    TDesktopCanvas *Canvas() const { return canvas; }
+    TDesktopCanvas *Canvas() const { return m_canvas; }
 
-    // Components; Shape_pal, Shape_RD and Image_bg are painted by the canvas.
-    QScrollArea *ScrollBox1;
-    TDesktopCanvas *canvas;
-    std::unique_ptr<TShapeItem> Shape_pal;
-    QRect Shape_RD;
-    std::unique_ptr<TPictureItem> Image_bg;
-    TAnimatedImage *AI1;
-    QWidget *Panel_margin;
-    QWidget *Panel_top;
-    QWidget *Panel_bottom;
-    QScrollBar *ScrollBar_pal;
-    QTimer *Timer1;
+    // Components; m_paletteStrip, m_extentCorner and m_backgroundPicture are painted by the
+    // m_canvas.
+    QScrollArea *m_scrollArea;
+    TDesktopCanvas *m_canvas;
+    std::unique_ptr<TShapeItem> m_paletteStrip;
+    QRect m_extentCorner;
+    std::unique_ptr<TPictureItem> m_backgroundPicture;
+    TAnimatedImage *m_sparkle;
+    QWidget *m_marginPanel;
+    QWidget *m_topPanel;
+    QWidget *m_bottomPanel;
+    QScrollBar *m_paletteScrollBar;
+    QTimer *m_paletteTimer;
 
 signals:
     // Raised after every drop of a piece.
-    void OnPieceDropped(TO_pd *sender);
+    void OnPieceDropped(TPuzzleDesktop *sender);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -111,13 +112,13 @@ protected:
 private:
     void CreateComponents();
     QWidget *CreatePanel(int height);
-    void FrameResize();
+    void ResizeToFrame();
     void ComputePaletteSlots();
     void LayoutDockedControls();
     void UpdateExtent();
     int StripLeftInView() const;
-    int CellWidth() const { return pieceWidth - 2 * margin; }
-    int CellHeight() const { return pieceHeight - 2 * margin; }
+    int CellWidth() const { return m_pieceWidth - 2 * m_margin; }
+    int CellHeight() const { return m_pieceHeight - 2 * m_margin; }
     TJoinGrid Grid() const;
 
     void ItemMouseDown(TCanvasItem *item, QPoint point);
@@ -129,36 +130,36 @@ private:
     void DropPiece(TPieceImage *image);
     void SnapToDesktop(TPieceImage *image);
     void StorePosition(TPieceImage *image);
-    void reset_cursorMouseMove();
-    void ScrollBar_palChange();
-    void Timer1Timer();
-    void AI1FrameChanged();
-    void AI1Stop();
+    void ResetCursor();
+    void PaletteScrolled();
+    void PaletteTick();
+    void SparkleFrameChanged();
+    void SparkleStopped();
 
-    std::vector<std::unique_ptr<TPieceImage>> images;
-    QList<TKelPigger *> records;
+    std::vector<std::unique_ptr<TPieceImage>> m_images;
+    QList<TKeyedNode *> m_records;
     // Where each record stands in records: a document may hold far more records than pieces,
     // and every one of them is looked up when positions are restored.
-    QHash<const TKelPigger *, qsizetype> indexOfRecord;
-    QList<TKelPigger *> paletteRecords;
-    TPieceImage *dragged = nullptr;
-    int grabX = 0;
-    int grabY = 0;
-    int cols = 0;
-    int rows = 0;
-    int margin = 0;
-    int pieceWidth = 0;
-    int pieceHeight = 0;
-    bool drawBorders = true;
+    QHash<const TKeyedNode *, qsizetype> m_indexOfRecord;
+    QList<TKeyedNode *> m_paletteRecords;
+    TPieceImage *m_dragged = nullptr;
+    int m_grabX = 0;
+    int m_grabY = 0;
+    int m_cols = 0;
+    int m_rows = 0;
+    int m_margin = 0;
+    int m_pieceWidth = 0;
+    int m_pieceHeight = 0;
+    bool m_drawBorders = true;
     // The outline tests of the current piece size, made by SetupDesktop.
-    std::unique_ptr<TPieceOutline> outline;
-    int paletteSlots = 1;
-    int paletteTopPad = 0;
-    int nextPaletteTop = 5;
-    int sortOrder = 0;
-    int lastHorzPos = 0;
-    int lastVertPos = 0;
-    bool paletteDirty = false;
-    bool initialised = false;
-    int sparkleFrames = 0;
+    std::unique_ptr<TPieceOutline> m_outline;
+    int m_paletteSlots = 1;
+    int m_paletteTopPad = 0;
+    int m_nextPaletteTop = 5;
+    int m_sortOrder = 0;
+    int m_lastHorzPos = 0;
+    int m_lastVertPos = 0;
+    bool m_paletteDirty = false;
+    bool m_initialised = false;
+    int m_sparkleFrames = 0;
 };

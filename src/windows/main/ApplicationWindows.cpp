@@ -8,17 +8,6 @@
 #include "windows/maker/ScaleDialog.h"
 #include "windows/play/JigsawPlayWindow.h"
 
-TFmain *Fmain = nullptr;
-TDmsg *Dmsg = nullptr;
-TFsure *Fsure = nullptr;
-TFabout *Fabout = nullptr;
-TD_scale_image *D_scale_image = nullptr;
-TD_puzzle_js *D_puzzle_js = nullptr;
-TD_puzzle_props *D_puzzle_props = nullptr;
-TD_backgrounds *D_backgrounds = nullptr;
-TF_tools *F_tools = nullptr;
-TMainState *MainState = nullptr;
-
 template <typename TWindow>
 TApplicationWindows::TOwnedWindow<TWindow>::TOwnedWindow(TWindow *&name)
     : window(std::make_unique<TWindow>()), published(name, window.get())
@@ -27,11 +16,15 @@ TApplicationWindows::TOwnedWindow<TWindow>::TOwnedWindow(TWindow *&name)
 
 // Only the main window's closing ends the program; the others are closed and reused.
 TApplicationWindows::TApplicationWindows()
-    : mainWindow(Fmain), mainState(MainState, Fmain), scaleDialog(D_scale_image),
-      messageWindow(Dmsg), confirmationWindow(Fsure), playWindow(D_puzzle_js),
-      propertiesDialog(D_puzzle_props), aboutWindow(Fabout)
+    : m_mainWindow(ProgramWindows().mainWindow),
+      m_mainState(ProgramWindows().mainState, ProgramWindows().mainWindow),
+      m_scaleDialog(ProgramWindows().scaleDialog), m_messageWindow(ProgramWindows().messageWindow),
+      m_confirmationWindow(ProgramWindows().confirmationWindow),
+      m_playWindow(ProgramWindows().playWindow),
+      m_propertiesDialog(ProgramWindows().propertiesDialog),
+      m_aboutWindow(ProgramWindows().aboutWindow)
 {
-    Fmain->show();
+    ProgramWindows().mainWindow->show();
 }
 
 TApplicationWindows::~TApplicationWindows() = default;

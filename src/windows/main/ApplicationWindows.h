@@ -1,14 +1,12 @@
 #pragma once
 // Creates the program's single windows in their fixed order and publishes them under their
-// names (see WindowInstances.h) for as long as the application's windows exist.
+// slots of ProgramWindows() for as long as the application's windows exist.
 
-#include "windows/common/WindowInstances.h"
+#include "windows/common/ProgramWindows.h"
 
 #include <memory>
 
-class TFmain;
-
-extern TFmain *Fmain;
+class TMainWindow;
 
 // Creates the windows in order, the main window first, and shows the main window; its closing
 // ends the program. The windows are destroyed in reverse order when this object goes, each name
@@ -29,12 +27,12 @@ private:
     };
 
     // Declared in creation order: members go in reverse.
-    TOwnedWindow<TFmain> mainWindow;
-    TPublishedAs<TMainState> mainState;
-    TOwnedWindow<TD_scale_image> scaleDialog;
-    TOwnedWindow<TDmsg> messageWindow;
-    TOwnedWindow<TFsure> confirmationWindow;
-    TOwnedWindow<TD_puzzle_js> playWindow;
-    TOwnedWindow<TD_puzzle_props> propertiesDialog;
-    TOwnedWindow<TFabout> aboutWindow;
+    TOwnedWindow<TMainWindow> m_mainWindow;
+    TPublishedAs<TMainState> m_mainState;
+    TOwnedWindow<TScaleDialog> m_scaleDialog;
+    TOwnedWindow<TMessageWindow> m_messageWindow;
+    TOwnedWindow<TConfirmationWindow> m_confirmationWindow;
+    TOwnedWindow<TJigsawPlayWindow> m_playWindow;
+    TOwnedWindow<TPropertiesDialog> m_propertiesDialog;
+    TOwnedWindow<TAboutWindow> m_aboutWindow;
 };

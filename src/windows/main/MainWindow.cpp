@@ -1,7 +1,7 @@
 #include "windows/main/MainWindow.h"
 
 #include "engine/container/ExecutablePayload.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PendingSave.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/picture/JpegPicture.h"
@@ -34,7 +34,7 @@ QString ThumbnailPath(const QString &executablePath)
 }
 
 // Writes the picture's JPEG bytes as a file that is either complete or not there at all.
-void SavePictureFile(const TJPEGImage &picture, const QString &path)
+void SavePictureFile(const TJpegPicture &picture, const QString &path)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
@@ -129,84 +129,84 @@ bool SettleHandOver(const QString &handOverPath, const QString &folder)
 
 } // namespace
 
-TFmain::TFmain(const QString &executablePath) : executablePath(executablePath)
+TMainWindow::TMainWindow(const QString &executablePath) : m_executablePath(executablePath)
 {
     setWindowTitle(QStringLiteral("Tessalune"));
     setFixedSize(746, 444);
     setFont(WindowLook::ArialFont(11));
     WindowLook::CentreOnScreen(this);
     CreatePages();
-    OpenDialog_browse = new QFileDialog(this);
-    OpenDialog_browse->setNameFilter(QStringLiteral("EXE (*.exe)"));
-    OpenDialog_browse->setFileMode(QFileDialog::ExistingFile);
-    OpenDialog_browse->setAcceptMode(QFileDialog::AcceptOpen);
-    FormCreate();
+    m_browseDialog = new QFileDialog(this);
+    m_browseDialog->setNameFilter(QStringLiteral("EXE (*.exe)"));
+    m_browseDialog->setFileMode(QFileDialog::ExistingFile);
+    m_browseDialog->setAcceptMode(QFileDialog::AcceptOpen);
+    ResetState();
 }
 
-TFmain::~TFmain()
+TMainWindow::~TMainWindow()
 {
-    FormDestroy();
+    ReleasePictures();
 }
 
-void TFmain::FormCreate()
+void TMainWindow::ResetState()
 {
     RunShowingFailure(this, [this] {
-        GameChanged = false;
-        SourceChosen = false;
-        ThumbnailMode = false;
-        FirstActivation = true;
-        PageControl1->setCurrentWidget(TabSheet_load);
-        TabSheet_new->SetStep(1);
-        Document = std::make_unique<TKelPigger>();
-        SourcePicture = std::make_unique<TJPEGImage>();
-        AlternativePicture = std::make_unique<TJPEGImage>();
-        BlankBitmap = std::make_unique<QImage>(1, 1, QImage::Format_RGB888);
-        BlankBitmap->fill(Qt::white);
-        SourcePicture->Assign(*BlankBitmap);
-        AlternativePicture->Assign(*BlankBitmap);
+        gameChanged = false;
+        sourceChosen = false;
+        m_thumbnailMode = false;
+        m_firstActivation = true;
+        m_pages->setCurrentWidget(m_loadingPage);
+        m_makerPage->SetStep(1);
+        document = std::make_unique<TKeyedNode>();
+        sourcePicture = std::make_unique<TJpegPicture>();
+        alternativePicture = std::make_unique<TJpegPicture>();
+        blankBitmap = std::make_unique<QImage>(1, 1, QImage::Format_RGB888);
+        blankBitmap->fill(Qt::white);
+        sourcePicture->Assign(*blankBitmap);
+        alternativePicture->Assign(*blankBitmap);
         if (ThumbnailRequested()) {
             ExportThumbnail();
-            ThumbnailMode = true;
+            m_thumbnailMode = true;
         }
     });
 }
 
-void TFmain::FormDestroy()
+void TMainWindow::ReleasePictures()
 {
-    BlankBitmap.reset();
-    SourcePicture.reset();
-    AlternativePicture.reset();
-    Document.reset();
+    blankBitmap.reset();
+    sourcePicture.reset();
+    alternativePicture.reset();
+    document.reset();
 }
 
-bool TFmain::event(QEvent *event)
+bool TMainWindow::event(QEvent *event)
 {
     if (event->type() == QEvent::Type(WM_START_MODE)) {
         RunShowingFailure(this, [this] { StartModeMessage(); });
         return true;
     }
     if (event->type() == QEvent::WindowActivate)
-        FormActivate();
+        Activated();
     // Not every window system activates a newly shown window (a display without a window
     // manager never does), and the start waits for the first activation: ask for it.
-    if (event->type() == QEvent::Show && FirstActivation)
+    if (event->type() == QEvent::Show && m_firstActivation)
         activateWindow();
     return QWidget::event(event);
 }
 
-void TFmain::FormActivate()
+void TMainWindow::Activated()
 {
-    if (!FirstActivation)
+    if (!m_firstActivation)
         return;
-    FirstActivation = false;
+    m_firstActivation = false;
     // Posted, so that the start work runs from the message loop once activation has finished.
-    if (!ThumbnailMode)
+    if (!m_thumbnailMode)
         QCoreApplication::postEvent(this, new QEvent(QEvent::Type(WM_START_MODE)));
 }
 
-TStartMode TFmain::DecideStartMode() const
+TStartMode TMainWindow::DecideStartMode() const
 {
-    if (QFileInfo(executablePath)
+    if (QFileInfo(m_executablePath)
             .fileName()
             .compare(QLatin1String(HandOverFileName), Qt::CaseInsensitive) == 0)
         return TStartMode::FinishSaving;
@@ -218,11 +218,11 @@ TStartMode TFmain::DecideStartMode() const
     return TStartMode::Maker;
 }
 
-void TFmain::StartModeMessage()
+void TMainWindow::StartModeMessage()
 {
     switch (DecideStartMode()) {
     case TStartMode::Maker:
-        PageControl1->setCurrentWidget(TabSheet_new);
+        m_pages->setCurrentWidget(m_makerPage);
         break;
     case TStartMode::Player:
         RunPlayerMode();
@@ -236,54 +236,54 @@ void TFmain::StartModeMessage()
     }
 }
 
-bool TFmain::ThumbnailRequested() const
+bool TMainWindow::ThumbnailRequested() const
 {
     const QStringList arguments = QCoreApplication::arguments();
     return arguments.size() > 1 && arguments.at(1) == QStringLiteral("maketn");
 }
 
-void TFmain::ExportThumbnail()
+void TMainWindow::ExportThumbnail()
 {
     LoadPuzzleFromPayload();
-    RunSilently([this] { SavePictureFile(*SourcePicture, ThumbnailPath(executablePath)); });
+    RunSilently([this] { SavePictureFile(*sourcePicture, ThumbnailPath(m_executablePath)); });
     Platform::RequestQuit();
 }
 
-void TFmain::LoadPuzzleFromPayload()
+void TMainWindow::LoadPuzzleFromPayload()
 {
     QBuffer stream;
     StringToStream(ReadSection(PuzzleSchema::SectionSourceImage), stream);
-    SourcePicture->LoadFromStream(stream);
-    Document->LoadFromText(ReadSection(PuzzleSchema::SectionDocument));
+    sourcePicture->LoadFromStream(stream);
+    document->LoadFromText(ReadSection(PuzzleSchema::SectionDocument));
 }
 
-void TFmain::BrowsePuzzles(bool from_current_folder)
+void TMainWindow::BrowsePuzzles(bool from_current_folder)
 {
     const TWorkingFolderKeeper keeper;
     const QString madePuzzles = MadePuzzlesFolder(); // made in either case
-    OpenDialog_browse->setDirectory(from_current_folder ? keeper.Folder() : madePuzzles);
-    if (OpenDialog_browse->exec() != QDialog::Accepted)
+    m_browseDialog->setDirectory(from_current_folder ? keeper.Folder() : madePuzzles);
+    if (m_browseDialog->exec() != QDialog::Accepted)
         return;
-    const QStringList chosen = OpenDialog_browse->selectedFiles();
+    const QStringList chosen = m_browseDialog->selectedFiles();
     if (!chosen.isEmpty())
         Platform::StartProgram(chosen.first());
 }
 
-QString TFmain::BesideExecutable(const QString &fileName) const
+QString TMainWindow::BesideExecutable(const QString &fileName) const
 {
-    return PathInFolder(QFileInfo(executablePath).path(), fileName);
+    return PathInFolder(QFileInfo(m_executablePath).path(), fileName);
 }
 
-void TFmain::KeepChanges()
+void TMainWindow::KeepChanges()
 {
-    if (!GameChanged) {
+    if (!gameChanged) {
         close();
         return;
     }
-    ReplaceSection(PuzzleSchema::SectionDocument, Document->SaveToText());
+    ReplaceSection(PuzzleSchema::SectionDocument, document->SaveToText());
 }
 
-void TFmain::SB_save_okClick()
+void TMainWindow::SaveYesClicked()
 {
     // The waits let clicks through: once YES is pressed the question is answered, unless the
     // hand-over fails and the question is open again.
@@ -293,10 +293,10 @@ void TFmain::SB_save_okClick()
         // after a failure still writes a copy with exactly one "FILE_NAME".
         QByteArray handOver = LoadedExeImage();
         AppendSection(PuzzleSchema::SectionFileName,
-                      QFile::encodeName(QFileInfo(executablePath).fileName()), handOver);
+                      QFile::encodeName(QFileInfo(m_executablePath).fileName()), handOver);
         const QString handOverPath = BesideExecutable(QLatin1String(HandOverFileName));
         // Another puzzle's pending save in this folder is finished first, never overwritten.
-        if (!SettleHandOver(handOverPath, QFileInfo(executablePath).path()))
+        if (!SettleHandOver(handOverPath, QFileInfo(m_executablePath).path()))
             throw std::runtime_error("Another copy of the program keeps \"tmp.exe\" busy");
         WriteImageToFile(handOver, handOverPath);
         // Until the copy runs, no other start may finish its save and delete it.
@@ -315,18 +315,18 @@ void TFmain::SB_save_okClick()
         SetSaveAnswersEnabled(true);
 }
 
-void TFmain::SetSaveAnswersEnabled(bool enabled)
+void TMainWindow::SetSaveAnswersEnabled(bool enabled)
 {
-    SB_save_ok->setEnabled(enabled);
-    SB_save_cancel->setEnabled(enabled);
+    m_saveYesButton->setEnabled(enabled);
+    m_saveNoButton->setEnabled(enabled);
 }
 
-void TFmain::SB_save_cancelClick()
+void TMainWindow::SaveNoClicked()
 {
     close();
 }
 
-void TFmain::EndShowingFailure(const std::function<void()> &action)
+void TMainWindow::EndShowingFailure(const std::function<void()> &action)
 {
     RunShowingFailure(this, [&action] {
         try {
@@ -339,14 +339,14 @@ void TFmain::EndShowingFailure(const std::function<void()> &action)
     Platform::RequestQuit();
 }
 
-void TFmain::FinishSaving()
+void TMainWindow::FinishSaving()
 {
-    PageControl1->setCurrentWidget(TabSheet_saving);
+    m_pages->setCurrentWidget(m_savingPage);
     QCoreApplication::processEvents();
     // Held while the save is finished, so that no other start deletes this copy meanwhile.
-    const auto lock = WaitForHandOverLock(executablePath);
+    const auto lock = WaitForHandOverLock(m_executablePath);
     if (!lock) {
-        if (!QFileInfo::exists(executablePath))
+        if (!QFileInfo::exists(m_executablePath))
             return; // another start finished this save already
         throw std::runtime_error("Another copy of the program keeps \"tmp.exe\" busy");
     }
@@ -354,16 +354,16 @@ void TFmain::FinishSaving()
     const QByteArray image = LoadedExeImage();
     const QByteArray fileName = ReadSection(PuzzleSchema::SectionFileName, image);
     QString kept;
-    ReportUnfinishedSave(FinishPendingSave(image, QFileInfo(executablePath).path(), &kept),
+    ReportUnfinishedSave(FinishPendingSave(image, QFileInfo(m_executablePath).path(), &kept),
                          fileName, kept);
     const QString puzzlePath = BesideExecutable(*HandOverTarget(fileName));
     Platform::Delay(200);
     Platform::StartProgram(puzzlePath);
 }
 
-void TFmain::CleanUp()
+void TMainWindow::CleanUp()
 {
-    PageControl1->setCurrentWidget(TabSheet_saving);
+    m_pages->setCurrentWidget(m_savingPage);
     const QString handOverPath =
         QDir(Platform::WorkingFolder()).filePath(QLatin1String(HandOverFileName));
     // A copy still held by a running process finishes its own save.

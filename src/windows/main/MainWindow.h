@@ -20,9 +20,9 @@ class QProgressBar;
 class QStackedWidget;
 class QToolButton;
 class TBandedGradient;
-class TJPEGImage;
-class TKelPigger;
-class TO_pd;
+class TJpegPicture;
+class TKeyedNode;
+class TPuzzleDesktop;
 class TShapeWidget;
 
 // The start message: posted by the main window to itself, delivered after its first activation.
@@ -30,14 +30,14 @@ inline constexpr int WM_START_MODE = 0x0408;
 
 enum class TStartMode { Maker = 0, Player = 1, FinishSaving = 2, CleanUp = 3 };
 
-class TFmain : public QWidget, public TMainState
+class TMainWindow : public QWidget, public TMainState
 {
     Q_OBJECT
 public:
     // executablePath is the file this process runs as; its folder is where the hand-over copy
     // and the exported picture are written. Tests pass a copy of a puzzle executable.
-    explicit TFmain(const QString &executablePath = Platform::RunningExecutablePath());
-    ~TFmain() override;
+    explicit TMainWindow(const QString &executablePath = Platform::RunningExecutablePath());
+    ~TMainWindow() override;
 
     TStartMode DecideStartMode() const;
     // True when the first command-line parameter is exactly "maketn".
@@ -62,39 +62,39 @@ public:
     // The preparation's progress on the loading page, repainted at once.
     void ShowProgress(int percent);
     // Every drop changes the game; a solved puzzle with an alternative picture shows it.
-    void PieceDropped(TO_pd *desktop);
+    void PieceDropped(TPuzzleDesktop *desktop);
     void ShowAlternativePicture();
     // Reads the alternative picture from the payload; false when the puzzle has none.
     bool LoadAlternativePicture();
     // Every piece back on the palette and the puzzle page shown; the game-changed flag stays.
     void ResetPuzzle();
 
-    bool ThumbnailMode = false;
-    bool FirstActivation = true;
+    bool m_thumbnailMode = false;
+    bool m_firstActivation = true;
 
-    QStackedWidget *PageControl1;
-    TMakerPage *TabSheet_new;
-    QWidget *TabSheet_load;
-    QWidget *TabSheet_save;
-    QWidget *TabSheet_saving;
-    // TabSheet_load
-    QFrame *Panel1;
-    TShapeWidget *Shape7;
-    QLabel *Label2;
-    TBandedGradient *Image2;
-    QProgressBar *ProgressBar1;
-    // TabSheet_save
-    TBandedGradient *Image3;
-    QFrame *Panel3;
-    QLabel *Label4;
-    QToolButton *SB_save_ok;
-    QToolButton *SB_save_cancel;
-    // TabSheet_saving
-    QFrame *Panel2;
-    TShapeWidget *Shape8;
-    QLabel *Label3;
+    QStackedWidget *m_pages;
+    TMakerPage *m_makerPage;
+    QWidget *m_loadingPage;
+    QWidget *m_saveQuestionPage;
+    QWidget *m_savingPage;
+    // m_loadingPage
+    QFrame *m_loadingBand;
+    TShapeWidget *m_loadingStripe;
+    QLabel *m_loadingTitle;
+    TBandedGradient *m_loadingGradient;
+    QProgressBar *m_loadingProgress;
+    // m_saveQuestionPage
+    TBandedGradient *m_saveGradient;
+    QFrame *m_saveQuestionPanel;
+    QLabel *m_saveQuestionLabel;
+    QToolButton *m_saveYesButton;
+    QToolButton *m_saveNoButton;
+    // m_savingPage
+    QFrame *m_savingBand;
+    TShapeWidget *m_savingStripe;
+    QLabel *m_savingTitle;
 
-    QFileDialog *OpenDialog_browse;
+    QFileDialog *m_browseDialog;
 
 protected:
     bool event(QEvent *event) override;
@@ -106,12 +106,12 @@ private:
     void CreateSavingPage();
     QWidget *AddPage();
 
-    void FormCreate();
-    void FormActivate();
-    void FormDestroy();
+    void ResetState();
+    void Activated();
+    void ReleasePictures();
     void StartModeMessage();
-    void SB_save_okClick();
-    void SB_save_cancelClick();
+    void SaveYesClicked();
+    void SaveNoClicked();
     void SetSaveAnswersEnabled(bool enabled);
     // Finishing a save ends this process; a failure is shown (and written to stderr) first, and
     // leaves "tmp.exe" for the next start.
@@ -121,5 +121,5 @@ private:
     // Path of a file in the executable's folder.
     QString BesideExecutable(const QString &fileName) const;
 
-    QString executablePath;
+    QString m_executablePath;
 };

@@ -53,68 +53,72 @@ QToolButton *MakeSpeedButton(QWidget *parent, const QRect &geometry, const QStri
 
 } // namespace
 
-QWidget *TFmain::AddPage()
+QWidget *TMainWindow::AddPage()
 {
     auto *page = new QWidget;
-    PageControl1->addWidget(page);
+    m_pages->addWidget(page);
     return page;
 }
 
-void TFmain::CreatePages()
+void TMainWindow::CreatePages()
 {
     // A page control whose tabs are never shown: the row they would take stays above the pages,
     // which keep their size of 738 x 412.
-    PageControl1 = new QStackedWidget(this);
-    PageControl1->setGeometry(rect());
-    PageControl1->setContentsMargins(4, 28, 4, 4);
-    TabSheet_new = new TMakerPage(*this);
-    PageControl1->addWidget(TabSheet_new);
-    connect(TabSheet_new, &TMakerPage::BrowsePuzzlesRequested, this,
+    m_pages = new QStackedWidget(this);
+    m_pages->setGeometry(rect());
+    m_pages->setContentsMargins(4, 28, 4, 4);
+    m_makerPage = new TMakerPage(*this);
+    m_pages->addWidget(m_makerPage);
+    connect(m_makerPage, &TMakerPage::BrowsePuzzlesRequested, this,
             [this] { BrowsePuzzles(false); });
-    TabSheet_load = AddPage();
-    TabSheet_save = AddPage();
-    TabSheet_saving = AddPage();
+    m_loadingPage = AddPage();
+    m_saveQuestionPage = AddPage();
+    m_savingPage = AddPage();
     CreateLoadPage();
     CreateSavePage();
     CreateSavingPage();
 }
 
-void TFmain::CreateLoadPage()
+void TMainWindow::CreateLoadPage()
 {
-    Panel1 = MakeBand(TabSheet_load);
-    Shape7 = MakeHatchedStripe(Panel1);
-    Label2 = MakeTitle(TabSheet_load, QStringLiteral("L O A D I N G..."));
-    Image2 = new TBandedGradient(TabSheet_load);
-    Image2->setGeometry(0, BandHeight + TitleHeight, PageWidth, 412 - BandHeight - TitleHeight);
-    ProgressBar1 = new QProgressBar(TabSheet_load);
-    ProgressBar1->setGeometry(273, 168, 197, 16);
-    ProgressBar1->setRange(0, 100);
-    ProgressBar1->setValue(0);
-    ProgressBar1->setTextVisible(false);
+    m_loadingBand = MakeBand(m_loadingPage);
+    m_loadingStripe = MakeHatchedStripe(m_loadingBand);
+    m_loadingTitle = MakeTitle(m_loadingPage, QStringLiteral("L O A D I N G..."));
+    m_loadingGradient = new TBandedGradient(m_loadingPage);
+    m_loadingGradient->setGeometry(0, BandHeight + TitleHeight, PageWidth,
+                                   412 - BandHeight - TitleHeight);
+    m_loadingProgress = new QProgressBar(m_loadingPage);
+    m_loadingProgress->setGeometry(273, 168, 197, 16);
+    m_loadingProgress->setRange(0, 100);
+    m_loadingProgress->setValue(0);
+    m_loadingProgress->setTextVisible(false);
 }
 
-void TFmain::CreateSavePage()
+void TMainWindow::CreateSavePage()
 {
-    Image3 = new TBandedGradient(TabSheet_save);
-    Image3->setGeometry(0, 0, PageWidth, 412);
-    Panel3 = new QFrame(TabSheet_save);
-    Panel3->setGeometry(189, 126, 386, 148);
-    Panel3->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    SetBackground(Panel3, Dark);
-    Label4 = new QLabel(QStringLiteral("The puzzle was changed. \r\nSave the changes?"), Panel3);
-    Label4->setGeometry(54, 14, 262, 48);
-    Label4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label4->setFont(ArialFont(21, true, true));
-    SetTextColour(Label4, Qt::white);
-    SB_save_ok = MakeSpeedButton(Panel3, QRect(56, 98, 106, 22), QStringLiteral("YES"));
-    connect(SB_save_ok, &QToolButton::clicked, this, &TFmain::SB_save_okClick);
-    SB_save_cancel = MakeSpeedButton(Panel3, QRect(224, 98, 106, 22), QStringLiteral("NO"));
-    connect(SB_save_cancel, &QToolButton::clicked, this, &TFmain::SB_save_cancelClick);
+    m_saveGradient = new TBandedGradient(m_saveQuestionPage);
+    m_saveGradient->setGeometry(0, 0, PageWidth, 412);
+    m_saveQuestionPanel = new QFrame(m_saveQuestionPage);
+    m_saveQuestionPanel->setGeometry(189, 126, 386, 148);
+    m_saveQuestionPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    SetBackground(m_saveQuestionPanel, Dark);
+    m_saveQuestionLabel = new QLabel(
+        QStringLiteral("The puzzle was changed. \r\nSave the changes?"), m_saveQuestionPanel);
+    m_saveQuestionLabel->setGeometry(54, 14, 262, 48);
+    m_saveQuestionLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_saveQuestionLabel->setFont(ArialFont(21, true, true));
+    SetTextColour(m_saveQuestionLabel, Qt::white);
+    m_saveYesButton =
+        MakeSpeedButton(m_saveQuestionPanel, QRect(56, 98, 106, 22), QStringLiteral("YES"));
+    connect(m_saveYesButton, &QToolButton::clicked, this, &TMainWindow::SaveYesClicked);
+    m_saveNoButton =
+        MakeSpeedButton(m_saveQuestionPanel, QRect(224, 98, 106, 22), QStringLiteral("NO"));
+    connect(m_saveNoButton, &QToolButton::clicked, this, &TMainWindow::SaveNoClicked);
 }
 
-void TFmain::CreateSavingPage()
+void TMainWindow::CreateSavingPage()
 {
-    Panel2 = MakeBand(TabSheet_saving);
-    Shape8 = MakeHatchedStripe(Panel2);
-    Label3 = MakeTitle(TabSheet_saving, QStringLiteral("S A V I N G..."));
+    m_savingBand = MakeBand(m_savingPage);
+    m_savingStripe = MakeHatchedStripe(m_savingBand);
+    m_savingTitle = MakeTitle(m_savingPage, QStringLiteral("S A V I N G..."));
 }

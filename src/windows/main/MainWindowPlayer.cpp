@@ -3,7 +3,7 @@
 // decides what happens to the changed game.
 #include "engine/container/DocumentValues.h"
 #include "engine/container/ExecutablePayload.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/picture/JpegPicture.h"
 #include "windows/common/Guards.h"
@@ -26,50 +26,50 @@ namespace
 // The main window's caption while a puzzle without a name is played.
 const QString UnnamedPuzzleCaption = QStringLiteral("Puzzle");
 
-TD_puzzle_js &PlayWindow()
+TJigsawPlayWindow &PlayWindow()
 {
-    if (D_puzzle_js == nullptr)
+    if (ProgramWindows().playWindow == nullptr)
         throw std::logic_error("There is no play window");
-    return *D_puzzle_js;
+    return *ProgramWindows().playWindow;
 }
 
 // The backgrounds dialog reads and writes the main window's document. It belongs to the play
 // window, above which it opens.
-void CreateBackgroundsDialog(TFmain &main)
+void CreateBackgroundsDialog(TMainWindow &main)
 {
-    if (D_backgrounds != nullptr)
+    if (ProgramWindows().backgroundsDialog != nullptr)
         return;
-    auto *dialog = new TD_backgrounds([&main] { return main.Document.get(); }, &PlayWindow());
-    D_backgrounds = dialog;
+    auto *dialog = new TBackgroundsDialog([&main] { return main.document.get(); }, &PlayWindow());
+    ProgramWindows().backgroundsDialog = dialog;
     QObject::connect(dialog, &QObject::destroyed, [dialog] {
-        if (D_backgrounds == dialog)
-            D_backgrounds = nullptr;
+        if (ProgramWindows().backgroundsDialog == dialog)
+            ProgramWindows().backgroundsDialog = nullptr;
     });
 }
 
 } // namespace
 
-void TFmain::RunPlayerMode()
+void TMainWindow::RunPlayerMode()
 {
     // A puzzle that cannot be played says why, instead of leaving the loading page up.
     RunShowingFailure(this, [this] {
-        PageControl1->setCurrentWidget(TabSheet_load);
+        m_pages->setCurrentWidget(m_loadingPage);
         LoadPuzzleFromPayload();
         CreateBackgroundsDialog(*this);
         PlayPuzzle();
-        PageControl1->setCurrentWidget(TabSheet_save);
+        m_pages->setCurrentWidget(m_saveQuestionPage);
         showNormal();
         QCoreApplication::processEvents();
         KeepChanges();
     });
 }
 
-void TFmain::PlayPuzzle()
+void TMainWindow::PlayPuzzle()
 {
-    TD_puzzle_js &playWindow = PlayWindow();
-    connect(playWindow.Odesktop, &TO_pd::OnPieceDropped, this, &TFmain::PieceDropped,
+    TJigsawPlayWindow &playWindow = PlayWindow();
+    connect(playWindow.m_desktop, &TPuzzleDesktop::OnPieceDropped, this, &TMainWindow::PieceDropped,
             Qt::UniqueConnection);
-    TP_puzzle::THost host;
+    TPlayWindowBase::THost host;
     host.minimize = [this] { setWindowState(windowState() | Qt::WindowMinimized); };
     host.showCaption = [this](const QString &name) {
         setWindowTitle(name.isEmpty() ? UnnamedPuzzleCaption : WindowLook::ShownPuzzleText(name));
@@ -77,34 +77,34 @@ void TFmain::PlayPuzzle()
     host.resetPuzzle = [this] { ResetPuzzle(); };
     host.browsePuzzles = [this] { BrowsePuzzles(true); };
     playWindow.SetHost(std::move(host));
-    playWindow.RunGame(SourcePicture.get(), Document.get(),
+    playWindow.RunGame(sourcePicture.get(), document.get(),
                        [this](int percent) { ShowProgress(percent); });
 }
 
-void TFmain::ShowProgress(int percent)
+void TMainWindow::ShowProgress(int percent)
 {
-    ProgressBar1->setValue(percent);
+    m_loadingProgress->setValue(percent);
     QCoreApplication::processEvents();
 }
 
-void TFmain::PieceDropped(TO_pd *desktop)
+void TMainWindow::PieceDropped(TPuzzleDesktop *desktop)
 {
     // Every drop counts, also one back onto the palette or onto the same place.
-    GameChanged = true;
+    gameChanged = true;
     if (desktop->IsSolved())
         RunShowingFailure(desktop->window(), [this] { ShowAlternativePicture(); });
 }
 
-void TFmain::ShowAlternativePicture()
+void TMainWindow::ShowAlternativePicture()
 {
     if (!LoadAlternativePicture())
         return;
-    const QImage solved = SourcePicture->ToBitmap();
-    const QImage alternative = AlternativePicture->ToBitmap();
+    const QImage solved = sourcePicture->ToBitmap();
+    const QImage alternative = alternativePicture->ToBitmap();
     PlayWindow().ShowSolvedPicture(solved, alternative);
 }
 
-bool TFmain::LoadAlternativePicture()
+bool TMainWindow::LoadAlternativePicture()
 {
     // Read each time the puzzle is found solved, not at start.
     const QByteArray bytes = ReadSection(PuzzleSchema::SectionAlternativeImage);
@@ -112,13 +112,13 @@ bool TFmain::LoadAlternativePicture()
         return false;
     QBuffer stream;
     StringToStream(bytes, stream);
-    AlternativePicture->LoadFromStream(stream);
+    alternativePicture->LoadFromStream(stream);
     return true;
 }
 
-void TFmain::ResetPuzzle()
+void TMainWindow::ResetPuzzle()
 {
-    TD_puzzle_js &playWindow = PlayWindow();
-    playWindow.Odesktop->ResetGame();
-    playWindow.PageControl1->setCurrentWidget(playWindow.TabSheet_puzzle);
+    TJigsawPlayWindow &playWindow = PlayWindow();
+    playWindow.m_desktop->ResetGame();
+    playWindow.m_pages->setCurrentWidget(playWindow.m_puzzlePage);
 }

@@ -11,8 +11,8 @@
 #include "windows/common/MainState.h"
 #include "windows/common/MakerMark.h"
 #include "windows/common/ProgramFolders.h"
+#include "windows/common/ProgramWindows.h"
 #include "windows/common/ShapeWidget.h"
-#include "windows/common/WindowInstances.h"
 #include "windows/common/WindowLook.h"
 #include "windows/maker/MakerBanner.h"
 #include "windows/maker/PictureEditor.h"
@@ -80,8 +80,8 @@ TClickableLabel *MakeStepLabel(QWidget *parent, int x, int y, const QString &tex
 } // namespace
 
 TMakerPage::TMakerPage(TMainState &state, QWidget *parent)
-    : QWidget(parent), state(state),
-      editPicture([this](TJPEGImage &picture, const QString &caption) {
+    : QWidget(parent), m_state(state),
+      m_editPicture([this](TJpegPicture &picture, const QString &caption) {
           return EditPictureInNewEditor(picture, caption, this);
       })
 {
@@ -94,99 +94,102 @@ TMakerPage::TMakerPage(TMainState &state, QWidget *parent)
 
 void TMakerPage::SetPictureEditing(TPictureEditing editing)
 {
-    editPicture = std::move(editing);
+    m_editPicture = std::move(editing);
 }
 
 void TMakerPage::CreateBannerPanel()
 {
-    Panel_new = MakePanel(this, QRect(0, 0, PageWidth, PageHeight - BottomHeight), Pale);
-    Shape6 = new TShapeWidget(Panel_new, TShapeWidget::TKind::Rectangle,
-                              QRect(0, 0, PageWidth, 110), Dark);
-    Image1 = new QLabel(Panel_new);
-    Image1->setPixmap(QPixmap::fromImage(MakerBanner()));
-    Image1->setGeometry(14, 0, BannerWidth, BannerHeight);
-    Label1 = MakeLabel(Panel_new, 580, 14, QStringLiteral("Tessalune"), ArialFont(21, true, true),
-                       Qt::white);
-    Shape5 = new TShapeWidget(Panel_new, TShapeWidget::TKind::Rectangle, QRect(259, 63, 463, 36),
-                              QBrush(Bright, Qt::HorPattern));
-    Label5 = new TClickableLabel(Panel_new);
-    Label5->setTextFormat(Qt::PlainText);
-    Label5->setFont(ArialFont(11));
-    SetTextColour(Label5, Qt::white);
-    Label5->move(658, 91);
-    Label5->setCursor(Qt::PointingHandCursor);
-    SetLabelText(Label5, MakerMark::VersionLabel());
-    connect(Label5, &TClickableLabel::Clicked, this, &TMakerPage::Label5Click);
+    m_bannerPanel = MakePanel(this, QRect(0, 0, PageWidth, PageHeight - BottomHeight), Pale);
+    m_bannerBackground = new TShapeWidget(m_bannerPanel, TShapeWidget::TKind::Rectangle,
+                                          QRect(0, 0, PageWidth, 110), Dark);
+    m_bannerImage = new QLabel(m_bannerPanel);
+    m_bannerImage->setPixmap(QPixmap::fromImage(MakerBanner()));
+    m_bannerImage->setGeometry(14, 0, BannerWidth, BannerHeight);
+    m_titleLabel = MakeLabel(m_bannerPanel, 580, 14, QStringLiteral("Tessalune"),
+                             ArialFont(21, true, true), Qt::white);
+    m_versionStripe = new TShapeWidget(m_bannerPanel, TShapeWidget::TKind::Rectangle,
+                                       QRect(259, 63, 463, 36), QBrush(Bright, Qt::HorPattern));
+    m_versionLabel = new TClickableLabel(m_bannerPanel);
+    m_versionLabel->setTextFormat(Qt::PlainText);
+    m_versionLabel->setFont(ArialFont(11));
+    SetTextColour(m_versionLabel, Qt::white);
+    m_versionLabel->move(658, 91);
+    m_versionLabel->setCursor(Qt::PointingHandCursor);
+    SetLabelText(m_versionLabel, MakerMark::VersionLabel());
+    connect(m_versionLabel, &TClickableLabel::Clicked, this, &TMakerPage::VersionClicked);
 }
 
 void TMakerPage::CreateThumbnailPanel()
 {
-    Panel_img = MakePanel(Panel_new, QRect(21, 120, 218, 182), QColor(192, 192, 192));
-    Panel_img->hide();
-    Image_demo = new QLabel(Panel_img);
-    Image_demo->setGeometry(0, 0, 16, 16);
-    Image_demo->setScaledContents(true);
-    RB_src_picture = new QRadioButton(
-        QStringLiteral("Source picture (click Step 1 again if you want to change it)"), Panel_new);
-    RB_src_picture->setGeometry(273, 126, 379, 17);
-    RB_src_picture->setChecked(true);
-    RB_src_picture->hide();
-    RB_premium_picture = new QRadioButton(
+    m_thumbnailPanel = MakePanel(m_bannerPanel, QRect(21, 120, 218, 182), QColor(192, 192, 192));
+    m_thumbnailPanel->hide();
+    m_thumbnailImage = new QLabel(m_thumbnailPanel);
+    m_thumbnailImage->setGeometry(0, 0, 16, 16);
+    m_thumbnailImage->setScaledContents(true);
+    m_sourcePictureRadio = new QRadioButton(
+        QStringLiteral("Source picture (click Step 1 again if you want to change it)"),
+        m_bannerPanel);
+    m_sourcePictureRadio->setGeometry(273, 126, 379, 17);
+    m_sourcePictureRadio->setChecked(true);
+    m_sourcePictureRadio->hide();
+    m_alternativePictureRadio = new QRadioButton(
         QStringLiteral(
             "Alternative picture for solved puzzle (click Step 2 again if you want to change it)"),
-        Panel_new);
-    RB_premium_picture->setGeometry(273, 147, 435, 17);
-    RB_premium_picture->hide();
-    for (QRadioButton *button : {RB_src_picture, RB_premium_picture})
+        m_bannerPanel);
+    m_alternativePictureRadio->setGeometry(273, 147, 435, 17);
+    m_alternativePictureRadio->hide();
+    for (QRadioButton *button : {m_sourcePictureRadio, m_alternativePictureRadio})
         connect(button, &QRadioButton::clicked, this,
-                [this] { RunShowingFailure(this, [this] { RB_thumbnail_click(); }); });
+                [this] { RunShowingFailure(this, [this] { ThumbnailChoiceClicked(); }); });
 }
 
 void TMakerPage::CreateBottomPanel()
 {
-    Panel_bottom =
+    m_commandPanel =
         MakePanel(this, QRect(0, PageHeight - BottomHeight, PageWidth, BottomHeight), Medium);
-    Shape4 = MakeOutline(Panel_bottom, QRect(19, 20, 220, 72), Dark);
-    Shape9 = MakeOutline(Panel_bottom, QRect(19, 43, 220, 26), Qt::NoBrush);
-    SB_browse = MakeCommandButton(Panel_bottom, QRect(22, 21, 215, 22),
-                                  QStringLiteral("BROWSE \"MY PUZZLES\"  FOLDER"));
-    connect(SB_browse, &QToolButton::clicked, this, &TMakerPage::SB_browseClick);
-    SB_about = MakeCommandButton(Panel_bottom, QRect(22, 44, 215, 23), QStringLiteral("ABOUT"));
-    connect(SB_about, &QToolButton::clicked, this, &TMakerPage::SB_aboutClick);
-    SB_exit = MakeCommandButton(Panel_bottom, QRect(22, 68, 215, 22), QStringLiteral("EXIT"));
-    connect(SB_exit, &QToolButton::clicked, this, &TMakerPage::SB_exitClick);
+    m_commandFrame = MakeOutline(m_commandPanel, QRect(19, 20, 220, 72), Dark);
+    m_aboutFrame = MakeOutline(m_commandPanel, QRect(19, 43, 220, 26), Qt::NoBrush);
+    m_browseButton = MakeCommandButton(m_commandPanel, QRect(22, 21, 215, 22),
+                                       QStringLiteral("BROWSE \"MY PUZZLES\"  FOLDER"));
+    connect(m_browseButton, &QToolButton::clicked, this, &TMakerPage::BrowseClicked);
+    m_aboutButton =
+        MakeCommandButton(m_commandPanel, QRect(22, 44, 215, 23), QStringLiteral("ABOUT"));
+    connect(m_aboutButton, &QToolButton::clicked, this, &TMakerPage::AboutClicked);
+    m_exitButton =
+        MakeCommandButton(m_commandPanel, QRect(22, 68, 215, 22), QStringLiteral("EXIT"));
+    connect(m_exitButton, &QToolButton::clicked, this, &TMakerPage::ExitClicked);
 
-    Shape1 = MakeOutline(Panel_bottom, QRect(432, 20, 89, 72), Medium);
-    Label_1 = MakeStepLabel(Panel_bottom, 443, 34, QStringLiteral("STEP 1:"), 13, true);
-    Label_1_ =
-        MakeStepLabel(Panel_bottom, 445, 50, QStringLiteral("set source \r\ngraphic"), 11, false);
-    Shape2 = MakeOutline(Panel_bottom, QRect(530, 20, 89, 72), Medium);
-    Label_2 = MakeStepLabel(Panel_bottom, 541, 34, QStringLiteral("STEP 2:"), 13, true);
-    Label_2_ = MakeStepLabel(Panel_bottom, 543, 50, QStringLiteral("set puzzle \r\nproperties"), 11,
-                             false);
-    Shape3 = MakeOutline(Panel_bottom, QRect(628, 20, 89, 72), Medium);
-    Label_3 = MakeStepLabel(Panel_bottom, 639, 34, QStringLiteral("STEP 3:"), 13, true);
+    m_step1Frame = MakeOutline(m_commandPanel, QRect(432, 20, 89, 72), Medium);
+    m_step1Title = MakeStepLabel(m_commandPanel, 443, 34, QStringLiteral("STEP 1:"), 13, true);
+    m_step1Caption =
+        MakeStepLabel(m_commandPanel, 445, 50, QStringLiteral("set source \r\ngraphic"), 11, false);
+    m_step2Frame = MakeOutline(m_commandPanel, QRect(530, 20, 89, 72), Medium);
+    m_step2Title = MakeStepLabel(m_commandPanel, 541, 34, QStringLiteral("STEP 2:"), 13, true);
+    m_step2Caption = MakeStepLabel(m_commandPanel, 543, 50,
+                                   QStringLiteral("set puzzle \r\nproperties"), 11, false);
+    m_step3Frame = MakeOutline(m_commandPanel, QRect(628, 20, 89, 72), Medium);
+    m_step3Title = MakeStepLabel(m_commandPanel, 639, 34, QStringLiteral("STEP 3:"), 13, true);
     // A label shows "&" as it stands; the doubled ampersand of the layout meant one.
-    Label_3_ = MakeStepLabel(Panel_bottom, 641, 50, QStringLiteral("make & save \r\nnew puzzle"),
-                             11, false);
+    m_step3Caption = MakeStepLabel(m_commandPanel, 641, 50,
+                                   QStringLiteral("make & save \r\nnew puzzle"), 11, false);
 }
 
 void TMakerPage::CreateSaveDialog()
 {
-    SaveDialog1 = new QFileDialog(this);
-    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
-    SaveDialog1->setFileMode(QFileDialog::AnyFile);
-    SaveDialog1->setDefaultSuffix(QStringLiteral("exe"));
-    SaveDialog1->setNameFilters(
+    m_saveDialog = new QFileDialog(this);
+    m_saveDialog->setAcceptMode(QFileDialog::AcceptSave);
+    m_saveDialog->setFileMode(QFileDialog::AnyFile);
+    m_saveDialog->setDefaultSuffix(QStringLiteral("exe"));
+    m_saveDialog->setNameFilters(
         {QStringLiteral("Executable files (*.exe)"), QStringLiteral("All files (*)")});
-    SaveDialog1->setSizeGripEnabled(true);
+    m_saveDialog->setSizeGripEnabled(true);
 }
 
 void TMakerPage::SetStep(int step)
 {
-    TClickableLabel *const titles[] = {Label_1, Label_2, Label_3};
-    TClickableLabel *const captions[] = {Label_1_, Label_2_, Label_3_};
-    TShapeWidget *const boxes[] = {Shape1, Shape2, Shape3};
+    TClickableLabel *const titles[] = {m_step1Title, m_step2Title, m_step3Title};
+    TClickableLabel *const captions[] = {m_step1Caption, m_step2Caption, m_step3Caption};
+    TShapeWidget *const boxes[] = {m_step1Frame, m_step2Frame, m_step3Frame};
     for (int i = 0; i < 3; ++i) {
         boxes[i]->SetBrush(Medium);
         for (TClickableLabel *label : {titles[i], captions[i]}) {
@@ -194,32 +197,32 @@ void TMakerPage::SetStep(int step)
             disconnect(label, &TClickableLabel::Clicked, this, nullptr);
         }
     }
-    Panel_img->hide();
-    RB_src_picture->hide();
-    RB_premium_picture->hide();
-    state.Step = step;
+    m_thumbnailPanel->hide();
+    m_sourcePictureRadio->hide();
+    m_alternativePictureRadio->hide();
+    m_state.step = step;
     if (step < 1 || step > 3)
         return;
     for (int i = 0; i < step; ++i)
         MakeStepClickable(titles[i], captions[i]);
     boxes[step - 1]->SetBrush(Dark);
     if (step >= 2) {
-        Panel_img->show();
-        RB_src_picture->show();
+        m_thumbnailPanel->show();
+        m_sourcePictureRadio->show();
     }
     if (step == 3)
-        RB_premium_picture->show();
+        m_alternativePictureRadio->show();
 }
 
 void TMakerPage::MakeStepClickable(TClickableLabel *title, TClickableLabel *caption)
 {
     for (TClickableLabel *label : {title, caption}) {
         label->setCursor(Qt::PointingHandCursor);
-        connect(label, &TClickableLabel::Clicked, this, [this, title] { step_click(title); });
+        connect(label, &TClickableLabel::Clicked, this, [this, title] { StepClicked(title); });
     }
 }
 
-void TMakerPage::step_click(TClickableLabel *sender)
+void TMakerPage::StepClicked(TClickableLabel *sender)
 {
     // A failure shows its message and leaves the wizard at its step.
     RunShowingFailure(this, [this, sender] { RunStep(sender); });
@@ -227,15 +230,15 @@ void TMakerPage::step_click(TClickableLabel *sender)
 
 void TMakerPage::RunStep(TClickableLabel *sender)
 {
-    if (sender == Label_1) {
+    if (sender == m_step1Title) {
         ChooseSourcePicture();
-        SetStep(state.SourceChosen ? 2 : 1);
-    } else if (sender == Label_2) {
+        SetStep(m_state.sourceChosen ? 2 : 1);
+    } else if (sender == m_step2Title) {
         if (EditProperties())
             SetStep(3);
-    } else if (sender == Label_3) {
+    } else if (sender == m_step3Title) {
         if (SaveNewPuzzle())
-            OfferToRun(SaveDialog1->selectedFiles().value(0));
+            OfferToRun(m_saveDialog->selectedFiles().value(0));
     }
 }
 
@@ -243,10 +246,10 @@ bool TMakerPage::ChooseSourcePicture()
 {
     bool changed = false;
     try {
-        changed = editPicture(*state.SourcePicture, QStringLiteral("Source picture"));
+        changed = m_editPicture(*m_state.sourcePicture, QStringLiteral("Source picture"));
         if (changed) {
             // A file that failed to load leaves no picture: nothing to make a puzzle of.
-            state.SourceChosen = !state.SourcePicture->Empty();
+            m_state.sourceChosen = !m_state.sourcePicture->Empty();
             ShowThumbnail();
         }
     } catch (...) {
@@ -261,46 +264,46 @@ bool TMakerPage::ChooseSourcePicture()
 
 void TMakerPage::SelectSourcePicture()
 {
-    if (RB_src_picture->isChecked())
+    if (m_sourcePictureRadio->isChecked())
         return;
-    RB_src_picture->setChecked(true);
-    RB_thumbnail_click();
+    m_sourcePictureRadio->setChecked(true);
+    ThumbnailChoiceClicked();
 }
 
 bool TMakerPage::EditProperties()
 {
     bool use = false;
-    const bool done = D_puzzle_props->RunProperties(state.SourcePicture.get(), state.Document.get(),
-                                                    state.AlternativePicture.get(), use);
+    const bool done = ProgramWindows().propertiesDialog->RunProperties(
+        m_state.sourcePicture.get(), m_state.document.get(), m_state.alternativePicture.get(), use);
     SetPremiumAvailable(use);
     return done;
 }
 
 void TMakerPage::SetPremiumAvailable(bool flag)
 {
-    state.UseAlternativePicture = flag;
-    if (RB_premium_picture->isChecked() && !flag)
+    m_state.useAlternativePicture = flag;
+    if (m_alternativePictureRadio->isChecked() && !flag)
         SelectSourcePicture();
-    RB_premium_picture->setEnabled(flag);
+    m_alternativePictureRadio->setEnabled(flag);
     // A new alternative picture replaces the one shown.
-    if (RB_premium_picture->isChecked())
+    if (m_alternativePictureRadio->isChecked())
         ShowThumbnail();
 }
 
-void TMakerPage::RB_thumbnail_click()
+void TMakerPage::ThumbnailChoiceClicked()
 {
     ShowThumbnail();
 }
 
 void TMakerPage::ShowThumbnail()
 {
-    const TJPEGImage &picture =
-        RB_src_picture->isChecked() ? *state.SourcePicture : *state.AlternativePicture;
-    Image_demo->setPixmap(QPixmap::fromImage(picture.ToBitmap()));
-    FitImage(Image_demo, Panel_img->height() - ThumbnailMargin,
-             Panel_img->width() - ThumbnailMargin);
-    Image_demo->move((Panel_img->width() - Image_demo->width()) / 2,
-                     (Panel_img->height() - Image_demo->height()) / 2);
+    const TJpegPicture &picture =
+        m_sourcePictureRadio->isChecked() ? *m_state.sourcePicture : *m_state.alternativePicture;
+    m_thumbnailImage->setPixmap(QPixmap::fromImage(picture.ToBitmap()));
+    FitImage(m_thumbnailImage, m_thumbnailPanel->height() - ThumbnailMargin,
+             m_thumbnailPanel->width() - ThumbnailMargin);
+    m_thumbnailImage->move((m_thumbnailPanel->width() - m_thumbnailImage->width()) / 2,
+                           (m_thumbnailPanel->height() - m_thumbnailImage->height()) / 2);
 }
 
 void TMakerPage::FitImage(QLabel *image, int boxHeight, int boxWidth)
@@ -319,44 +322,45 @@ void TMakerPage::FitImage(QLabel *image, int boxHeight, int boxWidth)
 
 bool TMakerPage::SaveNewPuzzle()
 {
-    SaveDialog1->setDirectory(MadePuzzlesFolder());
-    if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty())
+    m_saveDialog->setDirectory(MadePuzzlesFolder());
+    if (m_saveDialog->exec() != QDialog::Accepted || m_saveDialog->selectedFiles().isEmpty())
         return false;
-    WritePuzzleExecutable(WritePuzzlePayload(), SaveDialog1->selectedFiles().first());
+    WritePuzzleExecutable(WritePuzzlePayload(), m_saveDialog->selectedFiles().first());
     return true;
 }
 
 QByteArray TMakerPage::WritePuzzlePayload() const
 {
-    return WithPuzzleSections(
-        LoadedExeImage(), *state.SourcePicture,
-        state.UseAlternativePicture ? state.AlternativePicture.get() : nullptr, *state.Document);
+    return WithPuzzleSections(LoadedExeImage(), *m_state.sourcePicture,
+                              m_state.useAlternativePicture ? m_state.alternativePicture.get()
+                                                            : nullptr,
+                              *m_state.document);
 }
 
 void TMakerPage::OfferToRun(const QString &puzzle)
 {
-    if (Fsure->Ask(RunItQuestion)) {
+    if (ProgramWindows().confirmationWindow->Ask(RunItQuestion)) {
         RunShowingFailure(this, [&puzzle] { Platform::StartProgram(puzzle); });
     }
     window()->close();
 }
 
-void TMakerPage::SB_browseClick()
+void TMakerPage::BrowseClicked()
 {
     emit BrowsePuzzlesRequested();
 }
 
-void TMakerPage::SB_aboutClick()
+void TMakerPage::AboutClicked()
 {
-    Fabout->ShowProgramAbout();
+    ProgramWindows().aboutWindow->ShowProgramAbout();
 }
 
-void TMakerPage::SB_exitClick()
+void TMakerPage::ExitClicked()
 {
     window()->close();
 }
 
-void TMakerPage::Label5Click()
+void TMakerPage::VersionClicked()
 {
-    Fabout->OpenLink(MakerMark::WebAddress());
+    ProgramWindows().aboutWindow->OpenLink(MakerMark::WebAddress());
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The maker's wizard, the main window's page TabSheet_new: a banner, the thumbnail of the
+// The maker's wizard, the main window's maker page: a banner, the thumbnail of the
 // picture being made into a puzzle and three step boxes. Step 1 edits the source picture,
 // Step 2 runs the properties dialog, which makes the puzzle document, and Step 3 writes a copy
 // of the running program with the puzzle in its payload. A step reacts to clicks only when the
@@ -19,7 +19,7 @@ class QLabel;
 class QRadioButton;
 class QToolButton;
 class TClickableLabel;
-class TJPEGImage;
+class TJpegPicture;
 class TShapeWidget;
 struct TMainState;
 
@@ -47,45 +47,45 @@ public:
     // reads them, and "USE_PRM" set on the document. The process's own image is not changed.
     QByteArray WritePuzzlePayload() const;
     void SetPremiumAvailable(bool flag);
-    // Shows the selected picture in Image_demo, fitted and centred in Panel_img.
+    // Shows the selected picture in m_thumbnailImage, fitted and centred in m_thumbnailPanel.
     void ShowThumbnail();
     // Sizes image to fit a box of boxHeight × boxWidth keeping its picture's aspect ratio
     // (the kept side is the box's, the other truncated). A picture without pixels, an empty
     // box or a control of width 0 gives 1 × 1.
     static void FitImage(QLabel *image, int boxHeight, int boxWidth);
 
-    // Panel_new
-    QFrame *Panel_new;
-    TShapeWidget *Shape6;
-    QLabel *Image1;
-    QLabel *Label1;
-    TShapeWidget *Shape5;
-    TClickableLabel *Label5;
-    QFrame *Panel_img;
-    QLabel *Image_demo;
-    QRadioButton *RB_src_picture;
-    QRadioButton *RB_premium_picture;
-    // Panel_bottom
-    QFrame *Panel_bottom;
-    TShapeWidget *Shape4;
-    TShapeWidget *Shape9;
-    QToolButton *SB_browse;
-    QToolButton *SB_about;
-    QToolButton *SB_exit;
-    TShapeWidget *Shape1;
-    TClickableLabel *Label_1;
-    TClickableLabel *Label_1_;
-    TShapeWidget *Shape2;
-    TClickableLabel *Label_2;
-    TClickableLabel *Label_2_;
-    TShapeWidget *Shape3;
-    TClickableLabel *Label_3;
-    TClickableLabel *Label_3_;
+    // m_bannerPanel
+    QFrame *m_bannerPanel;
+    TShapeWidget *m_bannerBackground;
+    QLabel *m_bannerImage;
+    QLabel *m_titleLabel;
+    TShapeWidget *m_versionStripe;
+    TClickableLabel *m_versionLabel;
+    QFrame *m_thumbnailPanel;
+    QLabel *m_thumbnailImage;
+    QRadioButton *m_sourcePictureRadio;
+    QRadioButton *m_alternativePictureRadio;
+    // m_commandPanel
+    QFrame *m_commandPanel;
+    TShapeWidget *m_commandFrame;
+    TShapeWidget *m_aboutFrame;
+    QToolButton *m_browseButton;
+    QToolButton *m_aboutButton;
+    QToolButton *m_exitButton;
+    TShapeWidget *m_step1Frame;
+    TClickableLabel *m_step1Title;
+    TClickableLabel *m_step1Caption;
+    TShapeWidget *m_step2Frame;
+    TClickableLabel *m_step2Title;
+    TClickableLabel *m_step2Caption;
+    TShapeWidget *m_step3Frame;
+    TClickableLabel *m_step3Title;
+    TClickableLabel *m_step3Caption;
 
-    QFileDialog *SaveDialog1;
+    QFileDialog *m_saveDialog;
 
 signals:
-    // SB_browse: the main window lets the user pick a made puzzle and starts it.
+    // m_browseButton: the main window lets the user pick a made puzzle and starts it.
     void BrowsePuzzlesRequested();
 
 private:
@@ -95,18 +95,18 @@ private:
     void CreateSaveDialog();
     // Makes a step's two labels react to clicks with the hand cursor.
     void MakeStepClickable(TClickableLabel *title, TClickableLabel *caption);
-    void step_click(TClickableLabel *sender);
+    void StepClicked(TClickableLabel *sender);
     void RunStep(TClickableLabel *sender);
-    void RB_thumbnail_click();
-    // Selects RB_src_picture; when it was not selected the source thumbnail is shown.
+    void ThumbnailChoiceClicked();
+    // Selects m_sourcePictureRadio; when it was not selected the source thumbnail is shown.
     void SelectSourcePicture();
-    void SB_browseClick();
-    void SB_aboutClick();
-    void SB_exitClick();
-    void Label5Click();
+    void BrowseClicked();
+    void AboutClicked();
+    void ExitClicked();
+    void VersionClicked();
     // After Step 3: offers to start the written puzzle, then closes the program.
     void OfferToRun(const QString &puzzle);
 
-    TMainState &state;
-    TPictureEditing editPicture;
+    TMainState &m_state;
+    TPictureEditing m_editPicture;
 };

@@ -5,8 +5,8 @@
 #include <QString>
 #include <functional>
 
-class TJPEGImage;
+class TJpegPicture;
 
 // Edits picture in a picture editor window under caption; true only when the user accepted a
 // change, which picture then holds.
-using TPictureEditing = std::function<bool(TJPEGImage &picture, const QString &caption)>;
+using TPictureEditing = std::function<bool(TJpegPicture &picture, const QString &caption)>;

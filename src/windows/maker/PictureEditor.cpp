@@ -9,7 +9,7 @@
 #include "windows/common/MainState.h"
 #include "windows/common/MessageWindow.h"
 #include "windows/common/ProgramFolders.h"
-#include "windows/common/WindowInstances.h"
+#include "windows/common/ProgramWindows.h"
 #include "windows/common/WindowLook.h"
 #include "windows/common/WorkingFolderKeeper.h"
 #include "windows/maker/PictureView.h"
@@ -35,8 +35,8 @@ namespace
 constexpr int BottomBarHeight = 41;
 constexpr int CommandColumnWidth = 176;
 // Ok and Cancel keep these distances from the window's right edge.
-constexpr int OkFromRight = TF_picture_mgm::DefaultWidth - 441;
-constexpr int CancelFromRight = TF_picture_mgm::DefaultWidth - 525;
+constexpr int OkFromRight = TPictureEditor::DefaultWidth - 441;
+constexpr int CancelFromRight = TPictureEditor::DefaultWidth - 525;
 constexpr int ButtonTop = 7;
 constexpr int ImageMargin = 14;
 
@@ -62,63 +62,65 @@ QPushButton *MakeButton(QWidget *parent, const QString &caption, const QRect &ge
 
 } // namespace
 
-TF_picture_mgm::TF_picture_mgm(QWidget *parent) : QDialog(parent)
+TPictureEditor::TPictureEditor(QWidget *parent) : QDialog(parent)
 {
     setFont(WindowLook::DialogFont());
     setAttribute(Qt::WA_QuitOnClose, false);
     resize(DefaultWidth, DefaultHeight);
 
-    ScrollBox1 = new QScrollArea(this);
-    ScrollBox1->setFrameStyle(QFrame::NoFrame);
-    ScrollBox1->setAlignment(Qt::AlignCenter);
-    ScrollBox1->setContextMenuPolicy(Qt::NoContextMenu);
-    WindowLook::SetBackground(ScrollBox1->viewport(), ToQColor(WorkspaceColour()));
+    m_pictureScroll = new QScrollArea(this);
+    m_pictureScroll->setFrameStyle(QFrame::NoFrame);
+    m_pictureScroll->setAlignment(Qt::AlignCenter);
+    m_pictureScroll->setContextMenuPolicy(Qt::NoContextMenu);
+    WindowLook::SetBackground(m_pictureScroll->viewport(), ToQColor(WorkspaceColour()));
     // The picture with its margin all round; the scroll box centres it when it is smaller.
-    imageFrame = new QWidget;
-    Image1 = new TPictureView(imageFrame);
-    Image1->move(ImageMargin, ImageMargin);
-    connect(Image1, &TPictureView::ShownSizeChanged, this, &TF_picture_mgm::PlaceImage);
-    ScrollBox1->setWidget(imageFrame);
+    m_imageFrame = new QWidget;
+    m_pictureView = new TPictureView(m_imageFrame);
+    m_pictureView->move(ImageMargin, ImageMargin);
+    connect(m_pictureView, &TPictureView::ShownSizeChanged, this, &TPictureEditor::PlaceImage);
+    m_pictureScroll->setWidget(m_imageFrame);
     PlaceImage();
 
-    Panel1 = new QFrame(this);
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    btn_ok = MakeButton(Panel1, QStringLiteral("Ok"), QRect(441, ButtonTop, 75, 25));
-    btn_cancel = MakeButton(Panel1, QStringLiteral("Cancel"), QRect(525, ButtonTop, 75, 25));
-    connect(btn_ok, &QPushButton::clicked, this, &TF_picture_mgm::btn_okClick);
-    connect(btn_cancel, &QPushButton::clicked, this, &TF_picture_mgm::btn_cancelClick);
+    m_buttonPanel = new QFrame(this);
+    m_buttonPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_okButton = MakeButton(m_buttonPanel, QStringLiteral("Ok"), QRect(441, ButtonTop, 75, 25));
+    m_cancelButton =
+        MakeButton(m_buttonPanel, QStringLiteral("Cancel"), QRect(525, ButtonTop, 75, 25));
+    connect(m_okButton, &QPushButton::clicked, this, &TPictureEditor::OkClicked);
+    connect(m_cancelButton, &QPushButton::clicked, this, &TPictureEditor::CancelClicked);
 
     CreateCommands();
-    FormCreate();
+    CreateOpenDialog();
 }
 
-void TF_picture_mgm::CreateCommands()
+void TPictureEditor::CreateCommands()
 {
-    Panel2 = new QFrame(this);
-    Panel2->setFrameStyle(QFrame::NoFrame);
-    btn_load_from_file =
-        MakeButton(Panel2, QStringLiteral("Load from file"), QRect(21, 7, 141, 25));
-    btn_paste = MakeButton(Panel2, QStringLiteral("Paste from clipboard"), QRect(21, 35, 141, 25));
-    btn_scale = MakeButton(Panel2, QStringLiteral("Scale image"), QRect(21, 63, 141, 25));
-    SB_r_l = AddRotateButton(21, false);
-    SB_r_r = AddRotateButton(91, true);
+    m_toolPanel = new QFrame(this);
+    m_toolPanel->setFrameStyle(QFrame::NoFrame);
+    m_loadFromFileButton =
+        MakeButton(m_toolPanel, QStringLiteral("Load from file"), QRect(21, 7, 141, 25));
+    m_pasteButton =
+        MakeButton(m_toolPanel, QStringLiteral("Paste from clipboard"), QRect(21, 35, 141, 25));
+    m_scaleButton = MakeButton(m_toolPanel, QStringLiteral("Scale image"), QRect(21, 63, 141, 25));
+    m_rotateLeftButton = AddRotateButton(21, false);
+    m_rotateRightButton = AddRotateButton(91, true);
 
     // A failing command is shown in the error box and never reaches the event loop.
-    const auto handle = [this](QAbstractButton *button, void (TF_picture_mgm::*handler)()) {
+    const auto handle = [this](QAbstractButton *button, void (TPictureEditor::*handler)()) {
         connect(button, &QAbstractButton::clicked, this, [this, handler] {
             RunShowingFailure(this, [this, handler] { (this->*handler)(); });
         });
     };
-    handle(btn_load_from_file, &TF_picture_mgm::btn_load_from_fileClick);
-    handle(btn_paste, &TF_picture_mgm::btn_pasteClick);
-    handle(btn_scale, &TF_picture_mgm::btn_scaleClick);
-    handle(SB_r_l, &TF_picture_mgm::SB_r_lClick);
-    handle(SB_r_r, &TF_picture_mgm::SB_r_rClick);
+    handle(m_loadFromFileButton, &TPictureEditor::LoadFromFileClicked);
+    handle(m_pasteButton, &TPictureEditor::PasteClicked);
+    handle(m_scaleButton, &TPictureEditor::ScaleClicked);
+    handle(m_rotateLeftButton, &TPictureEditor::RotateLeftClicked);
+    handle(m_rotateRightButton, &TPictureEditor::RotateRightClicked);
 }
 
-QToolButton *TF_picture_mgm::AddRotateButton(int x, bool clockwise)
+QToolButton *TPictureEditor::AddRotateButton(int x, bool clockwise)
 {
-    auto *button = new QToolButton(Panel2);
+    auto *button = new QToolButton(m_toolPanel);
     button->setText(QStringLiteral("Rotate"));
     button->setIcon(QPixmap::fromImage(MakeRotateGlyph(clockwise)));
     button->setIconSize(QSize(RotateGlyphSize, RotateGlyphSize));
@@ -131,83 +133,83 @@ QToolButton *TF_picture_mgm::AddRotateButton(int x, bool clockwise)
     return button;
 }
 
-void TF_picture_mgm::FormCreate()
+void TPictureEditor::CreateOpenDialog()
 {
-    OpenDialog1 = new QFileDialog(this);
-    OpenDialog1->setNameFilters(OpenFilters);
-    OpenDialog1->setFileMode(QFileDialog::ExistingFile);
-    OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
-    OpenDialog1->setDirectory(PictureSourcesFolder());
+    m_openDialog = new QFileDialog(this);
+    m_openDialog->setNameFilters(OpenFilters);
+    m_openDialog->setFileMode(QFileDialog::ExistingFile);
+    m_openDialog->setAcceptMode(QFileDialog::AcceptOpen);
+    m_openDialog->setDirectory(PictureSourcesFolder());
 }
 
-void TF_picture_mgm::resizeEvent(QResizeEvent *event)
+void TPictureEditor::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
     const int w = width();
     const int h = height();
     const int upperHeight = std::max(0, h - BottomBarHeight);
-    Panel1->setGeometry(0, upperHeight, w, BottomBarHeight);
-    Panel2->setGeometry(w - CommandColumnWidth, 0, CommandColumnWidth, upperHeight);
-    ScrollBox1->setGeometry(0, 0, std::max(0, w - CommandColumnWidth), upperHeight);
-    btn_ok->move(w - OkFromRight, ButtonTop);
-    btn_cancel->move(w - CancelFromRight, ButtonTop);
+    m_buttonPanel->setGeometry(0, upperHeight, w, BottomBarHeight);
+    m_toolPanel->setGeometry(w - CommandColumnWidth, 0, CommandColumnWidth, upperHeight);
+    m_pictureScroll->setGeometry(0, 0, std::max(0, w - CommandColumnWidth), upperHeight);
+    m_okButton->move(w - OkFromRight, ButtonTop);
+    m_cancelButton->move(w - CancelFromRight, ButtonTop);
 }
 
-void TF_picture_mgm::PlaceImage()
+void TPictureEditor::PlaceImage()
 {
-    imageFrame->resize(Image1->size() + QSize(2 * ImageMargin, 2 * ImageMargin));
+    m_imageFrame->resize(m_pictureView->size() + QSize(2 * ImageMargin, 2 * ImageMargin));
 }
 
-bool TF_picture_mgm::EditPicture(TJPEGImage &picture, const QString &caption)
+bool TPictureEditor::EditPicture(TJpegPicture &picture, const QString &caption)
 {
     setWindowTitle(caption);
-    callersPicture = &picture;
+    m_callersPicture = &picture;
     ShowPicture();
-    edited = false;
-    accepted = false;
+    m_edited = false;
+    m_accepted = false;
     exec();
-    if (accepted)
+    if (m_accepted)
         StorePicture();
-    callersPicture = nullptr;
-    return accepted && edited;
+    m_callersPicture = nullptr;
+    return m_accepted && m_edited;
 }
 
-void TF_picture_mgm::ShowPicture()
+void TPictureEditor::ShowPicture()
 {
     QImage blank(1, 1, QImage::Format_RGB32);
     blank.fill(Qt::white);
-    Image1->SetPicture(blank);
+    m_pictureView->SetPicture(blank);
     RunSilently([this] {
-        const QImage decoded = callersPicture->ToBitmap();
+        const QImage decoded = m_callersPicture->ToBitmap();
         if (!decoded.isNull())
-            Image1->SetPicture(decoded);
+            m_pictureView->SetPicture(decoded);
     });
 }
 
-void TF_picture_mgm::StorePicture()
+void TPictureEditor::StorePicture()
 {
-    RunSilently([this] { callersPicture->Assign(Image1->Picture()); });
+    RunSilently([this] { m_callersPicture->Assign(m_pictureView->Picture()); });
 }
 
-void TF_picture_mgm::btn_okClick()
+void TPictureEditor::OkClicked()
 {
-    accepted = true;
+    m_accepted = true;
     accept();
 }
 
-void TF_picture_mgm::btn_load_from_fileClick()
+void TPictureEditor::LoadFromFileClicked()
 {
     const TWorkingFolderKeeper keeper;
-    if (OpenDialog1->exec() != QDialog::Accepted)
+    if (m_openDialog->exec() != QDialog::Accepted)
         return;
-    const QStringList chosen = OpenDialog1->selectedFiles();
+    const QStringList chosen = m_openDialog->selectedFiles();
     if (!chosen.isEmpty())
         LoadPictureFile(chosen.first());
 }
 
-void TF_picture_mgm::LoadPictureFile(const QString &fileName)
+void TPictureEditor::LoadPictureFile(const QString &fileName)
 {
-    Image1->ShowRealSize();
+    m_pictureView->ShowRealSize();
     QImage loaded;
     {
         // A missing file gives none at once, without the cursor flickering.
@@ -216,36 +218,38 @@ void TF_picture_mgm::LoadPictureFile(const QString &fileName)
             busy.emplace();
         loaded = LoadGraphicAsBitmap(fileName);
     }
-    Image1->SetPicture(loaded); // none leaves an empty picture
-    edited = true;
+    m_pictureView->SetPicture(loaded); // none leaves an empty picture
+    m_edited = true;
 }
 
-void TF_picture_mgm::btn_pasteClick()
+void TPictureEditor::PasteClicked()
 {
     const QImage pasted = QGuiApplication::clipboard()->image();
     if (pasted.isNull()) {
-        if (Dmsg)
-            Dmsg->ShowText(QStringLiteral("Sorry, can't paste clipboard content as a picture."));
+        if (ProgramWindows().messageWindow)
+            ProgramWindows().messageWindow->ShowText(
+                QStringLiteral("Sorry, can't paste clipboard content as a picture."));
         return;
     }
-    if (!Fsure || !Fsure->Ask(QStringLiteral("Paste from clipboard ?")))
+    if (!ProgramWindows().confirmationWindow ||
+        !ProgramWindows().confirmationWindow->Ask(QStringLiteral("Paste from clipboard ?")))
         return;
-    Image1->ShowRealSize();
-    Image1->SetPicture(pasted);
-    edited = true;
+    m_pictureView->ShowRealSize();
+    m_pictureView->SetPicture(pasted);
+    m_edited = true;
 }
 
-void TF_picture_mgm::btn_scaleClick()
+void TPictureEditor::ScaleClicked()
 {
-    if (D_scale_image)
-        D_scale_image->ScaleView(Image1, true);
+    if (ProgramWindows().scaleDialog)
+        ProgramWindows().scaleDialog->ScaleView(m_pictureView, true);
 }
 
-void TF_picture_mgm::RotatePicture(bool clockwise)
+void TPictureEditor::RotatePicture(bool clockwise)
 {
-    edited = true;
+    m_edited = true;
     const TBusyCursor busy;
-    QImage copy = Image1->Picture();
+    QImage copy = m_pictureView->Picture();
     QImage turned;
     if (clockwise)
         RotateBitmapCW(copy, turned);
@@ -253,29 +257,29 @@ void TF_picture_mgm::RotatePicture(bool clockwise)
         RotateBitmapCCW(copy, turned);
     copy = QImage(); // the copy goes before the turned picture takes its display form
     // A view scaled by the scale dialog stays at its scale, turned with the picture.
-    if (Image1->IsStretched())
-        Image1->ShowStretched(Image1->size().transposed());
-    Image1->SetPicture(turned);
+    if (m_pictureView->IsStretched())
+        m_pictureView->ShowStretched(m_pictureView->size().transposed());
+    m_pictureView->SetPicture(turned);
 }
 
-void TF_picture_mgm::CopyPicture()
+void TPictureEditor::CopyPicture()
 {
     // An empty picture is no bitmap: the clipboard keeps what it holds.
-    if (!Image1->Picture().isNull())
-        QGuiApplication::clipboard()->setImage(Image1->Picture());
+    if (!m_pictureView->Picture().isNull())
+        QGuiApplication::clipboard()->setImage(m_pictureView->Picture());
 }
 
-void TF_picture_mgm::btn_cancelClick()
+void TPictureEditor::CancelClicked()
 {
     reject();
 }
 
-void TF_picture_mgm::keyPressEvent(QKeyEvent *event)
+void TPictureEditor::keyPressEvent(QKeyEvent *event)
 {
-    FormKeyDown(event);
+    HandleKey(event);
 }
 
-void TF_picture_mgm::FormKeyDown(QKeyEvent *event)
+void TPictureEditor::HandleKey(QKeyEvent *event)
 {
     // Ctrl+C copies, whatever other modifier keys are held; no other key does anything here
     // (not even Esc or Enter, which would close a dialog).
@@ -284,19 +288,19 @@ void TF_picture_mgm::FormKeyDown(QKeyEvent *event)
 }
 
 TOpenPictureEditor::TOpenPictureEditor(QWidget *parent)
-    : editor(std::make_unique<TF_picture_mgm>(parent))
+    : m_editor(std::make_unique<TPictureEditor>(parent))
 {
-    if (MainState)
-        MainState->CurrentEditor = editor.get();
+    if (ProgramWindows().mainState)
+        ProgramWindows().mainState->currentEditor = m_editor.get();
 }
 
 TOpenPictureEditor::~TOpenPictureEditor()
 {
-    if (MainState && MainState->CurrentEditor == editor.get())
-        MainState->CurrentEditor = nullptr;
+    if (ProgramWindows().mainState && ProgramWindows().mainState->currentEditor == m_editor.get())
+        ProgramWindows().mainState->currentEditor = nullptr;
 }
 
-bool EditPictureInNewEditor(TJPEGImage &picture, const QString &caption, QWidget *parent)
+bool EditPictureInNewEditor(TJpegPicture &picture, const QString &caption, QWidget *parent)
 {
     TOpenPictureEditor open(parent);
     return open.Editor().EditPicture(picture, caption);

@@ -12,70 +12,70 @@ class QFrame;
 class QPushButton;
 class QScrollArea;
 class QToolButton;
-class TJPEGImage;
+class TJpegPicture;
 class TPictureView;
 
-class TF_picture_mgm : public QDialog
+class TPictureEditor : public QDialog
 {
     Q_OBJECT
 public:
     static constexpr int DefaultWidth = 624;
     static constexpr int DefaultHeight = 464;
 
-    explicit TF_picture_mgm(QWidget *parent = nullptr);
+    explicit TPictureEditor(QWidget *parent = nullptr);
 
     // Shows picture (a 1 × 1 picture when it is empty or cannot be decoded) under caption and
     // runs the window modally. On Ok the shown bitmap is assigned to picture, changed or not
     // (an empty 0 × 0 bitmap empties it); on Cancel picture is untouched. True only for Ok
     // after a load, paste, turn or applied scale.
-    bool EditPicture(TJPEGImage &picture, const QString &caption);
+    bool EditPicture(TJpegPicture &picture, const QString &caption);
 
     // Marks the picture as changed; the scale dialog calls it when it resamples the picture.
-    void SetEdited() { edited = true; }
+    void SetEdited() { m_edited = true; }
 
     // Internal steps, public for the scale dialog and tests.
     void LoadPictureFile(const QString &fileName);
     void RotatePicture(bool clockwise);
     void CopyPicture();
 
-    QFrame *Panel1;
-    QPushButton *btn_ok;
-    QPushButton *btn_cancel;
-    QScrollArea *ScrollBox1;
-    TPictureView *Image1;
-    QFrame *Panel2;
-    QPushButton *btn_load_from_file;
-    QPushButton *btn_paste;
-    QPushButton *btn_scale;
-    QToolButton *SB_r_l;
-    QToolButton *SB_r_r;
-    QFileDialog *OpenDialog1;
+    QFrame *m_buttonPanel;
+    QPushButton *m_okButton;
+    QPushButton *m_cancelButton;
+    QScrollArea *m_pictureScroll;
+    TPictureView *m_pictureView;
+    QFrame *m_toolPanel;
+    QPushButton *m_loadFromFileButton;
+    QPushButton *m_pasteButton;
+    QPushButton *m_scaleButton;
+    QToolButton *m_rotateLeftButton;
+    QToolButton *m_rotateRightButton;
+    QFileDialog *m_openDialog;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void FormCreate();
+    void CreateOpenDialog();
     void CreateCommands();
     QToolButton *AddRotateButton(int x, bool clockwise);
     void PlaceImage();
     void ShowPicture();
     void StorePicture();
 
-    void FormKeyDown(QKeyEvent *event);
-    void btn_okClick();
-    void btn_cancelClick();
-    void btn_load_from_fileClick();
-    void btn_pasteClick();
-    void btn_scaleClick();
-    void SB_r_lClick() { RotatePicture(false); }
-    void SB_r_rClick() { RotatePicture(true); }
+    void HandleKey(QKeyEvent *event);
+    void OkClicked();
+    void CancelClicked();
+    void LoadFromFileClicked();
+    void PasteClicked();
+    void ScaleClicked();
+    void RotateLeftClicked() { RotatePicture(false); }
+    void RotateRightClicked() { RotatePicture(true); }
 
-    QWidget *imageFrame;
-    TJPEGImage *callersPicture = nullptr;
-    bool edited = false;
-    bool accepted = false;
+    QWidget *m_imageFrame;
+    TJpegPicture *m_callersPicture = nullptr;
+    bool m_edited = false;
+    bool m_accepted = false;
 };
 
 // One use of a picture editor, the way every caller opens one: creates the editor, publishes
@@ -89,12 +89,12 @@ public:
     TOpenPictureEditor(const TOpenPictureEditor &) = delete;
     TOpenPictureEditor &operator=(const TOpenPictureEditor &) = delete;
 
-    TF_picture_mgm &Editor() { return *editor; }
+    TPictureEditor &Editor() { return *m_editor; }
 
 private:
-    std::unique_ptr<TF_picture_mgm> editor;
+    std::unique_ptr<TPictureEditor> m_editor;
 };
 
 // Edits picture in a new editor under caption, as TOpenPictureEditor opens it: the result of
 // EditPicture.
-bool EditPictureInNewEditor(TJPEGImage &picture, const QString &caption, QWidget *parent);
+bool EditPictureInNewEditor(TJpegPicture &picture, const QString &caption, QWidget *parent);

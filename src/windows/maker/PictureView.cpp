@@ -31,22 +31,22 @@ TPictureView::TPictureView(QWidget *parent) : QWidget(parent)
 
 void TPictureView::SetPicture(const QImage &bitmap)
 {
-    picture = bitmap.isNull() ? QImage() : OnWhite(bitmap);
-    if (!stretched)
-        Show(picture.size());
+    m_picture = bitmap.isNull() ? QImage() : OnWhite(bitmap);
+    if (!m_stretched)
+        Show(m_picture.size());
     update();
 }
 
 void TPictureView::ShowRealSize()
 {
-    stretched = false;
-    Show(picture.size());
+    m_stretched = false;
+    Show(m_picture.size());
     update();
 }
 
 void TPictureView::ShowStretched(QSize shownSize)
 {
-    stretched = true;
+    m_stretched = true;
     Show(shownSize);
     update();
 }
@@ -61,11 +61,11 @@ void TPictureView::Show(QSize size)
 
 void TPictureView::paintEvent(QPaintEvent *event)
 {
-    if (picture.isNull() || width() == 0 || height() == 0)
+    if (m_picture.isNull() || width() == 0 || height() == 0)
         return;
     QPainter painter(this);
     // The whole picture mapped onto the control, clipped to the exposed rectangle: the paint
     // engine computes only the clipped pixels, all by the one mapping of the whole picture.
     painter.setClipRect(event->rect());
-    painter.drawImage(QRectF(rect()), picture, QRectF(picture.rect()));
+    painter.drawImage(QRectF(rect()), m_picture, QRectF(m_picture.rect()));
 }

@@ -14,12 +14,12 @@ public:
     explicit TPictureView(QWidget *parent = nullptr);
 
     // The held bitmap, in a 32-bit display format; null for an empty (0 × 0) picture.
-    const QImage &Picture() const { return picture; }
+    const QImage &Picture() const { return m_picture; }
     // Replaces the bitmap (of any format; transparent areas become white). In real-size mode
     // the control takes the new picture's size.
     void SetPicture(const QImage &bitmap);
 
-    bool IsStretched() const { return stretched; }
+    bool IsStretched() const { return m_stretched; }
     // Real-size mode: the control takes its picture's size and draws it unscaled.
     void ShowRealSize();
     // Stretched mode: the control keeps shownSize and draws the whole picture stretched to it.
@@ -35,6 +35,6 @@ protected:
 private:
     void Show(QSize size);
 
-    QImage picture;
-    bool stretched = false;
+    QImage m_picture;
+    bool m_stretched = false;
 };

@@ -98,164 +98,167 @@ QByteArray TrimmedText(const QLineEdit *edit)
 
 } // namespace
 
-TD_puzzle_props::TD_puzzle_props(QWidget *parent)
-    : QDialog(parent), editPicture([this](TJPEGImage &picture, const QString &caption) {
+TPropertiesDialog::TPropertiesDialog(QWidget *parent)
+    : QDialog(parent), m_editPicture([this](TJpegPicture &picture, const QString &caption) {
           return EditPictureInNewEditor(picture, caption, this);
       }),
-      randomSeeding([](TRandomGenerator &random) { random.Randomize(); })
+      m_randomSeeding([](TRandomGenerator &random) { random.Randomize(); })
 {
     setWindowTitle(QStringLiteral("New puzzle properties"));
     setFixedSize(400, 361);
     setFont(DialogFont());
     setAttribute(Qt::WA_QuitOnClose, false);
     CreateControls();
-    FormCreate();
+    ResetFields();
 }
 
-void TD_puzzle_props::CreateControls()
+void TPropertiesDialog::CreateControls()
 {
-    Image1 = new TBandedGradient(this);
-    Image1->setGeometry(rect());
-    Label6 = MakeBoldLabel(this, 14, 21, QStringLiteral("Name of new puzzle"));
-    Edit_name = MakeEdit(this, QRect(133, 14, 253, 21));
-    Label5 = MakeBoldLabel(this, 14, 63, QStringLiteral("Author"));
-    Edit_author = MakeEdit(this, QRect(133, 56, 253, 21));
-    Label7 = MakeBoldLabel(this, 14, 91, QStringLiteral("Author's website"));
-    Edit_authors_website = MakeEdit(this, QRect(133, 84, 253, 21));
+    m_gradient = new TBandedGradient(this);
+    m_gradient->setGeometry(rect());
+    m_nameCaption = MakeBoldLabel(this, 14, 21, QStringLiteral("Name of new puzzle"));
+    m_nameEdit = MakeEdit(this, QRect(133, 14, 253, 21));
+    m_authorCaption = MakeBoldLabel(this, 14, 63, QStringLiteral("Author"));
+    m_authorEdit = MakeEdit(this, QRect(133, 56, 253, 21));
+    m_websiteCaption = MakeBoldLabel(this, 14, 91, QStringLiteral("Author's website"));
+    m_websiteEdit = MakeEdit(this, QRect(133, 84, 253, 21));
     // A page control whose one tab is hidden: the page sits inside its border.
-    PageControl1 = new QStackedWidget(this);
-    PageControl1->setGeometry(14, 119, 372, 190);
-    PageControl1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    PageControl1->setContentsMargins(2, 2, 2, 2);
-    TabSheet_js = new QWidget;
-    TabSheet_js->setAutoFillBackground(true);
-    PageControl1->addWidget(TabSheet_js);
+    m_pages = new QStackedWidget(this);
+    m_pages->setGeometry(14, 119, 372, 190);
+    m_pages->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    m_pages->setContentsMargins(2, 2, 2, 2);
+    m_jigsawPage = new QWidget;
+    m_jigsawPage->setAutoFillBackground(true);
+    m_pages->addWidget(m_jigsawPage);
     CreateSizePage();
-    SB_ok = MakeSpeedButton(this, QRect(196, 329, 85, 22), QStringLiteral("Ok"));
-    connect(SB_ok, &QToolButton::clicked, this, &TD_puzzle_props::SB_okClick);
-    SB_cancel = MakeSpeedButton(this, QRect(301, 329, 85, 22), QStringLiteral("Cancel"));
-    connect(SB_cancel, &QToolButton::clicked, this, &TD_puzzle_props::SB_cancelClick);
+    m_okButton = MakeSpeedButton(this, QRect(196, 329, 85, 22), QStringLiteral("Ok"));
+    connect(m_okButton, &QToolButton::clicked, this, &TPropertiesDialog::OkClicked);
+    m_cancelButton = MakeSpeedButton(this, QRect(301, 329, 85, 22), QStringLiteral("Cancel"));
+    connect(m_cancelButton, &QToolButton::clicked, this, &TPropertiesDialog::CancelClicked);
 
-    setTabOrder(CB_width, CB_height);
-    setTabOrder(CB_height, CB_3D);
-    setTabOrder(CB_3D, CB_transform_solved);
-    setTabOrder(CB_transform_solved, Edit_name);
-    setTabOrder(Edit_name, Edit_author);
-    setTabOrder(Edit_author, Edit_authors_website);
+    setTabOrder(m_widthBox, m_heightBox);
+    setTabOrder(m_heightBox, m_bordersCheckBox);
+    setTabOrder(m_bordersCheckBox, m_alternativeCheckBox);
+    setTabOrder(m_alternativeCheckBox, m_nameEdit);
+    setTabOrder(m_nameEdit, m_authorEdit);
+    setTabOrder(m_authorEdit, m_websiteEdit);
 }
 
-void TD_puzzle_props::CreateSizePage()
+void TPropertiesDialog::CreateSizePage()
 {
-    Shape1 = new TShapeWidget(TabSheet_js, TShapeWidget::TKind::RoundRectangle,
-                              QRect(14, 14, 337, 57), Medium);
-    Label1 = MakeBoxCaption(TabSheet_js, 35, 7, QStringLiteral(" Puzzle size "));
-    Label2 = MakeLabel(TabSheet_js, 28, 35, QStringLiteral("width:"), font(), Qt::white);
-    CB_width = MakeSizeList(TabSheet_js, 63, 28);
-    Label3 = MakeLabel(TabSheet_js, 154, 35, QStringLiteral("height:"), font(), Qt::white);
-    CB_height = MakeSizeList(TabSheet_js, 189, 28);
-    Label_size_js = MakeLabel(TabSheet_js, 280, 35, QStringLiteral("(pieces)"), font(), Qt::white);
-    for (QComboBox *list : {CB_width, CB_height})
-        connect(list, &QComboBox::currentIndexChanged, this, &TD_puzzle_props::calc_js_size);
+    m_sizeBox = new TShapeWidget(m_jigsawPage, TShapeWidget::TKind::RoundRectangle,
+                                 QRect(14, 14, 337, 57), Medium);
+    m_sizeBoxCaption = MakeBoxCaption(m_jigsawPage, 35, 7, QStringLiteral(" Puzzle size "));
+    m_widthCaption = MakeLabel(m_jigsawPage, 28, 35, QStringLiteral("width:"), font(), Qt::white);
+    m_widthBox = MakeSizeList(m_jigsawPage, 63, 28);
+    m_heightCaption =
+        MakeLabel(m_jigsawPage, 154, 35, QStringLiteral("height:"), font(), Qt::white);
+    m_heightBox = MakeSizeList(m_jigsawPage, 189, 28);
+    m_pieceCountLabel =
+        MakeLabel(m_jigsawPage, 280, 35, QStringLiteral("(pieces)"), font(), Qt::white);
+    for (QComboBox *list : {m_widthBox, m_heightBox})
+        connect(list, &QComboBox::currentIndexChanged, this, &TPropertiesDialog::UpdatePieceCount);
 
-    Shape2 = new TShapeWidget(TabSheet_js, TShapeWidget::TKind::RoundRectangle,
-                              QRect(14, 105, 337, 57), Medium);
-    Label4 = MakeBoxCaption(TabSheet_js, 35, 98, QStringLiteral(" Properties "));
-    CB_3D = MakeCheckBox(TabSheet_js, QRect(28, 117, 127, 17),
-                         QStringLiteral("3D borders of pieces"), LoadPictureLeft - 28);
-    CB_3D->setChecked(true);
-    CB_transform_solved = MakeCheckBox(
-        TabSheet_js, QRect(28, 138, 232, 17),
+    m_propertiesBox = new TShapeWidget(m_jigsawPage, TShapeWidget::TKind::RoundRectangle,
+                                       QRect(14, 105, 337, 57), Medium);
+    m_propertiesBoxCaption = MakeBoxCaption(m_jigsawPage, 35, 98, QStringLiteral(" Properties "));
+    m_bordersCheckBox = MakeCheckBox(m_jigsawPage, QRect(28, 117, 127, 17),
+                                     QStringLiteral("3D borders of pieces"), LoadPictureLeft - 28);
+    m_bordersCheckBox->setChecked(true);
+    m_alternativeCheckBox = MakeCheckBox(
+        m_jigsawPage, QRect(28, 138, 232, 17),
         QStringLiteral("Show other picture when the puzzle is solved"), LoadPictureLeft - 28);
-    connect(CB_transform_solved, &QCheckBox::toggled, this,
-            &TD_puzzle_props::CB_transform_solvedClick);
-    SB_premium_img = MakeSpeedButton(TabSheet_js, QRect(LoadPictureLeft, 133, 78, 22),
-                                     QStringLiteral("Load picture"));
-    SB_premium_img->setEnabled(false);
-    connect(SB_premium_img, &QToolButton::clicked, this, &TD_puzzle_props::SB_premium_imgClick);
+    connect(m_alternativeCheckBox, &QCheckBox::toggled, this,
+            &TPropertiesDialog::AlternativeToggled);
+    m_loadAlternativeButton = MakeSpeedButton(m_jigsawPage, QRect(LoadPictureLeft, 133, 78, 22),
+                                              QStringLiteral("Load picture"));
+    m_loadAlternativeButton->setEnabled(false);
+    connect(m_loadAlternativeButton, &QToolButton::clicked, this,
+            &TPropertiesDialog::LoadAlternativeClicked);
 }
 
-void TD_puzzle_props::FormCreate()
+void TPropertiesDialog::ResetFields()
 {
-    PageControl1->setCurrentWidget(TabSheet_js);
-    Edit_name->setText(QStringLiteral("Puzzle"));
-    CB_width->setCurrentIndex(0);
-    CB_height->setCurrentIndex(0);
-    calc_js_size();
+    m_pages->setCurrentWidget(m_jigsawPage);
+    m_nameEdit->setText(QStringLiteral("Puzzle"));
+    m_widthBox->setCurrentIndex(0);
+    m_heightBox->setCurrentIndex(0);
+    UpdatePieceCount();
 }
 
-void TD_puzzle_props::SetRandomSeeding(TRandomSeeding seeding)
+void TPropertiesDialog::SetRandomSeeding(TRandomSeeding seeding)
 {
-    randomSeeding = std::move(seeding);
+    m_randomSeeding = std::move(seeding);
 }
 
-void TD_puzzle_props::SetPictureEditing(TPictureEditing editing)
+void TPropertiesDialog::SetPictureEditing(TPictureEditing editing)
 {
-    editPicture = std::move(editing);
+    m_editPicture = std::move(editing);
 }
 
-void TD_puzzle_props::calc_js_size()
+void TPropertiesDialog::UpdatePieceCount()
 {
-    const int pieces = SelectedSize(CB_width) * SelectedSize(CB_height);
-    SetLabelText(Label_size_js, QStringLiteral("( %1 pieces )").arg(pieces));
+    const int pieces = SelectedSize(m_widthBox) * SelectedSize(m_heightBox);
+    SetLabelText(m_pieceCountLabel, QStringLiteral("( %1 pieces )").arg(pieces));
 }
 
-void TD_puzzle_props::CB_transform_solvedClick()
+void TPropertiesDialog::AlternativeToggled()
 {
-    SB_premium_img->setEnabled(CB_transform_solved->isChecked());
+    m_loadAlternativeButton->setEnabled(m_alternativeCheckBox->isChecked());
 }
 
-void TD_puzzle_props::SB_premium_imgClick()
+void TPropertiesDialog::LoadAlternativeClicked()
 {
-    alternativeLoaded = false;
+    m_alternativeLoaded = false;
     // A file that failed to load leaves no picture, which does not count as loaded.
-    alternativeLoaded =
-        alternativePicture &&
-        editPicture(*alternativePicture, QStringLiteral("Alternative picture for solved puzzle")) &&
-        !alternativePicture->Empty();
+    m_alternativeLoaded = m_alternativePicture &&
+                          m_editPicture(*m_alternativePicture,
+                                        QStringLiteral("Alternative picture for solved puzzle")) &&
+                          !m_alternativePicture->Empty();
 }
 
-void TD_puzzle_props::SB_okClick()
+void TPropertiesDialog::OkClicked()
 {
-    okPressed = true;
-    if (!alternativeLoaded && CB_transform_solved->isChecked())
-        CB_transform_solved->setChecked(false);
+    m_okPressed = true;
+    if (!m_alternativeLoaded && m_alternativeCheckBox->isChecked())
+        m_alternativeCheckBox->setChecked(false);
     close();
 }
 
-void TD_puzzle_props::SB_cancelClick()
+void TPropertiesDialog::CancelClicked()
 {
     close();
 }
 
-bool TD_puzzle_props::RunProperties(const TJPEGImage *source, TKelPigger *document,
-                                    TJPEGImage *alternative, bool &use)
+bool TPropertiesDialog::RunProperties(const TJpegPicture *source, TKeyedNode *document,
+                                      TJpegPicture *alternative, bool &use)
 {
-    okPressed = false;
-    alternativeLoaded = false;
-    sourcePicture = source;
-    this->document = document;
-    alternativePicture = alternative;
+    m_okPressed = false;
+    m_alternativeLoaded = false;
+    m_sourcePicture = source;
+    this->m_document = document;
+    m_alternativePicture = alternative;
     if (!source || !document)
         return false;
     CentreOnScreen(this);
     exec();
-    if (!okPressed)
+    if (!m_okPressed)
         return false;
     RebuildDocument();
-    use = CB_transform_solved->isChecked();
+    use = m_alternativeCheckBox->isChecked();
     return true;
 }
 
-void TD_puzzle_props::RebuildDocument()
+void TPropertiesDialog::RebuildDocument()
 {
     TPuzzleProperties properties;
-    properties.rows = SelectedSize(CB_height);
-    properties.cols = SelectedSize(CB_width);
-    properties.borders = CB_3D->isChecked();
-    properties.name = TrimmedText(Edit_name);
-    properties.author = TrimmedText(Edit_author);
-    properties.website = TrimmedText(Edit_authors_website);
+    properties.rows = SelectedSize(m_heightBox);
+    properties.cols = SelectedSize(m_widthBox);
+    properties.borders = m_bordersCheckBox->isChecked();
+    properties.name = TrimmedText(m_nameEdit);
+    properties.author = TrimmedText(m_authorEdit);
+    properties.website = TrimmedText(m_websiteEdit);
     TRandomGenerator &random = ProcessRandom();
-    randomSeeding(random);
-    MakePuzzleDocument(*document, properties, random);
+    m_randomSeeding(random);
+    MakePuzzleDocument(*m_document, properties, random);
 }

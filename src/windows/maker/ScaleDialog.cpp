@@ -4,7 +4,7 @@
 #include "windows/common/ConfirmationWindow.h"
 #include "windows/common/Guards.h"
 #include "windows/common/MainState.h"
-#include "windows/common/WindowInstances.h"
+#include "windows/common/ProgramWindows.h"
 #include "windows/common/WindowLook.h"
 #include "windows/maker/PictureEditor.h"
 #include "windows/maker/PictureView.h"
@@ -30,8 +30,8 @@ TSelectionTrackBar::TSelectionTrackBar(QWidget *parent) : QSlider(Qt::Horizontal
 
 void TSelectionTrackBar::SetSelection(int start, int end)
 {
-    selectionStart = start;
-    selectionEnd = end;
+    m_selectionStart = start;
+    m_selectionEnd = end;
     update();
 }
 
@@ -55,8 +55,8 @@ void TSelectionTrackBar::paintEvent(QPaintEvent *)
         return groove.x() + handle.width() / 2 +
                QStyle::sliderPositionFromValue(minimum(), maximum(), bounded, travel);
     };
-    const int left = centreOf(selectionStart);
-    const int right = centreOf(selectionEnd);
+    const int left = centreOf(m_selectionStart);
+    const int right = centreOf(m_selectionEnd);
     if (right > left)
         painter.fillRect(QRect(left, groove.center().y() - SelectionChannelHeight / 2, right - left,
                                SelectionChannelHeight),
@@ -66,35 +66,35 @@ void TSelectionTrackBar::paintEvent(QPaintEvent *)
     painter.drawComplexControl(QStyle::CC_Slider, option);
 }
 
-TD_scale_image::TD_scale_image(QWidget *parent) : QDialog(parent)
+TScaleDialog::TScaleDialog(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Scale view"));
     setFixedSize(392, 136);
     setFont(WindowLook::DialogFont());
     setAttribute(Qt::WA_QuitOnClose, false);
 
-    TrB1 = new TSelectionTrackBar(this);
-    TrB1->setGeometry(14, 14, 232, 43);
-    TrB1->setRange(MinScalePercent, MaxScalePercent);
-    TrB1->setValue(RealSizePercent);
-    TrB1->setTickInterval(25);
-    TrB1->setTickPosition(QSlider::TicksBothSides);
-    TrB1->SetSelection(0, RealSizePercent);
-    connect(TrB1, &QSlider::valueChanged, this, &TD_scale_image::TrB1Change);
+    m_scaleSlider = new TSelectionTrackBar(this);
+    m_scaleSlider->setGeometry(14, 14, 232, 43);
+    m_scaleSlider->setRange(MinScalePercent, MaxScalePercent);
+    m_scaleSlider->setValue(RealSizePercent);
+    m_scaleSlider->setTickInterval(25);
+    m_scaleSlider->setTickPosition(QSlider::TicksBothSides);
+    m_scaleSlider->SetSelection(0, RealSizePercent);
+    connect(m_scaleSlider, &QSlider::valueChanged, this, &TScaleDialog::ScaleChanged);
 
     QFont boldFont = font();
     boldFont.setBold(true);
-    Label1 =
+    m_shownSizeCaption =
         WindowLook::MakeLabel(this, 21, 63, QStringLiteral("Shown size:"), boldFont, Qt::black);
-    Label_scale =
+    m_scaleLabel =
         WindowLook::MakeLabel(this, 91, 63, QString::number(RealSizePercent), font(), Qt::red);
-    Label_scale->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Label_scale->setFixedWidth(29);
-    Label2 = WindowLook::MakeLabel(this, 126, 63, QStringLiteral("% of real image size"), boldFont,
-                                   Qt::black);
+    m_scaleLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_scaleLabel->setFixedWidth(29);
+    m_percentCaption = WindowLook::MakeLabel(this, 126, 63, QStringLiteral("% of real image size"),
+                                             boldFont, Qt::black);
 
     const auto addButton = [this](const QString &caption, const QRect &geometry,
-                                  void (TD_scale_image::*handler)()) {
+                                  void (TScaleDialog::*handler)()) {
         auto *button = new QPushButton(caption, this);
         button->setGeometry(geometry);
         button->setAutoDefault(false);
@@ -103,89 +103,91 @@ TD_scale_image::TD_scale_image(QWidget *parent) : QDialog(parent)
         });
         return button;
     };
-    BtnClose =
-        addButton(QStringLiteral("Ok"), QRect(294, 14, 75, 25), &TD_scale_image::BtnCloseClick);
-    btn_cancel = addButton(QStringLiteral("Cancel"), QRect(294, 42, 75, 25),
-                           &TD_scale_image::btn_cancelClick);
-    btn_reset =
-        addButton(QStringLiteral("Reset"), QRect(294, 91, 75, 25), &TD_scale_image::btn_resetClick);
-    btn_apply = addButton(QStringLiteral("Set real image size by the shown size"),
-                          QRect(21, 91, 218, 25), &TD_scale_image::btn_applyClick);
-    btn_apply->setEnabled(false);
+    m_closeButton =
+        addButton(QStringLiteral("Ok"), QRect(294, 14, 75, 25), &TScaleDialog::CloseClicked);
+    m_cancelButton =
+        addButton(QStringLiteral("Cancel"), QRect(294, 42, 75, 25), &TScaleDialog::CancelClicked);
+    m_resetButton =
+        addButton(QStringLiteral("Reset"), QRect(294, 91, 75, 25), &TScaleDialog::ResetClicked);
+    m_applyButton = addButton(QStringLiteral("Set real image size by the shown size"),
+                              QRect(21, 91, 218, 25), &TScaleDialog::ApplyClicked);
+    m_applyButton->setEnabled(false);
 }
 
-void TD_scale_image::ScaleView(TPictureView *image, bool showApply)
+void TScaleDialog::ScaleView(TPictureView *image, bool showApply)
 {
     if (!image)
         return;
-    this->image = image;
+    this->m_image = image;
     ResetScale();
-    btn_apply->setVisible(showApply);
+    m_applyButton->setVisible(showApply);
     WindowLook::CentreOnScreen(this);
     exec();
-    this->image = nullptr;
+    this->m_image = nullptr;
 }
 
-void TD_scale_image::ResetScale()
+void TScaleDialog::ResetScale()
 {
-    Label_scale->setText(QString::number(RealSizePercent));
-    TrB1->setValue(RealSizePercent);
-    btn_apply->setEnabled(false);
-    if (!image)
+    m_scaleLabel->setText(QString::number(RealSizePercent));
+    m_scaleSlider->setValue(RealSizePercent);
+    m_applyButton->setEnabled(false);
+    if (!m_image)
         return;
-    image->ShowRealSize();
-    baseWidth = image->width();
-    baseHeight = image->height();
+    m_image->ShowRealSize();
+    m_baseWidth = m_image->width();
+    m_baseHeight = m_image->height();
 }
 
-QSize TD_scale_image::ShownSize(int position) const
+QSize TScaleDialog::ShownSize(int position) const
 {
-    return {ScaledLength(baseWidth, position), ScaledLength(baseHeight, position)};
+    return {ScaledLength(m_baseWidth, position), ScaledLength(m_baseHeight, position)};
 }
 
-void TD_scale_image::TrB1Change(int position)
+void TScaleDialog::ScaleChanged(int position)
 {
-    Label_scale->setText(QString::number(position));
+    m_scaleLabel->setText(QString::number(position));
     const QSize shown = ShownSize(position);
-    if (image)
-        image->ShowStretched(shown);
+    if (m_image)
+        m_image->ShowStretched(shown);
     // A size that cannot hold a picture (0 pixels across, or beyond the pixel limit) is not
     // offered for resampling.
-    btn_apply->setEnabled(position != RealSizePercent && CanResampleTo(shown));
+    m_applyButton->setEnabled(position != RealSizePercent && CanResampleTo(shown));
 }
 
-void TD_scale_image::BtnCloseClick()
+void TScaleDialog::CloseClicked()
 {
     accept();
 }
 
-void TD_scale_image::btn_cancelClick()
+void TScaleDialog::CancelClicked()
 {
     ResetScale();
     reject();
 }
 
-void TD_scale_image::btn_resetClick()
+void TScaleDialog::ResetClicked()
 {
     ResetScale();
 }
 
-void TD_scale_image::btn_applyClick()
+void TScaleDialog::ApplyClicked()
 {
-    if (!image || !btn_apply->isEnabled())
+    if (!m_image || !m_applyButton->isEnabled())
         return;
-    const QSize shown = image->size();
-    if (!Fsure || !Fsure->Ask(QStringLiteral("Do you really want to set real image size %1 x %2?")
-                                  .arg(shown.width())
-                                  .arg(shown.height())))
+    const QSize shown = m_image->size();
+    if (!ProgramWindows().confirmationWindow ||
+        !ProgramWindows().confirmationWindow->Ask(
+            QStringLiteral("Do you really want to set real image size %1 x %2?")
+                .arg(shown.width())
+                .arg(shown.height())))
         return;
-    const QImage resampled = ResampleBitmap(image->Picture(), shown);
+    const QImage resampled = ResampleBitmap(m_image->Picture(), shown);
     if (resampled.isNull())
         throw std::runtime_error("Not enough memory for a picture of this size.");
     ResetScale();
-    image->SetPicture(resampled);
+    m_image->SetPicture(resampled);
     ResetScale();
-    if (MainState && MainState->CurrentEditor)
-        MainState->CurrentEditor->SetEdited();
+    if (ProgramWindows().mainState && ProgramWindows().mainState->currentEditor)
+        ProgramWindows().mainState->currentEditor->SetEdited();
     accept();
 }

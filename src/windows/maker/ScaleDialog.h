@@ -1,7 +1,8 @@
 #pragma once
 // The scale view dialog: shows the picture editor's picture at 10 % to 160 % of its real size,
 // resizing the editor's image control live, and on request resamples the picture to the shown
-// size. One instance, D_scale_image, is created at start-up and reused for every call.
+// size. One instance, ProgramWindows().scaleDialog, is created at start-up and reused for every
+// call.
 
 #include <QDialog>
 #include <QSlider>
@@ -23,15 +24,15 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    int selectionStart = 0;
-    int selectionEnd = 0;
+    int m_selectionStart = 0;
+    int m_selectionEnd = 0;
 };
 
-class TD_scale_image : public QDialog
+class TScaleDialog : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TD_scale_image(QWidget *parent = nullptr);
+    explicit TScaleDialog(QWidget *parent = nullptr);
 
     // Runs the dialog modally on the image control (not owned, used only during the call);
     // nothing happens without one. The apply button is shown only when showApply is true.
@@ -39,24 +40,24 @@ public:
     // Back to 100 %: the image control returns to its real size, which becomes the base size.
     void ResetScale();
 
-    TSelectionTrackBar *TrB1;
-    QLabel *Label1;
-    QLabel *Label_scale;
-    QLabel *Label2;
-    QPushButton *BtnClose;
-    QPushButton *btn_cancel;
-    QPushButton *btn_reset;
-    QPushButton *btn_apply;
+    TSelectionTrackBar *m_scaleSlider;
+    QLabel *m_shownSizeCaption;
+    QLabel *m_scaleLabel;
+    QLabel *m_percentCaption;
+    QPushButton *m_closeButton;
+    QPushButton *m_cancelButton;
+    QPushButton *m_resetButton;
+    QPushButton *m_applyButton;
 
 private:
-    void TrB1Change(int position);
-    void BtnCloseClick();
-    void btn_cancelClick();
-    void btn_resetClick();
-    void btn_applyClick();
+    void ScaleChanged(int position);
+    void CloseClicked();
+    void CancelClicked();
+    void ResetClicked();
+    void ApplyClicked();
     QSize ShownSize(int position) const;
 
-    TPictureView *image = nullptr;
-    int baseWidth = 0;
-    int baseHeight = 0;
+    TPictureView *m_image = nullptr;
+    int m_baseWidth = 0;
+    int m_baseHeight = 0;
 };

@@ -1,10 +1,10 @@
 #include "windows/play/BackgroundsDialog.h"
 
-#include "windows/common/ShapeWidget.h"
-#include "windows/common/WindowLook.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/DesktopColours.h"
+#include "windows/common/ShapeWidget.h"
+#include "windows/common/WindowLook.h"
 
 #include <QColorDialog>
 #include <QMouseEvent>
@@ -37,7 +37,7 @@ struct TTextureSource {
     const char *resource;
     bool stretched; // the wood grain is shown at its own size, the small tiles are stretched
 };
-constexpr std::array<TTextureSource, TD_backgrounds::TextureCount> TextureSources{{
+constexpr std::array<TTextureSource, TBackgroundsDialog::TextureCount> TextureSources{{
     {":/textures/texture1.gif", true},
     {":/textures/texture2.jpg", false},
     {":/textures/texture3.jpg", true},
@@ -56,7 +56,7 @@ bool IsPlainColour(TColor colour)
 
 TTexturePreview::TTexturePreview(QWidget *parent, const QRect &geometry, const QImage &texture,
                                  bool stretched)
-    : QWidget(parent), picture(texture), stretched(stretched)
+    : QWidget(parent), m_picture(texture), m_stretched(stretched)
 {
     setGeometry(geometry);
 }
@@ -64,10 +64,10 @@ TTexturePreview::TTexturePreview(QWidget *parent, const QRect &geometry, const Q
 void TTexturePreview::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    if (stretched)
-        painter.drawImage(rect(), picture);
+    if (m_stretched)
+        painter.drawImage(rect(), m_picture);
     else
-        painter.drawImage(QPoint(0, 0), picture);
+        painter.drawImage(QPoint(0, 0), m_picture);
 }
 
 void TTexturePreview::mouseReleaseEvent(QMouseEvent *event)
@@ -76,45 +76,46 @@ void TTexturePreview::mouseReleaseEvent(QMouseEvent *event)
         emit clicked();
 }
 
-TD_backgrounds::TD_backgrounds(TDocumentSource runningDocument, QWidget *parent)
-    : TP_dataform(parent), runningDocument(std::move(runningDocument))
+TBackgroundsDialog::TBackgroundsDialog(TDocumentSource runningDocument, QWidget *parent)
+    : TDataDialogBase(parent), m_runningDocument(std::move(runningDocument))
 {
     RegisterTextureResources();
     setWindowTitle(QStringLiteral("Desktop Backgrounds"));
     CreateColorRow();
     CreateTextureRow();
-    ColorDialog1 = new QColorDialog(this);
+    m_colourDialog = new QColorDialog(this);
     SetFixedColour(WorkspaceColour());
     SelectTexture(0);
     UpdateLayout();
 }
 
-void TD_backgrounds::CreateColorRow()
+void TBackgroundsDialog::CreateColorRow()
 {
-    RB_color = new QRadioButton(QStringLiteral("Fixed Color:"), this);
-    RB_color->setGeometry(28, 21, 85, 17);
-    RB_color->setChecked(true);
-    Shape_color = new TShapeWidget(this, TShapeWidget::TKind::Rectangle, QRect(119, 14, 295, 29),
-                                   QBrush(Qt::black));
-    Shape_color->SetOutline(Qt::black, 1);
-    SB_clolr = new QToolButton(this);
-    SB_clolr->setText(QStringLiteral("..."));
-    SB_clolr->setAutoRaise(true);
-    SB_clolr->setGeometry(413, 14, 29, 29);
+    m_colourRadio = new QRadioButton(QStringLiteral("Fixed Color:"), this);
+    m_colourRadio->setGeometry(28, 21, 85, 17);
+    m_colourRadio->setChecked(true);
+    m_colourSwatch = new TShapeWidget(this, TShapeWidget::TKind::Rectangle, QRect(119, 14, 295, 29),
+                                      QBrush(Qt::black));
+    m_colourSwatch->SetOutline(Qt::black, 1);
+    m_chooseColourButton = new QToolButton(this);
+    m_chooseColourButton->setText(QStringLiteral("..."));
+    m_chooseColourButton->setAutoRaise(true);
+    m_chooseColourButton->setGeometry(413, 14, 29, 29);
 
-    connect(RB_color, &QRadioButton::clicked, this, &TD_backgrounds::UpdateLayout);
-    connect(SB_clolr, &QToolButton::clicked, this, &TD_backgrounds::SB_clolrClick);
+    connect(m_colourRadio, &QRadioButton::clicked, this, &TBackgroundsDialog::UpdateLayout);
+    connect(m_chooseColourButton, &QToolButton::clicked, this,
+            &TBackgroundsDialog::ChooseColourClicked);
 }
 
-void TD_backgrounds::CreateTextureRow()
+void TBackgroundsDialog::CreateTextureRow()
 {
-    RB_texture = new QRadioButton(QStringLiteral("Texture..."), this);
-    RB_texture->setGeometry(28, 49, 113, 17);
-    connect(RB_texture, &QRadioButton::clicked, this, &TD_backgrounds::UpdateLayout);
+    m_textureRadio = new QRadioButton(QStringLiteral("Texture..."), this);
+    m_textureRadio->setGeometry(28, 49, 113, 17);
+    connect(m_textureRadio, &QRadioButton::clicked, this, &TBackgroundsDialog::UpdateLayout);
 
-    ScrollBox1 = new QScrollArea(this);
-    ScrollBox1->setGeometry(28, 77, 414, 183);
-    ScrollBox1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_textureScroll = new QScrollArea(this);
+    m_textureScroll->setGeometry(28, 77, 414, 183);
+    m_textureScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto *row = new QWidget;
     const int rowWidth =
         PreviewTop + (TextureCount - 1) * PreviewStride + PreviewSize + ShadowOffset + PreviewTop;
@@ -123,101 +124,103 @@ void TD_backgrounds::CreateTextureRow()
     for (int k = 0; k < TextureCount; ++k) {
         const QRect place(PreviewTop + k * PreviewStride, PreviewTop, PreviewSize, PreviewSize);
         // The shadow is made first so that the picture is drawn above it.
-        Shape_shadow[k] =
+        m_textureShadows[k] =
             new TShapeWidget(row, TShapeWidget::TKind::Rectangle,
                              place.translated(ShadowOffset, ShadowOffset), QBrush(ShadowGrey));
-        textures[k] = QImage(QString::fromLatin1(TextureSources[k].resource));
-        Image[k] = new TTexturePreview(row, place, textures[k], TextureSources[k].stretched);
-        connect(Image[k], &TTexturePreview::clicked, this, [this, k] { SelectTexture(k + 1); });
+        m_textures[k] = QImage(QString::fromLatin1(TextureSources[k].resource));
+        m_texturePreviews[k] =
+            new TTexturePreview(row, place, m_textures[k], TextureSources[k].stretched);
+        connect(m_texturePreviews[k], &TTexturePreview::clicked, this,
+                [this, k] { SelectTexture(k + 1); });
     }
-    ScrollBox1->setWidget(row);
+    m_textureScroll->setWidget(row);
 }
 
-void TD_backgrounds::LoadData(const QString &argument)
+void TBackgroundsDialog::LoadData(const QString &argument)
 {
-    TP_dataform::LoadData(argument);
-    resultText = QStringLiteral("N");
-    document = runningDocument ? runningDocument() : nullptr;
+    TDataDialogBase::LoadData(argument);
+    m_resultText = QStringLiteral("N");
+    m_document = m_runningDocument ? m_runningDocument() : nullptr;
 
     const QByteArray colourText =
-        document ? document->GetAttr(PuzzleSchema::KeyColor) : QByteArray();
+        m_document ? m_document->GetAttr(PuzzleSchema::KeyColor) : QByteArray();
     const TColor storedColour = TextToColor(colourText);
     SetFixedColour(!colourText.isEmpty() && IsPlainColour(storedColour) ? storedColour
                                                                         : WorkspaceColour());
 
     const QByteArray textureText =
-        document ? document->GetAttr(PuzzleSchema::KeyTexture) : QByteArray();
+        m_document ? m_document->GetAttr(PuzzleSchema::KeyTexture) : QByteArray();
     if (textureText.isEmpty()) {
-        RB_color->setChecked(true);
+        m_colourRadio->setChecked(true);
         SelectTexture(0);
     } else {
-        RB_texture->setChecked(true);
+        m_textureRadio->setChecked(true);
         SelectTexture(TextToIntDef(textureText, 0));
     }
     UpdateLayout();
 }
 
-void TD_backgrounds::StoreData()
+void TBackgroundsDialog::StoreData()
 {
-    TP_dataform::StoreData();
-    if (document) {
-        document->SetAttr(PuzzleSchema::KeyColor, ColorToText(fixedColour));
+    TDataDialogBase::StoreData();
+    if (m_document) {
+        m_document->SetAttr(PuzzleSchema::KeyColor, ColorToText(m_fixedColour));
         if (IsTextureChosen())
-            document->SetAttr(PuzzleSchema::KeyTexture, IntToText(textureIndex));
+            m_document->SetAttr(PuzzleSchema::KeyTexture, IntToText(m_textureIndex));
         else
-            document->DeleteAttr(PuzzleSchema::KeyTexture);
+            m_document->DeleteAttr(PuzzleSchema::KeyTexture);
     }
-    resultText = QStringLiteral("Y");
-    document = nullptr;
+    m_resultText = QStringLiteral("Y");
+    m_document = nullptr;
 }
 
-void TD_backgrounds::ReleaseData()
+void TBackgroundsDialog::ReleaseData()
 {
-    TP_dataform::ReleaseData();
-    document = nullptr;
+    TDataDialogBase::ReleaseData();
+    m_document = nullptr;
 }
 
-bool TD_backgrounds::IsTextureChosen() const
+bool TBackgroundsDialog::IsTextureChosen() const
 {
-    return RB_texture->isChecked();
+    return m_textureRadio->isChecked();
 }
 
-QImage TD_backgrounds::ChosenTexture() const
+QImage TBackgroundsDialog::ChosenTexture() const
 {
-    if (!IsTextureChosen() || textureIndex == 0)
+    if (!IsTextureChosen() || m_textureIndex == 0)
         return QImage();
-    return textures[textureIndex - 1];
+    return m_textures[m_textureIndex - 1];
 }
 
-void TD_backgrounds::SelectTexture(int n)
+void TBackgroundsDialog::SelectTexture(int n)
 {
-    textureIndex = n >= 1 && n <= TextureCount ? n : 0;
+    m_textureIndex = n >= 1 && n <= TextureCount ? n : 0;
     for (int k = 0; k < TextureCount; ++k)
-        Shape_shadow[k]->SetBrush(QBrush(k + 1 == textureIndex ? ShadowMarked : ShadowGrey));
+        m_textureShadows[k]->SetBrush(QBrush(k + 1 == m_textureIndex ? ShadowMarked : ShadowGrey));
 }
 
-void TD_backgrounds::UpdateLayout()
+void TBackgroundsDialog::UpdateLayout()
 {
     const bool textureMode = IsTextureChosen();
     setFixedSize(DialogWidth, textureMode ? TextureModeHeight : ColourModeHeight);
-    ScrollBox1->setVisible(textureMode);
+    m_textureScroll->setVisible(textureMode);
 }
 
-void TD_backgrounds::SetFixedColour(TColor colour)
+void TBackgroundsDialog::SetFixedColour(TColor colour)
 {
-    fixedColour = colour;
-    Shape_color->SetBrush(QBrush(ToQColor(fixedColour)));
+    m_fixedColour = colour;
+    m_colourSwatch->SetBrush(QBrush(ToQColor(m_fixedColour)));
 }
 
-void TD_backgrounds::SB_clolrClick()
+void TBackgroundsDialog::ChooseColourClicked()
 {
     // The colour dialog is deliberately not preset: it offers the colour it last returned.
-    if (ColorDialog1->exec() == QDialog::Accepted)
-        SetFixedColour(FromQColor(ColorDialog1->selectedColor()));
+    if (m_colourDialog->exec() == QDialog::Accepted)
+        SetFixedColour(FromQColor(m_colourDialog->selectedColor()));
 }
 
-void TD_backgrounds::showEvent(QShowEvent *event)
+void TBackgroundsDialog::showEvent(QShowEvent *event)
 {
-    TP_dataform::showEvent(event);
+    TDataDialogBase::showEvent(event);
     WindowLook::CentreOnScreen(this);
 }

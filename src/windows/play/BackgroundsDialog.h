@@ -14,7 +14,7 @@ class QColorDialog;
 class QRadioButton;
 class QScrollArea;
 class QToolButton;
-class TKelPigger;
+class TKeyedNode;
 class TShapeWidget;
 
 // A texture's preview in the dialog: the picture stretched to the control, or its top-left
@@ -33,11 +33,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    QImage picture;
-    bool stretched;
+    QImage m_picture;
+    bool m_stretched;
 };
 
-class TD_backgrounds : public TP_dataform
+class TBackgroundsDialog : public TDataDialogBase
 {
     Q_OBJECT
 public:
@@ -46,9 +46,9 @@ public:
     // Where the dialog finds the running puzzle's document at each LoadData (the main window's
     // document in the player); it may give null, which reads as an empty document and stores
     // nothing.
-    using TDocumentSource = std::function<TKelPigger *()>;
+    using TDocumentSource = std::function<TKeyedNode *()>;
 
-    explicit TD_backgrounds(TDocumentSource runningDocument, QWidget *parent = nullptr);
+    explicit TBackgroundsDialog(TDocumentSource runningDocument, QWidget *parent = nullptr);
 
     // Reads "COLOR" and "TEXTURE" of the running document into the dialog; the argument is not
     // used. Also called alone, without showing, to learn the stored choice.
@@ -60,24 +60,25 @@ public:
     bool IsTextureChosen() const;
     // The marked texture (a shared copy); a null image in fixed-colour mode or with none marked.
     QImage ChosenTexture() const;
-    TColor ChosenColor() const { return fixedColour; }
+    TColor ChosenColor() const { return m_fixedColour; }
 
     // Marks texture n (1 to 5); any other value marks none and makes the index 0.
     void SelectTexture(int n);
     // Height and texture row follow the chosen mode.
     void UpdateLayout();
 
-    int TextureIndex() const { return textureIndex; }
+    int TextureIndex() const { return m_textureIndex; }
 
-    QRadioButton *RB_color;
-    TShapeWidget *Shape_color;
-    QToolButton *SB_clolr;
-    QRadioButton *RB_texture;
-    QScrollArea *ScrollBox1;
-    // Image[0] is the first texture's preview, Shape_shadow[0] the square behind it.
-    std::array<TTexturePreview *, TextureCount> Image;
-    std::array<TShapeWidget *, TextureCount> Shape_shadow;
-    QColorDialog *ColorDialog1;
+    QRadioButton *m_colourRadio;
+    TShapeWidget *m_colourSwatch;
+    QToolButton *m_chooseColourButton;
+    QRadioButton *m_textureRadio;
+    QScrollArea *m_textureScroll;
+    // m_texturePreviews[0] is the first texture's preview, m_textureShadows[0] the square behind
+    // it.
+    std::array<TTexturePreview *, TextureCount> m_texturePreviews;
+    std::array<TShapeWidget *, TextureCount> m_textureShadows;
+    QColorDialog *m_colourDialog;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -86,11 +87,11 @@ private:
     void CreateColorRow();
     void CreateTextureRow();
     void SetFixedColour(TColor colour);
-    void SB_clolrClick();
+    void ChooseColourClicked();
 
-    TDocumentSource runningDocument;
-    std::array<QImage, TextureCount> textures;
-    TKelPigger *document = nullptr;
-    TColor fixedColour = 0;
-    int textureIndex = 0;
+    TDocumentSource m_runningDocument;
+    std::array<QImage, TextureCount> m_textures;
+    TKeyedNode *m_document = nullptr;
+    TColor m_fixedColour = 0;
+    int m_textureIndex = 0;
 };

@@ -14,27 +14,27 @@ constexpr int ButtonBoxWidth = 236;
 
 } // namespace
 
-TP_dataform::TP_dataform(QWidget *parent) : QDialog(parent)
+TDataDialogBase::TDataDialogBase(QWidget *parent) : QDialog(parent)
 {
     setFont(WindowLook::DialogFont());
 
-    Panel1 = new QFrame(this);
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel2 = new QFrame(Panel1);
-    Panel2->setFrameStyle(QFrame::NoFrame);
+    m_buttonPanel = new QFrame(this);
+    m_buttonPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    m_buttonBox = new QFrame(m_buttonPanel);
+    m_buttonBox->setFrameStyle(QFrame::NoFrame);
 
-    btn_ok = new QPushButton(QStringLiteral("Ok"), Panel2);
-    btn_ok->setGeometry(28, 7, 75, 25);
-    btn_ok->setDefault(true);
-    btn_cancel = new QPushButton(QStringLiteral("Cancel"), Panel2);
-    btn_cancel->setGeometry(112, 7, 75, 25);
+    m_okButton = new QPushButton(QStringLiteral("Ok"), m_buttonBox);
+    m_okButton->setGeometry(28, 7, 75, 25);
+    m_okButton->setDefault(true);
+    m_cancelButton = new QPushButton(QStringLiteral("Cancel"), m_buttonBox);
+    m_cancelButton->setGeometry(112, 7, 75, 25);
 
-    connect(btn_ok, &QPushButton::clicked, this, &TP_dataform::btn_okClick);
-    connect(btn_cancel, &QPushButton::clicked, this, &TP_dataform::btn_cancelClick);
+    connect(m_okButton, &QPushButton::clicked, this, &TDataDialogBase::OkClicked);
+    connect(m_cancelButton, &QPushButton::clicked, this, &TDataDialogBase::CancelClicked);
     PlaceBottomBar();
 }
 
-QString TP_dataform::RunDialog(const QString &argument)
+QString TDataDialogBase::RunDialog(const QString &argument)
 {
     QString result;
     try {
@@ -42,7 +42,7 @@ QString TP_dataform::RunDialog(const QString &argument)
         // Only Ok accepts; Cancel, Esc and the caption's close button reject.
         if (exec() == QDialog::Accepted) {
             StoreData();
-            result = resultText;
+            result = m_resultText;
         }
     } catch (...) {
         ReleaseData();
@@ -52,37 +52,37 @@ QString TP_dataform::RunDialog(const QString &argument)
     return result;
 }
 
-void TP_dataform::LoadData(const QString &argument)
+void TDataDialogBase::LoadData(const QString &argument)
 {
-    resultText = argument;
+    m_resultText = argument;
 }
 
-void TP_dataform::StoreData()
-{
-}
-
-void TP_dataform::ReleaseData()
+void TDataDialogBase::StoreData()
 {
 }
 
-void TP_dataform::btn_okClick()
+void TDataDialogBase::ReleaseData()
+{
+}
+
+void TDataDialogBase::OkClicked()
 {
     accept();
 }
 
-void TP_dataform::btn_cancelClick()
+void TDataDialogBase::CancelClicked()
 {
     reject();
 }
 
-void TP_dataform::resizeEvent(QResizeEvent *event)
+void TDataDialogBase::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
     PlaceBottomBar();
 }
 
-void TP_dataform::PlaceBottomBar()
+void TDataDialogBase::PlaceBottomBar()
 {
-    Panel1->setGeometry(0, height() - BarHeight, width(), BarHeight);
-    Panel2->setGeometry(width() - ButtonBoxWidth, 0, ButtonBoxWidth, BarHeight);
+    m_buttonPanel->setGeometry(0, height() - BarHeight, width(), BarHeight);
+    m_buttonBox->setGeometry(width() - ButtonBoxWidth, 0, ButtonBoxWidth, BarHeight);
 }

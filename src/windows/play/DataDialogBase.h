@@ -8,11 +8,11 @@
 class QFrame;
 class QPushButton;
 
-class TP_dataform : public QDialog
+class TDataDialogBase : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TP_dataform(QWidget *parent = nullptr);
+    explicit TDataDialogBase(QWidget *parent = nullptr);
 
     // Runs the dialog modally with argument; the result text after Ok, empty otherwise.
     virtual QString RunDialog(const QString &argument);
@@ -24,18 +24,18 @@ public:
     virtual void ReleaseData();
 
     // The bottom bar, 41 high across the whole width, with the buttons at its right end.
-    QFrame *Panel1;
-    QFrame *Panel2;
-    QPushButton *btn_ok;
-    QPushButton *btn_cancel;
+    QFrame *m_buttonPanel;
+    QFrame *m_buttonBox;
+    QPushButton *m_okButton;
+    QPushButton *m_cancelButton;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
 
-    QString resultText;
+    QString m_resultText;
 
 private:
-    void btn_okClick();
-    void btn_cancelClick();
+    void OkClicked();
+    void CancelClicked();
     void PlaceBottomBar();
 };

@@ -1,14 +1,14 @@
 #include "windows/play/JigsawPlayWindow.h"
 
 #include "engine/container/DocumentValues.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/Cutting.h"
 #include "engine/jigsaw/PlayChecks.h"
 #include "engine/jigsaw/PuzzleMaking.h"
 #include "engine/picture/JpegPicture.h"
 #include "engine/picture/Thumbnail.h"
-#include "windows/common/WindowInstances.h"
+#include "windows/common/ProgramWindows.h"
 #include "windows/desktop/PuzzleDesktop.h"
 #include "windows/play/BackgroundsDialog.h"
 
@@ -40,127 +40,129 @@ QSize ThumbnailBound()
 
 } // namespace
 
-TD_puzzle_js::TD_puzzle_js(QWidget *parent) : TP_puzzle(parent)
+TJigsawPlayWindow::TJigsawPlayWindow(QWidget *parent) : TPlayWindowBase(parent)
 {
     setWindowTitle(QStringLiteral("D_puzzle_js"));
-    Odesktop = new TO_pd(TabSheet_puzzle);
-    auto *fill = new QVBoxLayout(TabSheet_puzzle);
+    m_desktop = new TPuzzleDesktop(m_puzzlePage);
+    auto *fill = new QVBoxLayout(m_puzzlePage);
     fill->setContentsMargins(0, 0, 0, 0);
-    fill->addWidget(Odesktop);
+    fill->addWidget(m_desktop);
 }
 
-bool TD_puzzle_js::MakePuzzleDocument(TKelPigger &document, int rows, int cols, bool borders,
-                                      const QByteArray &name, const QByteArray &author,
-                                      const QByteArray &website)
+bool TJigsawPlayWindow::MakePuzzleDocument(TKeyedNode &document, int rows, int cols, bool borders,
+                                           const QByteArray &name, const QByteArray &author,
+                                           const QByteArray &website)
 {
     return ::MakePuzzleDocument(document, {rows, cols, borders, name, author, website});
 }
 
-void TD_puzzle_js::PrepareGame()
+void TJigsawPlayWindow::PrepareGame()
 {
     BuildGame();
 }
 
-void TD_puzzle_js::BuildGame()
+void TJigsawPlayWindow::BuildGame()
 {
-    if (sourcePicture == nullptr || document == nullptr)
+    if (m_sourcePicture == nullptr || m_document == nullptr)
         throw std::invalid_argument("The game has no picture or no document");
     // Refused before the picture is decoded or anything is cut.
-    RequirePlayablePuzzle(*sourcePicture, *document);
+    RequirePlayablePuzzle(*m_sourcePicture, *m_document);
     ReportProgress(0);
     LoadSourcePicture();
     ReportProgress(10);
     ReadPuzzleSize();
     ReportProgress(20);
     ComputeGeometry();
-    Odesktop->SetupDesktop(cols, rows, geometry.pieceWidth, geometry.pieceHeight, geometry.margin);
+    m_desktop->SetupDesktop(m_cols, m_rows, m_geometry.pieceWidth, m_geometry.pieceHeight,
+                            m_geometry.margin);
     CutPieces();
     ReportProgress(50);
     RestorePiecePositions();
     ReportProgress(70);
-    if (host.minimize)
-        host.minimize();
+    if (m_host.minimize)
+        m_host.minimize();
     QCoreApplication::processEvents();
 }
 
-TD_puzzle_js::~TD_puzzle_js() = default;
+TJigsawPlayWindow::~TJigsawPlayWindow() = default;
 
-void TD_puzzle_js::LoadSourcePicture()
+void TJigsawPlayWindow::LoadSourcePicture()
 {
-    if (sourcePicture->Empty())
+    if (m_sourcePicture->Empty())
         throw EJPEGError("The puzzle has no picture");
-    sourceReader = std::make_unique<TJpegRowReader>(*sourcePicture);
+    m_sourceReader = std::make_unique<TJpegRowReader>(*m_sourcePicture);
 }
 
-void TD_puzzle_js::ReadPuzzleSize()
+void TJigsawPlayWindow::ReadPuzzleSize()
 {
-    const QByteArray name = document->GetAttr(KeyName);
-    if (host.showCaption)
-        host.showCaption(QString::fromUtf8(name));
-    const TPuzzleGrid grid = ReadPuzzleGrid(*document);
-    cols = grid.cols;
-    rows = grid.rows;
-    Odesktop->SetDrawBorders(grid.drawBorders);
+    const QByteArray name = m_document->GetAttr(KeyName);
+    if (m_host.showCaption)
+        m_host.showCaption(QString::fromUtf8(name));
+    const TPuzzleGrid grid = ReadPuzzleGrid(*m_document);
+    m_cols = grid.cols;
+    m_rows = grid.rows;
+    m_desktop->SetDrawBorders(grid.drawBorders);
 }
 
-void TD_puzzle_js::ComputeGeometry()
+void TJigsawPlayWindow::ComputeGeometry()
 {
-    const QSize picture = sourceReader->Size();
-    geometry = RequireCuttableGrid(picture.width(), picture.height(), cols, rows);
+    const QSize picture = m_sourceReader->Size();
+    m_geometry = RequireCuttableGrid(picture.width(), picture.height(), m_cols, m_rows);
 }
 
-void TD_puzzle_js::CutPieces()
+void TJigsawPlayWindow::CutPieces()
 {
-    const QSize picture = sourceReader->Size();
+    const QSize picture = m_sourceReader->Size();
     TThumbnailMaker thumbnail(picture, ThumbnailBound());
-    const TCutPlan plan{picture, cols, rows, geometry, Odesktop->DrawBorders(), CutThreads()};
+    const TCutPlan plan{picture,     m_cols, m_rows, m_geometry, m_desktop->DrawBorders(),
+                        CutThreads()};
     CutCells(
-        plan, *Odesktop->Outline(), FindOrAddChild(document, PiecesNode),
+        plan, *m_desktop->Outline(), FindOrAddChild(m_document, PiecesNode),
         [this](unsigned char *firstRow, qsizetype bytesPerLine, int count) {
-            sourceReader->ReadRows(firstRow, bytesPerLine, count);
+            m_sourceReader->ReadRows(firstRow, bytesPerLine, count);
         },
         [&thumbnail](const unsigned char *row) { thumbnail.AddRow(row); },
-        [this](int, int, TKelPigger *record, QImage piece) {
-            Odesktop->AddPieceImage(std::move(piece), record);
+        [this](int, int, TKeyedNode *record, QImage piece) {
+            m_desktop->AddPieceImage(std::move(piece), record);
         });
     // Only the cut reads the picture; the game keeps its pieces and the thumbnail.
-    sourceReader.reset();
+    m_sourceReader.reset();
     SetPuzzleThumbnail(thumbnail.Thumbnail(), picture);
 }
 
-void TD_puzzle_js::RestorePiecePositions()
+void TJigsawPlayWindow::RestorePiecePositions()
 {
-    const TKelPigger *pieces = document->FindChild(PiecesNode);
-    for (const TKelPigger *record = pieces ? pieces->FindChild(PieceNode) : nullptr;
+    const TKeyedNode *pieces = m_document->FindChild(PiecesNode);
+    for (const TKeyedNode *record = pieces ? pieces->FindChild(PieceNode) : nullptr;
          record != nullptr; record = pieces->FindNext(record)) {
         const std::optional<int> left = TextToInt(record->GetAttr(KeyPieceLeft));
         const std::optional<int> top = TextToInt(record->GetAttr(KeyPieceTop));
-        TPieceImage *image = Odesktop->ImageOfRecord(record);
-        if (image != nullptr && WithinDesktop(left, geometry.pieceWidth) &&
-            WithinDesktop(top, geometry.pieceHeight))
-            Odesktop->PlacePiece(image, *left, *top);
+        TPieceImage *image = m_desktop->ImageOfRecord(record);
+        if (image != nullptr && WithinDesktop(left, m_geometry.pieceWidth) &&
+            WithinDesktop(top, m_geometry.pieceHeight))
+            m_desktop->PlacePiece(image, *left, *top);
     }
-    Odesktop->LayoutPalette();
+    m_desktop->LayoutPalette();
 }
 
-void TD_puzzle_js::FormActivate()
+void TJigsawPlayWindow::Activated()
 {
-    if (firstActivation && D_backgrounds != nullptr) {
-        D_backgrounds->LoadData(QString());
-        if (D_backgrounds->IsTextureChosen())
-            Odesktop->SetBackgroundPicture(D_backgrounds->ChosenTexture());
+    if (m_firstActivation && ProgramWindows().backgroundsDialog != nullptr) {
+        ProgramWindows().backgroundsDialog->LoadData(QString());
+        if (ProgramWindows().backgroundsDialog->IsTextureChosen())
+            m_desktop->SetBackgroundPicture(ProgramWindows().backgroundsDialog->ChosenTexture());
         else
-            Odesktop->SetBackgroundColor(D_backgrounds->ChosenColor());
+            m_desktop->SetBackgroundColor(ProgramWindows().backgroundsDialog->ChosenColor());
     }
-    TP_puzzle::FormActivate();
+    TPlayWindowBase::Activated();
 }
 
-TF_tools::TGame TD_puzzle_js::ToolsGame()
+TToolsWindow::TGame TJigsawPlayWindow::ToolsGame()
 {
-    TF_tools::TGame game = TP_puzzle::ToolsGame();
-    game.desktop = Odesktop;
-    game.backgrounds = D_backgrounds;
-    game.resetPuzzle = host.resetPuzzle;
-    game.browsePuzzles = host.browsePuzzles;
+    TToolsWindow::TGame game = TPlayWindowBase::ToolsGame();
+    game.desktop = m_desktop;
+    game.backgrounds = ProgramWindows().backgroundsDialog;
+    game.resetPuzzle = m_host.resetPuzzle;
+    game.browsePuzzles = m_host.browsePuzzles;
     return game;
 }

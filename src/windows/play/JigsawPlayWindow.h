@@ -11,18 +11,18 @@
 #include <memory>
 
 class TJpegRowReader;
-class TO_pd;
+class TPuzzleDesktop;
 
-class TD_puzzle_js : public TP_puzzle
+class TJigsawPlayWindow : public TPlayWindowBase
 {
     Q_OBJECT
 public:
-    explicit TD_puzzle_js(QWidget *parent = nullptr);
-    ~TD_puzzle_js() override;
+    explicit TJigsawPlayWindow(QWidget *parent = nullptr);
+    ~TJigsawPlayWindow() override;
 
     // Clears document and fills it as a new puzzle: the header, then rows × cols piece records
     // with random edges from the process-wide generator, seeded from the clock. Always true.
-    bool MakePuzzleDocument(TKelPigger &document, int rows, int cols, bool borders,
+    bool MakePuzzleDocument(TKeyedNode &document, int rows, int cols, bool borders,
                             const QByteArray &name, const QByteArray &author,
                             const QByteArray &website);
 
@@ -45,22 +45,22 @@ public:
     // a window can extend to; then the palette is laid out.
     void RestorePiecePositions();
 
-    const TPieceGeometry &Geometry() const { return geometry; }
+    const TPieceGeometry &Geometry() const { return m_geometry; }
 
-    TO_pd *Odesktop;
+    TPuzzleDesktop *m_desktop;
 
 protected:
     // Applies the stored background on the first activation, then the base's.
-    void FormActivate() override;
+    void Activated() override;
     // Adds the desktop, the backgrounds dialog and the main window's reset.
-    TF_tools::TGame ToolsGame() override;
+    TToolsWindow::TGame ToolsGame() override;
 
 private:
     void ComputeGeometry();
 
     // The picture being decoded, from LoadSourcePicture to the end of the cut.
-    std::unique_ptr<TJpegRowReader> sourceReader;
-    int cols = 0;
-    int rows = 0;
-    TPieceGeometry geometry;
+    std::unique_ptr<TJpegRowReader> m_sourceReader;
+    int m_cols = 0;
+    int m_rows = 0;
+    TPieceGeometry m_geometry;
 };

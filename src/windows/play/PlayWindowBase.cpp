@@ -1,10 +1,10 @@
 #include "windows/play/PlayWindowBase.h"
 
 #include "engine/container/DocumentValues.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "windows/common/Guards.h"
-#include "windows/common/WindowInstances.h"
+#include "windows/common/ProgramWindows.h"
 #include "windows/common/WindowLook.h"
 
 #include <QCoreApplication>
@@ -52,63 +52,64 @@ TCentredPicture::TCentredPicture(QWidget *page) : QWidget(page)
 
 void TCentredPicture::SetPicture(const QImage &newPicture)
 {
-    picture = newPicture;
+    m_picture = newPicture;
     update();
 }
 
 void TCentredPicture::SetFillsPage(bool fills)
 {
-    fillsPage = fills;
-    if (fillsPage)
+    m_fillsPage = fills;
+    if (m_fillsPage)
         setGeometry(parentWidget()->rect());
 }
 
 void TCentredPicture::paintEvent(QPaintEvent *)
 {
-    if (picture.isNull())
+    if (m_picture.isNull())
         return;
     QPainter painter(this);
-    const QPoint corner((width() - picture.width()) / 2, (height() - picture.height()) / 2);
-    painter.drawImage(corner, picture);
+    const QPoint corner((width() - m_picture.width()) / 2, (height() - m_picture.height()) / 2);
+    painter.drawImage(corner, m_picture);
 }
 
 bool TCentredPicture::eventFilter(QObject *watched, QEvent *event)
 {
-    if (fillsPage && watched == parentWidget() && event->type() == QEvent::Resize)
+    if (m_fillsPage && watched == parentWidget() && event->type() == QEvent::Resize)
         setGeometry(parentWidget()->rect());
     return QWidget::eventFilter(watched, event);
 }
 
-TP_puzzle::TP_puzzle(QWidget *parent) : QDialog(parent)
+TPlayWindowBase::TPlayWindowBase(QWidget *parent) : QDialog(parent)
 {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setWindowTitle(QStringLiteral("P_puzzle"));
     setFont(WindowLook::DialogFont(11));
 
-    PageControl1 = new QStackedWidget(this);
+    m_pages = new QStackedWidget(this);
     auto *fill = new QVBoxLayout(this);
     fill->setContentsMargins(0, 0, 0, 0);
-    fill->addWidget(PageControl1);
-    TabSheet_puzzle = new QWidget;
-    PageControl1->addWidget(TabSheet_puzzle);
-    TabSheet_premium = new QWidget;
-    PageControl1->addWidget(TabSheet_premium);
-    Image_premium = new TCentredPicture(TabSheet_premium);
-    FormCreate();
+    fill->addWidget(m_pages);
+    m_puzzlePage = new QWidget;
+    m_pages->addWidget(m_puzzlePage);
+    m_solvedPage = new QWidget;
+    m_pages->addWidget(m_solvedPage);
+    m_solvedPicture = new TCentredPicture(m_solvedPage);
+    PrepareForGame();
 }
 
-void TP_puzzle::FormCreate()
+void TPlayWindowBase::PrepareForGame()
 {
-    toolsPlacementPending = true;
-    firstActivation = true;
-    PageControl1->setCurrentWidget(TabSheet_puzzle);
+    m_toolsPlacementPending = true;
+    m_firstActivation = true;
+    m_pages->setCurrentWidget(m_puzzlePage);
 }
 
-void TP_puzzle::RunGame(TJPEGImage *sourcePicture, TKelPigger *document, TProgressCallback progress)
+void TPlayWindowBase::RunGame(TJpegPicture *sourcePicture, TKeyedNode *document,
+                              TProgressCallback progress)
 {
-    this->sourcePicture = sourcePicture;
-    this->document = document;
-    this->progress = std::move(progress);
+    this->m_sourcePicture = sourcePicture;
+    this->m_document = document;
+    this->m_progress = std::move(progress);
     PrepareGame();
     // Maximised also where no window manager carries the request out.
     setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
@@ -117,39 +118,39 @@ void TP_puzzle::RunGame(TJPEGImage *sourcePicture, TKelPigger *document, TProgre
     StoreToolsPlacement();
 }
 
-void TP_puzzle::PrepareGame()
+void TPlayWindowBase::PrepareGame()
 {
 }
 
-void TP_puzzle::SetHost(THost hooks)
+void TPlayWindowBase::SetHost(THost hooks)
 {
-    host = std::move(hooks);
+    m_host = std::move(hooks);
 }
 
-void TP_puzzle::ReportProgress(int percent) const
+void TPlayWindowBase::ReportProgress(int percent) const
 {
-    if (progress)
-        progress(percent);
+    if (m_progress)
+        m_progress(percent);
 }
 
-void TP_puzzle::SetPuzzleThumbnail(QImage thumbnail, QSize pictureSize)
+void TPlayWindowBase::SetPuzzleThumbnail(QImage thumbnail, QSize pictureSize)
 {
-    puzzleThumbnail = std::move(thumbnail);
-    puzzlePictureSize = pictureSize;
+    m_puzzleThumbnail = std::move(thumbnail);
+    m_puzzlePictureSize = pictureSize;
 }
 
-bool TP_puzzle::event(QEvent *event)
+bool TPlayWindowBase::event(QEvent *event)
 {
     if (event->type() == QEvent::Type(WM_SHOW_TOOLS)) {
         RunShowingFailure(this, [this] { ShowToolsMessage(); });
         return true;
     }
     if (event->type() == QEvent::WindowActivate)
-        FormActivate();
+        Activated();
     return QDialog::event(event);
 }
 
-void TP_puzzle::keyPressEvent(QKeyEvent *event)
+void TPlayWindowBase::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape) {
         event->accept();
@@ -158,96 +159,97 @@ void TP_puzzle::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
-void TP_puzzle::FormActivate()
+void TPlayWindowBase::Activated()
 {
     // Posted, so that the tools window appears only after this activation has completed.
-    if (firstActivation)
+    if (m_firstActivation)
         QCoreApplication::postEvent(this, new QEvent(QEvent::Type(WM_SHOW_TOOLS)));
-    firstActivation = false;
+    m_firstActivation = false;
 }
 
-TF_tools::TGame TP_puzzle::ToolsGame()
+TToolsWindow::TGame TPlayWindowBase::ToolsGame()
 {
-    TF_tools::TGame game;
-    game.document = [this] { return static_cast<const TKelPigger *>(document); };
+    TToolsWindow::TGame game;
+    game.document = [this] { return static_cast<const TKeyedNode *>(m_document); };
     game.closePlayWindow = [this] { close(); };
     return game;
 }
 
-void TP_puzzle::ShowToolsMessage()
+void TPlayWindowBase::ShowToolsMessage()
 {
-    if (F_tools == nullptr)
+    if (ProgramWindows().toolsWindow == nullptr)
         CreateToolsWindow();
-    if (toolsPlacementPending) {
-        RestoreToolsPlacement(*F_tools);
-        toolsPlacementPending = false;
+    if (m_toolsPlacementPending) {
+        RestoreToolsPlacement(*ProgramWindows().toolsWindow);
+        m_toolsPlacementPending = false;
     }
-    F_tools->show();
+    ProgramWindows().toolsWindow->show();
 }
 
-void TP_puzzle::CreateToolsWindow()
+void TPlayWindowBase::CreateToolsWindow()
 {
     // A window of its own, but a child of the play window: it stays above it and, unlike other
     // windows, is not blocked while the game runs modally.
-    auto *tools = new TF_tools(ToolsGame(), this);
-    F_tools = tools;
+    auto *tools = new TToolsWindow(ToolsGame(), this);
+    ProgramWindows().toolsWindow = tools;
     connect(tools, &QObject::destroyed, [tools] {
-        if (F_tools == tools)
-            F_tools = nullptr;
+        if (ProgramWindows().toolsWindow == tools)
+            ProgramWindows().toolsWindow = nullptr;
     });
-    tools->ShowPuzzleThumbnail(puzzleThumbnail, puzzlePictureSize);
+    tools->ShowPuzzleThumbnail(m_puzzleThumbnail, m_puzzlePictureSize);
 }
 
-void TP_puzzle::RestoreToolsPlacement(TF_tools &tools) const
+void TPlayWindowBase::RestoreToolsPlacement(TToolsWindow &tools) const
 {
-    if (document == nullptr)
+    if (m_document == nullptr)
         return;
     using namespace PuzzleSchema;
     // Width and height first: the default left depends on the width.
-    tools.resize(TextToIntDef(document->GetAttr(KeyToolsWidth), tools.width()), tools.height());
-    tools.resize(tools.width(), TextToIntDef(document->GetAttr(KeyToolsHeight), tools.height()));
+    tools.resize(TextToIntDef(m_document->GetAttr(KeyToolsWidth), tools.width()), tools.height());
+    tools.resize(tools.width(), TextToIntDef(m_document->GetAttr(KeyToolsHeight), tools.height()));
     const QScreen *screen = QGuiApplication::primaryScreen();
     const int left = StoredCoordinate(
-        document->GetAttr(KeyToolsLeft),
+        m_document->GetAttr(KeyToolsLeft),
         screen->geometry().width() - tools.width() - ToolsDefaultMargin, tools.x());
-    const int top = StoredCoordinate(document->GetAttr(KeyToolsTop), ToolsDefaultMargin, tools.y());
+    const int top =
+        StoredCoordinate(m_document->GetAttr(KeyToolsTop), ToolsDefaultMargin, tools.y());
     const QRect placed = KeptOnScreen(left, top, tools.size(), screen->availableGeometry());
     tools.resize(placed.size());
     tools.move(placed.topLeft());
 }
 
-void TP_puzzle::StoreToolsPlacement()
+void TPlayWindowBase::StoreToolsPlacement()
 {
-    if (document == nullptr || F_tools == nullptr)
+    if (m_document == nullptr || ProgramWindows().toolsWindow == nullptr)
         return;
     using namespace PuzzleSchema;
-    document->SetAttr(KeyToolsLeft, IntToText(F_tools->x()));
-    document->SetAttr(KeyToolsTop, IntToText(F_tools->y()));
-    document->SetAttr(KeyToolsWidth, IntToText(F_tools->width()));
-    document->SetAttr(KeyToolsHeight, IntToText(F_tools->height()));
+    m_document->SetAttr(KeyToolsLeft, IntToText(ProgramWindows().toolsWindow->x()));
+    m_document->SetAttr(KeyToolsTop, IntToText(ProgramWindows().toolsWindow->y()));
+    m_document->SetAttr(KeyToolsWidth, IntToText(ProgramWindows().toolsWindow->width()));
+    m_document->SetAttr(KeyToolsHeight, IntToText(ProgramWindows().toolsWindow->height()));
 }
 
-void TP_puzzle::ShowSolvedPicture(const QImage &solved, const QImage &alternative)
+void TPlayWindowBase::ShowSolvedPicture(const QImage &solved, const QImage &alternative)
 {
-    PageControl1->setCurrentWidget(TabSheet_premium);
-    Image_premium->SetPicture(solved);
-    Image_premium->SetFillsPage(false);
+    m_pages->setCurrentWidget(m_solvedPage);
+    m_solvedPicture->SetPicture(solved);
+    m_solvedPicture->SetFillsPage(false);
     // The picture stays centred and unscaled, so shrinking the bounds about their centre closes
     // the visible part in; the pace is that of painting the steps.
-    QRect bounds = Image_premium->geometry();
+    QRect bounds = m_solvedPicture->geometry();
     const int inset = SolvedStep / 2;
     int steps = 0;
     while (bounds.width() > SolvedStep && bounds.height() > SolvedStep) {
         bounds.adjust(inset, inset, -inset, -inset);
-        Image_premium->setGeometry(bounds);
+        m_solvedPicture->setGeometry(bounds);
         QCoreApplication::processEvents();
         ++steps;
     }
-    Image_premium->SetPicture(alternative);
+    m_solvedPicture->SetPicture(alternative);
     for (int step = 1; step < steps; ++step) {
         bounds.adjust(-inset, -inset, inset, inset);
-        Image_premium->setGeometry(bounds);
+        m_solvedPicture->setGeometry(bounds);
         QCoreApplication::processEvents();
     }
-    Image_premium->SetFillsPage(true);
+    m_solvedPicture->SetFillsPage(true);
 }

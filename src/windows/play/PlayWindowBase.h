@@ -12,8 +12,8 @@
 #include <functional>
 
 class QStackedWidget;
-class TJPEGImage;
-class TKelPigger;
+class TJpegPicture;
+class TKeyedNode;
 
 // Posted by the play window to itself on its first activation; shows the tools window once the
 // activation has completed.
@@ -28,20 +28,20 @@ public:
 
     // Keeps a copy of picture.
     void SetPicture(const QImage &picture);
-    const QImage &Picture() const { return picture; }
+    const QImage &Picture() const { return m_picture; }
     void SetFillsPage(bool fills);
-    bool FillsPage() const { return fillsPage; }
+    bool FillsPage() const { return m_fillsPage; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QImage picture;
-    bool fillsPage = true;
+    QImage m_picture;
+    bool m_fillsPage = true;
 };
 
-class TP_puzzle : public QDialog
+class TPlayWindowBase : public QDialog
 {
     Q_OBJECT
 public:
@@ -59,13 +59,13 @@ public:
     // holds no place for it.
     static constexpr int ToolsDefaultMargin = 10;
 
-    explicit TP_puzzle(QWidget *parent = nullptr);
+    explicit TPlayWindowBase(QWidget *parent = nullptr);
 
     // Keeps the picture, the document and the callback (none owned; picture and document must
     // outlive the window's use of them), prepares the game, shows the window maximised and
     // modally, and once it has closed stores the tools window's placement in the document.
     // A failure of the preparation is thrown before anything is shown.
-    void RunGame(TJPEGImage *sourcePicture, TKelPigger *document, TProgressCallback progress);
+    void RunGame(TJpegPicture *sourcePicture, TKeyedNode *document, TProgressCallback progress);
     void SetHost(THost hooks);
 
     // Prepares the game of the picture and document given to RunGame; nothing here.
@@ -76,10 +76,10 @@ public:
     // alternative picture opens out from it. Both are copied.
     virtual void ShowSolvedPicture(const QImage &solved, const QImage &alternative);
 
-    QStackedWidget *PageControl1;
-    QWidget *TabSheet_puzzle;
-    QWidget *TabSheet_premium;
-    TCentredPicture *Image_premium;
+    QStackedWidget *m_pages;
+    QWidget *m_puzzlePage;
+    QWidget *m_solvedPage;
+    TCentredPicture *m_solvedPicture;
 
 protected:
     bool event(QEvent *event) override;
@@ -87,28 +87,28 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
     // On the first activation posts WM_SHOW_TOOLS; later activations do nothing.
-    virtual void FormActivate();
+    virtual void Activated();
     // What the tools window acts on; the base gives the document and the window's closing.
-    virtual TF_tools::TGame ToolsGame();
+    virtual TToolsWindow::TGame ToolsGame();
     // Hands percent to the progress callback, if any.
     void ReportProgress(int percent) const;
     // What the tools window shows of the puzzle's picture (made by the game's preparation, so
     // that the picture is decoded once), and the picture's own size.
     void SetPuzzleThumbnail(QImage thumbnail, QSize pictureSize);
 
-    TJPEGImage *sourcePicture = nullptr;
-    TKelPigger *document = nullptr;
-    TProgressCallback progress;
-    THost host;
-    bool toolsPlacementPending = true;
-    bool firstActivation = true;
+    TJpegPicture *m_sourcePicture = nullptr;
+    TKeyedNode *m_document = nullptr;
+    TProgressCallback m_progress;
+    THost m_host;
+    bool m_toolsPlacementPending = true;
+    bool m_firstActivation = true;
 
 private:
-    void FormCreate();
+    void PrepareForGame();
     void ShowToolsMessage();
     void CreateToolsWindow();
-    void RestoreToolsPlacement(TF_tools &tools) const;
+    void RestoreToolsPlacement(TToolsWindow &tools) const;
 
-    QImage puzzleThumbnail;
-    QSize puzzlePictureSize;
+    QImage m_puzzleThumbnail;
+    QSize m_puzzlePictureSize;
 };

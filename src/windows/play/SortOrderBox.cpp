@@ -24,13 +24,13 @@ void DrawGlyphItem(QPainter &painter, const QRect &item, const QColor &window, c
 class TGlyphDelegate : public QStyledItemDelegate
 {
 public:
-    explicit TGlyphDelegate(TSortOrderBox *box) : QStyledItemDelegate(box), box(box) {}
+    explicit TGlyphDelegate(TSortOrderBox *box) : QStyledItemDelegate(box), m_box(box) {}
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override
     {
         DrawGlyphItem(*painter, option.rect, option.palette.color(QPalette::Base),
-                      box->Glyph(index.row()));
+                      m_box->Glyph(index.row()));
     }
 
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const override
@@ -39,12 +39,12 @@ public:
     }
 
 private:
-    TSortOrderBox *box;
+    TSortOrderBox *m_box;
 };
 
 } // namespace
 
-TSortOrderBox::TSortOrderBox(QWidget *parent) : QComboBox(parent), glyphs(MakeSortGlyphs())
+TSortOrderBox::TSortOrderBox(QWidget *parent) : QComboBox(parent), m_glyphs(MakeSortGlyphs())
 {
     for (const char *name : OrderNames)
         addItem(QString::fromLatin1(name));

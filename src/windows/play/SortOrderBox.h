@@ -16,11 +16,11 @@ public:
     explicit TSortOrderBox(QWidget *parent);
 
     // The glyph of item index (null outside the list).
-    QImage Glyph(int index) const { return glyphs.value(index); }
+    QImage Glyph(int index) const { return m_glyphs.value(index); }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QList<QImage> glyphs;
+    QList<QImage> m_glyphs;
 };

@@ -1,12 +1,12 @@
 #include "windows/play/ToolsWindow.h"
 
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PaletteOrder.h"
 #include "windows/common/AboutWindow.h"
 #include "windows/common/ConfirmationWindow.h"
 #include "windows/common/Guards.h"
-#include "windows/common/WindowInstances.h"
+#include "windows/common/ProgramWindows.h"
 #include "windows/common/WindowLook.h"
 #include "windows/desktop/PuzzleDesktop.h"
 #include "windows/play/BackgroundsDialog.h"
@@ -24,7 +24,7 @@ namespace
 {
 
 // The designed place of the window, kept until the play window restores a stored one.
-const QRect DesignedGeometry(361, 84, TF_tools::DefaultWidth, TF_tools::DefaultHeight);
+const QRect DesignedGeometry(361, 84, TToolsWindow::DefaultWidth, TToolsWindow::DefaultHeight);
 constexpr int CommandColumnWidth = 119;
 constexpr int PageBorder = 4;
 
@@ -34,25 +34,25 @@ constexpr int PageBorder = 4;
 class TMinimisedDuringCommand
 {
 public:
-    explicit TMinimisedDuringCommand(QWidget *window) : window(window)
+    explicit TMinimisedDuringCommand(QWidget *window) : m_window(window)
     {
         window->hide();
         window->setWindowState(window->windowState() | Qt::WindowMinimized);
     }
     ~TMinimisedDuringCommand()
     {
-        if (restore)
-            window->showNormal();
+        if (m_restore)
+            m_window->showNormal();
     }
     TMinimisedDuringCommand(const TMinimisedDuringCommand &) = delete;
     TMinimisedDuringCommand &operator=(const TMinimisedDuringCommand &) = delete;
 
     // The command ended the window's use: it stays minimised.
-    void KeepMinimised() { restore = false; }
+    void KeepMinimised() { m_restore = false; }
 
 private:
-    QWidget *window;
-    bool restore = true;
+    QWidget *m_window;
+    bool m_restore = true;
 };
 
 // Odd orders ("... M") put tabs first, even ones (holes first, or "None") ascend.
@@ -61,15 +61,15 @@ int SortDirectionOfOrder(int order)
     return order % 2 == 1 ? -1 : 1;
 }
 
-QString DocumentValue(const TKelPigger *document, const char *key)
+QString DocumentValue(const TKeyedNode *document, const char *key)
 {
     return document ? QString::fromUtf8(document->GetAttr(key)) : QString();
 }
 
 } // namespace
 
-TF_tools::TF_tools(TGame game, QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), game(std::move(game))
+TToolsWindow::TToolsWindow(TGame game, QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), m_game(std::move(game))
 {
     setWindowTitle(QStringLiteral("Tools"));
     // The program ends with the main window; hiding this one after an exit must not end it.
@@ -80,56 +80,58 @@ TF_tools::TF_tools(TGame game, QWidget *parent)
 
     auto *panel = new QFrame(this);
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel_img = panel;
-    Panel_img->installEventFilter(this);
-    Image1 = new QLabel(Panel_img);
-    Image1->setScaledContents(true);
+    m_thumbnailPanel = panel;
+    m_thumbnailPanel->installEventFilter(this);
+    m_thumbnailLabel = new QLabel(m_thumbnailPanel);
+    m_thumbnailLabel->setScaledContents(true);
 
     CreateCommandColumn();
 
     auto *columns = new QHBoxLayout(this);
     columns->setContentsMargins(0, 0, 0, 0);
     columns->setSpacing(0);
-    columns->addWidget(Panel_img, 1);
-    columns->addWidget(PageControl1);
+    columns->addWidget(m_thumbnailPanel, 1);
+    columns->addWidget(m_pages);
 }
 
-void TF_tools::CreateCommandColumn()
+void TToolsWindow::CreateCommandColumn()
 {
     // One page with no tab: the command column shows as a plain panel.
-    PageControl1 = new QStackedWidget(this);
-    PageControl1->setFixedWidth(CommandColumnWidth);
-    PageControl1->setContentsMargins(PageBorder, PageBorder, PageBorder, PageBorder);
-    TabSheet_classic = new QWidget;
-    PageControl1->addWidget(TabSheet_classic);
-    PageControl1->setCurrentWidget(TabSheet_classic);
+    m_pages = new QStackedWidget(this);
+    m_pages->setFixedWidth(CommandColumnWidth);
+    m_pages->setContentsMargins(PageBorder, PageBorder, PageBorder, PageBorder);
+    m_commandsPage = new QWidget;
+    m_pages->addWidget(m_commandsPage);
+    m_pages->setCurrentWidget(m_commandsPage);
 
-    Panel1 = new QWidget(TabSheet_classic);
-    WindowLook::SetBackground(Panel1, WindowLook::Medium);
-    auto *fill = new QHBoxLayout(TabSheet_classic);
+    m_commandPanel = new QWidget(m_commandsPage);
+    WindowLook::SetBackground(m_commandPanel, WindowLook::Medium);
+    auto *fill = new QHBoxLayout(m_commandsPage);
     fill->setContentsMargins(0, 0, 0, 0);
-    fill->addWidget(Panel1);
+    fill->addWidget(m_commandPanel);
 
-    CB_order = new TSortOrderBox(Panel1);
-    CB_order->setGeometry(7, 11, 64, 30);
-    CB_order->setCurrentIndex(0);
+    m_sortOrderBox = new TSortOrderBox(m_commandPanel);
+    m_sortOrderBox->setGeometry(7, 11, 64, 30);
+    m_sortOrderBox->setCurrentIndex(0);
 
-    SB_sort_pieces =
-        AddCommand(QStringLiteral("Sort"), QRect(74, 11, 31, 31), &TF_tools::SB_sort_piecesClick);
-    SB_desktop =
-        AddCommand(QStringLiteral("Desktop"), QRect(7, 54, 99, 24), &TF_tools::SB_desktopClick);
-    SB_reset =
-        AddCommand(QStringLiteral("Reset game"), QRect(7, 82, 99, 24), &TF_tools::SB_resetClick);
-    SB_browse = AddCommand(QStringLiteral("Browse my puzzles"), QRect(5, 110, 99, 24),
-                           &TF_tools::SB_browseClick);
-    SB_about = AddCommand(QStringLiteral("About"), QRect(7, 138, 99, 24), &TF_tools::SB_aboutClick);
-    SB_exit = AddCommand(QStringLiteral("Exit"), QRect(7, 166, 99, 24), &TF_tools::SB_exitClick);
+    m_sortButton =
+        AddCommand(QStringLiteral("Sort"), QRect(74, 11, 31, 31), &TToolsWindow::SortClicked);
+    m_desktopButton =
+        AddCommand(QStringLiteral("Desktop"), QRect(7, 54, 99, 24), &TToolsWindow::DesktopClicked);
+    m_resetButton =
+        AddCommand(QStringLiteral("Reset game"), QRect(7, 82, 99, 24), &TToolsWindow::ResetClicked);
+    m_browseButton = AddCommand(QStringLiteral("Browse my puzzles"), QRect(5, 110, 99, 24),
+                                &TToolsWindow::BrowseClicked);
+    m_aboutButton =
+        AddCommand(QStringLiteral("About"), QRect(7, 138, 99, 24), &TToolsWindow::AboutClicked);
+    m_exitButton =
+        AddCommand(QStringLiteral("Exit"), QRect(7, 166, 99, 24), &TToolsWindow::ExitClicked);
 }
 
-QToolButton *TF_tools::AddCommand(const QString &caption, const QRect &geometry,
-                                  void (TF_tools::*handler)())
+QToolButton *TToolsWindow::AddCommand(const QString &caption, const QRect &geometry,
+                                      void (TToolsWindow::*handler)())
 {
-    auto *button = new QToolButton(Panel1);
+    auto *button = new QToolButton(m_commandPanel);
     button->setText(caption);
     button->setAutoRaise(true);
     button->setGeometry(geometry);
@@ -141,96 +143,100 @@ QToolButton *TF_tools::AddCommand(const QString &caption, const QRect &geometry,
     return button;
 }
 
-void TF_tools::ShowPuzzleThumbnail(const QImage &thumbnail, QSize pictureSize)
+void TToolsWindow::ShowPuzzleThumbnail(const QImage &thumbnail, QSize pictureSize)
 {
-    Image1->setPixmap(QPixmap::fromImage(thumbnail));
-    thumbnailPictureSize = pictureSize.isValid() ? pictureSize : thumbnail.size();
+    m_thumbnailLabel->setPixmap(QPixmap::fromImage(thumbnail));
+    m_thumbnailPictureSize = pictureSize.isValid() ? pictureSize : thumbnail.size();
     FitThumbnail();
 }
 
-void TF_tools::FitThumbnail()
+void TToolsWindow::FitThumbnail()
 {
-    if (Image1->pixmap().isNull())
+    if (m_thumbnailLabel->pixmap().isNull())
         return;
-    Image1->setGeometry(FitThumbnailBounds(Panel_img->size(), thumbnailPictureSize));
+    m_thumbnailLabel->setGeometry(
+        FitThumbnailBounds(m_thumbnailPanel->size(), m_thumbnailPictureSize));
 }
 
-bool TF_tools::eventFilter(QObject *watched, QEvent *event)
+bool TToolsWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == Panel_img && event->type() == QEvent::Resize)
+    if (watched == m_thumbnailPanel && event->type() == QEvent::Resize)
         FitThumbnail();
     return QWidget::eventFilter(watched, event);
 }
 
-void TF_tools::closeEvent(QCloseEvent *event)
+void TToolsWindow::closeEvent(QCloseEvent *event)
 {
     // Only a confirmed Exit may close (hide) the window; the caption's button does nothing.
-    if (exitConfirmed)
+    if (m_exitConfirmed)
         QWidget::closeEvent(event);
     else
         event->ignore();
 }
 
-bool TF_tools::event(QEvent *event)
+bool TToolsWindow::event(QEvent *event)
 {
     // After a confirmed exit the window is done: activation is dropped unprocessed.
-    if (exitConfirmed && event->type() == QEvent::WindowActivate)
+    if (m_exitConfirmed && event->type() == QEvent::WindowActivate)
         return true;
     return QWidget::event(event);
 }
 
-void TF_tools::SB_sort_piecesClick()
+void TToolsWindow::SortClicked()
 {
-    const int order = CB_order->currentIndex();
+    const int order = m_sortOrderBox->currentIndex();
     SetSortDirection(SortDirectionOfOrder(order));
-    if (game.desktop)
-        game.desktop->SetSortOrder(order);
+    if (m_game.desktop)
+        m_game.desktop->SetSortOrder(order);
 }
 
-void TF_tools::SB_desktopClick()
+void TToolsWindow::DesktopClicked()
 {
-    if (!game.backgrounds)
+    if (!m_game.backgrounds)
         return;
     TMinimisedDuringCommand minimised(this);
-    if (game.backgrounds->RunDialog(QString()) != QLatin1String("Y") || !game.desktop)
+    if (m_game.backgrounds->RunDialog(QString()) != QLatin1String("Y") || !m_game.desktop)
         return;
-    if (game.backgrounds->IsTextureChosen())
-        game.desktop->SetBackgroundPicture(game.backgrounds->ChosenTexture());
+    if (m_game.backgrounds->IsTextureChosen())
+        m_game.desktop->SetBackgroundPicture(m_game.backgrounds->ChosenTexture());
     else
-        game.desktop->SetBackgroundColor(game.backgrounds->ChosenColor());
+        m_game.desktop->SetBackgroundColor(m_game.backgrounds->ChosenColor());
 }
 
-void TF_tools::SB_resetClick()
+void TToolsWindow::ResetClicked()
 {
     TMinimisedDuringCommand minimised(this);
-    if (Fsure->Ask(QStringLiteral("Are you sure you want to reset the game?")) && game.resetPuzzle)
-        game.resetPuzzle();
+    if (ProgramWindows().confirmationWindow->Ask(
+            QStringLiteral("Are you sure you want to reset the game?")) &&
+        m_game.resetPuzzle)
+        m_game.resetPuzzle();
 }
 
-void TF_tools::SB_browseClick()
+void TToolsWindow::BrowseClicked()
 {
     TMinimisedDuringCommand minimised(this);
-    if (game.browsePuzzles)
-        game.browsePuzzles();
+    if (m_game.browsePuzzles)
+        m_game.browsePuzzles();
 }
 
-void TF_tools::SB_aboutClick()
+void TToolsWindow::AboutClicked()
 {
     TMinimisedDuringCommand minimised(this);
-    const TKelPigger *document = game.document ? game.document() : nullptr;
-    Fabout->ShowPuzzleAbout(DocumentValue(document, PuzzleSchema::KeyName),
-                            DocumentValue(document, PuzzleSchema::KeyAuthor),
-                            DocumentValue(document, PuzzleSchema::KeyWebsite));
+    const TKeyedNode *document = m_game.document ? m_game.document() : nullptr;
+    ProgramWindows().aboutWindow->ShowPuzzleAbout(
+        DocumentValue(document, PuzzleSchema::KeyName),
+        DocumentValue(document, PuzzleSchema::KeyAuthor),
+        DocumentValue(document, PuzzleSchema::KeyWebsite));
 }
 
-void TF_tools::SB_exitClick()
+void TToolsWindow::ExitClicked()
 {
     TMinimisedDuringCommand minimised(this);
-    if (!Fsure->Ask(QStringLiteral("Exit the game?")))
+    if (!ProgramWindows().confirmationWindow->Ask(QStringLiteral("Exit the game?")))
         return;
-    if (game.closePlayWindow)
-        game.closePlayWindow();
-    exitConfirmed = true;
+    if (m_game.closePlayWindow)
+        m_game.closePlayWindow();
+    m_exitConfirmed = true;
     minimised.KeepMinimised();
     close();
 }

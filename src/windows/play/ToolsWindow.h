@@ -12,22 +12,22 @@ class QComboBox;
 class QLabel;
 class QStackedWidget;
 class QToolButton;
-class TD_backgrounds;
-class TKelPigger;
-class TO_pd;
+class TBackgroundsDialog;
+class TKeyedNode;
+class TPuzzleDesktop;
 class TSortOrderBox;
 
-class TF_tools : public QWidget
+class TToolsWindow : public QWidget
 {
     Q_OBJECT
 public:
     // What the window acts on, handed over by the play window that creates it. None of it is
     // owned; an unset member makes its command do nothing beyond the confirmation.
     struct TGame {
-        TO_pd *desktop = nullptr;              // Sort and Desktop
-        TD_backgrounds *backgrounds = nullptr; // Desktop
+        TPuzzleDesktop *desktop = nullptr;         // Sort and Desktop
+        TBackgroundsDialog *backgrounds = nullptr; // Desktop
         // The play window's puzzle document, read by About (null reads as empty values).
-        std::function<const TKelPigger *()> document;
+        std::function<const TKeyedNode *()> document;
         std::function<void()> closePlayWindow; // Exit, after Yes: ends the game
         std::function<void()> resetPuzzle;     // Reset game, after Yes: the main window's reset
         // Browse my puzzles: the main window's browsing, starting in the current folder.
@@ -39,7 +39,7 @@ public:
     static constexpr int MinimumWidth = 303;
     static constexpr int MinimumHeight = 150;
 
-    explicit TF_tools(TGame game, QWidget *parent = nullptr);
+    explicit TToolsWindow(TGame game, QWidget *parent = nullptr);
 
     // Shows the puzzle's thumbnail and fits it by the aspect of the picture it was made from
     // (pictureSize; when not given, the thumbnail's own size).
@@ -49,20 +49,20 @@ public:
 
     // True once Exit was confirmed; from then on the window may close (it is hidden, never
     // destroyed) and ignores activation.
-    bool ExitConfirmed() const { return exitConfirmed; }
+    bool ExitConfirmed() const { return m_exitConfirmed; }
 
-    QWidget *Panel_img;
-    QLabel *Image1;
-    QStackedWidget *PageControl1;
-    QWidget *TabSheet_classic;
-    QWidget *Panel1;
-    TSortOrderBox *CB_order;
-    QToolButton *SB_sort_pieces;
-    QToolButton *SB_desktop;
-    QToolButton *SB_reset;
-    QToolButton *SB_browse;
-    QToolButton *SB_about;
-    QToolButton *SB_exit;
+    QWidget *m_thumbnailPanel;
+    QLabel *m_thumbnailLabel;
+    QStackedWidget *m_pages;
+    QWidget *m_commandsPage;
+    QWidget *m_commandPanel;
+    TSortOrderBox *m_sortOrderBox;
+    QToolButton *m_sortButton;
+    QToolButton *m_desktopButton;
+    QToolButton *m_resetButton;
+    QToolButton *m_browseButton;
+    QToolButton *m_aboutButton;
+    QToolButton *m_exitButton;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -72,15 +72,15 @@ protected:
 private:
     void CreateCommandColumn();
     QToolButton *AddCommand(const QString &caption, const QRect &geometry,
-                            void (TF_tools::*handler)());
-    void SB_sort_piecesClick();
-    void SB_desktopClick();
-    void SB_resetClick();
-    void SB_browseClick();
-    void SB_aboutClick();
-    void SB_exitClick();
+                            void (TToolsWindow::*handler)());
+    void SortClicked();
+    void DesktopClicked();
+    void ResetClicked();
+    void BrowseClicked();
+    void AboutClicked();
+    void ExitClicked();
 
-    TGame game;
-    QSize thumbnailPictureSize;
-    bool exitConfirmed = false;
+    TGame m_game;
+    QSize m_thumbnailPictureSize;
+    bool m_exitConfirmed = false;
 };

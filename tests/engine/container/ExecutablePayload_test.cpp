@@ -46,7 +46,7 @@ protected:
         TTemporaryFolderTest::TearDown();
     }
 
-    const QByteArray base = QByteArray("program bytes \0 with a zero", 27);
+    const QByteArray m_base = QByteArray("program bytes \0 with a zero", 27);
 };
 
 using Sections = ExeImageTest;
@@ -65,9 +65,9 @@ TEST_F(Sections, AddedSectionFollowsTheProgramsOwnBytesAndReadsCaseInsensitively
 
 TEST_F(Sections, NamesAreUpperCasedInAsciiOnly)
 {
-    QByteArray image = base;
+    QByteArray image = m_base;
     AppendSection("pig_txt\xe4", "doc", image);
-    EXPECT_EQ(image, base + Section("PIG_TXT\xe4", "doc"))
+    EXPECT_EQ(image, m_base + Section("PIG_TXT\xe4", "doc"))
         << "bytes above 0x7F are not letters to change";
     ExeImage() = image;
     EXPECT_EQ(ReadSection("Pig_Txt\xe4"), "doc");
@@ -77,22 +77,22 @@ TEST_F(Sections, NamesAreUpperCasedInAsciiOnly)
 TEST_F(Sections, DataIsBinaryAndEndsAtTheFirstEndMarker)
 {
     const QByteArray binary("\x00\xB6\xFF\x80so!#A\xB6", 10);
-    ExeImage() = base + Section("A", binary);
+    ExeImage() = m_base + Section("A", binary);
     EXPECT_EQ(ReadSection("A"), binary);
 
-    ExeImage() = base + Section("A", "abc" + End("A") + "def");
+    ExeImage() = m_base + Section("A", "abc" + End("A") + "def");
     EXPECT_EQ(ReadSection("A"), "abc");
 }
 
 TEST_F(Sections, MissingOrMisplacedMarkersReadEmpty)
 {
-    ExeImage() = base + Start("A") + "data";
+    ExeImage() = m_base + Start("A") + "data";
     EXPECT_TRUE(ReadSection("A").isEmpty()) << "no end marker";
 
-    ExeImage() = base + End("A") + Section("A", "data");
+    ExeImage() = m_base + End("A") + Section("A", "data");
     EXPECT_TRUE(ReadSection("A").isEmpty()) << "first end marker before the data";
 
-    ExeImage() = base + Section("A", "data");
+    ExeImage() = m_base + Section("A", "data");
     EXPECT_TRUE(ReadSection("B").isEmpty());
     EXPECT_TRUE(ReadSection("AB").isEmpty()) << "a longer name is another section";
     EXPECT_EQ(ReadSection("A"), "data");
@@ -103,13 +103,13 @@ TEST_F(Sections, ReadingLoadsTheImageOnlyWhenEmpty)
     EXPECT_TRUE(ReadSection("NO_SUCH_SECTION").isEmpty());
     EXPECT_EQ(ExeImage(), ReadBytes(QCoreApplication::applicationFilePath()));
 
-    ExeImage() = base + Section("A", "in memory");
+    ExeImage() = m_base + Section("A", "in memory");
     EXPECT_EQ(ReadSection("A"), "in memory");
 }
 
 TEST_F(Sections, TwoSectionsOfOneName)
 {
-    ExeImage() = base;
+    ExeImage() = m_base;
     AddSection("A", "first");
     AddSection("A", "second");
     AddSection("B", "other");
@@ -117,7 +117,7 @@ TEST_F(Sections, TwoSectionsOfOneName)
 
     ReplaceSection("A", "new");
     EXPECT_EQ(ExeImage(),
-              base + Section("A", "second") + Section("B", "other") + Section("A", "new"));
+              m_base + Section("A", "second") + Section("B", "other") + Section("A", "new"));
     EXPECT_EQ(ReadSection("A"), "second");
 }
 
@@ -126,31 +126,31 @@ TEST_F(Sections, ReplaceOfAnAbsentNameOrAnUnreadImageChangesNothing)
     ReplaceSection("A", "data");
     EXPECT_TRUE(ExeImage().isEmpty()) << "the image is not read for a replacement";
 
-    ExeImage() = base + Section("A", "data");
+    ExeImage() = m_base + Section("A", "data");
     ReplaceSection("B", "other");
     ReplaceSection("", "other");
-    EXPECT_EQ(ExeImage(), base + Section("A", "data"));
+    EXPECT_EQ(ExeImage(), m_base + Section("A", "data"));
 }
 
 TEST_F(Sections, DeleteRemovesMarkersAndDataOfThePresentSectionOnly)
 {
-    ExeImage() = base + Section("A", "a") + Section("B", "b");
+    ExeImage() = m_base + Section("A", "a") + Section("B", "b");
     DeleteSection("C");
-    EXPECT_EQ(ExeImage(), base + Section("A", "a") + Section("B", "b"));
+    EXPECT_EQ(ExeImage(), m_base + Section("A", "a") + Section("B", "b"));
 
     DeleteSection("a");
-    EXPECT_EQ(ExeImage(), base + Section("B", "b"));
+    EXPECT_EQ(ExeImage(), m_base + Section("B", "b"));
     EXPECT_TRUE(ReadSection("A").isEmpty());
 }
 
 TEST_F(Sections, RemoveNeedsBothMarkersInOrder)
 {
-    const QByteArray startOnly = base + Start("A") + "data";
+    const QByteArray startOnly = m_base + Start("A") + "data";
     QByteArray image = startOnly;
     RemoveSection("A", image);
     EXPECT_EQ(image, startOnly);
 
-    const QByteArray endFirst = base + End("A") + "middle" + Start("A") + "data";
+    const QByteArray endFirst = m_base + End("A") + "middle" + Start("A") + "data";
     image = endFirst;
     RemoveSection("A", image);
     EXPECT_EQ(image, endFirst);
@@ -160,9 +160,9 @@ TEST_F(Sections, EmptyNameAddsNothing)
 {
     AddSection("", "data");
     EXPECT_TRUE(ExeImage().isEmpty());
-    QByteArray image = base;
+    QByteArray image = m_base;
     AppendSection("", "data", image);
-    EXPECT_EQ(image, base);
+    EXPECT_EQ(image, m_base);
 }
 
 using ImageFiles = ExeImageTest;
@@ -176,7 +176,7 @@ TEST_F(ImageFiles, EmptyImageWritesNothing)
 
 TEST_F(ImageFiles, RelativeNameIsResolvedInTheProgramsFolder)
 {
-    QDir::setCurrent(folder.path());
+    QDir::setCurrent(m_folder.path());
     const QString name = QStringLiteral("exemod_relative_name_test.exe");
     const QString expected = QCoreApplication::applicationDirPath() + u'/' + name;
     WriteImageToFile("image", name);
@@ -201,9 +201,9 @@ protected:
     void SetUp() override
     {
         TTemporaryFolderTest::SetUp();
-        context.executablePath = PathOf(QStringLiteral("puzzle.exe"));
-        context.relocationFlag = 'L';
-        Touch(context.executablePath);
+        m_context.executablePath = PathOf(QStringLiteral("puzzle.exe"));
+        m_context.relocationFlag = 'L';
+        Touch(m_context.executablePath);
         Touch(ReplacementCopy());
     }
 
@@ -214,24 +214,24 @@ protected:
         ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0555), 0);
     }
 
-    StartupContext context;
+    StartupContext m_context;
 };
 
 TEST_F(StartupStep, WorkingFolderBecomesTheProgramsFolder)
 {
-    RunStartupStep(context);
-    EXPECT_EQ(QDir::currentPath(), QDir(folder.path()).canonicalPath());
+    RunStartupStep(m_context);
+    EXPECT_EQ(QDir::currentPath(), QDir(m_folder.path()).canonicalPath());
     EXPECT_TRUE(QFile::exists(ReplacementCopy())) << "nothing asked to delete it";
 }
 
 TEST_F(StartupStep, DeltempDeletesTheReplacementCopyAndThenFindsNoneToDelete)
 {
     MakeReadOnly(ReplacementCopy());
-    context.relocationFlag = 0; // matters only on read-only media
-    context.parameters = QStringList{QStringLiteral("deltemp")};
-    RunStartupStep(context);
+    m_context.relocationFlag = 0; // matters only on read-only media
+    m_context.parameters = QStringList{QStringLiteral("deltemp")};
+    RunStartupStep(m_context);
     EXPECT_FALSE(QFile::exists(ReplacementCopy()));
-    RunStartupStep(context); // returns although there is nothing to delete
+    RunStartupStep(m_context); // returns although there is nothing to delete
 }
 
 TEST_F(StartupStep, DeltempOnlyExactlyAndFirst)
@@ -239,30 +239,30 @@ TEST_F(StartupStep, DeltempOnlyExactlyAndFirst)
     for (const QStringList &parameters :
          {QStringList{QStringLiteral("DelTemp")}, QStringList{QStringLiteral("DELTEMP")},
           QStringList{QStringLiteral("x"), QStringLiteral("deltemp")}}) {
-        context.parameters = parameters;
-        RunStartupStep(context);
+        m_context.parameters = parameters;
+        RunStartupStep(m_context);
         EXPECT_TRUE(QFile::exists(ReplacementCopy())) << parameters.join(u' ').toStdString();
     }
 }
 
 TEST_F(StartupStep, ReadOnlyProgramThatCanBeMadeWritableRunsInPlace)
 {
-    MakeReadOnly(context.executablePath);
-    context.parameters = QStringList{QStringLiteral("deltemp")};
-    RunStartupStep(context);
-    EXPECT_FALSE(Platform::IsReadOnly(context.executablePath));
+    MakeReadOnly(m_context.executablePath);
+    m_context.parameters = QStringList{QStringLiteral("deltemp")};
+    RunStartupStep(m_context);
+    EXPECT_FALSE(Platform::IsReadOnly(m_context.executablePath));
     EXPECT_FALSE(QFile::exists(ReplacementCopy())) << "the later steps still run";
 }
 
 TEST_F(StartupStep, RelocationFlagZeroOnReadOnlyMediaEndsTheStep)
 {
-    MakeReadOnly(context.executablePath);
-    context.relocationFlag = 0;
-    context.parameters = QStringList{QStringLiteral("deltemp")};
-    RunStartupStep(context);
-    EXPECT_TRUE(Platform::IsReadOnly(context.executablePath)) << "not flipped";
+    MakeReadOnly(m_context.executablePath);
+    m_context.relocationFlag = 0;
+    m_context.parameters = QStringList{QStringLiteral("deltemp")};
+    RunStartupStep(m_context);
+    EXPECT_TRUE(Platform::IsReadOnly(m_context.executablePath)) << "not flipped";
     EXPECT_TRUE(QFile::exists(ReplacementCopy())) << "\"deltemp\" skipped";
-    EXPECT_EQ(QDir::currentPath(), QDir(folder.path()).canonicalPath());
+    EXPECT_EQ(QDir::currentPath(), QDir(m_folder.path()).canonicalPath());
 }
 
 TEST(StartupContextOfThisProcess, ProgramParametersAndFlag)

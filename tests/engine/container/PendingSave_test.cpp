@@ -19,19 +19,20 @@ namespace
 class PendingSave : public ::testing::Test
 {
 protected:
-    QString PathOf(const QString &name) const { return PathInFolder(folder.path(), name); }
+    QString PathOf(const QString &name) const { return PathInFolder(m_folder.path(), name); }
 
     // The hand-over copy of a game saved into `target`.
     QByteArray HandOver(const QByteArray &target) const
     {
-        QByteArray image = saved;
+        QByteArray image = m_saved;
         AppendSection(PuzzleSchema::SectionFileName, target, image);
         return image;
     }
 
-    QTemporaryDir folder;
-    const QByteArray saved = "program bytes" + QByteArray("SO!#PIG_TXT\xB6new game EO!#PIG_TXT");
-    const QByteArray earlier = "program bytes" + QByteArray("SO!#PIG_TXT\xB6old game EO!#PIG_TXT");
+    QTemporaryDir m_folder;
+    const QByteArray m_saved = "program bytes" + QByteArray("SO!#PIG_TXT\xB6new game EO!#PIG_TXT");
+    const QByteArray m_earlier =
+        "program bytes" + QByteArray("SO!#PIG_TXT\xB6old game EO!#PIG_TXT");
 };
 
 } // namespace
@@ -40,11 +41,12 @@ TEST_F(PendingSave, TheTargetReceivesTheGameOnceAndIsLeftAloneAfterwards)
 {
     // A name beginning with ":" is an ordinary file here.
     for (const QString &name : {QStringLiteral("tulips.exe"), QStringLiteral(":moon.exe")}) {
-        ASSERT_TRUE(WriteBytes(PathOf(name), earlier));
-        EXPECT_EQ(FinishPendingSave(HandOver(name.toUtf8()), folder.path()), TPendingSave::Written);
-        EXPECT_EQ(ReadBytes(PathOf(name)), saved) << "without the FILE_NAME section";
+        ASSERT_TRUE(WriteBytes(PathOf(name), m_earlier));
+        EXPECT_EQ(FinishPendingSave(HandOver(name.toUtf8()), m_folder.path()),
+                  TPendingSave::Written);
+        EXPECT_EQ(ReadBytes(PathOf(name)), m_saved) << "without the FILE_NAME section";
         EXPECT_TRUE(QFileInfo(PathOf(name)).isExecutable());
-        EXPECT_EQ(FinishPendingSave(HandOver(name.toUtf8()), folder.path()),
+        EXPECT_EQ(FinishPendingSave(HandOver(name.toUtf8()), m_folder.path()),
                   TPendingSave::AlreadyThere);
     }
 }
@@ -57,10 +59,10 @@ TEST_F(PendingSave, AnotherPuzzleUnderTheTargetsNameIsLeftAloneAndTheGameKeptBes
     for (const QString &expected :
          {QStringLiteral("tulips (saved game).exe"), QStringLiteral("tulips (saved game 2).exe")}) {
         QString kept;
-        EXPECT_EQ(FinishPendingSave(HandOver("tulips.exe"), folder.path(), &kept),
+        EXPECT_EQ(FinishPendingSave(HandOver("tulips.exe"), m_folder.path(), &kept),
                   TPendingSave::KeptBeside);
         EXPECT_EQ(kept, expected);
-        EXPECT_EQ(ReadBytes(PathOf(expected)), saved);
+        EXPECT_EQ(ReadBytes(PathOf(expected)), m_saved);
     }
     EXPECT_EQ(ReadBytes(PathOf("tulips.exe")), another);
 }
@@ -73,8 +75,8 @@ TEST_F(PendingSave, NoTargetInTheFolderMeansNowhereToGo)
           QByteArray(":victim.exe"), QByteArray(".."), QByteArray("victim.exe\0x", 12),
           QByteArray()}) {
         SCOPED_TRACE(name.constData());
-        const QByteArray image = name.isEmpty() ? saved : HandOver(name);
-        EXPECT_EQ(FinishPendingSave(image, folder.path()), TPendingSave::TargetMissing);
+        const QByteArray image = name.isEmpty() ? m_saved : HandOver(name);
+        EXPECT_EQ(FinishPendingSave(image, m_folder.path()), TPendingSave::TargetMissing);
     }
     EXPECT_EQ(ReadBytes(PathOf("victim.exe")), "untouched");
     EXPECT_EQ(HandOverTarget("tulips.exe"), QStringLiteral("tulips.exe"));
@@ -83,7 +85,7 @@ TEST_F(PendingSave, NoTargetInTheFolderMeansNowhereToGo)
 TEST_F(PendingSave, AFifoInPlaceOfTheTargetIsNotOpened)
 {
     ASSERT_EQ(::mkfifo(QFile::encodeName(PathOf("tulips.exe")).constData(), 0600), 0);
-    EXPECT_EQ(FinishPendingSave(HandOver("tulips.exe"), folder.path()), TPendingSave::KeptBeside);
+    EXPECT_EQ(FinishPendingSave(HandOver("tulips.exe"), m_folder.path()), TPendingSave::KeptBeside);
     struct stat status {
     };
     ASSERT_EQ(::stat(QFile::encodeName(PathOf("tulips.exe")).constData(), &status), 0);
@@ -94,7 +96,7 @@ TEST_F(PendingSave, AFolderInPlaceOfTheTargetIsAFailureThatNamesIt)
 {
     ASSERT_TRUE(QDir().mkdir(PathOf("tulips.exe")));
     try {
-        FinishPendingSave(HandOver("tulips.exe"), folder.path());
+        FinishPendingSave(HandOver("tulips.exe"), m_folder.path());
         FAIL() << "no failure";
     } catch (const std::runtime_error &failure) {
         EXPECT_TRUE(QString::fromUtf8(failure.what()).contains("is a folder")) << failure.what();

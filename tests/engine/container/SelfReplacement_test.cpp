@@ -58,10 +58,10 @@ protected:
     pid_t Run(const QString &program, const QStringList &arguments = {},
               const QString &errorFile = QString())
     {
-        return children.Start(program, arguments, ProgramEnvironment(folder.path()), errorFile);
+        return m_children.Start(program, arguments, ProgramEnvironment(m_folder.path()), errorFile);
     }
 
-    ChildProcesses children;
+    ChildProcesses m_children;
 };
 
 // The test plays the initiator: it writes the replacement copy with a new image beside the
@@ -72,26 +72,27 @@ class SelfReplacement : public ProgramCopies
 protected:
     void ReplaceTargetThrough(const QString &copyName)
     {
-        WriteProgram(target, "old");
+        WriteProgram(m_target, "old");
         const QByteArray newImage = WriteProgram(PathOf(copyName), "new");
 
-        const pid_t copyProcess = Run(PathOf(copyName), {target});
+        const pid_t copyProcess = Run(PathOf(copyName), {m_target});
         ASSERT_GT(copyProcess, 0);
-        EXPECT_EQ(children.WaitForExit(copyProcess, Deadline), 0) << "the copy ends by itself";
-        ASSERT_TRUE(QTest::qWaitFor([&] { return ReadBytes(target) == newImage; }, Deadline));
-        EXPECT_TRUE(QFileInfo(target).isExecutable());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !children.Running(target).empty(); }, Deadline))
+        EXPECT_EQ(m_children.WaitForExit(copyProcess, Deadline), 0) << "the copy ends by itself";
+        ASSERT_TRUE(QTest::qWaitFor([&] { return ReadBytes(m_target) == newImage; }, Deadline));
+        EXPECT_TRUE(QFileInfo(m_target).isExecutable());
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return !m_children.Running(m_target).empty(); }, Deadline))
             << "the target is restarted";
     }
 
-    const QString target = PathOf(QStringLiteral("puzzle.exe"));
+    const QString m_target = PathOf(QStringLiteral("puzzle.exe"));
 };
 
 TEST_F(SelfReplacement, CopyReplacesTheTargetWhichDeletesTheCopy)
 {
     ReplaceTargetThrough(QStringLiteral("temp0a0.exe"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(PathOf("temp0a0.exe")); }, Deadline));
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files),
+    EXPECT_EQ(QDir(m_folder.path()).entryList(QDir::Files),
               QStringList{QStringLiteral("puzzle.exe")});
 }
 
@@ -108,9 +109,9 @@ TEST_F(SelfReplacement, CopyWithoutATargetEndsWithoutWriting)
     WriteProgram(copy);
     const QString errors = PathOf(QStringLiteral("stderr.txt"));
     const pid_t copyProcess = Run(copy, {}, errors);
-    EXPECT_EQ(children.WaitForExit(copyProcess, Deadline), 0);
+    EXPECT_EQ(m_children.WaitForExit(copyProcess, Deadline), 0);
     EXPECT_TRUE(ReadBytes(errors).contains("No file to replace")) << ReadBytes(errors).data();
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 2);
+    EXPECT_EQ(QDir(m_folder.path()).entryList(QDir::Files).size(), 2);
 }
 
 TEST_F(SelfReplacement, TargetThatCannotBeStartedIsReported)
@@ -126,7 +127,7 @@ TEST_F(SelfReplacement, TargetThatCannotBeStartedIsReported)
 
     const QString errors = PathOf(QStringLiteral("stderr.txt"));
     const pid_t copyProcess = Run(PathOf(QStringLiteral("temp0a0.exe")), {unstartable}, errors);
-    EXPECT_EQ(children.WaitForExit(copyProcess, Deadline), 0);
+    EXPECT_EQ(m_children.WaitForExit(copyProcess, Deadline), 0);
     EXPECT_EQ(ReadBytes(unstartable), newImage) << "the replacement itself is done";
     EXPECT_TRUE(ReadBytes(errors).contains("Cannot start")) << ReadBytes(errors).data();
 }
@@ -141,12 +142,12 @@ TEST_F(Deltemp, DeletesTheCopyOnlyWhenSpeltExactly)
     WriteProgram(copy);
 
     const pid_t wrongCase = Run(program, {QStringLiteral("DelTemp")});
-    ASSERT_TRUE(children.WaitUntilApplicationBuilt(wrongCase, Deadline));
+    ASSERT_TRUE(m_children.WaitUntilApplicationBuilt(wrongCase, Deadline));
     EXPECT_TRUE(QFile::exists(copy));
 
     // The start-up step is over before the application object is built.
     const pid_t exact = Run(program, {QStringLiteral("deltemp")});
-    ASSERT_TRUE(children.WaitUntilApplicationBuilt(exact, Deadline));
+    ASSERT_TRUE(m_children.WaitUntilApplicationBuilt(exact, Deadline));
     EXPECT_FALSE(QFile::exists(copy));
 }
 
@@ -159,35 +160,37 @@ protected:
         ProgramCopies::SetUp();
         if (!TmpfsMount::Available())
             GTEST_SKIP() << "cannot mount a read-only filesystem here";
-        mount = std::make_unique<TmpfsMount>(PathOf(QStringLiteral("media")));
-        ASSERT_TRUE(mount->IsMounted());
-        image = WriteProgram(program, "medium");
-        ASSERT_TRUE(mount->MakeReadOnly());
+        m_mount = std::make_unique<TmpfsMount>(PathOf(QStringLiteral("media")));
+        ASSERT_TRUE(m_mount->IsMounted());
+        m_image = WriteProgram(m_program, "medium");
+        ASSERT_TRUE(m_mount->MakeReadOnly());
     }
 
-    const QString program = PathOf(QStringLiteral("media/puzzle.exe"));
-    const QString relocated = PathOf(QStringLiteral("data/puzzle.exe/puzzle.exe"));
-    QByteArray image;
-    std::unique_ptr<TmpfsMount> mount;
+    const QString m_program = PathOf(QStringLiteral("media/puzzle.exe"));
+    const QString m_relocated = PathOf(QStringLiteral("data/puzzle.exe/puzzle.exe"));
+    QByteArray m_image;
+    std::unique_ptr<TmpfsMount> m_mount;
 };
 
 TEST_F(ReadOnlyMedia, FirstStartCopiesToTheDataFolderStartsTheCopyAndEnds)
 {
-    const pid_t original = Run(program);
-    EXPECT_EQ(children.WaitForExit(original, Deadline), 0) << "ends at once after start-up";
-    EXPECT_EQ(ReadBytes(relocated), image);
-    EXPECT_TRUE(QFileInfo(relocated).isExecutable());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !children.Running(relocated).empty(); }, Deadline));
+    const pid_t original = Run(m_program);
+    EXPECT_EQ(m_children.WaitForExit(original, Deadline), 0) << "ends at once after start-up";
+    EXPECT_EQ(ReadBytes(m_relocated), m_image);
+    EXPECT_TRUE(QFileInfo(m_relocated).isExecutable());
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return !m_children.Running(m_relocated).empty(); }, Deadline));
 }
 
 TEST_F(ReadOnlyMedia, LaterStartsRunTheExistingCopyWithItsSavedState)
 {
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(relocated).absolutePath()));
-    const QByteArray saved = WriteProgram(relocated, "saved game");
-    const pid_t original = Run(program);
-    EXPECT_EQ(children.WaitForExit(original, Deadline), 0);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !children.Running(relocated).empty(); }, Deadline));
-    EXPECT_EQ(ReadBytes(relocated), saved);
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(m_relocated).absolutePath()));
+    const QByteArray saved = WriteProgram(m_relocated, "saved game");
+    const pid_t original = Run(m_program);
+    EXPECT_EQ(m_children.WaitForExit(original, Deadline), 0);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return !m_children.Running(m_relocated).empty(); }, Deadline));
+    EXPECT_EQ(ReadBytes(m_relocated), saved);
 }
 
 TEST_F(ReadOnlyMedia, CopyThatCannotBeWrittenLeavesTheProgramRunningInPlace)
@@ -197,9 +200,9 @@ TEST_F(ReadOnlyMedia, CopyThatCannotBeWrittenLeavesTheProgramRunningInPlace)
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     const QString errors = PathOf(QStringLiteral("stderr.txt"));
-    const pid_t original = Run(program, {}, errors);
-    ASSERT_TRUE(children.WaitUntilApplicationBuilt(original, Deadline));
-    EXPECT_FALSE(children.WaitForExit(original, 1500).has_value()) << "the program ended";
+    const pid_t original = Run(m_program, {}, errors);
+    ASSERT_TRUE(m_children.WaitUntilApplicationBuilt(original, Deadline));
+    EXPECT_FALSE(m_children.WaitForExit(original, 1500).has_value()) << "the program ended";
     EXPECT_TRUE(ReadBytes(errors).contains("read-only media")) << ReadBytes(errors).data();
 }
 

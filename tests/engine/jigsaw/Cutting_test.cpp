@@ -1,4 +1,4 @@
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/jigsaw/Cutting.h"
 #include "engine/jigsaw/PieceShape.h"
 #include "engine/jigsaw/PuzzleMaking.h"
@@ -30,16 +30,16 @@ QImage NoisePicture(int width, int height)
     return picture;
 }
 
-std::unique_ptr<TKelPigger> Puzzle(int cols, int rows, bool borders, quint32 seed)
+std::unique_ptr<TKeyedNode> Puzzle(int cols, int rows, bool borders, quint32 seed)
 {
-    auto document = std::make_unique<TKelPigger>();
+    auto document = std::make_unique<TKeyedNode>();
     TRandomGenerator random(seed);
     MakePuzzleDocument(*document, {rows, cols, borders, "P", "", ""}, random);
     return document;
 }
 
 // The cut step by step as each piece used to be made: the reference for every faster cut.
-std::vector<QImage> StepByStepCut(const QImage &picture, const TKelPigger &document)
+std::vector<QImage> StepByStepCut(const QImage &picture, const TKeyedNode &document)
 {
     const TPuzzleGrid grid = ReadPuzzleGrid(document);
     const TPieceGeometry g =
@@ -47,9 +47,9 @@ std::vector<QImage> StepByStepCut(const QImage &picture, const TKelPigger &docum
     const TPieceOutline outline(g.pieceWidth, g.pieceHeight, g.margin);
     QImage work(g.pieceWidth, g.pieceHeight, QImage::Format_RGB888);
     std::vector<QImage> pieces;
-    const TKelPigger *records = document.FindChild("PIECES");
+    const TKeyedNode *records = document.FindChild("PIECES");
     for (int i = 0; i < grid.cols * grid.rows; ++i) {
-        const TKelPigger *record = records->Child(i);
+        const TKeyedNode *record = records->Child(i);
         if (record == nullptr)
             continue;
         RenderCell(work, picture, (i % grid.cols) * g.cellWidth - g.margin,
@@ -84,8 +84,8 @@ TEST(Cutting, ParallelCutEqualsTheOneThreadCutAndTheStepByStepCut)
                           TCase{300, 1049, 7, 100, true}, TCase{61, 40, 3, 2, true},
                           TCase{300, 150, 7, 100, true}}) {
         const QImage picture = NoisePicture(c.width, c.height);
-        const std::unique_ptr<TKelPigger> puzzle = Puzzle(c.cols, c.rows, c.borders, c.width);
-        TKelPigger &document = *puzzle;
+        const std::unique_ptr<TKeyedNode> puzzle = Puzzle(c.cols, c.rows, c.borders, c.width);
+        TKeyedNode &document = *puzzle;
         delete document.FindChild("PIECES")->Child(c.cols + 1);
         const std::vector<QImage> reference = StepByStepCut(picture, document);
         const std::optional<TPuzzleCut> oneThread = CutPuzzle(picture, document, 1);
@@ -109,12 +109,12 @@ TEST(Cutting, ParallelCutEqualsTheOneThreadCutAndTheStepByStepCut)
 // Rows left below the last band (100 rows of 10 over 1049) are read and seen too.
 TEST(Cutting, ReadsAndShowsEveryRowOnceAndHandsPiecesOnInRowMajorOrder)
 {
-    TJPEGImage jpeg;
+    TJpegPicture jpeg;
     jpeg.Assign(NoisePicture(300, 1049));
     jpeg.SetData(jpeg.Data());
     const QImage decoded = jpeg.ToBitmap();
-    const std::unique_ptr<TKelPigger> puzzle = Puzzle(7, 100, true, 5);
-    const TKelPigger &document = *puzzle;
+    const std::unique_ptr<TKeyedNode> puzzle = Puzzle(7, 100, true, 5);
+    const TKeyedNode &document = *puzzle;
     const TPieceGeometry g = *ComputePieceGeometry(300, 1049, 7, 100);
     const TPieceOutline outline(g.pieceWidth, g.pieceHeight, g.margin);
 
@@ -133,7 +133,7 @@ TEST(Cutting, ReadsAndShowsEveryRowOnceAndHandsPiecesOnInRowMajorOrder)
                             std::memcmp(row, decoded.constScanLine(seen), 300 * 3) == 0;
             ++seen;
         },
-        [&](int row, int col, TKelPigger *record, QImage piece) {
+        [&](int row, int col, TKeyedNode *record, QImage piece) {
             EXPECT_EQ(row * 7 + col, lastIndex + 1);
             EXPECT_EQ(record, document.FindChild("PIECES")->Child(row * 7 + col));
             lastIndex = row * 7 + col;
@@ -149,8 +149,8 @@ TEST(Cutting, ReadsAndShowsEveryRowOnceAndHandsPiecesOnInRowMajorOrder)
 
 TEST(Cutting, AFailingReadEndsTheCutWithItsErrorWhilePiecesAreBeingShaped)
 {
-    const std::unique_ptr<TKelPigger> puzzle = Puzzle(15, 15, true, 9);
-    const TKelPigger &document = *puzzle;
+    const std::unique_ptr<TKeyedNode> puzzle = Puzzle(15, 15, true, 9);
+    const TKeyedNode &document = *puzzle;
     const TPieceGeometry g = *ComputePieceGeometry(900, 900, 15, 15);
     const TPieceOutline outline(g.pieceWidth, g.pieceHeight, g.margin);
     int rowsRead = 0;
@@ -164,7 +164,7 @@ TEST(Cutting, AFailingReadEndsTheCutWithItsErrorWhilePiecesAreBeingShaped)
                              std::memset(first + i * bytesPerLine, 90, 900 * 3);
                          rowsRead += count;
                      },
-                     {}, [&](int, int, TKelPigger *, QImage) { ++taken; }),
+                     {}, [&](int, int, TKeyedNode *, QImage) { ++taken; }),
                  std::runtime_error);
     EXPECT_GT(taken, 0);
     EXPECT_LT(taken, 15 * 15);

@@ -1,4 +1,4 @@
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PaletteOrder.h"
 
@@ -12,32 +12,32 @@ namespace
 class PaletteRecords : public ::testing::Test
 {
 protected:
-    TKelPigger *Add(const QByteArray &ro, const QByteArray &t = "0", const QByteArray &r = "0",
+    TKeyedNode *Add(const QByteArray &ro, const QByteArray &t = "0", const QByteArray &r = "0",
                     const QByteArray &b = "0", const QByteArray &l = "0")
     {
-        auto *record = new TKelPigger(&pieces);
+        auto *record = new TKeyedNode(&m_pieces);
         record->SetName(PuzzleSchema::PieceNode);
         record->SetAttr(PuzzleSchema::KeyRandomOrder, ro);
         record->SetAttr(PuzzleSchema::KeyTop, t);
         record->SetAttr(PuzzleSchema::KeyRight, r);
         record->SetAttr(PuzzleSchema::KeyBottom, b);
         record->SetAttr(PuzzleSchema::KeyLeft, l);
-        list.append(record);
+        m_list.append(record);
         return record;
     }
 
     QByteArrayList Values(const QByteArray &key) const
     {
         QByteArrayList values;
-        for (const TKelPigger *record : list)
+        for (const TKeyedNode *record : m_list)
             values.append(record->GetAttr(key));
         return values;
     }
 
     void TearDown() override { SetSortDirection(1); }
 
-    TKelPigger pieces;
-    QList<TKelPigger *> list;
+    TKeyedNode m_pieces;
+    QList<TKeyedNode *> m_list;
 };
 
 } // namespace
@@ -71,10 +71,10 @@ TEST(PaletteScroll, MaximumNeverBelowOne)
 
 TEST_F(PaletteRecords, OrderKeysCompareAsText)
 {
-    const TKelPigger *twelve = Add("12");
-    const TKelPigger *three = Add("3");
-    const TKelPigger *ten = Add("10");
-    const TKelPigger *nine = Add("9");
+    const TKeyedNode *twelve = Add("12");
+    const TKeyedNode *three = Add("3");
+    const TKeyedNode *ten = Add("10");
+    const TKeyedNode *nine = Add("9");
     EXPECT_LT(CompareOrderKey(*twelve, *three), 0);
     EXPECT_LT(CompareOrderKey(*ten, *nine), 0);
     EXPECT_EQ(CompareOrderKey(*three, *three), 0);
@@ -84,11 +84,11 @@ TEST_F(PaletteRecords, OrderKeysCompareAsText)
 
 TEST_F(PaletteRecords, EdgeKeysFollowTheSortDirection)
 {
-    const TKelPigger *hole = Add("0", "-1");
-    const TKelPigger *flat = Add("1", "0");
-    const TKelPigger *tab = Add("2", "1");
-    const TKelPigger *absent = Add("3");
-    list.last()->DeleteAttr(PuzzleSchema::KeyTop);
+    const TKeyedNode *hole = Add("0", "-1");
+    const TKeyedNode *flat = Add("1", "0");
+    const TKeyedNode *tab = Add("2", "1");
+    const TKeyedNode *absent = Add("3");
+    m_list.last()->DeleteAttr(PuzzleSchema::KeyTop);
     SetSortDirection(1);
     EXPECT_EQ(CompareEdgeKey(*hole, *flat, "T"), -1);
     EXPECT_EQ(CompareEdgeKey(*flat, *tab, "T"), -1);
@@ -105,7 +105,7 @@ TEST_F(PaletteRecords, NoneSortsByOrderKeyText)
     Add("12");
     Add("0");
     Add("21");
-    SortPaletteRecords(list, 0);
+    SortPaletteRecords(m_list, 0);
     EXPECT_EQ(Values("RO"), (QByteArrayList{"0", "12", "21", "3"}));
 }
 
@@ -119,7 +119,7 @@ TEST_F(PaletteRecords, EachOrderSortsItsEdgeWithTabsFirstForOddItems)
     for (int order = 1; order < SortOrderCount; ++order) {
         // The tools window: -1 for an odd item ("Top M" ...), 1 for an even one ("Top F" ...).
         SetSortDirection(order % 2 == 1 ? -1 : 1);
-        SortPaletteRecords(list, order);
+        SortPaletteRecords(m_list, order);
         const QByteArrayList expected =
             order % 2 == 1 ? QByteArrayList{"1", "0", "-1"} : QByteArrayList{"-1", "0", "1"};
         EXPECT_EQ(Values(keys[order - 1]), expected) << "order " << order;
@@ -131,10 +131,10 @@ TEST_F(PaletteRecords, EachOrderSortsItsEdgeWithTabsFirstForOddItems)
 
 TEST_F(PaletteRecords, EqualKeysKeepTheirOrder)
 {
-    TKelPigger *first = Add("5", "1");
-    TKelPigger *second = Add("4", "1");
-    TKelPigger *hole = Add("3", "-1");
+    TKeyedNode *first = Add("5", "1");
+    TKeyedNode *second = Add("4", "1");
+    TKeyedNode *hole = Add("3", "-1");
     SetSortDirection(-1);
-    SortPaletteRecords(list, 1);
-    EXPECT_EQ(list, (QList<TKelPigger *>{first, second, hole}));
+    SortPaletteRecords(m_list, 1);
+    EXPECT_EQ(m_list, (QList<TKeyedNode *>{first, second, hole}));
 }

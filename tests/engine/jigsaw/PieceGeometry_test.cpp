@@ -1,4 +1,4 @@
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/jigsaw/Cutting.h"
 #include "engine/jigsaw/PieceGeometry.h"
 #include "engine/jigsaw/PuzzleMaking.h"
@@ -38,7 +38,7 @@ TEST(Geometry, UnplayableGridsAndPictures)
 
 TEST(Grid, DocumentValuesWithTheirFallbacks)
 {
-    TKelPigger document;
+    TKeyedNode document;
     TPuzzleGrid grid = ReadPuzzleGrid(document);
     EXPECT_EQ(grid.cols, 10);
     EXPECT_EQ(grid.rows, 12);
@@ -91,7 +91,7 @@ TEST(RenderCell, ShowsThePictureFromTheOffsetAndWhiteBeyondIt)
 
 TEST(Cutting, EveryRecordGivesAPieceOfThePieceSize)
 {
-    TKelPigger document;
+    TKeyedNode document;
     TRandomGenerator random(1234);
     MakePuzzleDocument(document, {7, 9, true, "P", "", ""}, random);
     QImage picture(905, 700, QImage::Format_RGB32);

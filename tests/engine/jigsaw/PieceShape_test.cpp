@@ -1,4 +1,4 @@
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/jigsaw/PieceGeometry.h"
 #include "engine/jigsaw/PieceShape.h"
 
@@ -329,7 +329,7 @@ TEST(DisplayImage, TransparencyComesFromTheBottomLeftColour)
 
 TEST(PieceRecord, EdgesReadInOrderAndFailuresMakeTheRestFlat)
 {
-    TKelPigger record;
+    TKeyedNode record;
     record.SetAttr("T", "1");
     record.SetAttr("R", "-1");
     record.SetAttr("B", "-1");

@@ -1,5 +1,5 @@
 // What a puzzle must pass before it is cut: piece records, and a cut within the memory budget.
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/jigsaw/PlayChecks.h"
 #include "engine/picture/JpegPicture.h"
 #include "engine/picture/MemoryBudget.h"
@@ -10,9 +10,9 @@
 namespace
 {
 
-const TKelPigger &Document(const QByteArray &text)
+const TKeyedNode &Document(const QByteArray &text)
 {
-    static TKelPigger document;
+    static TKeyedNode document;
     document.LoadFromText(text);
     return document;
 }

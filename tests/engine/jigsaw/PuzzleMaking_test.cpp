@@ -1,4 +1,4 @@
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/jigsaw/PuzzleMaking.h"
 #include "engine/jigsaw/Random.h"
 
@@ -9,7 +9,7 @@
 namespace
 {
 
-QList<QByteArray> Keys(const TKelPigger &node)
+QList<QByteArray> Keys(const TKeyedNode &node)
 {
     return node.AttrNames();
 }
@@ -19,7 +19,7 @@ int MillisecondsSinceMidnightUtc()
     return QDateTime::currentDateTimeUtc().time().msecsSinceStartOfDay();
 }
 
-TKelPigger &Pieces(TKelPigger &document)
+TKeyedNode &Pieces(TKeyedNode &document)
 {
     return *document.FindChild("PIECES");
 }
@@ -74,12 +74,12 @@ TEST(RandomEdge, HoleForZeroToFiveTabForSixToNine)
 
 TEST(FindOrAddChild, FindsOrAppendsANamedChild)
 {
-    TKelPigger root;
+    TKeyedNode root;
     EXPECT_EQ(FindOrAddChild(nullptr, "X"), nullptr);
-    auto *first = new TKelPigger(&root);
+    auto *first = new TKeyedNode(&root);
     first->SetName("FIRST");
     EXPECT_EQ(FindOrAddChild(&root, "first"), first);
-    TKelPigger *added = FindOrAddChild(&root, "PIECES");
+    TKeyedNode *added = FindOrAddChild(&root, "PIECES");
     ASSERT_EQ(root.ChildCount(), 2);
     EXPECT_EQ(root.Child(1), added);
     EXPECT_EQ(added->Name(), "PIECES");
@@ -87,10 +87,10 @@ TEST(FindOrAddChild, FindsOrAppendsANamedChild)
 
 TEST(MakePuzzleDocument, HeaderOfANewSevenBySevenPuzzle)
 {
-    TKelPigger document;
+    TKeyedNode document;
     document.SetName("OLD");
     document.SetAttr("COLOR", "#FFFFFF");
-    (new TKelPigger(&document))->SetName("STALE");
+    (new TKeyedNode(&document))->SetName("STALE");
     TRandomGenerator random(5);
     EXPECT_TRUE(MakePuzzleDocument(document, {7, 7, true, "Puzzle", "", ""}, random));
     EXPECT_EQ(document.Name(), "PUZZLE_DATA");
@@ -103,7 +103,7 @@ TEST(MakePuzzleDocument, HeaderOfANewSevenBySevenPuzzle)
 
 TEST(MakePuzzleDocument, AllHeaderValuesInOrderAndBordersOff)
 {
-    TKelPigger document;
+    TKeyedNode document;
     TRandomGenerator random(5);
     MakePuzzleDocument(document, {9, 15, false, "Name", "Me", "http://x"}, random);
     EXPECT_EQ(Keys(document),
@@ -117,14 +117,14 @@ TEST(MakePuzzleDocument, AllHeaderValuesInOrderAndBordersOff)
 TEST(MakePieces, DocumentInvariants)
 {
     const int rows = 8, cols = 11;
-    TKelPigger document;
+    TKeyedNode document;
     TRandomGenerator random(777);
     MakePieces(document, rows, cols, random);
-    TKelPigger &pieces = Pieces(document);
+    TKeyedNode &pieces = Pieces(document);
     ASSERT_EQ(pieces.ChildCount(), rows * cols);
     for (int row = 0; row < rows; ++row) {
         for (int col = 0; col < cols; ++col) {
-            const TKelPigger &piece = *pieces.Child(row * cols + col);
+            const TKeyedNode &piece = *pieces.Child(row * cols + col);
             SCOPED_TRACE(::testing::Message() << row << "," << col);
             ASSERT_EQ(piece.Name(), "PIECE");
             EXPECT_EQ(piece.AttrNames(),
@@ -157,12 +157,12 @@ TEST(MakePieces, DocumentInvariants)
 TEST(MakePieces, DrawsBottomRightThenOrderKeyPerPiece)
 {
     const int rows = 3, cols = 4;
-    TKelPigger document;
+    TKeyedNode document;
     TRandomGenerator random(4242);
     TRandomGenerator expected(4242);
     MakePieces(document, rows, cols, random);
     for (int i = 0; i < rows * cols; ++i) {
-        const TKelPigger &piece = *Pieces(document).Child(i);
+        const TKeyedNode &piece = *Pieces(document).Child(i);
         const int row = i / cols, col = i % cols;
         const int bottom = row < rows - 1 ? RandomEdge(expected) : 0;
         const int right = col < cols - 1 ? RandomEdge(expected) : 0;
@@ -176,7 +176,7 @@ TEST(MakePieces, DrawsBottomRightThenOrderKeyPerPiece)
 TEST(MakePieces, SameStateGivesTheSameDocument)
 {
     auto make = [](std::uint32_t state) {
-        TKelPigger document;
+        TKeyedNode document;
         TRandomGenerator random(state);
         MakePuzzleDocument(document, {12, 13, true, "A", "B", "C"}, random);
         return document.SaveToText();
@@ -187,10 +187,10 @@ TEST(MakePieces, SameStateGivesTheSameDocument)
 
 TEST(MakePieces, ReplacesAnExistingPiecesNodeInPlace)
 {
-    TKelPigger document;
-    auto *other = new TKelPigger(&document);
+    TKeyedNode document;
+    auto *other = new TKeyedNode(&document);
     other->SetName("FIRST");
-    TKelPigger *pieces = FindOrAddChild(&document, "PIECES");
+    TKeyedNode *pieces = FindOrAddChild(&document, "PIECES");
     pieces->SetAttr("JUNK", "1");
     TRandomGenerator random(1);
     MakePieces(document, 2, 2, random);
@@ -202,7 +202,7 @@ TEST(MakePieces, ReplacesAnExistingPiecesNodeInPlace)
 
 TEST(MakePieces, OneColumnHasNoLeftNeighbours)
 {
-    TKelPigger document;
+    TKeyedNode document;
     TRandomGenerator random(3);
     MakePieces(document, 4, 1, random);
     for (int i = 0; i < 4; ++i)

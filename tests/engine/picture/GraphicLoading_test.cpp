@@ -71,7 +71,7 @@ TEST_F(GraphicLoading, JpegLoadsByEveryCaseOfItsExtensionsOnly)
     for (const char *name : {"e.jpe", "noextension", "f.jpg.txt"})
         EXPECT_TRUE(LoadGraphicAsBitmap(Write(name, jpeg)).isNull()) << name;
     EXPECT_TRUE(LoadGraphicAsBitmap(PathOf("missing.jpg")).isNull());
-    ASSERT_TRUE(QDir(folder.path()).mkdir("folder.jpg"));
+    ASSERT_TRUE(QDir(m_folder.path()).mkdir("folder.jpg"));
     EXPECT_TRUE(LoadGraphicAsBitmap(PathOf("folder.jpg")).isNull());
 }
 

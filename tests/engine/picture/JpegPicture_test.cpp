@@ -83,7 +83,7 @@ qsizetype ScanStart(const QByteArray &file)
 
 TEST(JpegPicture, EmptyPicture)
 {
-    TJPEGImage picture;
+    TJpegPicture picture;
     EXPECT_TRUE(picture.Empty());
     EXPECT_EQ(picture.Width(), 0);
     EXPECT_EQ(picture.Height(), 0);
@@ -97,7 +97,7 @@ TEST(JpegPicture, EmptyPicture)
 TEST(JpegPicture, RoundTripThroughStreams)
 {
     const QImage original = TestPicture(97, 61);
-    TJPEGImage written;
+    TJpegPicture written;
     written.Assign(original.convertToFormat(QImage::Format_ARGB32));
     EXPECT_EQ(written.ToBitmap(), original) << "before encoding, the assigned bitmap itself";
     QBuffer stream;
@@ -110,7 +110,7 @@ TEST(JpegPicture, RoundTripThroughStreams)
 
     stream.open(QIODevice::ReadOnly);
     stream.seek(6);
-    TJPEGImage read;
+    TJpegPicture read;
     read.LoadFromStream(stream);
     EXPECT_FALSE(read.Empty());
     EXPECT_EQ(read.Data(), written.Data()) << "all remaining bytes, nothing before them";
@@ -125,7 +125,7 @@ TEST(JpegPicture, RoundTripThroughStreams)
 
 TEST(JpegPicture, StreamFailures)
 {
-    TJPEGImage picture;
+    TJpegPicture picture;
     picture.Assign(TestPicture(8, 8));
     QBuffer closed;
     EXPECT_THROW(picture.SaveToStream(closed), EJPEGError);
@@ -133,7 +133,7 @@ TEST(JpegPicture, StreamFailures)
 
     QBuffer empty;
     empty.open(QIODevice::WriteOnly);
-    TJPEGImage().SaveToStream(empty);
+    TJpegPicture().SaveToStream(empty);
     EXPECT_TRUE(empty.data().isEmpty()) << "an empty picture writes nothing";
 }
 
@@ -145,12 +145,12 @@ TEST(JpegPicture, WritesQualityNinetyBaselineColour)
     std::vector<unsigned char> pixels(64 * 48 * 3, 120);
     const QByteArray qualityFifty = EncodeTestJpeg(pixels, 64, 48, TJpegTestColour::Rgb, 50);
     ASSERT_NE(ReadQuantTables(qualityFifty)[0], QualityNinetyTable(LuminanceBase));
-    TJPEGImage reassigned;
+    TJpegPicture reassigned;
     reassigned.Assign(DecodedJpeg(qualityFifty));
     ExpectQualityNinetyBaselineColour(reassigned.Data());
 
     // A greyscale bitmap is still written in colour.
-    TJPEGImage grey;
+    TJpegPicture grey;
     grey.Assign(TestPicture(32, 32).convertToFormat(QImage::Format_Grayscale8));
     ExpectQualityNinetyBaselineColour(grey.Data());
 }
@@ -158,7 +158,7 @@ TEST(JpegPicture, WritesQualityNinetyBaselineColour)
 TEST(JpegPicture, SetDataKeepsBytesAsGiven)
 {
     const QByteArray bytes = EncodedTestPicture();
-    TJPEGImage picture;
+    TJpegPicture picture;
     picture.Assign(TestPicture(5, 5));
     picture.SetData(bytes);
     EXPECT_EQ(picture.Data(), bytes) << "the pending bitmap is dropped";
@@ -177,7 +177,7 @@ TEST(JpegPicture, TruncatedFilesFailCleanly)
         << "a file that lacks only its end marker is whole";
 
     const QByteArray headerOnly = file.left(20);
-    TJPEGImage picture;
+    TJpegPicture picture;
     picture.SetData(headerOnly);
     EXPECT_FALSE(picture.Empty());
     EXPECT_THROW(picture.Width(), EJPEGError);
@@ -221,7 +221,7 @@ TEST(JpegPicture, PictureAboveThePixelLimitFailsBeforeDecoding)
     huge[sof + 6] = static_cast<char>(6000 & 255);
     huge[sof + 7] = static_cast<char>(20000 >> 8);
     huge[sof + 8] = static_cast<char>(20000 & 255);
-    TJPEGImage picture;
+    TJpegPicture picture;
     picture.SetData(huge);
     EXPECT_EQ(picture.Width(), 20000) << "the header alone still reads";
     try {
@@ -325,10 +325,10 @@ TEST(JpegFixtures, ProgressiveAndCmykFilesDecodeToTheirPicture)
 // component (96 × 64 in 4:2:0 sampling: 96 luma blocks and 24 of each chroma component).
 TEST(JpegFixtures, OnlyAFileOfSeveralScansNeedsCoefficientBuffers)
 {
-    TJPEGImage progressive;
+    TJpegPicture progressive;
     progressive.SetData(Fixture("progressive.jpg"));
     EXPECT_EQ(progressive.DecoderBufferBytes(), (96 + 24 + 24) * 128);
-    TJPEGImage baseline;
+    TJpegPicture baseline;
     baseline.SetData(Fixture("greyscale.jpg"));
     EXPECT_EQ(baseline.DecoderBufferBytes(), 0);
     baseline.Assign(FixturePicture());
@@ -365,12 +365,12 @@ TEST(JpegFixtures, FileWithoutItsEndMarkerDecodesWhole)
 
 TEST(JpegFixtures, HalfAFileOrAPngIsAJpegError)
 {
-    TJPEGImage truncated;
+    TJpegPicture truncated;
     truncated.SetData(Fixture("truncated_half.jpg"));
     EXPECT_EQ(truncated.Width(), 96) << "the header is whole";
     EXPECT_THROW(truncated.ToBitmap(), EJPEGError);
 
-    TJPEGImage png;
+    TJpegPicture png;
     png.SetData(Fixture("png_with_jpg_extension.jpg"));
     EXPECT_THROW(png.Width(), EJPEGError);
     EXPECT_THROW(png.ToBitmap(), EJPEGError);
@@ -379,11 +379,11 @@ TEST(JpegFixtures, HalfAFileOrAPngIsAJpegError)
 TEST(JpegRowReader, RowsReadInUnevenChunksAreTheDecodedPicture)
 {
     const QByteArray file = EncodedTestPicture(123, 77);
-    TJPEGImage encoded;
+    TJpegPicture encoded;
     encoded.SetData(file);
-    TJPEGImage assigned;
+    TJpegPicture assigned;
     assigned.Assign(TestPicture(123, 77));
-    for (const TJPEGImage *picture : {&encoded, &assigned}) {
+    for (const TJpegPicture *picture : {&encoded, &assigned}) {
         const QImage whole = picture->ToBitmap();
         TJpegRowReader reader(*picture);
         ASSERT_EQ(reader.Size(), QSize(123, 77));
@@ -403,11 +403,11 @@ TEST(JpegRowReader, RowsReadInUnevenChunksAreTheDecodedPicture)
 TEST(JpegRowReader, DamagedDataFailsWhenItsRowsAreRead)
 {
     const QByteArray file = EncodedTestPicture(200, 150);
-    TJPEGImage truncated;
+    TJpegPicture truncated;
     truncated.SetData(file.left(file.size() / 2));
     TJpegRowReader reader(truncated);
     QImage rows(200, 150, QImage::Format_RGB888);
     EXPECT_THROW(reader.ReadRows(rows.bits(), rows.bytesPerLine(), 150), EJPEGError);
-    const TJPEGImage empty;
+    const TJpegPicture empty;
     EXPECT_THROW(TJpegRowReader emptyReader(empty), EJPEGError) << "an empty picture";
 }

@@ -35,7 +35,7 @@ QByteArray ReadFixture(const QString &name)
 
 QImage Render(const QByteArray &bytes)
 {
-    const std::optional<TMetafile> metafile = TMetafile::FromBytes(bytes);
+    const std::optional<TMetafilePlayer> metafile = TMetafilePlayer::FromBytes(bytes);
     if (!metafile)
         return QImage();
     QImage image(metafile->Size(), QImage::Format_RGB32);
@@ -95,7 +95,7 @@ public:
     }
     TWmfBuilder &Raw(const QByteArray &bytes)
     {
-        m_Records += bytes;
+        m_records += bytes;
         return *this;
     }
 
@@ -117,7 +117,7 @@ public:
         Append16To(file, 16);
         Append32To(file, 0);
         Append16To(file, 0);
-        return file + m_Records + QByteArray("\x03\0\0\0\0\0", 6);
+        return file + m_records + QByteArray("\x03\0\0\0\0\0", 6);
     }
 
 private:
@@ -130,10 +130,10 @@ private:
         Append16To(bytes, quint16(value));
         Append16To(bytes, quint16(value >> 16));
     }
-    void Append16(quint16 value) { Append16To(m_Records, value); }
-    void Append32(quint32 value) { Append32To(m_Records, value); }
+    void Append16(quint16 value) { Append16To(m_records, value); }
+    void Append32(quint32 value) { Append32To(m_records, value); }
 
-    QByteArray m_Records;
+    QByteArray m_records;
 };
 
 // Record functions used by the hand-made files.
@@ -194,7 +194,7 @@ struct TPlayback {
 
 TPlayback Play(const QByteArray &bytes, qint64 workBudget = MetafileWorkBudget)
 {
-    const std::optional<TMetafile> metafile = TMetafile::FromBytes(bytes);
+    const std::optional<TMetafilePlayer> metafile = TMetafilePlayer::FromBytes(bytes);
     if (!metafile)
         return {};
     TPlayback playback;
@@ -256,12 +256,12 @@ TEST(MetafilePlayer, RealFilesLookAsAnotherProgramRendersThem)
 TEST(MetafilePlayer, SizeComesFromTheHeaderAt96PixelsPerInch)
 {
     // 7424 × 4778 units at 2540 per inch.
-    EXPECT_EQ(TMetafile::FromBytes(ReadFixture("shapes.wmf"))->Size(), QSize(281, 181));
+    EXPECT_EQ(TMetafilePlayer::FromBytes(ReadFixture("shapes.wmf"))->Size(), QSize(281, 181));
     // A frame of 84.38 × 63.28 mm.
-    EXPECT_EQ(TMetafile::FromBytes(ReadFixture("gnuplot_sine.emf"))->Size(), QSize(319, 239));
+    EXPECT_EQ(TMetafilePlayer::FromBytes(ReadFixture("gnuplot_sine.emf"))->Size(), QSize(319, 239));
     // Without the placeable header the window extent counts in pixels.
     const QByteArray plain = ReadFixture("shapes.wmf").mid(22);
-    const std::optional<TMetafile> metafile = TMetafile::FromBytes(plain);
+    const std::optional<TMetafilePlayer> metafile = TMetafilePlayer::FromBytes(plain);
     ASSERT_TRUE(metafile);
     EXPECT_EQ(metafile->Size(), CappedMetafileSize(7424, 4778));
 }
@@ -276,13 +276,15 @@ TEST(MetafilePlayer, SizesAreCappedAndAFileWithoutAreaGivesNone)
 
     TWmfBuilder records;
     records.Record(SelectObject, {0});
-    EXPECT_FALSE(TMetafile::FromBytes(records.Placeable(0, 0, 0, 100)));
-    EXPECT_FALSE(TMetafile::FromBytes(records.Placeable(0, 0, 100, 100, 0)));
-    EXPECT_FALSE(TMetafile::FromBytes(records.Plain())) << "no window extent";
-    EXPECT_EQ(TMetafile::FromBytes(records.Placeable(100, 100, 0, 0))->Size(), QSize(100, 100));
-    EXPECT_EQ(TMetafile::FromBytes(records.Placeable(-32768, 0, 32767, 2))->Size(), QSize(4096, 1));
-    EXPECT_FALSE(TMetafile::FromBytes("plain text, not a metafile"));
-    EXPECT_FALSE(TMetafile::FromBytes(QByteArray()));
+    EXPECT_FALSE(TMetafilePlayer::FromBytes(records.Placeable(0, 0, 0, 100)));
+    EXPECT_FALSE(TMetafilePlayer::FromBytes(records.Placeable(0, 0, 100, 100, 0)));
+    EXPECT_FALSE(TMetafilePlayer::FromBytes(records.Plain())) << "no window extent";
+    EXPECT_EQ(TMetafilePlayer::FromBytes(records.Placeable(100, 100, 0, 0))->Size(),
+              QSize(100, 100));
+    EXPECT_EQ(TMetafilePlayer::FromBytes(records.Placeable(-32768, 0, 32767, 2))->Size(),
+              QSize(4096, 1));
+    EXPECT_FALSE(TMetafilePlayer::FromBytes("plain text, not a metafile"));
+    EXPECT_FALSE(TMetafilePlayer::FromBytes(QByteArray()));
 }
 
 TEST(MetafilePlayer, ObjectsTakeTheLowestFreeSlotAndSelectionOutlivesDeletion)

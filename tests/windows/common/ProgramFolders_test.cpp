@@ -12,10 +12,10 @@ using ProgramFolders = TTemporaryFolderTest;
 
 TEST_F(ProgramFolders, AreMadeBesideTheProgramsFolder)
 {
-    QDir(folder.path()).mkdir(QStringLiteral("bin"));
+    QDir(m_folder.path()).mkdir(QStringLiteral("bin"));
     ASSERT_TRUE(Platform::SetWorkingFolder(PathOf(QStringLiteral("bin"))));
-    EXPECT_EQ(MadePuzzlesFolder(),
-              QDir::cleanPath(QDir(folder.path()).canonicalPath() + QStringLiteral("/my_puzzles")));
+    EXPECT_EQ(MadePuzzlesFolder(), QDir::cleanPath(QDir(m_folder.path()).canonicalPath() +
+                                                   QStringLiteral("/my_puzzles")));
     EXPECT_TRUE(QFileInfo(PathOf(QStringLiteral("my_puzzles"))).isDir());
     EXPECT_TRUE(QFileInfo(PictureSourcesFolder()).isDir());
 }

@@ -16,13 +16,13 @@ constexpr int GridSize = 7;
 // The assembly's top-left corner, on the cell grid (cells are 80 × 60).
 const QPoint Origin(3 * 80, 2 * 60);
 
-QPoint StoredPosition(const TKelPigger *record)
+QPoint StoredPosition(const TKeyedNode *record)
 {
     return {TextToIntDef(record->GetAttr(PuzzleSchema::KeyPieceLeft), -1),
             TextToIntDef(record->GetAttr(PuzzleSchema::KeyPieceTop), -1)};
 }
 
-QPoint Target(const TKelPigger *record)
+QPoint Target(const TKeyedNode *record)
 {
     const int col = TextToIntDef(record->GetAttr(PuzzleSchema::KeyCol), -1);
     const int row = TextToIntDef(record->GetAttr(PuzzleSchema::KeyRow), -1);
@@ -30,7 +30,7 @@ QPoint Target(const TKelPigger *record)
 }
 
 // Every record's position attributes, in document order.
-QList<QByteArray> Positions(const TKelPigger &pieces)
+QList<QByteArray> Positions(const TKeyedNode &pieces)
 {
     QList<QByteArray> positions;
     for (int i = 0; i < pieces.ChildCount(); ++i)
@@ -46,10 +46,10 @@ TEST(DesktopPlay, RealPuzzlePlayedToSolvedWithEveryMoveInTheDocument)
     TDesktopGame game(GridSize, GridSize, QSize(560, 420), QSize(1400, 900));
     ASSERT_EQ(game.geometry.cellWidth, 80);
     ASSERT_EQ(game.geometry.cellHeight, 60);
-    QSignalSpy dropped(&game.desktop, &TO_pd::OnPieceDropped);
+    QSignalSpy dropped(&game.desktop, &TPuzzleDesktop::OnPieceDropped);
 
     // A false start: the first palette piece goes to a wrong place, then back to the palette.
-    TKelPigger *wanderer = game.desktop.PaletteRecords().first();
+    TKeyedNode *wanderer = game.desktop.PaletteRecords().first();
     game.DragTo(game.desktop.ImageOfRecord(wanderer), QPoint(1000, 600));
     EXPECT_EQ(StoredPosition(wanderer), QPoint(1040, 600));
     game.DragTo(game.desktop.ImageOfRecord(wanderer), QPoint(40, 300));
@@ -59,7 +59,7 @@ TEST(DesktopPlay, RealPuzzlePlayedToSolvedWithEveryMoveInTheDocument)
     while (!game.desktop.PaletteRecords().isEmpty()) {
         EXPECT_FALSE(game.desktop.IsSolved());
         const QList<QByteArray> before = Positions(*game.pieces);
-        TKelPigger *record = game.desktop.PaletteRecords().first();
+        TKeyedNode *record = game.desktop.PaletteRecords().first();
         TPieceImage *image = game.desktop.ImageOfRecord(record);
         ASSERT_TRUE(image->IsVisible()) << "the palette shows its first piece";
         game.DragTo(image, Target(record));
@@ -76,16 +76,16 @@ TEST(DesktopPlay, RealPuzzlePlayedToSolvedWithEveryMoveInTheDocument)
     EXPECT_TRUE(game.desktop.IsSolved());
 
     // The document alone holds the game: a copy read back from its text is solved too.
-    TKelPigger copy;
+    TKeyedNode copy;
     copy.LoadFromText(game.document.SaveToText());
-    const TKelPigger *copiedPieces = copy.FindChild(PuzzleSchema::PiecesNode);
+    const TKeyedNode *copiedPieces = copy.FindChild(PuzzleSchema::PiecesNode);
     ASSERT_NE(copiedPieces, nullptr);
     EXPECT_EQ(Positions(*copiedPieces), Positions(*game.pieces));
     for (int i = 0; i < copiedPieces->ChildCount(); ++i)
         EXPECT_EQ(StoredPosition(copiedPieces->Child(i)), Target(copiedPieces->Child(i)));
 
     // Moving one piece away unsolves it; moving it back solves it again.
-    TKelPigger *corner = game.desktop.PieceAt(GridSize - 1, GridSize - 1);
+    TKeyedNode *corner = game.desktop.PieceAt(GridSize - 1, GridSize - 1);
     game.DragTo(game.desktop.ImageOfRecord(corner), Target(corner) + QPoint(80, 0));
     EXPECT_FALSE(game.desktop.IsSolved());
     game.DragTo(game.desktop.ImageOfRecord(corner), Target(corner) + QPoint(3, -4));

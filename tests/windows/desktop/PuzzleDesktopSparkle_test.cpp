@@ -1,8 +1,8 @@
 // The join sparkle: shown at the centre of a dropped piece that fits a neighbour, wandering by
 // the process-wide generator's draws, stopped and hidden after nine frames.
 
-#include "support/DesktopFixture.h"
 #include "engine/jigsaw/Random.h"
+#include "support/DesktopFixture.h"
 #include "windows/common/AnimatedImage.h"
 
 #include <QSignalSpy>
@@ -23,7 +23,7 @@ TDesktopGame MakeGame()
 TEST(DesktopSparkle, ShowsAtTheJoinedPieceAndHidesAfterNineFrames)
 {
     TDesktopGame game(10, 12, QSize(800, 600), QSize(1000, 600), 3);
-    TAnimatedImage *sparkle = game.desktop.AI1;
+    TAnimatedImage *sparkle = game.desktop.m_sparkle;
     QSignalSpy frames(sparkle, &TAnimatedImage::FrameChanged);
     QSignalSpy stopped(sparkle, &TAnimatedImage::Stopped);
 
@@ -65,13 +65,13 @@ TEST(DesktopSparkle, NoneForADropOnThePalette)
     TDesktopGame game = MakeGame();
     game.DragTo(game.Image(0), QPoint(160, 100));
     game.DragTo(game.Image(1), QPoint(40, 100));
-    EXPECT_FALSE(game.desktop.AI1->isVisible());
+    EXPECT_FALSE(game.desktop.m_sparkle->isVisible());
 }
 
 TEST(DesktopSparkle, ANewJoinRestartsTheCount)
 {
     TDesktopGame game = MakeGame();
-    TAnimatedImage *sparkle = game.desktop.AI1;
+    TAnimatedImage *sparkle = game.desktop.m_sparkle;
     QSignalSpy frames(sparkle, &TAnimatedImage::FrameChanged);
     QSignalSpy stopped(sparkle, &TAnimatedImage::Stopped);
     game.DragTo(game.Image(0), QPoint(160, 100));

@@ -3,8 +3,8 @@
 // 12 grid over 800 × 600), cells 80 × 50.
 
 #include "engine/container/PuzzleSchema.h"
-#include "support/DesktopFixture.h"
 #include "engine/jigsaw/PaletteOrder.h"
+#include "support/DesktopFixture.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -25,12 +25,12 @@ constexpr int Rows = 12;
 constexpr int StripLeft = 21;
 constexpr int PaletteLeft = StripLeft + 5;
 
-QByteArray Left(const TKelPigger *record)
+QByteArray Left(const TKeyedNode *record)
 {
     return record->GetAttr(PuzzleSchema::KeyPieceLeft);
 }
 
-QByteArray Top(const TKelPigger *record)
+QByteArray Top(const TKeyedNode *record)
 {
     return record->GetAttr(PuzzleSchema::KeyPieceTop);
 }
@@ -38,7 +38,7 @@ QByteArray Top(const TKelPigger *record)
 QList<TPieceImage *> VisiblePalettePieces(const TDesktopGame &game)
 {
     QList<TPieceImage *> visible;
-    for (const TKelPigger *record : game.desktop.PaletteRecords()) {
+    for (const TKeyedNode *record : game.desktop.PaletteRecords()) {
         TPieceImage *image = game.desktop.ImageOfRecord(record);
         if (image->IsVisible())
             visible.append(image);
@@ -54,8 +54,8 @@ TEST(DesktopPalette, SlotsPadAndPositionsInAFrameSixHundredHigh)
     ASSERT_EQ(game.geometry.pieceHeight, 90);
     EXPECT_EQ(game.desktop.PaletteSlots(), 5);
     EXPECT_EQ(game.desktop.PaletteTopPad(), 42);
-    EXPECT_EQ(game.desktop.Shape_pal->Bounds().left(), StripLeft);
-    EXPECT_EQ(game.desktop.Shape_pal->Bounds().width(), 130);
+    EXPECT_EQ(game.desktop.m_paletteStrip->Bounds().left(), StripLeft);
+    EXPECT_EQ(game.desktop.m_paletteStrip->Bounds().width(), 130);
     const QList<TPieceImage *> shown = VisiblePalettePieces(game);
     ASSERT_EQ(shown.size(), 3);
     EXPECT_EQ(game.desktop.ViewPosition(shown[0]), QPoint(PaletteLeft, 55));
@@ -87,7 +87,7 @@ TEST(DesktopPalette, NewPiecesWaitHiddenOnThePalette)
     TPieceImage *second = game.desktop.AddPiece(work, game.pieces->Child(1));
     ASSERT_NE(first, nullptr);
     EXPECT_FALSE(first->IsVisible());
-    EXPECT_TRUE(first->onPalette);
+    EXPECT_TRUE(first->m_onPalette);
     EXPECT_EQ(game.desktop.ViewPosition(first).x(), PaletteLeft);
     EXPECT_EQ(game.desktop.ViewPosition(second),
               game.desktop.ViewPosition(first) + QPoint(0, 90 + 5));
@@ -113,11 +113,11 @@ TEST(DesktopPalette, ScrollMaximumWithNoneOneAndThreePieces)
 {
     for (const int count : {0, 1, 3}) {
         TDesktopGame game(Cols, Rows, Picture, QSize(1000, 600), count);
-        EXPECT_EQ(game.desktop.ScrollBar_pal->maximum(), 1) << count << " pieces";
-        EXPECT_EQ(game.desktop.ScrollBar_pal->minimum(), 0);
+        EXPECT_EQ(game.desktop.m_paletteScrollBar->maximum(), 1) << count << " pieces";
+        EXPECT_EQ(game.desktop.m_paletteScrollBar->minimum(), 0);
     }
     TDesktopGame game(Cols, Rows, Picture, QSize(1000, 600), 3);
-    game.desktop.ScrollBar_pal->setValue(1);
+    game.desktop.m_paletteScrollBar->setValue(1);
     game.WaitForTick();
     const QList<TPieceImage *> shown = VisiblePalettePieces(game);
     ASSERT_EQ(shown.size(), 2);
@@ -128,8 +128,8 @@ TEST(DesktopPalette, ScrollMaximumWithNoneOneAndThreePieces)
 TEST(DesktopPalette, ScrollingMovesTheWindowByWholePieces)
 {
     TDesktopGame game(Cols, Rows, Picture, QSize(1000, 600), 12);
-    EXPECT_EQ(game.desktop.ScrollBar_pal->maximum(), 7);
-    game.desktop.ScrollBar_pal->setValue(7);
+    EXPECT_EQ(game.desktop.m_paletteScrollBar->maximum(), 7);
+    game.desktop.m_paletteScrollBar->setValue(7);
     game.WaitForTick();
     const QList<TPieceImage *> shown = VisiblePalettePieces(game);
     ASSERT_EQ(shown.size(), 5);
@@ -137,25 +137,25 @@ TEST(DesktopPalette, ScrollingMovesTheWindowByWholePieces)
     // Fewer pieces lower the maximum and the position with it.
     for (int i = 0; i < 9; ++i)
         game.DragTo(VisiblePalettePieces(game).first(), QPoint(400, 100));
-    EXPECT_EQ(game.desktop.ScrollBar_pal->maximum(), 1);
-    EXPECT_EQ(game.desktop.ScrollBar_pal->value(), 1);
+    EXPECT_EQ(game.desktop.m_paletteScrollBar->maximum(), 1);
+    EXPECT_EQ(game.desktop.m_paletteScrollBar->value(), 1);
 }
 
 TEST(DesktopDrop, ThresholdAtThreeQuartersOfTheStrip)
 {
     TDesktopGame game(Cols, Rows, Picture, QSize(1000, 600), 3);
-    QSignalSpy dropped(&game.desktop, &TO_pd::OnPieceDropped);
+    QSignalSpy dropped(&game.desktop, &TPuzzleDesktop::OnPieceDropped);
     TPieceImage *image = game.Image(0);
     game.DragTo(image, QPoint(StripLeft + 101, 300));
-    EXPECT_TRUE(image->onPalette);
+    EXPECT_TRUE(image->m_onPalette);
     EXPECT_TRUE(Left(game.Record(0)).isEmpty());
     EXPECT_TRUE(Top(game.Record(0)).isEmpty());
     EXPECT_EQ(game.desktop.ViewPosition(image).x(), PaletteLeft) << "laid out on the palette";
     ASSERT_EQ(dropped.count(), 1);
-    EXPECT_EQ(dropped[0][0].value<TO_pd *>(), &game.desktop);
+    EXPECT_EQ(dropped[0][0].value<TPuzzleDesktop *>(), &game.desktop);
 
     game.DragTo(image, QPoint(StripLeft + 102, 300));
-    EXPECT_FALSE(image->onPalette);
+    EXPECT_FALSE(image->m_onPalette);
     EXPECT_TRUE(image->IsVisible());
     EXPECT_EQ(Left(game.Record(0)), "160");
     EXPECT_EQ(Top(game.Record(0)), "300");
@@ -163,7 +163,7 @@ TEST(DesktopDrop, ThresholdAtThreeQuartersOfTheStrip)
 
     // Back onto the palette: the stored position goes.
     game.DragTo(image, QPoint(30, 300));
-    EXPECT_TRUE(image->onPalette);
+    EXPECT_TRUE(image->m_onPalette);
     EXPECT_FALSE(game.Record(0)->IndexOfKey(PuzzleSchema::KeyPieceLeft) >= 0);
     EXPECT_FALSE(game.Record(0)->IndexOfKey(PuzzleSchema::KeyPieceTop) >= 0);
 }
@@ -195,13 +195,13 @@ TEST(DesktopDrop, GridAndStoredPositionsAreInDesktopCoordinates)
 {
     // Narrower than the desktop's extent, so it scrolls.
     TDesktopGame game(Cols, Rows, Picture, QSize(700, 600), 3);
-    EXPECT_EQ(game.desktop.Shape_RD.topLeft(), QPoint(960, 700));
+    EXPECT_EQ(game.desktop.m_extentCorner.topLeft(), QPoint(960, 700));
     EXPECT_GE(game.desktop.Canvas()->width(), 960 + 65);
     game.ScrollTo(100, 0);
     ASSERT_EQ(game.desktop.ScrollPosition(), QPoint(100, 0));
     game.WaitForTick();
     // The strip and its pieces keep their place in the view.
-    EXPECT_EQ(game.desktop.Shape_pal->Bounds().left() - 100, StripLeft);
+    EXPECT_EQ(game.desktop.m_paletteStrip->Bounds().left() - 100, StripLeft);
     EXPECT_EQ(game.desktop.ViewPosition(VisiblePalettePieces(game).first()).x(), PaletteLeft);
 
     TPieceImage *image = game.Image(2);
@@ -233,14 +233,14 @@ TEST(DesktopDrop, DesktopScrollsAsFarAsItsFarthestPiece)
 TEST(DesktopPick, ByTheTabBandNothingHappens)
 {
     TDesktopGame game(Cols, Rows, Picture, QSize(1000, 600), 3);
-    QSignalSpy dropped(&game.desktop, &TO_pd::OnPieceDropped);
+    QSignalSpy dropped(&game.desktop, &TPuzzleDesktop::OnPieceDropped);
     TPieceImage *image = game.Image(0);
     const QPoint before = image->Position();
     for (const QPoint grab : {QPoint(5, 45), QPoint(20, 45), QPoint(60, 70), QPoint(100, 45)}) {
         game.Drag(image, grab, QPoint(400, 300));
         EXPECT_EQ(image->Position(), before) << grab.x() << "," << grab.y();
     }
-    EXPECT_TRUE(image->onPalette);
+    EXPECT_TRUE(image->m_onPalette);
     EXPECT_TRUE(Left(game.Record(0)).isEmpty());
     EXPECT_EQ(dropped.count(), 0);
 }
@@ -296,7 +296,7 @@ TEST(DesktopPlace, RestoredPiecesLieOnTheDesktop)
     game.desktop.LayoutPalette();
     EXPECT_EQ(game.desktop.ViewPosition(game.Image(1)), QPoint(403, 217));
     EXPECT_TRUE(game.Image(1)->IsVisible());
-    EXPECT_FALSE(game.Image(1)->onPalette);
+    EXPECT_FALSE(game.Image(1)->m_onPalette);
     EXPECT_EQ(game.desktop.PaletteRecords().size(), 2);
     EXPECT_FALSE(game.desktop.PaletteRecords().contains(game.Record(1)));
 }
@@ -306,18 +306,18 @@ TEST(DesktopSort, OrderAppliesAtTheNextTickFromTheFirstPiece)
     TDesktopGame game(Cols, Rows, Picture, QSize(1000, 600), 20);
     const auto values = [&game](const QByteArray &key) {
         QByteArrayList list;
-        for (const TKelPigger *record : game.desktop.PaletteRecords())
+        for (const TKeyedNode *record : game.desktop.PaletteRecords())
             list.append(record->GetAttr(key));
         return list;
     };
     QByteArrayList orderKeys = values("RO");
     EXPECT_TRUE(std::is_sorted(orderKeys.begin(), orderKeys.end())) << "None sorts RO as text";
 
-    game.desktop.ScrollBar_pal->setValue(4);
+    game.desktop.m_paletteScrollBar->setValue(4);
     game.WaitForTick();
     SetSortDirection(-1);
     game.desktop.SetSortOrder(3);
-    EXPECT_EQ(game.desktop.ScrollBar_pal->value(), 0);
+    EXPECT_EQ(game.desktop.m_paletteScrollBar->value(), 0);
     game.WaitForTick();
     const QByteArrayList rights = values("R");
     EXPECT_TRUE(std::is_sorted(rights.rbegin(), rights.rend())) << "Right M: tabs first";
@@ -335,20 +335,20 @@ TEST(DesktopSort, OrderAppliesAtTheNextTickFromTheFirstPiece)
 TEST(DesktopReset, EveryPieceBackOnThePaletteInTheCurrentOrder)
 {
     TDesktopGame game(Cols, Rows, Picture, QSize(1000, 600), 10);
-    const QList<TKelPigger *> initialOrder = game.desktop.PaletteRecords();
+    const QList<TKeyedNode *> initialOrder = game.desktop.PaletteRecords();
     for (int i = 0; i < 4; ++i)
         game.DragTo(VisiblePalettePieces(game).first(), QPoint(240 + 80 * i, 200));
-    game.desktop.ScrollBar_pal->setValue(1);
+    game.desktop.m_paletteScrollBar->setValue(1);
     game.WaitForTick();
     game.desktop.ResetGame();
-    for (const TKelPigger *record : game.desktop.Records()) {
+    for (const TKeyedNode *record : game.desktop.Records()) {
         EXPECT_TRUE(Left(record).isEmpty());
         EXPECT_TRUE(Top(record).isEmpty());
     }
     for (const auto &image : game.desktop.Images())
-        EXPECT_TRUE(image->onPalette);
+        EXPECT_TRUE(image->m_onPalette);
     EXPECT_EQ(game.desktop.PaletteRecords(), initialOrder);
-    EXPECT_EQ(game.desktop.ScrollBar_pal->value(), 1) << "the palette position stays";
+    EXPECT_EQ(game.desktop.m_paletteScrollBar->value(), 1) << "the palette position stays";
 }
 
 TEST(DesktopSetup, ANewGameEmptiesTheDesktop)
@@ -358,8 +358,8 @@ TEST(DesktopSetup, ANewGameEmptiesTheDesktop)
     game.desktop.SetupDesktop(7, 7, 100, 80, 16);
     EXPECT_TRUE(game.desktop.Images().empty());
     EXPECT_TRUE(game.desktop.Records().isEmpty());
-    EXPECT_EQ(game.desktop.Shape_pal->Bounds().width(), 110);
-    EXPECT_EQ(game.desktop.Shape_RD.topLeft(), QPoint(68 * 9, 48 * 9));
+    EXPECT_EQ(game.desktop.m_paletteStrip->Bounds().width(), 110);
+    EXPECT_EQ(game.desktop.m_extentCorner.topLeft(), QPoint(68 * 9, 48 * 9));
     EXPECT_EQ(Left(game.Record(0)), "400") << "the records belong to the document";
 }
 
@@ -371,11 +371,11 @@ TEST(DesktopBackground, TextureIsTiledOnceFromTheTopLeft)
         for (int x = 0; x < texture.width(); ++x)
             texture.setPixel(x, y, qRgb(x * 6, y * 10, 77));
     game.desktop.SetBackgroundPicture(texture);
-    ASSERT_TRUE(game.desktop.Image_bg->IsVisible());
-    const QRect area = game.desktop.Image_bg->Bounds();
-    EXPECT_EQ(area.left(), game.desktop.Shape_pal->Bounds().right() + 1);
+    ASSERT_TRUE(game.desktop.m_backgroundPicture->IsVisible());
+    const QRect area = game.desktop.m_backgroundPicture->Bounds();
+    EXPECT_EQ(area.left(), game.desktop.m_paletteStrip->Bounds().right() + 1);
     EXPECT_EQ(area.top(), 8);
-    EXPECT_EQ(game.desktop.Image_bg->Picture().size(), area.size());
+    EXPECT_EQ(game.desktop.m_backgroundPicture->Picture().size(), area.size());
     const QImage shown = game.desktop.Canvas()->grab().toImage();
     for (const QPoint at : {QPoint(0, 0), QPoint(37, 0), QPoint(5, 23 * 3 + 4), QPoint(400, 300)})
         EXPECT_EQ(shown.pixel(area.topLeft() + at), texture.pixel(at.x() % 37, at.y() % 23))
@@ -384,7 +384,7 @@ TEST(DesktopBackground, TextureIsTiledOnceFromTheTopLeft)
     // A larger frame is not covered again.
     const QSize tiledSize = area.size();
     game.desktop.resize(1300, 900);
-    EXPECT_EQ(game.desktop.Image_bg->Picture().size(), tiledSize);
+    EXPECT_EQ(game.desktop.m_backgroundPicture->Picture().size(), tiledSize);
     const QImage larger = game.desktop.Canvas()->grab().toImage();
     const QPoint beyond = area.topLeft() + QPoint(tiledSize.width() + 5, 20);
     EXPECT_EQ(larger.pixel(beyond), game.desktop.Canvas()->BackgroundColour().rgb());
@@ -397,15 +397,15 @@ TEST(DesktopBackground, ColourHidesTheTexture)
     texture.fill(Qt::blue);
     game.desktop.SetBackgroundPicture(texture);
     game.desktop.SetBackgroundColor(0x0000FF); // red in the lowest byte
-    EXPECT_FALSE(game.desktop.Image_bg->IsVisible());
+    EXPECT_FALSE(game.desktop.m_backgroundPicture->IsVisible());
     const QImage shown = game.desktop.Canvas()->grab().toImage();
     EXPECT_EQ(shown.pixel(500, 300), qRgb(255, 0, 0));
-    EXPECT_EQ(shown.pixel(500, 3), game.desktop.Panel_top->palette().color(QPalette::Window).rgb())
+    EXPECT_EQ(shown.pixel(500, 3), game.desktop.m_topPanel->palette().color(QPalette::Window).rgb())
         << "the panels keep the workspace colour";
     game.desktop.SetBackgroundPicture(texture);
-    EXPECT_TRUE(game.desktop.Image_bg->IsVisible());
+    EXPECT_TRUE(game.desktop.m_backgroundPicture->IsVisible());
     game.desktop.SetBackgroundPicture(QImage());
-    EXPECT_FALSE(game.desktop.Image_bg->IsVisible());
+    EXPECT_FALSE(game.desktop.m_backgroundPicture->IsVisible());
 }
 
 TEST(DesktopCursor, BackToDefaultAfterADropAndOverThePalette)
@@ -427,6 +427,6 @@ TEST(DesktopCursor, BackToDefaultAfterADropAndOverThePalette)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    hover(game.desktop.Panel_margin, QPoint(3, 100));
+    hover(game.desktop.m_marginPanel, QPoint(3, 100));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }

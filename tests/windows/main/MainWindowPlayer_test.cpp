@@ -1,7 +1,7 @@
 // Player mode in this process on real puzzles: preparing with progress, playing to the end with
 // the mouse, the alternative picture, reset, and preparations that fail.
 #include "engine/container/ExecutablePayload.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "support/JpegBytes.h"
 #include "support/ModalAnswer.h"
@@ -52,10 +52,10 @@ struct TSeen {
     bool changedAfterReset = false;
 };
 
-int StoredPositions(const TKelPigger &document)
+int StoredPositions(const TKeyedNode &document)
 {
     int count = 0;
-    const TKelPigger *pieces = document.FindChild(PiecesNode);
+    const TKeyedNode *pieces = document.FindChild(PiecesNode);
     for (int index = 0; index < pieces->ChildCount(); ++index)
         count += !pieces->Child(index)->GetAttr(KeyPieceLeft).isEmpty();
     return count;
@@ -70,7 +70,7 @@ protected:
     QByteArray Made(const QImage &alternative = {})
     {
         const QString path = PathOf("made.exe");
-        EXPECT_TRUE(MakePuzzle(path, picture, alternative));
+        EXPECT_TRUE(MakePuzzle(path, m_picture, alternative));
         return ReadBytes(path);
     }
 
@@ -81,17 +81,17 @@ protected:
         return std::make_unique<TPlayerWindows>(PathOf("tulips.exe"));
     }
 
-    const QImage picture = PhotoLikePicture({280, 210});
+    const QImage m_picture = PhotoLikePicture({280, 210});
 };
 
 TEST_F(PlayerMode, PuzzlePlayedToTheEndShowsTheAlternativePictureAndResetStartsAgain)
 {
     const auto windows = Puzzle(Made(PhotoLikePicture({300, 200}).mirrored(true, false)));
     const QByteArray alternative = ReadSection(SectionAlternativeImage);
-    TFmain &main = *windows->main;
-    TD_puzzle_js &play = *windows->play;
-    main.ProgressBar1->reset();
-    QSignalSpy progress(main.ProgressBar1, &QProgressBar::valueChanged);
+    TMainWindow &main = *windows->main;
+    TJigsawPlayWindow &play = *windows->play;
+    main.m_loadingProgress->reset();
+    QSignalSpy progress(main.m_loadingProgress, &QProgressBar::valueChanged);
 
     TSeen seen;
     bool minimisedDuringGame = false;
@@ -100,17 +100,17 @@ TEST_F(PlayerMode, PuzzlePlayedToTheEndShowsTheAlternativePictureAndResetStartsA
         [&] {
             minimisedDuringGame = main.isMinimized();
             SolveByDragging(play);
-            seen.solved = play.Odesktop->IsSolved();
-            seen.premiumShown = play.PageControl1->currentWidget() == play.TabSheet_premium;
-            seen.premiumPicture = play.Image_premium->Picture();
-            seen.gameChanged = main.GameChanged;
-            main.GameChanged = false;
+            seen.solved = play.m_desktop->IsSolved();
+            seen.premiumShown = play.m_pages->currentWidget() == play.m_solvedPage;
+            seen.premiumPicture = play.m_solvedPicture->Picture();
+            seen.gameChanged = main.gameChanged;
+            main.gameChanged = false;
             ResetThroughTools();
-            seen.onPaletteAfterReset = static_cast<int>(play.Odesktop->PaletteRecords().size());
-            seen.positionsAfterReset = StoredPositions(*main.Document);
-            seen.puzzlePageAfterReset = play.PageControl1->currentWidget() == play.TabSheet_puzzle;
-            seen.changedAfterReset = main.GameChanged;
-            main.GameChanged = true;
+            seen.onPaletteAfterReset = static_cast<int>(play.m_desktop->PaletteRecords().size());
+            seen.positionsAfterReset = StoredPositions(*main.document);
+            seen.puzzlePageAfterReset = play.m_pages->currentWidget() == play.m_puzzlePage;
+            seen.changedAfterReset = main.gameChanged;
+            main.gameChanged = true;
         },
         ExitThroughTools);
     main.RunPlayerMode();
@@ -135,10 +135,10 @@ TEST_F(PlayerMode, PuzzlePlayedToTheEndShowsTheAlternativePictureAndResetStartsA
 
     // After the game: the save question, in a window back to its normal state, and the changed
     // document (with the tools window's place) in the image.
-    EXPECT_EQ(main.PageControl1->currentWidget(), main.TabSheet_save);
+    EXPECT_EQ(main.m_pages->currentWidget(), main.m_saveQuestionPage);
     EXPECT_FALSE(main.isMinimized());
-    EXPECT_FALSE(main.Document->GetAttr(KeyToolsLeft).isEmpty());
-    EXPECT_EQ(ReadSection(SectionDocument), main.Document->SaveToText());
+    EXPECT_FALSE(main.document->GetAttr(KeyToolsLeft).isEmpty());
+    EXPECT_EQ(ReadSection(SectionDocument), main.document->SaveToText());
 }
 
 TEST_F(PlayerMode, SolvedPuzzleWithoutAlternativePictureShowsNothingMore)
@@ -148,15 +148,15 @@ TEST_F(PlayerMode, SolvedPuzzleWithoutAlternativePictureShowsNothingMore)
     for (const QByteArray &image :
          {made, WithSectionReplaced(made, SectionAlternativeImage, blanks)}) {
         const auto windows = Puzzle(image);
-        TD_puzzle_js &play = *windows->play;
+        TJigsawPlayWindow &play = *windows->play;
         bool solved = false;
         bool puzzlePageShown = false;
         const auto driver = DriveGame(
             play,
             [&] {
                 SolveByDragging(play);
-                solved = play.Odesktop->IsSolved();
-                puzzlePageShown = play.PageControl1->currentWidget() == play.TabSheet_puzzle;
+                solved = play.m_desktop->IsSolved();
+                puzzlePageShown = play.m_pages->currentWidget() == play.m_puzzlePage;
             },
             ExitThroughTools);
         windows->main->RunPlayerMode();
@@ -170,12 +170,12 @@ TEST_F(PlayerMode, SolvedPuzzleWithoutAlternativePictureShowsNothingMore)
 TEST_F(PlayerMode, DropBackOnThePaletteChangesTheGame)
 {
     const auto windows = Puzzle(Made());
-    TD_puzzle_js &play = *windows->play;
+    TJigsawPlayWindow &play = *windows->play;
     int onPalette = -1;
     const auto driver = DriveGame(
         play,
         [&] {
-            TO_pd &desktop = *play.Odesktop;
+            TPuzzleDesktop &desktop = *play.m_desktop;
             TPieceImage *first = desktop.ImageOfRecord(desktop.PaletteRecords().first());
             DragPiece(desktop, first, first->Position() + QPoint(5, 0));
             onPalette = static_cast<int>(desktop.PaletteRecords().size());
@@ -184,35 +184,35 @@ TEST_F(PlayerMode, DropBackOnThePaletteChangesTheGame)
     windows->main->RunPlayerMode();
     ASSERT_TRUE(driver->ran);
     EXPECT_EQ(onPalette, 49);
-    EXPECT_TRUE(windows->main->GameChanged);
-    EXPECT_EQ(windows->main->PageControl1->currentWidget(), windows->main->TabSheet_save);
+    EXPECT_TRUE(windows->main->gameChanged);
+    EXPECT_EQ(windows->main->m_pages->currentWidget(), windows->main->m_saveQuestionPage);
 }
 
 TEST_F(PlayerMode, ResetWithoutDropsEndsWithoutAskingAndKeepsTheStoredGame)
 {
     const QByteArray made = Made();
     ExeImage() = made;
-    TKelPigger saved;
+    TKeyedNode saved;
     saved.LoadFromText(ReadSection(SectionDocument));
     saved.FindChild(PiecesNode)->Child(0)->SetAttr(KeyPieceLeft, "400");
     saved.FindChild(PiecesNode)->Child(0)->SetAttr(KeyPieceTop, "90");
     const auto windows = Puzzle(WithSectionReplaced(made, SectionDocument, saved.SaveToText()));
     const QByteArray image = ExeImage();
-    TFmain &main = *windows->main;
+    TMainWindow &main = *windows->main;
     main.show();
-    main.FirstActivation = false;
+    main.m_firstActivation = false;
     int positionsAfterReset = -1;
     const auto driver = DriveGame(
         *windows->play,
         [&] {
             ResetThroughTools();
-            positionsAfterReset = StoredPositions(*main.Document);
+            positionsAfterReset = StoredPositions(*main.document);
         },
         ExitThroughTools);
     main.RunPlayerMode();
     ASSERT_TRUE(driver->ran);
     EXPECT_EQ(positionsAfterReset, 0);
-    EXPECT_FALSE(main.GameChanged);
+    EXPECT_FALSE(main.gameChanged);
     EXPECT_FALSE(main.isVisible()) << "nothing changed: the program ends";
     EXPECT_EQ(ExeImage(), image);
 }
@@ -220,7 +220,7 @@ TEST_F(PlayerMode, ResetWithoutDropsEndsWithoutAskingAndKeepsTheStoredGame)
 TEST_F(PlayerMode, BrowseMyPuzzlesStartsInTheWorkingFolderAndKeepsIt)
 {
     const auto windows = Puzzle(Made());
-    ASSERT_TRUE(QDir(folder.path()).mkpath("bin"));
+    ASSERT_TRUE(QDir(m_folder.path()).mkpath("bin"));
     ASSERT_TRUE(Platform::SetWorkingFolder(PathOf("bin")));
     const QString before = Platform::WorkingFolder();
     QString shownFolder;
@@ -231,7 +231,7 @@ TEST_F(PlayerMode, BrowseMyPuzzlesStartsInTheWorkingFolderAndKeepsIt)
                 shownFolder = dialog->directory().absolutePath();
                 dialog->reject();
             });
-            QTest::mouseClick(F_tools->SB_browse, Qt::LeftButton);
+            QTest::mouseClick(ProgramWindows().toolsWindow->m_browseButton, Qt::LeftButton);
         },
         ExitThroughTools);
     windows->main->RunPlayerMode();
@@ -247,12 +247,12 @@ TEST_F(PlayerMode, FailedPreparationsSayWhyAndEndTheSequence)
 {
     const QByteArray made = Made();
     ExeImage() = made;
-    TKelPigger wide;
+    TKeyedNode wide;
     wide.LoadFromText(ReadSection(SectionDocument));
     wide.SetAttr(KeyCols, "500");
     // A name of megabytes: the caption shows its start only.
     wide.SetAttr(KeyName, QByteArray(1 << 20, 'N'));
-    TKelPigger finest;
+    TKeyedNode finest;
     finest.LoadFromText(ReadSection(SectionDocument));
     finest.SetAttr(KeyCols, "100");
     finest.SetAttr(KeyRows, "100");
@@ -288,7 +288,7 @@ TEST_F(PlayerMode, FailedPreparationsSayWhyAndEndTheSequence)
         windows->main->RunPlayerMode();
         EXPECT_FALSE(driver->ran);
         EXPECT_FALSE(windows->play->isVisible());
-        EXPECT_EQ(windows->main->PageControl1->currentWidget(), windows->main->TabSheet_load);
+        EXPECT_EQ(windows->main->m_pages->currentWidget(), windows->main->m_loadingPage);
         EXPECT_TRUE(shown.contains(reason)) << shown.toStdString();
         EXPECT_LE(windows->main->windowTitle().size(), 256);
     }

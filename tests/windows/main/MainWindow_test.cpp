@@ -2,7 +2,7 @@
 // save question and browsing for puzzles. The executable it runs as is a file in a temporary
 // folder whose image is set here.
 #include "engine/container/ExecutablePayload.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/picture/JpegPicture.h"
 #include "support/AppTestSupport.h"
@@ -52,30 +52,30 @@ protected:
     {
         TExecutableFolderTest::SetUp();
         // The working folder is the executable's folder, as the start-up step leaves it.
-        Platform::SetWorkingFolder(folder.path());
+        Platform::SetWorkingFolder(m_folder.path());
     }
 
     // A main window running as the file name in the folder, whose image holds sections.
-    std::unique_ptr<TFmain> MainWindow(const QString &name, const TSections &sections)
+    std::unique_ptr<TMainWindow> MainWindow(const QString &name, const TSections &sections)
     {
         ExeImage() = WithSections(ProgramPart, sections);
         EXPECT_TRUE(WriteExecutable(PathOf(name), ExeImage()));
-        return std::make_unique<TFmain>(PathOf(name));
+        return std::make_unique<TMainWindow>(PathOf(name));
     }
 
     // A main window whose start has already happened, as it is after a game.
-    std::unique_ptr<TFmain> StartedMainWindow(const QString &name, const TSections &sections)
+    std::unique_ptr<TMainWindow> StartedMainWindow(const QString &name, const TSections &sections)
     {
         auto main = MainWindow(name, sections);
-        main->FirstActivation = false;
+        main->m_firstActivation = false;
         return main;
     }
 
     // A changed game's main window on its save page, after KeepChanges: waiting for YES or NO.
-    static void AskToSave(TFmain &main)
+    static void AskToSave(TMainWindow &main)
     {
-        main.GameChanged = true;
-        main.PageControl1->setCurrentWidget(main.TabSheet_save);
+        main.gameChanged = true;
+        main.m_pages->setCurrentWidget(main.m_saveQuestionPage);
         main.show();
         main.KeepChanges();
     }
@@ -95,21 +95,21 @@ protected:
 TEST_F(FmainTest, StartsOnTheLoadingPageWithEmptyState)
 {
     auto main = MainWindow("puzzle.exe", {});
-    EXPECT_EQ(main->PageControl1->currentWidget(), main->TabSheet_load);
+    EXPECT_EQ(main->m_pages->currentWidget(), main->m_loadingPage);
     main->show();
-    EXPECT_EQ(main->TabSheet_load->size(), QSize(738, 412));
+    EXPECT_EQ(main->m_loadingPage->size(), QSize(738, 412));
     EXPECT_EQ(main->size(), QSize(746, 444));
     EXPECT_EQ(main->windowTitle(), QStringLiteral("Tessalune"));
-    EXPECT_EQ(main->Label2->text(), QStringLiteral("L O A D I N G..."));
-    EXPECT_EQ(main->Label3->text(), QStringLiteral("S A V I N G..."));
-    EXPECT_EQ(main->Label4->text(),
+    EXPECT_EQ(main->m_loadingTitle->text(), QStringLiteral("L O A D I N G..."));
+    EXPECT_EQ(main->m_savingTitle->text(), QStringLiteral("S A V I N G..."));
+    EXPECT_EQ(main->m_saveQuestionLabel->text(),
               QStringLiteral("The puzzle was changed. \r\nSave the changes?"));
-    EXPECT_EQ(main->ProgressBar1->maximum(), 100);
-    EXPECT_EQ(main->SourcePicture->Width(), 1);
-    EXPECT_EQ(main->AlternativePicture->Height(), 1);
-    EXPECT_EQ(main->Document->ChildCount(), 0);
-    EXPECT_FALSE(main->GameChanged || main->SourceChosen || main->ThumbnailMode);
-    EXPECT_TRUE(main->FirstActivation);
+    EXPECT_EQ(main->m_loadingProgress->maximum(), 100);
+    EXPECT_EQ(main->sourcePicture->Width(), 1);
+    EXPECT_EQ(main->alternativePicture->Height(), 1);
+    EXPECT_EQ(main->document->ChildCount(), 0);
+    EXPECT_FALSE(main->gameChanged || main->sourceChosen || main->m_thumbnailMode);
+    EXPECT_TRUE(main->m_firstActivation);
 }
 
 TEST_F(FmainTest, HandOverNameInAnyLetterCaseFinishesSaving)
@@ -124,10 +124,10 @@ TEST_F(FmainTest, HandOverNameInAnyLetterCaseFinishesSaving)
 TEST_F(FmainTest, LeftoverHandOverCopyMeansCleanUp)
 {
     const TSections puzzle = {{PuzzleSchema::SectionIsPuzzle, "Y"}};
-    ASSERT_TRUE(QDir(folder.path()).mkdir("tmp.exe"));
+    ASSERT_TRUE(QDir(m_folder.path()).mkdir("tmp.exe"));
     // A folder of that name is no leftover copy, or every start would end at once.
     EXPECT_EQ(ModeOf("puzzle.exe", puzzle), TStartMode::Player);
-    ASSERT_TRUE(QDir(folder.path()).rmdir("tmp.exe"));
+    ASSERT_TRUE(QDir(m_folder.path()).rmdir("tmp.exe"));
     CreateFile("tmp.exe");
     EXPECT_EQ(ModeOf("puzzle.exe", puzzle), TStartMode::CleanUp);
     EXPECT_EQ(ModeOf("maker", {}), TStartMode::CleanUp);
@@ -150,10 +150,10 @@ TEST_F(FmainTest, StartMessageIsPostedOnceAfterTheFirstActivation)
     main->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
     ASSERT_TRUE(QTest::qWaitFor([&] { return counter.count == 1; }, 5000));
-    EXPECT_EQ(main->PageControl1->currentWidget(), main->TabSheet_new);
+    EXPECT_EQ(main->m_pages->currentWidget(), main->m_makerPage);
 
     // Activated again (as after a game), the window does not start again.
-    main->PageControl1->setCurrentWidget(main->TabSheet_load);
+    main->m_pages->setCurrentWidget(main->m_loadingPage);
     QWidget other;
     other.show();
     other.activateWindow();
@@ -161,7 +161,7 @@ TEST_F(FmainTest, StartMessageIsPostedOnceAfterTheFirstActivation)
     main->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
     EXPECT_FALSE(QTest::qWaitFor([&] { return counter.count > 1; }, 50));
-    EXPECT_EQ(main->PageControl1->currentWidget(), main->TabSheet_load);
+    EXPECT_EQ(main->m_pages->currentWidget(), main->m_loadingPage);
 }
 
 TEST_F(FmainTest, LoadsPictureAndDocumentFromThePayload)
@@ -169,12 +169,12 @@ TEST_F(FmainTest, LoadsPictureAndDocumentFromThePayload)
     const QByteArray picture = SamplePictureBytes();
     auto main = MainWindow("puzzle.exe", PuzzleSections(picture, SampleDocumentText()));
     main->LoadPuzzleFromPayload();
-    EXPECT_EQ(main->SourcePicture->Data(), picture);
-    EXPECT_EQ(main->SourcePicture->Width(), 40);
-    EXPECT_EQ(main->Document->SaveToText(), SampleDocumentText());
+    EXPECT_EQ(main->sourcePicture->Data(), picture);
+    EXPECT_EQ(main->sourcePicture->Width(), 40);
+    EXPECT_EQ(main->document->SaveToText(), SampleDocumentText());
 
     ExeImage() = WithSections(ProgramPart, PuzzleSections(picture, "<PUZZLE_DATA"));
-    EXPECT_THROW(main->LoadPuzzleFromPayload(), EKelPiggerError);
+    EXPECT_THROW(main->LoadPuzzleFromPayload(), EKeyedNodeError);
 }
 
 TEST_F(FmainTest, UnchangedGameEndsWithoutTouchingTheImage)
@@ -193,43 +193,43 @@ TEST_F(FmainTest, ChangedGameStoresTheDocumentLastAndAsks)
     auto main = StartedMainWindow("puzzle.exe", PuzzleSections(picture, SampleDocumentText()));
     const QByteArray before = ReadBytes(PathOf("puzzle.exe"));
     main->LoadPuzzleFromPayload();
-    main->Document->SetAttr(PuzzleSchema::KeyColor, "#FF0000");
+    main->document->SetAttr(PuzzleSchema::KeyColor, "#FF0000");
     AskToSave(*main);
 
     QByteArray expected = before;
     RemoveSection(PuzzleSchema::SectionDocument, expected);
-    AppendSection(PuzzleSchema::SectionDocument, main->Document->SaveToText(), expected);
+    AppendSection(PuzzleSchema::SectionDocument, main->document->SaveToText(), expected);
     EXPECT_EQ(ExeImage(), expected);
     EXPECT_TRUE(main->isVisible());
 
     // NO ends without writing anything.
-    QTest::mouseClick(main->SB_save_cancel, Qt::LeftButton);
+    QTest::mouseClick(main->m_saveNoButton, Qt::LeftButton);
     EXPECT_FALSE(main->isVisible());
     EXPECT_EQ(ReadBytes(PathOf("puzzle.exe")), before);
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"puzzle.exe"});
+    EXPECT_EQ(QDir(m_folder.path()).entryList(QDir::Files), QStringList{"puzzle.exe"});
 }
 
 TEST_F(FmainTest, HandOverCopyThatCannotBeWrittenOrStartedKeepsTheQuestion)
 {
     auto main = StartedMainWindow("puzzle.exe", PuzzleSections(SamplePictureBytes(), "<A/>"));
     AskToSave(*main);
-    ASSERT_TRUE(QDir(folder.path()).mkdir("tmp.exe"));
+    ASSERT_TRUE(QDir(m_folder.path()).mkdir("tmp.exe"));
     QString shownMessage;
     AcceptNextMessageBox([&](QMessageBox *box) { shownMessage = box->text(); });
-    QTest::mouseClick(main->SB_save_ok, Qt::LeftButton);
+    QTest::mouseClick(main->m_saveYesButton, Qt::LeftButton);
     EXPECT_FALSE(shownMessage.isEmpty());
     EXPECT_TRUE(main->isVisible());
-    EXPECT_EQ(main->PageControl1->currentWidget(), main->TabSheet_save);
+    EXPECT_EQ(main->m_pages->currentWidget(), main->m_saveQuestionPage);
     EXPECT_TRUE(QFileInfo(PathOf("tmp.exe")).isDir());
     // The name of the file to overwrite went into the written copy only: a retry adds no
     // second one.
     EXPECT_TRUE(ReadSection(PuzzleSchema::SectionFileName).isEmpty());
 
     // A copy that is written but cannot be started is not left behind either.
-    ASSERT_TRUE(QDir(folder.path()).rmdir("tmp.exe"));
+    ASSERT_TRUE(QDir(m_folder.path()).rmdir("tmp.exe"));
     shownMessage.clear();
     AcceptNextMessageBox([&](QMessageBox *box) { shownMessage = box->text(); });
-    QTest::mouseClick(main->SB_save_ok, Qt::LeftButton);
+    QTest::mouseClick(main->m_saveYesButton, Qt::LeftButton);
     EXPECT_FALSE(shownMessage.isEmpty());
     EXPECT_TRUE(main->isVisible());
     EXPECT_FALSE(QFileInfo::exists(PathOf("tmp.exe")));
@@ -250,7 +250,7 @@ TEST_F(FmainTest, YesFinishesAnotherPuzzlesPendingSaveFirst)
     auto main = StartedMainWindow("puzzle.exe", PuzzleSections(SamplePictureBytes(), "<C/>"));
     AskToSave(*main);
     AcceptNextMessageBox([](QMessageBox *) {}); // these bytes cannot be started as a copy
-    QTest::mouseClick(main->SB_save_ok, Qt::LeftButton);
+    QTest::mouseClick(main->m_saveYesButton, Qt::LeftButton);
     EXPECT_EQ(ReadBytes(PathOf("other.exe")), otherExpected);
 }
 
@@ -262,22 +262,22 @@ TEST_F(FmainTest, AnswerIsGivenOnceYesIsPressed)
     const TModalAnswerer<QMessageBox> errorBoxes([](QMessageBox *box) { box->accept(); });
     // A second YES and a NO arrive while the first YES waits before starting its copy.
     QTimer::singleShot(50, main.get(), [&] {
-        QTest::mouseClick(main->SB_save_ok, Qt::LeftButton);
-        QTest::mouseClick(main->SB_save_cancel, Qt::LeftButton);
+        QTest::mouseClick(main->m_saveYesButton, Qt::LeftButton);
+        QTest::mouseClick(main->m_saveNoButton, Qt::LeftButton);
     });
-    QTest::mouseClick(main->SB_save_ok, Qt::LeftButton);
+    QTest::mouseClick(main->m_saveYesButton, Qt::LeftButton);
     EXPECT_FALSE(QTest::qWaitFor([&] { return errorBoxes.Count() > 1; }, 300))
         << "one hand-over only";
     EXPECT_EQ(errorBoxes.Count(), 1);
     EXPECT_TRUE(main->isVisible()) << "NO came after YES had answered";
     // After the failure the question is open again.
-    EXPECT_TRUE(main->SB_save_ok->isEnabled());
-    EXPECT_TRUE(main->SB_save_cancel->isEnabled());
+    EXPECT_TRUE(main->m_saveYesButton->isEnabled());
+    EXPECT_TRUE(main->m_saveNoButton->isEnabled());
 }
 
 TEST_F(FmainTest, BrowsingStartsInMadePuzzlesAndKeepsTheWorkingFolder)
 {
-    ASSERT_TRUE(QDir(folder.path()).mkpath("bin"));
+    ASSERT_TRUE(QDir(m_folder.path()).mkpath("bin"));
     Platform::SetWorkingFolder(PathOf("bin"));
     const QString before = Platform::WorkingFolder();
     auto main = MainWindow("bin/maker", {});
@@ -285,7 +285,7 @@ TEST_F(FmainTest, BrowsingStartsInMadePuzzlesAndKeepsTheWorkingFolder)
         QString shownFolder;
         AnswerModal<QFileDialog>([&](QFileDialog *dialog) {
             shownFolder = dialog->directory().absolutePath();
-            Platform::SetWorkingFolder(folder.path()); // as a dialog might do
+            Platform::SetWorkingFolder(m_folder.path()); // as a dialog might do
             dialog->reject();
         });
         main->BrowsePuzzles(fromCurrentFolder);

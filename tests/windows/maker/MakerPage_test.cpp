@@ -1,7 +1,7 @@
 // The maker's wizard page: which steps react in each state, the thumbnail's worked sizes, the
 // cancelled steps, and the payload Step 3 writes.
 #include "engine/container/ExecutablePayload.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/picture/JpegPicture.h"
 #include "platform/Platform.h"
@@ -41,7 +41,7 @@ const QByteArray ProgramPart("\x7f"
                              "ELF maker bytes");
 
 struct TStepView {
-    std::vector<bool> reacting; // Label_1 .. Label_3_, in that order
+    std::vector<bool> reacting; // step 1 title .. step 3 caption, in that order
     int darkBox;                // 1 to 3, 0 for none
     bool panelShown, sourceShown, alternativeShown;
 };
@@ -50,22 +50,23 @@ TStepView ViewOf(const TMakerPage &page)
 {
     TStepView view;
     for (const TClickableLabel *label :
-         {page.Label_1, page.Label_1_, page.Label_2, page.Label_2_, page.Label_3, page.Label_3_})
+         {page.m_step1Title, page.m_step1Caption, page.m_step2Title, page.m_step2Caption,
+          page.m_step3Title, page.m_step3Caption})
         view.reacting.push_back(label->cursor().shape() == Qt::PointingHandCursor);
     view.darkBox = 0;
-    const TShapeWidget *boxes[] = {page.Shape1, page.Shape2, page.Shape3};
+    const TShapeWidget *boxes[] = {page.m_step1Frame, page.m_step2Frame, page.m_step3Frame};
     for (int i = 0; i < 3; ++i)
         if (boxes[i]->Brush().color() == WindowLook::Dark)
             view.darkBox = view.darkBox == 0 ? i + 1 : -1;
-    view.panelShown = page.Panel_img->isVisibleTo(page.Panel_new);
-    view.sourceShown = page.RB_src_picture->isVisibleTo(page.Panel_new);
-    view.alternativeShown = page.RB_premium_picture->isVisibleTo(page.Panel_new);
+    view.panelShown = page.m_thumbnailPanel->isVisibleTo(page.m_bannerPanel);
+    view.sourceShown = page.m_sourcePictureRadio->isVisibleTo(page.m_bannerPanel);
+    view.alternativeShown = page.m_alternativePictureRadio->isVisibleTo(page.m_bannerPanel);
     return view;
 }
 
 QRect Thumbnail(const TMakerPage &page)
 {
-    return page.Image_demo->geometry();
+    return page.m_thumbnailImage->geometry();
 }
 
 } // namespace
@@ -78,58 +79,59 @@ TEST_F(MakerTest, EachStepShowsItsBoxAndReactsOnlyOnTheStepsUpToIt)
         {{true, true, true, true, true, true}, 3, true, true, true},
     };
     for (int step : {3, 1, 2, 3}) {
-        page->SetStep(step);
-        const TStepView view = ViewOf(*page);
+        m_page->SetStep(step);
+        const TStepView view = ViewOf(*m_page);
         EXPECT_EQ(view.reacting, expected[step - 1].reacting) << step;
         EXPECT_EQ(view.darkBox, expected[step - 1].darkBox) << step;
         EXPECT_EQ(view.panelShown, expected[step - 1].panelShown) << step;
         EXPECT_EQ(view.sourceShown, expected[step - 1].sourceShown) << step;
         EXPECT_EQ(view.alternativeShown, expected[step - 1].alternativeShown) << step;
-        EXPECT_EQ(state.Step, step);
+        EXPECT_EQ(m_state.step, step);
     }
-    page->SetStep(4);
-    EXPECT_EQ(ViewOf(*page).reacting, std::vector<bool>(6, false));
-    EXPECT_EQ(ViewOf(*page).darkBox, 0);
+    m_page->SetStep(4);
+    EXPECT_EQ(ViewOf(*m_page).reacting, std::vector<bool>(6, false));
+    EXPECT_EQ(ViewOf(*m_page).darkBox, 0);
 }
 
 TEST_F(MakerTest, AtTheStartOnlyStepOneReactsToClicks)
 {
     // For clicks that must open nothing.
     const TModalAnswerer<QDialog> watch([](QDialog *dialog) { dialog->reject(); });
-    for (TClickableLabel *label : {page->Label_2, page->Label_2_, page->Label_3, page->Label_3_})
+    for (TClickableLabel *label : {m_page->m_step2Title, m_page->m_step2Caption,
+                                   m_page->m_step3Title, m_page->m_step3Caption})
         QTest::mouseClick(label, Qt::LeftButton);
-    QTest::mouseClick(page->Shape2, Qt::LeftButton);
+    QTest::mouseClick(m_page->m_step2Frame, Qt::LeftButton);
     EXPECT_EQ(watch.Count(), 0);
-    EXPECT_EQ(edits, 0);
-    EXPECT_EQ(state.Step, 1);
-    QTest::mouseClick(page->Label_1_, Qt::LeftButton); // cancelled in the editor
-    EXPECT_EQ(edits, 1);
+    EXPECT_EQ(m_edits, 0);
+    EXPECT_EQ(m_state.step, 1);
+    QTest::mouseClick(m_page->m_step1Caption, Qt::LeftButton); // cancelled in the editor
+    EXPECT_EQ(m_edits, 1);
 }
 
 TEST_F(MakerTest, CancelledStepOneStaysAtStepOneUntilAPictureWasChosenOnce)
 {
     ChooseSource({});
-    EXPECT_EQ(state.Step, 1);
-    EXPECT_FALSE(page->Panel_img->isVisible());
-    EXPECT_FALSE(state.SourceChosen);
+    EXPECT_EQ(m_state.step, 1);
+    EXPECT_FALSE(m_page->m_thumbnailPanel->isVisible());
+    EXPECT_FALSE(m_state.sourceChosen);
 
     ChooseSource(GradientPicture({400, 200}));
-    EXPECT_EQ(state.Step, 2);
-    EXPECT_TRUE(page->Panel_img->isVisible());
+    EXPECT_EQ(m_state.step, 2);
+    EXPECT_TRUE(m_page->m_thumbnailPanel->isVisible());
     RunPropertiesWithOk();
-    ASSERT_EQ(state.Step, 3);
+    ASSERT_EQ(m_state.step, 3);
 
     // Cancelled after an earlier success: back to step 2, the picture kept.
     ChooseSource({});
-    EXPECT_EQ(state.Step, 2);
-    EXPECT_EQ(PictureSize(*state.SourcePicture), QSize(400, 200));
-    EXPECT_EQ(Thumbnail(*page), QRect(4, 38, 210, 105));
+    EXPECT_EQ(m_state.step, 2);
+    EXPECT_EQ(PictureSize(*m_state.sourcePicture), QSize(400, 200));
+    EXPECT_EQ(Thumbnail(*m_page), QRect(4, 38, 210, 105));
 
     // Ok on a file that failed to load leaves no picture to make a puzzle of: step 1 again.
     NextEditFailsToLoad();
-    QTest::mouseClick(page->Label_1, Qt::LeftButton);
-    EXPECT_EQ(state.Step, 1);
-    EXPECT_FALSE(state.SourceChosen);
+    QTest::mouseClick(m_page->m_step1Title, Qt::LeftButton);
+    EXPECT_EQ(m_state.step, 1);
+    EXPECT_FALSE(m_state.sourceChosen);
 }
 
 TEST_F(MakerTest, ThumbnailFitsThePanelWithTheWorkedSizes)
@@ -142,7 +144,7 @@ TEST_F(MakerTest, ThumbnailFitsThePanelWithTheWorkedSizes)
     };
     for (const auto &[picture, thumbnail] : cases) {
         ChooseSource(GradientPicture(picture));
-        EXPECT_EQ(Thumbnail(*page), thumbnail) << picture.width() << "x" << picture.height();
+        EXPECT_EQ(Thumbnail(*m_page), thumbnail) << picture.width() << "x" << picture.height();
     }
 }
 
@@ -165,21 +167,22 @@ TEST_F(MakerTest, CancellingStepTwoSwitchesTheAlternativePictureOff)
 {
     ChooseSource(GradientPicture({400, 200}));
     RunPropertiesWithOk(GradientPicture({300, 600}));
-    ASSERT_EQ(state.Step, 3);
-    ASSERT_TRUE(state.UseAlternativePicture);
-    ASSERT_TRUE(page->RB_premium_picture->isEnabled());
-    QTest::mouseClick(page->RB_premium_picture, Qt::LeftButton);
-    ASSERT_TRUE(page->RB_premium_picture->isChecked());
-    EXPECT_EQ(Thumbnail(*page), QRect(65, 4, 87, 174));
+    ASSERT_EQ(m_state.step, 3);
+    ASSERT_TRUE(m_state.useAlternativePicture);
+    ASSERT_TRUE(m_page->m_alternativePictureRadio->isEnabled());
+    QTest::mouseClick(m_page->m_alternativePictureRadio, Qt::LeftButton);
+    ASSERT_TRUE(m_page->m_alternativePictureRadio->isChecked());
+    EXPECT_EQ(Thumbnail(*m_page), QRect(65, 4, 87, 174));
 
-    AnswerModal<TD_puzzle_props>(
-        [](TD_puzzle_props *dialog) { QTest::mouseClick(dialog->SB_cancel, Qt::LeftButton); });
-    QTest::mouseClick(page->Label_2_, Qt::LeftButton);
-    EXPECT_EQ(state.Step, 3);
-    EXPECT_FALSE(state.UseAlternativePicture);
-    EXPECT_TRUE(page->RB_src_picture->isChecked());
-    EXPECT_FALSE(page->RB_premium_picture->isEnabled());
-    EXPECT_EQ(Thumbnail(*page), QRect(4, 38, 210, 105));
+    AnswerModal<TPropertiesDialog>([](TPropertiesDialog *dialog) {
+        QTest::mouseClick(dialog->m_cancelButton, Qt::LeftButton);
+    });
+    QTest::mouseClick(m_page->m_step2Caption, Qt::LeftButton);
+    EXPECT_EQ(m_state.step, 3);
+    EXPECT_FALSE(m_state.useAlternativePicture);
+    EXPECT_TRUE(m_page->m_sourcePictureRadio->isChecked());
+    EXPECT_FALSE(m_page->m_alternativePictureRadio->isEnabled());
+    EXPECT_EQ(Thumbnail(*m_page), QRect(4, 38, 210, 105));
 }
 
 class MakerStepThreeTest : public MakerTest
@@ -188,9 +191,9 @@ protected:
     void SetUp() override
     {
         MakerTest::SetUp();
-        ASSERT_TRUE(folder.isValid());
-        ASSERT_TRUE(QDir(folder.path()).mkpath("bin"));
-        Platform::SetWorkingFolder(folder.filePath("bin"));
+        ASSERT_TRUE(m_folder.isValid());
+        ASSERT_TRUE(QDir(m_folder.path()).mkpath("bin"));
+        Platform::SetWorkingFolder(m_folder.filePath("bin"));
         ExeImage() = ProgramPart;
     }
     void TearDown() override
@@ -203,16 +206,16 @@ protected:
     void SaveAs(const QString &path)
     {
         AnswerModal<QFileDialog>([this, path](QFileDialog *dialog) {
-            shownFolder = dialog->directory().absolutePath();
+            m_shownFolder = dialog->directory().absolutePath();
             ChooseFileInDialog(dialog, path);
         });
         AnswerNextQuestion(false);
-        QTest::mouseClick(page->Label_3, Qt::LeftButton);
+        QTest::mouseClick(m_page->m_step3Title, Qt::LeftButton);
     }
 
-    const TWorkingFolderKeeper keeper;
-    QTemporaryDir folder;
-    QString shownFolder;
+    const TWorkingFolderKeeper m_keeper;
+    QTemporaryDir m_folder;
+    QString m_shownFolder;
 };
 
 TEST_F(MakerStepThreeTest, CancelledSaveDialogKeepsTheWizardAtStepThree)
@@ -220,14 +223,14 @@ TEST_F(MakerStepThreeTest, CancelledSaveDialogKeepsTheWizardAtStepThree)
     ChooseSource(GradientPicture({400, 200}));
     RunPropertiesWithOk();
     AnswerModal<QFileDialog>([this](QFileDialog *dialog) {
-        shownFolder = dialog->directory().absolutePath();
+        m_shownFolder = dialog->directory().absolutePath();
         dialog->reject();
     });
-    QTest::mouseClick(page->Label_3_, Qt::LeftButton);
-    EXPECT_EQ(state.Step, 3);
-    EXPECT_TRUE(host->isVisible());
-    EXPECT_EQ(QFileInfo(shownFolder).canonicalFilePath(),
-              QFileInfo(folder.filePath("my_puzzles")).canonicalFilePath());
+    QTest::mouseClick(m_page->m_step3Caption, Qt::LeftButton);
+    EXPECT_EQ(m_state.step, 3);
+    EXPECT_TRUE(m_host->isVisible());
+    EXPECT_EQ(QFileInfo(m_shownFolder).canonicalFilePath(),
+              QFileInfo(m_folder.filePath("my_puzzles")).canonicalFilePath());
     EXPECT_EQ(ExeImage(), ProgramPart);
 }
 
@@ -235,26 +238,26 @@ TEST_F(MakerStepThreeTest, AlternativePictureIsWrittenOnlyWhenUsed)
 {
     ChooseSource(GradientPicture({400, 200}));
     RunPropertiesWithOk();
-    const QString plain = folder.filePath("plain.exe");
+    const QString plain = m_folder.filePath("plain.exe");
     SaveAs(plain);
-    EXPECT_FALSE(host->isVisible()) << "either answer closes the maker";
+    EXPECT_FALSE(m_host->isVisible()) << "either answer closes the maker";
     const QByteArray plainBytes = ReadBytes(plain);
     EXPECT_TRUE(plainBytes.startsWith(ProgramPart));
     EXPECT_TRUE(QFileInfo(plain).isExecutable());
     EXPECT_EQ(ReadSection(SectionIsPuzzle, plainBytes), "Y");
-    EXPECT_EQ(ReadSection(SectionSourceImage, plainBytes), state.SourcePicture->Data());
+    EXPECT_EQ(ReadSection(SectionSourceImage, plainBytes), m_state.sourcePicture->Data());
     EXPECT_FALSE(plainBytes.contains("SO!#PRM_IMG"));
-    TKelPigger document;
+    TKeyedNode document;
     document.LoadFromText(ReadSection(SectionDocument, plainBytes));
     EXPECT_FALSE(document.SaveToText().contains(KeyUseAlternative));
-    EXPECT_EQ(document.SaveToText(), state.Document->SaveToText());
+    EXPECT_EQ(document.SaveToText(), m_state.document->SaveToText());
 
-    host->show();
+    m_host->show();
     RunPropertiesWithOk(GradientPicture({300, 600}));
-    const QString withAlternative = folder.filePath("with_alternative.exe");
+    const QString withAlternative = m_folder.filePath("with_alternative.exe");
     SaveAs(withAlternative);
     const QByteArray bytes = ReadBytes(withAlternative);
-    EXPECT_EQ(ReadSection(SectionAlternativeImage, bytes), state.AlternativePicture->Data());
+    EXPECT_EQ(ReadSection(SectionAlternativeImage, bytes), m_state.alternativePicture->Data());
     document.LoadFromText(ReadSection(SectionDocument, bytes));
     EXPECT_EQ(document.GetAttr(KeyUseAlternative), "Y");
     EXPECT_EQ(bytes.count("SO!#IS_PUZZLE"), 1);
@@ -269,15 +272,15 @@ TEST_F(MakerStepThreeTest, FailedWriteShowsTheErrorAndARetryWritesOneSetOfSectio
     AcceptNextMessageBox([&message](QMessageBox *box) { message = box->text(); });
     AnswerModal<QFileDialog>([this](QFileDialog *dialog) {
         // The folder went away while the dialog was open.
-        ChooseFileInDialog(dialog, folder.filePath("gone/puzzle.exe"));
+        ChooseFileInDialog(dialog, m_folder.filePath("gone/puzzle.exe"));
     });
-    QTest::mouseClick(page->Label_3, Qt::LeftButton);
+    QTest::mouseClick(m_page->m_step3Title, Qt::LeftButton);
     EXPECT_FALSE(message.isEmpty());
-    EXPECT_EQ(state.Step, 3);
-    EXPECT_TRUE(host->isVisible());
+    EXPECT_EQ(m_state.step, 3);
+    EXPECT_TRUE(m_host->isVisible());
     EXPECT_EQ(ExeImage(), ProgramPart);
 
-    const QString retry = folder.filePath("retry.exe");
+    const QString retry = m_folder.filePath("retry.exe");
     SaveAs(retry);
     const QByteArray bytes = ReadBytes(retry);
     for (const char *name : {"SO!#IS_PUZZLE", "SO!#SRC_IMG", "SO!#PIG_TXT"})
@@ -287,24 +290,24 @@ TEST_F(MakerStepThreeTest, FailedWriteShowsTheErrorAndARetryWritesOneSetOfSectio
 TEST_F(MakerTest, CommandButtonsBrowseShowAboutAndExitAndTheVersionOpensTheAddress)
 {
     QList<QUrl> opened;
-    about->SetUrlOpener([&opened](const QUrl &url) { opened.append(url); });
-    QTest::mouseClick(page->Label5, Qt::LeftButton);
+    m_about->SetUrlOpener([&opened](const QUrl &url) { opened.append(url); });
+    QTest::mouseClick(m_page->m_versionLabel, Qt::LeftButton);
     EXPECT_EQ(opened, QList<QUrl>{QUrl(MakerMark::WebAddress())});
-    EXPECT_TRUE(page->Label5->text().startsWith(TESSALUNE_VERSION));
+    EXPECT_TRUE(m_page->m_versionLabel->text().startsWith(TESSALUNE_VERSION));
 
-    QSignalSpy browsing(page, &TMakerPage::BrowsePuzzlesRequested);
-    QTest::mouseClick(page->SB_browse, Qt::LeftButton);
+    QSignalSpy browsing(m_page, &TMakerPage::BrowsePuzzlesRequested);
+    QTest::mouseClick(m_page->m_browseButton, Qt::LeftButton);
     EXPECT_EQ(browsing.count(), 1);
 
     bool aboutShown = false;
-    AnswerModal<TFabout>([&aboutShown](TFabout *window) {
-        aboutShown = window->Label_name->text() == "TESSALUNE";
-        QTest::mouseClick(window->btn_ok, Qt::LeftButton);
+    AnswerModal<TAboutWindow>([&aboutShown](TAboutWindow *window) {
+        aboutShown = window->m_nameLabel->text() == "TESSALUNE";
+        QTest::mouseClick(window->m_okButton, Qt::LeftButton);
     });
-    QTest::mouseClick(page->SB_about, Qt::LeftButton);
+    QTest::mouseClick(m_page->m_aboutButton, Qt::LeftButton);
     EXPECT_TRUE(aboutShown);
-    EXPECT_TRUE(host->isVisible());
+    EXPECT_TRUE(m_host->isVisible());
 
-    QTest::mouseClick(page->SB_exit, Qt::LeftButton);
-    EXPECT_FALSE(host->isVisible());
+    QTest::mouseClick(m_page->m_exitButton, Qt::LeftButton);
+    EXPECT_FALSE(m_host->isVisible());
 }

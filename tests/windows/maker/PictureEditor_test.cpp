@@ -5,7 +5,7 @@
 #include "windows/common/ConfirmationWindow.h"
 #include "windows/common/MainState.h"
 #include "windows/common/MessageWindow.h"
-#include "windows/common/WindowInstances.h"
+#include "windows/common/ProgramWindows.h"
 #include "windows/maker/PictureEditor.h"
 #include "windows/maker/PictureView.h"
 #include "windows/maker/ScaleDialog.h"
@@ -50,12 +50,12 @@ protected:
 
     // Opens an editor on picture the way its callers do, lets work act in the open window, and
     // closes it with Ok or Cancel.
-    bool Edit(TJPEGImage &picture, const std::function<void(TF_picture_mgm &)> &work,
+    bool Edit(TJpegPicture &picture, const std::function<void(TPictureEditor &)> &work,
               bool ok = true)
     {
-        AnswerModal<TF_picture_mgm>([&](TF_picture_mgm *editor) {
+        AnswerModal<TPictureEditor>([&](TPictureEditor *editor) {
             work(*editor);
-            QTest::mouseClick(ok ? editor->btn_ok : editor->btn_cancel, Qt::LeftButton);
+            QTest::mouseClick(ok ? editor->m_okButton : editor->m_cancelButton, Qt::LeftButton);
         });
         return EditPictureInNewEditor(picture, QStringLiteral("Source picture"), nullptr);
     }
@@ -63,52 +63,52 @@ protected:
     // Answers the next confirmation question, keeping its text.
     void AnswerQuestion(bool yes)
     {
-        AnswerModal<TFsure>([this, yes](TFsure *window) {
-            asked << window->Label1->text();
-            QTest::mouseClick(yes ? window->OKBtn : window->CancelBtn, Qt::LeftButton);
+        AnswerModal<TConfirmationWindow>([this, yes](TConfirmationWindow *window) {
+            m_asked << window->m_questionLabel->text();
+            QTest::mouseClick(yes ? window->m_yesButton : window->m_noButton, Qt::LeftButton);
         });
     }
 
-    static TJPEGImage PictureOf(const QImage &bitmap)
+    static TJpegPicture PictureOf(const QImage &bitmap)
     {
-        TJPEGImage picture;
+        TJpegPicture picture;
         picture.Assign(bitmap);
         return picture;
     }
 
-    TMainState state;
-    TPublishedAs<TMainState> publishedState{MainState, &state};
-    TDmsg message;
-    TPublishedAs<TDmsg> publishedMessage{Dmsg, &message};
-    TFsure sure;
-    TPublishedAs<TFsure> publishedSure{Fsure, &sure};
-    TD_scale_image scale;
-    TPublishedAs<TD_scale_image> publishedScale{D_scale_image, &scale};
-    QStringList asked;
+    TMainState m_state;
+    TPublishedAs<TMainState> m_publishedState{ProgramWindows().mainState, &m_state};
+    TMessageWindow m_message;
+    TPublishedAs<TMessageWindow> m_publishedMessage{ProgramWindows().messageWindow, &m_message};
+    TConfirmationWindow m_sure;
+    TPublishedAs<TConfirmationWindow> m_publishedSure{ProgramWindows().confirmationWindow, &m_sure};
+    TScaleDialog m_scale;
+    TPublishedAs<TScaleDialog> m_publishedScale{ProgramWindows().scaleDialog, &m_scale};
+    QStringList m_asked;
 };
 
 TEST_F(PictureEditor, OkWithoutChangeIsFalseYetWritesTheShownPictureBack)
 {
-    TJPEGImage undecodable;
+    TJpegPicture undecodable;
     undecodable.SetData("not a JPEG file");
-    const TF_picture_mgm *seen = nullptr;
-    EXPECT_FALSE(Edit(undecodable, [&](TF_picture_mgm &editor) {
-        seen = state.CurrentEditor;
+    const TPictureEditor *seen = nullptr;
+    EXPECT_FALSE(Edit(undecodable, [&](TPictureEditor &editor) {
+        seen = m_state.currentEditor;
         EXPECT_EQ(seen, &editor);
         EXPECT_EQ(editor.windowTitle(), QStringLiteral("Source picture"));
-        EXPECT_EQ(editor.Image1->size(), QSize(1, 1));
+        EXPECT_EQ(editor.m_pictureView->size(), QSize(1, 1));
     }));
     EXPECT_NE(seen, nullptr);
-    EXPECT_EQ(state.CurrentEditor, nullptr) << "the reference is cleared with the editor";
+    EXPECT_EQ(m_state.currentEditor, nullptr) << "the reference is cleared with the editor";
     EXPECT_EQ(undecodable.Width(), 1) << "the shown 1 x 1 picture replaced the caller's";
     EXPECT_EQ(undecodable.Height(), 1);
 }
 
 TEST_F(PictureEditor, OkAfterATurnIsTrueAndHandsBackTheTurnedPicture)
 {
-    TJPEGImage picture = PictureOf(Numbered(64, 48));
-    EXPECT_TRUE(Edit(picture, [](TF_picture_mgm &editor) {
-        QTest::mouseClick(editor.SB_r_r, Qt::LeftButton);
+    TJpegPicture picture = PictureOf(Numbered(64, 48));
+    EXPECT_TRUE(Edit(picture, [](TPictureEditor &editor) {
+        QTest::mouseClick(editor.m_rotateRightButton, Qt::LeftButton);
         EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the busy cursor is restored";
     }));
     EXPECT_EQ(picture.Width(), 48);
@@ -118,28 +118,28 @@ TEST_F(PictureEditor, OkAfterATurnIsTrueAndHandsBackTheTurnedPicture)
 TEST_F(PictureEditor, TurnsThroughTheWindowMoveThePixelsAndCountAsChanges)
 {
     const QImage original = Displayed(Numbered(640, 480));
-    TJPEGImage picture = PictureOf(original);
-    EXPECT_TRUE(Edit(picture, [&](TF_picture_mgm &editor) {
-        QTest::mouseClick(editor.SB_r_r, Qt::LeftButton);
-        const QImage turned = editor.Image1->Picture();
+    TJpegPicture picture = PictureOf(original);
+    EXPECT_TRUE(Edit(picture, [&](TPictureEditor &editor) {
+        QTest::mouseClick(editor.m_rotateRightButton, Qt::LeftButton);
+        const QImage turned = editor.m_pictureView->Picture();
         ASSERT_EQ(turned.size(), QSize(480, 640));
         EXPECT_EQ(turned.pixel(479, 0), original.pixel(0, 0)) << "top-left lands top-right";
         EXPECT_EQ(turned.pixel(0, 639), original.pixel(639, 479));
-        EXPECT_EQ(editor.Image1->size(), QSize(480, 640));
-        QTest::mouseClick(editor.SB_r_l, Qt::LeftButton);
-        EXPECT_EQ(editor.Image1->Picture(), original) << "turned back, the same pixels";
+        EXPECT_EQ(editor.m_pictureView->size(), QSize(480, 640));
+        QTest::mouseClick(editor.m_rotateLeftButton, Qt::LeftButton);
+        EXPECT_EQ(editor.m_pictureView->Picture(), original) << "turned back, the same pixels";
     })) << "turned and turned back is still a change";
 }
 
 TEST_F(PictureEditor, CancelAfterALoadLeavesTheCallersPictureAlone)
 {
-    TJPEGImage picture = PictureOf(Numbered(20, 10));
+    TJpegPicture picture = PictureOf(Numbered(20, 10));
     const QByteArray before = picture.Data();
     EXPECT_FALSE(Edit(
         picture,
-        [](TF_picture_mgm &editor) {
+        [](TPictureEditor &editor) {
             editor.LoadPictureFile(QStringLiteral(TESSALUNE_FIXTURES "/moonlit_hills_280x210.jpg"));
-            EXPECT_EQ(editor.Image1->size(), QSize(280, 210));
+            EXPECT_EQ(editor.m_pictureView->size(), QSize(280, 210));
         },
         false));
     EXPECT_EQ(picture.Data(), before);
@@ -155,25 +155,25 @@ TEST_F(PictureEditor, LoadStartsInTheSourcesFolderAndAlwaysKeepsTheWorkingFolder
     const QString sources = QDir::cleanPath(root.filePath(QStringLiteral("g_sources")));
     const QString picturePath = QDir(sources).filePath(QStringLiteral("hills.jpg"));
 
-    TJPEGImage picture = PictureOf(Numbered(20, 10));
-    EXPECT_FALSE(Edit(picture, [&](TF_picture_mgm &editor) {
+    TJpegPicture picture = PictureOf(Numbered(20, 10));
+    EXPECT_FALSE(Edit(picture, [&](TPictureEditor &editor) {
         EXPECT_TRUE(QDir(sources).exists()) << "made when the editor is created";
-        EXPECT_EQ(QDir(editor.OpenDialog1->directory()).canonicalPath(),
+        EXPECT_EQ(QDir(editor.m_openDialog->directory()).canonicalPath(),
                   QDir(sources).canonicalPath());
-        EXPECT_TRUE(editor.OpenDialog1->nameFilters().first().startsWith("All supported ("));
+        EXPECT_TRUE(editor.m_openDialog->nameFilters().first().startsWith("All supported ("));
         // The dialog wanders to another folder and is cancelled.
         AnswerModal<QFileDialog>([&](QFileDialog *dialog) {
             QDir::setCurrent(root.path());
             dialog->reject();
         });
-        QTest::mouseClick(editor.btn_load_from_file, Qt::LeftButton);
+        QTest::mouseClick(editor.m_loadFromFileButton, Qt::LeftButton);
         EXPECT_EQ(QDir::currentPath(), start);
-        EXPECT_EQ(editor.Image1->size(), QSize(20, 10)) << "nothing chosen, nothing changed";
+        EXPECT_EQ(editor.m_pictureView->size(), QSize(20, 10)) << "nothing chosen, nothing changed";
     }));
     EXPECT_EQ(picture.Width(), 20) << "a cancelled load is no change";
 
     ASSERT_TRUE(QFile::copy(TESSALUNE_FIXTURES "/moonlit_hills_280x210.jpg", picturePath));
-    EXPECT_TRUE(Edit(picture, [&](TF_picture_mgm &editor) {
+    EXPECT_TRUE(Edit(picture, [&](TPictureEditor &editor) {
         AnswerModal<QFileDialog>([&](QFileDialog *dialog) {
             QDir::setCurrent(root.path());
             // The name typed into the dialog's name box, then Open clicked.
@@ -182,7 +182,7 @@ TEST_F(PictureEditor, LoadStartsInTheSourcesFolderAndAlwaysKeepsTheWorkingFolder
                 dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Open),
                 Qt::LeftButton);
         });
-        QTest::mouseClick(editor.btn_load_from_file, Qt::LeftButton);
+        QTest::mouseClick(editor.m_loadFromFileButton, Qt::LeftButton);
         EXPECT_EQ(QDir::currentPath(), start);
     }));
     EXPECT_EQ(picture.Width(), 280);
@@ -191,22 +191,22 @@ TEST_F(PictureEditor, LoadStartsInTheSourcesFolderAndAlwaysKeepsTheWorkingFolder
 
 TEST_F(PictureEditor, APictureThatDoesNotLoadLeavesAnEmptyPictureEveryCommandSurvives)
 {
-    TJPEGImage picture = PictureOf(Numbered(20, 10));
-    EXPECT_TRUE(Edit(picture, [&](TF_picture_mgm &editor) {
+    TJpegPicture picture = PictureOf(Numbered(20, 10));
+    EXPECT_TRUE(Edit(picture, [&](TPictureEditor &editor) {
         editor.LoadPictureFile(QStringLiteral(TESSALUNE_FIXTURES "/no such picture.jpg"));
-        EXPECT_TRUE(editor.Image1->Picture().isNull());
-        EXPECT_EQ(editor.Image1->size(), QSize(0, 0));
-        QTest::mouseClick(editor.SB_r_l, Qt::LeftButton);
-        EXPECT_EQ(editor.Image1->size(), QSize(0, 0));
+        EXPECT_TRUE(editor.m_pictureView->Picture().isNull());
+        EXPECT_EQ(editor.m_pictureView->size(), QSize(0, 0));
+        QTest::mouseClick(editor.m_rotateLeftButton, Qt::LeftButton);
+        EXPECT_EQ(editor.m_pictureView->size(), QSize(0, 0));
         // The scale dialog shows 0 × 0 at every position and offers no resampling.
-        AnswerModal<TD_scale_image>([](TD_scale_image *dialog) {
-            QTest::keyClick(dialog->TrB1, Qt::Key_End);
-            EXPECT_EQ(dialog->Label_scale->text(), QStringLiteral("160"));
-            EXPECT_FALSE(dialog->btn_apply->isEnabled());
-            QTest::mouseClick(dialog->BtnClose, Qt::LeftButton);
+        AnswerModal<TScaleDialog>([](TScaleDialog *dialog) {
+            QTest::keyClick(dialog->m_scaleSlider, Qt::Key_End);
+            EXPECT_EQ(dialog->m_scaleLabel->text(), QStringLiteral("160"));
+            EXPECT_FALSE(dialog->m_applyButton->isEnabled());
+            QTest::mouseClick(dialog->m_closeButton, Qt::LeftButton);
         });
-        QTest::mouseClick(editor.btn_scale, Qt::LeftButton);
-        EXPECT_EQ(editor.Image1->size(), QSize(0, 0));
+        QTest::mouseClick(editor.m_scaleButton, Qt::LeftButton);
+        EXPECT_EQ(editor.m_pictureView->size(), QSize(0, 0));
         QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
         QTest::keyClick(&editor, Qt::Key_C, Qt::ControlModifier);
         EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
@@ -217,46 +217,46 @@ TEST_F(PictureEditor, APictureThatDoesNotLoadLeavesAnEmptyPictureEveryCommandSur
 TEST_F(PictureEditor, PasteNeedsAnImageAndAYes)
 {
     const QImage pasted = Displayed(Numbered(30, 20));
-    TJPEGImage picture = PictureOf(Numbered(20, 10));
-    EXPECT_FALSE(Edit(picture, [&](TF_picture_mgm &editor) {
+    TJpegPicture picture = PictureOf(Numbered(20, 10));
+    EXPECT_FALSE(Edit(picture, [&](TPictureEditor &editor) {
         QString shown;
-        AnswerModal<TDmsg>([&](TDmsg *window) {
-            shown = window->Label1->text();
-            QTest::mouseClick(window->OKBtn, Qt::LeftButton);
+        AnswerModal<TMessageWindow>([&](TMessageWindow *window) {
+            shown = window->m_messageLabel->text();
+            QTest::mouseClick(window->m_okButton, Qt::LeftButton);
         });
-        QTest::mouseClick(editor.btn_paste, Qt::LeftButton);
+        QTest::mouseClick(editor.m_pasteButton, Qt::LeftButton);
         EXPECT_EQ(shown, QStringLiteral("Sorry, can't paste clipboard content as a picture."));
-        EXPECT_TRUE(asked.isEmpty()) << "no question without an image";
+        EXPECT_TRUE(m_asked.isEmpty()) << "no question without an image";
 
         QGuiApplication::clipboard()->setImage(pasted);
         AnswerQuestion(false);
-        QTest::mouseClick(editor.btn_paste, Qt::LeftButton);
-        EXPECT_EQ(asked, QStringList{QStringLiteral("Paste from clipboard ?")});
-        EXPECT_EQ(editor.Image1->size(), QSize(20, 10));
+        QTest::mouseClick(editor.m_pasteButton, Qt::LeftButton);
+        EXPECT_EQ(m_asked, QStringList{QStringLiteral("Paste from clipboard ?")});
+        EXPECT_EQ(editor.m_pictureView->size(), QSize(20, 10));
     })) << "neither the message nor No changed anything";
 
-    EXPECT_TRUE(Edit(picture, [&](TF_picture_mgm &editor) {
+    EXPECT_TRUE(Edit(picture, [&](TPictureEditor &editor) {
         AnswerQuestion(true);
-        QTest::mouseClick(editor.btn_paste, Qt::LeftButton);
-        EXPECT_EQ(editor.Image1->Picture(), pasted);
+        QTest::mouseClick(editor.m_pasteButton, Qt::LeftButton);
+        EXPECT_EQ(editor.m_pictureView->Picture(), pasted);
     }));
 }
 
 TEST_F(PictureEditor, CtrlCWithAnyOtherModifiersCopiesAndCAloneDoesNothing)
 {
     const QImage original = Displayed(Numbered(12, 9));
-    TJPEGImage picture = PictureOf(original);
+    TJpegPicture picture = PictureOf(original);
     QClipboard *clipboard = QGuiApplication::clipboard();
-    EXPECT_FALSE(Edit(picture, [&](TF_picture_mgm &editor) {
+    EXPECT_FALSE(Edit(picture, [&](TPictureEditor &editor) {
         // Keys reach the window first whichever control has the focus.
-        editor.btn_scale->setFocus();
-        QTest::keyClick(editor.btn_scale, Qt::Key_C);
+        editor.m_scaleButton->setFocus();
+        QTest::keyClick(editor.m_scaleButton, Qt::Key_C);
         EXPECT_TRUE(clipboard->image().isNull());
-        QTest::keyClick(editor.btn_scale, Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClick(editor.m_scaleButton, Qt::Key_C, Qt::ControlModifier);
         EXPECT_EQ(Displayed(clipboard->image()), original);
 
         clipboard->setText(QStringLiteral("text"));
-        QTest::keyClick(editor.ScrollBox1, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        QTest::keyClick(editor.m_pictureScroll, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
         EXPECT_EQ(Displayed(clipboard->image()), original);
 
         QTest::keyClick(&editor, Qt::Key_Escape);

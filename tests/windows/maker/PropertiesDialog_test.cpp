@@ -1,7 +1,7 @@
 // The new-puzzle properties dialog: its first values, the piece count, the alternative picture's
 // check box and button, what Ok and Cancel leave in the document and the flag, and the keyboard
 // order.
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/Random.h"
 #include "engine/picture/JpegPicture.h"
@@ -22,50 +22,55 @@ class PropertiesTest : public MakerTest
 {
 protected:
     // One run answered by answer; the result and the flag afterwards.
-    std::pair<bool, bool> Run(std::function<void(TD_puzzle_props *)> answer, bool use = false)
+    std::pair<bool, bool> Run(std::function<void(TPropertiesDialog *)> answer, bool use = false)
     {
-        AnswerModal<TD_puzzle_props>(std::move(answer));
-        const bool done = props->RunProperties(state.SourcePicture.get(), state.Document.get(),
-                                               state.AlternativePicture.get(), use);
+        AnswerModal<TPropertiesDialog>(std::move(answer));
+        const bool done =
+            m_props->RunProperties(m_state.sourcePicture.get(), m_state.document.get(),
+                                   m_state.alternativePicture.get(), use);
         return {done, use};
     }
 
-    static void Ok(TD_puzzle_props *dialog) { QTest::mouseClick(dialog->SB_ok, Qt::LeftButton); }
+    static void Ok(TPropertiesDialog *dialog)
+    {
+        QTest::mouseClick(dialog->m_okButton, Qt::LeftButton);
+    }
 };
 
 TEST_F(PropertiesTest, StartsWithPuzzleSevenBySevenAndCountsThePieces)
 {
-    EXPECT_EQ(props->Edit_name->text(), "Puzzle");
-    EXPECT_EQ(props->CB_width->currentText(), "7");
-    EXPECT_EQ(props->CB_height->currentText(), "7");
-    EXPECT_EQ(props->Label_size_js->text(), "( 49 pieces )");
-    EXPECT_TRUE(props->CB_3D->isChecked());
-    EXPECT_FALSE(props->CB_transform_solved->isChecked());
-    EXPECT_FALSE(props->SB_premium_img->isEnabled());
-    EXPECT_EQ(props->CB_width->count(), 9);
-    EXPECT_EQ(props->CB_height->itemText(8), "15");
+    EXPECT_EQ(m_props->m_nameEdit->text(), "Puzzle");
+    EXPECT_EQ(m_props->m_widthBox->currentText(), "7");
+    EXPECT_EQ(m_props->m_heightBox->currentText(), "7");
+    EXPECT_EQ(m_props->m_pieceCountLabel->text(), "( 49 pieces )");
+    EXPECT_TRUE(m_props->m_bordersCheckBox->isChecked());
+    EXPECT_FALSE(m_props->m_alternativeCheckBox->isChecked());
+    EXPECT_FALSE(m_props->m_loadAlternativeButton->isEnabled());
+    EXPECT_EQ(m_props->m_widthBox->count(), 9);
+    EXPECT_EQ(m_props->m_heightBox->itemText(8), "15");
 
-    Run([](TD_puzzle_props *dialog) {
-        dialog->CB_width->setFocus();
-        QTest::keyClick(dialog->CB_width, Qt::Key_End);
-        dialog->CB_height->setFocus();
-        QTest::keyClick(dialog->CB_height, Qt::Key_Down);
-        QTest::keyClick(dialog->CB_height, Qt::Key_Down);
-        EXPECT_EQ(dialog->Label_size_js->text(), "( 135 pieces )");
+    Run([](TPropertiesDialog *dialog) {
+        dialog->m_widthBox->setFocus();
+        QTest::keyClick(dialog->m_widthBox, Qt::Key_End);
+        dialog->m_heightBox->setFocus();
+        QTest::keyClick(dialog->m_heightBox, Qt::Key_Down);
+        QTest::keyClick(dialog->m_heightBox, Qt::Key_Down);
+        EXPECT_EQ(dialog->m_pieceCountLabel->text(), "( 135 pieces )");
         Ok(dialog);
     });
-    EXPECT_EQ(state.Document->GetAttr(KeyCols), "15");
-    EXPECT_EQ(state.Document->GetAttr(KeyRows), "9");
-    EXPECT_EQ(state.Document->FindChild(PiecesNode)->ChildCount(), 135);
+    EXPECT_EQ(m_state.document->GetAttr(KeyCols), "15");
+    EXPECT_EQ(m_state.document->GetAttr(KeyRows), "9");
+    EXPECT_EQ(m_state.document->FindChild(PiecesNode)->ChildCount(), 135);
 }
 
 TEST_F(PropertiesTest, LoadPictureFollowsTheCheckBox)
 {
-    QTest::mouseClick(props->CB_transform_solved, Qt::LeftButton);
-    EXPECT_TRUE(props->SB_premium_img->isEnabled());
-    QTest::mouseClick(props->CB_transform_solved, Qt::LeftButton);
-    EXPECT_FALSE(props->SB_premium_img->isEnabled());
-    EXPECT_EQ(props->CB_transform_solved->text(), "Show other picture when the puzzle is solved");
+    QTest::mouseClick(m_props->m_alternativeCheckBox, Qt::LeftButton);
+    EXPECT_TRUE(m_props->m_loadAlternativeButton->isEnabled());
+    QTest::mouseClick(m_props->m_alternativeCheckBox, Qt::LeftButton);
+    EXPECT_FALSE(m_props->m_loadAlternativeButton->isEnabled());
+    EXPECT_EQ(m_props->m_alternativeCheckBox->text(),
+              "Show other picture when the puzzle is solved");
 }
 
 TEST_F(PropertiesTest, AlternativePictureCountsOnlyWhenLoadedInTheSameRun)
@@ -76,87 +81,87 @@ TEST_F(PropertiesTest, AlternativePictureCountsOnlyWhenLoadedInTheSameRun)
         NextEdit({});
         if (failedLoad)
             NextEditFailsToLoad();
-        std::tie(done, use) = Run([](TD_puzzle_props *dialog) {
-            QTest::mouseClick(dialog->CB_transform_solved, Qt::LeftButton);
-            QTest::mouseClick(dialog->SB_premium_img, Qt::LeftButton);
+        std::tie(done, use) = Run([](TPropertiesDialog *dialog) {
+            QTest::mouseClick(dialog->m_alternativeCheckBox, Qt::LeftButton);
+            QTest::mouseClick(dialog->m_loadAlternativeButton, Qt::LeftButton);
             Ok(dialog);
         });
         EXPECT_TRUE(done);
         EXPECT_FALSE(use);
-        EXPECT_FALSE(props->CB_transform_solved->isChecked());
-        EXPECT_FALSE(props->SB_premium_img->isEnabled());
+        EXPECT_FALSE(m_props->m_alternativeCheckBox->isChecked());
+        EXPECT_FALSE(m_props->m_loadAlternativeButton->isEnabled());
     }
 
     // Loaded: used.
     NextEdit(GradientPicture({30, 20}));
-    std::tie(done, use) = Run([](TD_puzzle_props *dialog) {
-        QTest::mouseClick(dialog->CB_transform_solved, Qt::LeftButton);
-        QTest::mouseClick(dialog->SB_premium_img, Qt::LeftButton);
+    std::tie(done, use) = Run([](TPropertiesDialog *dialog) {
+        QTest::mouseClick(dialog->m_alternativeCheckBox, Qt::LeftButton);
+        QTest::mouseClick(dialog->m_loadAlternativeButton, Qt::LeftButton);
         Ok(dialog);
     });
     EXPECT_TRUE(use);
-    EXPECT_EQ(PictureSize(*state.AlternativePicture), QSize(30, 20));
+    EXPECT_EQ(PictureSize(*m_state.alternativePicture), QSize(30, 20));
 
     // The next run's Ok without loading again: unticked, not used, the picture kept.
-    std::tie(done, use) = Run([](TD_puzzle_props *dialog) {
-        EXPECT_TRUE(dialog->CB_transform_solved->isChecked());
+    std::tie(done, use) = Run([](TPropertiesDialog *dialog) {
+        EXPECT_TRUE(dialog->m_alternativeCheckBox->isChecked());
         Ok(dialog);
     });
     EXPECT_TRUE(done);
     EXPECT_FALSE(use);
-    EXPECT_FALSE(props->CB_transform_solved->isChecked());
-    EXPECT_EQ(PictureSize(*state.AlternativePicture), QSize(30, 20));
+    EXPECT_FALSE(m_props->m_alternativeCheckBox->isChecked());
+    EXPECT_EQ(PictureSize(*m_state.alternativePicture), QSize(30, 20));
 }
 
 TEST_F(PropertiesTest, CancelLeavesTheDocumentAndTheFlagAlone)
 {
     Run(Ok);
-    const QByteArray before = state.Document->SaveToText();
+    const QByteArray before = m_state.document->SaveToText();
     for (bool use : {false, true}) {
         const auto [done, after] = Run(
-            [](TD_puzzle_props *dialog) {
-                dialog->Edit_name->setText("Changed");
-                QTest::mouseClick(dialog->SB_cancel, Qt::LeftButton);
+            [](TPropertiesDialog *dialog) {
+                dialog->m_nameEdit->setText("Changed");
+                QTest::mouseClick(dialog->m_cancelButton, Qt::LeftButton);
             },
             use);
         EXPECT_FALSE(done);
         EXPECT_EQ(after, use);
-        EXPECT_EQ(state.Document->SaveToText(), before);
+        EXPECT_EQ(m_state.document->SaveToText(), before);
     }
     // The window's close button is a cancel too; the fields keep what was typed.
-    const auto [done, after] = Run([](TD_puzzle_props *dialog) { dialog->close(); });
+    const auto [done, after] = Run([](TPropertiesDialog *dialog) { dialog->close(); });
     EXPECT_FALSE(done);
-    EXPECT_EQ(props->Edit_name->text(), "Changed");
+    EXPECT_EQ(m_props->m_nameEdit->text(), "Changed");
 }
 
 TEST_F(PropertiesTest, TextsAreStoredTrimmedWithTheirInnerBlanks)
 {
-    Run([](TD_puzzle_props *dialog) {
-        dialog->Edit_name->clear();
-        QTest::keyClicks(dialog->Edit_name, "  Spring  tulips \t");
-        dialog->Edit_author->setText(" Ann  Lee ");
-        dialog->Edit_authors_website->setText("   ");
-        QTest::mouseClick(dialog->CB_3D, Qt::LeftButton);
+    Run([](TPropertiesDialog *dialog) {
+        dialog->m_nameEdit->clear();
+        QTest::keyClicks(dialog->m_nameEdit, "  Spring  tulips \t");
+        dialog->m_authorEdit->setText(" Ann  Lee ");
+        dialog->m_websiteEdit->setText("   ");
+        QTest::mouseClick(dialog->m_bordersCheckBox, Qt::LeftButton);
         Ok(dialog);
     });
-    EXPECT_EQ(state.Document->Name(), RootNode);
-    EXPECT_EQ(state.Document->GetAttr(KeyName), "Spring  tulips");
-    EXPECT_EQ(state.Document->GetAttr(KeyAuthor), "Ann  Lee");
-    EXPECT_FALSE(state.Document->SaveToText().contains(KeyWebsite));
-    EXPECT_EQ(state.Document->GetAttr(KeyBorders), "N");
+    EXPECT_EQ(m_state.document->Name(), RootNode);
+    EXPECT_EQ(m_state.document->GetAttr(KeyName), "Spring  tulips");
+    EXPECT_EQ(m_state.document->GetAttr(KeyAuthor), "Ann  Lee");
+    EXPECT_FALSE(m_state.document->SaveToText().contains(KeyWebsite));
+    EXPECT_EQ(m_state.document->GetAttr(KeyBorders), "N");
 }
 
 TEST_F(PropertiesTest, EveryOkDrawsNewEdgesFromTheGenerator)
 {
     std::uint32_t seed = 1;
-    props->SetRandomSeeding([&seed](TRandomGenerator &random) { random.SetState(seed++); });
+    m_props->SetRandomSeeding([&seed](TRandomGenerator &random) { random.SetState(seed++); });
     Run(Ok);
-    const QByteArray first = state.Document->SaveToText();
+    const QByteArray first = m_state.document->SaveToText();
     Run(Ok);
-    EXPECT_NE(state.Document->SaveToText(), first);
+    EXPECT_NE(m_state.document->SaveToText(), first);
     seed = 1;
     Run(Ok);
-    EXPECT_EQ(state.Document->SaveToText(), first) << "the edges come from the generator's state";
+    EXPECT_EQ(m_state.document->SaveToText(), first) << "the edges come from the generator's state";
 }
 
 TEST_F(PropertiesTest, NoRunWithoutSourcePictureOrDocument)
@@ -164,25 +169,25 @@ TEST_F(PropertiesTest, NoRunWithoutSourcePictureOrDocument)
     // For clicks that must open nothing.
     const TModalAnswerer<QDialog> watch([](QDialog *dialog) { dialog->reject(); });
     bool use = true;
-    EXPECT_FALSE(props->RunProperties(nullptr, state.Document.get(), nullptr, use));
-    EXPECT_FALSE(props->RunProperties(state.SourcePicture.get(), nullptr, nullptr, use));
+    EXPECT_FALSE(m_props->RunProperties(nullptr, m_state.document.get(), nullptr, use));
+    EXPECT_FALSE(m_props->RunProperties(m_state.sourcePicture.get(), nullptr, nullptr, use));
     EXPECT_TRUE(use);
     EXPECT_EQ(watch.Count(), 0);
 }
 
 TEST_F(PropertiesTest, TabGoesThroughSizesAndPropertiesFirstThenTheTexts)
 {
-    Run([](TD_puzzle_props *dialog) {
-        const QWidget *expected[] = {dialog->CB_height,           dialog->CB_3D,
-                                     dialog->CB_transform_solved, dialog->Edit_name,
-                                     dialog->Edit_author,         dialog->Edit_authors_website};
+    Run([](TPropertiesDialog *dialog) {
+        const QWidget *expected[] = {dialog->m_heightBox,           dialog->m_bordersCheckBox,
+                                     dialog->m_alternativeCheckBox, dialog->m_nameEdit,
+                                     dialog->m_authorEdit,          dialog->m_websiteEdit};
         EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
-        dialog->CB_width->setFocus();
-        EXPECT_TRUE(QTest::qWaitFor([dialog] { return dialog->CB_width->hasFocus(); }));
+        dialog->m_widthBox->setFocus();
+        EXPECT_TRUE(QTest::qWaitFor([dialog] { return dialog->m_widthBox->hasFocus(); }));
         for (const QWidget *next : expected) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             EXPECT_EQ(QApplication::focusWidget(), next);
         }
-        QTest::mouseClick(dialog->SB_cancel, Qt::LeftButton);
+        QTest::mouseClick(dialog->m_cancelButton, Qt::LeftButton);
     });
 }

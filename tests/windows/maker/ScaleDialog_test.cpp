@@ -4,7 +4,7 @@
 #include "support/ModalAnswer.h"
 #include "windows/common/ConfirmationWindow.h"
 #include "windows/common/MainState.h"
-#include "windows/common/WindowInstances.h"
+#include "windows/common/ProgramWindows.h"
 #include "windows/maker/PictureEditor.h"
 #include "windows/maker/PictureView.h"
 #include "windows/maker/ScaleDialog.h"
@@ -21,28 +21,28 @@ class ScaleDialog : public ::testing::Test
 {
 protected:
     // Moves the slider to position as the keyboard does: to the far left, then step by step.
-    static void MoveTo(TD_scale_image &dialog, int position)
+    static void MoveTo(TScaleDialog &dialog, int position)
     {
-        QTest::keyClick(dialog.TrB1, Qt::Key_Home);
-        for (int p = dialog.TrB1->minimum(); p < position; ++p)
-            QTest::keyClick(dialog.TrB1, Qt::Key_Right);
-        ASSERT_EQ(dialog.TrB1->value(), position);
-        ASSERT_EQ(dialog.Label_scale->text(), QString::number(position));
+        QTest::keyClick(dialog.m_scaleSlider, Qt::Key_Home);
+        for (int p = dialog.m_scaleSlider->minimum(); p < position; ++p)
+            QTest::keyClick(dialog.m_scaleSlider, Qt::Key_Right);
+        ASSERT_EQ(dialog.m_scaleSlider->value(), position);
+        ASSERT_EQ(dialog.m_scaleLabel->text(), QString::number(position));
     }
 
     // Runs the dialog on view; work acts in the open dialog and closes it.
-    void Scale(TPictureView &view, const std::function<void(TD_scale_image &)> &work)
+    void Scale(TPictureView &view, const std::function<void(TScaleDialog &)> &work)
     {
-        AnswerModal<TD_scale_image>([&](TD_scale_image *dialog) { work(*dialog); });
-        scale.ScaleView(&view, true);
-        EXPECT_FALSE(scale.isVisible());
+        AnswerModal<TScaleDialog>([&](TScaleDialog *dialog) { work(*dialog); });
+        m_scale.ScaleView(&view, true);
+        EXPECT_FALSE(m_scale.isVisible());
     }
 
     void AnswerQuestion(bool yes)
     {
-        AnswerModal<TFsure>([this, yes](TFsure *window) {
-            asked << window->Label1->text();
-            QTest::mouseClick(yes ? window->OKBtn : window->CancelBtn, Qt::LeftButton);
+        AnswerModal<TConfirmationWindow>([this, yes](TConfirmationWindow *window) {
+            m_asked << window->m_questionLabel->text();
+            QTest::mouseClick(yes ? window->m_yesButton : window->m_noButton, Qt::LeftButton);
         });
     }
 
@@ -55,13 +55,13 @@ protected:
         return image;
     }
 
-    TMainState state;
-    TPublishedAs<TMainState> publishedState{MainState, &state};
-    TFsure sure;
-    TPublishedAs<TFsure> publishedSure{Fsure, &sure};
-    TD_scale_image scale;
-    TPublishedAs<TD_scale_image> publishedScale{D_scale_image, &scale};
-    QStringList asked;
+    TMainState m_state;
+    TPublishedAs<TMainState> m_publishedState{ProgramWindows().mainState, &m_state};
+    TConfirmationWindow m_sure;
+    TPublishedAs<TConfirmationWindow> m_publishedSure{ProgramWindows().confirmationWindow, &m_sure};
+    TScaleDialog m_scale;
+    TPublishedAs<TScaleDialog> m_publishedScale{ProgramWindows().scaleDialog, &m_scale};
+    QStringList m_asked;
 };
 
 TEST_F(ScaleDialog, ShownSizesRoundHalfToEvenAndApplyIsOfferedAwayFromRealSize)
@@ -79,12 +79,12 @@ TEST_F(ScaleDialog, ShownSizesRoundHalfToEvenAndApplyIsOfferedAwayFromRealSize)
     for (const TCase &c : cases) {
         TPictureView view;
         view.SetPicture(Picture(c.real.width(), c.real.height()));
-        Scale(view, [&](TD_scale_image &dialog) {
-            EXPECT_FALSE(dialog.btn_apply->isEnabled()) << "at 100";
+        Scale(view, [&](TScaleDialog &dialog) {
+            EXPECT_FALSE(dialog.m_applyButton->isEnabled()) << "at 100";
             MoveTo(dialog, c.position);
             EXPECT_EQ(view.size(), c.shown) << c.position;
-            EXPECT_EQ(dialog.btn_apply->isEnabled(), !c.shown.isEmpty());
-            QTest::mouseClick(dialog.BtnClose, Qt::LeftButton);
+            EXPECT_EQ(dialog.m_applyButton->isEnabled(), !c.shown.isEmpty());
+            QTest::mouseClick(dialog.m_closeButton, Qt::LeftButton);
         });
         EXPECT_EQ(view.size(), c.shown) << "Ok keeps the shown size";
         EXPECT_EQ(view.Picture().size(), c.real) << "and the picture";
@@ -95,65 +95,65 @@ TEST_F(ScaleDialog, CancelAndResetGoBackToRealSize)
 {
     TPictureView view;
     view.SetPicture(Picture(400, 300));
-    Scale(view, [&](TD_scale_image &dialog) {
+    Scale(view, [&](TScaleDialog &dialog) {
         MoveTo(dialog, 50);
-        QTest::mouseClick(dialog.btn_reset, Qt::LeftButton);
+        QTest::mouseClick(dialog.m_resetButton, Qt::LeftButton);
         EXPECT_TRUE(dialog.isVisible());
-        EXPECT_EQ(dialog.TrB1->value(), 100);
+        EXPECT_EQ(dialog.m_scaleSlider->value(), 100);
         EXPECT_EQ(view.size(), QSize(400, 300));
         EXPECT_FALSE(view.IsStretched());
         MoveTo(dialog, 120);
-        QTest::mouseClick(dialog.btn_cancel, Qt::LeftButton);
+        QTest::mouseClick(dialog.m_cancelButton, Qt::LeftButton);
     });
     EXPECT_EQ(view.size(), QSize(400, 300));
-    EXPECT_EQ(scale.Label_scale->text(), QStringLiteral("100"));
-    scale.ScaleView(nullptr, true); // returns at once: no dialog to answer
+    EXPECT_EQ(m_scale.m_scaleLabel->text(), QStringLiteral("100"));
+    m_scale.ScaleView(nullptr, true); // returns at once: no dialog to answer
 }
 
 TEST_F(ScaleDialog, ApplyAtHalfResamplesOnlyAfterYesAndMarksTheOpenEditor)
 {
-    TJPEGImage picture;
+    TJpegPicture picture;
     picture.Assign(Picture(400, 300));
     TOpenPictureEditor open(nullptr);
-    TF_picture_mgm &editor = open.Editor();
-    AnswerModal<TF_picture_mgm>([&](TF_picture_mgm *) {
-        AnswerModal<TD_scale_image>([&](TD_scale_image *dialog) {
+    TPictureEditor &editor = open.Editor();
+    AnswerModal<TPictureEditor>([&](TPictureEditor *) {
+        AnswerModal<TScaleDialog>([&](TScaleDialog *dialog) {
             MoveTo(*dialog, 50);
             AnswerQuestion(false);
-            QTest::mouseClick(dialog->btn_apply, Qt::LeftButton);
+            QTest::mouseClick(dialog->m_applyButton, Qt::LeftButton);
             EXPECT_TRUE(dialog->isVisible()) << "No leaves the dialog open";
-            EXPECT_EQ(editor.Image1->Picture().size(), QSize(400, 300));
+            EXPECT_EQ(editor.m_pictureView->Picture().size(), QSize(400, 300));
 
             AnswerQuestion(true);
-            QTest::mouseClick(dialog->btn_apply, Qt::LeftButton);
+            QTest::mouseClick(dialog->m_applyButton, Qt::LeftButton);
         });
-        QTest::mouseClick(editor.btn_scale, Qt::LeftButton);
-        EXPECT_EQ(editor.Image1->Picture().size(), QSize(200, 150));
-        EXPECT_EQ(editor.Image1->size(), QSize(200, 150));
-        EXPECT_FALSE(editor.Image1->IsStretched());
-        EXPECT_EQ(scale.TrB1->value(), 100);
-        QTest::mouseClick(editor.btn_ok, Qt::LeftButton);
+        QTest::mouseClick(editor.m_scaleButton, Qt::LeftButton);
+        EXPECT_EQ(editor.m_pictureView->Picture().size(), QSize(200, 150));
+        EXPECT_EQ(editor.m_pictureView->size(), QSize(200, 150));
+        EXPECT_FALSE(editor.m_pictureView->IsStretched());
+        EXPECT_EQ(m_scale.m_scaleSlider->value(), 100);
+        QTest::mouseClick(editor.m_okButton, Qt::LeftButton);
     });
     EXPECT_TRUE(editor.EditPicture(picture, QStringLiteral("Source picture")))
         << "the applied scale marked the editor as changed";
     const QString question = QStringLiteral("Do you really want to set real image size 200 x 150?");
-    EXPECT_EQ(asked, QStringList({question, question}));
+    EXPECT_EQ(m_asked, QStringList({question, question}));
     EXPECT_EQ(picture.Width(), 200);
 }
 
 TEST_F(ScaleDialog, OkAtHalfLeavesThePixelsWhole)
 {
     const QImage original = Picture(400, 300);
-    TJPEGImage picture;
+    TJpegPicture picture;
     picture.Assign(original);
-    AnswerModal<TF_picture_mgm>([&](TF_picture_mgm *editor) {
-        AnswerModal<TD_scale_image>([&](TD_scale_image *dialog) {
+    AnswerModal<TPictureEditor>([&](TPictureEditor *editor) {
+        AnswerModal<TScaleDialog>([&](TScaleDialog *dialog) {
             MoveTo(*dialog, 50);
-            QTest::mouseClick(dialog->BtnClose, Qt::LeftButton);
+            QTest::mouseClick(dialog->m_closeButton, Qt::LeftButton);
         });
-        QTest::mouseClick(editor->btn_scale, Qt::LeftButton);
-        EXPECT_EQ(editor->Image1->size(), QSize(200, 150));
-        QTest::mouseClick(editor->btn_ok, Qt::LeftButton);
+        QTest::mouseClick(editor->m_scaleButton, Qt::LeftButton);
+        EXPECT_EQ(editor->m_pictureView->size(), QSize(200, 150));
+        QTest::mouseClick(editor->m_okButton, Qt::LeftButton);
     });
     EXPECT_FALSE(EditPictureInNewEditor(picture, QStringLiteral("Source picture"), nullptr));
     const QImage back = picture.ToBitmap();

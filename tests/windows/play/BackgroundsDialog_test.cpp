@@ -1,8 +1,8 @@
-#include "support/ModalAnswer.h"
-#include "windows/common/ShapeWidget.h"
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/DesktopColours.h"
+#include "support/ModalAnswer.h"
+#include "windows/common/ShapeWidget.h"
 #include "windows/play/BackgroundsDialog.h"
 
 #include <QColorDialog>
@@ -23,40 +23,40 @@ const QColor Black{0, 0, 0};
 class BackgroundsDialog : public ::testing::Test
 {
 protected:
-    BackgroundsDialog() { document.SetName(PuzzleSchema::RootNode); }
+    BackgroundsDialog() { m_document.SetName(PuzzleSchema::RootNode); }
 
     std::vector<QColor> ShadowColours() const
     {
         std::vector<QColor> colours;
-        for (TShapeWidget *shadow : dialog.Shape_shadow)
+        for (TShapeWidget *shadow : m_dialog.m_textureShadows)
             colours.push_back(shadow->Brush().color());
         return colours;
     }
 
     // Runs the dialog; inside the run, act does what the user does before pressing finish.
-    QString Run(std::function<void(TD_backgrounds *)> act, bool pressOk)
+    QString Run(std::function<void(TBackgroundsDialog *)> act, bool pressOk)
     {
-        AnswerModal<TD_backgrounds>([act, pressOk](TD_backgrounds *shown) {
+        AnswerModal<TBackgroundsDialog>([act, pressOk](TBackgroundsDialog *shown) {
             act(shown);
-            QTest::mouseClick(pressOk ? shown->btn_ok : shown->btn_cancel, Qt::LeftButton);
+            QTest::mouseClick(pressOk ? shown->m_okButton : shown->m_cancelButton, Qt::LeftButton);
         });
-        return dialog.RunDialog(QString());
+        return m_dialog.RunDialog(QString());
     }
 
-    TKelPigger document;
-    TD_backgrounds dialog{[this] { return &document; }};
+    TKeyedNode m_document;
+    TBackgroundsDialog m_dialog{[this] { return &m_document; }};
 };
 
 TEST_F(BackgroundsDialog, StoredTextureOpensTheTallDialogWithThatTextureMarked)
 {
-    document.SetAttr(PuzzleSchema::KeyTexture, "2");
+    m_document.SetAttr(PuzzleSchema::KeyTexture, "2");
     int shownHeight = 0;
     bool rowShown = false;
     std::vector<QColor> shadows;
     const QString result = Run(
-        [&](TD_backgrounds *shown) {
+        [&](TBackgroundsDialog *shown) {
             shownHeight = shown->height();
-            rowShown = shown->ScrollBox1->isVisible();
+            rowShown = shown->m_textureScroll->isVisible();
             shadows = ShadowColours();
         },
         false);
@@ -65,7 +65,7 @@ TEST_F(BackgroundsDialog, StoredTextureOpensTheTallDialogWithThatTextureMarked)
     EXPECT_TRUE(rowShown);
     EXPECT_EQ(shadows, (std::vector<QColor>{Grey, Black, Grey, Grey, Grey}));
     EXPECT_TRUE(result.isEmpty()) << "Cancel returns empty text";
-    EXPECT_EQ(document.AttrNames(), QList<QByteArray>{PuzzleSchema::KeyTexture})
+    EXPECT_EQ(m_document.AttrNames(), QList<QByteArray>{PuzzleSchema::KeyTexture})
         << "Cancel leaves the document untouched";
 }
 
@@ -74,17 +74,17 @@ TEST_F(BackgroundsDialog, EmptyDocumentOpensTheShortDialogInTheWorkspaceColour)
     int shownHeight = 0;
     bool rowShown = true;
     Run(
-        [&](TD_backgrounds *shown) {
+        [&](TBackgroundsDialog *shown) {
             shownHeight = shown->height();
-            rowShown = shown->ScrollBox1->isVisible();
+            rowShown = shown->m_textureScroll->isVisible();
         },
         false);
 
     EXPECT_EQ(shownHeight, 170);
     EXPECT_FALSE(rowShown);
-    EXPECT_TRUE(dialog.RB_color->isChecked());
-    EXPECT_EQ(dialog.ChosenColor(), WorkspaceColour());
-    EXPECT_EQ(dialog.Shape_color->Brush().color(), ToQColor(WorkspaceColour()))
+    EXPECT_TRUE(m_dialog.m_colourRadio->isChecked());
+    EXPECT_EQ(m_dialog.ChosenColor(), WorkspaceColour());
+    EXPECT_EQ(m_dialog.m_colourSwatch->Brush().color(), ToQColor(WorkspaceColour()))
         << "the colour shape shows the chosen colour";
 }
 
@@ -92,107 +92,107 @@ TEST_F(BackgroundsDialog, TextureModeWithoutMarkedTextureStoresZeroAndChoosesNoP
 {
     int heightAfterSwitch = 0;
     const QString result = Run(
-        [&](TD_backgrounds *shown) {
-            QTest::mouseClick(shown->RB_texture, Qt::LeftButton);
+        [&](TBackgroundsDialog *shown) {
+            QTest::mouseClick(shown->m_textureRadio, Qt::LeftButton);
             heightAfterSwitch = shown->height();
         },
         true);
 
     EXPECT_EQ(heightAfterSwitch, 365);
     EXPECT_EQ(result, QStringLiteral("Y"));
-    EXPECT_EQ(document.GetAttr(PuzzleSchema::KeyTexture), QByteArray("0"));
-    EXPECT_EQ(document.GetAttr(PuzzleSchema::KeyColor), ColorToText(WorkspaceColour()))
+    EXPECT_EQ(m_document.GetAttr(PuzzleSchema::KeyTexture), QByteArray("0"));
+    EXPECT_EQ(m_document.GetAttr(PuzzleSchema::KeyColor), ColorToText(WorkspaceColour()))
         << "the colour is written on every Ok";
-    EXPECT_TRUE(dialog.IsTextureChosen());
-    EXPECT_TRUE(dialog.ChosenTexture().isNull());
+    EXPECT_TRUE(m_dialog.IsTextureChosen());
+    EXPECT_TRUE(m_dialog.ChosenTexture().isNull());
 }
 
 TEST_F(BackgroundsDialog, FixedColourRemovesTheStoredTexture)
 {
-    document.SetAttr(PuzzleSchema::KeyTexture, "3");
-    document.SetAttr(PuzzleSchema::KeyColor, "#102030");
+    m_document.SetAttr(PuzzleSchema::KeyTexture, "3");
+    m_document.SetAttr(PuzzleSchema::KeyColor, "#102030");
     int heightAfterSwitch = 0;
     Run(
-        [&](TD_backgrounds *shown) {
-            QTest::mouseClick(shown->RB_color, Qt::LeftButton);
+        [&](TBackgroundsDialog *shown) {
+            QTest::mouseClick(shown->m_colourRadio, Qt::LeftButton);
             heightAfterSwitch = shown->height();
         },
         true);
 
     EXPECT_EQ(heightAfterSwitch, 170);
-    EXPECT_TRUE(document.GetAttr(PuzzleSchema::KeyTexture).isEmpty());
-    EXPECT_EQ(document.IndexOfKey(PuzzleSchema::KeyTexture), -1);
-    EXPECT_EQ(document.GetAttr(PuzzleSchema::KeyColor), QByteArray("#102030"));
-    EXPECT_FALSE(dialog.IsTextureChosen());
-    EXPECT_TRUE(dialog.ChosenTexture().isNull());
+    EXPECT_TRUE(m_document.GetAttr(PuzzleSchema::KeyTexture).isEmpty());
+    EXPECT_EQ(m_document.IndexOfKey(PuzzleSchema::KeyTexture), -1);
+    EXPECT_EQ(m_document.GetAttr(PuzzleSchema::KeyColor), QByteArray("#102030"));
+    EXPECT_FALSE(m_dialog.IsTextureChosen());
+    EXPECT_TRUE(m_dialog.ChosenTexture().isNull());
 }
 
 TEST_F(BackgroundsDialog, ColoursFromTheColourDialogAreStoredAsColourText)
 {
     const auto pickColour = [this](const QColor &picked) {
         return Run(
-            [picked](TD_backgrounds *shown) {
+            [picked](TBackgroundsDialog *shown) {
                 AnswerModal<QColorDialog>([picked](QColorDialog *colours) {
                     colours->setCurrentColor(picked);
                     colours->accept();
                 });
-                QTest::mouseClick(shown->SB_clolr, Qt::LeftButton);
+                QTest::mouseClick(shown->m_chooseColourButton, Qt::LeftButton);
             },
             true);
     };
 
     pickColour(QColor(255, 0, 0));
-    EXPECT_EQ(document.GetAttr(PuzzleSchema::KeyColor), QByteArray("#FF0000"));
-    EXPECT_EQ(dialog.ChosenColor(), 0x0000FFu) << "red lies in the lowest byte";
+    EXPECT_EQ(m_document.GetAttr(PuzzleSchema::KeyColor), QByteArray("#FF0000"));
+    EXPECT_EQ(m_dialog.ChosenColor(), 0x0000FFu) << "red lies in the lowest byte";
 
     pickColour(QColor(0x12, 0x34, 10));
-    EXPECT_EQ(document.GetAttr(PuzzleSchema::KeyColor), QByteArray("#12340A"));
+    EXPECT_EQ(m_document.GetAttr(PuzzleSchema::KeyColor), QByteArray("#12340A"));
 
     Run(
-        [](TD_backgrounds *shown) {
+        [](TBackgroundsDialog *shown) {
             AnswerModal<QColorDialog>([](QColorDialog *colours) {
                 colours->setCurrentColor(Qt::green);
                 colours->reject();
             });
-            QTest::mouseClick(shown->SB_clolr, Qt::LeftButton);
+            QTest::mouseClick(shown->m_chooseColourButton, Qt::LeftButton);
         },
         true);
-    EXPECT_EQ(document.GetAttr(PuzzleSchema::KeyColor), QByteArray("#12340A"))
+    EXPECT_EQ(m_document.GetAttr(PuzzleSchema::KeyColor), QByteArray("#12340A"))
         << "a cancelled colour dialog keeps the colour";
 }
 
 TEST_F(BackgroundsDialog, ClickedTextureIsMarkedChosenAndStored)
 {
     Run(
-        [](TD_backgrounds *shown) {
-            QTest::mouseClick(shown->RB_texture, Qt::LeftButton);
-            QTest::mouseClick(shown->Image[1], Qt::LeftButton);
-            QTest::mouseClick(shown->Image[3], Qt::LeftButton);
+        [](TBackgroundsDialog *shown) {
+            QTest::mouseClick(shown->m_textureRadio, Qt::LeftButton);
+            QTest::mouseClick(shown->m_texturePreviews[1], Qt::LeftButton);
+            QTest::mouseClick(shown->m_texturePreviews[3], Qt::LeftButton);
         },
         true);
 
     EXPECT_EQ(ShadowColours(), (std::vector<QColor>{Grey, Grey, Grey, Black, Grey}));
-    EXPECT_EQ(document.GetAttr(PuzzleSchema::KeyTexture), QByteArray("4"));
-    EXPECT_EQ(dialog.ChosenTexture().size(), QSize(94, 94));
+    EXPECT_EQ(m_document.GetAttr(PuzzleSchema::KeyTexture), QByteArray("4"));
+    EXPECT_EQ(m_dialog.ChosenTexture().size(), QSize(94, 94));
 }
 
 TEST_F(BackgroundsDialog, ClosingByTheCaptionIsACancel)
 {
-    AnswerModal<TD_backgrounds>([](TD_backgrounds *shown) {
-        QTest::mouseClick(shown->RB_texture, Qt::LeftButton);
+    AnswerModal<TBackgroundsDialog>([](TBackgroundsDialog *shown) {
+        QTest::mouseClick(shown->m_textureRadio, Qt::LeftButton);
         shown->close();
     });
-    EXPECT_TRUE(dialog.RunDialog(QString()).isEmpty());
-    EXPECT_TRUE(document.AttrNames().isEmpty());
+    EXPECT_TRUE(m_dialog.RunDialog(QString()).isEmpty());
+    EXPECT_TRUE(m_document.AttrNames().isEmpty());
 }
 
 TEST_F(BackgroundsDialog, TexturesAreBuiltInAtTheirSizes)
 {
     const QSize expected[] = {{94, 94}, {320, 240}, {94, 94}, {94, 94}, {94, 94}};
-    for (int n = 1; n <= TD_backgrounds::TextureCount; ++n) {
-        document.SetAttr(PuzzleSchema::KeyTexture, IntToText(n));
-        dialog.LoadData(QString());
-        EXPECT_EQ(dialog.ChosenTexture().size(), expected[n - 1]) << n;
+    for (int n = 1; n <= TBackgroundsDialog::TextureCount; ++n) {
+        m_document.SetAttr(PuzzleSchema::KeyTexture, IntToText(n));
+        m_dialog.LoadData(QString());
+        EXPECT_EQ(m_dialog.ChosenTexture().size(), expected[n - 1]) << n;
     }
 }
 
@@ -212,26 +212,26 @@ TEST_F(BackgroundsDialog, LoadingAloneReadsTheStoredChoiceWithQuietFallbacks)
         {"", "-16777201", false, 0, WorkspaceColour()}, // not a plain colour value
     };
     for (const TCase &c : cases) {
-        document.SetAttr(PuzzleSchema::KeyTexture, c.texture);
-        document.SetAttr(PuzzleSchema::KeyColor, c.colour);
-        dialog.LoadData(QString());
-        EXPECT_EQ(dialog.IsTextureChosen(), c.textureMode) << c.texture.constData();
-        EXPECT_EQ(dialog.TextureIndex(), c.index) << c.texture.constData();
-        EXPECT_EQ(dialog.ChosenColor(), c.colourValue) << c.colour.constData();
+        m_document.SetAttr(PuzzleSchema::KeyTexture, c.texture);
+        m_document.SetAttr(PuzzleSchema::KeyColor, c.colour);
+        m_dialog.LoadData(QString());
+        EXPECT_EQ(m_dialog.IsTextureChosen(), c.textureMode) << c.texture.constData();
+        EXPECT_EQ(m_dialog.TextureIndex(), c.index) << c.texture.constData();
+        EXPECT_EQ(m_dialog.ChosenColor(), c.colourValue) << c.colour.constData();
     }
 }
 
 TEST(BackgroundsWithoutDocument, StoresNothingAndStillAccepts)
 {
-    TD_backgrounds dialog{[] { return nullptr; }};
-    AnswerModal<TD_backgrounds>(
-        [](TD_backgrounds *shown) { QTest::mouseClick(shown->btn_ok, Qt::LeftButton); });
+    TBackgroundsDialog dialog{[] { return nullptr; }};
+    AnswerModal<TBackgroundsDialog>(
+        [](TBackgroundsDialog *shown) { QTest::mouseClick(shown->m_okButton, Qt::LeftButton); });
     EXPECT_EQ(dialog.RunDialog(QString()), QStringLiteral("Y"));
     EXPECT_EQ(dialog.height(), 170);
 }
 
 // Counts the base dialog's steps so that their order and the clean-up on every path show.
-class TRecordingForm : public TP_dataform
+class TRecordingForm : public TDataDialogBase
 {
 public:
     void LoadData(const QString &argument) override
@@ -239,7 +239,7 @@ public:
         steps += "load ";
         if (failLoading)
             throw std::runtime_error("unreadable");
-        TP_dataform::LoadData(argument);
+        TDataDialogBase::LoadData(argument);
     }
     void StoreData() override { steps += "store "; }
     void ReleaseData() override { steps += "release"; }
@@ -251,14 +251,14 @@ public:
 TEST(DataForm, OkStoresAndReturnsTheResultTextAndCancelReturnsEmpty)
 {
     TRecordingForm form;
-    AnswerModal<TP_dataform>(
-        [](TP_dataform *shown) { QTest::mouseClick(shown->btn_ok, Qt::LeftButton); });
+    AnswerModal<TDataDialogBase>(
+        [](TDataDialogBase *shown) { QTest::mouseClick(shown->m_okButton, Qt::LeftButton); });
     EXPECT_EQ(form.RunDialog(QStringLiteral("abc")), QStringLiteral("abc"));
     EXPECT_EQ(form.steps, QStringLiteral("load store release"));
 
     form.steps.clear();
-    AnswerModal<TP_dataform>(
-        [](TP_dataform *shown) { QTest::mouseClick(shown->btn_cancel, Qt::LeftButton); });
+    AnswerModal<TDataDialogBase>(
+        [](TDataDialogBase *shown) { QTest::mouseClick(shown->m_cancelButton, Qt::LeftButton); });
     EXPECT_TRUE(form.RunDialog(QStringLiteral("abc")).isEmpty());
     EXPECT_EQ(form.steps, QStringLiteral("load release"));
 }

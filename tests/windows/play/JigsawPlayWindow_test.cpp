@@ -1,12 +1,12 @@
 // The jigsaw play window on real puzzles: preparing a game, restoring it, the tools window's
 // placement, the first activation and the solved display.
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PlayChecks.h"
 #include "engine/picture/JpegPicture.h"
 #include "support/JpegBytes.h"
 #include "support/PlayWindowFixture.h"
-#include "windows/common/WindowInstances.h"
+#include "windows/common/ProgramWindows.h"
 #include "windows/desktop/PuzzleDesktop.h"
 #include "windows/play/BackgroundsDialog.h"
 #include "windows/play/JigsawPlayWindow.h"
@@ -28,27 +28,27 @@ namespace
 class TEventCounter : public QObject
 {
 public:
-    explicit TEventCounter(int type) : type(type) { qApp->installEventFilter(this); }
+    explicit TEventCounter(int type) : m_type(type) { qApp->installEventFilter(this); }
     ~TEventCounter() override { qApp->removeEventFilter(this); }
     int count = 0;
 
 protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
-        if (event->type() == type)
+        if (event->type() == m_type)
             ++count;
         return false;
     }
 
 private:
-    int type;
+    int m_type;
 };
 
 // Records how the premium picture's bounds change during a solved display.
 class TStepRecorder : public QObject
 {
 public:
-    explicit TStepRecorder(TCentredPicture *image) : image(image)
+    explicit TStepRecorder(TCentredPicture *image) : m_image(image)
     {
         image->installEventFilter(this);
     }
@@ -59,7 +59,7 @@ protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
         // Only the steps: while the picture fills its page it merely follows the page.
-        if (event->type() == QEvent::Resize && !image->FillsPage()) {
+        if (event->type() == QEvent::Resize && !m_image->FillsPage()) {
             const auto *resize = static_cast<QResizeEvent *>(event);
             if (resize->size().width() < resize->oldSize().width())
                 ++shrinks;
@@ -70,7 +70,7 @@ protected:
     }
 
 private:
-    TCentredPicture *image;
+    TCentredPicture *m_image;
 };
 
 class PlayWindow : public ::testing::Test
@@ -78,30 +78,34 @@ class PlayWindow : public ::testing::Test
 protected:
     PlayWindow()
     {
-        MakeTestDocument(document, 7, 7);
+        MakeTestDocument(m_document, 7, 7);
         QBuffer stream;
         stream.setData(JpegBytesOf(PhotoLikePicture({280, 210})));
         stream.open(QIODevice::ReadOnly);
-        picture.LoadFromStream(stream);
+        m_picture.LoadFromStream(stream);
     }
-    ~PlayWindow() override { D_backgrounds = nullptr; }
+    ~PlayWindow() override { ProgramWindows().backgroundsDialog = nullptr; }
 
     // Runs the game, doing action while it shows; the progress values reported are kept.
     void Play(const std::function<void()> &action)
     {
-        const auto driver = DriveGame(window, action);
-        window.RunGame(&picture, &document, [this](int percent) { progress.push_back(percent); });
+        const auto driver = DriveGame(m_window, action);
+        m_window.RunGame(&m_picture, &m_document,
+                         [this](int percent) { m_progress.push_back(percent); });
         EXPECT_TRUE(driver->ran);
         EXPECT_FALSE(driver->timedOut);
     }
 
-    TKelPigger *Piece(int index) const { return document.FindChild(PiecesNode)->Child(index); }
-    TPieceImage *ImageOf(int index) const { return window.Odesktop->ImageOfRecord(Piece(index)); }
+    TKeyedNode *Piece(int index) const { return m_document.FindChild(PiecesNode)->Child(index); }
+    TPieceImage *ImageOf(int index) const
+    {
+        return m_window.m_desktop->ImageOfRecord(Piece(index));
+    }
 
-    TKelPigger document;
-    TJPEGImage picture;
-    std::vector<int> progress;
-    TD_puzzle_js window;
+    TKeyedNode m_document;
+    TJpegPicture m_picture;
+    std::vector<int> m_progress;
+    TJigsawPlayWindow m_window;
 };
 
 } // namespace
@@ -112,21 +116,21 @@ TEST_F(PlayWindow, GameIsPreparedWithProgressInOrderAndEveryCellOnThePalette)
     int onPalette = -1;
     bool puzzlePageShown = false;
     Play([&] {
-        piecesShown = static_cast<int>(window.Odesktop->Images().size());
-        onPalette = static_cast<int>(window.Odesktop->PaletteRecords().size());
-        puzzlePageShown = window.PageControl1->currentWidget() == window.TabSheet_puzzle;
+        piecesShown = static_cast<int>(m_window.m_desktop->Images().size());
+        onPalette = static_cast<int>(m_window.m_desktop->PaletteRecords().size());
+        puzzlePageShown = m_window.m_pages->currentWidget() == m_window.m_puzzlePage;
     });
-    EXPECT_EQ(progress, (std::vector<int>{0, 10, 20, 50, 70}));
+    EXPECT_EQ(m_progress, (std::vector<int>{0, 10, 20, 50, 70}));
     EXPECT_EQ(piecesShown, 49);
     EXPECT_EQ(onPalette, 49);
     EXPECT_TRUE(puzzlePageShown);
     // 280 × 210 in 7 × 7 cells: 40 × 30, margin 12.
-    EXPECT_EQ(window.Geometry().cellWidth, 40);
-    EXPECT_EQ(window.Geometry().cellHeight, 30);
-    EXPECT_EQ(window.Geometry().pieceWidth, 64);
+    EXPECT_EQ(m_window.Geometry().cellWidth, 40);
+    EXPECT_EQ(m_window.Geometry().cellHeight, 30);
+    EXPECT_EQ(m_window.Geometry().pieceWidth, 64);
     // Row-major: the desktop's records are the document's pieces in order.
     for (int index = 0; index < 49; ++index)
-        EXPECT_EQ(window.Odesktop->Records().at(index), Piece(index));
+        EXPECT_EQ(m_window.m_desktop->Records().at(index), Piece(index));
 }
 
 TEST_F(PlayWindow, StoredPositionsAreRestoredAndUnreadableOnesStayOnThePalette)
@@ -139,92 +143,94 @@ TEST_F(PlayWindow, StoredPositionsAreRestoredAndUnreadableOnesStayOnThePalette)
     Piece(48)->SetAttr(KeyPieceLeft, "-40");
     Piece(48)->SetAttr(KeyPieceTop, "$20");
     Play([] {});
-    EXPECT_EQ(window.Odesktop->DesktopPosition(ImageOf(0)), QPoint(400, 90));
-    EXPECT_FALSE(ImageOf(0)->onPalette);
+    EXPECT_EQ(m_window.m_desktop->DesktopPosition(ImageOf(0)), QPoint(400, 90));
+    EXPECT_FALSE(ImageOf(0)->m_onPalette);
     EXPECT_TRUE(ImageOf(0)->IsVisible());
-    EXPECT_TRUE(ImageOf(1)->onPalette);
-    EXPECT_TRUE(ImageOf(2)->onPalette);
+    EXPECT_TRUE(ImageOf(1)->m_onPalette);
+    EXPECT_TRUE(ImageOf(2)->m_onPalette);
     // The platform conversion's rules: a sign, and "$" for hexadecimal.
-    EXPECT_EQ(window.Odesktop->DesktopPosition(ImageOf(48)), QPoint(-40, 32));
-    EXPECT_EQ(window.Odesktop->PaletteRecords().size(), 47);
+    EXPECT_EQ(m_window.m_desktop->DesktopPosition(ImageOf(48)), QPoint(-40, 32));
+    EXPECT_EQ(m_window.m_desktop->PaletteRecords().size(), 47);
 }
 
 TEST_F(PlayWindow, MissingRecordsGiveFewerPiecesAndNoRecordsAreRefused)
 {
-    TKelPigger *pieces = document.FindChild(PiecesNode);
+    TKeyedNode *pieces = m_document.FindChild(PiecesNode);
     while (pieces->ChildCount() > 10)
         delete pieces->Child(pieces->ChildCount() - 1);
     Play([] {});
-    EXPECT_EQ(window.Odesktop->Images().size(), 10u);
+    EXPECT_EQ(m_window.m_desktop->Images().size(), 10u);
 
-    TKelPigger bare;
+    TKeyedNode bare;
     bare.SetName(RootNode);
     bare.SetAttr(KeyCols, "7");
     bare.SetAttr(KeyRows, "7");
-    TD_puzzle_js second;
+    TJigsawPlayWindow second;
     const auto driver = DriveGame(second, [] {});
     // A game of no pieces is not a game: refused before anything is cut or shown.
-    EXPECT_THROW(second.RunGame(&picture, &bare, {}), EPuzzleRefused);
+    EXPECT_THROW(second.RunGame(&m_picture, &bare, {}), EPuzzleRefused);
     EXPECT_FALSE(driver->ran);
-    EXPECT_TRUE(second.Odesktop->Images().empty());
+    EXPECT_TRUE(second.m_desktop->Images().empty());
     EXPECT_EQ(bare.FindChild(PiecesNode), nullptr);
 }
 
 TEST_F(PlayWindow, UnplayablePuzzlesFailBeforeTheWindowShows)
 {
-    const auto driver = DriveGame(window, [] {});
-    document.SetAttr(KeyCols, "1000");
-    EXPECT_ANY_THROW(window.RunGame(&picture, &document, {}));
-    document.SetAttr(KeyCols, "7");
+    const auto driver = DriveGame(m_window, [] {});
+    m_document.SetAttr(KeyCols, "1000");
+    EXPECT_ANY_THROW(m_window.RunGame(&m_picture, &m_document, {}));
+    m_document.SetAttr(KeyCols, "7");
 
-    TJPEGImage broken;
+    TJpegPicture broken;
     QBuffer stream;
     stream.setData("not a picture");
     stream.open(QIODevice::ReadOnly);
     broken.LoadFromStream(stream);
-    EXPECT_THROW(window.RunGame(&broken, &document, {}), EJPEGError);
+    EXPECT_THROW(m_window.RunGame(&broken, &m_document, {}), EJPEGError);
 
     // A grid wider than the picture has pixels leaves cells of no width.
-    TJPEGImage narrow;
+    TJpegPicture narrow;
     narrow.Assign(PhotoLikePicture({3, 100}));
-    EXPECT_ANY_THROW(window.RunGame(&narrow, &document, {}));
+    EXPECT_ANY_THROW(m_window.RunGame(&narrow, &m_document, {}));
     EXPECT_FALSE(driver->ran);
-    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(m_window.isVisible());
 }
 
 TEST_F(PlayWindow, ToolsWindowWithoutStoredPlaceGoesToTheTopRight)
 {
     QRect placed;
-    Play([&] { placed = QRect(F_tools->pos(), F_tools->size()); });
+    Play([&] {
+        placed = QRect(ProgramWindows().toolsWindow->pos(), ProgramWindows().toolsWindow->size());
+    });
     const int screenWidth = QGuiApplication::primaryScreen()->geometry().width();
-    EXPECT_EQ(placed.size(), QSize(TF_tools::DefaultWidth, TF_tools::DefaultHeight));
-    EXPECT_EQ(placed.left(), screenWidth - TF_tools::DefaultWidth - 10);
+    EXPECT_EQ(placed.size(), QSize(TToolsWindow::DefaultWidth, TToolsWindow::DefaultHeight));
+    EXPECT_EQ(placed.left(), screenWidth - TToolsWindow::DefaultWidth - 10);
     EXPECT_EQ(placed.top(), 10);
     // Closing the game stores the place.
-    EXPECT_EQ(document.GetAttr(KeyToolsLeft), QByteArray::number(placed.left()));
-    EXPECT_EQ(document.GetAttr(KeyToolsTop), "10");
-    EXPECT_EQ(document.GetAttr(KeyToolsWidth), QByteArray::number(TF_tools::DefaultWidth));
-    EXPECT_EQ(document.GetAttr(KeyToolsHeight), QByteArray::number(TF_tools::DefaultHeight));
+    EXPECT_EQ(m_document.GetAttr(KeyToolsLeft), QByteArray::number(placed.left()));
+    EXPECT_EQ(m_document.GetAttr(KeyToolsTop), "10");
+    EXPECT_EQ(m_document.GetAttr(KeyToolsWidth), QByteArray::number(TToolsWindow::DefaultWidth));
+    EXPECT_EQ(m_document.GetAttr(KeyToolsHeight), QByteArray::number(TToolsWindow::DefaultHeight));
 }
 
 TEST_F(PlayWindow, ToolsWindowTakesTheStoredPlaceAndKeepsWhatDoesNotConvert)
 {
-    document.SetAttr(KeyToolsLeft, "abc");
-    document.SetAttr(KeyToolsTop, "33");
-    document.SetAttr(KeyToolsWidth, "400");
-    document.SetAttr(KeyToolsHeight, "x1");
+    m_document.SetAttr(KeyToolsLeft, "abc");
+    m_document.SetAttr(KeyToolsTop, "33");
+    m_document.SetAttr(KeyToolsWidth, "400");
+    m_document.SetAttr(KeyToolsHeight, "x1");
     QRect placed;
     Play([&] {
-        placed = QRect(F_tools->pos(), F_tools->size());
-        F_tools->move(120, 140);
-        F_tools->resize(320, 250);
+        placed = QRect(ProgramWindows().toolsWindow->pos(), ProgramWindows().toolsWindow->size());
+        ProgramWindows().toolsWindow->move(120, 140);
+        ProgramWindows().toolsWindow->resize(320, 250);
     });
     // The designed place of the window: left 361, height 335.
-    EXPECT_EQ(placed, QRect(361, 33, 400, TF_tools::DefaultHeight));
-    EXPECT_EQ(document.GetAttr(KeyToolsLeft), "120");
-    EXPECT_EQ(document.GetAttr(KeyToolsTop), "140");
-    EXPECT_EQ(document.GetAttr(KeyToolsWidth), "320");
-    EXPECT_EQ(document.GetAttr(KeyToolsHeight), "250");
+    EXPECT_EQ(placed, QRect(361, 33, 400, TToolsWindow::DefaultHeight));
+    EXPECT_EQ(m_document.GetAttr(KeyToolsLeft), "120");
+    EXPECT_EQ(m_document.GetAttr(KeyToolsTop), "140");
+    EXPECT_EQ(m_document.GetAttr(KeyToolsWidth), "320");
+    EXPECT_EQ(m_document.GetAttr(KeyToolsHeight), "250");
 }
 
 TEST_F(PlayWindow, ToolsWindowIsKeptWithinReachOfTheScreen)
@@ -234,17 +240,19 @@ TEST_F(PlayWindow, ToolsWindowIsKeptWithinReachOfTheScreen)
                                              {"2147483647", "-2147483648", "", ""},
                                              {"-50", "5000", "320", "200"}};
     for (const QList<QByteArray> &place : places) {
-        TKelPigger stored;
+        TKeyedNode stored;
         MakeTestDocument(stored, 7, 7);
         stored.SetAttr(KeyToolsLeft, place[0]);
         stored.SetAttr(KeyToolsTop, place[1]);
         stored.SetAttr(KeyToolsWidth, place[2]);
         stored.SetAttr(KeyToolsHeight, place[3]);
-        TD_puzzle_js game;
+        TJigsawPlayWindow game;
         QRect placed;
-        const auto driver =
-            DriveGame(game, [&] { placed = QRect(F_tools->pos(), F_tools->size()); });
-        game.RunGame(&picture, &stored, {});
+        const auto driver = DriveGame(game, [&] {
+            placed =
+                QRect(ProgramWindows().toolsWindow->pos(), ProgramWindows().toolsWindow->size());
+        });
+        game.RunGame(&m_picture, &stored, {});
         EXPECT_TRUE(driver->ran);
         EXPECT_TRUE(screen.contains(placed)) << place.join(' ').constData();
     }
@@ -253,40 +261,40 @@ TEST_F(PlayWindow, ToolsWindowIsKeptWithinReachOfTheScreen)
 TEST_F(PlayWindow, LaterActivationsPostNothingAndMakeNoSecondToolsWindow)
 {
     const TEventCounter showTools(WM_SHOW_TOOLS);
-    TF_tools *first = nullptr;
+    TToolsWindow *first = nullptr;
     int postedBeforeReactivation = 0;
     Play([&] {
-        first = F_tools;
+        first = ProgramWindows().toolsWindow;
         postedBeforeReactivation = showTools.count;
         QEvent activation(QEvent::WindowActivate);
-        QApplication::sendEvent(&window, &activation);
-        QApplication::sendEvent(&window, &activation);
+        QApplication::sendEvent(&m_window, &activation);
+        QApplication::sendEvent(&m_window, &activation);
         QCoreApplication::processEvents();
     });
     EXPECT_EQ(postedBeforeReactivation, 1);
     EXPECT_EQ(showTools.count, 1);
-    EXPECT_EQ(F_tools, first);
-    EXPECT_EQ(window.findChildren<TF_tools *>().size(), 1);
+    EXPECT_EQ(ProgramWindows().toolsWindow, first);
+    EXPECT_EQ(m_window.findChildren<TToolsWindow *>().size(), 1);
 }
 
 TEST_F(PlayWindow, FirstActivationAppliesTheStoredBackground)
 {
-    TD_backgrounds backgrounds([this] { return &document; });
-    D_backgrounds = &backgrounds;
-    document.SetAttr(KeyTexture, "2");
+    TBackgroundsDialog backgrounds([this] { return &m_document; });
+    ProgramWindows().backgroundsDialog = &backgrounds;
+    m_document.SetAttr(KeyTexture, "2");
     bool textureShown = false;
-    Play([&] { textureShown = window.Odesktop->Image_bg->IsVisible(); });
+    Play([&] { textureShown = m_window.m_desktop->m_backgroundPicture->IsVisible(); });
     EXPECT_TRUE(textureShown);
 
-    document.DeleteAttr(KeyTexture);
-    document.SetAttr(KeyColor, "#FF0000");
-    TD_puzzle_js second;
+    m_document.DeleteAttr(KeyTexture);
+    m_document.SetAttr(KeyColor, "#FF0000");
+    TJigsawPlayWindow second;
     QColor colour;
     const auto driver = DriveGame(second, [&] {
-        textureShown = second.Odesktop->Image_bg->IsVisible();
-        colour = second.Odesktop->Canvas()->BackgroundColour();
+        textureShown = second.m_desktop->m_backgroundPicture->IsVisible();
+        colour = second.m_desktop->Canvas()->BackgroundColour();
     });
-    second.RunGame(&picture, &document, {});
+    second.RunGame(&m_picture, &m_document, {});
     EXPECT_TRUE(driver->ran);
     EXPECT_FALSE(textureShown);
     EXPECT_EQ(colour, QColor(255, 0, 0));
@@ -296,50 +304,50 @@ TEST_F(PlayWindow, EscapeDoesNotEndTheGame)
 {
     bool stillShown = false;
     Play([&] {
-        QTest::keyClick(&window, Qt::Key_Escape);
-        stillShown = window.isVisible();
+        QTest::keyClick(&m_window, Qt::Key_Escape);
+        stillShown = m_window.isVisible();
     });
     EXPECT_TRUE(stillShown);
 }
 
 TEST(SolvedDisplay, PageOf1000By700ShrinksIn34StepsAndGrowsIn33)
 {
-    TD_puzzle_js window;
+    TJigsawPlayWindow window;
     window.resize(1000, 700);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    const TStepRecorder steps(window.Image_premium);
+    const TStepRecorder steps(window.m_solvedPicture);
     QImage alternative(1000, 700, QImage::Format_RGB888);
     alternative.fill(Qt::yellow);
     window.ShowSolvedPicture(PhotoLikePicture({1000, 700}), alternative);
     EXPECT_EQ(steps.shrinks, 34);
     EXPECT_EQ(steps.grows, 33);
-    EXPECT_EQ(window.PageControl1->currentWidget(), window.TabSheet_premium);
-    EXPECT_EQ(window.Image_premium->geometry(), QRect(0, 0, 1000, 700));
-    EXPECT_EQ(window.Image_premium->Picture(), alternative);
+    EXPECT_EQ(window.m_pages->currentWidget(), window.m_solvedPage);
+    EXPECT_EQ(window.m_solvedPicture->geometry(), QRect(0, 0, 1000, 700));
+    EXPECT_EQ(window.m_solvedPicture->Picture(), alternative);
     // The page keeps being filled when the window changes size.
     window.resize(900, 650);
     QCoreApplication::processEvents();
-    EXPECT_EQ(window.Image_premium->size(), QSize(900, 650));
+    EXPECT_EQ(window.m_solvedPicture->size(), QSize(900, 650));
 }
 
 TEST(SolvedDisplay, PageOf30By30ShrinksOnceAndDoesNotGrow)
 {
-    TD_puzzle_js window;
+    TJigsawPlayWindow window;
     window.resize(30, 30);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    const TStepRecorder steps(window.Image_premium);
+    const TStepRecorder steps(window.m_solvedPicture);
     window.ShowSolvedPicture(PhotoLikePicture({30, 30}), PhotoLikePicture({20, 20}));
     EXPECT_EQ(steps.shrinks, 1);
     EXPECT_EQ(steps.grows, 0);
-    EXPECT_EQ(window.Image_premium->geometry(), QRect(0, 0, 30, 30));
+    EXPECT_EQ(window.m_solvedPicture->geometry(), QRect(0, 0, 30, 30));
 }
 
 TEST(MakingDocuments, PlayWindowMakesTheMakersDocument)
 {
-    TD_puzzle_js window;
-    TKelPigger document;
+    TJigsawPlayWindow window;
+    TKeyedNode document;
     document.SetAttr(KeyTexture, "3");
     EXPECT_TRUE(window.MakePuzzleDocument(document, 9, 7, false, "Bridge", "", "web"));
     EXPECT_EQ(document.Name(), RootNode);
@@ -359,10 +367,10 @@ TEST_F(PlayWindow, PositionsBeyondWhatTheDesktopCanHoldStayOnThePalette)
     Piece(2)->SetAttr(KeyPieceLeft, "100000");
     Piece(2)->SetAttr(KeyPieceTop, "90");
     QSize canvasSize;
-    Play([&] { canvasSize = window.Odesktop->Canvas()->size(); });
-    EXPECT_TRUE(ImageOf(0)->onPalette);
-    EXPECT_TRUE(ImageOf(1)->onPalette);
-    EXPECT_FALSE(ImageOf(2)->onPalette);
+    Play([&] { canvasSize = m_window.m_desktop->Canvas()->size(); });
+    EXPECT_TRUE(ImageOf(0)->m_onPalette);
+    EXPECT_TRUE(ImageOf(1)->m_onPalette);
+    EXPECT_FALSE(ImageOf(2)->m_onPalette);
     // The desktop scrolls as far as the farthest piece.
-    EXPECT_GE(canvasSize.width(), 100000 + window.Geometry().pieceWidth);
+    EXPECT_GE(canvasSize.width(), 100000 + m_window.Geometry().pieceWidth);
 }

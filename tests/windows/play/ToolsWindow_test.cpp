@@ -1,11 +1,11 @@
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PaletteOrder.h"
 #include "support/ModalAnswer.h"
 #include "windows/common/AboutWindow.h"
 #include "windows/common/ClickableLabel.h"
 #include "windows/common/ConfirmationWindow.h"
-#include "windows/common/WindowInstances.h"
+#include "windows/common/ProgramWindows.h"
 #include "windows/desktop/PuzzleDesktop.h"
 #include "windows/play/BackgroundsDialog.h"
 #include "windows/play/SortOrderBox.h"
@@ -36,22 +36,22 @@ class ToolsWindow : public ::testing::Test
 protected:
     ToolsWindow()
     {
-        document.SetName(PuzzleSchema::RootNode);
-        about.SetUrlOpener([](const QUrl &) {});
-        desktop.resize(800, 600);
-        tools.show();
+        m_document.SetName(PuzzleSchema::RootNode);
+        m_about.SetUrlOpener([](const QUrl &) {});
+        m_desktop.resize(800, 600);
+        m_tools.show();
     }
-    TF_tools::TGame Game()
+    TToolsWindow::TGame Game()
     {
-        TF_tools::TGame game;
-        game.desktop = &desktop;
-        game.backgrounds = &backgrounds;
-        game.document = [this] { return &document; };
-        game.closePlayWindow = [this] { ++playWindowCloses; };
-        game.resetPuzzle = [this] { ++resets; };
+        TToolsWindow::TGame game;
+        game.desktop = &m_desktop;
+        game.backgrounds = &m_backgrounds;
+        game.document = [this] { return &m_document; };
+        game.closePlayWindow = [this] { ++m_playWindowCloses; };
+        game.resetPuzzle = [this] { ++m_resets; };
         game.browsePuzzles = [this] {
-            seen = {tools.isVisible(), tools.isMinimized()};
-            ++browses;
+            m_seen = {m_tools.isVisible(), m_tools.isMinimized()};
+            ++m_browses;
         };
         return game;
     }
@@ -59,57 +59,58 @@ protected:
     // Answers the next confirmation with Yes or No and notes the tools window's state meanwhile.
     void AnswerQuestion(bool yes)
     {
-        AnswerNextQuestion(yes, [this](TFsure *question) {
-            seen = {tools.isVisible(), tools.isMinimized()};
-            askedText = question->Label1->text();
+        AnswerNextQuestion(yes, [this](TConfirmationWindow *question) {
+            m_seen = {m_tools.isVisible(), m_tools.isMinimized()};
+            m_askedText = question->m_questionLabel->text();
         });
     }
 
     bool RestoredToNormal() const
     {
-        return tools.isVisible() && !(tools.windowState() & Qt::WindowMinimized);
+        return m_tools.isVisible() && !(m_tools.windowState() & Qt::WindowMinimized);
     }
 
-    TKelPigger document;
-    TFsure sure;
-    TPublishedAs<TFsure> publishedSure{Fsure, &sure};
-    TFabout about;
-    TPublishedAs<TFabout> publishedAbout{Fabout, &about};
-    TO_pd desktop;
-    TD_backgrounds backgrounds{[this] { return &document; }};
-    int playWindowCloses = 0;
-    int resets = 0;
-    int browses = 0;
-    TF_tools tools{Game()};
-    TSeenDuringQuestion seen;
-    QString askedText;
+    TKeyedNode m_document;
+    TConfirmationWindow m_sure;
+    TPublishedAs<TConfirmationWindow> m_publishedSure{ProgramWindows().confirmationWindow, &m_sure};
+    TAboutWindow m_about;
+    TPublishedAs<TAboutWindow> m_publishedAbout{ProgramWindows().aboutWindow, &m_about};
+    TPuzzleDesktop m_desktop;
+    TBackgroundsDialog m_backgrounds{[this] { return &m_document; }};
+    int m_playWindowCloses = 0;
+    int m_resets = 0;
+    int m_browses = 0;
+    TToolsWindow m_tools{Game()};
+    TSeenDuringQuestion m_seen;
+    QString m_askedText;
 };
 
 TEST_F(ToolsWindow, IsATopmostToolWindowWithItsDesignedAndMinimumSizes)
 {
-    EXPECT_TRUE(tools.windowFlags() & Qt::Tool);
-    EXPECT_TRUE(tools.windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_EQ(tools.windowTitle(), QStringLiteral("Tools"));
-    EXPECT_EQ(tools.size(), QSize(344, 335));
-    tools.resize(100, 100);
-    EXPECT_EQ(tools.size(), QSize(303, 150));
+    EXPECT_TRUE(m_tools.windowFlags() & Qt::Tool);
+    EXPECT_TRUE(m_tools.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(m_tools.windowTitle(), QStringLiteral("Tools"));
+    EXPECT_EQ(m_tools.size(), QSize(344, 335));
+    m_tools.resize(100, 100);
+    EXPECT_EQ(m_tools.size(), QSize(303, 150));
 }
 
 TEST_F(ToolsWindow, ThumbnailAtMinimumSizeKeepsAFivePixelMarginAndTheRatio)
 {
     QImage picture(640, 480, QImage::Format_RGB888);
     picture.fill(Qt::darkGreen);
-    tools.ShowPuzzleThumbnail(picture);
-    tools.resize(303, 150);
+    m_tools.ShowPuzzleThumbnail(picture);
+    m_tools.resize(303, 150);
     QCoreApplication::processEvents();
 
-    ASSERT_EQ(tools.Panel_img->size(), QSize(303 - 119, 150));
+    ASSERT_EQ(m_tools.m_thumbnailPanel->size(), QSize(303 - 119, 150));
     // Box 174 × 140 is relatively taller than 4 : 3: full width, height 130.5 truncated.
-    EXPECT_EQ(tools.Image1->geometry(), QRect(5, 10, 174, 130));
+    EXPECT_EQ(m_tools.m_thumbnailLabel->geometry(), QRect(5, 10, 174, 130));
 
-    tools.resize(600, 400);
+    m_tools.resize(600, 400);
     QCoreApplication::processEvents();
-    EXPECT_EQ(tools.Image1->geometry(), FitThumbnailBounds(tools.Panel_img->size(), {640, 480}))
+    EXPECT_EQ(m_tools.m_thumbnailLabel->geometry(),
+              FitThumbnailBounds(m_tools.m_thumbnailPanel->size(), {640, 480}))
         << "resizing the panel refits the thumbnail";
 }
 
@@ -119,74 +120,74 @@ TEST_F(ToolsWindow, SortSetsDirectionFromTheItemAndPassesItsIndexAsOrder)
         int item, direction;
     };
     for (const TCase c : {TCase{1, -1}, TCase{2, 1}, TCase{0, 1}, TCase{7, -1}, TCase{8, 1}}) {
-        tools.CB_order->setCurrentIndex(c.item);
-        QTest::mouseClick(tools.SB_sort_pieces, Qt::LeftButton);
+        m_tools.m_sortOrderBox->setCurrentIndex(c.item);
+        QTest::mouseClick(m_tools.m_sortButton, Qt::LeftButton);
         EXPECT_EQ(SortDirection(), c.direction) << c.item;
-        EXPECT_EQ(desktop.SortOrder(), c.item) << c.item;
+        EXPECT_EQ(m_desktop.SortOrder(), c.item) << c.item;
     }
     EXPECT_TRUE(RestoredToNormal()) << "Sort does not minimise the window";
 }
 
 TEST_F(ToolsWindow, CloseRequestIsRefusedUntilExitIsConfirmed)
 {
-    EXPECT_FALSE(tools.close());
-    EXPECT_TRUE(tools.isVisible());
-    EXPECT_FALSE(tools.ExitConfirmed());
+    EXPECT_FALSE(m_tools.close());
+    EXPECT_TRUE(m_tools.isVisible());
+    EXPECT_FALSE(m_tools.ExitConfirmed());
 }
 
 TEST_F(ToolsWindow, ExitAnsweredNoRestoresTheWindowAndKeepsTheGame)
 {
     AnswerQuestion(false);
-    QTest::mouseClick(tools.SB_exit, Qt::LeftButton);
+    QTest::mouseClick(m_tools.m_exitButton, Qt::LeftButton);
 
-    EXPECT_EQ(askedText, QStringLiteral("Exit the game?"));
-    EXPECT_FALSE(seen.toolsVisible) << "the window must not cover its question";
-    EXPECT_TRUE(seen.toolsMinimised);
-    EXPECT_EQ(playWindowCloses, 0);
-    EXPECT_FALSE(tools.ExitConfirmed());
+    EXPECT_EQ(m_askedText, QStringLiteral("Exit the game?"));
+    EXPECT_FALSE(m_seen.toolsVisible) << "the window must not cover its question";
+    EXPECT_TRUE(m_seen.toolsMinimised);
+    EXPECT_EQ(m_playWindowCloses, 0);
+    EXPECT_FALSE(m_tools.ExitConfirmed());
     EXPECT_TRUE(RestoredToNormal());
 }
 
 TEST_F(ToolsWindow, ExitAnsweredYesClosesThePlayWindowAndHidesThisOneForGood)
 {
     AnswerQuestion(true);
-    QTest::mouseClick(tools.SB_exit, Qt::LeftButton);
+    QTest::mouseClick(m_tools.m_exitButton, Qt::LeftButton);
 
-    EXPECT_EQ(playWindowCloses, 1);
-    EXPECT_TRUE(tools.ExitConfirmed());
-    EXPECT_FALSE(tools.isVisible());
-    EXPECT_TRUE(tools.windowState() & Qt::WindowMinimized);
+    EXPECT_EQ(m_playWindowCloses, 1);
+    EXPECT_TRUE(m_tools.ExitConfirmed());
+    EXPECT_FALSE(m_tools.isVisible());
+    EXPECT_TRUE(m_tools.windowState() & Qt::WindowMinimized);
 }
 
 TEST_F(ToolsWindow, ResetRunsOnlyAfterYesAndRestoresEitherWay)
 {
     AnswerQuestion(false);
-    QTest::mouseClick(tools.SB_reset, Qt::LeftButton);
-    EXPECT_EQ(askedText, QStringLiteral("Are you sure you want to reset the game?"));
-    EXPECT_EQ(resets, 0);
+    QTest::mouseClick(m_tools.m_resetButton, Qt::LeftButton);
+    EXPECT_EQ(m_askedText, QStringLiteral("Are you sure you want to reset the game?"));
+    EXPECT_EQ(m_resets, 0);
     EXPECT_TRUE(RestoredToNormal());
 
     AnswerQuestion(true);
-    QTest::mouseClick(tools.SB_reset, Qt::LeftButton);
-    EXPECT_EQ(resets, 1);
-    EXPECT_FALSE(seen.toolsVisible);
+    QTest::mouseClick(m_tools.m_resetButton, Qt::LeftButton);
+    EXPECT_EQ(m_resets, 1);
+    EXPECT_FALSE(m_seen.toolsVisible);
     EXPECT_TRUE(RestoredToNormal());
 }
 
 TEST_F(ToolsWindow, BrowseRunsOutOfTheWayOfItsFileDialog)
 {
-    QTest::mouseClick(tools.SB_browse, Qt::LeftButton);
-    EXPECT_EQ(browses, 1);
-    EXPECT_FALSE(seen.toolsVisible);
-    EXPECT_TRUE(seen.toolsMinimised);
+    QTest::mouseClick(m_tools.m_browseButton, Qt::LeftButton);
+    EXPECT_EQ(m_browses, 1);
+    EXPECT_FALSE(m_seen.toolsVisible);
+    EXPECT_TRUE(m_seen.toolsMinimised);
     EXPECT_TRUE(RestoredToNormal());
 }
 
 TEST_F(ToolsWindow, FailingCommandIsReportedWithTheWindowBack)
 {
-    TF_tools::TGame game = Game();
+    TToolsWindow::TGame game = Game();
     game.resetPuzzle = [] { throw std::runtime_error("reset failed"); };
-    TF_tools failing(game);
+    TToolsWindow failing(game);
     failing.show();
     AnswerNextQuestion(true);
     QString reported;
@@ -196,25 +197,25 @@ TEST_F(ToolsWindow, FailingCommandIsReportedWithTheWindowBack)
         restoredWhenReported =
             failing.isVisible() && !(failing.windowState() & Qt::WindowMinimized);
     });
-    QTest::mouseClick(failing.SB_reset, Qt::LeftButton);
+    QTest::mouseClick(failing.m_resetButton, Qt::LeftButton);
     EXPECT_EQ(reported, QStringLiteral("reset failed"));
     EXPECT_TRUE(restoredWhenReported);
 }
 
 TEST_F(ToolsWindow, AboutShowsTheDocumentValuesAndAnEmptyWebsiteWhenMissing)
 {
-    document.SetAttr(PuzzleSchema::KeyName, "Harbour at dusk");
-    document.SetAttr(PuzzleSchema::KeyAuthor, "Ana");
+    m_document.SetAttr(PuzzleSchema::KeyName, "Harbour at dusk");
+    m_document.SetAttr(PuzzleSchema::KeyAuthor, "Ana");
     QString name, author, website;
     bool toolsVisible = true;
-    AnswerModal<TFabout>([&](TFabout *shown) {
-        name = shown->Label_name->text();
-        author = shown->Label_author->text();
-        website = shown->Label_awebsite->text();
-        toolsVisible = tools.isVisible();
-        QTest::mouseClick(shown->btn_ok, Qt::LeftButton);
+    AnswerModal<TAboutWindow>([&](TAboutWindow *shown) {
+        name = shown->m_nameLabel->text();
+        author = shown->m_authorLabel->text();
+        website = shown->m_websiteLink->text();
+        toolsVisible = m_tools.isVisible();
+        QTest::mouseClick(shown->m_okButton, Qt::LeftButton);
     });
-    QTest::mouseClick(tools.SB_about, Qt::LeftButton);
+    QTest::mouseClick(m_tools.m_aboutButton, Qt::LeftButton);
 
     EXPECT_EQ(name, QStringLiteral("Harbour at dusk"));
     EXPECT_EQ(author, QStringLiteral("Ana"));
@@ -225,34 +226,34 @@ TEST_F(ToolsWindow, AboutShowsTheDocumentValuesAndAnEmptyWebsiteWhenMissing)
 
 TEST_F(ToolsWindow, DesktopCommandAppliesTheDialogsChoiceAndCancelChangesNothing)
 {
-    const auto chooseTexture = [](TD_backgrounds *shown) {
-        QTest::mouseClick(shown->RB_texture, Qt::LeftButton);
-        QTest::mouseClick(shown->Image[2], Qt::LeftButton);
+    const auto chooseTexture = [](TBackgroundsDialog *shown) {
+        QTest::mouseClick(shown->m_textureRadio, Qt::LeftButton);
+        QTest::mouseClick(shown->m_texturePreviews[2], Qt::LeftButton);
     };
-    AnswerModal<TD_backgrounds>([&](TD_backgrounds *shown) {
+    AnswerModal<TBackgroundsDialog>([&](TBackgroundsDialog *shown) {
         chooseTexture(shown);
-        QTest::mouseClick(shown->btn_cancel, Qt::LeftButton);
+        QTest::mouseClick(shown->m_cancelButton, Qt::LeftButton);
     });
-    QTest::mouseClick(tools.SB_desktop, Qt::LeftButton);
-    EXPECT_FALSE(desktop.Image_bg->IsVisible());
+    QTest::mouseClick(m_tools.m_desktopButton, Qt::LeftButton);
+    EXPECT_FALSE(m_desktop.m_backgroundPicture->IsVisible());
     EXPECT_TRUE(RestoredToNormal());
 
-    AnswerModal<TD_backgrounds>([&](TD_backgrounds *shown) {
+    AnswerModal<TBackgroundsDialog>([&](TBackgroundsDialog *shown) {
         chooseTexture(shown);
-        QTest::mouseClick(shown->btn_ok, Qt::LeftButton);
+        QTest::mouseClick(shown->m_okButton, Qt::LeftButton);
     });
-    QTest::mouseClick(tools.SB_desktop, Qt::LeftButton);
-    EXPECT_TRUE(desktop.Image_bg->IsVisible());
-    EXPECT_EQ(document.GetAttr(PuzzleSchema::KeyTexture), QByteArray("3"));
+    QTest::mouseClick(m_tools.m_desktopButton, Qt::LeftButton);
+    EXPECT_TRUE(m_desktop.m_backgroundPicture->IsVisible());
+    EXPECT_EQ(m_document.GetAttr(PuzzleSchema::KeyTexture), QByteArray("3"));
 
-    document.SetAttr(PuzzleSchema::KeyColor, "#204060");
-    AnswerModal<TD_backgrounds>([](TD_backgrounds *shown) {
-        QTest::mouseClick(shown->RB_color, Qt::LeftButton);
-        QTest::mouseClick(shown->btn_ok, Qt::LeftButton);
+    m_document.SetAttr(PuzzleSchema::KeyColor, "#204060");
+    AnswerModal<TBackgroundsDialog>([](TBackgroundsDialog *shown) {
+        QTest::mouseClick(shown->m_colourRadio, Qt::LeftButton);
+        QTest::mouseClick(shown->m_okButton, Qt::LeftButton);
     });
-    QTest::mouseClick(tools.SB_desktop, Qt::LeftButton);
-    EXPECT_FALSE(desktop.Image_bg->IsVisible());
-    EXPECT_EQ(desktop.Canvas()->BackgroundColour(), QColor(0x20, 0x40, 0x60));
+    QTest::mouseClick(m_tools.m_desktopButton, Qt::LeftButton);
+    EXPECT_FALSE(m_desktop.m_backgroundPicture->IsVisible());
+    EXPECT_EQ(m_desktop.Canvas()->BackgroundColour(), QColor(0x20, 0x40, 0x60));
 }
 
 TEST(SortOrderBox, ListsNineOrdersDrawnOnlyAsGlyphsNeverHighlighted)

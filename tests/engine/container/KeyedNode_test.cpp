@@ -1,4 +1,4 @@
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -8,21 +8,21 @@
 namespace
 {
 
-std::unique_ptr<TKelPigger> NamedRoot(const QByteArray &name)
+std::unique_ptr<TKeyedNode> NamedRoot(const QByteArray &name)
 {
-    auto root = std::make_unique<TKelPigger>();
+    auto root = std::make_unique<TKeyedNode>();
     root->SetName(name);
     return root;
 }
 
-TKelPigger *NamedChild(TKelPigger *parent, const QByteArray &name)
+TKeyedNode *NamedChild(TKeyedNode *parent, const QByteArray &name)
 {
-    auto *child = new TKelPigger(parent);
+    auto *child = new TKeyedNode(parent);
     child->SetName(name);
     return child;
 }
 
-QByteArray ChildNames(const TKelPigger &node)
+QByteArray ChildNames(const TKeyedNode &node)
 {
     QByteArray names;
     for (int i = 0; i < node.ChildCount(); ++i)
@@ -31,28 +31,28 @@ QByteArray ChildNames(const TKelPigger &node)
 }
 
 // Records what the parser asks and refuses some of it; children are of this class too.
-class TRecordingNode : public TKelPigger
+class TRecordingNode : public TKeyedNode
 {
 public:
-    using TKelPigger::TKelPigger;
+    using TKeyedNode::TKeyedNode;
 
-    TKelPigger *Create(TKelPigger *parent) const override { return new TRecordingNode(parent); }
+    TKeyedNode *Create(TKeyedNode *parent) const override { return new TRecordingNode(parent); }
 
     QList<QByteArray> requestedTags;
     QList<QByteArray> loadedChildren;
 
 protected:
-    TKelPigger *CreateChild(const QByteArray &tagName) override
+    TKeyedNode *CreateChild(const QByteArray &tagName) override
     {
         requestedTags.append(tagName);
-        return tagName == "SKIP" ? nullptr : TKelPigger::CreateChild(tagName);
+        return tagName == "SKIP" ? nullptr : TKeyedNode::CreateChild(tagName);
     }
-    void ChildLoaded(TKelPigger *child) override { loadedChildren.append(child->Name()); }
+    void ChildLoaded(TKeyedNode *child) override { loadedChildren.append(child->Name()); }
     bool AcceptText(const QByteArray &text) override { return !text.startsWith("DROP"); }
 };
 
 // An error hook that only takes note; the parser must still stop.
-class TQuietNode : public TKelPigger
+class TQuietNode : public TKeyedNode
 {
 public:
     QByteArray lastMessage;
@@ -68,9 +68,9 @@ protected:
 
 } // namespace
 
-TEST(KelPiggerAttributes, KeysAreUpperCasedAsciiOnly)
+TEST(KeyedNodeAttributes, KeysAreUpperCasedAsciiOnly)
 {
-    TKelPigger node;
+    TKeyedNode node;
     node.SetAttr("pname", "Lake");
     EXPECT_EQ(node.AttrNames(), QList<QByteArray>{"PNAME"});
     EXPECT_EQ(node.GetAttr("PnAmE"), "Lake");
@@ -84,9 +84,9 @@ TEST(KelPiggerAttributes, KeysAreUpperCasedAsciiOnly)
     EXPECT_EQ(node.AttrNames().size(), 3);
 }
 
-TEST(KelPiggerAttributes, EmptyValueRemovesAndReadsLikeAbsent)
+TEST(KeyedNodeAttributes, EmptyValueRemovesAndReadsLikeAbsent)
 {
-    TKelPigger node;
+    TKeyedNode node;
     node.SetAttr("A", "1");
     node.SetAttr("B", "2");
     node.SetAttr("a", "");
@@ -100,7 +100,7 @@ TEST(KelPiggerAttributes, EmptyValueRemovesAndReadsLikeAbsent)
     EXPECT_TRUE(node.AttrValues().isEmpty());
 }
 
-TEST(KelPiggerAttributes, ReplacingKeepsPlaceNewGoesLast)
+TEST(KeyedNodeAttributes, ReplacingKeepsPlaceNewGoesLast)
 {
     auto root = NamedRoot("R");
     root->SetAttr("A", "1");
@@ -112,19 +112,19 @@ TEST(KelPiggerAttributes, ReplacingKeepsPlaceNewGoesLast)
     EXPECT_EQ(root->SaveToText(), "\r\n<R A=\"3\" B=\"2\" C=\"4\"/>");
 }
 
-TEST(KelPiggerNames, SetNameTrimsControlBytesAndUpperCases)
+TEST(KeyedNodeNames, SetNameTrimsControlBytesAndUpperCases)
 {
-    TKelPigger node;
+    TKeyedNode node;
     node.SetName(" \x01\tpiece_1 \r\n");
     EXPECT_EQ(node.Name(), "PIECE_1");
     node.SetName("\xE9t\xE9");
     EXPECT_EQ(node.Name(), "\xE9T\xE9");
 }
 
-TEST(KelPiggerNames, ClearErasesContentButKeepsPlace)
+TEST(KeyedNodeNames, ClearErasesContentButKeepsPlace)
 {
     auto root = NamedRoot("ROOT");
-    TKelPigger *middle = NamedChild(root.get(), "MIDDLE");
+    TKeyedNode *middle = NamedChild(root.get(), "MIDDLE");
     NamedChild(middle, "LEAF");
     middle->SetAttr("K", "V");
     middle->AddText("words");
@@ -138,12 +138,12 @@ TEST(KelPiggerNames, ClearErasesContentButKeepsPlace)
     EXPECT_EQ(middle->Indent(), "\r\n\t");
 }
 
-TEST(KelPiggerChildren, LookupsByIndexAndName)
+TEST(KeyedNodeChildren, LookupsByIndexAndName)
 {
     auto root = NamedRoot("PIECES");
-    TKelPigger *first = NamedChild(root.get(), "PIECE");
-    TKelPigger *other = NamedChild(root.get(), "OTHER");
-    TKelPigger *second = NamedChild(root.get(), "PIECE");
+    TKeyedNode *first = NamedChild(root.get(), "PIECE");
+    TKeyedNode *other = NamedChild(root.get(), "OTHER");
+    TKeyedNode *second = NamedChild(root.get(), "PIECE");
     EXPECT_EQ(root->Child(-1), nullptr);
     EXPECT_EQ(root->Child(3), nullptr);
     EXPECT_EQ(root->Child(1), other);
@@ -155,17 +155,17 @@ TEST(KelPiggerChildren, LookupsByIndexAndName)
     EXPECT_EQ(root->FindNext(nullptr), nullptr);
     EXPECT_EQ(root->IndexOfChild(second), 2);
 
-    TKelPigger stranger;
+    TKeyedNode stranger;
     stranger.SetName("PIECE");
     EXPECT_EQ(root->IndexOfChild(&stranger), -1);
     EXPECT_EQ(root->FindNext(&stranger), first) << "a non-child starts the search at index 0";
 }
 
-TEST(KelPiggerChildren, DestroyingAChildKeepsTheOthersInOrder)
+TEST(KeyedNodeChildren, DestroyingAChildKeepsTheOthersInOrder)
 {
     auto root = NamedRoot("R");
     NamedChild(root.get(), "A");
-    TKelPigger *b = NamedChild(root.get(), "B");
+    TKeyedNode *b = NamedChild(root.get(), "B");
     NamedChild(b, "B1");
     NamedChild(root.get(), "C");
     delete b;
@@ -173,10 +173,10 @@ TEST(KelPiggerChildren, DestroyingAChildKeepsTheOthersInOrder)
     EXPECT_EQ(ChildNames(*root), "A C");
 }
 
-TEST(KelPiggerChildren, IndexesStayRightWhileChildrenComeAndGo)
+TEST(KeyedNodeChildren, IndexesStayRightWhileChildrenComeAndGo)
 {
     auto root = NamedRoot("R");
-    std::vector<TKelPigger *> kept;
+    std::vector<TKeyedNode *> kept;
     for (int i = 0; i < 60; ++i)
         kept.push_back(NamedChild(root.get(), i % 3 == 0 ? "OTHER" : "PIECE"));
     // Out of the middle, the front and the end, with lookups in between that move the hints.
@@ -190,27 +190,27 @@ TEST(KelPiggerChildren, IndexesStayRightWhileChildrenComeAndGo)
     for (int i = 0; i < static_cast<int>(kept.size()); ++i)
         EXPECT_EQ(root->IndexOfChild(kept[i]), i);
     int walked = 0;
-    for (TKelPigger *piece = root->FindChild("PIECE"); piece; piece = root->FindNext(piece))
+    for (TKeyedNode *piece = root->FindChild("PIECE"); piece; piece = root->FindNext(piece))
         ++walked;
-    EXPECT_EQ(walked, std::count_if(kept.begin(), kept.end(), [](const TKelPigger *node) {
+    EXPECT_EQ(walked, std::count_if(kept.begin(), kept.end(), [](const TKeyedNode *node) {
                   return node->Name() == "PIECE";
               }));
 }
 
 // Reading, walking and destroying cost time in proportion to the children: with a cost that
 // grows with the square, this test would run for minutes.
-TEST(KelPiggerChildren, AMillionChildrenAreReadWalkedAndDestroyed)
+TEST(KeyedNodeChildren, AMillionChildrenAreReadWalkedAndDestroyed)
 {
     constexpr int Count = 1000000;
     QByteArray text = "<PIECES>";
     for (int i = 0; i < Count; ++i)
         text += i % 2 ? "<PIECE/>" : "<OTHER/>";
     text += "</PIECES>";
-    auto root = std::make_unique<TKelPigger>();
+    auto root = std::make_unique<TKeyedNode>();
     root->LoadFromText(text);
     ASSERT_EQ(root->ChildCount(), Count);
     int walked = 0;
-    for (TKelPigger *piece = root->FindChild("PIECE"); piece; piece = root->FindNext(piece))
+    for (TKeyedNode *piece = root->FindChild("PIECE"); piece; piece = root->FindNext(piece))
         ++walked;
     EXPECT_EQ(walked, Count / 2);
     EXPECT_EQ(root->IndexOfChild(root->Child(Count - 1)), Count - 1);
@@ -218,12 +218,12 @@ TEST(KelPiggerChildren, AMillionChildrenAreReadWalkedAndDestroyed)
     EXPECT_EQ(root->ChildCount(), 0);
 }
 
-TEST(KelPiggerChildren, MovingUpdatesLevelAndIndentOfTheSubtree)
+TEST(KeyedNodeChildren, MovingUpdatesLevelAndIndentOfTheSubtree)
 {
     auto root = NamedRoot("R");
-    TKelPigger *a = NamedChild(root.get(), "A");
-    TKelPigger *deep = NamedChild(NamedChild(root.get(), "B"), "C");
-    TKelPigger *leaf = NamedChild(a, "LEAF");
+    TKeyedNode *a = NamedChild(root.get(), "A");
+    TKeyedNode *deep = NamedChild(NamedChild(root.get(), "B"), "C");
+    TKeyedNode *leaf = NamedChild(a, "LEAF");
     EXPECT_EQ(a->Level(), 1);
 
     a->SetParent(deep);
@@ -235,18 +235,18 @@ TEST(KelPiggerChildren, MovingUpdatesLevelAndIndentOfTheSubtree)
     EXPECT_EQ(deep->Child(0), a);
 
     a->SetParent(nullptr);
-    const std::unique_ptr<TKelPigger> detached(a); // the caller owns a detached node
+    const std::unique_ptr<TKeyedNode> detached(a); // the caller owns a detached node
     EXPECT_EQ(deep->ChildCount(), 0);
     EXPECT_EQ(a->Level(), 0);
     EXPECT_EQ(a->Indent(), "\r\n");
     EXPECT_EQ(leaf->Indent(), "\r\n\t");
 }
 
-TEST(KelPiggerChildren, RefusesToMoveANodeBelowItself)
+TEST(KeyedNodeChildren, RefusesToMoveANodeBelowItself)
 {
     auto root = NamedRoot("R");
-    TKelPigger *a = NamedChild(root.get(), "A");
-    TKelPigger *below = NamedChild(a, "BELOW");
+    TKeyedNode *a = NamedChild(root.get(), "A");
+    TKeyedNode *below = NamedChild(a, "BELOW");
     EXPECT_THROW(a->SetParent(below), std::invalid_argument);
     EXPECT_THROW(a->SetParent(a), std::invalid_argument);
     EXPECT_EQ(a->Parent(), root.get());
@@ -254,16 +254,16 @@ TEST(KelPiggerChildren, RefusesToMoveANodeBelowItself)
     EXPECT_EQ(root->SaveToText(), "\r\n<R>\r\n\t<A>\r\n\t\t<BELOW/>\r\n\t</A>\r\n</R>");
 }
 
-TEST(KelPiggerContent, AddTextTrimsDecodesAndConcatenates)
+TEST(KeyedNodeContent, AddTextTrimsDecodesAndConcatenates)
 {
-    TKelPigger node;
+    TKeyedNode node;
     node.AddText("  one\r\n");
     node.AddText("\t%3Ctwo%3E ");
     node.AddText(" \r\n ");
     EXPECT_EQ(node.Text(), "one<two>");
 }
 
-TEST(KelPiggerAssign, MakesAnIndependentDeepCopy)
+TEST(KeyedNodeAssign, MakesAnIndependentDeepCopy)
 {
     auto source = NamedRoot("PUZZLE_DATA");
     source->SetAttr("PNAME", "Lake");
@@ -271,7 +271,7 @@ TEST(KelPiggerAssign, MakesAnIndependentDeepCopy)
     NamedChild(NamedChild(source.get(), "PIECES"), "PIECE")->SetAttr("ROW", "0");
 
     auto holder = NamedRoot("HOLDER");
-    TKelPigger *copy = NamedChild(holder.get(), "OLD");
+    TKeyedNode *copy = NamedChild(holder.get(), "OLD");
     NamedChild(copy, "OLD_CHILD");
     copy->Assign(*source);
 
@@ -290,11 +290,11 @@ TEST(KelPiggerAssign, MakesAnIndependentDeepCopy)
     EXPECT_EQ(source->ChildCount(), 1);
 }
 
-TEST(KelPiggerAssign, CopiesWithinOneTreeSafely)
+TEST(KeyedNodeAssign, CopiesWithinOneTreeSafely)
 {
     auto root = NamedRoot("R");
     root->SetAttr("K", "root");
-    TKelPigger *a = NamedChild(root.get(), "A");
+    TKeyedNode *a = NamedChild(root.get(), "A");
     NamedChild(a, "A1");
     const QByteArray before = root->SaveToText();
 
@@ -309,7 +309,7 @@ TEST(KelPiggerAssign, CopiesWithinOneTreeSafely)
     EXPECT_EQ(root->SaveToText(), "\r\n<R K=\"root\">\r\n\t<A>\r\n\t\t<A1/>\r\n\t</A>\r\n</R>");
 }
 
-TEST(KelPiggerHooks, ParserAsksTheNodeForChildrenAndText)
+TEST(KeyedNodeHooks, ParserAsksTheNodeForChildrenAndText)
 {
     TRecordingNode root;
     root.LoadFromText("<R>keep<SKIP><X>lost</X></SKIP><K><K2/></K>DROP me</R>");
@@ -322,54 +322,54 @@ TEST(KelPiggerHooks, ParserAsksTheNodeForChildrenAndText)
     EXPECT_EQ(k->loadedChildren, QList<QByteArray>{"K2"});
 }
 
-TEST(KelPiggerHooks, SkippedElementsMustStillBeWellFormed)
+TEST(KeyedNodeHooks, SkippedElementsMustStillBeWellFormed)
 {
     TRecordingNode root;
     try {
         root.LoadFromText("<R><SKIP><X></SKIP></R>");
         FAIL() << "expected an error";
-    } catch (const EKelPiggerError &error) {
+    } catch (const EKeyedNodeError &error) {
         EXPECT_STREQ(error.what(), "Unclosed tag: X");
-        EXPECT_EQ(error.Position, 13);
+        EXPECT_EQ(error.m_position, 13);
     }
 }
 
-TEST(KelPiggerHooks, NestingLimitAlsoHoldsInsideSkippedElements)
+TEST(KeyedNodeHooks, NestingLimitAlsoHoldsInsideSkippedElements)
 {
-    const int skippedLevels = TKelPigger::MaxNestingDepth - 1; // the 257th element is inside
+    const int skippedLevels = TKeyedNode::MaxNestingDepth - 1; // the 257th element is inside
     const QByteArray text = "<R><SKIP>" + QByteArray("<N>").repeated(skippedLevels);
     TRecordingNode root;
     try {
         root.LoadFromText(text);
         FAIL() << "expected an error";
-    } catch (const EKelPiggerError &error) {
+    } catch (const EKeyedNodeError &error) {
         EXPECT_STREQ(error.what(), "Syntax error");
-        EXPECT_EQ(error.Position, text.size() - 2);
+        EXPECT_EQ(error.m_position, text.size() - 2);
     }
 }
 
-TEST(KelPiggerHooks, AssignBuildsChildrenOfTheSourceChildrensClass)
+TEST(KeyedNodeHooks, AssignBuildsChildrenOfTheSourceChildrensClass)
 {
     TRecordingNode source;
     source.SetName("R");
     (new TRecordingNode(&source))->SetName("A");
     NamedChild(source.Child(0), "PLAIN");
 
-    TKelPigger copy;
+    TKeyedNode copy;
     copy.Assign(source);
     EXPECT_NE(dynamic_cast<TRecordingNode *>(copy.Child(0)), nullptr);
     EXPECT_EQ(dynamic_cast<TRecordingNode *>(copy.Child(0)->Child(0)), nullptr);
     EXPECT_EQ(copy.Child(0)->Child(0)->Name(), "PLAIN");
 }
 
-TEST(KelPiggerHooks, AnErrorHookThatReturnsStillStopsTheParse)
+TEST(KeyedNodeHooks, AnErrorHookThatReturnsStillStopsTheParse)
 {
     TQuietNode node;
     try {
         node.LoadFromText("  <A");
         FAIL() << "expected an error";
-    } catch (const EKelPiggerError &error) {
-        EXPECT_EQ(error.Position, 3);
+    } catch (const EKeyedNodeError &error) {
+        EXPECT_EQ(error.m_position, 3);
     }
     EXPECT_EQ(node.lastMessage, "Syntax error");
     EXPECT_EQ(node.lastPos, 3);

@@ -3,7 +3,7 @@
 
 #include <QByteArray>
 
-namespace KelPiggerBytes
+namespace KeyedNodeBytes
 {
 
 // Controls and the space, bytes 0 to 32.
@@ -35,4 +35,4 @@ inline QByteArray NormalizedName(const QByteArray &name)
     return AsciiUpper(TrimBlanks(name));
 }
 
-} // namespace KelPiggerBytes
+} // namespace KeyedNodeBytes

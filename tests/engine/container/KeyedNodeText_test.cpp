@@ -1,4 +1,4 @@
-#include "engine/container/KelPigger.h"
+#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 
 #include <gtest/gtest.h>
@@ -9,9 +9,9 @@ namespace
 
 using namespace PuzzleSchema;
 
-TKelPigger *NamedChild(TKelPigger *parent, const QByteArray &name)
+TKeyedNode *NamedChild(TKeyedNode *parent, const QByteArray &name)
 {
-    auto *child = new TKelPigger(parent);
+    auto *child = new TKeyedNode(parent);
     child->SetName(name);
     return child;
 }
@@ -23,11 +23,11 @@ struct ParseFailure {
 
 ParseFailure FailureOf(const QByteArray &text)
 {
-    TKelPigger node;
+    TKeyedNode node;
     try {
         node.LoadFromText(text);
-    } catch (const EKelPiggerError &error) {
-        return {error.what(), error.Position};
+    } catch (const EKeyedNodeError &error) {
+        return {error.what(), error.m_position};
     }
     return {"no error", 0};
 }
@@ -38,9 +38,9 @@ QByteArray Nested(int depth)
 }
 
 // A played 15 × 15 puzzle: every root key and every piece key in the order they are written.
-std::unique_ptr<TKelPigger> FullDocument()
+std::unique_ptr<TKeyedNode> FullDocument()
 {
-    auto root = std::make_unique<TKelPigger>();
+    auto root = std::make_unique<TKeyedNode>();
     root->SetName(RootNode);
     root->SetAttr(KeyName, "Lake \"Bled\" <100% sure>");
     root->SetAttr(KeyAuthor, "Ana\tNovak\r\nLjubljana");
@@ -55,11 +55,11 @@ std::unique_ptr<TKelPigger> FullDocument()
     root->SetAttr(KeyToolsTop, "10");
     root->SetAttr(KeyToolsWidth, "160");
     root->SetAttr(KeyToolsHeight, "-420");
-    TKelPigger *pieces = NamedChild(root.get(), PiecesNode);
+    TKeyedNode *pieces = NamedChild(root.get(), PiecesNode);
     const char *edges[] = {EdgeTab, EdgeHole, EdgeFlat};
     for (int row = 0; row < 15; ++row) {
         for (int col = 0; col < 15; ++col) {
-            TKelPigger *piece = NamedChild(pieces, PieceNode);
+            TKeyedNode *piece = NamedChild(pieces, PieceNode);
             piece->SetAttr(KeyRow, QByteArray::number(row));
             piece->SetAttr(KeyCol, QByteArray::number(col));
             piece->SetAttr(KeyRight, edges[(row + col) % 3]);
@@ -78,13 +78,13 @@ std::unique_ptr<TKelPigger> FullDocument()
 
 } // namespace
 
-TEST(KelPiggerWriter, WritesTheDocumentExampleByteForByte)
+TEST(KeyedNodeWriter, WritesTheDocumentExampleByteForByte)
 {
-    TKelPigger root;
+    TKeyedNode root;
     root.SetName(RootNode);
     root.SetAttr(KeyName, "Puzzle");
     root.SetAttr(KeyCols, "7");
-    TKelPigger *piece = NamedChild(NamedChild(&root, PiecesNode), PieceNode);
+    TKeyedNode *piece = NamedChild(NamedChild(&root, PiecesNode), PieceNode);
     piece->SetAttr(KeyRow, "0");
     piece->SetAttr(KeyCol, "0");
     EXPECT_EQ(root.SaveToText(), "\r\n<PUZZLE_DATA PNAME=\"Puzzle\" COLS=\"7\">"
@@ -94,29 +94,29 @@ TEST(KelPiggerWriter, WritesTheDocumentExampleByteForByte)
                                  "\r\n</PUZZLE_DATA>");
 }
 
-TEST(KelPiggerWriter, EmptyNamesAndEmptyNodes)
+TEST(KeyedNodeWriter, EmptyNamesAndEmptyNodes)
 {
-    TKelPigger root;
+    TKeyedNode root;
     EXPECT_EQ(root.SaveToText(), "") << "a root without a name";
     root.SetName("R");
     EXPECT_EQ(root.SaveToText(), "\r\n<R/>");
-    TKelPigger *unnamed = new TKelPigger(&root);
+    TKeyedNode *unnamed = new TKeyedNode(&root);
     NamedChild(unnamed, "HIDDEN");
     EXPECT_EQ(root.SaveToText(), "\r\n<R>\r\n</R>") << "an unnamed child writes nothing at all";
 }
 
-TEST(KelPiggerWriter, TextGoesBeforeChildrenAndClosesOnItsOwnLine)
+TEST(KeyedNodeWriter, TextGoesBeforeChildrenAndClosesOnItsOwnLine)
 {
-    TKelPigger root;
+    TKeyedNode root;
     root.LoadFromText("<R>  first <A/> second\r\nline <B/> third </R>");
     EXPECT_EQ(root.Text(), "firstsecond\r\nlinethird");
     EXPECT_EQ(root.SaveToText(), "\r\n<R>firstsecond\r\nlinethird\r\n\t<A/>\r\n\t<B/>\r\n</R>");
-    TKelPigger leaf;
+    TKeyedNode leaf;
     leaf.LoadFromText("<L>\r\n\t only text \t\r\n</L>");
     EXPECT_EQ(leaf.SaveToText(), "\r\n<L>only text\r\n</L>");
 }
 
-TEST(KelPiggerEscapes, EncodesExactlyTheEscapedBytes)
+TEST(KeyedNodeEscapes, EncodesExactlyTheEscapedBytes)
 {
     QByteArray everyByte;
     for (int b = 0; b < 256; ++b)
@@ -132,7 +132,7 @@ TEST(KelPiggerEscapes, EncodesExactlyTheEscapedBytes)
     EXPECT_EQ(DecodeText(encoded), everyByte);
 }
 
-TEST(KelPiggerEscapes, DecodesOnlyUpperCaseHexAsHex)
+TEST(KeyedNodeEscapes, DecodesOnlyUpperCaseHexAsHex)
 {
     EXPECT_EQ(DecodeText("%41%42c"), "ABc");
     EXPECT_NE(DecodeText("%3c"), "<");
@@ -140,21 +140,21 @@ TEST(KelPiggerEscapes, DecodesOnlyUpperCaseHexAsHex)
     EXPECT_EQ(DecodeText("%%41"), "T1") << "the two bytes after a % are consumed whatever they are";
 }
 
-TEST(KelPiggerEscapes, PercentNearTheEndIsKeptAsItStands)
+TEST(KeyedNodeEscapes, PercentNearTheEndIsKeptAsItStands)
 {
     EXPECT_EQ(DecodeText("%"), "%");
     EXPECT_EQ(DecodeText("ab%4"), "ab%4");
     EXPECT_EQ(DecodeText("%41%"), "A%");
-    TKelPigger node;
+    TKeyedNode node;
     node.LoadFromText("<A V=\"%4\" W=%>x%</A>");
     EXPECT_EQ(node.GetAttr("V"), "%4");
     EXPECT_EQ(node.GetAttr("W"), "%");
     EXPECT_EQ(node.Text(), "x%");
 }
 
-TEST(KelPiggerRoundTrip, ValuesComeBackUnchanged)
+TEST(KeyedNodeRoundTrip, ValuesComeBackUnchanged)
 {
-    TKelPigger root;
+    TKeyedNode root;
     root.SetName("R");
     const QByteArray values[] = {"say \"hi\" 100% <b>", "line\r\nbreak\tand tab", "  padded  ",
                                  "\x01\x1F\x7F\x80\xFF", "a&b='c'/d"};
@@ -163,38 +163,38 @@ TEST(KelPiggerRoundTrip, ValuesComeBackUnchanged)
     const QByteArray text = root.SaveToText();
     EXPECT_TRUE(text.contains("say %22hi%22 100%25 %3Cb%3E"));
     EXPECT_TRUE(text.contains("line\r\nbreak\tand tab"));
-    TKelPigger back;
+    TKeyedNode back;
     back.LoadFromText(text);
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(back.GetAttr("K" + QByteArray::number(i)), values[i]) << i;
 }
 
-TEST(KelPiggerRoundTrip, FullPuzzleDocumentGivesTheSameBytes)
+TEST(KeyedNodeRoundTrip, FullPuzzleDocumentGivesTheSameBytes)
 {
     const auto document = FullDocument();
     const QByteArray text = document->SaveToText();
-    TKelPigger loaded;
+    TKeyedNode loaded;
     loaded.LoadFromText(text);
     EXPECT_EQ(loaded.SaveToText(), text);
 
-    const TKelPigger *pieces = loaded.FindChild(PiecesNode);
+    const TKeyedNode *pieces = loaded.FindChild(PiecesNode);
     ASSERT_NE(pieces, nullptr);
     EXPECT_EQ(pieces->ChildCount(), 225);
     EXPECT_EQ(loaded.GetAttr(KeyName), document->GetAttr(KeyName));
     EXPECT_EQ(loaded.GetAttr(KeyAuthor), "Ana\tNovak\r\nLjubljana");
     EXPECT_EQ(loaded.AttrNames(), document->AttrNames());
-    const TKelPigger *last = pieces->Child(14 * 15 + 14);
+    const TKeyedNode *last = pieces->Child(14 * 15 + 14);
     EXPECT_EQ(last->GetAttr(KeyRow), "14");
     EXPECT_EQ(last->GetAttr(KeyPieceLeft), "722");
     EXPECT_EQ(last->Indent(), "\r\n\t\t");
     EXPECT_EQ(pieces->Child(1)->GetAttr(KeyPieceLeft), "") << "a piece on the palette";
 }
 
-TEST(KelPiggerReader, ReadsTheLooseFormsOfTheText)
+TEST(KeyedNodeReader, ReadsTheLooseFormsOfTheText)
 {
     const QByteArray text = "junk before <piece row = \"1\" col=2 flag\r\n b=x K=\"1\" k=\"2\">"
                             "</PiEcE> <AFTER/> junk after";
-    TKelPigger node;
+    TKeyedNode node;
     node.LoadFromText(text);
     EXPECT_EQ(node.Name(), "PIECE");
     EXPECT_EQ(node.AttrNames(), (QList<QByteArray>{"ROW", "COL", "FLAG", "B", "K", "K"}));
@@ -207,21 +207,21 @@ TEST(KelPiggerReader, ReadsTheLooseFormsOfTheText)
     EXPECT_EQ(node.SaveToText(), "\r\n<A/>");
 }
 
-TEST(KelPiggerReader, NamesAreNotEscaped)
+TEST(KeyedNodeReader, NamesAreNotEscaped)
 {
-    TKelPigger node;
+    TKeyedNode node;
     node.SetName("TWO WORDS");
     node.SetAttr("K=V", "1");
-    TKelPigger back;
+    TKeyedNode back;
     back.LoadFromText(node.SaveToText());
     EXPECT_EQ(back.Name(), "TWO");
     EXPECT_EQ(back.AttrNames(), (QList<QByteArray>{"WORDS", "K"}));
     EXPECT_EQ(back.AttrValues(), (QList<QByteArray>{"", "V=\"1\""}));
 }
 
-TEST(KelPiggerReader, EmptyTextClearsBlankTextFails)
+TEST(KeyedNodeReader, EmptyTextClearsBlankTextFails)
 {
-    TKelPigger node;
+    TKeyedNode node;
     node.LoadFromText("<A K=\"1\"><B/></A>");
     node.LoadFromText("");
     EXPECT_TRUE(node.Name().isEmpty());
@@ -230,17 +230,17 @@ TEST(KelPiggerReader, EmptyTextClearsBlankTextFails)
     EXPECT_EQ(FailureOf(" \r\n\t ").message, "Syntax error");
 }
 
-TEST(KelPiggerReader, AnErrorKeepsWhatWasReadBefore)
+TEST(KeyedNodeReader, AnErrorKeepsWhatWasReadBefore)
 {
-    TKelPigger node;
-    EXPECT_THROW(node.LoadFromText("<A X=\"1\"><B/>text<C>"), EKelPiggerError);
+    TKeyedNode node;
+    EXPECT_THROW(node.LoadFromText("<A X=\"1\"><B/>text<C>"), EKeyedNodeError);
     EXPECT_EQ(node.Name(), "A");
     EXPECT_EQ(node.GetAttr("X"), "1");
     EXPECT_EQ(node.Text(), "text");
     EXPECT_EQ(node.ChildCount(), 2);
 }
 
-TEST(KelPiggerReader, ReportsEachFailureAtItsPosition)
+TEST(KeyedNodeReader, ReportsEachFailureAtItsPosition)
 {
     struct Case {
         const char *text;
@@ -275,7 +275,7 @@ TEST(KelPiggerReader, ReportsEachFailureAtItsPosition)
     }
 }
 
-TEST(KelPiggerReader, AMessageQuotesOnlyTheStartOfALongName)
+TEST(KeyedNodeReader, AMessageQuotesOnlyTheStartOfALongName)
 {
     const QByteArray name(1 << 20, 'N');
     const ParseFailure failure = FailureOf("<" + name + "></B>");
@@ -283,19 +283,19 @@ TEST(KelPiggerReader, AMessageQuotesOnlyTheStartOfALongName)
     EXPECT_EQ(failure.position, name.size() + 3);
 }
 
-TEST(KelPiggerReader, NestingIsLimited)
+TEST(KeyedNodeReader, NestingIsLimited)
 {
-    TKelPigger node;
-    node.LoadFromText(Nested(TKelPigger::MaxNestingDepth));
-    const TKelPigger *deepest = &node;
+    TKeyedNode node;
+    node.LoadFromText(Nested(TKeyedNode::MaxNestingDepth));
+    const TKeyedNode *deepest = &node;
     while (deepest->ChildCount() > 0)
         deepest = deepest->Child(0);
-    EXPECT_EQ(deepest->Level(), TKelPigger::MaxNestingDepth - 1);
+    EXPECT_EQ(deepest->Level(), TKeyedNode::MaxNestingDepth - 1);
 
-    const ParseFailure tooDeep = FailureOf(Nested(TKelPigger::MaxNestingDepth + 1));
+    const ParseFailure tooDeep = FailureOf(Nested(TKeyedNode::MaxNestingDepth + 1));
     EXPECT_EQ(tooDeep.message, "Syntax error");
-    EXPECT_EQ(tooDeep.position, 3 * TKelPigger::MaxNestingDepth + 1) << "at the 257th start tag";
+    EXPECT_EQ(tooDeep.position, 3 * TKeyedNode::MaxNestingDepth + 1) << "at the 257th start tag";
 
     const ParseFailure hostile = FailureOf(QByteArray("<a>").repeated(200000));
-    EXPECT_EQ(hostile.position, 3 * TKelPigger::MaxNestingDepth + 1);
+    EXPECT_EQ(hostile.position, 3 * TKeyedNode::MaxNestingDepth + 1);
 }

@@ -15,57 +15,57 @@
 
 // A failure of the container's text form. Position is the 1-based byte position in the parsed
 // text at which the error was found.
-class EKelPiggerError : public std::runtime_error
+class EKeyedNodeError : public std::runtime_error
 {
 public:
-    EKelPiggerError(const QByteArray &message, int position);
+    EKeyedNodeError(const QByteArray &message, int position);
 
-    int Position;
+    int m_position;
 };
 
-class TKelPigger
+class TKeyedNode
 {
 public:
     // Reading refuses deeper nesting ("Syntax error" at the start tag that goes too deep), so
     // hostile text cannot exhaust the stack.
     static constexpr int MaxNestingDepth = 256;
 
-    explicit TKelPigger(TKelPigger *parent = nullptr);
-    virtual ~TKelPigger();
+    explicit TKeyedNode(TKeyedNode *parent = nullptr);
+    virtual ~TKeyedNode();
 
-    TKelPigger(const TKelPigger &) = delete;
-    TKelPigger &operator=(const TKelPigger &) = delete;
+    TKeyedNode(const TKeyedNode &) = delete;
+    TKeyedNode &operator=(const TKeyedNode &) = delete;
 
     // Virtual constructor: a new empty node of this node's own class, attached to parent (owned
     // by it); with a null parent the caller owns the result.
-    virtual TKelPigger *Create(TKelPigger *parent) const;
+    virtual TKeyedNode *Create(TKeyedNode *parent) const;
 
     // Destroys every child and empties name, text and attributes; parent, indent and level stay.
     virtual void Clear();
     // Throws std::invalid_argument when newParent is this node or lies below it.
-    virtual void SetParent(TKelPigger *newParent);
+    virtual void SetParent(TKeyedNode *newParent);
     // Stores the name with blanks (bytes 0 to 32) cut off both ends and ASCII letters upper-cased.
     void SetName(const QByteArray &name);
 
-    const QByteArray &Name() const { return m_Name; }
-    const QByteArray &Text() const { return m_Text; }
+    const QByteArray &Name() const { return m_name; }
+    const QByteArray &Text() const { return m_text; }
     // Written before each of this node's tags: CR LF, then one TAB per level.
-    const QByteArray &Indent() const { return m_Indent; }
-    TKelPigger *Parent() const { return m_Parent; }
-    int Level() const { return m_Level; }
-    int ParsePos() const { return m_ParsePos; }
-    const QList<QByteArray> &AttrNames() const { return m_AttrNames; }
-    const QList<QByteArray> &AttrValues() const { return m_AttrValues; }
+    const QByteArray &Indent() const { return m_indent; }
+    TKeyedNode *Parent() const { return m_parent; }
+    int Level() const { return m_level; }
+    int ParsePos() const { return m_parsePos; }
+    const QList<QByteArray> &AttrNames() const { return m_attrNames; }
+    const QList<QByteArray> &AttrValues() const { return m_attrValues; }
 
     int ChildCount() const;
     // Null when index is out of range.
-    TKelPigger *Child(int index) const;
+    TKeyedNode *Child(int index) const;
     // First child whose name equals the ASCII upper case of name; null if none.
-    TKelPigger *FindChild(const QByteArray &name) const;
+    TKeyedNode *FindChild(const QByteArray &name) const;
     // The next child after current with current's name; null at the end or when current is null.
-    TKelPigger *FindNext(const TKelPigger *current) const;
+    TKeyedNode *FindNext(const TKeyedNode *current) const;
     // -1 when node is not a child of this node.
-    int IndexOfChild(const TKelPigger *node) const;
+    int IndexOfChild(const TKeyedNode *node) const;
 
     // An empty value removes the attribute: absent and empty read alike.
     void SetAttr(const QByteArray &key, const QByteArray &value);
@@ -81,10 +81,10 @@ public:
     // Deep copy of name, text, attributes and children; every copied child is built through the
     // source child's own Create. Parent, indent and level of this node stay. Copying from a node
     // of the same tree (this node, an ancestor or a descendant) is safe.
-    virtual void Assign(const TKelPigger &source);
+    virtual void Assign(const TKeyedNode &source);
 
     // Replaces the whole content with the first element of text; empty text leaves the node
-    // cleared. Throws EKelPiggerError; on a failure the node keeps what was read up to the error.
+    // cleared. Throws EKeyedNodeError; on a failure the node keeps what was read up to the error.
     // Text that 32-bit positions cannot address (about 2 GiB) is refused as a syntax error.
     virtual void LoadFromText(const QByteArray &text);
     // The text form of this node and its subtree; empty when the node has no name.
@@ -95,23 +95,23 @@ public:
 protected:
     // The node that reads a child element with this tag name (upper case), already attached to
     // this node; null skips the element.
-    virtual TKelPigger *CreateChild(const QByteArray &tagName);
+    virtual TKeyedNode *CreateChild(const QByteArray &tagName);
     // Called after a child from CreateChild has been read.
-    virtual void ChildLoaded(TKelPigger *child);
+    virtual void ChildLoaded(TKeyedNode *child);
     // False drops a decoded piece of text instead of appending it to Text.
     virtual bool AcceptText(const QByteArray &text);
-    // Raises EKelPiggerError; an override may raise something else. If it returns, the parser
-    // raises EKelPiggerError anyway, since it cannot go on.
+    // Raises EKeyedNodeError; an override may raise something else. If it returns, the parser
+    // raises EKeyedNodeError anyway, since it cannot go on.
     virtual void Error(const QByteArray &message, int pos);
     [[noreturn]] void SyntaxError(int pos);
 
 private:
-    void AttachTo(TKelPigger *newParent);
-    std::unique_ptr<TKelPigger> TakeChild(TKelPigger *child);
+    void AttachTo(TKeyedNode *newParent);
+    std::unique_ptr<TKeyedNode> TakeChild(TKeyedNode *child);
     void DestroyChildren();
     void UpdateDepth();
-    bool IsInSubtreeOf(const TKelPigger *node) const;
-    void CopyFrom(const TKelPigger &source);
+    bool IsInSubtreeOf(const TKeyedNode *node) const;
+    void CopyFrom(const TKeyedNode &source);
     void WriteTo(QByteArray &out) const;
 
     [[noreturn]] void Fail(const QByteArray &message, int pos);
@@ -123,19 +123,19 @@ private:
     void ParseChild(const QByteArray &text, int &pos);
     void ParseEndTag(const QByteArray &text, int &pos);
 
-    QByteArray m_Name;
-    QByteArray m_Text;
-    QByteArray m_Indent;
-    TKelPigger *m_Parent = nullptr;
-    QList<QByteArray> m_AttrNames;
-    QList<QByteArray> m_AttrValues;
-    std::vector<std::unique_ptr<TKelPigger>> m_Children;
-    int m_ParsePos = 0;
-    int m_Level = 0;
+    QByteArray m_name;
+    QByteArray m_text;
+    QByteArray m_indent;
+    TKeyedNode *m_parent = nullptr;
+    QList<QByteArray> m_attrNames;
+    QList<QByteArray> m_attrValues;
+    std::vector<std::unique_ptr<TKeyedNode>> m_children;
+    int m_parsePos = 0;
+    int m_level = 0;
     // This node's index in its parent's list when last seen there; never below the real one.
-    mutable int m_IndexHint = 0;
+    mutable int m_indexHint = 0;
     // Nesting depth of the element being read, 1 for the element LoadFromText starts with.
-    int m_NestingDepth = 1;
+    int m_nestingDepth = 1;
 };
 
 // Percent escape of attribute values and text: control bytes other than TAB, LF and CR, and

@@ -1,16 +1,16 @@
 // The container's text form: percent escapes, the writer and the parser. Positions are 1-based
-// byte positions in the text, as reported in EKelPiggerError.
+// byte positions in the text, as reported in EKeyedNodeError.
 
-#include "engine/container/KelPigger.h"
-#include "engine/container/KelPiggerBytes.h"
+#include "engine/container/KeyedNode.h"
+#include "engine/container/KeyedNodeBytes.h"
 
 #include <algorithm>
 #include <limits>
 #include <string_view>
 
-using KelPiggerBytes::AsciiUpper;
-using KelPiggerBytes::IsBlank;
-using KelPiggerBytes::NormalizedName;
+using KeyedNodeBytes::AsciiUpper;
+using KeyedNodeBytes::IsBlank;
+using KeyedNodeBytes::NormalizedName;
 
 namespace
 {
@@ -80,8 +80,8 @@ QByteArray Quoted(const QByteArray &input)
 
 } // namespace
 
-EKelPiggerError::EKelPiggerError(const QByteArray &message, int position)
-    : std::runtime_error(message.toStdString()), Position(position)
+EKeyedNodeError::EKeyedNodeError(const QByteArray &message, int position)
+    : std::runtime_error(message.toStdString()), m_position(position)
 {
 }
 
@@ -123,44 +123,44 @@ QByteArray DecodeText(const QByteArray &text)
 
 // ---- text form: writing -------------------------------------------------------------------
 
-QByteArray TKelPigger::SaveToText() const
+QByteArray TKeyedNode::SaveToText() const
 {
     QByteArray out;
     WriteTo(out);
     return out;
 }
 
-void TKelPigger::WriteTo(QByteArray &out) const
+void TKeyedNode::WriteTo(QByteArray &out) const
 {
-    if (m_Name.isEmpty())
+    if (m_name.isEmpty())
         return;
-    out += m_Indent;
+    out += m_indent;
     out += '<';
-    out += m_Name;
-    for (qsizetype i = 0; i < m_AttrNames.size(); ++i) {
+    out += m_name;
+    for (qsizetype i = 0; i < m_attrNames.size(); ++i) {
         out += ' ';
-        out += m_AttrNames[i];
+        out += m_attrNames[i];
         out += "=\"";
-        out += EncodeText(m_AttrValues[i]);
+        out += EncodeText(m_attrValues[i]);
         out += '"';
     }
-    if (m_Children.empty() && m_Text.isEmpty()) {
+    if (m_children.empty() && m_text.isEmpty()) {
         out += "/>";
         return;
     }
     out += '>';
-    out += EncodeText(m_Text);
-    for (const auto &child : m_Children)
+    out += EncodeText(m_text);
+    for (const auto &child : m_children)
         child->WriteTo(out);
-    out += m_Indent;
+    out += m_indent;
     out += "</";
-    out += m_Name;
+    out += m_name;
     out += '>';
 }
 
 // ---- text form: reading -------------------------------------------------------------------
 
-void TKelPigger::LoadFromText(const QByteArray &text)
+void TKeyedNode::LoadFromText(const QByteArray &text)
 {
     Clear();
     if (text.isEmpty())
@@ -170,28 +170,28 @@ void TKelPigger::LoadFromText(const QByteArray &text)
     if (text.size() > MaxTextSize)
         SyntaxError(pos);
     SkipBlanks(text, pos);
-    m_NestingDepth = 1;
+    m_nestingDepth = 1;
     ParseElement(text, pos);
 }
 
-void TKelPigger::ParseElement(const QByteArray &text, int &pos)
+void TKeyedNode::ParseElement(const QByteArray &text, int &pos)
 {
-    m_ParsePos = pos;
+    m_parsePos = pos;
     if (text.size() > MaxTextSize)
         SyntaxError(pos);
     SetName(ReadTagName(text, pos));
     while (ParseAttribute(text, pos)) {
     }
-    m_ParsePos = pos;
+    m_parsePos = pos;
     if (ReadStartTagEnd(text, pos)) {
         while (ParseContent(text, pos))
-            m_ParsePos = pos;
+            m_parsePos = pos;
         ParseEndTag(text, pos);
     }
-    m_ParsePos = pos;
+    m_parsePos = pos;
 }
 
-QByteArray TKelPigger::ReadTagName(const QByteArray &text, int &pos)
+QByteArray TKeyedNode::ReadTagName(const QByteArray &text, int &pos)
 {
     const int lessThan = FindFirstOf(text, "<", pos);
     if (lessThan == 0)
@@ -205,7 +205,7 @@ QByteArray TKelPigger::ReadTagName(const QByteArray &text, int &pos)
     return Slice(text, nameStart, nameEnd);
 }
 
-bool TKelPigger::ParseAttribute(const QByteArray &text, int &pos)
+bool TKeyedNode::ParseAttribute(const QByteArray &text, int &pos)
 {
     SkipBlanks(text, pos);
     const char current = At(text, pos);
@@ -226,12 +226,12 @@ bool TKelPigger::ParseAttribute(const QByteArray &text, int &pos)
         ++pos;
         value = ReadValue(text, pos);
     }
-    m_AttrNames.append(name);
-    m_AttrValues.append(value);
+    m_attrNames.append(name);
+    m_attrValues.append(value);
     return true;
 }
 
-QByteArray TKelPigger::ReadValue(const QByteArray &text, int &pos)
+QByteArray TKeyedNode::ReadValue(const QByteArray &text, int &pos)
 {
     SkipBlanks(text, pos);
     if (At(text, pos) == '"') {
@@ -250,7 +250,7 @@ QByteArray TKelPigger::ReadValue(const QByteArray &text, int &pos)
     return DecodeText(bare);
 }
 
-bool TKelPigger::ReadStartTagEnd(const QByteArray &text, int &pos)
+bool TKeyedNode::ReadStartTagEnd(const QByteArray &text, int &pos)
 {
     SkipBlanks(text, pos);
     if (At(text, pos) == '/' && At(text, pos + 1) == '>') {
@@ -264,7 +264,7 @@ bool TKelPigger::ReadStartTagEnd(const QByteArray &text, int &pos)
     return true;
 }
 
-bool TKelPigger::ParseContent(const QByteArray &text, int &pos)
+bool TKeyedNode::ParseContent(const QByteArray &text, int &pos)
 {
     SkipBlanks(text, pos);
     const int lessThan = FindFirstOf(text, "<", pos);
@@ -280,66 +280,66 @@ bool TKelPigger::ParseContent(const QByteArray &text, int &pos)
     return true;
 }
 
-void TKelPigger::ParseChild(const QByteArray &text, int &pos)
+void TKeyedNode::ParseChild(const QByteArray &text, int &pos)
 {
-    if (m_NestingDepth >= MaxNestingDepth)
+    if (m_nestingDepth >= MaxNestingDepth)
         SyntaxError(pos);
     int tagEnd = pos;
-    TKelPigger *child = CreateChild(NormalizedName(ReadTagName(text, tagEnd)));
+    TKeyedNode *child = CreateChild(NormalizedName(ReadTagName(text, tagEnd)));
     if (child) {
-        child->m_NestingDepth = m_NestingDepth + 1;
+        child->m_nestingDepth = m_nestingDepth + 1;
         child->ParseElement(text, pos);
         ChildLoaded(child);
         return;
     }
-    TKelPigger skipped;
-    skipped.m_NestingDepth = m_NestingDepth + 1;
+    TKeyedNode skipped;
+    skipped.m_nestingDepth = m_nestingDepth + 1;
     skipped.ParseElement(text, pos);
 }
 
-void TKelPigger::ParseEndTag(const QByteArray &text, int &pos)
+void TKeyedNode::ParseEndTag(const QByteArray &text, int &pos)
 {
     SkipBlanks(text, pos);
     const int tagStart = pos;
     pos += 2;
     const int nameEnd = FindFirstOf(text, NameDelimiters, pos);
-    if (nameEnd == 0 || AsciiUpper(Slice(text, pos, nameEnd)) != m_Name)
-        Fail(UnclosedTagMessage + Quoted(m_Name), tagStart);
+    if (nameEnd == 0 || AsciiUpper(Slice(text, pos, nameEnd)) != m_name)
+        Fail(UnclosedTagMessage + Quoted(m_name), tagStart);
     pos = nameEnd;
     SkipBlanks(text, pos);
     if (At(text, pos) != '>')
-        Fail(UnclosedTagMessage + Quoted(m_Name), tagStart);
+        Fail(UnclosedTagMessage + Quoted(m_name), tagStart);
     ++pos;
 }
 
 // ---- hooks --------------------------------------------------------------------------------
 
-TKelPigger *TKelPigger::CreateChild(const QByteArray &)
+TKeyedNode *TKeyedNode::CreateChild(const QByteArray &)
 {
     return Create(this);
 }
 
-void TKelPigger::ChildLoaded(TKelPigger *)
+void TKeyedNode::ChildLoaded(TKeyedNode *)
 {
 }
 
-bool TKelPigger::AcceptText(const QByteArray &)
+bool TKeyedNode::AcceptText(const QByteArray &)
 {
     return true;
 }
 
-void TKelPigger::Error(const QByteArray &message, int pos)
+void TKeyedNode::Error(const QByteArray &message, int pos)
 {
-    throw EKelPiggerError(message, pos);
+    throw EKeyedNodeError(message, pos);
 }
 
-void TKelPigger::SyntaxError(int pos)
+void TKeyedNode::SyntaxError(int pos)
 {
     Fail(SyntaxErrorMessage, pos);
 }
 
-void TKelPigger::Fail(const QByteArray &message, int pos)
+void TKeyedNode::Fail(const QByteArray &message, int pos)
 {
     Error(message, pos);
-    throw EKelPiggerError(message, pos);
+    throw EKeyedNodeError(message, pos);
 }

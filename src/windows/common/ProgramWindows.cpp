@@ -1,0 +1,7 @@
+#include "windows/common/ProgramWindows.h"
+
+TProgramWindows &ProgramWindows()
+{
+    static TProgramWindows windows;
+    return windows;
+}
