@@ -293,17 +293,15 @@ std::unique_ptr<QGuiApplication> PrepareForPictures()
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
-// The picture as the maker's editor loads it, of any type the loader knows.
-QImage LoadPicture(const QString &path)
+// The picture as the maker's editor loads it, of any type the loader knows, within what the
+// memory budget leaves beside the picture already held; role names it in a refusal.
+QImage LoadPicture(const QString &path, const QString &role, std::int64_t memoryLeft)
 {
-    if (!QFileInfo(path).isFile())
-        throw EJobError("cannot read picture \"" + Text(path) + "\": no such file");
-    const QImage bitmap = LoadGraphicAsBitmap(path);
-    if (bitmap.isNull())
-        throw EJobError("\"" + Text(path) +
-                        "\" is not a picture of a type the maker loads (BMP, DIB, WMF, EMF, GIF, "
-                        "JPG, JPEG, ICO, PNG, WEBP), or it is damaged or too large");
-    return bitmap;
+    TLoadedGraphic loaded = LoadGraphic(path, memoryLeft);
+    if (loaded.refusal)
+        throw EJobError("cannot load \"" + Text(path) +
+                        "\": " + Text(RefusalMessage(*loaded.refusal, role)));
+    return std::move(loaded.bitmap);
 }
 
 // The editor's turns and scaling, with the functions its buttons and scale dialog use.
@@ -346,11 +344,14 @@ int RunMake(const TMakeRequest &request)
     const std::unique_ptr<QGuiApplication> application = PrepareForPictures();
     // Assigned bitmaps are written at the program's quality, as the maker writes them.
     TJpegPicture source;
-    source.Assign(PreparePicture(LoadPicture(request.picture), request));
+    source.Assign(PreparePicture(
+        LoadPicture(request.picture, QStringLiteral("The source picture"), MemoryBudget), request));
     TJpegPicture alternative;
     const bool useAlternative = !request.alternative.isEmpty();
     if (useAlternative)
-        alternative.Assign(LoadPicture(request.alternative));
+        alternative.Assign(LoadPicture(request.alternative,
+                                       QStringLiteral("The alternative picture"),
+                                       MemoryLeftBeside(&source)));
 
     TKeyedNode document;
     if (request.seed) {

@@ -15,6 +15,7 @@
 #include <QImageWriter>
 #include <QPainter>
 #include <QProcess>
+#include <QtEndian>
 #include <array>
 #include <cstdint>
 #include <gtest/gtest.h>
@@ -305,6 +306,26 @@ TEST_F(CommandLine, BadPicturesLeaveTheOutputAsItWas)
     EXPECT_TRUE(pipe.err.contains("is not a regular file")) << pipe.err.constData();
     EXPECT_TRUE(QFileInfo(PathOf("pipe.exe")).exists());
     EXPECT_FALSE(QFileInfo(PathOf("pipe.exe")).isFile());
+}
+
+TEST_F(CommandLine, RefusedPicturesSayWhyAndWhichPicture)
+{
+    const QByteArray picture = ReadFile("picture.jpg");
+    WriteFile("truncated_half.jpg", picture.left(picture.size() / 2));
+    const TRun truncated = Run({"--make", "truncated_half.jpg", "made.exe"});
+    ExpectFailure(truncated, 1);
+    EXPECT_TRUE(
+        truncated.err.contains("The picture file is damaged: it ends before its pixels do."))
+        << truncated.err.constData();
+    // A bitmap header declaring 20000 × 20000 pixels.
+    QByteArray huge = ReadBytes(FixturePath("bitfields_24bit.bmp"));
+    qToLittleEndian<qint32>(20000, huge.data() + 18);
+    qToLittleEndian<qint32>(20000, huge.data() + 22);
+    WriteFile("huge.bmp", huge);
+    const TRun large = Run({"--make", "picture.jpg", "made.exe", "--alternative", "huge.bmp"});
+    ExpectFailure(large, 1);
+    EXPECT_TRUE(large.err.contains("The alternative picture is too large"))
+        << large.err.constData();
 }
 
 TEST_F(CommandLine, BadPuzzlesExportNothing)

@@ -1,5 +1,7 @@
 #include "engine/picture/DeviceIndependentBitmap.h"
 
+#include "engine/picture/BitmapFile.h"
+
 #include <QBuffer>
 #include <QImageReader>
 
@@ -106,6 +108,9 @@ QImage DecodeDib(TByteReader info, TByteReader bits)
     file.append(reinterpret_cast<const char *>(fileHeader), sizeof fileHeader);
     file.append(info.Bytes());
     file.append(bits.Bytes());
+    // Bit-field bitmaps as bitmap files have them: Qt's reader refuses 24 bits.
+    if (const auto header = ReadBitmapFileHeader(file); header && IsBitfieldBitmap(*header))
+        return DecodeBitfieldBitmap(file, *header);
     QBuffer buffer(&file);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "bmp");

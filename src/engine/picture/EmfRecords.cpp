@@ -15,6 +15,8 @@ constexpr quint32 EmfSignature = 0x464D4520; // " EMF"
 constexpr quint32 StockObjectFlag = 0x80000000;
 constexpr quint32 ETO_PDY = 0x2000;
 constexpr double MillimetresPerInch = 25.4;
+// A reference device for files that name none: a screen at 96 pixels per inch.
+constexpr QSizeF FallbackDeviceSize(1024, 768);
 
 QRectF ReadRect(TByteReader &r)
 {
@@ -496,9 +498,12 @@ std::optional<TEmfHeader> ReadEmfHeader(TByteReader file)
 
         TEmfHeader header;
         header.pixelsPerMillimetre = QSizeF(PixelsPerInch, PixelsPerInch) / MillimetresPerInch;
-        if (deviceWidth > 0 && deviceHeight > 0 && millimetresWidth > 0 && millimetresHeight > 0)
+        header.deviceSize = FallbackDeviceSize;
+        if (deviceWidth > 0 && deviceHeight > 0 && millimetresWidth > 0 && millimetresHeight > 0) {
             header.pixelsPerMillimetre = QSizeF(double(deviceWidth) / millimetresWidth,
                                                 double(deviceHeight) / millimetresHeight);
+            header.deviceSize = QSizeF(deviceWidth, deviceHeight);
+        }
         if (frame.width() > 0 && frame.height() > 0) {
             const QSizeF scale = header.pixelsPerMillimetre / 100;
             header.frame = QRectF(frame.x() * scale.width(), frame.y() * scale.height(),
@@ -517,23 +522,49 @@ std::optional<TEmfHeader> ReadEmfHeader(TByteReader file)
     }
 }
 
-void PlayEmfRecords(TByteReader file, const TEmfHeader &header, TMetafileDevice &device)
+namespace
 {
-    device.MapDeviceFrameOntoTarget(header.frame, header.pixelsPerMillimetre);
-    while (file.Remaining() >= 8 && !device.WorkBudgetSpent()) {
+
+// Calls visit(type, record, contents) for each record after the header up to the end record;
+// stops at a record that claims more bytes than remain. True when the end record was reached
+// or visit stopped the walk, false when the file ended first.
+template <typename Visit> bool ForEachRecord(TByteReader file, Visit visit)
+{
+    while (file.Remaining() >= 8) {
         const qint64 start = file.Position();
         const quint32 type = file.U32();
         const quint32 size = file.U32();
-        if (size < 8 || size > file.Remaining() + 8 || type == EMR_EOF)
-            return;
+        if (size < 8 || size > file.Remaining() + 8)
+            return false;
+        if (type == EMR_EOF)
+            return true;
         file.Seek(start);
         const TByteReader record = file.Take(size);
         TByteReader contents = record;
         contents.Skip(8);
+        if (!visit(type, record, contents))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool EmfRecordsReachTheirEnd(TByteReader file)
+{
+    return ForEachRecord(file,
+                         [](quint32, const TByteReader &, const TByteReader &) { return true; });
+}
+
+void PlayEmfRecords(TByteReader file, const TEmfHeader &header, TMetafileDevice &device)
+{
+    device.MapDeviceFrameOntoTarget(header.frame, header.pixelsPerMillimetre, header.deviceSize);
+    ForEachRecord(file, [&](quint32 type, const TByteReader &record, TByteReader contents) {
         try {
             PlayRecord(device, type, record, contents);
         } catch (const EMetafileRecordError &) {
             // The record's contents do not fit it: it is skipped.
         }
-    }
+        return !device.WorkBudgetSpent();
+    });
 }

@@ -1,18 +1,42 @@
 #include "engine/picture/GraphicKinds.h"
 
+#include "engine/picture/BitmapFile.h"
+#include "engine/picture/ExifOrientation.h"
+#include "engine/picture/IconDirectory.h"
 #include "engine/picture/JpegPicture.h"
+#include "engine/picture/PictureCompleteness.h"
 
 #include <QBuffer>
 #include <QImageReader>
 #include <QPainter>
 #include <algorithm>
+#include <climits>
+#include <cstring>
 
 namespace
 {
 
-bool IsAbovePixelLimit(QSize size, std::int64_t pixelLimit)
+// The 24-bit bitmap every loaded picture becomes, held beside the decoded pixels while it is
+// made from them.
+constexpr std::int64_t BitmapBytesPerPixel = 3;
+// A metafile is drawn onto a 32-bit canvas, then narrowed to the 24-bit bitmap.
+constexpr std::int64_t MetafileBytesPerPixel = 4 + BitmapBytesPerPixel;
+
+std::int64_t PixelCount(QSize size)
 {
-    return std::int64_t(size.width()) * size.height() > pixelLimit;
+    return std::int64_t(size.width()) * size.height();
+}
+
+// Refuses a picture of this size that has more pixels than the limit, or whose loading takes
+// more memory than is left (bytesWhileLoading: the file's, the decoded pixels', the bitmap's).
+void RequireWithinLimits(const TGraphicLimits &limits, QSize size, std::int64_t bytesWhileLoading)
+{
+    if (PixelCount(size) > limits.pixels)
+        throw EGraphicError(TPictureRefusal{TRefusalCause::TooManyPixels, size, limits.pixels});
+    if (bytesWhileLoading > limits.memoryBytes)
+        throw EGraphicError(TPictureRefusal{TRefusalCause::OverMemoryBudget, size,
+                                            std::max<std::int64_t>(limits.memoryBytes, 0),
+                                            bytesWhileLoading});
 }
 
 // Qt refuses to allocate any decoded picture above this; it is set from the pixel limit at the
@@ -27,94 +51,165 @@ void SetQtAllocationLimit(std::int64_t pixelLimit)
     QImageReader::setAllocationLimit(static_cast<int>(megabytes));
 }
 
-int BitsPerPixel(QImage::Format format)
+// Bytes a pixel takes as the reader decodes it; a reader that does not tell counts as the
+// widest (a 16-bit PNG's 8 bytes).
+std::int64_t DecodedBytesPerPixel(QImage::Format format)
 {
-    return format == QImage::Format_Invalid ? 0 : QImage::toPixelFormat(format).bitsPerPixel();
+    if (format == QImage::Format_Invalid)
+        return 8;
+    return (QImage::toPixelFormat(format).bitsPerPixel() + 7) / 8;
 }
 
-// Real icons hold a dozen images or so; a directory claiming thousands is not searched whole.
-constexpr int MaxIconImages = 64;
-
-// An icon file holds several images; the largest is taken, and of equal sizes the deepest, so
-// that the picture keeps as much detail as the file has. Only the directory is read for this.
-void JumpToLargestImage(QImageReader &reader)
+[[noreturn]] void ThrowUnreadable(const QByteArray &format, const QByteArray &bytes)
 {
-    const int count = std::min(reader.imageCount(), MaxIconImages);
-    int best = 0;
-    std::int64_t bestArea = -1;
-    int bestDepth = -1;
-    for (int index = 0; index < count; ++index) {
-        if (!reader.jumpToImage(index))
-            break;
-        const QSize size = reader.size();
-        const std::int64_t area = std::int64_t(size.width()) * size.height();
-        const int depth = BitsPerPixel(reader.imageFormat());
-        if (area > bestArea || (area == bestArea && depth > bestDepth)) {
-            best = index;
-            bestArea = area;
-            bestDepth = depth;
-        }
-    }
-    reader.jumpToImage(best);
+    throw EGraphicError(EndsBeforeItsPicture(format, bytes) ? TRefusalCause::Truncated
+                                                            : TRefusalCause::Damaged);
 }
 
 } // namespace
 
 void TBitmapGraphic::Draw(QPainter &painter) const
 {
-    painter.drawImage(0, 0, m_Bitmap);
+    painter.drawImage(0, 0, m_bitmap);
+}
+
+QImage TBitmapGraphic::OnWhiteBitmap() const
+{
+    if (!m_bitmap.hasAlphaChannel())
+        return m_bitmap.convertToFormat(QImage::Format_RGB888);
+    QImage bitmap(m_bitmap.size(), QImage::Format_RGB888);
+    if (bitmap.isNull())
+        return QImage();
+    constexpr int StripRows = 64;
+    for (int top = 0; top < bitmap.height(); top += StripRows) {
+        const int rows = std::min(StripRows, bitmap.height() - top);
+        QImage strip(bitmap.width(), rows, QImage::Format_RGB32);
+        strip.fill(Qt::white);
+        {
+            QPainter painter(&strip);
+            painter.drawImage(QPoint(0, 0), m_bitmap, QRect(0, top, bitmap.width(), rows));
+        }
+        const QImage narrowed = std::move(strip).convertToFormat(QImage::Format_RGB888);
+        for (int row = 0; row < rows; ++row)
+            std::memcpy(bitmap.scanLine(top + row), narrowed.constScanLine(row),
+                        static_cast<std::size_t>(bitmap.width()) * 3);
+    }
+    return bitmap;
+}
+
+void TQtReadGraphic::LoadBitfieldBitmap(const QByteArray &bytes)
+{
+    const TBitmapFileHeader header = *ReadBitmapFileHeader(bytes);
+    const qint64 height = header.height < 0 ? -header.height : header.height;
+    if (header.width <= 0 || height == 0 || header.width > INT_MAX || height > INT_MAX)
+        throw EGraphicError(TRefusalCause::Damaged);
+    const QSize size(static_cast<int>(header.width), static_cast<int>(height));
+    // Pixels with alpha are drawn onto the 24-bit bitmap afterwards.
+    const std::int64_t alphaDrawing = BitfieldBytesPerPixel(header) == 4 ? BitmapBytesPerPixel : 0;
+    RequireWithinLimits(m_limits, size,
+                        bytes.size() +
+                            PixelCount(size) * (BitfieldBytesPerPixel(header) + alphaDrawing));
+    if (BitmapEndsBeforeItsPixels(header, bytes.size()))
+        throw EGraphicError(TRefusalCause::Truncated);
+    m_bitmap = DecodeBitfieldBitmap(bytes, header);
+    if (m_bitmap.isNull())
+        throw EGraphicError(TRefusalCause::Damaged);
 }
 
 void TQtReadGraphic::LoadFromBytes(const QByteArray &bytes)
 {
-    m_Bitmap = QImage();
+    m_bitmap = QImage();
+    if (m_format == "bmp") {
+        const auto header = ReadBitmapFileHeader(bytes);
+        if (header && IsBitfieldBitmap(*header))
+            return LoadBitfieldBitmap(bytes);
+    }
     QByteArray data = bytes;
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, m_Format);
+    QImageReader reader(&buffer, m_format);
     // The extension decides the type: content of another type must be refused, not sniffed.
     reader.setAutoDetectImageFormat(false);
     // The signature test first: a decoder given other content may complain on stderr.
     if (!reader.canRead())
-        throw EGraphicError("the file is not of the type its extension names");
-    if (m_Format == "ico")
-        JumpToLargestImage(reader);
+        throw EGraphicError(TRefusalCause::WrongType);
+    if (m_format == "ico") {
+        const std::optional<TIconChoice> choice = ChooseIconImage(bytes);
+        if (choice && choice->endsBeyondFile)
+            throw EGraphicError(TRefusalCause::Truncated);
+        if (choice)
+            reader.jumpToImage(choice->index);
+    }
+    reader.setAutoTransform(true);
     const QSize declared = reader.size();
-    if (declared.isValid() && IsAbovePixelLimit(declared, m_PixelLimit))
-        throw EGraphicError("the picture has more than the allowed number of pixels");
-    SetQtAllocationLimit(m_PixelLimit);
+    if (declared.isValid()) {
+        const std::int64_t decoded = DecodedBytesPerPixel(reader.imageFormat());
+        // A picture turned as its orientation says is copied once more while it is decoded.
+        const bool turned = reader.transformation() != QImageIOHandler::TransformationNone;
+        RequireWithinLimits(m_limits, declared,
+                            bytes.size() + PixelCount(declared) *
+                                               (decoded * (turned ? 2 : 1) + BitmapBytesPerPixel));
+    }
+    // Qt's bitmap and GIF readers fill what a cut-off file lacks with black or the background.
+    if ((m_format == "bmp" || m_format == "gif") && EndsBeforeItsPicture(m_format, bytes))
+        throw EGraphicError(TRefusalCause::Truncated);
+    SetQtAllocationLimit(m_limits.pixels);
     QImage image = reader.read();
     if (image.isNull())
-        throw EGraphicError("cannot read the picture: " + reader.errorString().toStdString());
+        ThrowUnreadable(m_format, bytes);
     // Some readers declare no size up front; Qt's allocation limit bounded their memory.
-    if (IsAbovePixelLimit(image.size(), m_PixelLimit))
-        throw EGraphicError("the picture has more than the allowed number of pixels");
-    m_Bitmap = std::move(image);
+    RequireWithinLimits(m_limits, image.size(),
+                        bytes.size() +
+                            PixelCount(image.size()) *
+                                (DecodedBytesPerPixel(image.format()) + BitmapBytesPerPixel));
+    m_bitmap = std::move(image);
 }
 
 void TJpegGraphic::LoadFromBytes(const QByteArray &bytes)
 {
-    m_Bitmap = QImage();
+    m_bitmap = QImage();
+    if (!bytes.startsWith(QByteArrayView("\xFF\xD8\xFF", 3)))
+        throw EGraphicError(TRefusalCause::WrongType);
     TJpegPicture picture;
     picture.SetData(bytes);
     try {
-        m_Bitmap = picture.ToBitmap();
-    } catch (const EJPEGError &error) {
-        throw EGraphicError(error.what());
+        const QSize size(picture.Width(), picture.Height());
+        const int orientation = JpegExifOrientation(bytes);
+        // Beside the bitmap: libjpeg's coefficients while decoding, or the turned copy after.
+        const std::int64_t turnedCopy =
+            orientation != 1 ? PixelCount(size) * BitmapBytesPerPixel : 0;
+        RequireWithinLimits(m_limits, size,
+                            bytes.size() + PixelCount(size) * BitmapBytesPerPixel +
+                                std::max(picture.DecoderBufferBytes(), turnedCopy));
+        m_bitmap = UprightBitmap(picture.ToBitmap(), orientation);
+    } catch (const EJPEGError &) {
+        ThrowUnreadable("jpeg", bytes);
     }
-    if (m_Bitmap.isNull())
-        throw EGraphicError("the file holds no picture");
+    if (m_bitmap.isNull())
+        throw EGraphicError(TRefusalCause::Damaged);
 }
 
 void TMetafileGraphic::LoadFromBytes(const QByteArray &bytes)
 {
-    m_Metafile = TMetafilePlayer::FromBytes(bytes);
-    if (!m_Metafile)
-        throw EGraphicError("the file is no metafile of a usable size");
+    m_metafile = TMetafilePlayer::FromBytes(bytes);
+    if (!m_metafile)
+        throw EGraphicError(TRefusalCause::WrongType);
+    if (m_metafile->EndsBeforeItDraws()) {
+        m_metafile.reset();
+        throw EGraphicError(TRefusalCause::Truncated);
+    }
+    const QSize size = m_metafile->Size();
+    try {
+        RequireWithinLimits(m_limits, size,
+                            bytes.size() + PixelCount(size) * MetafileBytesPerPixel);
+    } catch (const EGraphicError &) {
+        m_metafile.reset();
+        throw;
+    }
 }
 
 void TMetafileGraphic::Draw(QPainter &painter) const
 {
-    if (m_Metafile)
-        m_Metafile->Draw(painter, QRectF(QPointF(0, 0), m_Metafile->Size()));
+    if (m_metafile)
+        m_metafile->Draw(painter, QRectF(QPointF(0, 0), m_metafile->Size()));
 }

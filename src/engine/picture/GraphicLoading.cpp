@@ -7,14 +7,35 @@
 #include <QFileInfo>
 #include <QPainter>
 
-void TGraphic::LoadFromFile(const QString &fileName)
+EGraphicError::EGraphicError(const TPictureRefusal &refusal)
+    : std::runtime_error(RefusalMessage(refusal).toStdString()), m_refusal(refusal)
 {
+}
+
+QByteArray ReadGraphicFile(const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    if (!info.exists())
+        throw EGraphicError(TRefusalCause::NotFound);
+    if (info.isDir())
+        throw EGraphicError(TRefusalCause::Folder);
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        throw EGraphicError("cannot open the file: " + file.errorString().toStdString());
+        throw EGraphicError(info.isReadable() ? TRefusalCause::NotFound
+                                              : TRefusalCause::NoPermission);
     if (file.size() > MaxGraphicFileBytes)
-        throw EGraphicError("the file is too large for a picture");
-    LoadFromBytes(file.readAll());
+        throw EGraphicError(TPictureRefusal{TRefusalCause::OverMemoryBudget, QSize(),
+                                            MaxGraphicFileBytes, file.size()});
+    QByteArray bytes = file.readAll();
+    if (bytes.isEmpty())
+        throw EGraphicError(file.error() == QFileDevice::NoError ? TRefusalCause::Empty
+                                                                 : TRefusalCause::NoPermission);
+    return bytes;
+}
+
+void TGraphic::LoadFromFile(const QString &fileName)
+{
+    LoadFromBytes(ReadGraphicFile(fileName));
 }
 
 QString GraphicExtension(const QString &fileName)
@@ -25,22 +46,24 @@ QString GraphicExtension(const QString &fileName)
 }
 
 std::unique_ptr<TGraphic> CreateGraphicForExtension(const QString &extension,
-                                                    std::int64_t pixelLimit)
+                                                    std::int64_t pixelLimit,
+                                                    std::int64_t memoryLeft)
 {
+    const TGraphicLimits limits{pixelLimit, memoryLeft};
     if (extension == ".BMP" || extension == ".DIB")
-        return std::make_unique<TQtReadGraphic>("bmp", pixelLimit);
+        return std::make_unique<TQtReadGraphic>("bmp", limits);
     if (extension == ".WMF" || extension == ".EMF")
-        return std::make_unique<TMetafileGraphic>();
+        return std::make_unique<TMetafileGraphic>(limits);
     if (extension == ".GIF")
-        return std::make_unique<TQtReadGraphic>("gif", pixelLimit);
+        return std::make_unique<TQtReadGraphic>("gif", limits);
     if (extension == ".JPG" || extension == ".JPEG")
-        return std::make_unique<TJpegGraphic>();
+        return std::make_unique<TJpegGraphic>(limits);
     if (extension == ".ICO")
-        return std::make_unique<TQtReadGraphic>("ico", pixelLimit);
+        return std::make_unique<TQtReadGraphic>("ico", limits);
     if (extension == ".PNG")
-        return std::make_unique<TQtReadGraphic>("png", pixelLimit);
+        return std::make_unique<TQtReadGraphic>("png", limits);
     if (extension == ".WEBP")
-        return std::make_unique<TQtReadGraphic>("webp", pixelLimit);
+        return std::make_unique<TQtReadGraphic>("webp", limits);
     return nullptr;
 }
 
@@ -54,36 +77,51 @@ bool TryLoadGraphic(TGraphic &picture, const QString &fileName)
     }
 }
 
+QImage TGraphic::OnWhiteBitmap() const
+{
+    QImage canvas(Size(), QImage::Format_RGB32);
+    if (canvas.isNull())
+        return QImage();
+    canvas.fill(Qt::white);
+    {
+        QPainter painter(&canvas);
+        Draw(painter);
+    }
+    return std::move(canvas).convertToFormat(QImage::Format_RGB888);
+}
+
 QImage GraphicToBitmap(const TGraphic *picture)
 {
     if (!picture || picture->Size().isEmpty())
         return QImage();
     try {
-        const QImage pixels = picture->OpaquePixels();
-        if (!pixels.isNull())
-            return pixels.convertToFormat(QImage::Format_RGB888);
-        // Painting is fastest on 32-bit pixels; the result is narrowed to 24 bits afterwards.
-        QImage canvas(picture->Size(), QImage::Format_RGB32);
-        if (canvas.isNull())
-            return QImage();
-        canvas.fill(Qt::white);
-        {
-            QPainter painter(&canvas);
-            picture->Draw(painter);
-        }
-        return std::move(canvas).convertToFormat(QImage::Format_RGB888);
+        return picture->OnWhiteBitmap();
     } catch (const std::exception &) {
         return QImage();
     }
 }
 
+TLoadedGraphic LoadGraphic(const QString &fileName, std::int64_t memoryLeft)
+{
+    try {
+        const QByteArray bytes = ReadGraphicFile(fileName);
+        const std::unique_ptr<TGraphic> picture =
+            CreateGraphicForExtension(GraphicExtension(fileName), JpegPixelLimit, memoryLeft);
+        if (!picture)
+            throw EGraphicError(TRefusalCause::UnknownType);
+        picture->LoadFromBytes(bytes);
+        QImage bitmap = GraphicToBitmap(picture.get());
+        if (bitmap.isNull())
+            throw EGraphicError(TRefusalCause::Damaged);
+        return {std::move(bitmap), std::nullopt};
+    } catch (const EGraphicError &error) {
+        return {QImage(), error.Refusal()};
+    } catch (const std::exception &) {
+        return {QImage(), TPictureRefusal{TRefusalCause::Damaged}};
+    }
+}
+
 QImage LoadGraphicAsBitmap(const QString &fileName)
 {
-    if (!QFileInfo(fileName).isFile())
-        return QImage();
-    const std::unique_ptr<TGraphic> picture =
-        CreateGraphicForExtension(GraphicExtension(fileName), JpegPixelLimit);
-    if (!picture || !TryLoadGraphic(*picture, fileName))
-        return QImage();
-    return GraphicToBitmap(picture.get());
+    return LoadGraphic(fileName).bitmap;
 }

@@ -500,6 +500,16 @@ std::int64_t TJpegPicture::DecoderBufferBytes() const
     return ReadCoefficientBufferBytes(m_Data);
 }
 
+std::int64_t TJpegPicture::HeldBytes() const
+{
+    return m_PendingBitmap.sizeInBytes() + m_Data.size();
+}
+
+std::int64_t MemoryLeftBeside(const TJpegPicture *held)
+{
+    return MemoryBudget - (held ? held->HeldBytes() : 0);
+}
+
 bool TJpegPicture::Empty() const
 {
     return m_PendingBitmap.isNull() && m_Data.isEmpty();

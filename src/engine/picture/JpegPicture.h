@@ -28,6 +28,12 @@ inline constexpr int JpegQuality = 90;
 // pixels, a little under 10 000 × 10 000).
 inline constexpr std::int64_t JpegPixelLimit = MemoryBudget / JpegDecodingBytesPerPixel;
 
+class TJpegPicture;
+
+// What the memory budget leaves for loading another picture while `held` is kept (none: the
+// whole budget).
+std::int64_t MemoryLeftBeside(const TJpegPicture *held);
+
 class TJpegPicture
 {
 public:
@@ -59,6 +65,8 @@ public:
     // the whole picture for a file of several scans (progressive), none for a single scan.
     // Reads only the JPEG header.
     std::int64_t DecoderBufferBytes() const;
+    // The memory the picture holds: its JPEG bytes, or the assigned bitmap not yet encoded.
+    std::int64_t HeldBytes() const;
 
 private:
     friend class TJpegRowReader;

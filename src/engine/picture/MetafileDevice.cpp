@@ -234,6 +234,24 @@ bool HasTextSupport()
     return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
 }
 
+// Appends the part's elements after its starting move-to, continuing the path's current figure
+// (QPainterPath::connectPath would instead drop a figure's own move-to and join the figure to
+// the one before it).
+void AppendToFigure(QPainterPath &path, const QPainterPath &part)
+{
+    for (int i = 1; i < part.elementCount(); ++i) {
+        const QPainterPath::Element element = part.elementAt(i);
+        if (element.isCurveTo() && i + 2 < part.elementCount()) {
+            path.cubicTo(element, part.elementAt(i + 1), part.elementAt(i + 2));
+            i += 2;
+        } else if (element.isMoveTo()) {
+            path.moveTo(element);
+        } else {
+            path.lineTo(element);
+        }
+    }
+}
+
 } // namespace
 
 TMetafileDevice::TMetafileDevice(QPainter &painter, const QRectF &target, qint64 workBudget,
@@ -351,51 +369,35 @@ void TMetafileDevice::MapWindowOntoTarget(const QRectF &window)
     UpdateTransform();
 }
 
-void TMetafileDevice::MapDeviceFrameOntoTarget(const QRectF &frame, QSizeF pixelsPerMillimetre)
+void TMetafileDevice::MapDeviceFrameOntoTarget(const QRectF &frame, QSizeF pixelsPerMillimetre,
+                                               QSizeF deviceSize)
 {
     m_WindowOntoTarget = false;
     m_Frame = frame;
     m_PixelsPerMillimetre = pixelsPerMillimetre;
+    m_deviceSize = deviceSize;
+    // The format's starting state (MM_TEXT), not the window the target was mapped from.
+    m_State.windowOrg = QPointF();
+    m_State.windowExt = QSizeF(1, 1);
+    m_State.viewportExt = QSizeF(1, 1);
     UpdateTransform();
+}
+
+bool TMetafileDevice::HasOwnExtents() const
+{
+    return m_WindowOntoTarget || m_State.mapMode == MM_ISOTROPIC ||
+           m_State.mapMode == MM_ANISOTROPIC;
 }
 
 QTransform TMetafileDevice::PageToDevice() const
 {
     const TState &s = m_State;
-    double sx = 1;
-    double sy = 1;
-    auto metric = [&](double millimetres) {
-        sx = m_PixelsPerMillimetre.width() * millimetres;
-        sy = -m_PixelsPerMillimetre.height() * millimetres;
-    };
-    switch (s.mapMode) {
-    case MM_LOMETRIC:
-        metric(0.1);
-        break;
-    case MM_HIMETRIC:
-        metric(0.01);
-        break;
-    case MM_LOENGLISH:
-        metric(0.254);
-        break;
-    case MM_HIENGLISH:
-        metric(0.0254);
-        break;
-    case MM_TWIPS:
-        metric(25.4 / 1440);
-        break;
-    case MM_ISOTROPIC:
-    case MM_ANISOTROPIC:
-        sx = s.viewportExt.width() / s.windowExt.width();
-        sy = s.viewportExt.height() / s.windowExt.height();
-        if (s.mapMode == MM_ISOTROPIC) {
-            const double scale = std::min(std::abs(sx), std::abs(sy));
-            sx = std::copysign(scale, sx);
-            sy = std::copysign(scale, sy);
-        }
-        break;
-    default:
-        break;
+    double sx = s.viewportExt.width() / s.windowExt.width();
+    double sy = s.viewportExt.height() / s.windowExt.height();
+    if (s.mapMode == MM_ISOTROPIC) {
+        const double scale = std::min(std::abs(sx), std::abs(sy));
+        sx = std::copysign(scale, sx);
+        sy = std::copysign(scale, sy);
     }
     QTransform transform;
     transform.translate(s.viewportOrg.x(), s.viewportOrg.y());
@@ -428,12 +430,32 @@ void TMetafileDevice::UpdateTransform()
     m_UsableTransform = IsFinite(m_Transform) && m_Transform.isInvertible();
 }
 
+// Each mode brings its own extents, as Windows sets them: MM_TEXT one logical unit a pixel; the
+// metric modes and MM_ISOTROPIC the reference device's millimetres in their units (isotropic
+// starts as MM_LOMETRIC) against its pixels, y growing upwards; MM_ANISOTROPIC keeps the
+// extents it finds. Setting a scalable mode again changes nothing.
 void TMetafileDevice::SetMapMode(int mode)
 {
-    if (mode >= MM_TEXT && mode <= MM_ANISOTROPIC) {
-        m_State.mapMode = mode;
-        UpdateTransform();
+    if (mode < MM_TEXT || mode > MM_ANISOTROPIC)
+        return;
+    if (mode == m_State.mapMode && (mode == MM_ISOTROPIC || mode == MM_ANISOTROPIC))
+        return;
+    m_State.mapMode = mode;
+    if (mode == MM_TEXT) {
+        m_State.windowExt = QSizeF(1, 1);
+        m_State.viewportExt = QSizeF(1, 1);
+    } else if (mode != MM_ANISOTROPIC) {
+        const double unitsPerMillimetre = mode == MM_LOMETRIC || mode == MM_ISOTROPIC ? 10
+                                          : mode == MM_HIMETRIC                       ? 100
+                                          : mode == MM_LOENGLISH                      ? 100 / 25.4
+                                          : mode == MM_HIENGLISH                      ? 1000 / 25.4
+                                                                 : 1440 / 25.4; // MM_TWIPS
+        m_State.windowExt =
+            QSizeF(m_deviceSize.width() / m_PixelsPerMillimetre.width() * unitsPerMillimetre,
+                   m_deviceSize.height() / m_PixelsPerMillimetre.height() * unitsPerMillimetre);
+        m_State.viewportExt = QSizeF(m_deviceSize.width(), -m_deviceSize.height());
     }
+    UpdateTransform();
 }
 
 void TMetafileDevice::SetWindowOrg(QPointF origin)
@@ -442,10 +464,11 @@ void TMetafileDevice::SetWindowOrg(QPointF origin)
     UpdateTransform();
 }
 
-// A zero extent would divide by zero; Windows refuses it too.
+// A zero extent would divide by zero; Windows refuses it too, and ignores extents in the modes
+// that fix their own.
 void TMetafileDevice::SetWindowExt(QSizeF extent)
 {
-    if (extent.width() != 0 && extent.height() != 0) {
+    if (HasOwnExtents() && extent.width() != 0 && extent.height() != 0) {
         m_State.windowExt = extent;
         UpdateTransform();
     }
@@ -459,7 +482,7 @@ void TMetafileDevice::SetViewportOrg(QPointF origin)
 
 void TMetafileDevice::SetViewportExt(QSizeF extent)
 {
-    if (extent.width() != 0 && extent.height() != 0) {
+    if (HasOwnExtents() && extent.width() != 0 && extent.height() != 0) {
         m_State.viewportExt = extent;
         UpdateTransform();
     }
@@ -769,7 +792,7 @@ void TMetafileDevice::ExtendPath(const QPainterPath &part, bool continueFigure)
         return;
     if (continueFigure && m_Path.elementCount() > 0 &&
         m_Path.currentPosition() == part.elementAt(0))
-        m_Path.connectPath(part);
+        AppendToFigure(m_Path, part);
     else
         m_Path.addPath(part);
 }

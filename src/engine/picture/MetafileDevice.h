@@ -114,9 +114,11 @@ public:
     // The two ways logical coordinates reach the target. WMF: the window (set here and by the
     // window records) fills the target; the mapping mode and viewport are not used. EMF: the
     // mapping mode, window, viewport and world transform give reference-device pixels, and
-    // `frame` (in those pixels) fills the target; `pixelsPerMillimetre` serves the metric modes.
+    // `frame` (in those pixels) fills the target; the reference device's resolution and size
+    // (in pixels) give the extents of the metric and isotropic modes.
     void MapWindowOntoTarget(const QRectF &window);
-    void MapDeviceFrameOntoTarget(const QRectF &frame, QSizeF pixelsPerMillimetre);
+    void MapDeviceFrameOntoTarget(const QRectF &frame, QSizeF pixelsPerMillimetre,
+                                  QSizeF deviceSize);
 
     void SetMapMode(int mode);
     void SetWindowOrg(QPointF origin);
@@ -235,6 +237,9 @@ private:
     qint64 AreaWork(const QRectF &painterArea, const QBrush &brush) const;
     qint64 ClipSettingWork(const QPainterPath &clip) const;
 
+    // Whether the window and viewport extents are the file's to set (WMF, or the scalable
+    // modes); other modes fix them.
+    bool HasOwnExtents() const;
     QTransform PageToDevice() const;
     QTransform LogicalToPainter() const;
     void PreparePainter();
@@ -258,6 +263,7 @@ private:
     bool m_WindowOntoTarget = true;
     QRectF m_Frame;
     QSizeF m_PixelsPerMillimetre{1, 1};
+    QSizeF m_deviceSize{1, 1};
     TState m_State;
     std::vector<TState> m_Saved;
     std::map<quint32, TGdiObject> m_Objects;

@@ -4,7 +4,9 @@
 #include "engine/picture/MetafileDevice.h"
 #include "engine/picture/WmfRecords.h"
 
+#include <QImage>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 std::optional<QSize> CappedMetafileSize(double width, double height)
@@ -35,6 +37,34 @@ std::optional<TMetafilePlayer> TMetafilePlayer::FromBytes(const QByteArray &byte
             return TMetafilePlayer(bytes, TKind::Wmf, *size);
     }
     return std::nullopt;
+}
+
+bool TMetafilePlayer::EndsBeforeItDraws() const
+{
+    const TByteReader file(m_Bytes);
+    const bool reachesEnd = m_Kind == TKind::Emf
+                                ? EmfRecordsReachTheirEnd(file)
+                                : WmfRecordsReachTheirEnd(file, *ReadWmfHeader(file));
+    if (reachesEnd)
+        return false;
+    // Drawn onto white, as the loaded picture is: a cut-off file that left it all white (its
+    // background filled, say) shows nothing.
+    const QSize probeSize =
+        m_Size.scaled(QSize(MetafileProbeSide, MetafileProbeSide), Qt::KeepAspectRatio)
+            .expandedTo(QSize(1, 1));
+    QImage probe(probeSize, QImage::Format_RGB32);
+    probe.fill(Qt::white);
+    {
+        QPainter painter(&probe);
+        Draw(painter, QRectF(QPointF(0, 0), probeSize));
+    }
+    const QRgb white = qRgb(255, 255, 255);
+    for (int y = 0; y < probe.height(); ++y) {
+        const auto *row = reinterpret_cast<const QRgb *>(probe.constScanLine(y));
+        if (std::any_of(row, row + probe.width(), [&](QRgb pixel) { return pixel != white; }))
+            return false;
+    }
+    return true;
 }
 
 void TMetafilePlayer::Draw(QPainter &painter, const QRectF &target) const

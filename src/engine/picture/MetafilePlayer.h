@@ -25,6 +25,11 @@ public:
     // The size at which the picture is drawn, within MetafileMaxSide.
     QSize Size() const { return m_Size; }
 
+    // Whether the records run past the end of the file, or it ends without its end record,
+    // before anything but white is drawn: a cut-off file that shows nothing. A cut-off file
+    // that draws something shows what it drew.
+    bool EndsBeforeItDraws() const;
+
     // Plays the records so that the picture fills `target` (painter coordinates); nothing is
     // drawn outside it. The painter's state is as before afterwards.
     void Draw(QPainter &painter, const QRectF &target) const;
@@ -40,6 +45,9 @@ private:
     TKind m_Kind;
     QSize m_Size;
 };
+
+// The side of the picture a cut-off metafile is played onto to learn whether it draws.
+inline constexpr int MetafileProbeSide = 256;
 
 // A natural size in pixels made whole and capped: none when it has no area or is not finite.
 std::optional<QSize> CappedMetafileSize(double width, double height);

@@ -16,19 +16,21 @@ constexpr quint16 META_SETWINDOWORG = 0x020B;
 constexpr quint16 META_SETWINDOWEXT = 0x020C;
 
 // Calls visit(function, parameters) for each record from `start` to the end record; stops at a
-// record that claims more bytes than remain, since nothing after it can be trusted.
-template <typename Visit> void ForEachRecord(TByteReader file, qint64 start, Visit visit)
+// record that claims more bytes than remain, since nothing after it can be trusted. True when
+// the end record was reached or visit stopped the walk, false when the file ended first.
+template <typename Visit> bool ForEachRecord(TByteReader file, qint64 start, Visit visit)
 {
     file.Seek(start);
     while (file.Remaining() >= 6) {
         const qint64 words = file.U32();
         const quint16 function = file.U16();
         if (words < 3 || (words - 3) > file.Remaining() / 2)
-            return;
+            return false;
         const TByteReader parameters = file.Take((words - 3) * 2);
         if (function == 0 || !visit(function, parameters))
-            return;
+            return true;
     }
+    return false;
 }
 
 // A plain file has no size of its own: its first window origin and extent give it.
@@ -392,6 +394,11 @@ std::optional<TWmfHeader> ReadWmfHeader(TByteReader file)
     } catch (const EMetafileRecordError &) {
         return std::nullopt;
     }
+}
+
+bool WmfRecordsReachTheirEnd(TByteReader file, const TWmfHeader &header)
+{
+    return ForEachRecord(file, header.recordsStart, [](quint16, TByteReader) { return true; });
 }
 
 void PlayWmfRecords(TByteReader file, const TWmfHeader &header, TMetafileDevice &device)

@@ -20,6 +20,9 @@ struct TWmfHeader {
 // placeable file without units per inch, a plain file without a window extent).
 std::optional<TWmfHeader> ReadWmfHeader(TByteReader file);
 
+// Whether the records end with the end record, none of them running past the file.
+bool WmfRecordsReachTheirEnd(TByteReader file, const TWmfHeader &header);
+
 // Plays every record onto the device; an unknown record is skipped, so is a record whose
 // contents do not fit it; a record that runs past the file, or the device's work budget
 // running out, ends the playing.

@@ -207,19 +207,45 @@ void TPictureEditor::LoadFromFileClicked()
         LoadPictureFile(chosen.first());
 }
 
+// The maker's other picture, held while this one is edited: the source picture beside the
+// alternative one and the other way round.
+const TJpegPicture *TPictureEditor::OtherHeldPicture() const
+{
+    const TMainState *state = ProgramWindows().mainState;
+    if (!state)
+        return nullptr;
+    if (m_callersPicture == state->sourcePicture.get())
+        return state->alternativePicture.get();
+    if (m_callersPicture == state->alternativePicture.get())
+        return state->sourcePicture.get();
+    return nullptr;
+}
+
+QString TPictureEditor::PictureRole() const
+{
+    const TMainState *state = ProgramWindows().mainState;
+    if (state && m_callersPicture && m_callersPicture == state->alternativePicture.get())
+        return QStringLiteral("The alternative picture");
+    if (state && m_callersPicture && m_callersPicture == state->sourcePicture.get())
+        return QStringLiteral("The source picture");
+    return QStringLiteral("The picture");
+}
+
 void TPictureEditor::LoadPictureFile(const QString &fileName)
 {
     m_pictureView->ShowRealSize();
-    QImage loaded;
+    TLoadedGraphic loaded;
     {
         // A missing file gives none at once, without the cursor flickering.
         std::optional<TBusyCursor> busy;
         if (QFileInfo(fileName).isFile())
             busy.emplace();
-        loaded = LoadGraphicAsBitmap(fileName);
+        loaded = LoadGraphic(fileName, MemoryLeftBeside(OtherHeldPicture()));
     }
-    m_pictureView->SetPicture(loaded); // none leaves an empty picture
+    m_pictureView->SetPicture(loaded.bitmap); // none leaves an empty picture
     m_edited = true;
+    if (loaded.refusal && ProgramWindows().messageWindow)
+        ProgramWindows().messageWindow->ShowText(RefusalMessage(*loaded.refusal, PictureRole()));
 }
 
 void TPictureEditor::PasteClicked()

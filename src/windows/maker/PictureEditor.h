@@ -62,6 +62,9 @@ private:
     void PlaceImage();
     void ShowPicture();
     void StorePicture();
+    const TJpegPicture *OtherHeldPicture() const;
+    // How a refusal names the edited picture.
+    QString PictureRole() const;
 
     void HandleKey(QKeyEvent *event);
     void OkClicked();

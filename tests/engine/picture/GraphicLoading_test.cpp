@@ -1,6 +1,8 @@
 // Graphic loading: the extension table decides the decoder, a decoder refuses other content,
 // and every loaded picture is a 24-bit bitmap with transparent areas white.
+#include "engine/picture/ExifOrientation.h"
 #include "engine/picture/GraphicLoading.h"
+#include "engine/picture/JpegPicture.h"
 #include "support/JpegBytes.h"
 #include "support/TemporaryFolderTest.h"
 #include "support/TestFiles.h"
@@ -178,4 +180,92 @@ TEST_F(GraphicLoading, ExtensionsOutsideTheTableHaveNoKind)
 {
     for (const char *extension : {"", ".", ".JPE", ".TIF", ".SVG", ".TXT", ".JPEG2"})
         EXPECT_EQ(CreateGraphicForExtension(extension, JpegPixelLimit), nullptr) << extension;
+}
+
+TEST_F(GraphicLoading, IconDepthIsTheImagesOwnAndEveryEntryCounts)
+{
+    // Two 32 × 32 images, 4-bit blue listed before 8-bit red: the deeper wins.
+    const QImage deeper = LoadGraphicAsBitmap(FixturePath("icon_4bit_listed_before_8bit.ico"));
+    ASSERT_EQ(deeper.size(), QSize(32, 32));
+    EXPECT_EQ(deeper.pixel(16, 16), qRgb(200, 0, 0));
+    // 64 images of 16 × 16, then a 256 × 256 PNG.
+    const QImage largest = LoadGraphicAsBitmap(FixturePath("icon_largest_after_64_small.ico"));
+    EXPECT_EQ(largest.size(), QSize(256, 256));
+}
+
+TEST_F(GraphicLoading, BitfieldBitmapsLoadWithTheirMasksAndBadMasksAreRefused)
+{
+    // 24 bits a pixel; pixel (x, y) is red 40x, green 100y, blue 200, as ImageMagick reads it.
+    const QByteArray file = ReadBytes(FixturePath("bitfields_24bit.bmp"));
+    const QImage bitmap = LoadGraphicAsBitmap(Write("b.bmp", file));
+    ASSERT_EQ(bitmap.size(), QSize(3, 2));
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(bitmap.pixel(x, y), qRgb(40 * x, 100 * y, 200)) << x << "," << y;
+
+    constexpr int RedMask = 54; // after the file header and the 40-byte header
+    auto withMasks = [&](quint32 red, quint32 blue) {
+        QByteArray changed = file;
+        qToLittleEndian<quint32>(red, changed.data() + RedMask);
+        qToLittleEndian<quint32>(blue, changed.data() + RedMask + 8);
+        return LoadGraphic(Write("m.bmp", changed));
+    };
+    EXPECT_EQ(withMasks(0x0000FF, 0xFF0000).bitmap.pixel(2, 1), qRgb(200, 100, 80))
+        << "red and blue exchanged by their masks";
+    for (const quint32 badRed : {0xFF00F0u, 0x00FFFFu, 0xFF000000u}) {
+        const TLoadedGraphic refused = withMasks(badRed, 0x0000FF);
+        EXPECT_TRUE(refused.bitmap.isNull()) << badRed;
+        ASSERT_TRUE(refused.refusal) << badRed;
+        EXPECT_EQ(refused.refusal->cause, TRefusalCause::Damaged);
+    }
+}
+
+TEST_F(GraphicLoading, ExifOrientationTurnsAJpegAsTheCameraWasHeld)
+{
+    // 30 × 20, red in its top-left corner, orientation 6: ImageMagick's -auto-orient gives
+    // 20 × 30 with the red at the top right.
+    const QImage upright = LoadGraphicAsBitmap(FixturePath("exif_orientation_6.jpg"));
+    ASSERT_EQ(upright.size(), QSize(20, 30));
+    EXPECT_GT(qRed(upright.pixel(17, 3)), 200);
+    EXPECT_LT(qGreen(upright.pixel(17, 3)), 60);
+    EXPECT_EQ(upright.pixel(2, 3), qRgb(255, 255, 255));
+}
+
+TEST_F(GraphicLoading, EveryOrientationPutsTheStoredCornersWhereTheCameraSawThem)
+{
+    // Stored 3 × 2: where its first row's two ends show, for orientations 1 to 8.
+    QImage stored(3, 2, QImage::Format_RGB888);
+    stored.fill(Qt::white);
+    stored.setPixel(0, 0, qRgb(255, 0, 0));
+    stored.setPixel(2, 0, qRgb(0, 0, 255));
+    const QPoint tl(0, 0), tr(-1, 0), bl(0, -1), br(-1, -1); // -1: the far end
+    const struct {
+        QPoint first, last;
+    } shown[] = {{tl, tr}, {tr, tl}, {br, bl}, {bl, br}, {tl, bl}, {tr, br}, {br, tr}, {bl, tl}};
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        const QImage upright = UprightBitmap(stored, orientation);
+        const bool turned = orientation >= 5;
+        ASSERT_EQ(upright.size(), turned ? QSize(2, 3) : QSize(3, 2)) << orientation;
+        auto at = [&](QPoint p) {
+            return upright.pixel(p.x() < 0 ? upright.width() - 1 : 0,
+                                 p.y() < 0 ? upright.height() - 1 : 0);
+        };
+        EXPECT_EQ(at(shown[orientation - 1].first), qRgb(255, 0, 0)) << orientation;
+        EXPECT_EQ(at(shown[orientation - 1].last), qRgb(0, 0, 255)) << orientation;
+    }
+}
+
+TEST_F(GraphicLoading, SixteenBitPngsCountEightBytesAPixelAgainstTheMemoryLeft)
+{
+    QImage deep(100, 50, QImage::Format_RGBA64);
+    deep.fill(QColor(10, 200, 30, 128));
+    const QByteArray png = Encoded(deep, "PNG");
+    const QString path = Write("deep.png", png);
+    const std::int64_t needed = png.size() + 100 * 50 * (8 + 3);
+    const auto fits = CreateGraphicForExtension(".PNG", JpegPixelLimit, needed);
+    EXPECT_TRUE(TryLoadGraphic(*fits, path));
+    const TLoadedGraphic refused = LoadGraphic(path, needed - 1);
+    ASSERT_TRUE(refused.refusal);
+    EXPECT_EQ(refused.refusal->cause, TRefusalCause::OverMemoryBudget);
+    EXPECT_EQ(refused.refusal->needed, needed);
 }

@@ -411,3 +411,14 @@ TEST(JpegRowReader, DamagedDataFailsWhenItsRowsAreRead)
     const TJpegPicture empty;
     EXPECT_THROW(TJpegRowReader emptyReader(empty), EJPEGError) << "an empty picture";
 }
+
+TEST(JpegPicture, WhatItHoldsIsTakenFromTheMemoryBudget)
+{
+    TJpegPicture picture;
+    EXPECT_EQ(MemoryLeftBeside(&picture), MemoryBudget);
+    picture.Assign(QImage(100, 40, QImage::Format_RGB888));
+    EXPECT_EQ(MemoryLeftBeside(&picture), MemoryBudget - 100 * 40 * 3);
+    const QByteArray bytes = picture.Data();
+    EXPECT_EQ(MemoryLeftBeside(&picture), MemoryBudget - bytes.size());
+    EXPECT_EQ(MemoryLeftBeside(nullptr), MemoryBudget);
+}

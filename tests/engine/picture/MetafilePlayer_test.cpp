@@ -221,7 +221,10 @@ constexpr qint64 UnlimitedWork = std::numeric_limits<qint64>::max();
 TEST(MetafilePlayer, RealFilesLookAsAnotherProgramRendersThem)
 {
     // Made with LibreOffice Draw (from shapes.svg, bitmap.svg) and gnuplot's emf terminal
-    // (plot.gp); the references are LibreOffice's renderings, trimmed to their content. The
+    // (plot.gp); the references are LibreOffice's renderings, trimmed to their content. Inkscape
+    // wrote and rendered outlines_in_one_path.emf (squares and a ring with a hole, each one path
+    // of several outlines); anisotropic_without_extents.emf is it with its mapping mode made
+    // anisotropic, no extents given, which Inkscape renders the same. The
     // tolerance allows for different anti-aliasing and font rasterising: the content boxes agree
     // within 4 pixels, the mean difference is at most 12 of 255 per channel, and at most 6 % of
     // the pixels differ strongly.
@@ -232,7 +235,9 @@ TEST(MetafilePlayer, RealFilesLookAsAnotherProgramRendersThem)
                        {"shapes.emf", "shapes_reference.png"},
                        {"bitmap.wmf", "bitmap_reference.png"},
                        {"bitmap.emf", "bitmap_reference.png"},
-                       {"gnuplot_sine.emf", "gnuplot_sine_reference.png"}};
+                       {"gnuplot_sine.emf", "gnuplot_sine_reference.png"},
+                       {"outlines_in_one_path.emf", "outlines_in_one_path_reference.png"},
+                       {"anisotropic_without_extents.emf", "outlines_in_one_path_reference.png"}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.file);
         const QImage rendered = LoadGraphicAsBitmap(Fixture(c.file));
@@ -362,6 +367,21 @@ TEST(MetafilePlayer, BitBlockRecordsCopyOrStretchTheirBitmapOrFillWithoutOne)
     EXPECT_EQ(image.pixel(18, 6), qRgb(0, 0, 255));
     EXPECT_EQ(image.pixel(19, 1), qRgb(0, 0, 0));
     EXPECT_EQ(image.pixel(10, 0), qRgb(255, 255, 255));
+}
+
+TEST(MetafilePlayer, TwentyFourBitBitmapsWithBitfieldMasksAreDrawn)
+{
+    std::vector<int> dib = RedBlueDib();
+    dib[8] = 3; // BI_BITFIELDS: red, green and blue masks follow the header
+    dib.insert(dib.begin() + 20, {0x0000, 0x00FF, 0xFF00, 0x0000, 0x00FF, 0x0000});
+    std::vector<int> copy = {0x0020, 0x00CC, 0, 0, 1, 2, 0, 0};
+    copy.insert(copy.end(), dib.begin(), dib.end());
+    TWmfBuilder records;
+    records.Record(0x0940, copy);
+    const QImage image = Render(records.Placeable(0, 0, 2, 1));
+    ASSERT_EQ(image.size(), QSize(2, 1));
+    EXPECT_EQ(image.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(1, 0), qRgb(0, 0, 255));
 }
 
 TEST(MetafilePlayer, PiesTurnCounterClockwiseFromTheStartRay)

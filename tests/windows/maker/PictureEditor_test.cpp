@@ -2,6 +2,7 @@
 // loading through the file dialog, pasting, copying, turning, and a picture of 0 × 0.
 #include "engine/picture/JpegPicture.h"
 #include "support/ModalAnswer.h"
+#include "support/TestFiles.h"
 #include "windows/common/ConfirmationWindow.h"
 #include "windows/common/MainState.h"
 #include "windows/common/MessageWindow.h"
@@ -23,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 namespace
@@ -193,7 +195,13 @@ TEST_F(PictureEditor, APictureThatDoesNotLoadLeavesAnEmptyPictureEveryCommandSur
 {
     TJpegPicture picture = PictureOf(Numbered(20, 10));
     EXPECT_TRUE(Edit(picture, [&](TPictureEditor &editor) {
+        QString shown;
+        AnswerModal<TMessageWindow>([&](TMessageWindow *window) {
+            shown = window->m_messageLabel->text();
+            QTest::mouseClick(window->m_okButton, Qt::LeftButton);
+        });
         editor.LoadPictureFile(QStringLiteral(TESSALUNE_FIXTURES "/no such picture.jpg"));
+        EXPECT_EQ(shown, QStringLiteral("The picture file was not found."));
         EXPECT_TRUE(editor.m_pictureView->Picture().isNull());
         EXPECT_EQ(editor.m_pictureView->size(), QSize(0, 0));
         QTest::mouseClick(editor.m_rotateLeftButton, Qt::LeftButton);
@@ -289,3 +297,39 @@ TEST(PictureView, PaintedStripsMatchTheWholePaint)
 }
 
 } // namespace
+
+TEST_F(PictureEditor, APhonePhotoShowsUprightAndIsStoredUpright)
+{
+    // 30 × 20 with orientation 6: shown, turned and stored as 20 × 30, turning from there.
+    TJpegPicture picture = PictureOf(Numbered(20, 10));
+    EXPECT_TRUE(Edit(picture, [&](TPictureEditor &editor) {
+        editor.LoadPictureFile(QStringLiteral(TESSALUNE_FIXTURES "/exif_orientation_6.jpg"));
+        EXPECT_EQ(editor.m_pictureView->Picture().size(), QSize(20, 30));
+        QTest::mouseClick(editor.m_rotateRightButton, Qt::LeftButton);
+        QTest::mouseClick(editor.m_rotateLeftButton, Qt::LeftButton);
+    }));
+    EXPECT_EQ(QSize(picture.Width(), picture.Height()), QSize(20, 30));
+    EXPECT_GT(qRed(picture.ToBitmap().pixel(17, 3)), 200) << "the red corner at the top right";
+}
+
+TEST_F(PictureEditor, ARefusalNamesThePictureBeingEdited)
+{
+    // A bitmap header declaring 20000 × 20000 pixels.
+    QByteArray huge = ReadBytes(FixturePath("bitfields_24bit.bmp"));
+    qToLittleEndian<qint32>(20000, huge.data() + 18);
+    qToLittleEndian<qint32>(20000, huge.data() + 22);
+    QTemporaryDir folder;
+    const QString path = folder.filePath("huge.bmp");
+    ASSERT_TRUE(WriteBytes(path, huge));
+    m_state.alternativePicture = std::make_unique<TJpegPicture>();
+    EXPECT_TRUE(Edit(*m_state.alternativePicture, [&](TPictureEditor &editor) {
+        QString shown;
+        AnswerModal<TMessageWindow>([&](TMessageWindow *window) {
+            shown = window->m_messageLabel->text();
+            QTest::mouseClick(window->m_okButton, Qt::LeftButton);
+        });
+        editor.LoadPictureFile(path);
+        EXPECT_TRUE(shown.startsWith("The alternative picture is too large"))
+            << shown.toStdString();
+    }));
+}

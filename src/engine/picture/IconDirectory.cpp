@@ -1,0 +1,96 @@
+#include "engine/picture/IconDirectory.h"
+
+#include "engine/picture/MetafileBytes.h"
+
+#include <QtEndian>
+
+namespace
+{
+
+constexpr qint64 DirectoryHeaderBytes = 6;
+constexpr qint64 EntryBytes = 16;
+
+struct TIconImage {
+    qint64 area = -1;
+    int bitsPerPixel = -1;
+};
+
+int PngChannels(int colourType)
+{
+    switch (colourType) {
+    case 0: // grey
+    case 3: // palette indices
+        return 1;
+    case 4: // grey and alpha
+        return 2;
+    case 2: // RGB
+        return 3;
+    case 6: // RGBA
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+// The size and depth an image's own header gives; an image whose header cannot be read ranks
+// below every readable one.
+TIconImage ReadImageHeader(TByteReader image)
+{
+    try {
+        static const char pngSignature[] = "\x89PNG\r\n\x1a\n";
+        if (image.Remaining() >= 8 && image.At(0, 8).Bytes() == QByteArray(pngSignature, 8)) {
+            image.Skip(16); // signature, IHDR length and type
+            const TByteReader header = image.Take(10);
+            const QByteArray bytes = header.Bytes();
+            const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
+            const qint64 width = qFromBigEndian<quint32>(data);
+            const qint64 height = qFromBigEndian<quint32>(data + 4);
+            return {width * height, data[8] * PngChannels(data[9])};
+        }
+        image.U32(); // header size
+        const qint64 width = image.S32();
+        const qint64 height = image.S32() / 2; // the colours' rows and the mask's
+        image.U16();
+        const int bitCount = image.U16();
+        if (width <= 0 || height <= 0)
+            return {};
+        return {width * height, bitCount};
+    } catch (const EMetafileRecordError &) {
+        return {};
+    }
+}
+
+} // namespace
+
+std::optional<TIconChoice> ChooseIconImage(const QByteArray &file)
+{
+    try {
+        TByteReader r(file);
+        if (r.U16() != 0 || r.U16() != 1)
+            return std::nullopt;
+        const qint64 count = r.Count(r.U16(), EntryBytes);
+        TIconChoice best;
+        TIconImage bestImage;
+        for (qint64 index = 0; index < count; ++index) {
+            r.Seek(DirectoryHeaderBytes + index * EntryBytes + 8);
+            const qint64 bytes = r.U32();
+            const qint64 offset = r.U32();
+            const bool endsBeyondFile = offset + bytes > file.size();
+            const TIconImage image =
+                offset < file.size()
+                    ? ReadImageHeader(TByteReader(file.constData() + offset,
+                                                  std::min(bytes, file.size() - offset)))
+                    : TIconImage{};
+            if (index == 0 || image.area > bestImage.area ||
+                (image.area == bestImage.area && image.bitsPerPixel > bestImage.bitsPerPixel)) {
+                best = {static_cast<int>(index), endsBeyondFile};
+                bestImage = image;
+            }
+        }
+        if (count == 0)
+            return std::nullopt;
+        return best;
+    } catch (const EMetafileRecordError &) {
+        return std::nullopt;
+    }
+}

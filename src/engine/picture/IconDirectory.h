@@ -1,0 +1,16 @@
+#pragma once
+// The directory of an icon file, read to choose which of its images the picture is: the largest,
+// and of equal sizes the deepest. Sizes and depths are taken from each image's own header (the
+// directory's often say 0), a PNG-compressed image by its bit depth and channels.
+
+#include <QByteArray>
+#include <optional>
+
+struct TIconChoice {
+    int index = 0;               // in the directory's order, as Qt's reader counts the images
+    bool endsBeyondFile = false; // the chosen image's bytes run past the end of the file
+};
+
+// The image to take, or none when the bytes hold no icon directory. Every entry is considered;
+// their number is bounded by the file's size, 16 bytes each.
+std::optional<TIconChoice> ChooseIconImage(const QByteArray &file);
