@@ -169,17 +169,17 @@ bool ReadPixelRows(TDecoder &decoder, unsigned char *firstRow, std::size_t bytes
 class TDecoderGuard
 {
 public:
-    explicit TDecoderGuard(TDecoder &decoder) : m_Decoder(decoder) {}
+    explicit TDecoderGuard(TDecoder &decoder) : m_decoder(decoder) {}
     ~TDecoderGuard()
     {
-        if (m_Decoder.created)
-            jpeg_destroy_decompress(&m_Decoder.cinfo);
+        if (m_decoder.created)
+            jpeg_destroy_decompress(&m_decoder.cinfo);
     }
     TDecoderGuard(const TDecoderGuard &) = delete;
     TDecoderGuard &operator=(const TDecoderGuard &) = delete;
 
 private:
-    TDecoder &m_Decoder;
+    TDecoder &m_decoder;
 };
 
 [[noreturn]] void ThrowDecodeError(const TDecoder &decoder)
@@ -327,18 +327,18 @@ bool EncodeRows(TEncoder &encoder, const unsigned char *firstRow, std::size_t by
 class TEncoderGuard
 {
 public:
-    explicit TEncoderGuard(TEncoder &encoder) : m_Encoder(encoder) {}
+    explicit TEncoderGuard(TEncoder &encoder) : m_encoder(encoder) {}
     ~TEncoderGuard()
     {
-        if (m_Encoder.created)
-            jpeg_destroy_compress(&m_Encoder.cinfo);
-        std::free(m_Encoder.destination.buffer);
+        if (m_encoder.created)
+            jpeg_destroy_compress(&m_encoder.cinfo);
+        std::free(m_encoder.destination.buffer);
     }
     TEncoderGuard(const TEncoderGuard &) = delete;
     TEncoderGuard &operator=(const TEncoderGuard &) = delete;
 
 private:
-    TEncoder &m_Encoder;
+    TEncoder &m_encoder;
 };
 
 QByteArray EncodeJpeg(const QImage &bitmap)
@@ -372,30 +372,30 @@ void TJpegPicture::SaveToStream(QIODevice &stream) const
 
 void TJpegPicture::Assign(const QImage &bitmap)
 {
-    m_Data.clear();
-    m_PendingBitmap = bitmap.isNull() ? QImage() : bitmap.convertToFormat(QImage::Format_RGB888);
+    m_data.clear();
+    m_pendingBitmap = bitmap.isNull() ? QImage() : bitmap.convertToFormat(QImage::Format_RGB888);
 }
 
 QByteArray TJpegPicture::Data() const
 {
-    if (!m_PendingBitmap.isNull()) {
-        m_Data = EncodeJpeg(m_PendingBitmap);
-        m_PendingBitmap = QImage();
+    if (!m_pendingBitmap.isNull()) {
+        m_data = EncodeJpeg(m_pendingBitmap);
+        m_pendingBitmap = QImage();
     }
-    return m_Data;
+    return m_data;
 }
 
 void TJpegPicture::SetData(const QByteArray &bytes)
 {
-    m_PendingBitmap = QImage();
-    m_Data = bytes;
+    m_pendingBitmap = QImage();
+    m_data = bytes;
 }
 
 QImage TJpegPicture::ToBitmap() const
 {
-    if (!m_PendingBitmap.isNull())
-        return m_PendingBitmap.copy();
-    if (m_Data.isEmpty())
+    if (!m_pendingBitmap.isNull())
+        return m_pendingBitmap.copy();
+    if (m_data.isEmpty())
         return QImage();
     TJpegRowReader reader(*this);
     const QSize size = reader.Size();
@@ -427,24 +427,24 @@ struct TJpegRowReader::TState {
     int nextRow = 0;
 };
 
-TJpegRowReader::TJpegRowReader(const TJpegPicture &picture) : m_State(std::make_unique<TState>())
+TJpegRowReader::TJpegRowReader(const TJpegPicture &picture) : m_state(std::make_unique<TState>())
 {
     if (picture.Empty())
         throw EJPEGError("The picture is empty");
-    if (!picture.m_PendingBitmap.isNull()) {
-        m_State->bitmap = picture.m_PendingBitmap;
-        m_State->size = m_State->bitmap.size();
+    if (!picture.m_pendingBitmap.isNull()) {
+        m_state->bitmap = picture.m_pendingBitmap;
+        m_state->size = m_state->bitmap.size();
         return;
     }
-    m_State->bytes = WithEndMarker(picture.m_Data);
-    TDecoder &decoder = m_State->decoder;
-    OpenDecoder(decoder, m_State->bytes);
+    m_state->bytes = WithEndMarker(picture.m_data);
+    TDecoder &decoder = m_state->decoder;
+    OpenDecoder(decoder, m_state->bytes);
     const std::int64_t width = decoder.cinfo.output_width;
     const std::int64_t height = decoder.cinfo.output_height;
     CheckPixelLimit(width, height);
-    m_State->size = QSize(static_cast<int>(width), static_cast<int>(height));
+    m_state->size = QSize(static_cast<int>(width), static_cast<int>(height));
     if (decoder.cinfo.out_color_space == JCS_CMYK)
-        m_State->cmykRow.resize(static_cast<qsizetype>(width) * 4);
+        m_state->cmykRow.resize(static_cast<qsizetype>(width) * 4);
     if (!StartPixels(decoder))
         ThrowDecodeError(decoder);
 }
@@ -453,12 +453,12 @@ TJpegRowReader::~TJpegRowReader() = default;
 
 QSize TJpegRowReader::Size() const
 {
-    return m_State->size;
+    return m_state->size;
 }
 
 void TJpegRowReader::ReadRows(unsigned char *firstRow, qsizetype bytesPerLine, int count)
 {
-    TState &state = *m_State;
+    TState &state = *m_state;
     if (count < 0 || count > state.size.height() - state.nextRow)
         throw EJPEGError("Cannot read JPEG picture: rows beyond its end were asked for");
     if (!state.bitmap.isNull()) {
@@ -475,11 +475,11 @@ void TJpegRowReader::ReadRows(unsigned char *firstRow, qsizetype bytesPerLine, i
 
 QSize TJpegPicture::Size() const
 {
-    if (!m_PendingBitmap.isNull())
-        return m_PendingBitmap.size();
-    if (m_Data.isEmpty())
+    if (!m_pendingBitmap.isNull())
+        return m_pendingBitmap.size();
+    if (m_data.isEmpty())
         return QSize(0, 0);
-    return ReadJpegSize(m_Data);
+    return ReadJpegSize(m_data);
 }
 
 int TJpegPicture::Width() const
@@ -495,14 +495,14 @@ int TJpegPicture::Height() const
 std::int64_t TJpegPicture::DecoderBufferBytes() const
 {
     // An assigned bitmap is encoded as a baseline file, which needs no such buffers.
-    if (!m_PendingBitmap.isNull() || m_Data.isEmpty())
+    if (!m_pendingBitmap.isNull() || m_data.isEmpty())
         return 0;
-    return ReadCoefficientBufferBytes(m_Data);
+    return ReadCoefficientBufferBytes(m_data);
 }
 
 std::int64_t TJpegPicture::HeldBytes() const
 {
-    return m_PendingBitmap.sizeInBytes() + m_Data.size();
+    return m_pendingBitmap.sizeInBytes() + m_data.size();
 }
 
 std::int64_t MemoryLeftBeside(const TJpegPicture *held)
@@ -512,5 +512,5 @@ std::int64_t MemoryLeftBeside(const TJpegPicture *held)
 
 bool TJpegPicture::Empty() const
 {
-    return m_PendingBitmap.isNull() && m_Data.isEmpty();
+    return m_pendingBitmap.isNull() && m_data.isEmpty();
 }

@@ -72,10 +72,10 @@ private:
     friend class TJpegRowReader;
     QSize Size() const;
 
-    // Either the encoded bytes are current, or m_PendingBitmap holds an assigned bitmap that
+    // Either the encoded bytes are current, or m_pendingBitmap holds an assigned bitmap that
     // replaces them on next need (both are caches of one logical picture, hence mutable).
-    mutable QByteArray m_Data;
-    mutable QImage m_PendingBitmap;
+    mutable QByteArray m_data;
+    mutable QImage m_pendingBitmap;
 };
 
 // Decodes a picture from top to bottom a few rows at a time, 24-bit (the byte order of
@@ -98,5 +98,5 @@ public:
 
 private:
     struct TState;
-    std::unique_ptr<TState> m_State;
+    std::unique_ptr<TState> m_state;
 };

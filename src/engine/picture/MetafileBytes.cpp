@@ -12,30 +12,30 @@ void TByteReader::Require(qint64 bytes) const
 
 void TByteReader::Seek(qint64 position)
 {
-    if (position < 0 || position > m_Size)
+    if (position < 0 || position > m_size)
         throw EMetafileRecordError("a metafile offset points outside its record");
-    m_Position = position;
+    m_position = position;
 }
 
 void TByteReader::Skip(qint64 count)
 {
     Require(count);
-    m_Position += count;
+    m_position += count;
 }
 
 TByteReader TByteReader::Take(qint64 length)
 {
     Require(length);
-    const TByteReader part(m_Data + m_Position, length);
-    m_Position += length;
+    const TByteReader part(m_data + m_position, length);
+    m_position += length;
     return part;
 }
 
 TByteReader TByteReader::At(qint64 offset, qint64 length) const
 {
-    if (offset < 0 || length < 0 || offset > m_Size || length > m_Size - offset)
+    if (offset < 0 || length < 0 || offset > m_size || length > m_size - offset)
         throw EMetafileRecordError("a metafile offset points outside its record");
-    return TByteReader(m_Data + offset, length);
+    return TByteReader(m_data + offset, length);
 }
 
 qint64 TByteReader::Count(qint64 count, qint64 itemBytes) const

@@ -22,13 +22,13 @@ class TByteReader
 {
 public:
     TByteReader() = default;
-    TByteReader(const char *data, qint64 size) : m_Data(data), m_Size(size) {}
+    TByteReader(const char *data, qint64 size) : m_data(data), m_size(size) {}
     explicit TByteReader(const QByteArray &bytes) : TByteReader(bytes.constData(), bytes.size()) {}
 
-    qint64 Size() const { return m_Size; }
-    qint64 Position() const { return m_Position; }
-    qint64 Remaining() const { return m_Size - m_Position; }
-    bool AtEnd() const { return m_Position >= m_Size; }
+    qint64 Size() const { return m_size; }
+    qint64 Position() const { return m_position; }
+    qint64 Remaining() const { return m_size - m_position; }
+    bool AtEnd() const { return m_position >= m_size; }
 
     void Seek(qint64 position);
     void Skip(qint64 count);
@@ -48,7 +48,7 @@ public:
     qint64 Count(qint64 count, qint64 itemBytes) const;
 
     // The viewed bytes, copied.
-    QByteArray Bytes() const { return QByteArray(m_Data, static_cast<qsizetype>(m_Size)); }
+    QByteArray Bytes() const { return QByteArray(m_data, static_cast<qsizetype>(m_size)); }
 
     // Points as the formats store them: pairs of 16-bit or of 32-bit signed coordinates.
     QPolygonF Points16(qint64 count);
@@ -63,12 +63,12 @@ private:
     {
         Require(sizeof(T));
         T value;
-        std::memcpy(&value, m_Data + m_Position, sizeof(T));
-        m_Position += sizeof(T);
+        std::memcpy(&value, m_data + m_position, sizeof(T));
+        m_position += sizeof(T);
         return value;
     }
 
-    const char *m_Data = nullptr;
-    qint64 m_Size = 0;
-    qint64 m_Position = 0;
+    const char *m_data = nullptr;
+    qint64 m_size = 0;
+    qint64 m_position = 0;
 };

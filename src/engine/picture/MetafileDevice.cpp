@@ -256,37 +256,37 @@ void AppendToFigure(QPainterPath &path, const QPainterPath &part)
 
 TMetafileDevice::TMetafileDevice(QPainter &painter, const QRectF &target, qint64 workBudget,
                                  qint64 patternBytes)
-    : m_Painter(painter), m_Target(target), m_WorkLeft(workBudget), m_PatternBytesLeft(patternBytes)
+    : m_painter(painter), m_target(target), m_workLeft(workBudget), m_patternBytesLeft(patternBytes)
 {
-    m_Painter.save();
-    m_Painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform |
+    m_painter.save();
+    m_painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform |
                              QPainter::TextAntialiasing);
-    m_State.clip = RectPath(m_Target);
-    SetClip(m_State.clip);
+    m_state.clip = RectPath(m_target);
+    SetClip(m_state.clip);
     MapWindowOntoTarget(target);
 }
 
 TMetafileDevice::~TMetafileDevice()
 {
-    m_Painter.restore();
+    m_painter.restore();
 }
 
 // ---- Work and memory budgets ----
 
 bool TMetafileDevice::GrowPath(qint64 elements)
 {
-    return m_Path.elementCount() + elements <= MaxPathElements && Spend(ElementWork * elements);
+    return m_path.elementCount() + elements <= MaxPathElements && Spend(ElementWork * elements);
 }
 
 bool TMetafileDevice::Spend(qint64 work)
 {
-    if (m_BudgetSpent || work > m_WorkLeft) {
-        m_BudgetSpent = true;
-        m_WorkLeft = 0;
+    if (m_budgetSpent || work > m_workLeft) {
+        m_budgetSpent = true;
+        m_workLeft = 0;
         return false;
     }
-    m_WorkLeft -= work;
-    m_WorkDone += work;
+    m_workLeft -= work;
+    m_workDone += work;
     return true;
 }
 
@@ -294,8 +294,8 @@ void TMetafileDevice::ExpectElements(qint64 count)
 {
     if (count > MaxPathElements)
         throw EMetafileRecordError("more points than a path may hold");
-    if (m_BudgetSpent || count > m_WorkLeft / ElementWork) {
-        Spend(m_WorkLeft + 1);
+    if (m_budgetSpent || count > m_workLeft / ElementWork) {
+        Spend(m_workLeft + 1);
         throw EMetafileRecordError("the work budget does not cover the record");
     }
 }
@@ -311,37 +311,37 @@ QImage TMetafileDevice::DecodeBitmap(TByteReader info, TByteReader bits)
 QImage TMetafileDevice::DecodePattern(TByteReader info, TByteReader bits)
 {
     const qint64 pixels = DibPixelCount(info);
-    if (pixels > MaxDibPixels || 4 * pixels > m_PatternBytesLeft)
+    if (pixels > MaxDibPixels || 4 * pixels > m_patternBytesLeft)
         return QImage();
     QImage pattern = DecodeBitmap(info, bits);
     if (!pattern.isNull()) {
-        m_PatternBytesLeft -= 4 * pixels;
-        m_PatternBytes += 4 * pixels;
+        m_patternBytesLeft -= 4 * pixels;
+        m_patternBytes += 4 * pixels;
     }
     return pattern;
 }
 
 qint64 TMetafileDevice::ClipWork() const
 {
-    return ClipElementWork * m_State.clip.elementCount();
+    return ClipElementWork * m_state.clip.elementCount();
 }
 
 qint64 TMetafileDevice::PathWork(const QPainterPath &path, const QBrush &brush,
                                  const QPen &pen) const
 {
     const bool filled = brush.style() != Qt::NoBrush;
-    const TOutlineMeasure outline = MeasureOutline(path, m_Transform, m_Target, filled);
-    const QRectF bounds = m_Transform.mapRect(path.controlPointRect());
+    const TOutlineMeasure outline = MeasureOutline(path, m_transform, m_target, filled);
+    const QRectF bounds = m_transform.mapRect(path.controlPointRect());
     double work = DrawCallWork + ClipWork() + double(ElementWork) * path.elementCount();
     if (filled)
-        work += PixelWork(brush) * Area(bounds, m_Target) + outline.RasterWork();
+        work += PixelWork(brush) * Area(bounds, m_target) + outline.RasterWork();
     if (pen.style() != Qt::NoPen) {
         work += StrokeWork * outline.length;
         // A wide line is outlined on both sides and filled.
-        const double width = pen.widthF() * std::sqrt(std::abs(m_Transform.determinant()));
+        const double width = pen.widthF() * std::sqrt(std::abs(m_transform.determinant()));
         if (width > 1) {
             const QRectF reached = bounds.adjusted(-width, -width, width, width);
-            work += std::min(outline.length * width, Area(reached, m_Target)) +
+            work += std::min(outline.length * width, Area(reached, m_target)) +
                     4 * outline.RasterWork();
         }
     }
@@ -350,48 +350,48 @@ qint64 TMetafileDevice::PathWork(const QPainterPath &path, const QBrush &brush,
 
 qint64 TMetafileDevice::AreaWork(const QRectF &painterArea, const QBrush &brush) const
 {
-    return Saturated(DrawCallWork + ClipWork() + PixelWork(brush) * Area(painterArea, m_Target));
+    return Saturated(DrawCallWork + ClipWork() + PixelWork(brush) * Area(painterArea, m_target));
 }
 
 qint64 TMetafileDevice::ClipSettingWork(const QPainterPath &clip) const
 {
     return Saturated(DrawCallWork + double(ElementWork) * clip.elementCount() +
-                     MeasureOutline(clip, QTransform(), m_Target, true).RasterWork());
+                     MeasureOutline(clip, QTransform(), m_target, true).RasterWork());
 }
 
 // ---- Mapping ----
 
 void TMetafileDevice::MapWindowOntoTarget(const QRectF &window)
 {
-    m_WindowOntoTarget = true;
-    m_State.windowOrg = window.topLeft();
-    m_State.windowExt = window.size();
+    m_windowOntoTarget = true;
+    m_state.windowOrg = window.topLeft();
+    m_state.windowExt = window.size();
     UpdateTransform();
 }
 
 void TMetafileDevice::MapDeviceFrameOntoTarget(const QRectF &frame, QSizeF pixelsPerMillimetre,
                                                QSizeF deviceSize)
 {
-    m_WindowOntoTarget = false;
-    m_Frame = frame;
-    m_PixelsPerMillimetre = pixelsPerMillimetre;
+    m_windowOntoTarget = false;
+    m_frame = frame;
+    m_pixelsPerMillimetre = pixelsPerMillimetre;
     m_deviceSize = deviceSize;
     // The format's starting state (MM_TEXT), not the window the target was mapped from.
-    m_State.windowOrg = QPointF();
-    m_State.windowExt = QSizeF(1, 1);
-    m_State.viewportExt = QSizeF(1, 1);
+    m_state.windowOrg = QPointF();
+    m_state.windowExt = QSizeF(1, 1);
+    m_state.viewportExt = QSizeF(1, 1);
     UpdateTransform();
 }
 
 bool TMetafileDevice::HasOwnExtents() const
 {
-    return m_WindowOntoTarget || m_State.mapMode == MM_ISOTROPIC ||
-           m_State.mapMode == MM_ANISOTROPIC;
+    return m_windowOntoTarget || m_state.mapMode == MM_ISOTROPIC ||
+           m_state.mapMode == MM_ANISOTROPIC;
 }
 
 QTransform TMetafileDevice::PageToDevice() const
 {
-    const TState &s = m_State;
+    const TState &s = m_state;
     double sx = s.viewportExt.width() / s.windowExt.width();
     double sy = s.viewportExt.height() / s.windowExt.height();
     if (s.mapMode == MM_ISOTROPIC) {
@@ -408,26 +408,26 @@ QTransform TMetafileDevice::PageToDevice() const
 
 QTransform TMetafileDevice::LogicalToPainter() const
 {
-    const TState &s = m_State;
-    if (m_WindowOntoTarget) {
+    const TState &s = m_state;
+    if (m_windowOntoTarget) {
         QTransform transform;
-        transform.translate(m_Target.x(), m_Target.y());
-        transform.scale(m_Target.width() / s.windowExt.width(),
-                        m_Target.height() / s.windowExt.height());
+        transform.translate(m_target.x(), m_target.y());
+        transform.scale(m_target.width() / s.windowExt.width(),
+                        m_target.height() / s.windowExt.height());
         transform.translate(-s.windowOrg.x(), -s.windowOrg.y());
         return transform;
     }
     QTransform deviceToPainter;
-    deviceToPainter.translate(m_Target.x(), m_Target.y());
-    deviceToPainter.scale(m_Target.width() / m_Frame.width(), m_Target.height() / m_Frame.height());
-    deviceToPainter.translate(-m_Frame.x(), -m_Frame.y());
+    deviceToPainter.translate(m_target.x(), m_target.y());
+    deviceToPainter.scale(m_target.width() / m_frame.width(), m_target.height() / m_frame.height());
+    deviceToPainter.translate(-m_frame.x(), -m_frame.y());
     return s.world * PageToDevice() * deviceToPainter;
 }
 
 void TMetafileDevice::UpdateTransform()
 {
-    m_Transform = LogicalToPainter();
-    m_UsableTransform = IsFinite(m_Transform) && m_Transform.isInvertible();
+    m_transform = LogicalToPainter();
+    m_usableTransform = IsFinite(m_transform) && m_transform.isInvertible();
 }
 
 // Each mode brings its own extents, as Windows sets them: MM_TEXT one logical unit a pixel; the
@@ -438,29 +438,29 @@ void TMetafileDevice::SetMapMode(int mode)
 {
     if (mode < MM_TEXT || mode > MM_ANISOTROPIC)
         return;
-    if (mode == m_State.mapMode && (mode == MM_ISOTROPIC || mode == MM_ANISOTROPIC))
+    if (mode == m_state.mapMode && (mode == MM_ISOTROPIC || mode == MM_ANISOTROPIC))
         return;
-    m_State.mapMode = mode;
+    m_state.mapMode = mode;
     if (mode == MM_TEXT) {
-        m_State.windowExt = QSizeF(1, 1);
-        m_State.viewportExt = QSizeF(1, 1);
+        m_state.windowExt = QSizeF(1, 1);
+        m_state.viewportExt = QSizeF(1, 1);
     } else if (mode != MM_ANISOTROPIC) {
         const double unitsPerMillimetre = mode == MM_LOMETRIC || mode == MM_ISOTROPIC ? 10
                                           : mode == MM_HIMETRIC                       ? 100
                                           : mode == MM_LOENGLISH                      ? 100 / 25.4
                                           : mode == MM_HIENGLISH                      ? 1000 / 25.4
                                                                  : 1440 / 25.4; // MM_TWIPS
-        m_State.windowExt =
-            QSizeF(m_deviceSize.width() / m_PixelsPerMillimetre.width() * unitsPerMillimetre,
-                   m_deviceSize.height() / m_PixelsPerMillimetre.height() * unitsPerMillimetre);
-        m_State.viewportExt = QSizeF(m_deviceSize.width(), -m_deviceSize.height());
+        m_state.windowExt =
+            QSizeF(m_deviceSize.width() / m_pixelsPerMillimetre.width() * unitsPerMillimetre,
+                   m_deviceSize.height() / m_pixelsPerMillimetre.height() * unitsPerMillimetre);
+        m_state.viewportExt = QSizeF(m_deviceSize.width(), -m_deviceSize.height());
     }
     UpdateTransform();
 }
 
 void TMetafileDevice::SetWindowOrg(QPointF origin)
 {
-    m_State.windowOrg = origin;
+    m_state.windowOrg = origin;
     UpdateTransform();
 }
 
@@ -469,48 +469,48 @@ void TMetafileDevice::SetWindowOrg(QPointF origin)
 void TMetafileDevice::SetWindowExt(QSizeF extent)
 {
     if (HasOwnExtents() && extent.width() != 0 && extent.height() != 0) {
-        m_State.windowExt = extent;
+        m_state.windowExt = extent;
         UpdateTransform();
     }
 }
 
 void TMetafileDevice::SetViewportOrg(QPointF origin)
 {
-    m_State.viewportOrg = origin;
+    m_state.viewportOrg = origin;
     UpdateTransform();
 }
 
 void TMetafileDevice::SetViewportExt(QSizeF extent)
 {
     if (HasOwnExtents() && extent.width() != 0 && extent.height() != 0) {
-        m_State.viewportExt = extent;
+        m_state.viewportExt = extent;
         UpdateTransform();
     }
 }
 
 void TMetafileDevice::OffsetWindowOrg(QPointF offset)
 {
-    SetWindowOrg(m_State.windowOrg + offset);
+    SetWindowOrg(m_state.windowOrg + offset);
 }
 
 void TMetafileDevice::ScaleWindowExt(double xNum, double xDenom, double yNum, double yDenom)
 {
     if (xDenom != 0 && yDenom != 0)
-        SetWindowExt(QSizeF(m_State.windowExt.width() * xNum / xDenom,
-                            m_State.windowExt.height() * yNum / yDenom));
+        SetWindowExt(QSizeF(m_state.windowExt.width() * xNum / xDenom,
+                            m_state.windowExt.height() * yNum / yDenom));
 }
 
 void TMetafileDevice::ScaleViewportExt(double xNum, double xDenom, double yNum, double yDenom)
 {
     if (xDenom != 0 && yDenom != 0)
-        SetViewportExt(QSizeF(m_State.viewportExt.width() * xNum / xDenom,
-                              m_State.viewportExt.height() * yNum / yDenom));
+        SetViewportExt(QSizeF(m_state.viewportExt.width() * xNum / xDenom,
+                              m_state.viewportExt.height() * yNum / yDenom));
 }
 
 void TMetafileDevice::SetWorldTransform(const QTransform &transform)
 {
     if (IsFinite(transform)) {
-        m_State.world = transform;
+        m_state.world = transform;
         UpdateTransform();
     }
 }
@@ -522,10 +522,10 @@ void TMetafileDevice::ModifyWorldTransform(const QTransform &transform, quint32 
         SetWorldTransform(QTransform());
         break;
     case 2: // MWT_LEFTMULTIPLY: the given transform applies first
-        SetWorldTransform(transform * m_State.world);
+        SetWorldTransform(transform * m_state.world);
         break;
     case 3: // MWT_RIGHTMULTIPLY
-        SetWorldTransform(m_State.world * transform);
+        SetWorldTransform(m_state.world * transform);
         break;
     case 4: // MWT_SET
         SetWorldTransform(transform);
@@ -539,39 +539,39 @@ void TMetafileDevice::ModifyWorldTransform(const QTransform &transform, quint32 
 
 void TMetafileDevice::CreateObjectInLowestFreeSlot(TGdiObject object)
 {
-    quint32 slot = m_SlotEnd;
-    if (m_FreeSlots.empty() && m_SlotEnd >= MaxObjectSlots)
+    quint32 slot = m_slotEnd;
+    if (m_freeSlots.empty() && m_slotEnd >= MaxObjectSlots)
         return;
-    if (m_FreeSlots.empty())
-        ++m_SlotEnd;
+    if (m_freeSlots.empty())
+        ++m_slotEnd;
     else
-        slot = m_FreeSlots.extract(m_FreeSlots.begin()).value();
+        slot = m_freeSlots.extract(m_freeSlots.begin()).value();
     CreateObject(slot, std::move(object));
 }
 
 void TMetafileDevice::CreateObject(quint32 slot, TGdiObject object)
 {
     if (slot < MaxObjectSlots)
-        m_Objects[slot] = std::move(object);
+        m_objects[slot] = std::move(object);
 }
 
 void TMetafileDevice::SelectObject(quint32 slot)
 {
-    const auto found = m_Objects.find(slot);
-    if (found == m_Objects.end())
+    const auto found = m_objects.find(slot);
+    if (found == m_objects.end())
         return;
     if (const auto *pen = std::get_if<TGdiPen>(&found->second))
-        m_State.pen = *pen;
+        m_state.pen = *pen;
     else if (const auto *brush = std::get_if<TGdiBrush>(&found->second))
-        m_State.brush = *brush;
+        m_state.brush = *brush;
     else if (const auto *font = std::get_if<TGdiFont>(&found->second))
-        m_State.font = *font;
+        m_state.font = *font;
 }
 
 void TMetafileDevice::SelectStockObject(quint32 stock)
 {
     auto solidBrush = [this](int grey) {
-        m_State.brush = TGdiBrush{0, QColor(grey, grey, grey), 0, QImage()};
+        m_state.brush = TGdiBrush{0, QColor(grey, grey, grey), 0, QImage()};
     };
     switch (stock) {
     case 0:
@@ -591,21 +591,21 @@ void TMetafileDevice::SelectStockObject(quint32 stock)
         solidBrush(0);
         break;
     case 5:
-        m_State.brush = TGdiBrush{BS_NULL, Qt::white, 0, QImage()};
+        m_state.brush = TGdiBrush{BS_NULL, Qt::white, 0, QImage()};
         break;
     case 6:
-        m_State.pen = TGdiPen{0, 0, Qt::white};
+        m_state.pen = TGdiPen{0, 0, Qt::white};
         break;
     case 7:
     case 19: // DC_PEN
-        m_State.pen = TGdiPen{0, 0, Qt::black};
+        m_state.pen = TGdiPen{0, 0, Qt::black};
         break;
     case 8:
-        m_State.pen = TGdiPen{PS_NULL, 0, Qt::black};
+        m_state.pen = TGdiPen{PS_NULL, 0, Qt::black};
         break;
     default:
         if (stock >= 10 && stock <= 17)
-            m_State.font = TGdiFont();
+            m_state.font = TGdiFont();
         break;
     }
 }
@@ -614,25 +614,25 @@ void TMetafileDevice::SelectStockObject(quint32 stock)
 // where deleting a selected object fails.
 void TMetafileDevice::DeleteObject(quint32 slot)
 {
-    if (m_Objects.erase(slot) != 0 && slot < m_SlotEnd)
-        m_FreeSlots.insert(slot);
+    if (m_objects.erase(slot) != 0 && slot < m_slotEnd)
+        m_freeSlots.insert(slot);
 }
 
 void TMetafileDevice::SaveDC()
 {
-    if (m_Saved.size() < MaxSavedStates)
-        m_Saved.push_back(m_State);
+    if (m_saved.size() < MaxSavedStates)
+        m_saved.push_back(m_state);
 }
 
 void TMetafileDevice::RestoreDC(int which)
 {
-    const qint64 count = static_cast<qint64>(m_Saved.size());
+    const qint64 count = static_cast<qint64>(m_saved.size());
     const qint64 index = which < 0 ? count + which : qint64(which) - 1;
     if (index < 0 || index >= count)
         return;
-    m_State = m_Saved[static_cast<std::size_t>(index)];
-    m_Saved.resize(static_cast<std::size_t>(index));
-    SetClip(m_State.clip);
+    m_state = m_saved[static_cast<std::size_t>(index)];
+    m_saved.resize(static_cast<std::size_t>(index));
+    SetClip(m_state.clip);
     UpdateTransform();
 }
 
@@ -642,14 +642,14 @@ void TMetafileDevice::SetClip(const QPainterPath &clip)
 {
     if (!Spend(ClipSettingWork(clip)))
         return;
-    m_State.clip = clip;
-    m_Painter.resetTransform();
-    m_Painter.setClipPath(clip);
+    m_state.clip = clip;
+    m_painter.resetTransform();
+    m_painter.setClipPath(clip);
 }
 
 void TMetafileDevice::CombineClip(const QPainterPath &area, quint32 mode)
 {
-    const QPainterPath &clip = m_State.clip;
+    const QPainterPath &clip = m_state.clip;
     const double elements = clip.elementCount();
     const double areaElements = area.elementCount();
     if (!Spend(Saturated(DrawCallWork + ElementPairWork * std::pow(elements + areaElements, 2))))
@@ -659,7 +659,7 @@ void TMetafileDevice::CombineClip(const QPainterPath &area, quint32 mode)
         SetClip(clip.intersected(area));
         break;
     case RGN_OR:
-        SetClip(clip.united(area).intersected(RectPath(m_Target)));
+        SetClip(clip.united(area).intersected(RectPath(m_target)));
         break;
     case RGN_XOR:
         SetClip(clip.united(area).subtracted(clip.intersected(area)));
@@ -668,7 +668,7 @@ void TMetafileDevice::CombineClip(const QPainterPath &area, quint32 mode)
         SetClip(clip.subtracted(area));
         break;
     case RGN_COPY:
-        SetClip(area.intersected(RectPath(m_Target)));
+        SetClip(area.intersected(RectPath(m_target)));
         break;
     default:
         break;
@@ -678,37 +678,37 @@ void TMetafileDevice::CombineClip(const QPainterPath &area, quint32 mode)
 void TMetafileDevice::IntersectClipRect(const QRectF &rect)
 {
     if (CanDraw())
-        CombineClip(m_Transform.map(RectPath(rect)), RGN_AND);
+        CombineClip(m_transform.map(RectPath(rect)), RGN_AND);
 }
 
 void TMetafileDevice::ExcludeClipRect(const QRectF &rect)
 {
     if (CanDraw())
-        CombineClip(m_Transform.map(RectPath(rect)), RGN_DIFF);
+        CombineClip(m_transform.map(RectPath(rect)), RGN_DIFF);
 }
 
 void TMetafileDevice::SelectClipDeviceRects(const std::vector<QRectF> &rects, quint32 mode)
 {
     if (rects.empty()) {
         if (mode == RGN_COPY)
-            SetClip(RectPath(m_Target));
+            SetClip(RectPath(m_target));
         return;
     }
     // Device pixels reach the painter through the frame mapping alone.
-    const TState saved = m_State;
-    m_State.world = QTransform();
-    m_State.mapMode = MM_TEXT;
-    m_State.windowOrg = m_State.viewportOrg = QPointF();
+    const TState saved = m_state;
+    m_state.world = QTransform();
+    m_state.mapMode = MM_TEXT;
+    m_state.windowOrg = m_state.viewportOrg = QPointF();
     UpdateTransform();
     if (!Spend(Saturated(ElementPairWork * std::pow(5.0 * double(rects.size()), 2))))
         return;
     QPainterPath area;
     for (const QRectF &rect : rects)
         area.addRect(rect.normalized());
-    const QPainterPath mapped = m_Transform.map(area.simplified());
-    const QPainterPath clip = m_State.clip;
-    m_State = saved;
-    m_State.clip = clip;
+    const QPainterPath mapped = m_transform.map(area.simplified());
+    const QPainterPath clip = m_state.clip;
+    m_state = saved;
+    m_state.clip = clip;
     UpdateTransform();
     CombineClip(mapped, mode);
 }
@@ -716,15 +716,15 @@ void TMetafileDevice::SelectClipDeviceRects(const std::vector<QRectF> &rects, qu
 void TMetafileDevice::SelectClipPath(quint32 mode)
 {
     if (CanDraw())
-        CombineClip(m_Transform.map(m_Path), mode);
-    m_Path = QPainterPath();
+        CombineClip(m_transform.map(m_path), mode);
+    m_path = QPainterPath();
 }
 
 // ---- Pens, brushes, fonts ----
 
 QPen TMetafileDevice::CurrentPen() const
 {
-    const TGdiPen &gdi = m_State.pen;
+    const TGdiPen &gdi = m_state.pen;
     if ((gdi.style & 0xF) == PS_NULL)
         return Qt::NoPen;
     QPen pen(gdi.color);
@@ -736,8 +736,8 @@ QPen TMetafileDevice::CurrentPen() const
                      : join == 0x2000 ? Qt::MiterJoin
                                       : Qt::RoundJoin);
     // Windows draws every pen at least one device pixel wide; wider than the target is no use.
-    const double scale = std::sqrt(std::abs(m_Transform.determinant()));
-    const double limit = 2 * (m_Target.width() + m_Target.height());
+    const double scale = std::sqrt(std::abs(m_transform.determinant()));
+    const double limit = 2 * (m_target.width() + m_target.height());
     const double deviceWidth = std::min(std::abs(gdi.width) * scale, limit);
     pen.setWidthF(deviceWidth < 1 ? 0 : deviceWidth / scale);
     return pen;
@@ -745,7 +745,7 @@ QPen TMetafileDevice::CurrentPen() const
 
 QBrush TMetafileDevice::CurrentBrush() const
 {
-    const TGdiBrush &gdi = m_State.brush;
+    const TGdiBrush &gdi = m_state.brush;
     if (gdi.style == BS_NULL)
         return Qt::NoBrush;
     if (gdi.style == BS_HATCHED)
@@ -757,7 +757,7 @@ QBrush TMetafileDevice::CurrentBrush() const
 
 QFont TMetafileDevice::CurrentFont(double pixelHeight) const
 {
-    const TGdiFont &gdi = m_State.font;
+    const TGdiFont &gdi = m_state.font;
     QFont font(gdi.face.isEmpty() ? QString("Liberation Sans") : gdi.face);
     font.setPixelSize(std::max(1, qRound(pixelHeight)));
     // A positive height is the cell height (ascent and descent), larger than the em height.
@@ -776,12 +776,12 @@ QFont TMetafileDevice::CurrentFont(double pixelHeight) const
 
 void TMetafileDevice::PreparePainter()
 {
-    m_Painter.setTransform(m_Transform);
-    m_Painter.setPen(CurrentPen());
-    m_Painter.setBrush(CurrentBrush());
-    m_Painter.setBackgroundMode(m_State.opaqueBackground ? Qt::OpaqueMode : Qt::TransparentMode);
-    m_Painter.setBackground(m_State.bkColor);
-    m_Painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    m_painter.setTransform(m_transform);
+    m_painter.setPen(CurrentPen());
+    m_painter.setBrush(CurrentBrush());
+    m_painter.setBackgroundMode(m_state.opaqueBackground ? Qt::OpaqueMode : Qt::TransparentMode);
+    m_painter.setBackground(m_state.bkColor);
+    m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
 // ---- Lines and shapes ----
@@ -790,45 +790,45 @@ void TMetafileDevice::ExtendPath(const QPainterPath &part, bool continueFigure)
 {
     if (!GrowPath(part.elementCount()))
         return;
-    if (continueFigure && m_Path.elementCount() > 0 &&
-        m_Path.currentPosition() == part.elementAt(0))
-        AppendToFigure(m_Path, part);
+    if (continueFigure && m_path.elementCount() > 0 &&
+        m_path.currentPosition() == part.elementAt(0))
+        AppendToFigure(m_path, part);
     else
-        m_Path.addPath(part);
+        m_path.addPath(part);
 }
 
 bool TMetafileDevice::WithinReach(const QRectF &logical) const
 {
     const double reach =
-        ReachInTargetSides * std::max(m_Target.width(), m_Target.height()) + ReachMargin;
-    const QRectF box = m_Target.adjusted(-reach, -reach, reach, reach);
+        ReachInTargetSides * std::max(m_target.width(), m_target.height()) + ReachMargin;
+    const QRectF box = m_target.adjusted(-reach, -reach, reach, reach);
     // Compared edge by edge: an area may have no width or height (a point, a level line), and
     // coordinates that are not numbers fail every comparison.
-    const QRectF mapped = m_Transform.mapRect(logical.normalized());
+    const QRectF mapped = m_transform.mapRect(logical.normalized());
     return mapped.left() >= box.left() && mapped.right() <= box.right() &&
            mapped.top() >= box.top() && mapped.bottom() <= box.bottom();
 }
 
 void TMetafileDevice::Shape(const QPainterPath &shape, bool fill)
 {
-    if (m_InPath) {
+    if (m_inPath) {
         ExtendPath(shape, false);
         return;
     }
     if (!CanDraw() || !WithinReach(shape.controlPointRect()))
         return;
     QPainterPath filled = shape;
-    filled.setFillRule(m_State.winding ? Qt::WindingFill : Qt::OddEvenFill);
+    filled.setFillRule(m_state.winding ? Qt::WindingFill : Qt::OddEvenFill);
     PreparePainter();
     if (!fill)
-        m_Painter.setBrush(Qt::NoBrush);
-    if (Spend(PathWork(filled, m_Painter.brush(), m_Painter.pen())))
-        m_Painter.drawPath(filled);
+        m_painter.setBrush(Qt::NoBrush);
+    if (Spend(PathWork(filled, m_painter.brush(), m_painter.pen())))
+        m_painter.drawPath(filled);
 }
 
 void TMetafileDevice::Stroke(const QPainterPath &line)
 {
-    if (m_InPath) {
+    if (m_inPath) {
         ExtendPath(line, true);
         return;
     }
@@ -837,9 +837,9 @@ void TMetafileDevice::Stroke(const QPainterPath &line)
 
 void TMetafileDevice::MoveTo(QPointF point)
 {
-    m_State.position = point;
-    if (m_InPath && GrowPath(1))
-        m_Path.moveTo(point);
+    m_state.position = point;
+    if (m_inPath && GrowPath(1))
+        m_path.moveTo(point);
 }
 
 void TMetafileDevice::LineTo(QPointF point)
@@ -853,7 +853,7 @@ void TMetafileDevice::Polyline(const QPolygonF &points)
         return;
     QPainterPath line;
     line.addPolygon(points);
-    if (m_InPath)
+    if (m_inPath)
         ExtendPath(line, false);
     else
         Shape(line, false);
@@ -863,10 +863,10 @@ void TMetafileDevice::PolylineTo(const QPolygonF &points)
 {
     if (points.isEmpty())
         return;
-    QPainterPath line(m_State.position);
+    QPainterPath line(m_state.position);
     for (const QPointF &point : points)
         line.lineTo(point);
-    m_State.position = points.last();
+    m_state.position = points.last();
     Stroke(line);
 }
 
@@ -875,9 +875,9 @@ void TMetafileDevice::PolyBezier(const QPolygonF &points)
 {
     if (points.isEmpty())
         return;
-    m_State.position = points.first();
-    if (m_InPath && GrowPath(1))
-        m_Path.moveTo(points.first());
+    m_state.position = points.first();
+    if (m_inPath && GrowPath(1))
+        m_path.moveTo(points.first());
     PolyBezierTo(points.mid(1));
 }
 
@@ -885,10 +885,10 @@ void TMetafileDevice::PolyBezierTo(const QPolygonF &points)
 {
     if (points.size() < 3)
         return;
-    QPainterPath curve(m_State.position);
+    QPainterPath curve(m_state.position);
     for (qsizetype i = 0; i + 2 < points.size(); i += 3)
         curve.cubicTo(points[i], points[i + 1], points[i + 2]);
-    m_State.position = curve.currentPosition();
+    m_state.position = curve.currentPosition();
     Stroke(curve);
 }
 
@@ -937,7 +937,7 @@ void TMetafileDevice::ArcShape(TArcKind kind, const QRectF &box, QPointF start, 
     const double from = EllipseAngle(ellipse, start);
     double sweep = EllipseAngle(ellipse, end) - from;
     // Counter-clockwise by default; equal ends draw the whole ellipse.
-    if (m_State.clockwiseArcs) {
+    if (m_state.clockwiseArcs) {
         while (sweep >= 0)
             sweep -= 360;
     } else {
@@ -948,12 +948,12 @@ void TMetafileDevice::ArcShape(TArcKind kind, const QRectF &box, QPointF start, 
     if (kind == TArcKind::Pie)
         path.moveTo(ellipse.center());
     else if (kind == TArcKind::ArcTo)
-        path.moveTo(m_State.position);
+        path.moveTo(m_state.position);
     else
         path.arcMoveTo(ellipse, from);
     path.arcTo(ellipse, from, sweep);
     if (kind == TArcKind::ArcTo)
-        m_State.position = path.currentPosition();
+        m_state.position = path.currentPosition();
     if (kind == TArcKind::Chord || kind == TArcKind::Pie) {
         path.closeSubpath();
         Shape(path, true);
@@ -968,69 +968,69 @@ void TMetafileDevice::AngleArc(QPointF centre, double radius, double startDegree
     if (!std::isfinite(startDegrees) || !std::isfinite(sweepDegrees))
         return;
     const QRectF box(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius);
-    QPainterPath path(m_State.position);
+    QPainterPath path(m_state.position);
     path.arcTo(box, startDegrees, std::clamp(sweepDegrees, -360.0, 360.0));
-    m_State.position = path.currentPosition();
+    m_state.position = path.currentPosition();
     Stroke(path);
 }
 
 void TMetafileDevice::SetPixel(QPointF point, QColor color)
 {
-    if (!CanDraw() || m_InPath)
+    if (!CanDraw() || m_inPath)
         return;
-    const QRectF pixel(m_Transform.map(point), QSizeF(1, 1));
+    const QRectF pixel(m_transform.map(point), QSizeF(1, 1));
     if (!Spend(AreaWork(pixel, color)))
         return;
-    m_Painter.resetTransform();
-    m_Painter.fillRect(pixel, color);
+    m_painter.resetTransform();
+    m_painter.fillRect(pixel, color);
 }
 
 // ---- Paths ----
 
 void TMetafileDevice::BeginPath()
 {
-    m_Path = QPainterPath();
-    m_InPath = true;
+    m_path = QPainterPath();
+    m_inPath = true;
 }
 
 void TMetafileDevice::AbortPath()
 {
-    m_Path = QPainterPath();
-    m_InPath = false;
+    m_path = QPainterPath();
+    m_inPath = false;
 }
 
 void TMetafileDevice::CloseFigure()
 {
-    if (m_InPath && GrowPath(1))
-        m_Path.closeSubpath();
+    if (m_inPath && GrowPath(1))
+        m_path.closeSubpath();
 }
 
 void TMetafileDevice::FillPath()
 {
-    m_InPath = false;
-    QPainterPath path = m_Path;
-    m_Path = QPainterPath();
+    m_inPath = false;
+    QPainterPath path = m_path;
+    m_path = QPainterPath();
     if (CanDraw() && WithinReach(path.controlPointRect())) {
-        path.setFillRule(m_State.winding ? Qt::WindingFill : Qt::OddEvenFill);
+        path.setFillRule(m_state.winding ? Qt::WindingFill : Qt::OddEvenFill);
         PreparePainter();
-        if (Spend(PathWork(path, m_Painter.brush(), Qt::NoPen)))
-            m_Painter.fillPath(path, m_Painter.brush());
+        if (Spend(PathWork(path, m_painter.brush(), Qt::NoPen)))
+            m_painter.fillPath(path, m_painter.brush());
     }
 }
 
 void TMetafileDevice::StrokePath()
 {
-    m_InPath = false;
-    const QPainterPath path = m_Path;
-    m_Path = QPainterPath();
+    m_inPath = false;
+    const QPainterPath path = m_path;
+    m_path = QPainterPath();
     Shape(path, false);
 }
 
 void TMetafileDevice::StrokeAndFillPath()
 {
-    m_InPath = false;
-    const QPainterPath path = m_Path;
-    m_Path = QPainterPath();
+    m_inPath = false;
+    const QPainterPath path = m_path;
+    m_path = QPainterPath();
     Shape(path, true);
 }
 
@@ -1040,40 +1040,40 @@ void TMetafileDevice::TextOut(QPointF reference, const QString &text,
                               const std::vector<double> &advances, quint32 options,
                               const QRectF &rect)
 {
-    if (!CanDraw() || m_InPath || !HasTextSupport() || !WithinReach(QRectF(reference, QSizeF())))
+    if (!CanDraw() || m_inPath || !HasTextSupport() || !WithinReach(QRectF(reference, QSizeF())))
         return;
     if (options & TextOpaque) {
-        const QPainterPath box = m_Transform.map(RectPath(rect));
-        if (!Spend(AreaWork(box.boundingRect(), m_State.bkColor)))
+        const QPainterPath box = m_transform.map(RectPath(rect));
+        if (!Spend(AreaWork(box.boundingRect(), m_state.bkColor)))
             return;
-        m_Painter.resetTransform();
-        m_Painter.fillPath(box, m_State.bkColor);
+        m_painter.resetTransform();
+        m_painter.fillPath(box, m_state.bkColor);
     }
     if (text.isEmpty())
         return;
-    m_Painter.save();
+    m_painter.save();
     if (options & TextClipped) {
-        const QPainterPath box = m_Transform.map(RectPath(rect));
+        const QPainterPath box = m_transform.map(RectPath(rect));
         if (!Spend(ClipWork() + ClipSettingWork(box))) {
-            m_Painter.restore();
+            m_painter.restore();
             return;
         }
-        m_Painter.resetTransform();
-        m_Painter.setClipPath(box, Qt::IntersectClip);
+        m_painter.resetTransform();
+        m_painter.setClipPath(box, Qt::IntersectClip);
     }
-    const bool fromPosition = m_State.textAlign & TA_UPDATECP;
-    DrawText(fromPosition ? m_State.position : reference, text, advances);
-    m_Painter.restore();
+    const bool fromPosition = m_state.textAlign & TA_UPDATECP;
+    DrawText(fromPosition ? m_state.position : reference, text, advances);
+    m_painter.restore();
 }
 
 // Text is drawn in painter pixels, upright whatever the mapping's direction, as Windows does.
 void TMetafileDevice::DrawText(QPointF reference, const QString &text,
                                const std::vector<double> &advances)
 {
-    const double xScale = Length(m_Transform, QPointF(1, 0));
-    const double yScale = Length(m_Transform, QPointF(0, 1));
+    const double xScale = Length(m_transform, QPointF(1, 0));
+    const double yScale = Length(m_transform, QPointF(0, 1));
     const double pixelHeight =
-        m_State.font.height == 0 ? DefaultTextPixels : std::abs(m_State.font.height) * yScale;
+        m_state.font.height == 0 ? DefaultTextPixels : std::abs(m_state.font.height) * yScale;
     if (!(pixelHeight <= MaxTextPixels))
         return;
     const QFont font = CurrentFont(pixelHeight);
@@ -1091,41 +1091,41 @@ void TMetafileDevice::DrawText(QPointF reference, const QString &text,
     }
     // Each character is drawn on its own when the record places them.
     const double calls = positions.empty() ? 1 : double(text.size());
-    const double targetArea = m_Target.width() * m_Target.height();
+    const double targetArea = m_target.width() * m_target.height();
     const double glyph = (pixelHeight > CachedGlyphPixels ? OutlineGlyphWork : 0) +
                          GlyphAreaWork * std::min(pixelHeight * pixelHeight, targetArea);
     const double work =
         calls * double(DrawCallWork + ClipWork()) + glyph * double(text.size()) +
-        (m_State.opaqueBackground ? std::min(width * metrics.height(), targetArea) : 0);
+        (m_state.opaqueBackground ? std::min(width * metrics.height(), targetArea) : 0);
     if (!Spend(Saturated(work)))
         return;
-    const quint32 horizontal = m_State.textAlign & TA_HORIZONTAL;
-    const quint32 vertical = m_State.textAlign & TA_VERTICAL;
+    const quint32 horizontal = m_state.textAlign & TA_HORIZONTAL;
+    const quint32 vertical = m_state.textAlign & TA_VERTICAL;
     const double x = horizontal == TA_CENTER ? -width / 2 : horizontal == TA_RIGHT ? -width : 0;
     const double y = vertical == TA_BASELINE ? 0
                      : vertical == TA_BOTTOM ? -metrics.descent()
                                              : metrics.ascent();
-    if (m_State.textAlign & TA_UPDATECP)
-        m_State.position =
-            m_Transform.inverted().map(m_Transform.map(m_State.position) +
+    if (m_state.textAlign & TA_UPDATECP)
+        m_state.position =
+            m_transform.inverted().map(m_transform.map(m_state.position) +
                                        QPointF(horizontal == TA_RIGHT ? -width : width, 0));
 
-    m_Painter.setTransform(
-        QTransform::fromTranslate(m_Transform.map(reference).x(), m_Transform.map(reference).y()));
-    m_Painter.rotate(-m_State.font.escapement / 10);
-    m_Painter.setFont(font);
-    m_Painter.setPen(m_State.textColor);
-    if (m_State.opaqueBackground)
-        m_Painter.fillRect(QRectF(x, y - metrics.ascent(), width, metrics.height()),
-                           m_State.bkColor);
+    m_painter.setTransform(
+        QTransform::fromTranslate(m_transform.map(reference).x(), m_transform.map(reference).y()));
+    m_painter.rotate(-m_state.font.escapement / 10);
+    m_painter.setFont(font);
+    m_painter.setPen(m_state.textColor);
+    if (m_state.opaqueBackground)
+        m_painter.fillRect(QRectF(x, y - metrics.ascent(), width, metrics.height()),
+                           m_state.bkColor);
     if (positions.empty()) {
-        m_Painter.drawText(QPointF(x, y), text);
+        m_painter.drawText(QPointF(x, y), text);
         return;
     }
     for (qsizetype i = 0; i < text.size(); ++i) {
         // A surrogate pair is one character drawn at its first unit's place.
         const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-        m_Painter.drawText(QPointF(x + positions[std::size_t(i)], y), text.mid(i, length));
+        m_painter.drawText(QPointF(x + positions[std::size_t(i)], y), text.mid(i, length));
         i += length - 1;
     }
 }
@@ -1136,47 +1136,47 @@ void TMetafileDevice::DrawBitmap(const QRectF &destination, const QImage &bitmap
                                  const QRectF &source, quint32 rop)
 {
     const QRectF part = source.normalized().intersected(QRectF(bitmap.rect()));
-    if (!CanDraw() || m_InPath || bitmap.isNull() || part.isEmpty() || destination.width() == 0 ||
+    if (!CanDraw() || m_inPath || bitmap.isNull() || part.isEmpty() || destination.width() == 0 ||
         destination.height() == 0 || !WithinReach(destination))
         return;
-    const double area = Area(m_Transform.mapRect(destination.normalized()), m_Target);
+    const double area = Area(m_transform.mapRect(destination.normalized()), m_target);
     if (!Spend(Saturated(DrawCallWork + ClipWork() + BitmapPixelWork * area +
                          double(bitmap.width()) * bitmap.height())))
         return;
     PreparePainter();
-    m_Painter.setCompositionMode(
+    m_painter.setCompositionMode(
         RasterOperation(rop).value_or(QPainter::CompositionMode_SourceOver));
     // A negative destination extent mirrors the bitmap.
-    m_Painter.translate(destination.x(), destination.y());
-    m_Painter.scale(destination.width() / part.width(), destination.height() / part.height());
-    m_Painter.drawImage(QPointF(0, 0), bitmap, part);
+    m_painter.translate(destination.x(), destination.y());
+    m_painter.scale(destination.width() / part.width(), destination.height() / part.height());
+    m_painter.drawImage(QPointF(0, 0), bitmap, part);
 }
 
 void TMetafileDevice::PatternBlt(const QRectF &destination, quint32 rop)
 {
-    if (!CanDraw() || m_InPath || !WithinReach(destination))
+    if (!CanDraw() || m_inPath || !WithinReach(destination))
         return;
     const QRectF box = destination.normalized();
-    if (!Spend(AreaWork(m_Transform.mapRect(box), CurrentBrush())))
+    if (!Spend(AreaWork(m_transform.mapRect(box), CurrentBrush())))
         return;
     PreparePainter();
     switch (rop) {
     case 0x00F00021: // PATCOPY
-        m_Painter.fillRect(box, CurrentBrush());
+        m_painter.fillRect(box, CurrentBrush());
         break;
     case 0x005A0049: // PATINVERT
-        m_Painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        m_Painter.fillRect(box, CurrentBrush());
+        m_painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        m_painter.fillRect(box, CurrentBrush());
         break;
     case 0x00000042: // BLACKNESS
-        m_Painter.fillRect(box, Qt::black);
+        m_painter.fillRect(box, Qt::black);
         break;
     case 0x00FF0062: // WHITENESS
-        m_Painter.fillRect(box, Qt::white);
+        m_painter.fillRect(box, Qt::white);
         break;
     case 0x00550009: // DSTINVERT
-        m_Painter.setCompositionMode(QPainter::RasterOp_NotDestination);
-        m_Painter.fillRect(box, Qt::black);
+        m_painter.setCompositionMode(QPainter::RasterOp_NotDestination);
+        m_painter.fillRect(box, Qt::black);
         break;
     default:
         break;

@@ -132,8 +132,8 @@ public:
     void ModifyWorldTransform(const QTransform &transform, quint32 mode);
 
     // Whether the work budget is spent: the players then stop reading records.
-    bool WorkBudgetSpent() const { return m_BudgetSpent; }
-    qint64 WorkDone() const { return m_WorkDone; }
+    bool WorkBudgetSpent() const { return m_budgetSpent; }
+    qint64 WorkDone() const { return m_workDone; }
     // A record about to read `count` points or rectangles to draw: a count beyond
     // MaxPathElements throws EMetafileRecordError (the record is skipped), a count that drawing
     // could not afford spends the budget and throws it, before memory is taken.
@@ -142,8 +142,8 @@ public:
     // budget does not cover them. A pattern beyond the pattern budget gives a null image too.
     QImage DecodeBitmap(TByteReader info, TByteReader bits);
     QImage DecodePattern(TByteReader info, TByteReader bits);
-    std::size_t ObjectCount() const { return m_Objects.size(); }
-    qint64 PatternBytes() const { return m_PatternBytes; }
+    std::size_t ObjectCount() const { return m_objects.size(); }
+    qint64 PatternBytes() const { return m_patternBytes; }
 
     // Object table. WMF puts a new object in the lowest free slot; EMF names the slot.
     void CreateObjectInLowestFreeSlot(TGdiObject object);
@@ -155,12 +155,12 @@ public:
     void SaveDC();
     void RestoreDC(int which);
 
-    void SetTextColor(QColor color) { m_State.textColor = color; }
-    void SetBkColor(QColor color) { m_State.bkColor = color; }
-    void SetBkMode(quint32 mode) { m_State.opaqueBackground = mode == 2; }
-    void SetTextAlign(quint32 align) { m_State.textAlign = align; }
-    void SetPolyFillMode(quint32 mode) { m_State.winding = mode == 2; }
-    void SetArcDirection(quint32 direction) { m_State.clockwiseArcs = direction == 2; }
+    void SetTextColor(QColor color) { m_state.textColor = color; }
+    void SetBkColor(QColor color) { m_state.bkColor = color; }
+    void SetBkMode(quint32 mode) { m_state.opaqueBackground = mode == 2; }
+    void SetTextAlign(quint32 align) { m_state.textAlign = align; }
+    void SetPolyFillMode(quint32 mode) { m_state.winding = mode == 2; }
+    void SetArcDirection(quint32 direction) { m_state.clockwiseArcs = direction == 2; }
 
     void IntersectClipRect(const QRectF &rect);
     void ExcludeClipRect(const QRectF &rect);
@@ -186,7 +186,7 @@ public:
     void SetPixel(QPointF point, QColor color);
 
     void BeginPath();
-    void EndPath() { m_InPath = false; }
+    void EndPath() { m_inPath = false; }
     void AbortPath();
     void CloseFigure();
     void FillPath();
@@ -243,7 +243,7 @@ private:
     QTransform PageToDevice() const;
     QTransform LogicalToPainter() const;
     void PreparePainter();
-    bool CanDraw() const { return m_UsableTransform; }
+    bool CanDraw() const { return m_usableTransform; }
     // Whether a logical area stays within a sane distance of the target once mapped.
     bool WithinReach(const QRectF &logical) const;
     void UpdateTransform();
@@ -258,24 +258,24 @@ private:
     QFont CurrentFont(double pixelHeight) const;
     void DrawText(QPointF reference, const QString &text, const std::vector<double> &advances);
 
-    QPainter &m_Painter;
-    QRectF m_Target;
-    bool m_WindowOntoTarget = true;
-    QRectF m_Frame;
-    QSizeF m_PixelsPerMillimetre{1, 1};
+    QPainter &m_painter;
+    QRectF m_target;
+    bool m_windowOntoTarget = true;
+    QRectF m_frame;
+    QSizeF m_pixelsPerMillimetre{1, 1};
     QSizeF m_deviceSize{1, 1};
-    TState m_State;
-    std::vector<TState> m_Saved;
-    std::map<quint32, TGdiObject> m_Objects;
-    std::set<quint32> m_FreeSlots; // below m_SlotEnd, for the lowest free slot
-    quint32 m_SlotEnd = 0;
-    QTransform m_Transform;
-    bool m_UsableTransform = true;
-    bool m_InPath = false;
-    QPainterPath m_Path;
-    qint64 m_WorkLeft;
-    qint64 m_WorkDone = 0;
-    bool m_BudgetSpent = false;
-    qint64 m_PatternBytesLeft;
-    qint64 m_PatternBytes = 0;
+    TState m_state;
+    std::vector<TState> m_saved;
+    std::map<quint32, TGdiObject> m_objects;
+    std::set<quint32> m_freeSlots; // below m_slotEnd, for the lowest free slot
+    quint32 m_slotEnd = 0;
+    QTransform m_transform;
+    bool m_usableTransform = true;
+    bool m_inPath = false;
+    QPainterPath m_path;
+    qint64 m_workLeft;
+    qint64 m_workDone = 0;
+    bool m_budgetSpent = false;
+    qint64 m_patternBytesLeft;
+    qint64 m_patternBytes = 0;
 };

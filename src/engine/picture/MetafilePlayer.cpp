@@ -41,8 +41,8 @@ std::optional<TMetafilePlayer> TMetafilePlayer::FromBytes(const QByteArray &byte
 
 bool TMetafilePlayer::EndsBeforeItDraws() const
 {
-    const TByteReader file(m_Bytes);
-    const bool reachesEnd = m_Kind == TKind::Emf
+    const TByteReader file(m_bytes);
+    const bool reachesEnd = m_kind == TKind::Emf
                                 ? EmfRecordsReachTheirEnd(file)
                                 : WmfRecordsReachTheirEnd(file, *ReadWmfHeader(file));
     if (reachesEnd)
@@ -50,7 +50,7 @@ bool TMetafilePlayer::EndsBeforeItDraws() const
     // Drawn onto white, as the loaded picture is: a cut-off file that left it all white (its
     // background filled, say) shows nothing.
     const QSize probeSize =
-        m_Size.scaled(QSize(MetafileProbeSide, MetafileProbeSide), Qt::KeepAspectRatio)
+        m_size.scaled(QSize(MetafileProbeSide, MetafileProbeSide), Qt::KeepAspectRatio)
             .expandedTo(QSize(1, 1));
     QImage probe(probeSize, QImage::Format_RGB32);
     probe.fill(Qt::white);
@@ -69,9 +69,9 @@ bool TMetafilePlayer::EndsBeforeItDraws() const
 
 void TMetafilePlayer::Draw(QPainter &painter, const QRectF &target) const
 {
-    const TByteReader file(m_Bytes);
+    const TByteReader file(m_bytes);
     TMetafileDevice device(painter, target);
-    if (m_Kind == TKind::Emf)
+    if (m_kind == TKind::Emf)
         PlayEmfRecords(file, *ReadEmfHeader(file), device);
     else
         PlayWmfRecords(file, *ReadWmfHeader(file), device);

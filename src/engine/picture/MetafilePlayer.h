@@ -23,7 +23,7 @@ public:
     static std::optional<TMetafilePlayer> FromBytes(const QByteArray &bytes);
 
     // The size at which the picture is drawn, within MetafileMaxSide.
-    QSize Size() const { return m_Size; }
+    QSize Size() const { return m_size; }
 
     // Whether the records run past the end of the file, or it ends without its end record,
     // before anything but white is drawn: a cut-off file that shows nothing. A cut-off file
@@ -37,13 +37,13 @@ public:
 private:
     enum class TKind { Wmf, Emf };
     TMetafilePlayer(QByteArray bytes, TKind kind, QSize size)
-        : m_Bytes(std::move(bytes)), m_Kind(kind), m_Size(size)
+        : m_bytes(std::move(bytes)), m_kind(kind), m_size(size)
     {
     }
 
-    QByteArray m_Bytes;
-    TKind m_Kind;
-    QSize m_Size;
+    QByteArray m_bytes;
+    TKind m_kind;
+    QSize m_size;
 };
 
 // The side of the picture a cut-off metafile is played onto to learn whether it draws.

@@ -28,17 +28,17 @@ public:
 private:
     void FinishBlockRow();
 
-    int m_Width;
-    int m_Height;
-    int m_Factor = 1;
-    QSize m_Size;
+    int m_width;
+    int m_height;
+    int m_factor = 1;
+    QSize m_size;
     // Per 24-bit channel of the picture's row: the sum over the rows of the current block.
-    std::vector<std::uint32_t> m_ColumnSums;
-    int m_RowsInBlock = 0;
-    int m_RowsAdded = 0;
-    // The picture reduced by m_Factor, partial blocks at the right and bottom edges included.
-    QImage m_Reduced;
-    int m_ReducedRows = 0;
+    std::vector<std::uint32_t> m_columnSums;
+    int m_rowsInBlock = 0;
+    int m_rowsAdded = 0;
+    // The picture reduced by m_factor, partial blocks at the right and bottom edges included.
+    QImage m_reduced;
+    int m_reducedRows = 0;
 };
 
 // The thumbnail of a whole picture of any format.
