@@ -14,6 +14,7 @@ allowed() { # allowed <folder of the including file>
     src/windows/maker*) echo "platform engine windows/common windows/desktop windows/maker" ;;
     src/windows/main*) echo "platform engine windows" ;;
     src/app*) echo "platform engine windows app" ;;
+    src/portable*) echo "platform" ;;
   esac
 }
 status=0

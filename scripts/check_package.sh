@@ -58,4 +58,11 @@ cd "$scratch"
 "$installed" --export-pieces puzzle.exe pieces
 pieces=$(find pieces -name 'piece_r*_c*.png' | wc -l)
 [ "$pieces" -eq 56 ] || fail "the made puzzle was cut into $pieces pieces instead of 56"
+
+# It makes a portable puzzle with the program part the package installs (not stripped on the
+# way), and that puzzle unpacks its runtime into the user's cache and cuts itself.
+"$installed" --make "$picture" portable --cols 8 --rows 7 --portable
+XDG_CACHE_HOME="$scratch/cache" ./portable --export-pieces portable portable-pieces
+pieces=$(find portable-pieces -name 'piece_r*_c*.png' | wc -l)
+[ "$pieces" -eq 56 ] || fail "the portable puzzle was cut into $pieces pieces instead of 56"
 echo "check_package: $(basename "$package") installs, validates and runs"

@@ -7,14 +7,18 @@ cd "$(dirname "$0")/.."
 
 # The windows are laid out for Arial metrics, which Liberation Sans matches.
 # WebP pictures load through Qt's image-formats plugins; cpack's library dependency scan runs file.
+# Portable puzzles: the start stage links zstd and nettle (SHA-256) statically, the runtime is
+# compressed with the zstd tool.
 build_packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
-  libqt6opengl6-dev libjpeg62-turbo-dev fonts-liberation2 qt6-image-formats-plugins file)
+  libqt6opengl6-dev libjpeg62-turbo-dev fonts-liberation2 qt6-image-formats-plugins file
+  libzstd-dev zstd nettle-dev)
 # The About window opens web addresses through xdg-open.
 run_packages=(xdg-utils qt6-image-formats-plugins)
 # Tests, benchmarks, clang with its sanitizer and libFuzzer runtimes for the fuzz targets, and
-# the Debian package's tools (dpkg-shlibdeps) and the launcher files' validators.
+# the Debian package's tools (dpkg-shlibdeps) and the launcher files' validators; a virtual X
+# server and xdotool for the portable puzzles started in a minimal root.
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-  dpkg-dev desktop-file-utils appstream)
+  dpkg-dev desktop-file-utils appstream xvfb xdotool)
 
 install_missing() { # install_missing <packages...>
   local missing=()
@@ -41,11 +45,15 @@ build() { # build <dir> <cmake options...>
 run_sanitized_tests() {
   local flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
   build build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSALUNE_BENCH=OFF \
+    -DTESSALUNE_PORTABLE_LEVEL="$test_portable_level" \
     "-DCMAKE_CXX_FLAGS=$flags" "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined"
   (cd build-sanitize &&
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --output-on-failure --timeout 1800)
 }
+
+# Test builds bundle the portable runtime fast; the package's build uses the strong default.
+test_portable_level=3
 
 run_fuzzers() {
   build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DTESSALUNE_FUZZ=ON
@@ -75,7 +83,7 @@ case "${1:-}" in
   test)
     install_missing "${build_packages[@]}" "${test_packages[@]}"
     scripts/check_layers.sh
-    build build-test -DCMAKE_BUILD_TYPE=Release
+    build build-test -DCMAKE_BUILD_TYPE=Release -DTESSALUNE_PORTABLE_LEVEL="$test_portable_level"
     (cd build-test && ctest --output-on-failure --timeout 900)
     run_sanitized_tests
     scripts/check_package.sh build-test

@@ -4,6 +4,7 @@
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleExecutable.h"
+#include "engine/container/PuzzleFile.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/Cutting.h"
 #include "engine/jigsaw/PlayChecks.h"
@@ -66,9 +67,15 @@ const std::string Usage =
     "                             of its size\n"
     "      --seed N               piece shapes drawn from generator state N (0 to 4294967295)\n"
     "                             instead of the clock, so that a puzzle can be made again\n"
+    "      --portable             a puzzle that carries its own libraries, to send to someone:\n"
+    "                             it plays on a Linux desktop (x86-64, glibc 2.36 or newer, X11\n"
+    "                             or XWayland) without Tessalune or Qt; about 22 MB larger\n"
     "  tessalune --export-pieces PUZZLE DIR\n"
     "      Cuts the picture of the puzzle executable PUZZLE as the player does and writes\n"
     "      every piece to DIR as piece_rROW_cCOL.png, transparent outside its outline.\n"
+    "  tessalune PUZZLE\n"
+    "      Plays the puzzle in the file PUZZLE, whatever its name and whether or not it may be\n"
+    "      executed; a changed game is saved into that file.\n"
     "  tessalune --help      shows this text\n"
     "  tessalune --version   shows the program's version\n";
 
@@ -103,6 +110,7 @@ struct TMakeRequest {
     int scalePercent = 100;
     TPuzzleProperties properties;
     std::optional<std::uint32_t> seed;
+    bool portable = false;
 };
 
 struct TExportRequest {
@@ -206,6 +214,8 @@ void TakeMakeOption(TArgumentReader &reader, const QString &taken, TMakeRequest 
         properties.website = DocumentText(reader.ValueOf(taken, "--website"));
     else if (taken == "--no-borders")
         properties.borders = false;
+    else if (taken == "--portable")
+        request.portable = true;
     else if (TArgumentReader::Is(taken, "--alternative"))
         request.alternative = AbsolutePath(reader.ValueOf(taken, "--alternative"));
     else if (TArgumentReader::Is(taken, "--rotate"))
@@ -360,9 +370,10 @@ int RunMake(const TMakeRequest &request)
     } else {
         MakePuzzleDocument(document, request.properties);
     }
-    WritePuzzleExecutable(WithPuzzleSections(LoadedExeImage(), source,
-                                             useAlternative ? &alternative : nullptr, document),
-                          request.output);
+    WritePuzzleExecutable(
+        WithPuzzleSections(request.portable ? ReadPortableProgram() : LoadedExeImage(), source,
+                           useAlternative ? &alternative : nullptr, document),
+        request.output);
     return ExitDone;
 }
 

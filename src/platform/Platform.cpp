@@ -1,5 +1,7 @@
 #include "platform/Platform.h"
 
+#include "platform/PortableRuntime.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -29,6 +31,15 @@ namespace
 {
 
 bool earlyQuitRequested = false;
+
+// The puzzle file named by a portable puzzle's start stage; empty for any other start.
+QString &StartStagePuzzleFile()
+{
+    static QString path;
+    return path;
+}
+
+enum class TPermissions { Executable, Kept };
 
 // A quit handled while no event loop runs (inside a Delay before exec(), say) would be lost;
 // it is tried again shortly until a loop is there to end.
@@ -96,14 +107,52 @@ bool WriteAll(int descriptor, const QByteArray &bytes)
 }
 
 // The new file's permissions: an existing file's, else what the umask leaves of rwxrwxrwx
-// (given at creation); execute permission added wherever reading is allowed.
-bool SetExecutablePermissions(int descriptor, const QByteArray &target)
+// (given at creation); for an executable, execute permission added wherever reading is allowed.
+bool SetPermissions(int descriptor, const QByteArray &target, TPermissions permissions)
 {
     struct stat status {
     };
     if (stat(target.constData(), &status) != 0 && fstat(descriptor, &status) != 0)
         return false;
-    return fchmod(descriptor, ExecutableWhereReadable(status.st_mode & 07777)) == 0;
+    const mode_t mode = status.st_mode & 07777;
+    return fchmod(descriptor,
+                  permissions == TPermissions::Executable ? ExecutableWhereReadable(mode) : mode) ==
+           0;
+}
+
+void WriteBesideAndRename(const QByteArray &bytes, const QString &path, TPermissions permissions)
+{
+    if (QFileInfo(path).isDir())
+        throw std::runtime_error(
+            QStringLiteral("\"%1\" is a folder").arg(QDir::toNativeSeparators(path)).toStdString());
+    const QByteArray target = QFile::encodeName(path);
+    const QByteArray temporary = TemporaryNameBeside(path);
+    const int descriptor =
+        open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0777);
+    if (descriptor < 0)
+        throw FileError("create file", path, SystemReason(errno));
+    // Synced before the rename, so that the name never stands for a file still being written.
+    const bool written = WriteAll(descriptor, bytes) &&
+                         SetPermissions(descriptor, target, permissions) && fsync(descriptor) == 0;
+    const int writeError = errno;
+    const bool closed = close(descriptor) == 0;
+    if (!written || !closed || rename(temporary.constData(), target.constData()) != 0) {
+        const int error = !written ? writeError : errno;
+        unlink(temporary.constData());
+        throw FileError("write file", path, SystemReason(error));
+    }
+}
+
+// The bytes of the file at `path`; errors name `shownPath`, the name the user knows it by.
+QByteArray ReadFileBytes(const QString &path, const QString &shownPath)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw FileError("open file", shownPath, file.errorString());
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw FileError("read file", shownPath, file.errorString());
+    return bytes;
 }
 
 // The ELF header lies at the start of the program's first loadable segment: the one mapped
@@ -131,19 +180,35 @@ const ElfW(Ehdr) * ProgramHeaderInMemory()
 
 QString RunningExecutablePath()
 {
-    return QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    return StartedByStartStage() ? StartStagePuzzleFile() : RunningProgramPath();
 }
 
 QByteArray ReadRunningExecutable()
 {
+    if (StartedByStartStage())
+        return ReadFileBytes(StartStagePuzzleFile(), StartStagePuzzleFile());
     // Opening the link itself reaches the file the process runs, whatever became of its name.
-    QFile file(QStringLiteral("/proc/self/exe"));
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileError("open file", RunningExecutablePath(), file.errorString());
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw FileError("read file", RunningExecutablePath(), file.errorString());
-    return bytes;
+    return ReadFileBytes(QStringLiteral("/proc/self/exe"), RunningProgramPath());
+}
+
+QString RunningProgramPath()
+{
+    return QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+}
+
+bool AdoptStartStagePuzzleFile()
+{
+    const QByteArray path = qgetenv(PortableRuntime::PuzzleFileVariable);
+    qunsetenv(PortableRuntime::PuzzleFileVariable);
+    if (path.isEmpty())
+        return false;
+    StartStagePuzzleFile() = QFileInfo(QFile::decodeName(path)).absoluteFilePath();
+    return true;
+}
+
+bool StartedByStartStage()
+{
+    return !StartStagePuzzleFile().isEmpty();
 }
 
 QString WorkingFolder()
@@ -201,25 +266,12 @@ std::runtime_error FileError(const char *action, const QString &path, const QStr
 
 void WriteExecutableFile(const QByteArray &bytes, const QString &path)
 {
-    if (QFileInfo(path).isDir())
-        throw std::runtime_error(
-            QStringLiteral("\"%1\" is a folder").arg(QDir::toNativeSeparators(path)).toStdString());
-    const QByteArray target = QFile::encodeName(path);
-    const QByteArray temporary = TemporaryNameBeside(path);
-    const int descriptor =
-        open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0777);
-    if (descriptor < 0)
-        throw FileError("create file", path, SystemReason(errno));
-    // Synced before the rename, so that the name never stands for a file still being written.
-    const bool written = WriteAll(descriptor, bytes) &&
-                         SetExecutablePermissions(descriptor, target) && fsync(descriptor) == 0;
-    const int writeError = errno;
-    const bool closed = close(descriptor) == 0;
-    if (!written || !closed || rename(temporary.constData(), target.constData()) != 0) {
-        const int error = !written ? writeError : errno;
-        unlink(temporary.constData());
-        throw FileError("write file", path, SystemReason(error));
-    }
+    WriteBesideAndRename(bytes, path, TPermissions::Executable);
+}
+
+void ReplaceFileKeepingPermissions(const QByteArray &bytes, const QString &path)
+{
+    WriteBesideAndRename(bytes, path, TPermissions::Kept);
 }
 
 std::unique_ptr<TFileLock> TFileLock::TryLock(const QString &path)
@@ -286,6 +338,13 @@ int HeaderByte(int n)
 {
     if (n < 1)
         return n;
+    if (StartedByStartStage()) {
+        // The start stage is a static program: its header in memory is its file's first bytes.
+        QFile file(StartStagePuzzleFile());
+        const QByteArray header =
+            file.open(QIODevice::ReadOnly) ? file.read(sizeof(ElfW(Ehdr))) : QByteArray();
+        return n <= header.size() ? static_cast<unsigned char>(header[n - 1]) : 0;
+    }
     const ElfW(Ehdr) *header = ProgramHeaderInMemory();
     if (!header || n > header->e_ehsize)
         return 0;

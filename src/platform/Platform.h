@@ -12,12 +12,23 @@
 namespace Platform
 {
 
-// Absolute path of the running executable; usable before the application object exists.
+// Absolute path of the running executable; usable before the application object exists. For a
+// program started by a portable puzzle's start stage it is the puzzle's file, not the unpacked
+// program: the file the puzzle is read from and saved into.
 QString RunningExecutablePath();
-// The running executable's bytes, read through the process's own handle on it: a file name that
-// is not valid text, or a file replaced or deleted since the start, does not matter. Throws
-// std::runtime_error when it cannot be read.
+// The running executable's bytes (the puzzle's file, as above). The program's own file is read
+// through the process's own handle on it: a file name that is not valid text, or a file
+// replaced or deleted since the start, does not matter. Throws std::runtime_error when it
+// cannot be read.
 QByteArray ReadRunningExecutable();
+// The program file this process actually runs, wherever it was started from.
+QString RunningProgramPath();
+// Takes the puzzle file a portable puzzle's start stage names in the environment, and removes
+// the name from the environment so that no program started from here inherits it. Call first in
+// main(). True when there was one.
+bool AdoptStartStagePuzzleFile();
+// True when this process was started by a portable puzzle's start stage.
+bool StartedByStartStage();
 
 // The process's working folder; relative file names of the program are resolved against it.
 QString WorkingFolder();
@@ -52,6 +63,11 @@ std::runtime_error FileError(const char *action, const QString &path, const QStr
 // "Permission denied", "... is a folder") when it cannot be created or written.
 void WriteExecutableFile(const QByteArray &bytes, const QString &path);
 
+// Writes a file that holds a puzzle the user opened, as WriteExecutableFile does (written beside
+// and renamed over it), keeping the old file's permissions exactly: a puzzle that was not
+// executable does not become so.
+void ReplaceFileKeepingPermissions(const QByteArray &bytes, const QString &path);
+
 // An exclusive lock on a file, held by this process until the object is destroyed or the
 // process ends, however it ends. Other processes taking the same lock are refused meanwhile.
 class TFileLock
@@ -84,8 +100,9 @@ void RequestQuit();
 // Called once the application object exists: hands over a quit request made before it did.
 void ApplyEarlyQuitRequest();
 
-// Byte n (1-based) of the running program's ELF header as mapped in memory; n below 1 gives
-// n, a position past the header gives 0.
+// Byte n (1-based) of the running program's ELF header as mapped in memory (for a portable
+// puzzle, of its file's header: its start stage); n below 1 gives n, a position past the header
+// gives 0.
 int HeaderByte(int n);
 
 } // namespace Platform

@@ -104,6 +104,42 @@ TEST(WriteExecutableFile, NewAndReplacedFilesAreExecutableWhereReadable)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2) << "no stray temporary file";
 }
 
+TEST(ReplaceFileKeepingPermissions, APuzzleFileThatWasNotExecutableStaysSo)
+{
+    QTemporaryDir dir;
+    const QString puzzle = dir.filePath(QStringLiteral("received puzzle"));
+    WriteFile(puzzle, "old bytes", 0640);
+    Platform::ReplaceFileKeepingPermissions("new bytes", puzzle);
+    EXPECT_EQ(ReadBytes(puzzle), "new bytes");
+    EXPECT_EQ(ModeOf(puzzle), 0640u);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1) << "no stray temporary file";
+}
+
+// The start stage's word is taken once and leaves the environment; from then on the running
+// executable is the puzzle file. Run in a child process: the state is process-wide.
+TEST(StartStagePuzzleFile, IsTheRunningExecutableAndLeavesTheEnvironment)
+{
+    QTemporaryDir dir;
+    const QString puzzle = dir.filePath(QStringLiteral("puzzle"));
+    WriteFile(puzzle,
+              QByteArray("\x7f"
+                         "ELF puzzle bytes"),
+              0644);
+    EXPECT_EXIT(
+        {
+            qputenv("TESSALUNE_PUZZLE_FILE", QFile::encodeName(puzzle));
+            const bool adopted = Platform::AdoptStartStagePuzzleFile();
+            const bool ok = adopted && qgetenv("TESSALUNE_PUZZLE_FILE").isEmpty() &&
+                            Platform::RunningExecutablePath() == puzzle &&
+                            Platform::ReadRunningExecutable() == ReadBytes(puzzle) &&
+                            Platform::HeaderByte(2) == 'E' &&
+                            Platform::RunningProgramPath() != puzzle;
+            std::exit(ok ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_FALSE(Platform::StartedByStartStage());
+}
+
 TEST(WriteExecutableFile, ReplacesARunningProgram)
 {
     QTemporaryDir dir;

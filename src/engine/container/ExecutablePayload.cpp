@@ -1,5 +1,7 @@
 #include "engine/container/ExecutablePayload.h"
 
+#include "engine/container/PuzzleFile.h"
+
 #include <QFileInfo>
 #include <stdexcept>
 
@@ -72,7 +74,8 @@ QByteArray &ExeImage()
 
 void LoadExeImage()
 {
-    ExeImage() = Platform::ReadRunningExecutable();
+    const QString opened = OpenedPuzzleFile();
+    ExeImage() = opened.isEmpty() ? Platform::ReadRunningExecutable() : ReadPuzzleFile(opened);
 }
 
 QByteArray &LoadedExeImage()

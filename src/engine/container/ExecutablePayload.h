@@ -20,7 +20,8 @@
 // The process-wide executable image; empty until loaded. Callers may read or replace it.
 QByteArray &ExeImage();
 
-// Reads the running executable's file into the image.
+// Reads the running executable's file into the image (the puzzle file when one was opened,
+// OpenPuzzleFile).
 void LoadExeImage();
 
 // The process-wide image, read from the running executable's file first if it is empty.
@@ -80,6 +81,10 @@ StartupContext CurrentStartupContext(int argc, char **argv);
 
 // The copy of itself a puzzle writes beside itself to replace its own file.
 inline constexpr char ReplacementCopyName[] = "temp0a0.exe";
+// The parameter with which the replaced file is restarted to delete that copy.
+inline constexpr char DeleteReplacementCopyParameter[] = "deltemp";
+// The first parameter that asks for the picture to be exported beside the puzzle.
+inline constexpr char ThumbnailParameter[] = "maketn";
 
 // The start-up step, run first in main() before the application object exists: sets the working
 // folder to the executable's folder, moves an executable on read-only media to a writable copy

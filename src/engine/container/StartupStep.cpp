@@ -12,7 +12,6 @@
 namespace
 {
 
-constexpr char DeleteReplacementCopyParameter[] = "deltemp";
 constexpr int RetryIntervalMs = 10;
 // Linux removes and replaces even a running file at once, so a failure that outlasts this is
 // not another process holding the file (a read-only filesystem, a missing permission): give up

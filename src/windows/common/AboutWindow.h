@@ -25,7 +25,9 @@ public:
     // The maker's About: the maker's mark and web address, no author or website rows.
     void ShowProgramAbout();
     // The puzzle's About; an empty name shows "Gridplay", an empty author or website "N/A".
-    void ShowPuzzleAbout(const QString &name, const QString &author, const QString &website);
+    // It also says whether the puzzle is portable (carries its own libraries).
+    void ShowPuzzleAbout(const QString &name, const QString &author, const QString &website,
+                         bool portable = false);
     // Starts a web address: blanks and control characters around it are removed, "N/A" and
     // empty text start nothing, an address without "http://" or "https://" gets "http://" in
     // front. Only a valid http or https address ever reaches the opener.
@@ -45,6 +47,7 @@ public:
     TClickableLabel *m_websiteLink;
     QLabel *m_versionLabel;
     QPushButton *m_okButton;
+    QLabel *m_portableLabel;
 
 private:
     void CreateControls();

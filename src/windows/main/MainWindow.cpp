@@ -127,6 +127,12 @@ bool SettleHandOver(const QString &handOverPath, const QString &folder)
     return true;
 }
 
+std::runtime_error NotAPuzzle(const QString &path)
+{
+    return std::runtime_error("\"" + QDir::toNativeSeparators(path).toStdString() +
+                              "\" is not a puzzle");
+}
+
 } // namespace
 
 TMainWindow::TMainWindow(const QString &executablePath) : m_executablePath(executablePath)
@@ -137,7 +143,8 @@ TMainWindow::TMainWindow(const QString &executablePath) : m_executablePath(execu
     WindowLook::CentreOnScreen(this);
     CreatePages();
     m_browseDialog = new QFileDialog(this);
-    m_browseDialog->setNameFilter(QStringLiteral("EXE (*.exe)"));
+    // Puzzles sent by mail or saved on Linux need not end in ".exe"; the choice is checked.
+    m_browseDialog->setNameFilters({QStringLiteral("Puzzles (*)"), QStringLiteral("EXE (*.exe)")});
     m_browseDialog->setFileMode(QFileDialog::ExistingFile);
     m_browseDialog->setAcceptMode(QFileDialog::AcceptOpen);
     ResetState();
@@ -206,6 +213,8 @@ void TMainWindow::Activated()
 
 TStartMode TMainWindow::DecideStartMode() const
 {
+    if (PlaysOpenedFile())
+        return TStartMode::Player; // StartModeMessage checked that it holds a puzzle
     if (QFileInfo(m_executablePath)
             .fileName()
             .compare(QLatin1String(HandOverFileName), Qt::CaseInsensitive) == 0)
@@ -220,6 +229,10 @@ TStartMode TMainWindow::DecideStartMode() const
 
 void TMainWindow::StartModeMessage()
 {
+    // A file given to play is checked before anything else reads it: one that cannot be read or
+    // holds no puzzle says so and ends, rather than opening the maker on it.
+    if (PlaysOpenedFile() && !OpenedFileHoldsPuzzle())
+        return;
     switch (DecideStartMode()) {
     case TStartMode::Maker:
         m_pages->setCurrentWidget(m_makerPage);
@@ -239,7 +252,7 @@ void TMainWindow::StartModeMessage()
 bool TMainWindow::ThumbnailRequested() const
 {
     const QStringList arguments = QCoreApplication::arguments();
-    return arguments.size() > 1 && arguments.at(1) == QStringLiteral("maketn");
+    return arguments.size() > 1 && arguments.at(1) == QLatin1String(ThumbnailParameter);
 }
 
 void TMainWindow::ExportThumbnail()
@@ -266,7 +279,33 @@ void TMainWindow::BrowsePuzzles(bool from_current_folder)
         return;
     const QStringList chosen = m_browseDialog->selectedFiles();
     if (!chosen.isEmpty())
-        Platform::StartProgram(chosen.first());
+        PlayPuzzleFile(chosen.first());
+}
+
+void TMainWindow::PlayPuzzleFile(const QString &path)
+{
+    const QString file = QFileInfo(path).absoluteFilePath();
+    if (!IsPuzzleImage(ReadPuzzleFile(file)))
+        throw NotAPuzzle(file);
+    Platform::StartProgram(Platform::RunningProgramPath(), file);
+}
+
+bool TMainWindow::OpenedFileHoldsPuzzle()
+{
+    try {
+        if (IsPuzzleImage(LoadedExeImage()))
+            return true;
+        throw NotAPuzzle(m_executablePath);
+    } catch (const std::exception &) {
+        EndShowingFailure(
+            [failure = std::current_exception()] { std::rethrow_exception(failure); });
+        return false;
+    }
+}
+
+bool TMainWindow::PlaysOpenedFile() const
+{
+    return !OpenedPuzzleFile().isEmpty() && m_executablePath == OpenedPuzzleFile();
 }
 
 QString TMainWindow::BesideExecutable(const QString &fileName) const
@@ -289,6 +328,13 @@ void TMainWindow::SaveYesClicked()
     // hand-over fails and the question is open again.
     SetSaveAnswersEnabled(false);
     const bool handedOver = RunShowingFailure(this, [this] {
+        if (PlaysOpenedFile()) {
+            // This process does not run the file: its program part stays as it is, and only the
+            // changed sections differ.
+            Platform::ReplaceFileKeepingPermissions(ExeImage(), m_executablePath);
+            close();
+            return;
+        }
         // The name of the file to overwrite goes into the written copy only, so that a retry
         // after a failure still writes a copy with exactly one "FILE_NAME".
         QByteArray handOver = LoadedExeImage();

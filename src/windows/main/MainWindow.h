@@ -4,6 +4,7 @@
 // save as the hand-over copy "tmp.exe", or cleaning up after one. It also hosts the question
 // whether a changed game is saved, and the save hand-over itself.
 
+#include "engine/container/PuzzleFile.h"
 #include "platform/Platform.h"
 #include "windows/common/MainState.h"
 #include "windows/maker/MakerPage.h"
@@ -34,9 +35,10 @@ class TMainWindow : public QWidget, public TMainState
 {
     Q_OBJECT
 public:
-    // executablePath is the file this process runs as; its folder is where the hand-over copy
-    // and the exported picture are written. Tests pass a copy of a puzzle executable.
-    explicit TMainWindow(const QString &executablePath = Platform::RunningExecutablePath());
+    // executablePath is the file this process runs as, or the puzzle file it was asked to play;
+    // its folder is where the hand-over copy and the exported picture are written. Tests pass a
+    // copy of a puzzle executable.
+    explicit TMainWindow(const QString &executablePath = PlayedFilePath());
     ~TMainWindow() override;
 
     TStartMode DecideStartMode() const;
@@ -50,6 +52,10 @@ public:
     // Lets the user pick a puzzle executable and starts it; the working folder is the same
     // afterwards on every path.
     void BrowsePuzzles(bool from_current_folder);
+    // Plays the puzzle in `path` in a new process of this program, whatever the file's ending
+    // or permissions (a dropped or chosen file). Throws, starting nothing, when the file does
+    // not hold a puzzle: a file is never executed unchecked.
+    void PlayPuzzleFile(const QString &path);
     // After a game: ends at once when nothing changed, else stores the document in the image
     // and waits on the save page for YES or NO.
     void KeepChanges();
@@ -118,6 +124,12 @@ private:
     void EndShowingFailure(const std::function<void()> &action);
     void FinishSaving();
     void CleanUp();
+    // True when this process plays a puzzle file it was given rather than its own executable:
+    // its game is saved straight into that file.
+    bool PlaysOpenedFile() const;
+    // Reads the opened file; one that cannot be read or holds no puzzle is reported and the
+    // program ends.
+    bool OpenedFileHoldsPuzzle();
     // Path of a file in the executable's folder.
     QString BesideExecutable(const QString &fileName) const;
 

@@ -2,6 +2,7 @@
 
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/PuzzleExecutable.h"
+#include "engine/container/PuzzleFile.h"
 #include "engine/picture/JpegPicture.h"
 #include "platform/Platform.h"
 #include "windows/common/AboutWindow.h"
@@ -18,12 +19,15 @@
 #include "windows/maker/PictureEditor.h"
 #include "windows/maker/PropertiesDialog.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QPixmap>
 #include <QRadioButton>
+#include <QSettings>
 #include <QToolButton>
 
 using namespace WindowLook;
@@ -79,11 +83,12 @@ TClickableLabel *MakeStepLabel(QWidget *parent, int x, int y, const QString &tex
 
 } // namespace
 
-TMakerPage::TMakerPage(TMainState &state, QWidget *parent)
+TMakerPage::TMakerPage(TMainState &state, QWidget *parent, const QString &portableProgram)
     : QWidget(parent), m_state(state),
       m_editPicture([this](TJpegPicture &picture, const QString &caption) {
           return EditPictureInNewEditor(picture, caption, this);
-      })
+      }),
+      m_portableProgram(portableProgram)
 {
     resize(PageWidth, PageHeight);
     CreateBannerPanel();
@@ -158,6 +163,7 @@ void TMakerPage::CreateBottomPanel()
     m_exitButton =
         MakeCommandButton(m_commandPanel, QRect(22, 68, 215, 22), QStringLiteral("EXIT"));
     connect(m_exitButton, &QToolButton::clicked, this, &TMakerPage::ExitClicked);
+    CreatePortableCheckBox();
 
     m_step1Frame = MakeOutline(m_commandPanel, QRect(432, 20, 89, 72), Medium);
     m_step1Title = MakeStepLabel(m_commandPanel, 443, 34, QStringLiteral("STEP 1:"), 13, true);
@@ -174,14 +180,50 @@ void TMakerPage::CreateBottomPanel()
                                    QStringLiteral("make & save \r\nnew puzzle"), 11, false);
 }
 
+namespace
+{
+
+constexpr char PortableSetting[] = "maker/portable";
+
+// The user's preferences, the same whatever file the program runs as.
+QSettings Preferences()
+{
+    return QSettings(QStringLiteral("Tessalune"), QStringLiteral("Tessalune"));
+}
+
+} // namespace
+
+void TMakerPage::CreatePortableCheckBox()
+{
+    const QString &portableProgram = m_portableProgram;
+    // A portable puzzle carries the portable program part in place of this program.
+    const qint64 added =
+        QFileInfo(portableProgram).size() - QFileInfo(Platform::RunningExecutablePath()).size();
+    const qint64 addedMegabytes = (added + (1 << 19)) >> 20;
+    m_portableCheckBox =
+        new QCheckBox(portableProgram.isEmpty()
+                          ? QStringLiteral("Portable puzzle\n(not installed)")
+                          : QStringLiteral("Portable puzzle, plays without\nTessalune (+%1 MB)")
+                                .arg(addedMegabytes),
+                      m_commandPanel);
+    m_portableCheckBox->setGeometry(250, 38, 178, 36);
+    SetTextColour(m_portableCheckBox, Qt::white);
+    m_portableCheckBox->setEnabled(!portableProgram.isEmpty());
+    m_portableCheckBox->setChecked(!portableProgram.isEmpty() &&
+                                   Preferences().value(PortableSetting, false).toBool());
+    connect(m_portableCheckBox, &QCheckBox::toggled, this,
+            [](bool portable) { Preferences().setValue(PortableSetting, portable); });
+}
+
 void TMakerPage::CreateSaveDialog()
 {
     m_saveDialog = new QFileDialog(this);
     m_saveDialog->setAcceptMode(QFileDialog::AcceptSave);
     m_saveDialog->setFileMode(QFileDialog::AnyFile);
-    m_saveDialog->setDefaultSuffix(QStringLiteral("exe"));
+    // A Linux file manager takes a name ending in ".exe" for a Windows program, so none is
+    // added; a name typed with it is kept.
     m_saveDialog->setNameFilters(
-        {QStringLiteral("Executable files (*.exe)"), QStringLiteral("All files (*)")});
+        {QStringLiteral("Puzzles (*)"), QStringLiteral("Executable files (*.exe)")});
     m_saveDialog->setSizeGripEnabled(true);
 }
 
@@ -331,10 +373,11 @@ bool TMakerPage::SaveNewPuzzle()
 
 QByteArray TMakerPage::WritePuzzlePayload() const
 {
-    return WithPuzzleSections(LoadedExeImage(), *m_state.sourcePicture,
-                              m_state.useAlternativePicture ? m_state.alternativePicture.get()
-                                                            : nullptr,
-                              *m_state.document);
+    return WithPuzzleSections(
+        m_portableCheckBox->isChecked() ? ReadPortableProgram(m_portableProgram) : LoadedExeImage(),
+        *m_state.sourcePicture,
+        m_state.useAlternativePicture ? m_state.alternativePicture.get() : nullptr,
+        *m_state.document);
 }
 
 void TMakerPage::OfferToRun(const QString &puzzle)

@@ -8,11 +8,13 @@
 // The page works on the main window's state, which it does not own. What it needs of the main
 // window itself it asks for through a signal (browsing) or its top-level window (closing).
 
+#include "engine/container/PuzzleFile.h"
 #include "windows/maker/PictureEditing.h"
 
 #include <QByteArray>
 #include <QWidget>
 
+class QCheckBox;
 class QFileDialog;
 class QFrame;
 class QLabel;
@@ -27,7 +29,9 @@ class TMakerPage : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TMakerPage(TMainState &state, QWidget *parent = nullptr);
+    // portableProgram is the program part of portable puzzles; empty when it is not installed.
+    explicit TMakerPage(TMainState &state, QWidget *parent = nullptr,
+                        const QString &portableProgram = PortableProgramPath());
 
     // Step 1's picture editing; a new picture editor by default.
     void SetPictureEditing(TPictureEditing editing);
@@ -72,6 +76,9 @@ public:
     QToolButton *m_browseButton;
     QToolButton *m_aboutButton;
     QToolButton *m_exitButton;
+    // Step 3 writes a portable puzzle, one that carries its own libraries; remembered for the
+    // next puzzle. Disabled when the portable program part is not installed.
+    QCheckBox *m_portableCheckBox;
     TShapeWidget *m_step1Frame;
     TClickableLabel *m_step1Title;
     TClickableLabel *m_step1Caption;
@@ -89,6 +96,7 @@ signals:
     void BrowsePuzzlesRequested();
 
 private:
+    void CreatePortableCheckBox();
     void CreateBannerPanel();
     void CreateThumbnailPanel();
     void CreateBottomPanel();
@@ -109,4 +117,5 @@ private:
 
     TMainState &m_state;
     TPictureEditing m_editPicture;
+    QString m_portableProgram;
 };

@@ -1,6 +1,8 @@
 #include "windows/play/ToolsWindow.h"
 
+#include "engine/container/ExecutablePayload.h"
 #include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleFile.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PaletteOrder.h"
 #include "windows/common/AboutWindow.h"
@@ -223,10 +225,10 @@ void TToolsWindow::AboutClicked()
 {
     TMinimisedDuringCommand minimised(this);
     const TKeyedNode *document = m_game.document ? m_game.document() : nullptr;
-    ProgramWindows().aboutWindow->ShowPuzzleAbout(
-        DocumentValue(document, PuzzleSchema::KeyName),
-        DocumentValue(document, PuzzleSchema::KeyAuthor),
-        DocumentValue(document, PuzzleSchema::KeyWebsite));
+    ProgramWindows().aboutWindow->ShowPuzzleAbout(DocumentValue(document, PuzzleSchema::KeyName),
+                                                  DocumentValue(document, PuzzleSchema::KeyAuthor),
+                                                  DocumentValue(document, PuzzleSchema::KeyWebsite),
+                                                  IsPortableImage(LoadedExeImage()));
 }
 
 void TToolsWindow::ExitClicked()

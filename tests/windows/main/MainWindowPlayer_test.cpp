@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -25,6 +26,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 using namespace PuzzleSchema;
 
@@ -215,6 +217,53 @@ TEST_F(PlayerMode, ResetWithoutDropsEndsWithoutAskingAndKeepsTheStoredGame)
     EXPECT_FALSE(main.gameChanged);
     EXPECT_FALSE(main.isVisible()) << "nothing changed: the program ends";
     EXPECT_EQ(ExeImage(), image);
+}
+
+// `tessalune PUZZLE` on a file someone was sent: not executable, its program part built for
+// another machine. The game is saved into that file's own bytes: no hand-over copy, the program
+// part and the file's permissions as they were.
+TEST_F(PlayerMode, OpenedPuzzleFileIsSavedIntoItsOwnBytes)
+{
+    const QByteArray programPart = "a program built for another machine\n";
+    QByteArray sent = programPart;
+    const QByteArray made = Made();
+    for (const char *name : {SectionIsPuzzle, SectionSourceImage, SectionDocument})
+        AppendSection(name, ReadSection(name, made), sent);
+    const QString path = PathOf("received puzzle");
+    ASSERT_TRUE(WriteBytes(path, sent));
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    const QFile::Permissions permissions = QFile::permissions(path);
+    OpenPuzzleFile(path);
+    ExeImage().clear();
+    const auto windows = std::make_unique<TPlayerWindows>(PlayedFilePath());
+    TMainWindow &main = *windows->main;
+    const auto driver = DriveGame(
+        *windows->play, [&] { main.gameChanged = true; }, ExitThroughTools);
+    main.RunPlayerMode();
+    ASSERT_TRUE(driver->ran);
+    ASSERT_EQ(main.m_pages->currentWidget(), main.m_saveQuestionPage);
+    QTest::mouseClick(main.m_saveYesButton, Qt::LeftButton);
+    OpenPuzzleFile(QString());
+
+    const QByteArray saved = ReadBytes(path);
+    EXPECT_TRUE(saved.startsWith(programPart));
+    EXPECT_EQ(ReadSection(SectionDocument, saved), main.document->SaveToText());
+    EXPECT_NE(ReadSection(SectionDocument, saved), ReadSection(SectionDocument, sent));
+    EXPECT_EQ(ReadSection(SectionSourceImage, saved), ReadSection(SectionSourceImage, made));
+    EXPECT_EQ(QFile::permissions(path), permissions);
+    EXPECT_FALSE(QFileInfo::exists(PathOf("tmp.exe")));
+    EXPECT_FALSE(main.isVisible()) << "the save ends the game";
+}
+
+// A file chosen or dropped to play is read, never executed, unless it holds a puzzle.
+TEST_F(PlayerMode, FileToPlayThatHoldsNoPuzzleIsRefusedNotRun)
+{
+    const auto windows = Puzzle(Made());
+    const QString script = PathOf("not a puzzle");
+    ASSERT_TRUE(WriteExecutable(script, "#!/bin/sh\ntouch \"$0.ran\"\n"));
+    EXPECT_THROW(windows->main->PlayPuzzleFile(script), std::runtime_error);
+    QTest::qWait(500);
+    EXPECT_FALSE(QFileInfo::exists(script + ".ran"));
 }
 
 TEST_F(PlayerMode, BrowseMyPuzzlesStartsInTheWorkingFolderAndKeepsIt)

@@ -2,6 +2,7 @@
 // cancelled steps, and the payload Step 3 writes.
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleFile.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/picture/JpegPicture.h"
 #include "platform/Platform.h"
@@ -17,6 +18,7 @@
 #include "windows/maker/MakerPage.h"
 #include "windows/maker/PropertiesDialog.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFrame>
@@ -310,4 +312,32 @@ TEST_F(MakerTest, CommandButtonsBrowseShowAboutAndExitAndTheVersionOpensTheAddre
 
     QTest::mouseClick(m_page->m_exitButton, Qt::LeftButton);
     EXPECT_FALSE(m_host->isVisible());
+}
+
+// The wizard's portable choice: the size it adds, remembered for the next puzzle, and a puzzle
+// written with it carries the portable program part.
+TEST_F(MakerStepThreeTest, PortableChoiceIsRememberedAndMakesAPortablePuzzle)
+{
+    ChooseSource(GradientPicture({400, 200}));
+    RunPropertiesWithOk();
+    TMakerPage portablePage(m_state, nullptr, TESSALUNE_PORTABLE_PROGRAM);
+    ASSERT_TRUE(portablePage.m_portableCheckBox->isEnabled());
+    EXPECT_TRUE(portablePage.m_portableCheckBox->text().contains(" MB)"));
+    portablePage.m_portableCheckBox->setChecked(false);
+    EXPECT_FALSE(IsPortableImage(portablePage.WritePuzzlePayload()));
+    portablePage.m_portableCheckBox->setChecked(true);
+    const QByteArray portable = portablePage.WritePuzzlePayload();
+    EXPECT_TRUE(IsPortableImage(portable));
+    EXPECT_TRUE(IsPuzzleImage(portable));
+    EXPECT_EQ(ReadSection(SectionSourceImage, portable), m_state.sourcePicture->Data());
+
+    EXPECT_TRUE(
+        TMakerPage(m_state, nullptr, TESSALUNE_PORTABLE_PROGRAM).m_portableCheckBox->isChecked());
+    portablePage.m_portableCheckBox->setChecked(false);
+    EXPECT_FALSE(
+        TMakerPage(m_state, nullptr, TESSALUNE_PORTABLE_PROGRAM).m_portableCheckBox->isChecked());
+    // Without the portable part the choice cannot be made.
+    const TMakerPage withoutPart(m_state, nullptr, QString());
+    EXPECT_FALSE(withoutPart.m_portableCheckBox->isEnabled());
+    EXPECT_FALSE(withoutPart.m_portableCheckBox->isChecked());
 }

@@ -1,0 +1,284 @@
+// Portable puzzles as a person who was sent one starts them: in a root that holds nothing but
+// the host libraries the bundle leaves out (copied from this machine with the loader, and /proc),
+// entered with chroot as an ordinary user and shown on a virtual X server; and on this machine
+// for the cache folder's faults. The test needs root, Xvfb and xdotool, and fails without them.
+#include "engine/container/ExecutablePayload.h"
+#include "engine/container/PuzzleFile.h"
+#include "engine/container/PuzzleSchema.h"
+#include "support/ProcessSupport.h"
+#include "support/TemporaryFolderTest.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+using namespace PuzzleSchema;
+
+namespace
+{
+
+constexpr int UserId = 1000;
+constexpr int EndsWithinMs = 60000;
+
+QStringList HostLibraries()
+{
+    QStringList names;
+    for (const QByteArray &line : ReadBytes(TESSALUNE_HOST_LIBRARIES).split('\n'))
+        if (!line.isEmpty() && !line.startsWith('#'))
+            names << QString::fromUtf8(line);
+    return names;
+}
+
+// Waits for the process and returns its exit code, or -1 when it did not end by itself.
+int ExitCodeOf(QProcess &process)
+{
+    if (!process.waitForFinished(EndsWithinMs) || process.exitStatus() != QProcess::NormalExit)
+        return -1;
+    return process.exitCode();
+}
+
+QStringList RuntimeFolders(const QString &cache)
+{
+    return QDir(cache + "/tessalune")
+        .entryList({"runtime-*", ".unpacking-*", ".damaged-*"},
+                   QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+} // namespace
+
+class PortablePuzzle : public TTemporaryFolderTest
+{
+protected:
+    void SetUp() override
+    {
+        TTemporaryFolderTest::SetUp();
+        ASSERT_EQ(geteuid(), 0u) << "these tests build a root to chroot into: run them as root";
+        for (const char *tool : {"Xvfb", "xdotool", "chroot"})
+            ASSERT_FALSE(QStandardPaths::findExecutable(tool, {"/usr/bin", "/usr/sbin"}).isEmpty())
+                << tool << " is missing (scripts/tessalune.sh installs it)";
+        m_puzzle = PathOf("moon");
+        QProcess maker;
+        maker.start(TESSALUNE_EXE,
+                    {"--make", QString(TESSALUNE_FIXTURES) + "/moonlit_hills_280x210.jpg", m_puzzle,
+                     "--portable", "--name", "Moon", "--seed", "7"});
+        ASSERT_EQ(ExitCodeOf(maker), 0) << maker.readAllStandardError().toStdString();
+    }
+
+    void TearDown() override
+    {
+        for (auto &process : m_processes) {
+            process->kill();
+            process->waitForFinished();
+        }
+        if (m_xServer.state() != QProcess::NotRunning) {
+            m_xServer.kill();
+            m_xServer.waitForFinished();
+        }
+        if (!m_procMount.isEmpty())
+            umount2(QFile::encodeName(m_procMount).constData(), MNT_DETACH);
+        TTemporaryFolderTest::TearDown();
+    }
+
+    // The puzzle started on this machine with its cache in `cache`.
+    QProcess &StartHere(const QString &cache, const QStringList &arguments)
+    {
+        QProcessEnvironment environment;
+        environment.insert("HOME", PathOf("home"));
+        environment.insert("XDG_CACHE_HOME", cache);
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        return Start(m_puzzle, arguments, environment);
+    }
+
+    // With an error file the output goes to files, not pipes: a program the started one starts
+    // in its turn (the hand-over's restarted puzzle) keeps writing after it has ended, and a
+    // pipe closed by then would end it.
+    QProcess &Start(const QString &program, const QStringList &arguments,
+                    const QProcessEnvironment &environment, const QString &errorFile = QString())
+    {
+        m_processes.push_back(std::make_unique<QProcess>());
+        QProcess &process = *m_processes.back();
+        process.setProcessEnvironment(environment);
+        if (!errorFile.isEmpty()) {
+            process.setStandardOutputFile(QProcess::nullDevice());
+            process.setStandardErrorFile(errorFile, QIODevice::Append);
+        }
+        process.start(program, arguments);
+        EXPECT_TRUE(process.waitForStarted());
+        return process;
+    }
+
+    // A root with the loader and the host libraries of this machine, /proc, an ordinary user's
+    // home holding the puzzle, and a virtual X server it can reach through its abstract socket.
+    void BuildMinimalRoot()
+    {
+        m_root = PathOf("root");
+        const QString libraries = m_root + "/lib/x86_64-linux-gnu";
+        ASSERT_TRUE(QDir().mkpath(libraries));
+        for (const QString &name : HostLibraries()) {
+            const QString installed =
+                QFileInfo("/lib/x86_64-linux-gnu/" + name).canonicalFilePath();
+            ASSERT_FALSE(installed.isEmpty()) << name.toStdString() << " is not installed here";
+            ASSERT_TRUE(QFile::copy(installed, libraries + "/" + name));
+        }
+        ASSERT_TRUE(QDir().mkpath(m_root + "/lib64"));
+        ASSERT_TRUE(QFile::link("../lib/x86_64-linux-gnu/ld-linux-x86-64.so.2",
+                                m_root + "/lib64/ld-linux-x86-64.so.2"));
+        m_procMount = m_root + "/proc";
+        ASSERT_TRUE(QDir().mkpath(m_procMount));
+        ASSERT_TRUE(TmpfsMount::Available());
+        ASSERT_EQ(mount("proc", QFile::encodeName(m_procMount).constData(), "proc", 0, nullptr), 0);
+        ASSERT_TRUE(QDir().mkpath(m_root + "/home/u"));
+        ASSERT_TRUE(QDir().mkpath(m_root + "/tmp"));
+        ASSERT_TRUE(QFile::setPermissions(m_root + "/tmp", QFile::Permissions(0x7777)));
+        ASSERT_TRUE(QFile::copy(m_puzzle, m_root + "/home/u/moon"));
+        for (const QString &path : {m_root + "/home/u", m_root + "/home/u/moon"})
+            ASSERT_EQ(chown(QFile::encodeName(path).constData(), UserId, UserId), 0);
+
+        m_xServer.start("Xvfb",
+                        {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1280x1024x24"});
+        ASSERT_TRUE(m_xServer.waitForReadyRead(20000)) << "Xvfb did not start";
+        m_display = ":" + QString::fromLatin1(m_xServer.readAllStandardOutput().trimmed());
+    }
+
+    // A program of the minimal root started in it as the ordinary user.
+    QProcess &StartInRoot(const QString &program, const QStringList &arguments = {})
+    {
+        QProcessEnvironment environment;
+        environment.insert("HOME", "/home/u");
+        environment.insert("DISPLAY", m_display);
+        return Start("chroot", QStringList{"--userspec=1000:1000", m_root, program} + arguments,
+                     environment, PathOf("root errors"));
+    }
+
+    std::string RootErrors() { return ReadBytes(PathOf("root errors")).toStdString(); }
+
+    bool WindowShows(const QString &name)
+    {
+        QProcess search;
+        QProcessEnvironment environment;
+        environment.insert("DISPLAY", m_display);
+        search.setProcessEnvironment(environment);
+        search.start("timeout",
+                     {"30", "xdotool", "search", "--sync", "--onlyvisible", "--name", name});
+        return ExitCodeOf(search) == 0;
+    }
+
+    QString m_puzzle;
+    QString m_root;
+    QString m_procMount;
+    QString m_display;
+    QProcess m_xServer;
+    std::vector<std::unique_ptr<QProcess>> m_processes;
+};
+
+TEST_F(PortablePuzzle, PlaysExportsAndSavesWhereOnlyTheHostLibrariesAre)
+{
+    BuildMinimalRoot();
+    QProcess &exporting =
+        StartInRoot("/home/u/moon", {"--export-pieces", "/home/u/moon", "/home/u/pieces"});
+    ASSERT_EQ(ExitCodeOf(exporting), 0) << RootErrors();
+    EXPECT_EQ(QDir(m_root + "/home/u/pieces").entryList({"*.png"}).size(), 49);
+
+    QProcess &game = StartInRoot("/home/u/moon");
+    EXPECT_TRUE(WindowShows("Moon")) << RootErrors();
+    // The carried libraries are found through the program's own search path: nothing the game
+    // starts inherits a library path.
+    const QByteArray environment = ReadBytes(QString("/proc/%1/environ").arg(game.processId()));
+    EXPECT_TRUE(environment.contains("HOME=/home/u"));
+    EXPECT_FALSE(environment.contains("LD_LIBRARY_PATH"));
+    game.kill();
+    game.waitForFinished();
+
+    // The hand-over of a changed game, as the player writes it: the puzzle's own bytes with the
+    // new game and the name of the file to save into.
+    const QString home = m_root + "/home/u";
+    QByteArray handOver = ReadBytes(home + "/moon");
+    const QByteArray savedGame =
+        ReadSection(SectionDocument, handOver).replace("\"Moon\"", "\"Moon saved\"");
+    RemoveSection(SectionDocument, handOver);
+    AppendSection(SectionDocument, savedGame, handOver);
+    AppendSection(SectionFileName, "moon", handOver);
+    ASSERT_TRUE(WriteExecutable(home + "/tmp.exe", handOver));
+    ASSERT_EQ(chown(QFile::encodeName(home + "/tmp.exe").constData(), UserId, UserId), 0);
+    StartInRoot("/home/u/tmp.exe");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return !QFileInfo::exists(home + "/tmp.exe") &&
+                   ReadSection(SectionDocument, ReadBytes(home + "/moon")) == savedGame;
+        },
+        EndsWithinMs))
+        << RootErrors();
+    const QByteArray saved = ReadBytes(home + "/moon");
+    EXPECT_TRUE(IsPortableImage(saved));
+    EXPECT_TRUE(ReadSection(SectionFileName, saved).isEmpty());
+    // The restarted puzzle cleaned up and ended; started again, it plays the saved game.
+    StartInRoot("/home/u/moon");
+    EXPECT_TRUE(WindowShows("Moon saved")) << RootErrors();
+}
+
+TEST_F(PortablePuzzle, TwoFirstStartsAtOnceShareOneRuntime)
+{
+    const QString cache = PathOf("cache");
+    QProcess &first = StartHere(cache, {"--export-pieces", m_puzzle, PathOf("first")});
+    QProcess &second = StartHere(cache, {"--export-pieces", m_puzzle, PathOf("second")});
+    EXPECT_EQ(ExitCodeOf(first), 0) << first.readAllStandardError().toStdString();
+    EXPECT_EQ(ExitCodeOf(second), 0) << second.readAllStandardError().toStdString();
+    EXPECT_EQ(RuntimeFolders(cache).size(), 1) << RuntimeFolders(cache).join(' ').toStdString();
+    EXPECT_EQ(QFileInfo(cache + "/tessalune").permissions() & 0x0077, 0);
+}
+
+TEST_F(PortablePuzzle, DamagedRuntimeIsUnpackedAgain)
+{
+    const QString cache = PathOf("cache");
+    // What a start killed while unpacking leaves (no process has this id) goes too.
+    const QString killedStart = cache + "/tessalune/.unpacking-2147483646";
+    ASSERT_TRUE(QDir().mkpath(killedStart + "/lib"));
+    ASSERT_EQ(ExitCodeOf(StartHere(cache, {"--version"})), 0);
+    const QString runtime = cache + "/tessalune/" + RuntimeFolders(cache).value(0);
+    QFile library(runtime + "/lib/libQt6Core.so.6");
+    const qint64 size = library.size();
+    ASSERT_GT(size, 0);
+    ASSERT_TRUE(library.resize(size / 2));
+
+    QProcess &again = StartHere(cache, {"--export-pieces", m_puzzle, PathOf("pieces")});
+    EXPECT_EQ(ExitCodeOf(again), 0) << again.readAllStandardError().toStdString();
+    EXPECT_EQ(QFileInfo(runtime + "/lib/libQt6Core.so.6").size(), size);
+    EXPECT_EQ(RuntimeFolders(cache), QStringList{QFileInfo(runtime).fileName()});
+}
+
+// A runtime whose bytes changed on the way is refused before anything is unpacked.
+TEST_F(PortablePuzzle, DamagedPuzzleFileIsRefused)
+{
+    QByteArray bytes = ReadBytes(m_puzzle);
+    const qsizetype runtimeMiddle = bytes.indexOf("SO!#IS_PUZZLE") / 2;
+    ASSERT_GT(runtimeMiddle, 0);
+    bytes[runtimeMiddle] = char(bytes[runtimeMiddle] ^ 0x40);
+    ASSERT_TRUE(WriteExecutable(m_puzzle, bytes));
+    const QString cache = PathOf("cache");
+    QProcess &start = StartHere(cache, {"--version"});
+    EXPECT_EQ(ExitCodeOf(start), 1);
+    const QString message = QString::fromLocal8Bit(start.readAllStandardError());
+    EXPECT_TRUE(message.contains("is damaged")) << message.toStdString();
+    EXPECT_TRUE(RuntimeFolders(cache).isEmpty());
+}
+
+TEST_F(PortablePuzzle, FullCacheFolderIsToldNotSilent)
+{
+    const QString cache = PathOf("cache");
+    const TmpfsMount full(cache, "1m");
+    ASSERT_TRUE(full.IsMounted());
+    QProcess &start = StartHere(cache, {"--version"});
+    EXPECT_EQ(ExitCodeOf(start), 1);
+    const QString message = QString::fromLocal8Bit(start.readAllStandardError());
+    EXPECT_TRUE(message.contains("No space left on device")) << message.toStdString();
+    EXPECT_TRUE(message.contains("MB of free space")) << message.toStdString();
+    EXPECT_TRUE(RuntimeFolders(cache).isEmpty()) << "a half runtime was left behind";
+}
