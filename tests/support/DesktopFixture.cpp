@@ -50,15 +50,18 @@ QPoint TDesktopGame::BodyPoint() const
     return {geometry.pieceWidth / 2, geometry.pieceHeight / 2};
 }
 
-void TDesktopGame::Drag(TPieceImage *image, QPoint grab, QPoint targetView, Qt::MouseButton button)
+void TDesktopGame::Drag(TPieceImage *image, QPoint grab, QPoint targetView, Qt::MouseButton button,
+                        Qt::KeyboardModifiers modifiers)
 {
-    QWidget *canvas = desktop.Canvas();
-    const QPoint start = image->Position() + grab;
-    const QPoint end = targetView + desktop.ScrollPosition() + grab;
-    QTest::mousePress(canvas, button, {}, start);
+    TDesktopCanvas *canvas = desktop.Canvas();
+    // A piece on the desktop is shown at the zoom, and so is the point that grabs it.
+    const QPoint shownGrab = image->FollowsZoom() ? canvas->ToWidget(grab) : grab;
+    const QPoint start = canvas->WidgetBounds(*image).topLeft() + shownGrab;
+    const QPoint end = targetView + desktop.ScrollPosition() + shownGrab;
+    QTest::mousePress(canvas, button, modifiers, start);
     QTest::mouseMove(canvas, (start + end) / 2);
     QTest::mouseMove(canvas, end);
-    QTest::mouseRelease(canvas, button, {}, end);
+    QTest::mouseRelease(canvas, button, modifiers, end);
 }
 
 void TDesktopGame::DragTo(TPieceImage *image, QPoint targetView)

@@ -22,9 +22,10 @@ public:
     int PieceCount() const { return static_cast<int>(desktop.Images().size()); }
 
     // Presses the button on the image at grab (image pixels), moves in two steps until the
-    // image's top-left corner would lie at the view point target, and releases there.
+    // image's top-left corner would lie at the view point target, and releases there; the
+    // modifiers are held throughout.
     void Drag(TPieceImage *image, QPoint grab, QPoint targetView,
-              Qt::MouseButton button = Qt::LeftButton);
+              Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers modifiers = {});
     // A drag by the middle of the cell body.
     void DragTo(TPieceImage *image, QPoint targetView);
     QPoint BodyPoint() const;

@@ -32,13 +32,13 @@ void TCanvasItem::SetVisible(bool show)
     m_visible = show;
     // A hidden item needs its area repainted just as a shown one does.
     if (m_canvas != nullptr)
-        m_canvas->update(m_bounds);
+        m_canvas->update(m_canvas->WidgetBounds(*this));
 }
 
 void TCanvasItem::Invalidate() const
 {
     if (m_canvas != nullptr && m_visible)
-        m_canvas->update(m_bounds);
+        m_canvas->update(m_canvas->WidgetBounds(*this));
 }
 
 TPieceImage::TPieceImage(QImage displayPicture) : m_picture(std::move(displayPicture))
@@ -49,6 +49,11 @@ TPieceImage::TPieceImage(QImage displayPicture) : m_picture(std::move(displayPic
 void TPieceImage::Paint(QPainter &painter) const
 {
     painter.drawImage(Position(), m_picture);
+    if (!m_selected)
+        return;
+    painter.setPen(QPen(Qt::yellow, 2, Qt::DashLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(Bounds().adjusted(1, 1, -1, -1));
 }
 
 void TShapeItem::Paint(QPainter &painter) const
@@ -124,8 +129,8 @@ void TDesktopCanvas::BringToFront(TCanvasItem *item)
 
 TCanvasItem *TDesktopCanvas::ItemAt(const QPoint &point) const
 {
-    const auto found = std::find_if(m_items.rbegin(), m_items.rend(), [&point](TCanvasItem *item) {
-        return item->IsVisible() && item->Bounds().contains(point);
+    const auto found = std::find_if(m_items.rbegin(), m_items.rend(), [&](TCanvasItem *item) {
+        return item->IsVisible() && WidgetBounds(*item).contains(point);
     });
     return found == m_items.rend() ? nullptr : *found;
 }
@@ -136,34 +141,79 @@ void TDesktopCanvas::SetBackgroundColour(const QColor &colour)
     update();
 }
 
+void TDesktopCanvas::SetZoom(double zoom)
+{
+    m_zoom = zoom;
+    update();
+}
+
+QRect TDesktopCanvas::WidgetBounds(const TCanvasItem &item) const
+{
+    if (!item.FollowsZoom() || m_zoom == 1.0)
+        return item.Bounds();
+    const QRect &bounds = item.Bounds();
+    // Rounded outwards, so that an update covers every pixel the scaled item touches.
+    return QRectF(bounds.x() * m_zoom, bounds.y() * m_zoom, bounds.width() * m_zoom,
+                  bounds.height() * m_zoom)
+        .toAlignedRect();
+}
+
+QPoint TDesktopCanvas::ToDesktop(const QPoint &widgetPoint) const
+{
+    return (QPointF(widgetPoint) / m_zoom).toPoint();
+}
+
+QPoint TDesktopCanvas::ToWidget(const QPoint &desktopPoint) const
+{
+    return (QPointF(desktopPoint) * m_zoom).toPoint();
+}
+
 void TDesktopCanvas::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     const QRect exposed = event->rect();
     painter.fillRect(exposed, m_backgroundColour);
     for (const TCanvasItem *item : m_items) {
-        if (item->IsVisible() && event->region().intersects(item->Bounds()))
-            item->Paint(painter);
+        if (!item->IsVisible() || !event->region().intersects(WidgetBounds(*item)))
+            continue;
+        const bool scaled = item->FollowsZoom() && m_zoom != 1.0;
+        if (scaled) {
+            painter.save();
+            painter.scale(m_zoom, m_zoom);
+        }
+        item->Paint(painter);
+        if (scaled)
+            painter.restore();
     }
 }
 
 QPoint TDesktopCanvas::LocalPoint(const TCanvasItem *item, const QPointF &canvasPoint) const
 {
-    return canvasPoint.toPoint() - item->Position();
+    const QPointF point = item->FollowsZoom() ? canvasPoint / m_zoom : canvasPoint;
+    return point.toPoint() - item->Position();
 }
 
 void TDesktopCanvas::mousePressEvent(QMouseEvent *event)
 {
     event->accept();
-    if (m_capturedItem == nullptr)
+    m_pressModifiers = event->modifiers();
+    if (m_capturedItem == nullptr && !m_backgroundPressed)
         m_capturedItem = ItemAt(event->position().toPoint());
-    if (m_capturedItem != nullptr)
+    if (m_capturedItem != nullptr) {
         emit ItemMousePressed(m_capturedItem, LocalPoint(m_capturedItem, event->position()));
+        return;
+    }
+    m_backgroundPressed = true;
+    emit BackgroundMousePressed(event->position().toPoint());
 }
 
 void TDesktopCanvas::mouseMoveEvent(QMouseEvent *event)
 {
     event->accept();
+    if (m_backgroundPressed) {
+        emit BackgroundMouseMoved(event->position().toPoint());
+        return;
+    }
     TCanvasItem *item =
         m_capturedItem != nullptr ? m_capturedItem : ItemAt(event->position().toPoint());
     if (item != nullptr)
@@ -173,8 +223,14 @@ void TDesktopCanvas::mouseMoveEvent(QMouseEvent *event)
 void TDesktopCanvas::mouseReleaseEvent(QMouseEvent *event)
 {
     event->accept();
+    const bool allReleased = event->buttons() == Qt::NoButton;
+    if (m_backgroundPressed) {
+        m_backgroundPressed = !allReleased;
+        emit BackgroundMouseReleased(event->position().toPoint());
+        return;
+    }
     TCanvasItem *item = m_capturedItem;
-    if (event->buttons() == Qt::NoButton)
+    if (allReleased)
         m_capturedItem = nullptr;
     if (item != nullptr)
         emit ItemMouseReleased(item);

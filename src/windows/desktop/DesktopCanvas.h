@@ -2,7 +2,9 @@
 // The surface of the puzzle desktop: one widget that paints its items (the background picture,
 // the palette strip and the pieces) in z-order, and reports mouse events per item in the item's
 // own pixels. Item positions are in the canvas's coordinates, which are desktop coordinates:
-// they do not change when the surrounding scroll area scrolls.
+// they do not change when the surrounding scroll area scrolls. The canvas may be zoomed: items
+// that follow the zoom keep desktop coordinates and are painted scaled; the others (the palette
+// and what is pinned with it) are laid out and painted in the widget's own pixels.
 
 #include <QColor>
 #include <QImage>
@@ -32,6 +34,8 @@ public:
     void SetVisible(bool show);
 
     virtual void Paint(QPainter &painter) const = 0;
+    // Whether the item's bounds are desktop coordinates painted at the canvas's zoom.
+    virtual bool FollowsZoom() const { return false; }
 
 protected:
     // Asks the canvas to repaint the item's area.
@@ -54,8 +58,12 @@ public:
 
     const QImage &Picture() const { return m_picture; }
     bool m_onPalette = true;
+    // Selected pieces are outlined and move together.
+    bool m_selected = false;
 
     void Paint(QPainter &painter) const override;
+    // Pieces on the desktop zoom; pieces on the palette keep their size.
+    bool FollowsZoom() const override { return !m_onPalette; }
 
 private:
     QImage m_picture;
@@ -107,12 +115,27 @@ public:
     void SetBackgroundColour(const QColor &colour);
     QColor BackgroundColour() const { return m_backgroundColour; }
 
+    // The scale of items that follow the zoom, 1 for their own size.
+    void SetZoom(double zoom);
+    double Zoom() const { return m_zoom; }
+    // The item's bounds in the widget's pixels.
+    QRect WidgetBounds(const TCanvasItem &item) const;
+    // A widget point in desktop coordinates, and back.
+    QPoint ToDesktop(const QPoint &widgetPoint) const;
+    QPoint ToWidget(const QPoint &desktopPoint) const;
+    // The keyboard modifiers held when the last button was pressed.
+    Qt::KeyboardModifiers PressModifiers() const { return m_pressModifiers; }
+
 signals:
     // Any button; point is in the item's own pixels. While a button is held, every event goes
     // to the item that received the first press, wherever the mouse is.
     void ItemMousePressed(TCanvasItem *item, QPoint point);
     void ItemMouseMoved(TCanvasItem *item, QPoint point);
     void ItemMouseReleased(TCanvasItem *item);
+    // A press, move or release over no item, with nothing captured; point in the widget's pixels.
+    void BackgroundMousePressed(QPoint point);
+    void BackgroundMouseMoved(QPoint point);
+    void BackgroundMouseReleased(QPoint point);
     void Resized();
 
 protected:
@@ -130,4 +153,8 @@ private:
     // The item that received the press while any button is held (mouse capture).
     TCanvasItem *m_capturedItem = nullptr;
     QColor m_backgroundColour;
+    double m_zoom = 1.0;
+    Qt::KeyboardModifiers m_pressModifiers;
+    // A press over no item is followed until every button is released.
+    bool m_backgroundPressed = false;
 };

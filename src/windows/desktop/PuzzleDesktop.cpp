@@ -7,6 +7,7 @@
 #include "engine/jigsaw/DesktopGrid.h"
 #include "engine/jigsaw/Joining.h"
 #include "engine/jigsaw/PaletteOrder.h"
+#include "engine/jigsaw/PieceGroups.h"
 #include "engine/jigsaw/PieceShape.h"
 #include "engine/jigsaw/Random.h"
 #include "windows/common/AnimatedImage.h"
@@ -16,6 +17,7 @@
 #include <QPalette>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <algorithm>
 
 namespace
@@ -76,6 +78,8 @@ void TPuzzleDesktop::CreateComponents()
 
     m_scrollArea = new QScrollArea(this);
     m_scrollArea->setFrameShape(QFrame::NoFrame);
+    // The desktop itself takes the keys, arrows included.
+    m_scrollArea->setFocusPolicy(Qt::NoFocus);
     m_scrollArea->setWidgetResizable(true);
     m_canvas = new TDesktopCanvas(nullptr);
     m_canvas->SetBackgroundColour(ToQColor(WorkspaceColour()));
@@ -105,6 +109,15 @@ void TPuzzleDesktop::CreateComponents()
     connect(m_canvas, &TDesktopCanvas::ItemMousePressed, this, &TPuzzleDesktop::ItemMouseDown);
     connect(m_canvas, &TDesktopCanvas::ItemMouseMoved, this, &TPuzzleDesktop::ItemMouseMove);
     connect(m_canvas, &TDesktopCanvas::ItemMouseReleased, this, &TPuzzleDesktop::ItemMouseUp);
+    connect(m_canvas, &TDesktopCanvas::BackgroundMousePressed, this,
+            &TPuzzleDesktop::BackgroundPressed);
+    connect(m_canvas, &TDesktopCanvas::BackgroundMouseMoved, this,
+            &TPuzzleDesktop::BackgroundMoved);
+    connect(m_canvas, &TDesktopCanvas::BackgroundMouseReleased, this,
+            &TPuzzleDesktop::BackgroundReleased);
+    // Ctrl+wheel zooms instead of scrolling.
+    m_scrollArea->viewport()->installEventFilter(this);
+    setFocusPolicy(Qt::StrongFocus);
 
     m_paletteTimer = new QTimer(this);
     m_paletteTimer->setInterval(PaletteTimerMs);
@@ -131,7 +144,7 @@ void TPuzzleDesktop::LayoutDockedControls()
         QRect(textureLeft, DockedPanelHeight, std::max(0, width - textureLeft), middleHeight));
 }
 
-// The scroll range reaches the extent shape and every piece on the desktop.
+// The scroll range reaches the extent shape and every piece on the desktop, at the zoom.
 void TPuzzleDesktop::UpdateExtent()
 {
     QRect extent = m_extentCorner;
@@ -139,7 +152,8 @@ void TPuzzleDesktop::UpdateExtent()
         if (!image->m_onPalette)
             extent = extent.united(image->Bounds());
     }
-    m_canvas->setMinimumSize(std::max(0, extent.right() + 1), std::max(0, extent.bottom() + 1));
+    const QPoint corner = m_canvas->ToWidget(extent.bottomRight() + QPoint(1, 1));
+    m_canvas->setMinimumSize(std::max(0, corner.x()), std::max(0, corner.y()));
 }
 
 QPoint TPuzzleDesktop::ScrollPosition() const
@@ -150,7 +164,7 @@ QPoint TPuzzleDesktop::ScrollPosition() const
 
 QPoint TPuzzleDesktop::ViewPosition(const TPieceImage *image) const
 {
-    return image->Position() - ScrollPosition();
+    return m_canvas->WidgetBounds(*image).topLeft() - ScrollPosition();
 }
 
 int TPuzzleDesktop::StripLeftInView() const
@@ -161,6 +175,9 @@ int TPuzzleDesktop::StripLeftInView() const
 void TPuzzleDesktop::SetupDesktop(int cols, int rows, int pieceWidth, int pieceHeight, int margin)
 {
     m_dragged = nullptr;
+    m_moving.clear();
+    m_keyboardPiece = nullptr;
+    m_history.Clear();
     m_images.clear();
     m_records.clear();
     m_indexOfRecord.clear();
@@ -254,6 +271,15 @@ void TPuzzleDesktop::LayoutPalette()
         if (m_images[i]->m_onPalette)
             m_paletteRecords.append(m_records[static_cast<qsizetype>(i)]);
     }
+    if (m_borderPiecesOnly) {
+        const TJoinGrid grid = Grid();
+        for (TKeyedNode *record : std::as_const(m_paletteRecords)) {
+            if (!IsBorderPiece(grid, *record))
+                ImageOfRecord(record)->SetVisible(false);
+        }
+        m_paletteRecords.removeIf(
+            [&grid](const TKeyedNode *record) { return !IsBorderPiece(grid, *record); });
+    }
     SortPaletteRecords(m_paletteRecords, m_sortOrder);
     m_nextPaletteTop = m_topPanel->height() + m_paletteTopPad + PaletteInset;
     const int count = static_cast<int>(m_paletteRecords.size());
@@ -305,6 +331,7 @@ void TPuzzleDesktop::PaletteScrolled()
 void TPuzzleDesktop::SetSortOrder(int order)
 {
     m_sortOrder = order;
+    m_history.Clear();
     m_paletteScrollBar->setValue(0);
     m_paletteDirty = true;
 }
@@ -331,54 +358,79 @@ void TPuzzleDesktop::ItemMouseUp(TCanvasItem *item)
 
 void TPuzzleDesktop::ImageMouseDown(TPieceImage *image, int X, int Y)
 {
+    emit PlayerActed();
+    if (m_keyboardPiece != nullptr)
+        DropKeyboardPiece();
     // Only the cell body picks a piece up, not the band that holds its tabs.
     const bool onBody =
         m_margin < X && X < m_pieceWidth - m_margin && m_margin < Y && Y < m_pieceHeight - m_margin;
     if (!onBody)
         return;
-    m_dragged = image;
-    m_canvas->BringToFront(image);
+    if (m_canvas->PressModifiers().testFlag(Qt::ControlModifier)) {
+        ToggleSelected(image);
+        return;
+    }
     m_grabX = X;
     m_grabY = Y;
+    StartMove(image);
 }
 
 void TPuzzleDesktop::ImageMouseMove(TPieceImage *, int X, int Y)
 {
     if (m_dragged == nullptr)
         return;
-    m_dragged->MoveTo(m_dragged->Position() + QPoint(X - m_grabX, Y - m_grabY));
+    const QPoint step(X - m_grabX, Y - m_grabY);
+    for (TPieceImage *image : std::as_const(m_moving))
+        image->MoveTo(image->Position() + step);
 }
 
 void TPuzzleDesktop::ImageMouseUp(TPieceImage *)
 {
     if (m_dragged != nullptr)
-        DropPiece(m_dragged);
+        DropPieces();
     m_dragged = nullptr;
+    m_moving.clear();
     RefreshPalette();
 }
 
-void TPuzzleDesktop::DropPiece(TPieceImage *image)
+// The moving pieces land together: on the palette when the grabbed one does, otherwise each
+// shifted as the grabbed one snaps, so that joined pieces stay joined.
+void TPuzzleDesktop::DropPieces()
 {
     ResetScreenCursor();
     const int threshold = DropThreshold(StripLeftInView(), m_paletteStrip->Bounds().width());
-    image->m_onPalette = ViewPosition(image).x() < threshold;
-    if (!image->m_onPalette)
-        SnapToDesktop(image);
-    StorePosition(image);
+    const bool toPalette = ViewPosition(m_dragged).x() < threshold;
+    QPoint shift;
+    if (!toPalette) {
+        const QPoint before = m_dragged->m_onPalette ? m_canvas->ToDesktop(m_dragged->Position())
+                                                     : m_dragged->Position();
+        SnapToDesktop(m_dragged);
+        shift = m_dragged->Position() - before;
+    }
+    for (TPieceImage *image : std::as_const(m_moving)) {
+        if (toPalette)
+            SetOnPalette(image, true);
+        else if (image != m_dragged)
+            image->MoveTo(image->Position() + shift);
+        StorePosition(image);
+    }
     UpdateExtent();
-    if (const TKeyedNode *record = RecordOfImage(image))
+    m_history.Record(FinishMove(m_movingFrom));
+    if (const TKeyedNode *record = RecordOfImage(m_dragged))
         CheckJoin(record);
     emit OnPieceDropped(this);
 }
 
+// Snapped in desktop coordinates, at most as high as the view's top edge.
 void TPuzzleDesktop::SnapToDesktop(TPieceImage *image)
 {
-    const QPoint scroll = ScrollPosition();
     QPoint view = ViewPosition(image);
     view.setY(std::max(0, view.y()));
-    view.setX(SnapToCell(view.x(), scroll.x(), CellWidth()));
-    view.setY(SnapToCell(view.y(), scroll.y(), CellHeight()));
-    image->MoveTo(view + scroll);
+    QPoint desktop = m_canvas->ToDesktop(view + ScrollPosition());
+    desktop.setX(SnapToCell(desktop.x(), 0, CellWidth()));
+    desktop.setY(SnapToCell(desktop.y(), 0, CellHeight()));
+    SetOnPalette(image, false);
+    image->MoveTo(desktop);
 }
 
 void TPuzzleDesktop::StorePosition(TPieceImage *image)
@@ -398,11 +450,14 @@ void TPuzzleDesktop::StorePosition(TPieceImage *image)
 
 void TPuzzleDesktop::ResetGame()
 {
+    m_history.Clear();
+    ClearSelection();
+    m_keyboardPiece = nullptr;
     for (std::size_t i = 0; i < m_images.size(); ++i) {
         TKeyedNode *record = m_records[static_cast<qsizetype>(i)];
         record->DeleteAttr(PuzzleSchema::KeyPieceLeft);
         record->DeleteAttr(PuzzleSchema::KeyPieceTop);
-        m_images[i]->m_onPalette = true;
+        SetOnPalette(m_images[i].get(), true);
     }
     UpdateExtent();
     LayoutPalette();
@@ -432,6 +487,14 @@ bool TPuzzleDesktop::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_marginPanel && event->type() == QEvent::MouseMove)
         ResetCursor();
+    if (watched == m_scrollArea->viewport() && event->type() == QEvent::Wheel) {
+        const auto *wheel = static_cast<QWheelEvent *>(event);
+        if (wheel->modifiers().testFlag(Qt::ControlModifier)) {
+            const double factor = wheel->angleDelta().y() > 0 ? 1.25 : 0.8;
+            SetZoom(Zoom() * factor, wheel->position().toPoint());
+            return true;
+        }
+    }
     return QFrame::eventFilter(watched, event);
 }
 
@@ -484,7 +547,7 @@ void TPuzzleDesktop::CheckJoin(const TKeyedNode *record)
     // A fit means both values converted.
     const int left = TextToIntDef(record->GetAttr(PuzzleSchema::KeyPieceLeft), 0);
     const int top = TextToIntDef(record->GetAttr(PuzzleSchema::KeyPieceTop), 0);
-    m_sparkle->move(left + m_pieceWidth / 2, top + m_pieceHeight / 2);
+    m_sparkle->move(m_canvas->ToWidget(QPoint(left + m_pieceWidth / 2, top + m_pieceHeight / 2)));
     m_sparkle->raise();
     m_sparkleFrames = 0;
     m_sparkle->show();

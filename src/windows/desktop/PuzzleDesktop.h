@@ -10,6 +10,7 @@
 // view coordinates plus the scroll position, which is what the m_canvas's coordinates are.
 
 #include "engine/container/DocumentValues.h"
+#include "engine/jigsaw/MoveHistory.h"
 #include "windows/desktop/DesktopCanvas.h"
 
 #include <QFrame>
@@ -19,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+class QRubberBand;
 class QScrollArea;
 class QScrollBar;
 class TAnimatedImage;
@@ -87,6 +89,37 @@ public:
     // The widget that paints the items and receives the mouse over them.
     TDesktopCanvas *Canvas() const { return m_canvas; }
 
+    // Play aids, each off or unused by default (PuzzleDesktopAids.cpp).
+    // Joined pieces move together; Shift while pressing takes the one piece out.
+    void SetGroupMoves(bool together) { m_groupMoves = together; }
+    bool GroupMoves() const { return m_groupMoves; }
+    // Takes back or repeats one step of moves; false when there is none.
+    bool Undo();
+    bool Redo();
+    const TMoveHistory &History() const { return m_history; }
+    // Zoom of the desktop (not the palette) between MinimumZoom and 1, keeping the desktop point
+    // under anchor (view coordinates) in place.
+    static constexpr double MinimumZoom = 0.25;
+    void SetZoom(double zoom, QPoint anchor);
+    double Zoom() const;
+    void ZoomIn();
+    void ZoomOut();
+    // The largest zoom at which every piece on the desktop and the desktop's extent are seen.
+    void ZoomToFit();
+    // The palette shows only the pieces of the grid's first and last rows and columns.
+    void SetBorderPiecesOnly(bool only);
+    bool BorderPiecesOnly() const { return m_borderPiecesOnly; }
+    // Brings every desktop piece that lies outside the visible area, or under the palette strip,
+    // to free places in view, as one step; returns how many came back.
+    int FindLostPieces();
+    // The pieces selected by the rubber band or Ctrl+click.
+    QList<TPieceImage *> Selection() const;
+    void ClearSelection();
+    // The piece the keyboard moves, or null.
+    TPieceImage *KeyboardPiece() const { return m_keyboardPiece; }
+    // Takes the first shown palette piece onto the view's top-left free place for the keys.
+    bool PickPalettePiece();
+
     // Components; m_paletteStrip, m_extentCorner and m_backgroundPicture are painted by the
     // m_canvas.
     QScrollArea *m_scrollArea;
@@ -104,10 +137,13 @@ public:
 signals:
     // Raised after every drop of a piece.
     void OnPieceDropped(TPuzzleDesktop *sender);
+    // Raised on every press of a button or key on the desktop: the player is playing.
+    void PlayerActed();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void CreateComponents();
@@ -127,8 +163,23 @@ private:
     void ImageMouseDown(TPieceImage *image, int X, int Y);
     void ImageMouseMove(TPieceImage *image, int X, int Y);
     void ImageMouseUp(TPieceImage *image);
-    void DropPiece(TPieceImage *image);
+    void DropPieces();
     void SnapToDesktop(TPieceImage *image);
+    // Aids (PuzzleDesktopAids.cpp).
+    void StartMove(TPieceImage *grabbed);
+    QList<TPieceImage *> PiecesMovingWith(TPieceImage *grabbed) const;
+    TMoveStep FinishMove(const TMoveStep &started) const;
+    void ApplyStep(const TMoveStep &step);
+    void SetOnPalette(TPieceImage *image, bool onPalette);
+    std::optional<QPoint> PlaceOf(const TPieceImage *image) const;
+    int IndexOfImage(const TPieceImage *image) const;
+    void ToggleSelected(TPieceImage *image);
+    void BackgroundPressed(QPoint point);
+    void BackgroundMoved(QPoint point);
+    void BackgroundReleased(QPoint point);
+    QRect VisibleDesktopArea() const;
+    bool MoveKeyboardPiece(int key);
+    void DropKeyboardPiece();
     void StorePosition(TPieceImage *image);
     void ResetCursor();
     void PaletteScrolled();
@@ -143,6 +194,15 @@ private:
     QHash<const TKeyedNode *, qsizetype> m_indexOfRecord;
     QList<TKeyedNode *> m_paletteRecords;
     TPieceImage *m_dragged = nullptr;
+    // Every piece moving with m_dragged (itself first), and where each lay before.
+    QList<TPieceImage *> m_moving;
+    TMoveStep m_movingFrom;
+    bool m_groupMoves = false;
+    TMoveHistory m_history;
+    bool m_borderPiecesOnly = false;
+    QRubberBand *m_rubberBand = nullptr;
+    QPoint m_rubberOrigin;
+    TPieceImage *m_keyboardPiece = nullptr;
     int m_grabX = 0;
     int m_grabY = 0;
     int m_cols = 0;

@@ -1,0 +1,203 @@
+// The desktop's play aids driven with the mouse and the keys as a player would: moving joined
+// and selected pieces, undo and redo, zoom, the border palette, lost pieces and the keyboard.
+
+#include "engine/container/DocumentValues.h"
+#include "engine/container/PuzzleSchema.h"
+#include "engine/jigsaw/PieceGroups.h"
+#include "support/DesktopFixture.h"
+
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace
+{
+
+// Cells are 80 × 60 on this 7 × 7 grid; the assembly starts on a cell corner.
+const QPoint Origin(3 * 80, 2 * 60);
+
+QPoint Stored(const TKeyedNode *record)
+{
+    return {TextToIntDef(record->GetAttr(PuzzleSchema::KeyPieceLeft), -1),
+            TextToIntDef(record->GetAttr(PuzzleSchema::KeyPieceTop), -1)};
+}
+
+QByteArray Positions(const TKeyedNode &pieces)
+{
+    QByteArray positions;
+    for (int i = 0; i < pieces.ChildCount(); ++i)
+        positions += pieces.Child(i)->GetAttr(PuzzleSchema::KeyPieceLeft) + "," +
+                     pieces.Child(i)->GetAttr(PuzzleSchema::KeyPieceTop) + ";";
+    return positions;
+}
+
+class DesktopAids : public ::testing::Test
+{
+protected:
+    // Pieces 0, 1 and 7 joined at Origin (the top-left corner, its right and lower neighbours);
+    // piece 3 alone further right.
+    void PlaceCorner()
+    {
+        Place(0, Origin);
+        Place(1, Origin + QPoint(80, 0));
+        Place(7, Origin + QPoint(0, 60));
+        Place(3, Origin + QPoint(480, 0));
+    }
+
+    // Scrolls the palette to the piece and drags it from there.
+    void Place(int index, QPoint target)
+    {
+        game.desktop.m_paletteScrollBar->setValue(
+            static_cast<int>(game.desktop.PaletteRecords().indexOf(game.Record(index))));
+        game.desktop.LayoutPalette();
+        game.DragTo(game.Image(index), target);
+    }
+
+    TDesktopGame game{7, 7, QSize(560, 420), QSize(1400, 900)};
+};
+
+} // namespace
+
+TEST_F(DesktopAids, JoinedPiecesMoveAndSnapAsOneWithEveryRecordWritten)
+{
+    PlaceCorner();
+    game.desktop.SetGroupMoves(true);
+    // Dropped off the grid: the group snaps by the grabbed piece's snap.
+    game.DragTo(game.Image(1), Origin + QPoint(80 + 163, 307));
+    const QPoint shift = Stored(game.Record(1)) - (Origin + QPoint(80, 0));
+    EXPECT_EQ(shift, QPoint(160, 300));
+    EXPECT_EQ(Stored(game.Record(0)), Origin + shift);
+    EXPECT_EQ(Stored(game.Record(7)), Origin + QPoint(0, 60) + shift);
+    EXPECT_EQ(Stored(game.Record(3)), Origin + QPoint(480, 0)) << "not joined, not moved";
+    EXPECT_EQ(JoinedGroup({7, 7, 80, 60}, game.desktop.Records(), game.Record(7)).size(), 3);
+}
+
+TEST_F(DesktopAids, ByDefaultAndWithShiftOnePieceMoves)
+{
+    PlaceCorner();
+    game.DragTo(game.Image(1), Origin + QPoint(80, 300));
+    EXPECT_EQ(Stored(game.Record(0)), Origin) << "off by default";
+    game.DragTo(game.Image(1), Origin + QPoint(80, 0));
+
+    game.desktop.SetGroupMoves(true);
+    game.Drag(game.Image(0), game.BodyPoint(), Origin + QPoint(0, 300), Qt::LeftButton,
+              Qt::ShiftModifier);
+    EXPECT_EQ(Stored(game.Record(0)), Origin + QPoint(0, 300));
+    EXPECT_EQ(Stored(game.Record(1)), Origin + QPoint(80, 0));
+    EXPECT_EQ(Stored(game.Record(7)), Origin + QPoint(0, 60));
+}
+
+TEST_F(DesktopAids, UndoAndRedoGiveBackIdenticalRecords)
+{
+    game.desktop.SetGroupMoves(true);
+    QList<QByteArray> states{Positions(*game.pieces)};
+    PlaceCorner();
+    states.append(Positions(*game.pieces));
+    game.DragTo(game.Image(0), Origin + QPoint(160, 240)); // the group of three
+    game.DragTo(game.Image(3), QPoint(40, 300));           // back to the palette
+    const QByteArray last = Positions(*game.pieces);
+
+    int undone = 0;
+    while (game.desktop.Undo())
+        ++undone;
+    EXPECT_EQ(undone, 6) << "four placings, a group move and a palette return";
+    EXPECT_EQ(Positions(*game.pieces), states.first());
+    EXPECT_EQ(game.desktop.PaletteRecords().size(), 49);
+    for (int k = 0; k < 4; ++k)
+        game.desktop.Redo();
+    EXPECT_EQ(Positions(*game.pieces), states.last());
+    while (game.desktop.Redo()) {
+    }
+    EXPECT_EQ(Positions(*game.pieces), last);
+
+    game.desktop.ResetGame();
+    EXPECT_FALSE(game.desktop.Undo()) << "a reset empties the history";
+}
+
+TEST_F(DesktopAids, ZoomKeepsStoredPositionsInDesktopCoordinates)
+{
+    const QPoint placed(800, 360);
+    Place(0, placed);
+    game.desktop.SetZoom(0.5, QPoint(0, 0));
+    EXPECT_EQ(Stored(game.Record(0)), placed);
+    EXPECT_EQ(game.desktop.Canvas()->WidgetBounds(*game.Image(0)).topLeft(), placed / 2);
+    EXPECT_EQ(game.desktop.Canvas()->WidgetBounds(*game.Image(1)).width(),
+              game.geometry.pieceWidth)
+        << "the palette keeps its size";
+
+    // Dropped at view (400, 300) zoomed out: desktop (800, 600), on a cell corner.
+    Place(1, QPoint(400, 300));
+    EXPECT_EQ(Stored(game.Record(1)), QPoint(800, 600));
+    game.DragTo(game.Image(0), QPoint(600, 150));
+    EXPECT_EQ(Stored(game.Record(0)), QPoint(1200, 300));
+
+    game.desktop.SetZoom(1.0, QPoint(0, 0));
+    EXPECT_EQ(game.desktop.ViewPosition(game.Image(1)), QPoint(800, 600));
+}
+
+TEST_F(DesktopAids, BorderFilterShowsExactlyTheBorderPieces)
+{
+    game.desktop.SetBorderPiecesOnly(true);
+    EXPECT_EQ(game.desktop.PaletteRecords().size(), 24);
+    for (const TKeyedNode *record : game.desktop.PaletteRecords())
+        EXPECT_TRUE(IsBorderPiece({7, 7, 80, 60}, *record));
+    game.desktop.SetBorderPiecesOnly(false);
+    EXPECT_EQ(game.desktop.PaletteRecords().size(), 49);
+}
+
+TEST_F(DesktopAids, LostPiecesComeBackIntoViewWithoutCoveringPlacedOnes)
+{
+    PlaceCorner();
+    game.desktop.PlacePiece(game.Image(20), 5000, 4000);
+    game.desktop.PlacePiece(game.Image(21), 0, 300); // under the palette strip
+    EXPECT_EQ(game.desktop.FindLostPieces(), 2);
+    const QRect view(QPoint(game.desktop.m_paletteStrip->Bounds().right(), 0),
+                     game.desktop.m_scrollArea->viewport()->size());
+    for (const int lost : {20, 21}) {
+        const QPoint back = Stored(game.Record(lost));
+        EXPECT_TRUE(view.contains(QRect(back, game.Image(lost)->Bounds().size()))) << lost;
+        for (const int placed : {0, 1, 3, 7})
+            EXPECT_NE(back, Stored(game.Record(placed)));
+    }
+    EXPECT_NE(Stored(game.Record(20)), Stored(game.Record(21)));
+    EXPECT_TRUE(game.desktop.Undo());
+    EXPECT_EQ(Stored(game.Record(20)), QPoint(5000, 4000));
+}
+
+TEST_F(DesktopAids, APieceIsPlacedWithTheKeysAlone)
+{
+    game.desktop.setFocus();
+    TKeyedNode *first = game.desktop.PaletteRecords().first();
+    QTest::keyClick(&game.desktop, Qt::Key_P);
+    ASSERT_EQ(game.desktop.KeyboardPiece(), game.desktop.ImageOfRecord(first));
+    const QPoint picked = game.desktop.KeyboardPiece()->Position();
+    QTest::keyClick(&game.desktop, Qt::Key_Right);
+    QTest::keyClick(&game.desktop, Qt::Key_Right);
+    QTest::keyClick(&game.desktop, Qt::Key_Down);
+    QTest::keyClick(&game.desktop, Qt::Key_Return);
+    EXPECT_EQ(Stored(first), picked + QPoint(160, 60));
+    EXPECT_EQ(game.desktop.PaletteRecords().size(), 48);
+    EXPECT_EQ(game.desktop.KeyboardPiece(), nullptr);
+    EXPECT_TRUE(game.desktop.Undo());
+    EXPECT_EQ(game.desktop.PaletteRecords().size(), 49);
+}
+
+TEST_F(DesktopAids, SelectedPiecesMoveTogether)
+{
+    PlaceCorner();
+    // A rubber band from empty desktop over pieces 1 and 3 ...
+    QTest::mousePress(game.desktop.Canvas(), Qt::LeftButton, {}, QPoint(400, 100));
+    QTest::mouseMove(game.desktop.Canvas(), QPoint(800, 130));
+    QTest::mouseRelease(game.desktop.Canvas(), Qt::LeftButton, {}, QPoint(800, 130));
+    EXPECT_EQ(game.desktop.Selection(), (QList<TPieceImage *>{game.Image(1), game.Image(3)}));
+    // ... and Ctrl+click adds piece 7.
+    QTest::mouseClick(game.desktop.Canvas(), Qt::LeftButton, Qt::ControlModifier,
+                      game.Image(7)->Position() + game.BodyPoint());
+    EXPECT_EQ(game.desktop.Selection().size(), 3);
+
+    game.DragTo(game.Image(3), Origin + QPoint(480, 240));
+    EXPECT_EQ(Stored(game.Record(1)), Origin + QPoint(80, 240));
+    EXPECT_EQ(Stored(game.Record(7)), Origin + QPoint(0, 300));
+    EXPECT_EQ(Stored(game.Record(0)), Origin) << "not selected";
+}
