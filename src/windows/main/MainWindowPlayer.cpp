@@ -91,8 +91,11 @@ void TMainWindow::PieceDropped(TPuzzleDesktop *desktop)
 {
     // Every drop counts, also one back onto the palette or onto the same place.
     gameChanged = true;
-    if (desktop->IsSolved())
-        RunShowingFailure(desktop->window(), [this] { ShowAlternativePicture(); });
+    if (!desktop->IsSolved())
+        return;
+    // The time shows in the tools window also when there is no picture to show.
+    PlayWindow().PuzzleSolved();
+    RunShowingFailure(desktop->window(), [this] { ShowAlternativePicture(); });
 }
 
 void TMainWindow::ShowAlternativePicture()

@@ -47,6 +47,7 @@ TJigsawPlayWindow::TJigsawPlayWindow(QWidget *parent) : TPlayWindowBase(parent)
     auto *fill = new QVBoxLayout(m_puzzlePage);
     fill->setContentsMargins(0, 0, 0, 0);
     fill->addWidget(m_desktop);
+    connect(m_desktop, &TPuzzleDesktop::PlayerActed, this, &TPlayWindowBase::NotePlayerActivity);
 }
 
 bool TJigsawPlayWindow::MakePuzzleDocument(TKeyedNode &document, int rows, int cols, bool borders,

@@ -10,9 +10,11 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPainter>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -94,6 +96,12 @@ TPlayWindowBase::TPlayWindowBase(QWidget *parent) : QDialog(parent)
     m_solvedPage = new QWidget;
     m_pages->addWidget(m_solvedPage);
     m_solvedPicture = new TCentredPicture(m_solvedPage);
+    m_solveTimeLabel = new QLabel(m_solvedPage);
+    m_solveTimeLabel->setGeometry(10, 10, 600, 30);
+    m_monotonic.start();
+    m_clockTimer = new QTimer(this);
+    m_clockTimer->setInterval(1000);
+    connect(m_clockTimer, &QTimer::timeout, this, &TPlayWindowBase::ClockTick);
     PrepareForGame();
 }
 
@@ -101,6 +109,7 @@ void TPlayWindowBase::PrepareForGame()
 {
     m_toolsPlacementPending = true;
     m_firstActivation = true;
+    m_solved = false;
     m_pages->setCurrentWidget(m_puzzlePage);
 }
 
@@ -111,11 +120,19 @@ void TPlayWindowBase::RunGame(TJpegPicture *sourcePicture, TKeyedNode *document,
     this->m_document = document;
     this->m_progress = std::move(progress);
     PrepareGame();
+    m_solved = false;
+    const std::int64_t storedSeconds = document ? StoredSeconds(*document, KeyPlayedSeconds) : 0;
+    m_clock.Start(storedSeconds * 1000, m_monotonic.elapsed());
+    m_clockTimer->start();
     // Maximised also where no window manager carries the request out.
     setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
     setWindowState(windowState() | Qt::WindowMaximized);
     exec();
+    m_clockTimer->stop();
     StoreToolsPlacement();
+    m_clock.Tick(m_monotonic.elapsed());
+    if (document != nullptr && !m_solved)
+        StorePlayedSeconds(*document, m_clock.PlayedMs() / 1000);
 }
 
 void TPlayWindowBase::PrepareGame()
@@ -172,6 +189,7 @@ TToolsWindow::TGame TPlayWindowBase::ToolsGame()
     TToolsWindow::TGame game;
     game.document = [this] { return static_cast<const TKeyedNode *>(m_document); };
     game.closePlayWindow = [this] { close(); };
+    game.toggleFullScreen = [this] { ToggleFullScreen(); };
     return game;
 }
 
@@ -229,9 +247,59 @@ void TPlayWindowBase::StoreToolsPlacement()
     m_document->SetAttr(KeyToolsHeight, IntToText(ProgramWindows().toolsWindow->height()));
 }
 
+void TPlayWindowBase::NotePlayerActivity()
+{
+    m_clock.NoteActivity(m_monotonic.elapsed());
+}
+
+void TPlayWindowBase::ClockTick()
+{
+    if (!m_solved)
+        m_clock.Tick(m_monotonic.elapsed());
+    if (ProgramWindows().toolsWindow != nullptr)
+        ProgramWindows().toolsWindow->ShowPlayTime(PlayTimeText());
+}
+
+QString TPlayWindowBase::PlayTimeText() const
+{
+    const QString played = QString::fromLatin1(FormatPlayTime(m_clock.PlayedMs() / 1000));
+    if (!m_solved || m_document == nullptr)
+        return QStringLiteral("Time: %1").arg(played);
+    const auto best = StoredSeconds(*m_document, KeyBestSeconds);
+    return QStringLiteral("Solved in %1 (best %2)")
+        .arg(played, QString::fromLatin1(FormatPlayTime(best)));
+}
+
+void TPlayWindowBase::PuzzleSolved()
+{
+    if (m_solved || m_document == nullptr)
+        return;
+    m_clock.Tick(m_monotonic.elapsed());
+    m_solved = true;
+    StoreSolveTime(*m_document, m_clock.PlayedMs() / 1000);
+    m_solveTimeLabel->setText(PlayTimeText());
+    ClockTick();
+}
+
+void TPlayWindowBase::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::WindowStateChange)
+        m_clock.SetHidden(isMinimized(), m_monotonic.elapsed());
+    QDialog::changeEvent(event);
+}
+
+void TPlayWindowBase::ToggleFullScreen()
+{
+    if (isFullScreen())
+        setWindowState((windowState() & ~Qt::WindowFullScreen) | Qt::WindowMaximized);
+    else
+        setWindowState(windowState() | Qt::WindowFullScreen);
+}
+
 void TPlayWindowBase::ShowSolvedPicture(const QImage &solved, const QImage &alternative)
 {
     m_pages->setCurrentWidget(m_solvedPage);
+    m_solveTimeLabel->raise();
     m_solvedPicture->SetPicture(solved);
     m_solvedPicture->SetFillsPage(false);
     // The picture stays centred and unscaled, so shrinking the bounds about their centre closes

@@ -5,13 +5,17 @@
 // after its first activation, restores the tools window's placement from the puzzle document
 // once and stores it back when the game closes, and plays the solved display.
 
+#include "engine/jigsaw/PlayClock.h"
 #include "windows/play/ToolsWindow.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QImage>
 #include <functional>
 
+class QLabel;
 class QStackedWidget;
+class QTimer;
 class TJpegPicture;
 class TKeyedNode;
 
@@ -76,13 +80,27 @@ public:
     // alternative picture opens out from it. Both are copied.
     virtual void ShowSolvedPicture(const QImage &solved, const QImage &alternative);
 
+    // The clock (stored as PLAYSECS, the best solve as BESTSECS): the player acted; the puzzle
+    // was found solved, which stops the clock, keeps the best time and shows both.
+    void NotePlayerActivity();
+    void PuzzleSolved();
+    const TPlayClock &Clock() const { return m_clock; }
+    // The text shown for the time played, or for the solve.
+    QString PlayTimeText() const;
+    // Between the maximised window and the whole screen.
+    void ToggleFullScreen();
+
     QStackedWidget *m_pages;
     QWidget *m_puzzlePage;
     QWidget *m_solvedPage;
     TCentredPicture *m_solvedPicture;
+    QLabel *m_solveTimeLabel;
+    QTimer *m_clockTimer;
 
 protected:
     bool event(QEvent *event) override;
+    // A minimised game does not count as played time.
+    void changeEvent(QEvent *event) override;
     // The game is left only through the tools window: Esc does not close it.
     void keyPressEvent(QKeyEvent *event) override;
 
@@ -108,6 +126,11 @@ private:
     void ShowToolsMessage();
     void CreateToolsWindow();
     void RestoreToolsPlacement(TToolsWindow &tools) const;
+    void ClockTick();
+
+    QElapsedTimer m_monotonic;
+    TPlayClock m_clock;
+    bool m_solved = false;
 
     QImage m_puzzleThumbnail;
     QSize m_puzzlePictureSize;

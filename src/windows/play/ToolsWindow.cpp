@@ -15,10 +15,13 @@
 #include "windows/play/SortOrderBox.h"
 #include "windows/play/ThumbnailFit.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QSettings>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QToolButton>
 
@@ -128,6 +131,121 @@ void TToolsWindow::CreateCommandColumn()
         AddCommand(QStringLiteral("About"), QRect(7, 138, 99, 24), &TToolsWindow::AboutClicked);
     m_exitButton =
         AddCommand(QStringLiteral("Exit"), QRect(7, 166, 99, 24), &TToolsWindow::ExitClicked);
+    CreatePlayAids();
+    for (QToolButton *button : {m_sortButton, m_desktopButton, m_resetButton, m_browseButton,
+                                m_aboutButton, m_exitButton}) {
+        button->setFocusPolicy(Qt::StrongFocus);
+        button->setAccessibleName(button->text());
+    }
+    m_sortOrderBox->setAccessibleName(QStringLiteral("Sort order"));
+    m_sortButton->setToolTip(QStringLiteral("Sort the palette"));
+}
+
+// Below the specified commands, each aid with its keys in the tooltip; the keys work in every
+// window of the game.
+void TToolsWindow::CreatePlayAids()
+{
+    TPuzzleDesktop *desktop = m_game.desktop;
+    // The desktop's command, whatever it returns; nothing without a desktop.
+    const auto onDesktop = [desktop](auto act) {
+        return [desktop, act] {
+            if (desktop)
+                (desktop->*act)();
+        };
+    };
+    m_undoButton =
+        AddAid(QStringLiteral("Undo"), QStringLiteral("Take back the last move"),
+               QRect(7, 196, 48, 22), {QKeySequence::Undo}, onDesktop(&TPuzzleDesktop::Undo));
+    m_redoButton = AddAid(
+        QStringLiteral("Redo"), QStringLiteral("Make the move again"), QRect(58, 196, 48, 22),
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
+        onDesktop(&TPuzzleDesktop::Redo));
+    m_zoomOutButton =
+        AddAid(QStringLiteral("-"), QStringLiteral("Zoom out"), QRect(7, 220, 31, 22),
+               {QKeySequence(Qt::CTRL | Qt::Key_Minus)}, onDesktop(&TPuzzleDesktop::ZoomOut));
+    m_fitButton = AddAid(QStringLiteral("Fit"), QStringLiteral("Zoom to see the whole desktop"),
+                         QRect(40, 220, 33, 22), {QKeySequence(Qt::CTRL | Qt::Key_0)},
+                         onDesktop(&TPuzzleDesktop::ZoomToFit));
+    m_zoomInButton =
+        AddAid(QStringLiteral("+"), QStringLiteral("Zoom in"), QRect(75, 220, 31, 22),
+               {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)},
+               onDesktop(&TPuzzleDesktop::ZoomIn));
+    m_edgePiecesButton = AddAid(
+        QStringLiteral("Edge pieces"), QStringLiteral("Show only the border pieces on the palette"),
+        QRect(7, 244, 99, 22), {QKeySequence(Qt::CTRL | Qt::Key_E)}, [this] {
+            if (m_game.desktop)
+                m_game.desktop->SetBorderPiecesOnly(m_edgePiecesButton->isChecked());
+        });
+    m_edgePiecesButton->setCheckable(true);
+    m_findLostButton =
+        AddAid(QStringLiteral("Find lost pieces"),
+               QStringLiteral("Bring pieces outside the view or under the palette into view"),
+               QRect(7, 268, 99, 22), {QKeySequence(Qt::CTRL | Qt::Key_L)},
+               onDesktop(&TPuzzleDesktop::FindLostPieces));
+    m_fullScreenButton = AddAid(QStringLiteral("Full screen"), QStringLiteral("Full screen"),
+                                QRect(7, 292, 99, 22), {QKeySequence(Qt::Key_F11)}, [this] {
+                                    if (m_game.toggleFullScreen)
+                                        m_game.toggleFullScreen();
+                                });
+
+    m_moveJoinedBox = new QCheckBox(QStringLiteral("Move joined"), m_commandPanel);
+    m_moveJoinedBox->setGeometry(7, 316, 99, 18);
+    m_moveJoinedBox->setAccessibleName(QStringLiteral("Joined pieces move together"));
+    m_moveJoinedBox->setToolTip(
+        QStringLiteral("Joined pieces move together; Shift while dragging takes one piece"));
+    WindowLook::SetTextColour(m_moveJoinedBox, Qt::black);
+    m_moveJoinedBox->setChecked(StoredGroupMoves());
+    if (m_game.desktop)
+        m_game.desktop->SetGroupMoves(m_moveJoinedBox->isChecked());
+    connect(m_moveJoinedBox, &QCheckBox::toggled, this, &TToolsWindow::MoveJoinedToggled);
+
+    m_clockLabel = new QLabel(m_thumbnailPanel);
+    m_clockLabel->setGeometry(6, 4, 220, 18);
+    m_clockLabel->setAccessibleName(QStringLiteral("Time played"));
+}
+
+QToolButton *TToolsWindow::AddAid(const QString &caption, const QString &description,
+                                  const QRect &geometry, const QList<QKeySequence> &keys,
+                                  std::function<void()> action)
+{
+    auto *button = new QToolButton(m_commandPanel);
+    button->setText(caption);
+    button->setAutoRaise(true);
+    button->setGeometry(geometry);
+    button->setFocusPolicy(Qt::StrongFocus);
+    button->setAccessibleName(description);
+    button->setToolTip(QStringLiteral("%1 (%2)").arg(
+        description, keys.first().toString(QKeySequence::NativeText)));
+    WindowLook::SetTextColour(button, Qt::black);
+    connect(button, &QToolButton::clicked, this,
+            [this, action] { RunShowingFailure(this, action); });
+    for (const QKeySequence &key : keys) {
+        auto *shortcut = new QShortcut(key, this);
+        shortcut->setContext(Qt::ApplicationShortcut);
+        // A checkable aid changes its state as a click would.
+        connect(shortcut, &QShortcut::activated, button, &QToolButton::click);
+    }
+    return button;
+}
+
+bool TToolsWindow::StoredGroupMoves()
+{
+    return QSettings(QStringLiteral("Tessalune"), QStringLiteral("Tessalune"))
+        .value(QStringLiteral("play/moveJoinedTogether"), false)
+        .toBool();
+}
+
+void TToolsWindow::MoveJoinedToggled(bool together)
+{
+    QSettings(QStringLiteral("Tessalune"), QStringLiteral("Tessalune"))
+        .setValue(QStringLiteral("play/moveJoinedTogether"), together);
+    if (m_game.desktop)
+        m_game.desktop->SetGroupMoves(together);
+}
+
+void TToolsWindow::ShowPlayTime(const QString &text)
+{
+    m_clockLabel->setText(text);
 }
 
 QToolButton *TToolsWindow::AddCommand(const QString &caption, const QRect &geometry,

@@ -1,13 +1,18 @@
 #pragma once
 // The tools window: a small topmost window beside the play window for the whole game, showing
 // the puzzle's thumbnail and the player's commands (sort the palette, desktop background, reset,
-// browse for puzzles, the puzzle's About, exit). It holds no game data: every command asks the
-// game it serves, the confirmation and About windows, or the main window.
+// browse for puzzles, the puzzle's About, exit), and below them the play aids (undo, redo, zoom,
+// edge pieces, lost pieces, full screen, joined pieces moving together) with their keys, and the
+// time played. It holds no game data: every command asks the game it serves, the confirmation
+// and About windows, or the main window.
 
+#include <QKeySequence>
+#include <QList>
 #include <QSize>
 #include <QWidget>
 #include <functional>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QStackedWidget;
@@ -32,6 +37,7 @@ public:
         std::function<void()> resetPuzzle;     // Reset game, after Yes: the main window's reset
         // Browse my puzzles: the main window's browsing, starting in the current folder.
         std::function<void()> browsePuzzles;
+        std::function<void()> toggleFullScreen; // Full screen: the play window's
     };
 
     static constexpr int DefaultWidth = 344;
@@ -46,6 +52,11 @@ public:
     void ShowPuzzleThumbnail(const QImage &thumbnail, QSize pictureSize = QSize());
     // Fits the thumbnail into the picture panel; nothing while there is no picture.
     void FitThumbnail();
+
+    // Shows the time played, or the solve's times, under the thumbnail.
+    void ShowPlayTime(const QString &text);
+    // The player's choice that joined pieces move together, kept in the user's settings.
+    static bool StoredGroupMoves();
 
     // True once Exit was confirmed; from then on the window may close (it is hidden, never
     // destroyed) and ignores activation.
@@ -63,6 +74,16 @@ public:
     QToolButton *m_browseButton;
     QToolButton *m_aboutButton;
     QToolButton *m_exitButton;
+    QToolButton *m_undoButton;
+    QToolButton *m_redoButton;
+    QToolButton *m_zoomOutButton;
+    QToolButton *m_fitButton;
+    QToolButton *m_zoomInButton;
+    QToolButton *m_edgePiecesButton;
+    QToolButton *m_findLostButton;
+    QToolButton *m_fullScreenButton;
+    QCheckBox *m_moveJoinedBox;
+    QLabel *m_clockLabel;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -71,6 +92,10 @@ protected:
 
 private:
     void CreateCommandColumn();
+    void CreatePlayAids();
+    // A command with its keys, shown in its tooltip and reachable from anywhere in the game.
+    QToolButton *AddAid(const QString &caption, const QString &description, const QRect &geometry,
+                        const QList<QKeySequence> &keys, std::function<void()> action);
     QToolButton *AddCommand(const QString &caption, const QRect &geometry,
                             void (TToolsWindow::*handler)());
     void SortClicked();
@@ -79,6 +104,7 @@ private:
     void BrowseClicked();
     void AboutClicked();
     void ExitClicked();
+    void MoveJoinedToggled(bool together);
 
     TGame m_game;
     QSize m_thumbnailPictureSize;

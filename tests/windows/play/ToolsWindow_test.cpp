@@ -12,11 +12,14 @@
 #include "windows/play/ThumbnailFit.h"
 #include "windows/play/ToolsWindow.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -315,3 +318,41 @@ TEST(SortGlyphs, EachOrderShowsItsEdgeOnItsSide)
 }
 
 } // namespace
+
+TEST_F(ToolsWindow, PlayAidsAreReachableByTabAndNamedForScreenReaders)
+{
+    const QList<QWidget *> controls =
+        m_tools.m_commandPanel->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    ASSERT_GE(controls.size(), 16);
+    for (const QWidget *control : controls) {
+        EXPECT_FALSE(control->accessibleName().isEmpty()) << control->metaObject()->className();
+        EXPECT_TRUE(control->focusPolicy() & Qt::TabFocus)
+            << control->accessibleName().toStdString();
+    }
+    EXPECT_TRUE(m_tools.m_undoButton->toolTip().contains(QStringLiteral("Ctrl+Z")));
+}
+
+TEST_F(ToolsWindow, MoveJoinedIsOffByDefaultAndRemembered)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings(QStringLiteral("Tessalune"), QStringLiteral("Tessalune")).clear();
+    TToolsWindow fresh(Game());
+    EXPECT_FALSE(fresh.m_moveJoinedBox->isChecked());
+    EXPECT_FALSE(m_desktop.GroupMoves());
+    fresh.m_moveJoinedBox->click();
+    EXPECT_TRUE(m_desktop.GroupMoves());
+
+    m_desktop.SetGroupMoves(false);
+    TToolsWindow next(Game());
+    EXPECT_TRUE(next.m_moveJoinedBox->isChecked()) << "remembered for the user";
+    EXPECT_TRUE(m_desktop.GroupMoves());
+    next.m_moveJoinedBox->click();
+}
+
+TEST_F(ToolsWindow, EdgePiecesToggleFiltersThePalette)
+{
+    m_tools.m_edgePiecesButton->click();
+    EXPECT_TRUE(m_desktop.BorderPiecesOnly());
+    m_tools.m_edgePiecesButton->click();
+    EXPECT_FALSE(m_desktop.BorderPiecesOnly());
+}
