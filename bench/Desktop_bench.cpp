@@ -2,6 +2,9 @@
 // a 15 × 15 puzzle (half of them overlapping on the desktop, the rest on the palette), and one
 // drag step, each as a ratio to a plain fill of the same view measured in this run; for the
 // pieces of a 1500 × 1125 picture and for those of a 20-megapixel photograph (445 × 323).
+// With the photograph's pieces also the play aids: a drag step of 100 joined pieces against one
+// of a single piece of the same total area, a full repaint zoomed out to fit all 225 pieces
+// against the fill, and undoing a move of the 100 pieces against the move itself.
 
 #include "BenchPictures.h"
 #include "RatioReporter.h"
@@ -141,9 +144,142 @@ void BM_DragStep(benchmark::State &state)
     SendMouse(canvas, QEvent::MouseButtonRelease, mouse, Qt::NoButton);
 }
 
+// The photograph's 225 pieces all on the desktop: a 10 × 10 block joined at the top left, the
+// others scattered below and to the right of it; and one piece as large as the block's pieces
+// together, alone on a desktop of its own.
+struct TAidsFixture {
+    TKeyedNode document;
+    TPuzzleDesktop desktop;
+    TKeyedNode singleDocument;
+    TPuzzleDesktop single;
+    TPieceGeometry geometry;
+    static constexpr int BlockSize = 10;
+
+    explicit TAidsFixture(const TFixture &source) : geometry(source.geometry)
+    {
+        TRandomGenerator random(20261207);
+        MakePuzzleDocument(document, {GridSize, GridSize, true, "Bench", "", ""}, random);
+        for (QWidget *window :
+             {static_cast<QWidget *>(&desktop), static_cast<QWidget *>(&single)}) {
+            window->resize(ViewSize);
+            window->show();
+            if (!QTest::qWaitForWindowExposed(window))
+                std::fprintf(stderr, "The windows were not shown; the figures mean little.\n");
+        }
+        desktop.SetupDesktop(GridSize, GridSize, geometry.pieceWidth, geometry.pieceHeight,
+                             geometry.margin);
+        TKeyedNode *pieces = document.FindChild(PuzzleSchema::PiecesNode);
+        const QPoint origin(geometry.cellWidth, 0);
+        for (int i = 0; i < GridSize * GridSize; ++i) {
+            TPieceImage *image = desktop.AddPieceImage(
+                source.desktop.Images()[static_cast<std::size_t>(i)]->Picture(), pieces->Child(i));
+            const int col = i % GridSize;
+            const int row = i / GridSize;
+            const QPoint cell(col * geometry.cellWidth, row * geometry.cellHeight);
+            const bool inBlock = col < BlockSize && row < BlockSize;
+            // Outside the block every piece lies a few pixels off its cell: nothing else joins.
+            const QPoint place = inBlock ? origin + cell : origin + cell * 11 / 10 + QPoint(7, 7);
+            desktop.PlacePiece(image, place.x(), place.y());
+            pieces->Child(i)->SetAttr(PuzzleSchema::KeyPieceLeft, QByteArray::number(place.x()));
+            pieces->Child(i)->SetAttr(PuzzleSchema::KeyPieceTop, QByteArray::number(place.y()));
+        }
+        desktop.SetGroupMoves(true);
+        desktop.RefreshPalette();
+
+        const QSize blockArea(geometry.pieceWidth * BlockSize, geometry.pieceHeight * BlockSize);
+        // Set up for the usual piece size, so that the strip is the usual one.
+        single.SetupDesktop(1, 1, geometry.pieceWidth, geometry.pieceHeight, geometry.margin);
+        QImage large(blockArea, QImage::Format_ARGB32_Premultiplied);
+        large.fill(QColor(90, 120, 150));
+        singleDocument.LoadFromText(
+            "<PUZZLE_DATA><PIECES><PIECE ROW=\"0\" COL=\"0\"></PIECE></PIECES></PUZZLE_DATA>");
+        TKeyedNode *record = singleDocument.FindChild(PuzzleSchema::PiecesNode)->Child(0);
+        single.PlacePiece(single.AddPieceImage(large, record), 2 * geometry.cellWidth, 0);
+        single.RefreshPalette();
+        QApplication::processEvents();
+    }
+};
+
+std::unique_ptr<TAidsFixture> aids;
+
+// A piece picked up by its body, then moved back and forth, each step painted.
+void DragBackAndForth(benchmark::State &state, TPuzzleDesktop &desktop, TPieceImage *piece,
+                      QPoint body)
+{
+    TDesktopCanvas *canvas = desktop.Canvas();
+    QPoint mouse = piece->Position() + body;
+    SendMouse(canvas, QEvent::MouseButtonPress, mouse, Qt::LeftButton);
+    int step = 8;
+    for (auto _ : state) {
+        mouse += QPoint(step, step / 2);
+        step = -step;
+        SendMouse(canvas, QEvent::MouseMove, mouse, Qt::LeftButton);
+        SyncPaint(&desktop);
+    }
+    SendMouse(canvas, QEvent::MouseButtonRelease, mouse, Qt::NoButton);
+}
+
+void BM_GroupDragStep(benchmark::State &state)
+{
+    const QPoint body(aids->geometry.pieceWidth / 2, aids->geometry.pieceHeight / 2);
+    DragBackAndForth(state, aids->desktop, aids->desktop.Images()[16].get(), body);
+}
+
+void BM_SinglePieceDragStep(benchmark::State &state)
+{
+    DragBackAndForth(state, aids->single, aids->single.Images()[0].get(), QPoint(200, 200));
+}
+
+void BM_ZoomedOutFullRepaint(benchmark::State &state)
+{
+    aids->desktop.ZoomToFit();
+    for (auto _ : state)
+        aids->desktop.repaint();
+    state.counters["zoom"] = aids->desktop.Zoom();
+    aids->desktop.SetZoom(1.0, QPoint(0, 0));
+}
+
+// The block moved a cell right and back as a player drags it, every step painted.
+void BM_GroupMove(benchmark::State &state)
+{
+    TPuzzleDesktop &desktop = aids->desktop;
+    TDesktopCanvas *canvas = desktop.Canvas();
+    TPieceImage *grabbed = desktop.Images()[16].get();
+    const QPoint body(aids->geometry.pieceWidth / 2, aids->geometry.pieceHeight / 2);
+    int step = aids->geometry.cellWidth;
+    for (auto _ : state) {
+        const QPoint from = grabbed->Position() + body;
+        SendMouse(canvas, QEvent::MouseButtonPress, from, Qt::LeftButton);
+        SendMouse(canvas, QEvent::MouseMove, from + QPoint(step, 0), Qt::LeftButton);
+        SendMouse(canvas, QEvent::MouseButtonRelease, from + QPoint(step, 0), Qt::NoButton);
+        SyncPaint(&desktop);
+        step = -step;
+    }
+}
+
+// The last move taken back and made again, each painted.
+void BM_GroupUndo(benchmark::State &state)
+{
+    TPuzzleDesktop &desktop = aids->desktop;
+    bool undo = true;
+    for (auto _ : state) {
+        if (undo)
+            desktop.Undo();
+        else
+            desktop.Redo();
+        SyncPaint(&desktop);
+        undo = !undo;
+    }
+}
+
 BENCHMARK(BM_FillView)->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FullRepaint)->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DragStep)->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_GroupDragStep)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SinglePieceDragStep)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ZoomedOutFullRepaint)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_GroupMove)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_GroupUndo)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void PrintRatios(const TRatioReporter &reporter)
 {
@@ -160,6 +296,15 @@ void PrintRatios(const TRatioReporter &reporter)
             title, {{"fill", name("BM_FillView")}},
             {{"full repaint", name("BM_FullRepaint")}, {"drag step", name("BM_DragStep")}});
     }
+    reporter.PrintTable("Play aids, pieces of the 20-megapixel photograph (aims: 2, 3, 2):",
+                        {{"fill", "BM_FillView/1"}},
+                        {{"zoomed out to fit, full repaint", "BM_ZoomedOutFullRepaint/1"}});
+    reporter.PrintTable("", {{"single piece", "BM_SinglePieceDragStep/1"}},
+                        {{"drag step of 100 joined pieces", "BM_GroupDragStep/1"}});
+    reporter.PrintTable("", {{"move", "BM_GroupMove/1"}},
+                        {{"undo of the 100-piece move", "BM_GroupUndo/1"}});
+    std::printf("100-piece drag step: %.2f ms a frame\n",
+                reporter.RealTime("BM_GroupDragStep/1") / 1000.0);
 }
 
 } // namespace
@@ -172,7 +317,9 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     for (const QSize size : PictureSizes)
         fixtures.push_back(std::make_unique<TFixture>(size));
+    aids = std::make_unique<TAidsFixture>(*fixtures.back());
     RunBenchmarksAndPrintRatios(PrintRatios);
+    aids.reset();
     fixtures.clear();
     return 0;
 }

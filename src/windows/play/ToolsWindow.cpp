@@ -155,24 +155,24 @@ void TToolsWindow::CreatePlayAids()
     };
     m_undoButton =
         AddAid(QStringLiteral("Undo"), QStringLiteral("Take back the last move"),
-               QRect(7, 196, 48, 22), {QKeySequence::Undo}, onDesktop(&TPuzzleDesktop::Undo));
+               QRect(7, 194, 48, 20), {QKeySequence::Undo}, onDesktop(&TPuzzleDesktop::Undo));
     m_redoButton = AddAid(
-        QStringLiteral("Redo"), QStringLiteral("Make the move again"), QRect(58, 196, 48, 22),
+        QStringLiteral("Redo"), QStringLiteral("Make the move again"), QRect(58, 194, 48, 20),
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
         onDesktop(&TPuzzleDesktop::Redo));
     m_zoomOutButton =
-        AddAid(QStringLiteral("-"), QStringLiteral("Zoom out"), QRect(7, 220, 31, 22),
+        AddAid(QStringLiteral("-"), QStringLiteral("Zoom out"), QRect(7, 215, 31, 20),
                {QKeySequence(Qt::CTRL | Qt::Key_Minus)}, onDesktop(&TPuzzleDesktop::ZoomOut));
     m_fitButton = AddAid(QStringLiteral("Fit"), QStringLiteral("Zoom to see the whole desktop"),
-                         QRect(40, 220, 33, 22), {QKeySequence(Qt::CTRL | Qt::Key_0)},
+                         QRect(40, 215, 33, 20), {QKeySequence(Qt::CTRL | Qt::Key_0)},
                          onDesktop(&TPuzzleDesktop::ZoomToFit));
     m_zoomInButton =
-        AddAid(QStringLiteral("+"), QStringLiteral("Zoom in"), QRect(75, 220, 31, 22),
+        AddAid(QStringLiteral("+"), QStringLiteral("Zoom in"), QRect(75, 215, 31, 20),
                {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)},
                onDesktop(&TPuzzleDesktop::ZoomIn));
     m_edgePiecesButton = AddAid(
         QStringLiteral("Edge pieces"), QStringLiteral("Show only the border pieces on the palette"),
-        QRect(7, 244, 99, 22), {QKeySequence(Qt::CTRL | Qt::Key_E)}, [this] {
+        QRect(7, 236, 99, 20), {QKeySequence(Qt::CTRL | Qt::Key_E)}, [this] {
             if (m_game.desktop)
                 m_game.desktop->SetBorderPiecesOnly(m_edgePiecesButton->isChecked());
         });
@@ -180,16 +180,16 @@ void TToolsWindow::CreatePlayAids()
     m_findLostButton =
         AddAid(QStringLiteral("Find lost pieces"),
                QStringLiteral("Bring pieces outside the view or under the palette into view"),
-               QRect(7, 268, 99, 22), {QKeySequence(Qt::CTRL | Qt::Key_L)},
+               QRect(7, 257, 99, 20), {QKeySequence(Qt::CTRL | Qt::Key_L)},
                onDesktop(&TPuzzleDesktop::FindLostPieces));
     m_fullScreenButton = AddAid(QStringLiteral("Full screen"), QStringLiteral("Full screen"),
-                                QRect(7, 292, 99, 22), {QKeySequence(Qt::Key_F11)}, [this] {
+                                QRect(7, 278, 99, 20), {QKeySequence(Qt::Key_F11)}, [this] {
                                     if (m_game.toggleFullScreen)
                                         m_game.toggleFullScreen();
                                 });
 
     m_moveJoinedBox = new QCheckBox(QStringLiteral("Move joined"), m_commandPanel);
-    m_moveJoinedBox->setGeometry(7, 316, 99, 18);
+    m_moveJoinedBox->setGeometry(7, 299, 99, 18);
     m_moveJoinedBox->setAccessibleName(QStringLiteral("Joined pieces move together"));
     m_moveJoinedBox->setToolTip(
         QStringLiteral("Joined pieces move together; Shift while dragging takes one piece"));

@@ -1,8 +1,10 @@
 // The jigsaw play window on real puzzles: preparing a game, restoring it, the tools window's
 // placement, the first activation and the solved display.
+#include "engine/container/DocumentValues.h"
 #include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PlayChecks.h"
+#include "engine/jigsaw/PlayClock.h"
 #include "engine/picture/JpegPicture.h"
 #include "support/JpegBytes.h"
 #include "support/PlayWindowFixture.h"
@@ -14,9 +16,11 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QLabel>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QTest>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 using namespace PuzzleSchema;
@@ -373,4 +377,30 @@ TEST_F(PlayWindow, PositionsBeyondWhatTheDesktopCanHoldStayOnThePalette)
     EXPECT_FALSE(ImageOf(2)->m_onPalette);
     // The desktop scrolls as far as the farthest piece.
     EXPECT_GE(canvasSize.width(), 100000 + m_window.Geometry().pieceWidth);
+}
+
+TEST_F(PlayWindow, ClockRunsWhileShownAndTheSolveSavesItWithTheBestTime)
+{
+    m_document.SetAttr(KeyPlayedSeconds, "100");
+    m_document.SetAttr(KeyBestSeconds, "5000");
+    bool fullScreen = false;
+    std::int64_t whileMinimised = -1;
+    QString shown;
+    Play([&] {
+        QTest::qWait(1100);
+        m_window.showMinimized();
+        const std::int64_t minimisedAt = m_window.Clock().PlayedMs();
+        QTest::qWait(1100);
+        whileMinimised = m_window.Clock().PlayedMs() - minimisedAt;
+        m_window.showMaximized();
+        ProgramWindows().toolsWindow->m_fullScreenButton->click();
+        fullScreen = m_window.isFullScreen();
+        m_window.PuzzleSolved();
+        shown = ProgramWindows().toolsWindow->m_clockLabel->text();
+    });
+    EXPECT_TRUE(fullScreen);
+    EXPECT_LT(whileMinimised, 200);
+    EXPECT_GE(TextToIntDef(m_document.GetAttr(KeyPlayedSeconds), 0), 101);
+    EXPECT_EQ(m_document.GetAttr(KeyBestSeconds), m_document.GetAttr(KeyPlayedSeconds));
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("Solved in 1:4"))) << shown.toStdString();
 }
