@@ -113,8 +113,10 @@ void TPuzzleDesktop::CreateComponents()
             &TPuzzleDesktop::BackgroundPressed);
     connect(m_canvas, &TDesktopCanvas::BackgroundMouseMoved, this,
             &TPuzzleDesktop::BackgroundMoved);
-    connect(m_canvas, &TDesktopCanvas::BackgroundMouseReleased, this,
-            &TPuzzleDesktop::BackgroundReleased);
+    connect(m_canvas, &TDesktopCanvas::BackgroundMouseReleased, this, [this](QPoint point) {
+        BackgroundMoved(point);
+        BackgroundReleased();
+    });
     // Ctrl+wheel zooms instead of scrolling.
     m_scrollArea->viewport()->installEventFilter(this);
     setFocusPolicy(Qt::StrongFocus);
@@ -336,10 +338,13 @@ void TPuzzleDesktop::SetSortOrder(int order)
     m_paletteDirty = true;
 }
 
+// The background picture is empty desktop, where the rubber band starts.
 void TPuzzleDesktop::ItemMouseDown(TCanvasItem *item, QPoint point)
 {
     if (auto *image = dynamic_cast<TPieceImage *>(item))
         ImageMouseDown(image, point.x(), point.y());
+    else if (item == m_backgroundPicture.get())
+        BackgroundPressed(item->Position() + point);
 }
 
 void TPuzzleDesktop::ItemMouseMove(TCanvasItem *item, QPoint point)
@@ -348,12 +353,16 @@ void TPuzzleDesktop::ItemMouseMove(TCanvasItem *item, QPoint point)
         ImageMouseMove(image, point.x(), point.y());
     else if (item == m_paletteStrip.get() || item == m_backgroundPicture.get())
         ResetCursor();
+    if (item == m_backgroundPicture.get())
+        BackgroundMoved(item->Position() + point);
 }
 
 void TPuzzleDesktop::ItemMouseUp(TCanvasItem *item)
 {
     if (auto *image = dynamic_cast<TPieceImage *>(item))
         ImageMouseUp(image);
+    else if (item == m_backgroundPicture.get())
+        BackgroundReleased();
 }
 
 void TPuzzleDesktop::ImageMouseDown(TPieceImage *image, int X, int Y)

@@ -176,7 +176,8 @@ private:
     void ToggleSelected(TPieceImage *image);
     void BackgroundPressed(QPoint point);
     void BackgroundMoved(QPoint point);
-    void BackgroundReleased(QPoint point);
+    // Selects what the rubber band covers.
+    void BackgroundReleased();
     QRect VisibleDesktopArea() const;
     bool MoveKeyboardPiece(int key);
     void DropKeyboardPiece();

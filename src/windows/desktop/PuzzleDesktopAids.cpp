@@ -257,12 +257,12 @@ void TPuzzleDesktop::BackgroundMoved(QPoint point)
         m_rubberBand->setGeometry(QRect(m_rubberOrigin, point).normalized());
 }
 
-void TPuzzleDesktop::BackgroundReleased(QPoint point)
+void TPuzzleDesktop::BackgroundReleased()
 {
     if (m_rubberBand == nullptr || !m_rubberBand->isVisible())
         return;
     m_rubberBand->hide();
-    const QRect band = QRect(m_rubberOrigin, point).normalized();
+    const QRect band = m_rubberBand->geometry();
     for (const auto &image : m_images) {
         if (!image->m_onPalette && image->IsVisible() &&
             band.intersects(m_canvas->WidgetBounds(*image)) && !image->m_selected)
@@ -284,15 +284,22 @@ bool TPuzzleDesktop::PickPalettePiece()
     }
     if (first == nullptr)
         return false;
+    QList<QPoint> taken;
+    for (const auto &image : m_images) {
+        if (!image->m_onPalette)
+            taken.append(image->Position());
+    }
     const QList<QPoint> places =
         FreePlacesInArea(VisibleDesktopArea(), QSize(CellWidth(), CellHeight()),
-                         QSize(m_pieceWidth, m_pieceHeight), {}, 1);
+                         QSize(m_pieceWidth, m_pieceHeight), taken, 1);
     m_dragged = first;
     m_grabX = m_grabY = 0;
     StartMove(first);
     SetOnPalette(first, false);
     first->MoveTo(places.isEmpty() ? VisibleDesktopArea().topLeft() : places.first());
     m_keyboardPiece = first;
+    // Outlined while the keys hold it.
+    first->m_selected = true;
     m_dragged = nullptr;
     UpdateExtent();
     LayoutPalette();
@@ -328,6 +335,7 @@ bool TPuzzleDesktop::MoveKeyboardPiece(int key)
 void TPuzzleDesktop::DropKeyboardPiece()
 {
     m_dragged = m_keyboardPiece;
+    m_keyboardPiece->m_selected = false;
     DropPieces();
     m_dragged = nullptr;
     m_keyboardPiece = nullptr;

@@ -8,6 +8,7 @@
 #include "windows/common/AboutWindow.h"
 #include "windows/common/ConfirmationWindow.h"
 #include "windows/common/Guards.h"
+#include "windows/common/MessageWindow.h"
 #include "windows/common/ProgramWindows.h"
 #include "windows/common/WindowLook.h"
 #include "windows/desktop/PuzzleDesktop.h"
@@ -59,6 +60,18 @@ private:
     QWidget *m_window;
     bool m_restore = true;
 };
+
+// Every key of the game, for the Keys command.
+QString PlayKeysText()
+{
+    return QStringLiteral(
+        "P: take a piece from the palette; arrow keys: move it a cell; Enter or Space: drop it.\n"
+        "Ctrl+Z: undo; Ctrl+Shift+Z or Ctrl+Y: redo.\n"
+        "Ctrl+wheel, Ctrl++ and Ctrl+-: zoom; Ctrl+0: fit the desktop.\n"
+        "Ctrl+click or a band drawn on the empty desktop: select pieces to move together.\n"
+        "Shift+drag: take one piece out of its joined group.\n"
+        "Ctrl+E: edge pieces; Ctrl+L: find lost pieces; F11: full screen; Tab: next control.");
+}
 
 // Odd orders ("... M") put tabs first, even ones (holes first, or "None") ascend.
 int SortDirectionOfOrder(int order)
@@ -183,10 +196,25 @@ void TToolsWindow::CreatePlayAids()
                QRect(7, 257, 99, 20), {QKeySequence(Qt::CTRL | Qt::Key_L)},
                onDesktop(&TPuzzleDesktop::FindLostPieces));
     m_fullScreenButton = AddAid(QStringLiteral("Full screen"), QStringLiteral("Full screen"),
-                                QRect(7, 278, 99, 20), {QKeySequence(Qt::Key_F11)}, [this] {
+                                QRect(7, 278, 66, 20), {QKeySequence(Qt::Key_F11)}, [this] {
                                     if (m_game.toggleFullScreen)
                                         m_game.toggleFullScreen();
                                 });
+
+    m_keysButton = new QToolButton(m_commandPanel);
+    m_keysButton->setText(QStringLiteral("Keys"));
+    m_keysButton->setAutoRaise(true);
+    m_keysButton->setGeometry(75, 278, 31, 20);
+    m_keysButton->setFocusPolicy(Qt::StrongFocus);
+    m_keysButton->setAccessibleName(QStringLiteral("Keys of the game"));
+    m_keysButton->setToolTip(PlayKeysText());
+    WindowLook::SetTextColour(m_keysButton, Qt::black);
+    connect(m_keysButton, &QToolButton::clicked, this, [this] {
+        if (ProgramWindows().messageWindow == nullptr)
+            return;
+        TMinimisedDuringCommand minimised(this);
+        ProgramWindows().messageWindow->ShowText(PlayKeysText());
+    });
 
     m_moveJoinedBox = new QCheckBox(QStringLiteral("Move joined"), m_commandPanel);
     m_moveJoinedBox->setGeometry(7, 299, 99, 18);

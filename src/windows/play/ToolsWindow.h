@@ -82,6 +82,7 @@ public:
     QToolButton *m_edgePiecesButton;
     QToolButton *m_findLostButton;
     QToolButton *m_fullScreenButton;
+    QToolButton *m_keysButton;
     QCheckBox *m_moveJoinedBox;
     QLabel *m_clockLabel;
 
