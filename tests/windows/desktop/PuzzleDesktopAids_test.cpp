@@ -122,8 +122,7 @@ TEST_F(DesktopAids, ZoomKeepsStoredPositionsInDesktopCoordinates)
     game.desktop.SetZoom(0.5, QPoint(0, 0));
     EXPECT_EQ(Stored(game.Record(0)), placed);
     EXPECT_EQ(game.desktop.Canvas()->WidgetBounds(*game.Image(0)).topLeft(), placed / 2);
-    EXPECT_EQ(game.desktop.Canvas()->WidgetBounds(*game.Image(1)).width(),
-              game.geometry.pieceWidth)
+    EXPECT_EQ(game.desktop.Canvas()->WidgetBounds(*game.Image(1)).width(), game.geometry.pieceWidth)
         << "the palette keeps its size";
 
     // Dropped at view (400, 300) zoomed out: desktop (800, 600), on a cell corner.
