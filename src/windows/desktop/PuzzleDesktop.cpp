@@ -260,8 +260,8 @@ void TPuzzleDesktop::PlacePiece(TPieceImage *image, int x, int y)
     if (image == nullptr)
         return;
     // Desktop coordinates are the m_canvas's own.
+    SetOnPalette(image, false);
     image->MoveTo(QPoint(x, y));
-    image->m_onPalette = false;
     image->SetVisible(true);
     UpdateExtent();
 }
@@ -462,6 +462,7 @@ void TPuzzleDesktop::ResetGame()
     m_history.Clear();
     ClearSelection();
     m_keyboardPiece = nullptr;
+    m_moving.clear();
     for (std::size_t i = 0; i < m_images.size(); ++i) {
         TKeyedNode *record = m_records[static_cast<qsizetype>(i)];
         record->DeleteAttr(PuzzleSchema::KeyPieceLeft);

@@ -119,6 +119,9 @@ public:
     TPieceImage *KeyboardPiece() const { return m_keyboardPiece; }
     // Takes the first shown palette piece onto the view's top-left free place for the keys.
     bool PickPalettePiece();
+    // Gives the keys the next piece on the desktop (with its group when joined pieces move
+    // together), after the one they hold.
+    bool PickDesktopPiece();
 
     // Components; m_paletteStrip, m_extentCorner and m_backgroundPicture are painted by the
     // m_canvas.

@@ -307,6 +307,27 @@ bool TPuzzleDesktop::PickPalettePiece()
     return true;
 }
 
+bool TPuzzleDesktop::PickDesktopPiece()
+{
+    const int held = m_keyboardPiece != nullptr ? IndexOfImage(m_keyboardPiece) : -1;
+    if (m_keyboardPiece != nullptr)
+        DropKeyboardPiece();
+    const int count = static_cast<int>(m_images.size());
+    for (int step = 1; step <= count; ++step) {
+        TPieceImage *image = m_images[static_cast<std::size_t>((held + step) % count)].get();
+        if (image->m_onPalette)
+            continue;
+        ClearSelection();
+        StartMove(image);
+        m_keyboardPiece = image;
+        image->m_selected = true;
+        m_canvas->update(m_canvas->WidgetBounds(*image));
+        m_dragged = nullptr;
+        return true;
+    }
+    return false;
+}
+
 bool TPuzzleDesktop::MoveKeyboardPiece(int key)
 {
     QPoint step;
@@ -349,6 +370,8 @@ void TPuzzleDesktop::keyPressEvent(QKeyEvent *event)
     const int key = event->key();
     if (key == Qt::Key_P) {
         PickPalettePiece();
+    } else if (key == Qt::Key_N) {
+        PickDesktopPiece();
     } else if (m_keyboardPiece != nullptr && MoveKeyboardPiece(key)) {
         m_scrollArea->ensureVisible(m_canvas->ToWidget(m_keyboardPiece->Position()).x(),
                                     m_canvas->ToWidget(m_keyboardPiece->Position()).y());

@@ -65,7 +65,8 @@ private:
 QString PlayKeysText()
 {
     return QStringLiteral(
-        "P: take a piece from the palette; arrow keys: move it a cell; Enter or Space: drop it.\n"
+        "P: take a piece from the palette; N: take the next piece on the desktop;\n"
+        "arrow keys: move the piece a cell; Enter or Space: drop it.\n"
         "Ctrl+Z: undo; Ctrl+Shift+Z or Ctrl+Y: redo.\n"
         "Ctrl+wheel, Ctrl++ and Ctrl+-: zoom; Ctrl+0: fit the desktop.\n"
         "Ctrl+click or a band drawn on the empty desktop: select pieces to move together.\n"

@@ -178,6 +178,15 @@ TEST_F(DesktopAids, APieceIsPlacedWithTheKeysAlone)
     EXPECT_EQ(Stored(first), picked + QPoint(160, 60));
     EXPECT_EQ(game.desktop.PaletteRecords().size(), 48);
     EXPECT_EQ(game.desktop.KeyboardPiece(), nullptr);
+
+    // N takes the piece on the desktop; Left moves it back a cell.
+    QTest::keyClick(&game.desktop, Qt::Key_N);
+    ASSERT_EQ(game.desktop.KeyboardPiece(), game.desktop.ImageOfRecord(first));
+    QTest::keyClick(&game.desktop, Qt::Key_Left);
+    QTest::keyClick(&game.desktop, Qt::Key_Space);
+    EXPECT_EQ(Stored(first), picked + QPoint(80, 60));
+
+    EXPECT_TRUE(game.desktop.Undo());
     EXPECT_TRUE(game.desktop.Undo());
     EXPECT_EQ(game.desktop.PaletteRecords().size(), 49);
 }
