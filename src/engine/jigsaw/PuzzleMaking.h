@@ -31,9 +31,12 @@ void MakePieces(TKeyedNode &document, int rows, int cols, TRandomGenerator &rand
 // As above with the process-wide generator, first seeded from the clock.
 void MakePieces(TKeyedNode &document, int rows, int cols);
 
-// The grid sizes the maker offers, across and down; the player reads grids up to MaxGridSize.
-inline constexpr int MakerMinGridSize = 7;
-inline constexpr int MakerMaxGridSize = 15;
+// The grid sizes the maker offers, across and down, and the one it starts with; the player
+// reads grids up to MaxGridSize. 3 × 3 suits small children, 50 × 50 (2,500 pieces) is as far
+// as the desktop and palette stay pleasant to play.
+inline constexpr int MakerMinGridSize = 3;
+inline constexpr int MakerMaxGridSize = 50;
+inline constexpr int MakerDefaultGridSize = 7;
 
 // Clears the document and writes the header (PNAME, AUTHOR, WEBSITE, COLS, ROWS, BRDRS; empty
 // texts and borders on leave their attribute absent), then the pieces from random as it stands.

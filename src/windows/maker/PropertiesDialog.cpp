@@ -181,8 +181,8 @@ void TPropertiesDialog::ResetFields()
 {
     m_pages->setCurrentWidget(m_jigsawPage);
     m_nameEdit->setText(QStringLiteral("Puzzle"));
-    m_widthBox->setCurrentIndex(0);
-    m_heightBox->setCurrentIndex(0);
+    for (QComboBox *list : {m_widthBox, m_heightBox})
+        list->setCurrentText(QString::number(MakerDefaultGridSize));
     UpdatePieceCount();
 }
 

@@ -80,9 +80,10 @@ TEST(Cutting, ParallelCutEqualsTheOneThreadCutAndTheStepByStepCut)
         int width, height, cols, rows;
         bool borders;
     };
-    for (const TCase c : {TCase{905, 700, 9, 7, true}, TCase{640, 333, 15, 15, false},
-                          TCase{300, 1049, 7, 100, true}, TCase{61, 40, 3, 2, true},
-                          TCase{300, 150, 7, 100, true}}) {
+    for (const TCase c :
+         {TCase{905, 700, 9, 7, true}, TCase{640, 333, 15, 15, false},
+          TCase{300, 1049, 7, 100, true}, TCase{61, 40, 3, 2, true}, TCase{300, 150, 7, 100, true},
+          TCase{1500, 1100, 50, 50, true}, TCase{100, 90, 3, 3, false}}) {
         const QImage picture = NoisePicture(c.width, c.height);
         const std::unique_ptr<TKeyedNode> puzzle = Puzzle(c.cols, c.rows, c.borders, c.width);
         TKeyedNode &document = *puzzle;

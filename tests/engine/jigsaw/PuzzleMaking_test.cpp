@@ -114,9 +114,8 @@ TEST(MakePuzzleDocument, AllHeaderValuesInOrderAndBordersOff)
     EXPECT_EQ(Pieces(document).ChildCount(), 135);
 }
 
-TEST(MakePieces, DocumentInvariants)
+static void ExpectDocumentInvariants(int rows, int cols)
 {
-    const int rows = 8, cols = 11;
     TKeyedNode document;
     TRandomGenerator random(777);
     MakePieces(document, rows, cols, random);
@@ -152,6 +151,14 @@ TEST(MakePieces, DocumentInvariants)
                           -pieces.Child(row * cols + col - 1)->GetAttr("R").toInt());
         }
     }
+}
+
+TEST(MakePieces, DocumentInvariants)
+{
+    for (const auto [rows, cols] : {std::pair{8, 11},
+                                    {MakerMinGridSize, MakerMinGridSize},
+                                    {MakerMaxGridSize, MakerMaxGridSize}})
+        ExpectDocumentInvariants(rows, cols);
 }
 
 TEST(MakePieces, DrawsBottomRightThenOrderKeyPerPiece)

@@ -4,7 +4,10 @@
 
 #include "engine/container/DocumentValues.h"
 #include "engine/container/PuzzleSchema.h"
+#include "engine/jigsaw/Joining.h"
+#include "engine/jigsaw/PuzzleMaking.h"
 #include "support/DesktopFixture.h"
+#include "windows/common/AnimatedImage.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -105,4 +108,49 @@ TEST(DesktopPlay, ShiftedAssemblyIsSolved)
     game.desktop.ResetGame();
     EXPECT_FALSE(game.desktop.IsSolved());
     EXPECT_EQ(game.desktop.PaletteRecords().size(), GridSize * GridSize);
+}
+
+// The smallest and the largest grid the maker offers: the last piece is dragged home with the
+// mouse onto an assembly laid from the palette, and the saved document is solved on its own.
+TEST(DesktopPlay, GridEndsPlayJoinSolveAndSave)
+{
+    for (const int size : {MakerMinGridSize, MakerMaxGridSize}) {
+        SCOPED_TRACE(size);
+        TDesktopGame game(size, size, QSize(40 * size, 30 * size), QSize(1400, 900));
+        ASSERT_EQ(game.PieceCount(), size * size);
+        const QPoint origin(5 * game.geometry.cellWidth, 2 * game.geometry.cellHeight);
+        const auto target = [&](const TKeyedNode *record) {
+            return origin + QPoint(TextToIntDef(record->GetAttr(PuzzleSchema::KeyCol), -1) *
+                                       game.geometry.cellWidth,
+                                   TextToIntDef(record->GetAttr(PuzzleSchema::KeyRow), -1) *
+                                       game.geometry.cellHeight);
+        };
+        TKeyedNode *last = game.desktop.PieceAt(0, 0);
+        for (TKeyedNode *record : game.desktop.Records()) {
+            if (record == last)
+                continue;
+            const QPoint place = target(record);
+            game.desktop.PlacePiece(game.desktop.ImageOfRecord(record), place.x(), place.y());
+            record->SetAttr(PuzzleSchema::KeyPieceLeft, IntToText(place.x()));
+            record->SetAttr(PuzzleSchema::KeyPieceTop, IntToText(place.y()));
+        }
+        game.desktop.RefreshPalette();
+        ASSERT_EQ(game.desktop.PaletteRecords(), QList<TKeyedNode *>{last});
+        EXPECT_FALSE(game.desktop.IsSolved());
+        game.DragTo(game.desktop.ImageOfRecord(last), target(last) + QPoint(2, -3));
+        EXPECT_EQ(StoredPosition(last), target(last));
+        EXPECT_EQ(game.desktop.SparkleFramesShown(), 0) << "the join sparkle has started";
+        EXPECT_TRUE(game.desktop.m_sparkle->isVisible());
+        EXPECT_TRUE(game.desktop.IsSolved());
+
+        TKeyedNode copy;
+        copy.LoadFromText(game.document.SaveToText());
+        const TKeyedNode *copied = copy.FindChild(PuzzleSchema::PiecesNode);
+        ASSERT_EQ(copied->ChildCount(), size * size);
+        QList<TKeyedNode *> records;
+        for (int i = 0; i < copied->ChildCount(); ++i)
+            records.append(copied->Child(i));
+        EXPECT_TRUE(
+            IsSolved({size, size, game.geometry.cellWidth, game.geometry.cellHeight}, records));
+    }
 }

@@ -46,12 +46,12 @@ TEST_F(PropertiesTest, StartsWithPuzzleSevenBySevenAndCountsThePieces)
     EXPECT_TRUE(m_props->m_bordersCheckBox->isChecked());
     EXPECT_FALSE(m_props->m_alternativeCheckBox->isChecked());
     EXPECT_FALSE(m_props->m_loadAlternativeButton->isEnabled());
-    EXPECT_EQ(m_props->m_widthBox->count(), 9);
-    EXPECT_EQ(m_props->m_heightBox->itemText(8), "15");
+    EXPECT_EQ(m_props->m_widthBox->itemText(0), "3");
+    EXPECT_EQ(m_props->m_heightBox->itemText(m_props->m_heightBox->count() - 1), "50");
 
     Run([](TPropertiesDialog *dialog) {
         dialog->m_widthBox->setFocus();
-        QTest::keyClick(dialog->m_widthBox, Qt::Key_End);
+        dialog->m_widthBox->setCurrentText("15");
         dialog->m_heightBox->setFocus();
         QTest::keyClick(dialog->m_heightBox, Qt::Key_Down);
         QTest::keyClick(dialog->m_heightBox, Qt::Key_Down);
