@@ -17,6 +17,9 @@ inline constexpr char IsPuzzleValue[] = "Y";
 inline constexpr char RootNode[] = "PUZZLE_DATA";
 inline constexpr char PiecesNode[] = "PIECES";
 inline constexpr char PieceNode[] = "PIECE";
+// Holds the piece records instead of PIECES when pieces lie turned: a player that does not know
+// turns finds no pieces and refuses the puzzle instead of playing it without them.
+inline constexpr char TurnedPiecesNode[] = "TURNED_PIECES";
 
 // Root attributes.
 inline constexpr char KeyName[] = "PNAME";
@@ -43,6 +46,8 @@ inline constexpr char KeyTop[] = "T";
 inline constexpr char KeyLeft[] = "L";
 inline constexpr char KeyPieceLeft[] = "PLEFT";
 inline constexpr char KeyPieceTop[] = "PTOP";
+// Quarter turns clockwise, 0 to 3, in a puzzle with turned pieces.
+inline constexpr char KeyTurn[] = "TURN";
 
 // Values.
 inline constexpr char FlagYes[] = "Y";

@@ -3,6 +3,7 @@
 #include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PieceShape.h"
+#include "engine/jigsaw/PieceTurns.h"
 
 #include <QFuture>
 #include <QThread>
@@ -215,7 +216,7 @@ std::optional<TPuzzleCut> CutPuzzle(const QImage &picture, const TKeyedNode &doc
     int nextRow = 0;
     const auto rowBytes = static_cast<std::size_t>(sourceBitmap.width()) * 3;
     CutCells(
-        plan, outline, document.FindChild(PuzzleSchema::PiecesNode),
+        plan, outline, PiecesNodeOf(document),
         [&](unsigned char *firstRow, qsizetype bytesPerLine, int count) {
             for (int i = 0; i < count; ++i, ++nextRow)
                 std::memcpy(firstRow + i * bytesPerLine, sourceBitmap.constScanLine(nextRow),

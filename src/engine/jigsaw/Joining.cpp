@@ -3,6 +3,7 @@
 #include "engine/container/DocumentValues.h"
 #include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
+#include "engine/jigsaw/PieceTurns.h"
 
 #include <cstdint>
 
@@ -17,11 +18,11 @@ struct TStoredPosition {
     std::int64_t top = 0;
 };
 
-// The desktop position of a record; none while it lies on the palette or when a value does not
-// convert.
+// The desktop position of a record; none while it lies on the palette, lies turned (a turned
+// piece joins nothing), or when a value does not convert.
 std::optional<TStoredPosition> StoredPosition(const TKeyedNode *record)
 {
-    if (record == nullptr)
+    if (record == nullptr || !IsUpright(*record))
         return std::nullopt;
     const auto left = TextToInt(record->GetAttr(PuzzleSchema::KeyPieceLeft));
     const auto top = TextToInt(record->GetAttr(PuzzleSchema::KeyPieceTop));

@@ -1,7 +1,7 @@
 #pragma once
 // Joining and the solved test. Two pieces join when their stored desktop positions lie one
 // cell apart in the right direction, within 2 pixels. Everything is computed from the piece
-// records (ROW, COL, PLEFT, PTOP); a piece on the palette has no position and fits nothing.
+// records (ROW, COL, PLEFT, PTOP, TURN); a piece on the palette or lying turned fits nothing.
 
 #include <QList>
 #include <optional>

@@ -2,6 +2,7 @@
 
 #include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
+#include "engine/jigsaw/PieceTurns.h"
 #include "engine/picture/JpegPicture.h"
 #include "engine/picture/MemoryBudget.h"
 
@@ -25,7 +26,7 @@ void RequirePieceRecords(const TKeyedNode &document)
 {
     if (document.Name().isEmpty())
         throw EPuzzleRefused("The puzzle has no document");
-    const TKeyedNode *pieces = document.FindChild(PuzzleSchema::PiecesNode);
+    const TKeyedNode *pieces = PiecesNodeOf(document);
     if (pieces == nullptr || pieces->FindChild(PuzzleSchema::PieceNode) == nullptr)
         throw EPuzzleRefused("The puzzle's document has no pieces");
 }

@@ -3,6 +3,7 @@
 #include "engine/container/DocumentValues.h"
 #include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
+#include "engine/jigsaw/PieceTurns.h"
 
 using namespace PuzzleSchema;
 
@@ -99,6 +100,12 @@ bool MakePuzzleDocument(TKeyedNode &document, const TPuzzleProperties &propertie
     document.SetAttr(KeyRows, IntToText(properties.rows));
     document.SetAttr(KeyBorders, properties.borders ? QByteArray() : QByteArray(FlagNo));
     MakePieces(document, properties.rows, properties.cols, random);
+    if (properties.turned) {
+        // Drawn after the edges, so that the shapes are those of the same puzzle upright.
+        TKeyedNode *pieces = document.FindChild(PiecesNode);
+        pieces->SetName(TurnedPiecesNode);
+        DrawTurns(*pieces, random);
+    }
     return true;
 }
 

@@ -15,6 +15,9 @@ struct TPuzzleProperties {
     QByteArray name;
     QByteArray author;
     QByteArray website;
+    // Pieces start in random quarter turns and are turned by the player; the records then lie
+    // under TURNED_PIECES. Off, the document is exactly as without the choice.
+    bool turned = false;
 };
 
 // The child of node named name, created as its last child when there is none. A null node
@@ -39,7 +42,8 @@ inline constexpr int MakerMaxGridSize = 50;
 inline constexpr int MakerDefaultGridSize = 7;
 
 // Clears the document and writes the header (PNAME, AUTHOR, WEBSITE, COLS, ROWS, BRDRS; empty
-// texts and borders on leave their attribute absent), then the pieces from random as it stands.
+// texts and borders on leave their attribute absent), then the pieces from random as it stands,
+// then, for turned pieces, their turns.
 // Always true.
 bool MakePuzzleDocument(TKeyedNode &document, const TPuzzleProperties &properties,
                         TRandomGenerator &random);

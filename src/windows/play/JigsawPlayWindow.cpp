@@ -4,6 +4,7 @@
 #include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/Cutting.h"
+#include "engine/jigsaw/PieceTurns.h"
 #include "engine/jigsaw/PlayChecks.h"
 #include "engine/jigsaw/PuzzleMaking.h"
 #include "engine/picture/JpegPicture.h"
@@ -118,7 +119,7 @@ void TJigsawPlayWindow::CutPieces()
     const TCutPlan plan{picture,     m_cols, m_rows, m_geometry, m_desktop->DrawBorders(),
                         CutThreads()};
     CutCells(
-        plan, *m_desktop->Outline(), FindOrAddChild(m_document, PiecesNode),
+        plan, *m_desktop->Outline(), PiecesNodeOf(*m_document),
         [this](unsigned char *firstRow, qsizetype bytesPerLine, int count) {
             m_sourceReader->ReadRows(firstRow, bytesPerLine, count);
         },
@@ -133,7 +134,7 @@ void TJigsawPlayWindow::CutPieces()
 
 void TJigsawPlayWindow::RestorePiecePositions()
 {
-    const TKeyedNode *pieces = m_document->FindChild(PiecesNode);
+    const TKeyedNode *pieces = PiecesNodeOf(*m_document);
     for (const TKeyedNode *record = pieces ? pieces->FindChild(PieceNode) : nullptr;
          record != nullptr; record = pieces->FindNext(record)) {
         const std::optional<int> left = TextToInt(record->GetAttr(KeyPieceLeft));

@@ -2,8 +2,10 @@
 #include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/Joining.h"
+#include "engine/jigsaw/PieceTurns.h"
 
 #include <QPoint>
+#include <QSize>
 #include <gtest/gtest.h>
 
 namespace
@@ -218,4 +220,29 @@ TEST_F(Joining, SinglePieceIsSolvedOnTheDesktop)
     Place(0, 0, 123, 45);
     EXPECT_TRUE(IsSolved(m_grid, m_records));
     EXPECT_FALSE(IsSolved(TJoinGrid{0, 0, CellWidth, CellHeight}, {}));
+}
+
+// Every piece of an assembly counts: each one turned, one at a time, unsolves it and breaks
+// its joins; turned back upright (TURN 0 or a value that is no turn), it fits again.
+TEST_F(Joining, TurnedPiecesJoinNothingAndLeaveThePuzzleUnsolved)
+{
+    for (const QSize grid : {QSize(3, 3), QSize(1, 1), QSize(4, 1)}) {
+        m_records.clear();
+        m_pieces.Clear();
+        MakeGrid(grid.width(), grid.height());
+        Assemble({400, 300});
+        ASSERT_TRUE(IsSolved(m_grid, m_records));
+        for (TKeyedNode *record : m_records) {
+            for (const int turn : {1, 2, 3}) {
+                SetTurn(*record, turn);
+                EXPECT_FALSE(IsSolved(m_grid, m_records));
+                EXPECT_FALSE(FirstFittingDirection(m_grid, record));
+            }
+            record->SetAttr(PuzzleSchema::KeyTurn, "7");
+            EXPECT_TRUE(IsSolved(m_grid, m_records));
+            SetTurn(*record, 4);
+            EXPECT_TRUE(IsSolved(m_grid, m_records));
+            EXPECT_EQ(record->GetAttr(PuzzleSchema::KeyTurn), "0");
+        }
+    }
 }

@@ -155,9 +155,9 @@ static void ExpectDocumentInvariants(int rows, int cols)
 
 TEST(MakePieces, DocumentInvariants)
 {
-    for (const auto [rows, cols] : {std::pair{8, 11},
-                                    {MakerMinGridSize, MakerMinGridSize},
-                                    {MakerMaxGridSize, MakerMaxGridSize}})
+    for (const auto &[rows, cols] : {std::pair{8, 11},
+                                     {MakerMinGridSize, MakerMinGridSize},
+                                     {MakerMaxGridSize, MakerMaxGridSize}})
         ExpectDocumentInvariants(rows, cols);
 }
 
