@@ -1,5 +1,7 @@
 #include "windows/desktop/DesktopCanvas.h"
 
+#include "engine/jigsaw/PieceTurns.h"
+
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -46,9 +48,23 @@ TPieceImage::TPieceImage(QImage displayPicture) : m_picture(std::move(displayPic
     SetBounds(QRect(QPoint(0, 0), m_picture.size()));
 }
 
+void TPieceImage::TurnBy(int quarterTurns)
+{
+    Invalidate();
+    m_picture = TurnedImage(m_picture, quarterTurns);
+    m_turn = (m_turn + quarterTurns % 4 + 4) % 4;
+    Invalidate();
+}
+
+QRect TPieceImage::PaintedArea() const
+{
+    return Bounds().united(
+        QRect(Position() + TurnedImageOffset(Bounds().size(), m_turn), m_picture.size()));
+}
+
 void TPieceImage::Paint(QPainter &painter) const
 {
-    painter.drawImage(Position(), m_picture);
+    painter.drawImage(Position() + TurnedImageOffset(Bounds().size(), m_turn), m_picture);
     if (!m_selected)
         return;
     painter.setPen(QPen(Qt::yellow, 2, Qt::DashLine));
@@ -150,8 +166,8 @@ void TDesktopCanvas::SetZoom(double zoom)
 QRect TDesktopCanvas::WidgetBounds(const TCanvasItem &item) const
 {
     if (!item.FollowsZoom() || m_zoom == 1.0)
-        return item.Bounds();
-    const QRect &bounds = item.Bounds();
+        return item.PaintedArea();
+    const QRect bounds = item.PaintedArea();
     // Rounded outwards, so that an update covers every pixel the scaled item touches.
     return QRectF(bounds.x() * m_zoom, bounds.y() * m_zoom, bounds.width() * m_zoom,
                   bounds.height() * m_zoom)

@@ -28,6 +28,8 @@ public:
     const QRect &Bounds() const { return m_bounds; }
     QPoint Position() const { return m_bounds.topLeft(); }
     bool IsVisible() const { return m_visible; }
+    // Where the item paints and takes the mouse: its bounds, unless it paints beyond them.
+    virtual QRect PaintedArea() const { return m_bounds; }
 
     void SetBounds(const QRect &newBounds);
     void MoveTo(const QPoint &position);
@@ -50,23 +52,30 @@ private:
 };
 
 // A piece: its display picture (converted once), drawn with its transparency, and whether it
-// lies on the palette or on the desktop.
+// lies on the palette or on the desktop. A turned piece keeps the bounds of its upright picture
+// and is drawn turned about their centre.
 class TPieceImage : public TCanvasItem
 {
 public:
     explicit TPieceImage(QImage displayPicture);
 
+    // As shown, turned.
     const QImage &Picture() const { return m_picture; }
     bool m_onPalette = true;
     // Selected pieces are outlined and move together.
     bool m_selected = false;
+    // Quarter turns clockwise, 0 to 3.
+    int Turn() const { return m_turn; }
+    void TurnBy(int quarterTurns);
 
+    QRect PaintedArea() const override;
     void Paint(QPainter &painter) const override;
     // Pieces on the desktop zoom; pieces on the palette keep their size.
     bool FollowsZoom() const override { return !m_onPalette; }
 
 private:
     QImage m_picture;
+    int m_turn = 0;
 };
 
 // A filled rectangle with a one-pixel outline.

@@ -9,6 +9,7 @@
 #include "engine/jigsaw/PaletteOrder.h"
 #include "engine/jigsaw/PieceGroups.h"
 #include "engine/jigsaw/PieceShape.h"
+#include "engine/jigsaw/PieceTurns.h"
 #include "engine/jigsaw/Random.h"
 #include "windows/common/AnimatedImage.h"
 
@@ -17,6 +18,7 @@
 #include <QPalette>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QWheelEvent>
 #include <algorithm>
 
@@ -104,6 +106,12 @@ void TPuzzleDesktop::CreateComponents()
     m_sparkle->hide();
     connect(m_sparkle, &TAnimatedImage::FrameChanged, this, &TPuzzleDesktop::SparkleFrameChanged);
     connect(m_sparkle, &TAnimatedImage::Stopped, this, &TPuzzleDesktop::SparkleStopped);
+
+    m_canvas->installEventFilter(this);
+    m_turnShortcut = new QShortcut(QKeySequence(Qt::Key_R), this);
+    m_turnShortcut->setContext(Qt::WindowShortcut);
+    m_turnShortcut->setEnabled(false);
+    connect(m_turnShortcut, &QShortcut::activated, this, &TPuzzleDesktop::TurnPieceUnderMouse);
 
     connect(m_canvas, &TDesktopCanvas::Resized, this, &TPuzzleDesktop::LayoutDockedControls);
     connect(m_canvas, &TDesktopCanvas::ItemMousePressed, this, &TPuzzleDesktop::ItemMouseDown);
@@ -244,6 +252,8 @@ TPieceImage *TPuzzleDesktop::AddPieceImage(QImage displayPicture, TKeyedNode *re
     if (record == nullptr || m_outline == nullptr)
         return nullptr;
     auto image = std::make_unique<TPieceImage>(std::move(displayPicture));
+    if (m_turnedPieces)
+        image->TurnBy(TurnOf(*record));
     image->m_onPalette = true;
     image->SetVisible(false);
     image->MoveTo(QPoint(StripLeftInView() + PaletteInset, m_nextPaletteTop) + ScrollPosition());
@@ -371,8 +381,9 @@ void TPuzzleDesktop::ImageMouseDown(TPieceImage *image, int X, int Y)
     if (m_keyboardPiece != nullptr)
         DropKeyboardPiece();
     // Only the cell body picks a piece up, not the band that holds its tabs.
-    const bool onBody =
-        m_margin < X && X < m_pieceWidth - m_margin && m_margin < Y && Y < m_pieceHeight - m_margin;
+    const QPoint upright = UprightPoint({X, Y}, image->Bounds().size(), image->Turn());
+    const bool onBody = m_margin < upright.x() && upright.x() < m_pieceWidth - m_margin &&
+                        m_margin < upright.y() && upright.y() < m_pieceHeight - m_margin;
     if (!onBody)
         return;
     if (m_canvas->PressModifiers().testFlag(Qt::ControlModifier)) {
@@ -468,6 +479,11 @@ void TPuzzleDesktop::ResetGame()
         record->DeleteAttr(PuzzleSchema::KeyPieceLeft);
         record->DeleteAttr(PuzzleSchema::KeyPieceTop);
         SetOnPalette(m_images[i].get(), true);
+        if (m_turnedPieces) {
+            const int turn = ProcessRandom().Random(4);
+            m_images[i]->TurnBy(turn - m_images[i]->Turn());
+            SetTurn(*record, turn);
+        }
     }
     UpdateExtent();
     LayoutPalette();
@@ -505,7 +521,73 @@ bool TPuzzleDesktop::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     }
+    if (watched == m_canvas && TurnInput(event))
+        return true;
     return QFrame::eventFilter(watched, event);
+}
+
+void TPuzzleDesktop::SetTurnedPieces(bool turned)
+{
+    m_turnedPieces = turned;
+    m_turnShortcut->setEnabled(turned);
+}
+
+bool TPuzzleDesktop::TurnInput(QEvent *event)
+{
+    QPoint point;
+    switch (event->type()) {
+    case QEvent::MouseMove:
+        m_lastMousePoint = static_cast<QMouseEvent *>(event)->position().toPoint();
+        return false;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        // Not while another button drags a piece.
+        if (mouse->button() != Qt::RightButton || mouse->buttons() != Qt::RightButton)
+            return false;
+        point = mouse->position().toPoint();
+        break;
+    }
+    case QEvent::Wheel: {
+        // The plain wheel keeps scrolling the desktop.
+        const auto *wheel = static_cast<QWheelEvent *>(event);
+        if (!(wheel->modifiers() & Qt::ShiftModifier) || wheel->angleDelta().isNull())
+            return false;
+        point = wheel->position().toPoint();
+        break;
+    }
+    default:
+        return false;
+    }
+    if (!m_turnedPieces || m_dragged != nullptr)
+        return false;
+    auto *image = dynamic_cast<TPieceImage *>(m_canvas->ItemAt(point));
+    if (image == nullptr)
+        return false;
+    TurnPiece(image);
+    return true;
+}
+
+void TPuzzleDesktop::TurnPieceUnderMouse()
+{
+    if (m_dragged != nullptr) {
+        TurnPiece(m_dragged);
+        return;
+    }
+    TurnPiece(dynamic_cast<TPieceImage *>(m_canvas->ItemAt(m_lastMousePoint)));
+}
+
+void TPuzzleDesktop::TurnPiece(TPieceImage *image)
+{
+    TKeyedNode *record = RecordOfImage(image);
+    if (!m_turnedPieces || record == nullptr)
+        return;
+    image->TurnBy(1);
+    SetTurn(*record, image->Turn());
+    // A dragged piece is checked when it is dropped.
+    if (!image->m_onPalette && image != m_dragged)
+        CheckJoin(record);
+    emit OnPieceDropped(this);
 }
 
 TKeyedNode *TPuzzleDesktop::RecordOfImage(const TPieceImage *image) const

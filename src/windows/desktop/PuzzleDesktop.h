@@ -23,6 +23,7 @@
 class QRubberBand;
 class QScrollArea;
 class QScrollBar;
+class QShortcut;
 class TAnimatedImage;
 class TKeyedNode;
 class TPieceOutline;
@@ -69,6 +70,14 @@ public:
     // Plays the sparkle on the piece if it fits a neighbour.
     void CheckJoin(const TKeyedNode *record);
     bool IsSolved() const;
+
+    // Pieces that lie in quarter turns (see PieceTurns.h): they are shown in the turn of their
+    // record, the right button, R over a piece or Shift+wheel over it turns one, and a reset
+    // draws new turns. Off by default.
+    void SetTurnedPieces(bool turned);
+    bool TurnedPieces() const { return m_turnedPieces; }
+    // A quarter turn clockwise, stored in the record and checked for joins like a drop.
+    void TurnPiece(TPieceImage *image);
 
     void SetDrawBorders(bool borders) { m_drawBorders = borders; }
     bool DrawBorders() const { return m_drawBorders; }
@@ -186,6 +195,9 @@ private:
     void DropKeyboardPiece();
     void StorePosition(TPieceImage *image);
     void ResetCursor();
+    // Turns the piece a turn event is over; true when the event was one.
+    bool TurnInput(QEvent *event);
+    void TurnPieceUnderMouse();
     void PaletteScrolled();
     void PaletteTick();
     void SparkleFrameChanged();
@@ -215,6 +227,10 @@ private:
     int m_pieceWidth = 0;
     int m_pieceHeight = 0;
     bool m_drawBorders = true;
+    bool m_turnedPieces = false;
+    QShortcut *m_turnShortcut = nullptr;
+    // The last mouse point over the m_canvas, in its coordinates: what the R key turns.
+    QPoint m_lastMousePoint;
     // The outline tests of the current piece size, made by SetupDesktop.
     std::unique_ptr<TPieceOutline> m_outline;
     int m_paletteSlots = 1;

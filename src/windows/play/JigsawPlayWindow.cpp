@@ -104,6 +104,7 @@ void TJigsawPlayWindow::ReadPuzzleSize()
     m_cols = grid.cols;
     m_rows = grid.rows;
     m_desktop->SetDrawBorders(grid.drawBorders);
+    m_desktop->SetTurnedPieces(HasTurnedPieces(*m_document));
 }
 
 void TJigsawPlayWindow::ComputeGeometry()
