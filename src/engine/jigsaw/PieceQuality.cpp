@@ -20,6 +20,7 @@ int GoodCount(int length, int asked)
 TPieceQuality JudgePieceQuality(QSize pictureSize, int cols, int rows, QSize screen)
 {
     TPieceQuality quality;
+    quality.screen = screen;
     if (cols < 1 || rows < 1)
         return quality;
     quality.pieceSize = QSize(pictureSize.width() / cols, pictureSize.height() / rows);
@@ -38,4 +39,26 @@ TPieceQuality JudgePieceQuality(QSize pictureSize, int cols, int rows, QSize scr
             std::clamp(static_cast<int>(100 * std::min(byHeight, byWidth)), MinScalePercent, 100);
     }
     return quality;
+}
+
+QStringList PieceQualityWarnings(const TPieceQuality &quality)
+{
+    QStringList warnings;
+    const QSize piece = quality.pieceSize;
+    if (quality.tooSmall)
+        warnings.append(QStringLiteral("Pieces of %1 × %2 pixels will look blurry; up to %3 × %4 "
+                                       "pieces stay sharp.")
+                            .arg(piece.width())
+                            .arg(piece.height())
+                            .arg(quality.goodGrid.width())
+                            .arg(quality.goodGrid.height()));
+    if (quality.tooLarge)
+        warnings.append(QStringLiteral("Pieces of %1 × %2 pixels are too large for a %3 × %4 "
+                                       "screen; at %5% of its size the picture suits it.")
+                            .arg(piece.width())
+                            .arg(piece.height())
+                            .arg(quality.screen.width())
+                            .arg(quality.screen.height())
+                            .arg(quality.comfortableScalePercent));
+    return warnings;
 }

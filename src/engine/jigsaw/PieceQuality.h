@@ -4,6 +4,7 @@
 // screen at once. Advice only: every grid the maker offers can still be made.
 
 #include <QSize>
+#include <QStringList>
 
 // Below this many picture pixels across or down a piece looks small and blurry.
 inline constexpr int GoodPieceSide = 40;
@@ -11,6 +12,8 @@ inline constexpr int GoodPieceSide = 40;
 inline constexpr QSize ReferenceScreen(1920, 1080);
 
 struct TPieceQuality {
+    // The screen judged against.
+    QSize screen;
     // One piece's cell in picture pixels.
     QSize pieceSize;
     // A side below GoodPieceSide.
@@ -28,3 +31,6 @@ struct TPieceQuality {
 
 // The quality of cols × rows pieces cut from a picture of pictureSize, judged for screen.
 TPieceQuality JudgePieceQuality(QSize pictureSize, int cols, int rows, QSize screen);
+
+// The problems in plain words, one sentence each with its remedy; none when pieces are fine.
+QStringList PieceQualityWarnings(const TPieceQuality &quality);

@@ -318,6 +318,9 @@ bool TMakerPage::EditProperties()
     const bool done = ProgramWindows().propertiesDialog->RunProperties(
         m_state.sourcePicture.get(), m_state.document.get(), m_state.alternativePicture.get(), use);
     SetPremiumAvailable(use);
+    // The dialog may have scaled the source picture.
+    if (done)
+        ShowThumbnail();
     return done;
 }
 

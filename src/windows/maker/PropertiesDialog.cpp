@@ -1,9 +1,11 @@
 #include "windows/maker/PropertiesDialog.h"
 
 #include "engine/container/DocumentValues.h"
+#include "engine/jigsaw/PieceQuality.h"
 #include "engine/jigsaw/PuzzleMaking.h"
 #include "engine/jigsaw/Random.h"
 #include "engine/picture/JpegPicture.h"
+#include "engine/picture/Resampling.h"
 #include "windows/common/BandedGradient.h"
 #include "windows/common/ShapeWidget.h"
 #include "windows/common/WindowLook.h"
@@ -13,6 +15,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <algorithm>
@@ -24,6 +27,12 @@ namespace
 
 // Left end of "Load picture" on the page: the check boxes stop before it.
 constexpr int LoadPictureLeft = 266;
+// The quality check sits under the size box and pushes what follows down by this much; the
+// turned pieces' check box adds a line to the properties box.
+constexpr int QualityHeight = 64;
+constexpr int LineHeight = 21;
+constexpr int AddedHeight = QualityHeight + LineHeight;
+const QColor WarningColour(128, 0, 0);
 
 QLabel *MakeBoldLabel(QWidget *parent, int x, int y, const QString &text)
 {
@@ -105,7 +114,7 @@ TPropertiesDialog::TPropertiesDialog(QWidget *parent)
       m_randomSeeding([](TRandomGenerator &random) { random.Randomize(); })
 {
     setWindowTitle(QStringLiteral("New puzzle properties"));
-    setFixedSize(400, 361);
+    setFixedSize(400, 361 + AddedHeight);
     setFont(DialogFont());
     setAttribute(Qt::WA_QuitOnClose, false);
     CreateControls();
@@ -124,22 +133,24 @@ void TPropertiesDialog::CreateControls()
     m_websiteEdit = MakeEdit(this, QRect(133, 84, 253, 21));
     // A page control whose one tab is hidden: the page sits inside its border.
     m_pages = new QStackedWidget(this);
-    m_pages->setGeometry(14, 119, 372, 190);
+    m_pages->setGeometry(14, 119, 372, 190 + AddedHeight);
     m_pages->setFrameStyle(QFrame::Panel | QFrame::Raised);
     m_pages->setContentsMargins(2, 2, 2, 2);
     m_jigsawPage = new QWidget;
     m_jigsawPage->setAutoFillBackground(true);
     m_pages->addWidget(m_jigsawPage);
     CreateSizePage();
-    m_okButton = MakeSpeedButton(this, QRect(196, 329, 85, 22), QStringLiteral("Ok"));
+    m_okButton = MakeSpeedButton(this, QRect(196, 329 + AddedHeight, 85, 22), QStringLiteral("Ok"));
     connect(m_okButton, &QToolButton::clicked, this, &TPropertiesDialog::OkClicked);
-    m_cancelButton = MakeSpeedButton(this, QRect(301, 329, 85, 22), QStringLiteral("Cancel"));
+    m_cancelButton =
+        MakeSpeedButton(this, QRect(301, 329 + AddedHeight, 85, 22), QStringLiteral("Cancel"));
     connect(m_cancelButton, &QToolButton::clicked, this, &TPropertiesDialog::CancelClicked);
 
     setTabOrder(m_widthBox, m_heightBox);
     setTabOrder(m_heightBox, m_bordersCheckBox);
     setTabOrder(m_bordersCheckBox, m_alternativeCheckBox);
-    setTabOrder(m_alternativeCheckBox, m_nameEdit);
+    setTabOrder(m_alternativeCheckBox, m_turnedCheckBox);
+    setTabOrder(m_turnedCheckBox, m_nameEdit);
     setTabOrder(m_nameEdit, m_authorEdit);
     setTabOrder(m_authorEdit, m_websiteEdit);
 }
@@ -159,19 +170,33 @@ void TPropertiesDialog::CreateSizePage()
     for (QComboBox *list : {m_widthBox, m_heightBox})
         connect(list, &QComboBox::currentIndexChanged, this, &TPropertiesDialog::UpdatePieceCount);
 
+    m_pieceSizeLabel = MakeLabel(m_jigsawPage, 28, 76, QString(), font(), Qt::black);
+    m_qualityWarning = MakeLabel(m_jigsawPage, 28, 92, QString(), font(), WarningColour);
+    m_qualityWarning->setWordWrap(true);
+    m_qualityWarning->setGeometry(28, 92, 323, 30);
+    m_qualityFixButton =
+        MakeSpeedButton(m_jigsawPage, QRect(LoadPictureLeft - 40, 122, 118, 22), QString());
+    m_qualityFixButton->hide();
+    connect(m_qualityFixButton, &QToolButton::clicked, this, &TPropertiesDialog::QualityFixClicked);
+
+    const int top = QualityHeight;
     m_propertiesBox = new TShapeWidget(m_jigsawPage, TShapeWidget::TKind::RoundRectangle,
-                                       QRect(14, 105, 337, 57), Medium);
-    m_propertiesBoxCaption = MakeBoxCaption(m_jigsawPage, 35, 98, QStringLiteral(" Properties "));
-    m_bordersCheckBox = MakeCheckBox(m_jigsawPage, QRect(28, 117, 127, 17),
+                                       QRect(14, top + 105, 337, 57 + LineHeight), Medium);
+    m_propertiesBoxCaption =
+        MakeBoxCaption(m_jigsawPage, 35, top + 98, QStringLiteral(" Properties "));
+    m_bordersCheckBox = MakeCheckBox(m_jigsawPage, QRect(28, top + 117, 127, 17),
                                      QStringLiteral("3D borders of pieces"), LoadPictureLeft - 28);
     m_bordersCheckBox->setChecked(true);
     m_alternativeCheckBox = MakeCheckBox(
-        m_jigsawPage, QRect(28, 138, 232, 17),
+        m_jigsawPage, QRect(28, top + 138, 232, 17),
         QStringLiteral("Show other picture when the puzzle is solved"), LoadPictureLeft - 28);
+    m_turnedCheckBox =
+        MakeCheckBox(m_jigsawPage, QRect(28, top + 159, 232, 17),
+                     QStringLiteral("Turned pieces (the right button turns them)"), 323);
     connect(m_alternativeCheckBox, &QCheckBox::toggled, this,
             &TPropertiesDialog::AlternativeToggled);
-    m_loadAlternativeButton = MakeSpeedButton(m_jigsawPage, QRect(LoadPictureLeft, 133, 78, 22),
-                                              QStringLiteral("Load picture"));
+    m_loadAlternativeButton = MakeSpeedButton(
+        m_jigsawPage, QRect(LoadPictureLeft, top + 133, 78, 22), QStringLiteral("Load picture"));
     m_loadAlternativeButton->setEnabled(false);
     connect(m_loadAlternativeButton, &QToolButton::clicked, this,
             &TPropertiesDialog::LoadAlternativeClicked);
@@ -200,6 +225,56 @@ void TPropertiesDialog::UpdatePieceCount()
 {
     const int pieces = SelectedSize(m_widthBox) * SelectedSize(m_heightBox);
     SetLabelText(m_pieceCountLabel, QStringLiteral("( %1 pieces )").arg(pieces));
+    UpdateQuality();
+}
+
+void TPropertiesDialog::UpdateQuality()
+{
+    if (m_sourcePicture == nullptr || m_sourcePicture->Empty()) {
+        SetLabelText(m_pieceSizeLabel, QString());
+        m_qualityWarning->clear();
+        m_qualityFixButton->hide();
+        return;
+    }
+    const TPieceQuality quality = JudgePieceQuality(
+        QSize(m_sourcePicture->Width(), m_sourcePicture->Height()), SelectedSize(m_widthBox),
+        SelectedSize(m_heightBox), screen()->availableGeometry().size());
+    SetLabelText(m_pieceSizeLabel, QStringLiteral("One piece: %1 × %2 pixels of the picture")
+                                       .arg(quality.pieceSize.width())
+                                       .arg(quality.pieceSize.height()));
+    m_qualityWarning->setText(PieceQualityWarnings(quality).join(' '));
+    if (quality.tooSmall)
+        m_qualityFixButton->setText(QStringLiteral("Use %1 × %2 pieces")
+                                        .arg(quality.goodGrid.width())
+                                        .arg(quality.goodGrid.height()));
+    else if (quality.tooLarge)
+        m_qualityFixButton->setText(
+            QStringLiteral("Scale picture to %1%").arg(quality.comfortableScalePercent));
+    m_qualityFixButton->setVisible(quality.tooSmall || quality.tooLarge);
+}
+
+// Takes the offer shown: a smaller grid for blurry pieces, else a smaller picture for pieces
+// too large for the screen.
+void TPropertiesDialog::QualityFixClicked()
+{
+    if (m_sourcePicture == nullptr)
+        return;
+    const QSize picture(m_sourcePicture->Width(), m_sourcePicture->Height());
+    const TPieceQuality quality =
+        JudgePieceQuality(picture, SelectedSize(m_widthBox), SelectedSize(m_heightBox),
+                          screen()->availableGeometry().size());
+    if (quality.tooSmall) {
+        m_widthBox->setCurrentText(QString::number(quality.goodGrid.width()));
+        m_heightBox->setCurrentText(QString::number(quality.goodGrid.height()));
+    } else if (quality.tooLarge) {
+        const int percent = quality.comfortableScalePercent;
+        const QSize scaled(ScaledLength(picture.width(), percent),
+                           ScaledLength(picture.height(), percent));
+        const QImage bitmap = ResampleBitmap(m_sourcePicture->ToBitmap(), scaled);
+        if (!bitmap.isNull())
+            m_sourcePicture->Assign(bitmap);
+    }
+    UpdateQuality();
 }
 
 void TPropertiesDialog::AlternativeToggled()
@@ -230,7 +305,7 @@ void TPropertiesDialog::CancelClicked()
     close();
 }
 
-bool TPropertiesDialog::RunProperties(const TJpegPicture *source, TKeyedNode *document,
+bool TPropertiesDialog::RunProperties(TJpegPicture *source, TKeyedNode *document,
                                       TJpegPicture *alternative, bool &use)
 {
     m_okPressed = false;
@@ -240,6 +315,7 @@ bool TPropertiesDialog::RunProperties(const TJpegPicture *source, TKeyedNode *do
     m_alternativePicture = alternative;
     if (!source || !document)
         return false;
+    UpdateQuality();
     CentreOnScreen(this);
     exec();
     if (!m_okPressed)
@@ -255,6 +331,7 @@ void TPropertiesDialog::RebuildDocument()
     properties.rows = SelectedSize(m_heightBox);
     properties.cols = SelectedSize(m_widthBox);
     properties.borders = m_bordersCheckBox->isChecked();
+    properties.turned = m_turnedCheckBox->isChecked();
     properties.name = TrimmedText(m_nameEdit);
     properties.author = TrimmedText(m_authorEdit);
     properties.website = TrimmedText(m_websiteEdit);

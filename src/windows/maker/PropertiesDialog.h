@@ -1,7 +1,8 @@
 #pragma once
 // The new-puzzle properties dialog (ProgramWindows().propertiesDialog), Step 2 of the maker: the
-// puzzle's name, author and website, its size in pieces, piece borders, and an alternative picture
-// shown once the puzzle is solved. Ok rebuilds the puzzle document with new random piece edges.
+// puzzle's name, author and website, its size in pieces with a check of the pieces' size in the
+// picture, piece borders, turned pieces, and an alternative picture shown once the puzzle is
+// solved. Ok rebuilds the puzzle document with new random piece edges.
 // Created once at start-up; every control keeps its value from one run to the next.
 
 #include "windows/maker/PictureEditing.h"
@@ -34,7 +35,8 @@ public:
     // when Ok closed it: the document is rebuilt and use tells whether the alternative picture
     // (loaded in this very run) is shown when solved. Otherwise false, with document and use
     // untouched; also, without showing anything, when source or document is missing.
-    bool RunProperties(const TJpegPicture *source, TKeyedNode *document, TJpegPicture *alternative,
+    // The source picture is scaled when the user takes the offer to make pieces smaller.
+    bool RunProperties(TJpegPicture *source, TKeyedNode *document, TJpegPicture *alternative,
                        bool &use);
 
     void SetRandomSeeding(TRandomSeeding seeding);
@@ -57,11 +59,16 @@ public:
     QLabel *m_heightCaption;
     QComboBox *m_heightBox;
     QLabel *m_pieceCountLabel;
+    // One piece's size in the picture, and what is wrong with it with the offer that fixes it.
+    QLabel *m_pieceSizeLabel;
+    QLabel *m_qualityWarning;
+    QToolButton *m_qualityFixButton;
     TShapeWidget *m_propertiesBox;
     QLabel *m_propertiesBoxCaption;
     QCheckBox *m_bordersCheckBox;
     QCheckBox *m_alternativeCheckBox;
     QToolButton *m_loadAlternativeButton;
+    QCheckBox *m_turnedCheckBox;
     QToolButton *m_okButton;
     QToolButton *m_cancelButton;
 
@@ -70,6 +77,8 @@ private:
     void CreateSizePage();
     void ResetFields();
     void UpdatePieceCount();
+    void UpdateQuality();
+    void QualityFixClicked();
     void AlternativeToggled();
     void LoadAlternativeClicked();
     void OkClicked();
@@ -80,7 +89,7 @@ private:
     TRandomSeeding m_randomSeeding;
     bool m_okPressed = false;
     bool m_alternativeLoaded = false;
-    const TJpegPicture *m_sourcePicture = nullptr;
+    TJpegPicture *m_sourcePicture = nullptr;
     TJpegPicture *m_alternativePicture = nullptr;
     TKeyedNode *m_document = nullptr;
 };

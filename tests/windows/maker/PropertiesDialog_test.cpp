@@ -3,8 +3,11 @@
 // order.
 #include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
+#include "engine/jigsaw/PieceQuality.h"
+#include "engine/jigsaw/PieceTurns.h"
 #include "engine/jigsaw/Random.h"
 #include "engine/picture/JpegPicture.h"
+#include "engine/picture/Resampling.h"
 #include "support/MakerFixture.h"
 #include "support/ModalAnswer.h"
 #include "windows/maker/PropertiesDialog.h"
@@ -13,6 +16,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTest>
 #include <QToolButton>
 
@@ -178,9 +182,10 @@ TEST_F(PropertiesTest, NoRunWithoutSourcePictureOrDocument)
 TEST_F(PropertiesTest, TabGoesThroughSizesAndPropertiesFirstThenTheTexts)
 {
     Run([](TPropertiesDialog *dialog) {
-        const QWidget *expected[] = {dialog->m_heightBox,           dialog->m_bordersCheckBox,
-                                     dialog->m_alternativeCheckBox, dialog->m_nameEdit,
-                                     dialog->m_authorEdit,          dialog->m_websiteEdit};
+        const QWidget *expected[] = {
+            dialog->m_heightBox,      dialog->m_bordersCheckBox, dialog->m_alternativeCheckBox,
+            dialog->m_turnedCheckBox, dialog->m_nameEdit,        dialog->m_authorEdit,
+            dialog->m_websiteEdit};
         EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
         dialog->m_widthBox->setFocus();
         EXPECT_TRUE(QTest::qWaitFor([dialog] { return dialog->m_widthBox->hasFocus(); }));
@@ -190,4 +195,56 @@ TEST_F(PropertiesTest, TabGoesThroughSizesAndPropertiesFirstThenTheTexts)
         }
         QTest::mouseClick(dialog->m_cancelButton, Qt::LeftButton);
     });
+}
+
+TEST_F(PropertiesTest, BlurryPiecesAreNamedAndTheLargestSharpGridIsOffered)
+{
+    m_state.sourcePicture->Assign(GradientPicture({1000, 750}));
+    Run([](TPropertiesDialog *dialog) {
+        EXPECT_EQ(dialog->m_pieceSizeLabel->text(), "One piece: 142 × 107 pixels of the picture");
+        EXPECT_TRUE(dialog->m_qualityWarning->text().isEmpty());
+        EXPECT_FALSE(dialog->m_qualityFixButton->isVisible());
+        dialog->m_widthBox->setCurrentText("50");
+        dialog->m_heightBox->setCurrentText("50");
+        EXPECT_EQ(dialog->m_qualityWarning->text(),
+                  "Pieces of 20 × 15 pixels will look blurry; up to 25 × 18 pieces stay sharp.");
+        ASSERT_TRUE(dialog->m_qualityFixButton->isVisible());
+        QTest::mouseClick(dialog->m_qualityFixButton, Qt::LeftButton);
+        EXPECT_EQ(dialog->m_pieceCountLabel->text(), "( 450 pieces )");
+        EXPECT_TRUE(dialog->m_qualityWarning->text().isEmpty());
+        Ok(dialog);
+    });
+    EXPECT_EQ(m_state.document->GetAttr(KeyCols), "25");
+}
+
+TEST_F(PropertiesTest, PiecesTooLargeForTheScreenAreScaledInOneClick)
+{
+    m_state.sourcePicture->Assign(GradientPicture({3000, 2400}));
+    Run([this](TPropertiesDialog *dialog) {
+        const QSize screen = dialog->screen()->availableGeometry().size();
+        const TPieceQuality before = JudgePieceQuality({3000, 2400}, 7, 7, screen);
+        ASSERT_TRUE(before.tooLarge);
+        EXPECT_EQ(dialog->m_qualityFixButton->text(),
+                  QString("Scale picture to %1%").arg(before.comfortableScalePercent));
+        QTest::mouseClick(dialog->m_qualityFixButton, Qt::LeftButton);
+        EXPECT_EQ(m_state.sourcePicture->Width(),
+                  ScaledLength(3000, before.comfortableScalePercent));
+        EXPECT_FALSE(dialog->m_qualityFixButton->isVisible());
+        Ok(dialog);
+    });
+}
+
+TEST_F(PropertiesTest, TurnedPiecesAreStoredOnlyWhenChosen)
+{
+    Run([](TPropertiesDialog *dialog) {
+        dialog->m_turnedCheckBox->setChecked(true);
+        Ok(dialog);
+    });
+    EXPECT_TRUE(HasTurnedPieces(*m_state.document));
+    Run([](TPropertiesDialog *dialog) {
+        dialog->m_turnedCheckBox->setChecked(false);
+        Ok(dialog);
+    });
+    EXPECT_FALSE(HasTurnedPieces(*m_state.document));
+    EXPECT_EQ(m_state.document->FindChild(PiecesNode)->ChildCount(), 49);
 }
