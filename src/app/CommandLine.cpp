@@ -7,6 +7,7 @@
 #include "engine/container/PuzzleFile.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/Cutting.h"
+#include "engine/jigsaw/PieceQuality.h"
 #include "engine/jigsaw/PlayChecks.h"
 #include "engine/jigsaw/PuzzleMaking.h"
 #include "engine/picture/GraphicLoading.h"
@@ -58,6 +59,7 @@ const std::string Usage =
     "      --author TEXT          author's name\n"
     "      --website TEXT         author's website\n"
     "      --no-borders           pieces without 3D borders\n"
+    "      --turned               pieces lie in quarter turns; the player turns them upright\n"
     "      --alternative PICTURE  picture shown when the puzzle is solved (any type above)\n"
     "      --rotate cw|ccw        turns PICTURE a quarter turn clockwise or counter-clockwise;\n"
     "                             may be repeated, the turns are made in order\n"
@@ -216,6 +218,8 @@ void TakeMakeOption(TArgumentReader &reader, const QString &taken, TMakeRequest 
         properties.borders = false;
     else if (taken == "--portable")
         request.portable = true;
+    else if (taken == "--turned")
+        properties.turned = true;
     else if (TArgumentReader::Is(taken, "--alternative"))
         request.alternative = AbsolutePath(reader.ValueOf(taken, "--alternative"));
     else if (TArgumentReader::Is(taken, "--rotate"))
@@ -348,6 +352,21 @@ void RequireWritableOutput(const QString &output)
         throw EJobError("the folder of \"" + Text(output) + "\" does not exist");
 }
 
+// The dialog's piece-quality warnings, judged against a reference screen, with the options
+// that would remedy them. The puzzle is made all the same.
+void WarnAboutPieceQuality(QSize picture, const TPuzzleProperties &properties)
+{
+    const TPieceQuality quality =
+        JudgePieceQuality(picture, properties.cols, properties.rows, ReferenceScreen);
+    for (const QString &warning : PieceQualityWarnings(quality))
+        std::fprintf(stderr, "tessalune: warning: %s\n", Text(warning).c_str());
+    if (quality.tooSmall)
+        std::fprintf(stderr, "tessalune: (--cols %d --rows %d)\n", quality.goodGrid.width(),
+                     quality.goodGrid.height());
+    else if (quality.tooLarge)
+        std::fprintf(stderr, "tessalune: (--scale %d)\n", quality.comfortableScalePercent);
+}
+
 int RunMake(const TMakeRequest &request)
 {
     RequireWritableOutput(request.output);
@@ -356,6 +375,7 @@ int RunMake(const TMakeRequest &request)
     TJpegPicture source;
     source.Assign(PreparePicture(
         LoadPicture(request.picture, QStringLiteral("The source picture"), MemoryBudget), request));
+    WarnAboutPieceQuality(QSize(source.Width(), source.Height()), request.properties);
     TJpegPicture alternative;
     const bool useAlternative = !request.alternative.isEmpty();
     if (useAlternative)

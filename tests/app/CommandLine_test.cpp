@@ -185,6 +185,38 @@ TEST_F(CommandLine, MakesAPuzzleExecutableAsTheMakerDoes)
     EXPECT_EQ(document->FindChild("PIECES")->ChildCount(), 72);
 }
 
+TEST_F(CommandLine, TurnedPiecesAndPieceQualityWarningsThatRefuseNothing)
+{
+    const TRun fine = Run({"--make", "picture.jpg", "fine.exe"});
+    ASSERT_EQ(fine.exitCode, 0);
+    EXPECT_TRUE(fine.err.isEmpty()) << fine.err.constData();
+
+    // 700 / 50 = 14 pixels across; 700 / 40 = 17 pieces keep them sharp.
+    const TRun run =
+        Run({"--make", "picture.jpg", "made.exe", "--cols", "50", "--rows", "3", "--turned"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_TRUE(run.err.contains("warning: Pieces of 14 × 166 pixels will look blurry; up to 17 "
+                                 "× 3 pieces stay sharp.\ntessalune: (--cols 17 --rows 3)"))
+        << run.err.constData();
+    const auto document = Document(ReadFile("made.exe"));
+    EXPECT_EQ(document->FindChild("PIECES"), nullptr);
+    const TKeyedNode *pieces = document->FindChild("TURNED_PIECES");
+    ASSERT_NE(pieces, nullptr);
+    ASSERT_EQ(pieces->ChildCount(), 150);
+    for (int i = 0; i < pieces->ChildCount(); ++i)
+        EXPECT_TRUE(QByteArray("0123").contains(pieces->Child(i)->GetAttr("TURN"))) << i;
+
+    // Judged against a 1920 × 1080 screen: 700 × 500 in 3 × 3 gives pieces 166 high, fine;
+    // a picture twice as large gives 333, too large.
+    ASSERT_EQ(Run({"--make", "picture.jpg", "small.exe", "--cols", "3", "--rows", "3"}).err, "");
+    WriteJpeg("large.jpg", 1400, 1000, 0);
+    const TRun large = Run({"--make", "large.jpg", "large.exe", "--cols", "3", "--rows", "3"});
+    ASSERT_EQ(large.exitCode, 0);
+    EXPECT_TRUE(large.err.contains("too large for a 1920 × 1080 screen; at 40% of its size"))
+        << large.err.constData();
+    EXPECT_TRUE(large.err.contains("(--scale 40)"));
+}
+
 TEST_F(CommandLine, DefaultsAndTheAlternativePicture)
 {
     const TRun run = Run({"--make", "--alternative", "other.jpg", "picture.jpg", "made.exe"});
