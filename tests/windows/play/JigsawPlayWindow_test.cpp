@@ -3,6 +3,7 @@
 #include "engine/container/DocumentValues.h"
 #include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
+#include "engine/jigsaw/PieceTurns.h"
 #include "engine/jigsaw/PlayChecks.h"
 #include "engine/jigsaw/PlayClock.h"
 #include "engine/picture/JpegPicture.h"
@@ -403,4 +404,29 @@ TEST_F(PlayWindow, ClockRunsWhileShownAndTheSolveSavesItWithTheBestTime)
     EXPECT_GE(TextToIntDef(m_document.GetAttr(KeyPlayedSeconds), 0), 101);
     EXPECT_EQ(m_document.GetAttr(KeyBestSeconds), m_document.GetAttr(KeyPlayedSeconds));
     EXPECT_TRUE(shown.startsWith(QStringLiteral("Solved in 1:4"))) << shown.toStdString();
+}
+
+// A saved game of a turned puzzle comes back as it was left: each piece shown in its stored
+// turn, made from the piece cut upright.
+TEST_F(PlayWindow, TurnedPuzzleRestoresEveryTurn)
+{
+    TKeyedNode *pieces = m_document.FindChild(PiecesNode);
+    pieces->SetName(TurnedPiecesNode);
+    for (int i = 0; i < pieces->ChildCount(); ++i)
+        SetTurn(*pieces->Child(i), i);
+    pieces->Child(5)->SetAttr(KeyPieceLeft, "400");
+    pieces->Child(5)->SetAttr(KeyPieceTop, "90");
+    Play([] {});
+    ASSERT_TRUE(m_window.m_desktop->TurnedPieces());
+    ASSERT_EQ(m_window.m_desktop->Images().size(), 49u);
+    for (int i = 0; i < 49; ++i) {
+        const TPieceImage *image = m_window.m_desktop->ImageOfRecord(pieces->Child(i));
+        EXPECT_EQ(image->Turn(), i % 4);
+        EXPECT_EQ(image->Bounds().size(), QSize(64, 54)) << "the upright piece's bounds";
+        EXPECT_EQ(image->Picture().size(),
+                  TurnedImage(QImage(64, 54, QImage::Format_ARGB32), i).size());
+    }
+    EXPECT_EQ(
+        m_window.m_desktop->DesktopPosition(m_window.m_desktop->ImageOfRecord(pieces->Child(5))),
+        QPoint(400, 90));
 }
