@@ -16,6 +16,7 @@
 #include "windows/maker/RotateGlyphs.h"
 #include "windows/maker/ScaleDialog.h"
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
@@ -25,6 +26,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSignalBlocker>
 #include <QToolButton>
 #include <algorithm>
 #include <optional>
@@ -50,6 +52,15 @@ const QStringList OpenFilters = {
     QStringLiteral("PNG (*.png)"),
     QStringLiteral("WebP (*.webp)"),
 };
+
+// The picture's size shrunk, keeping its proportions, to lie within room; its own size when it
+// does already.
+QSize FittedSize(QSize picture, QSize room)
+{
+    if (picture.isEmpty() || (picture.width() <= room.width() && picture.height() <= room.height()))
+        return picture;
+    return picture.scaled(room.expandedTo(QSize(1, 1)), Qt::KeepAspectRatio).expandedTo({1, 1});
+}
 
 QPushButton *MakeButton(QWidget *parent, const QString &caption, const QRect &geometry)
 {
@@ -104,6 +115,11 @@ void TPictureEditor::CreateCommands()
     m_scaleButton = MakeButton(m_toolPanel, QStringLiteral("Scale image"), QRect(21, 63, 141, 25));
     m_rotateLeftButton = AddRotateButton(21, false);
     m_rotateRightButton = AddRotateButton(91, true);
+    // A camera photo is seen whole, not as its top-left corner.
+    m_fitCheckBox = new QCheckBox(QStringLiteral("Fit to window"), m_toolPanel);
+    m_fitCheckBox->setGeometry(21, 135, 141, 21);
+    m_fitCheckBox->setChecked(true);
+    connect(m_fitCheckBox, &QCheckBox::toggled, this, &TPictureEditor::FitPicture);
 
     // A failing command is shown in the error box and never reaches the event loop.
     const auto handle = [this](QAbstractButton *button, void (TPictureEditor::*handler)()) {
@@ -153,6 +169,24 @@ void TPictureEditor::resizeEvent(QResizeEvent *event)
     m_pictureScroll->setGeometry(0, 0, std::max(0, w - CommandColumnWidth), upperHeight);
     m_okButton->move(w - OkFromRight, ButtonTop);
     m_cancelButton->move(w - CancelFromRight, ButtonTop);
+    FitPicture();
+}
+
+void TPictureEditor::FitPicture()
+{
+    if (m_fitCheckBox == nullptr) // a resize while the window is being made
+        return;
+    if (!m_fitCheckBox->isChecked()) {
+        m_pictureView->ShowRealSize();
+        return;
+    }
+    const QSize room = m_pictureScroll->size() - QSize(2 * ImageMargin, 2 * ImageMargin);
+    const QSize picture = m_pictureView->Picture().size();
+    const QSize fitted = FittedSize(picture, room);
+    if (fitted == picture)
+        m_pictureView->ShowRealSize();
+    else
+        m_pictureView->ShowStretched(fitted);
 }
 
 void TPictureEditor::PlaceImage()
@@ -184,6 +218,7 @@ void TPictureEditor::ShowPicture()
         if (!decoded.isNull())
             m_pictureView->SetPicture(decoded);
     });
+    FitPicture();
 }
 
 void TPictureEditor::StorePicture()
@@ -244,6 +279,7 @@ void TPictureEditor::LoadPictureFile(const QString &fileName)
     }
     m_pictureView->SetPicture(loaded.bitmap); // none leaves an empty picture
     m_edited = true;
+    FitPicture();
     if (loaded.refusal && ProgramWindows().messageWindow)
         ProgramWindows().messageWindow->ShowText(RefusalMessage(*loaded.refusal, PictureRole()));
 }
@@ -263,12 +299,20 @@ void TPictureEditor::PasteClicked()
     m_pictureView->ShowRealSize();
     m_pictureView->SetPicture(pasted);
     m_edited = true;
+    FitPicture();
 }
 
 void TPictureEditor::ScaleClicked()
 {
-    if (ProgramWindows().scaleDialog)
-        ProgramWindows().scaleDialog->ScaleView(m_pictureView, true);
+    if (!ProgramWindows().scaleDialog)
+        return;
+    ProgramWindows().scaleDialog->ScaleView(m_pictureView, true);
+    // A scale chosen for viewing replaces the fit; a resampled picture is fitted anew.
+    if (m_pictureView->IsStretched()) {
+        const QSignalBlocker keepTheView(m_fitCheckBox);
+        m_fitCheckBox->setChecked(false);
+    } else
+        FitPicture();
 }
 
 void TPictureEditor::RotatePicture(bool clockwise)
@@ -286,6 +330,8 @@ void TPictureEditor::RotatePicture(bool clockwise)
     if (m_pictureView->IsStretched())
         m_pictureView->ShowStretched(m_pictureView->size().transposed());
     m_pictureView->SetPicture(turned);
+    if (m_fitCheckBox->isChecked())
+        FitPicture();
 }
 
 void TPictureEditor::CopyPicture()

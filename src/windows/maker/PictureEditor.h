@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <memory>
 
+class QCheckBox;
 class QFileDialog;
 class QFrame;
 class QPushButton;
@@ -49,6 +50,8 @@ public:
     QPushButton *m_scaleButton;
     QToolButton *m_rotateLeftButton;
     QToolButton *m_rotateRightButton;
+    // On, a picture larger than the window is shown whole, shrunk to fit; off, at real size.
+    QCheckBox *m_fitCheckBox = nullptr;
     QFileDialog *m_openDialog;
 
 protected:
@@ -60,6 +63,7 @@ private:
     void CreateCommands();
     QToolButton *AddRotateButton(int x, bool clockwise);
     void PlaceImage();
+    void FitPicture();
     void ShowPicture();
     void StorePicture();
     const TJpegPicture *OtherHeldPicture() const;

@@ -12,6 +12,7 @@
 #include "windows/maker/ScaleDialog.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -122,6 +123,7 @@ TEST_F(PictureEditor, TurnsThroughTheWindowMoveThePixelsAndCountAsChanges)
     const QImage original = Displayed(Numbered(640, 480));
     TJpegPicture picture = PictureOf(original);
     EXPECT_TRUE(Edit(picture, [&](TPictureEditor &editor) {
+        editor.m_fitCheckBox->setChecked(false); // the real size follows the turn
         QTest::mouseClick(editor.m_rotateRightButton, Qt::LeftButton);
         const QImage turned = editor.m_pictureView->Picture();
         ASSERT_EQ(turned.size(), QSize(480, 640));
@@ -332,4 +334,31 @@ TEST_F(PictureEditor, ARefusalNamesThePictureBeingEdited)
         EXPECT_TRUE(shown.startsWith("The alternative picture is too large"))
             << shown.toStdString();
     }));
+}
+
+TEST_F(PictureEditor, LargePictureIsFittedWholeAndTheToggleShowsItsRealSize)
+{
+    TJpegPicture picture = PictureOf(Numbered(2000, 1000));
+    EXPECT_TRUE(Edit(picture, [](TPictureEditor &editor) {
+        const QSize room = editor.m_pictureScroll->size();
+        const QSize fitted = editor.m_pictureView->size();
+        EXPECT_TRUE(editor.m_pictureView->IsStretched());
+        EXPECT_LE(fitted.width(), room.width());
+        EXPECT_LE(fitted.height(), room.height());
+        EXPECT_NEAR(fitted.width(), 2 * fitted.height(), 2) << "in proportion";
+        editor.m_fitCheckBox->click();
+        EXPECT_EQ(editor.m_pictureView->size(), QSize(2000, 1000));
+        editor.m_fitCheckBox->click();
+        EXPECT_EQ(editor.m_pictureView->size(), fitted);
+        QTest::mouseClick(editor.m_rotateRightButton, Qt::LeftButton);
+        EXPECT_LE(editor.m_pictureView->height(), room.height()) << "turned, still whole";
+    }));
+    EXPECT_EQ(picture.Width(), 1000) << "the picture itself keeps its pixels";
+    EXPECT_EQ(picture.Height(), 2000);
+    // A small picture stays at its real size.
+    TJpegPicture small = PictureOf(Numbered(64, 48));
+    Edit(small, [](TPictureEditor &editor) {
+        EXPECT_FALSE(editor.m_pictureView->IsStretched());
+        EXPECT_EQ(editor.m_pictureView->size(), QSize(64, 48));
+    });
 }
