@@ -33,6 +33,9 @@ constexpr int QualityHeight = 64;
 constexpr int LineHeight = 21;
 constexpr int AddedHeight = QualityHeight + LineHeight;
 const QColor WarningColour(128, 0, 0);
+constexpr int PieceCountLeft = 280;
+// The size box's inner right edge, less a margin.
+constexpr int PieceCountRightLimit = 344;
 
 QLabel *MakeBoldLabel(QWidget *parent, int x, int y, const QString &text)
 {
@@ -166,7 +169,7 @@ void TPropertiesDialog::CreateSizePage()
         MakeLabel(m_jigsawPage, 154, 35, QStringLiteral("height:"), font(), Qt::white);
     m_heightBox = MakeSizeList(m_jigsawPage, 189, 28);
     m_pieceCountLabel =
-        MakeLabel(m_jigsawPage, 280, 35, QStringLiteral("(pieces)"), font(), Qt::white);
+        MakeLabel(m_jigsawPage, PieceCountLeft, 35, QStringLiteral("(pieces)"), font(), Qt::white);
     for (QComboBox *list : {m_widthBox, m_heightBox})
         connect(list, &QComboBox::currentIndexChanged, this, &TPropertiesDialog::UpdatePieceCount);
 
@@ -225,6 +228,10 @@ void TPropertiesDialog::UpdatePieceCount()
 {
     const int pieces = SelectedSize(m_widthBox) * SelectedSize(m_heightBox);
     SetLabelText(m_pieceCountLabel, QStringLiteral("( %1 pieces )").arg(pieces));
+    // Four-digit counts move left so as to stay inside the box.
+    m_pieceCountLabel->move(
+        std::min(PieceCountLeft, PieceCountRightLimit - m_pieceCountLabel->width()),
+        m_pieceCountLabel->y());
     UpdateQuality();
 }
 

@@ -10,6 +10,7 @@
 #include "engine/picture/Resampling.h"
 #include "support/MakerFixture.h"
 #include "support/ModalAnswer.h"
+#include "windows/common/ShapeWidget.h"
 #include "windows/maker/PropertiesDialog.h"
 
 #include <QCheckBox>
@@ -206,6 +207,9 @@ TEST_F(PropertiesTest, BlurryPiecesAreNamedAndTheLargestSharpGridIsOffered)
         EXPECT_FALSE(dialog->m_qualityFixButton->isVisible());
         dialog->m_widthBox->setCurrentText("50");
         dialog->m_heightBox->setCurrentText("50");
+        EXPECT_LT(dialog->m_pieceCountLabel->geometry().right(),
+                  dialog->m_sizeBox->geometry().right())
+            << "( 2500 pieces ) stays inside the box";
         EXPECT_EQ(dialog->m_qualityWarning->text(),
                   "Pieces of 20 × 15 pixels will look blurry; up to 25 × 18 pieces stay sharp.");
         ASSERT_TRUE(dialog->m_qualityFixButton->isVisible());
