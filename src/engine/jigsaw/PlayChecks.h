@@ -20,7 +20,7 @@ public:
 };
 
 // Throws EPuzzleRefused when the document is empty (no "PIG_TXT", or text that held no
-// element) or has no "PIECES" node with at least one "PIECE" record.
+// element) or has no "PIECES" (or "TURNED_PIECES") node with at least one "PIECE" record.
 void RequirePieceRecords(const TKeyedNode &document);
 
 // Bytes a cut takes at its peak: the decoded 24-bit picture, the decoder's own buffers (see
