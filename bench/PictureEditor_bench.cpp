@@ -68,9 +68,9 @@ struct TFixture {
     {
         QDir().mkpath(folder.filePath(QStringLiteral("program")));
         QDir::setCurrent(folder.filePath(QStringLiteral("program")));
-        ProgramWindows().scaleDialog = &scale;
+        ProgramWindows().scaleDialog.Publish(&scale);
     }
-    ~TFixture() { ProgramWindows().scaleDialog = nullptr; }
+    ~TFixture() { ProgramWindows().scaleDialog.Publish(nullptr); }
 };
 
 // Made in main, after the application object and destroyed before it.

@@ -1,7 +1,7 @@
 #pragma once
 // The About window: the program's own About in maker mode, or the details of the puzzle being
-// played with its author's website. One instance, ProgramWindows().aboutWindow, is created at
-// start-up and reused.
+// played with its author's website. One instance, ProgramWindows().aboutWindow, is made when first
+// asked for and reused.
 
 #include <QDialog>
 #include <functional>

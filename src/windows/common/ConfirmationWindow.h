@@ -1,6 +1,6 @@
 #pragma once
 // The confirmation window: asks a caller's Yes/No question, modally. One instance,
-// ProgramWindows().confirmationWindow, is created at start-up and reused.
+// ProgramWindows().confirmationWindow, is made when first asked for and reused.
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
 #pragma once
 // The message window: shows a caller's text with an OK button, modally. One instance,
-// ProgramWindows().messageWindow, is created at start-up and reused.
+// ProgramWindows().messageWindow, is made when first asked for and reused.
 
 #include <QDialog>
 

@@ -9,15 +9,18 @@
 #include "windows/play/JigsawPlayWindow.h"
 
 template <typename TWindow>
-TApplicationWindows::TOwnedWindow<TWindow>::TOwnedWindow(TWindow *&name)
-    : window(std::make_unique<TWindow>()), published(name, window.get())
+TApplicationWindows::TOwnedWindow<TWindow>::TOwnedWindow(TWindowSlot<TWindow> &slot) : m_slot(slot)
 {
+    slot.SetMaker([this] {
+        m_window = std::make_unique<TWindow>();
+        return m_window.get();
+    });
 }
 
 // Only the main window's closing ends the program; the others are closed and reused.
 TApplicationWindows::TApplicationWindows()
     : m_mainWindow(ProgramWindows().mainWindow),
-      m_mainState(ProgramWindows().mainState, ProgramWindows().mainWindow),
+      m_mainState(ProgramWindows().mainState, ProgramWindows().mainWindow.Get()),
       m_scaleDialog(ProgramWindows().scaleDialog), m_messageWindow(ProgramWindows().messageWindow),
       m_confirmationWindow(ProgramWindows().confirmationWindow),
       m_playWindow(ProgramWindows().playWindow),

@@ -1,16 +1,15 @@
 #pragma once
-// Creates the program's single windows in their fixed order and publishes them under their
-// slots of ProgramWindows() for as long as the application's windows exist.
-
+// Owns the program's single windows: makes the main window and shows it, and makes every other
+// window the first time something asks for it (see ProgramWindows.h), so that a start pays only
+// for the windows it shows.
 #include "windows/common/ProgramWindows.h"
 
 #include <memory>
 
 class TMainWindow;
 
-// Creates the windows in order, the main window first, and shows the main window; its closing
-// ends the program. The windows are destroyed in reverse order when this object goes, each name
-// cleared before its window goes.
+// The main window's closing ends the program. The windows are destroyed in reverse order of
+// the members below when this object goes, each slot emptied before its window goes.
 class TApplicationWindows
 {
 public:
@@ -20,13 +19,20 @@ public:
     TApplicationWindows &operator=(const TApplicationWindows &) = delete;
 
 private:
-    template <typename TWindow> struct TOwnedWindow {
-        explicit TOwnedWindow(TWindow *&name);
-        std::unique_ptr<TWindow> window;
-        TPublishedAs<TWindow> published;
+    // A window of the slot's type, made by the slot's maker on first use and owned here.
+    template <typename TWindow> class TOwnedWindow
+    {
+    public:
+        explicit TOwnedWindow(TWindowSlot<TWindow> &slot);
+        ~TOwnedWindow() { m_slot.Clear(); }
+        TOwnedWindow(const TOwnedWindow &) = delete;
+        TOwnedWindow &operator=(const TOwnedWindow &) = delete;
+
+    private:
+        TWindowSlot<TWindow> &m_slot;
+        std::unique_ptr<TWindow> m_window;
     };
 
-    // Declared in creation order: members go in reverse.
     TOwnedWindow<TMainWindow> m_mainWindow;
     TPublishedAs<TMainState> m_mainState;
     TOwnedWindow<TScaleDialog> m_scaleDialog;

@@ -40,10 +40,10 @@ void CreateBackgroundsDialog(TMainWindow &main)
     if (ProgramWindows().backgroundsDialog != nullptr)
         return;
     auto *dialog = new TBackgroundsDialog([&main] { return main.document.get(); }, &PlayWindow());
-    ProgramWindows().backgroundsDialog = dialog;
+    ProgramWindows().backgroundsDialog.Publish(dialog);
     QObject::connect(dialog, &QObject::destroyed, [dialog] {
-        if (ProgramWindows().backgroundsDialog == dialog)
-            ProgramWindows().backgroundsDialog = nullptr;
+        if (ProgramWindows().backgroundsDialog.Existing() == dialog)
+            ProgramWindows().backgroundsDialog.Publish(nullptr);
     });
 }
 

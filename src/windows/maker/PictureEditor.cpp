@@ -246,7 +246,7 @@ void TPictureEditor::LoadFromFileClicked()
 // alternative one and the other way round.
 const TJpegPicture *TPictureEditor::OtherHeldPicture() const
 {
-    const TMainState *state = ProgramWindows().mainState;
+    const TMainState *state = ProgramWindows().mainState.Get();
     if (!state)
         return nullptr;
     if (m_callersPicture == state->sourcePicture.get())
@@ -258,7 +258,7 @@ const TJpegPicture *TPictureEditor::OtherHeldPicture() const
 
 QString TPictureEditor::PictureRole() const
 {
-    const TMainState *state = ProgramWindows().mainState;
+    const TMainState *state = ProgramWindows().mainState.Get();
     if (state && m_callersPicture && m_callersPicture == state->alternativePicture.get())
         return QStringLiteral("The alternative picture");
     if (state && m_callersPicture && m_callersPicture == state->sourcePicture.get())

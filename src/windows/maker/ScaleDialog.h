@@ -1,8 +1,8 @@
 #pragma once
 // The scale view dialog: shows the picture editor's picture at 10 % to 160 % of its real size,
 // resizing the editor's image control live, and on request resamples the picture to the shown
-// size. One instance, ProgramWindows().scaleDialog, is created at start-up and reused for every
-// call.
+// size. One instance, ProgramWindows().scaleDialog, is made when first asked for and reused
+// for every call.
 
 #include <QDialog>
 #include <QSlider>

@@ -164,7 +164,7 @@ TToolsWindow::TGame TJigsawPlayWindow::ToolsGame()
 {
     TToolsWindow::TGame game = TPlayWindowBase::ToolsGame();
     game.desktop = m_desktop;
-    game.backgrounds = ProgramWindows().backgroundsDialog;
+    game.backgrounds = ProgramWindows().backgroundsDialog.Get();
     game.resetPuzzle = m_host.resetPuzzle;
     game.browsePuzzles = m_host.browsePuzzles;
     return game;

@@ -209,10 +209,10 @@ void TPlayWindowBase::CreateToolsWindow()
     // A window of its own, but a child of the play window: it stays above it and, unlike other
     // windows, is not blocked while the game runs modally.
     auto *tools = new TToolsWindow(ToolsGame(), this);
-    ProgramWindows().toolsWindow = tools;
+    ProgramWindows().toolsWindow.Publish(tools);
     connect(tools, &QObject::destroyed, [tools] {
-        if (ProgramWindows().toolsWindow == tools)
-            ProgramWindows().toolsWindow = nullptr;
+        if (ProgramWindows().toolsWindow.Existing() == tools)
+            ProgramWindows().toolsWindow.Publish(nullptr);
     });
     tools->ShowPuzzleThumbnail(m_puzzleThumbnail, m_puzzlePictureSize);
 }

@@ -89,7 +89,7 @@ protected:
         stream.open(QIODevice::ReadOnly);
         m_picture.LoadFromStream(stream);
     }
-    ~PlayWindow() override { ProgramWindows().backgroundsDialog = nullptr; }
+    ~PlayWindow() override { ProgramWindows().backgroundsDialog.Publish(nullptr); }
 
     // Runs the game, doing action while it shows; the progress values reported are kept.
     void Play(const std::function<void()> &action)
@@ -269,7 +269,7 @@ TEST_F(PlayWindow, LaterActivationsPostNothingAndMakeNoSecondToolsWindow)
     TToolsWindow *first = nullptr;
     int postedBeforeReactivation = 0;
     Play([&] {
-        first = ProgramWindows().toolsWindow;
+        first = ProgramWindows().toolsWindow.Existing();
         postedBeforeReactivation = showTools.count;
         QEvent activation(QEvent::WindowActivate);
         QApplication::sendEvent(&m_window, &activation);
@@ -278,14 +278,14 @@ TEST_F(PlayWindow, LaterActivationsPostNothingAndMakeNoSecondToolsWindow)
     });
     EXPECT_EQ(postedBeforeReactivation, 1);
     EXPECT_EQ(showTools.count, 1);
-    EXPECT_EQ(ProgramWindows().toolsWindow, first);
+    EXPECT_EQ(ProgramWindows().toolsWindow.Existing(), first);
     EXPECT_EQ(m_window.findChildren<TToolsWindow *>().size(), 1);
 }
 
 TEST_F(PlayWindow, FirstActivationAppliesTheStoredBackground)
 {
     TBackgroundsDialog backgrounds([this] { return &m_document; });
-    ProgramWindows().backgroundsDialog = &backgrounds;
+    ProgramWindows().backgroundsDialog.Publish(&backgrounds);
     m_document.SetAttr(KeyTexture, "2");
     bool textureShown = false;
     Play([&] { textureShown = m_window.m_desktop->m_backgroundPicture->IsVisible(); });
