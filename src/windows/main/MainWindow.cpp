@@ -142,12 +142,20 @@ TMainWindow::TMainWindow(const QString &executablePath) : m_executablePath(execu
     setFont(WindowLook::ArialFont(11));
     WindowLook::CentreOnScreen(this);
     CreatePages();
+    ResetState();
+}
+
+QFileDialog &TMainWindow::BrowseDialog()
+{
+    // Made on first use: a file dialog is costly to build, and most games never browse.
+    if (m_browseDialog != nullptr)
+        return *m_browseDialog;
     m_browseDialog = new QFileDialog(this);
     // Puzzles sent by mail or saved on Linux need not end in ".exe"; the choice is checked.
     m_browseDialog->setNameFilters({QStringLiteral("Puzzles (*)"), QStringLiteral("EXE (*.exe)")});
     m_browseDialog->setFileMode(QFileDialog::ExistingFile);
     m_browseDialog->setAcceptMode(QFileDialog::AcceptOpen);
-    ResetState();
+    return *m_browseDialog;
 }
 
 TMainWindow::~TMainWindow()
@@ -274,10 +282,11 @@ void TMainWindow::BrowsePuzzles(bool from_current_folder)
 {
     const TWorkingFolderKeeper keeper;
     const QString madePuzzles = MadePuzzlesFolder(); // made in either case
-    m_browseDialog->setDirectory(from_current_folder ? keeper.Folder() : madePuzzles);
-    if (m_browseDialog->exec() != QDialog::Accepted)
+    QFileDialog &dialog = BrowseDialog();
+    dialog.setDirectory(from_current_folder ? keeper.Folder() : madePuzzles);
+    if (dialog.exec() != QDialog::Accepted)
         return;
-    const QStringList chosen = m_browseDialog->selectedFiles();
+    const QStringList chosen = dialog.selectedFiles();
     if (!chosen.isEmpty())
         PlayPuzzleFile(chosen.first());
 }

@@ -100,7 +100,7 @@ public:
     TShapeWidget *m_savingStripe;
     QLabel *m_savingTitle;
 
-    QFileDialog *m_browseDialog;
+    QFileDialog *m_browseDialog = nullptr;
 
 protected:
     bool event(QEvent *event) override;
@@ -111,6 +111,8 @@ private:
     void CreateSavePage();
     void CreateSavingPage();
     QWidget *AddPage();
+    // The dialog that chooses a puzzle to play.
+    QFileDialog &BrowseDialog();
 
     void ResetState();
     void Activated();

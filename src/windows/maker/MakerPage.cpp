@@ -94,7 +94,6 @@ TMakerPage::TMakerPage(TMainState &state, QWidget *parent, const QString &portab
     CreateBannerPanel();
     CreateThumbnailPanel();
     CreateBottomPanel();
-    CreateSaveDialog();
 }
 
 void TMakerPage::SetPictureEditing(TPictureEditing editing)
@@ -215,8 +214,11 @@ void TMakerPage::CreatePortableCheckBox()
             [](bool portable) { Preferences().setValue(PortableSetting, portable); });
 }
 
-void TMakerPage::CreateSaveDialog()
+QFileDialog &TMakerPage::SaveDialog()
 {
+    // Made on first use: a file dialog is costly to build, and a player never shows it.
+    if (m_saveDialog != nullptr)
+        return *m_saveDialog;
     m_saveDialog = new QFileDialog(this);
     m_saveDialog->setAcceptMode(QFileDialog::AcceptSave);
     m_saveDialog->setFileMode(QFileDialog::AnyFile);
@@ -225,6 +227,7 @@ void TMakerPage::CreateSaveDialog()
     m_saveDialog->setNameFilters(
         {QStringLiteral("Puzzles (*)"), QStringLiteral("Executable files (*.exe)")});
     m_saveDialog->setSizeGripEnabled(true);
+    return *m_saveDialog;
 }
 
 void TMakerPage::SetStep(int step)
@@ -280,7 +283,7 @@ void TMakerPage::RunStep(TClickableLabel *sender)
             SetStep(3);
     } else if (sender == m_step3Title) {
         if (SaveNewPuzzle())
-            OfferToRun(m_saveDialog->selectedFiles().value(0));
+            OfferToRun(SaveDialog().selectedFiles().value(0));
     }
 }
 
@@ -367,10 +370,11 @@ void TMakerPage::FitImage(QLabel *image, int boxHeight, int boxWidth)
 
 bool TMakerPage::SaveNewPuzzle()
 {
-    m_saveDialog->setDirectory(MadePuzzlesFolder());
-    if (m_saveDialog->exec() != QDialog::Accepted || m_saveDialog->selectedFiles().isEmpty())
+    QFileDialog &dialog = SaveDialog();
+    dialog.setDirectory(MadePuzzlesFolder());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
-    WritePuzzleExecutable(WritePuzzlePayload(), m_saveDialog->selectedFiles().first());
+    WritePuzzleExecutable(WritePuzzlePayload(), dialog.selectedFiles().first());
     return true;
 }
 

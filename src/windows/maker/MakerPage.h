@@ -89,7 +89,7 @@ public:
     TClickableLabel *m_step3Title;
     TClickableLabel *m_step3Caption;
 
-    QFileDialog *m_saveDialog;
+    QFileDialog *m_saveDialog = nullptr;
 
 signals:
     // m_browseButton: the main window lets the user pick a made puzzle and starts it.
@@ -100,7 +100,8 @@ private:
     void CreateBannerPanel();
     void CreateThumbnailPanel();
     void CreateBottomPanel();
-    void CreateSaveDialog();
+    // The dialog that asks where Step 3 writes the puzzle.
+    QFileDialog &SaveDialog();
     // Makes a step's two labels react to clicks with the hand cursor.
     void MakeStepClickable(TClickableLabel *title, TClickableLabel *caption);
     void StepClicked(TClickableLabel *sender);
