@@ -3,6 +3,7 @@
 #include "engine/container/DocumentValues.h"
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleDocumentLimits.h"
 #include "engine/container/PuzzleExecutable.h"
 #include "engine/container/PuzzleFile.h"
 #include "engine/container/PuzzleSchema.h"
@@ -101,6 +102,16 @@ std::string Text(const QString &text)
 }
 
 // ---- Arguments ----
+
+// An argument that text would change is refused rather than taken as another file's name.
+QString ArgumentAsGiven(const char *argument)
+{
+    try {
+        return Platform::ArgumentText(argument);
+    } catch (const std::runtime_error &refused) {
+        throw EUsageError(refused.what());
+    }
+}
 
 enum class TTurn { Clockwise, CounterClockwise };
 
@@ -408,7 +419,7 @@ void ReadPuzzle(const QString &path, TJpegPicture &picture, TKeyedNode &document
         throw EJobError("\"" + Text(path) + "\" is not a puzzle executable");
     picture.SetData(ReadSection(SectionSourceImage, bytes));
     try {
-        document.LoadFromText(ReadSection(SectionDocument, bytes));
+        LoadPuzzleDocument(document, ReadSection(SectionDocument, bytes));
     } catch (const EKeyedNodeError &error) {
         throw EJobError("the puzzle document of \"" + Text(path) +
                         "\" cannot be read: " + error.what());
@@ -506,10 +517,10 @@ bool IsCommandLineJob(int argc, char **argv)
 
 int RunCommandLine(int argc, char **argv)
 {
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
     try {
+        QStringList arguments;
+        for (int i = 1; i < argc; ++i)
+            arguments.append(ArgumentAsGiven(argv[i]));
         return ParseJob(arguments)();
     } catch (const EUsageError &error) {
         std::fprintf(stderr, "tessalune: %s\nTry 'tessalune --help'.\n", error.what());

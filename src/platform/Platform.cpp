@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
@@ -17,6 +18,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <link.h>
+#include <signal.h>
 #include <stdexcept>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -120,6 +122,19 @@ bool SetPermissions(int descriptor, const QByteArray &target, TPermissions permi
            0;
 }
 
+// Makes a rename done in the folder survive a power cut. Returns 0 or the error number; a
+// filesystem that cannot sync folders (EINVAL) has nothing more to make durable.
+int SyncFolder(const QString &folder)
+{
+    const int descriptor =
+        open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return errno;
+    const int error = fsync(descriptor) == 0 ? 0 : errno;
+    close(descriptor);
+    return error == EINVAL ? 0 : error;
+}
+
 void WriteBesideAndRename(const QByteArray &bytes, const QString &path, TPermissions permissions)
 {
     if (QFileInfo(path).isDir())
@@ -141,6 +156,9 @@ void WriteBesideAndRename(const QByteArray &bytes, const QString &path, TPermiss
         unlink(temporary.constData());
         throw FileError("write file", path, SystemReason(error));
     }
+    // Until its folder is synced the rename may be undone by a power cut, so success waits.
+    if (const int error = SyncFolder(QFileInfo(path).absolutePath()))
+        throw FileError("write file", path, SystemReason(error));
 }
 
 // The bytes of the file at `path`; errors name `shownPath`, the name the user knows it by.
@@ -153,6 +171,20 @@ QByteArray ReadFileBytes(const QString &path, const QString &shownPath)
     if (file.error() != QFileDevice::NoError)
         throw FileError("read file", shownPath, file.errorString());
     return bytes;
+}
+
+// The process that wrote a hidden temporary file, from its name ".NAME.PID.N"; 0 when the name
+// is not one of ours.
+pid_t WriterOfTemporaryFile(const QString &name)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\..+\\.([0-9]{1,9})\\.[0-9]{1,9}$"));
+    const QRegularExpressionMatch match = pattern.match(name);
+    return match.hasMatch() ? static_cast<pid_t>(match.captured(1).toInt()) : 0;
+}
+
+bool ProcessIsGone(pid_t pid)
+{
+    return kill(pid, 0) != 0 && errno == ESRCH;
 }
 
 // The ELF header lies at the start of the program's first loadable segment: the one mapped
@@ -209,6 +241,24 @@ bool AdoptStartStagePuzzleFile()
 bool StartedByStartStage()
 {
     return !StartStagePuzzleFile().isEmpty();
+}
+
+QString ArgumentText(const char *argument)
+{
+    const QByteArray given(argument);
+    const QString text = QString::fromLocal8Bit(given);
+    if (text.toLocal8Bit() == given)
+        return text;
+    QByteArray shown;
+    for (const char byte : given) {
+        const auto code = static_cast<unsigned char>(byte);
+        if (code < 0x20 || code >= 0x7F || byte == '\\')
+            shown += "\\x" + QByteArray::number(code, 16).toUpper().rightJustified(2, '0');
+        else
+            shown += byte;
+    }
+    throw std::runtime_error("the argument \"" + shown.toStdString() +
+                             "\" is not valid text in this system's encoding");
 }
 
 QString WorkingFolder()
@@ -272,6 +322,17 @@ void WriteExecutableFile(const QByteArray &bytes, const QString &path)
 void ReplaceFileKeepingPermissions(const QByteArray &bytes, const QString &path)
 {
     WriteBesideAndRename(bytes, path, TPermissions::Kept);
+}
+
+void RemoveStaleTemporaryFiles(const QString &folder)
+{
+    const QDir dir(folder);
+    for (const QFileInfo &file : dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const pid_t writer = WriterOfTemporaryFile(file.fileName());
+        // Only this user's files: another user's writer may run where we cannot see it.
+        if (writer > 0 && !file.isSymLink() && file.ownerId() == getuid() && ProcessIsGone(writer))
+            QFile::remove(file.filePath());
+    }
 }
 
 std::unique_ptr<TFileLock> TFileLock::TryLock(const QString &path)

@@ -30,6 +30,11 @@ bool AdoptStartStagePuzzleFile();
 // True when this process was started by a portable puzzle's start stage.
 bool StartedByStartStage();
 
+// A command-line argument as text. Throws std::runtime_error showing the argument's bytes
+// escaped (`"caf\xE9.exe"`) when it is not valid in the locale's encoding, since the text
+// would then name another file than the one given.
+QString ArgumentText(const char *argument);
+
 // The process's working folder; relative file names of the program are resolved against it.
 QString WorkingFolder();
 // Returns false when the folder cannot be entered; the working folder is then unchanged.
@@ -58,15 +63,21 @@ std::runtime_error FileError(const char *action, const QString &path, const QStr
 
 // Writes an executable file: the bytes go to a new file beside `path` that is then renamed
 // over it, so a running executable can be replaced and a failed (or killed) write leaves the
-// old file whole. The result is executable wherever it is readable. Throws std::runtime_error
-// with a message naming the file and the system's reason ("No space left on device",
-// "Permission denied", "... is a folder") when it cannot be created or written.
+// old file whole. Success is reported only once the file and its folder are synced, so that
+// the new file survives a power cut. The result is executable wherever it is readable. Throws
+// std::runtime_error with a message naming the file and the system's reason ("No space left on
+// device", "Permission denied", "... is a folder") when it cannot be created or written.
 void WriteExecutableFile(const QByteArray &bytes, const QString &path);
 
 // Writes a file that holds a puzzle the user opened, as WriteExecutableFile does (written beside
 // and renamed over it), keeping the old file's permissions exactly: a puzzle that was not
 // executable does not become so.
 void ReplaceFileKeepingPermissions(const QByteArray &bytes, const QString &path);
+
+// Removes from the folder the hidden temporary files (".NAME.PID.N") that WriteExecutableFile
+// left when its process was killed: those of this user whose writing process is gone. Files
+// of a running writer, and every other file ("tmp.exe", "temp0a0.exe" included), stay.
+void RemoveStaleTemporaryFiles(const QString &folder);
 
 // An exclusive lock on a file, held by this process until the object is destroyed or the
 // process ends, however it ends. Other processes taking the same lock are refused meanwhile.

@@ -41,14 +41,14 @@ protected:
     }
 
     // Runs the program in the test's folder, so relative paths are resolved there.
-    TRun
-    Run(const QStringList &arguments,
-        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment()) const
+    TRun Run(const QStringList &arguments,
+             const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+             const QString &program = TESSALUNE_EXE) const
     {
         QProcess process;
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(m_folder.path());
-        process.start(TESSALUNE_EXE, arguments);
+        process.start(program, arguments);
         EXPECT_TRUE(process.waitForFinished(60000));
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
                 process.readAllStandardOutput(), process.readAllStandardError()};
@@ -412,10 +412,22 @@ TEST_F(CommandLine, BadPuzzlesExportNothing)
     EXPECT_FALSE(QFileInfo::exists(PathOf("pieces")));
 }
 
-// Reading, cutting and letting go of a document cost time in proportion to its records: a
-// million of them, far beyond the grid, export in seconds, not in the minutes a cost growing
-// with the square would take.
-TEST_F(CommandLine, AMillionPieceRecordsExport)
+// A path that is not valid text is refused with its bytes, not read or written under the
+// other name its text would give.
+TEST_F(CommandLine, PathsThatAreNotTextAreRefusedWithTheirBytes)
+{
+    // The shell passes bytes that a QString argument could not carry; the program is its "$0".
+    const QString script = R"sh(exec "$0" --export-pieces "$(printf 'caf\351\134.exe')" pieces)sh";
+    const TRun run =
+        Run({"-c", script, TESSALUNE_EXE}, QProcessEnvironment::systemEnvironment(), "/bin/sh");
+    ExpectFailure(run, 2);
+    EXPECT_TRUE(run.err.contains(R"("caf\xE9\x5C.exe" is not valid text)")) << run.err.constData();
+    EXPECT_FALSE(QFileInfo::exists(PathOf("pieces")));
+}
+
+// A document of a million records, far beyond any grid, is refused from its size before it is
+// read, instead of taking memory for every record.
+TEST_F(CommandLine, AMillionPieceRecordsAreRefused)
 {
     QByteArray document = "<PUZZLE_DATA COLS=\"7\" ROWS=\"7\"><PIECES>";
     for (int i = 0; i < 1000000; ++i)
@@ -428,8 +440,9 @@ TEST_F(CommandLine, AMillionPieceRecordsExport)
     AppendSection("PIG_TXT", document, image);
     WriteFile("million.exe", image);
     const TRun run = Run({"--export-pieces", "million.exe", "pieces"});
-    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
-    EXPECT_EQ(QDir(PathOf("pieces")).entryList(QDir::Files).size(), 49);
+    ExpectFailure(run, 1);
+    EXPECT_TRUE(run.err.contains("larger than 4 MiB")) << run.err.constData();
+    EXPECT_FALSE(QFileInfo::exists(PathOf("pieces")));
 }
 
 // A cut that would take more memory than the budget is refused from the picture's header,

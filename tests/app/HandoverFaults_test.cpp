@@ -168,7 +168,8 @@ TEST_F(HandoverFaults, AHandOverThatCannotWriteSaysWhyAndKeepsTheCopy)
 // The hand-over killed at moments chosen by what it has done to the folder: started, its
 // application built, the puzzle's new file begun, the puzzle replaced, the puzzle restarted,
 // "tmp.exe" deleted; each also a little later. After every kill the next start leaves the
-// puzzle whole, executable and holding the new game that had reached "tmp.exe".
+// puzzle whole, executable and holding the new game that had reached "tmp.exe", and no
+// temporary file of ours behind.
 TEST_F(HandoverFaults, AHandOverKilledAtAnyMomentLosesNoGame)
 {
     const QString puzzle = PathOf("tulips.exe");
@@ -211,9 +212,6 @@ TEST_F(HandoverFaults, AHandOverKilledAtAnyMomentLosesNoGame)
     for (const auto &[event, happened] : events) {
         for (int laterMs : {0, 20, 80, 200}) {
             SCOPED_TRACE(std::string(event) + " + " + std::to_string(laterMs) + " ms");
-            for (const QString &stray :
-                 QDir(m_folder.path()).entryList({".tulips.exe.*"}, QDir::Hidden))
-                QFile::remove(PathOf(stray));
             WritePuzzleAndHandOver(m_folder.path());
             const qint64 before = identity(puzzle);
             const pid_t copy = Start(handOver);
@@ -222,13 +220,53 @@ TEST_F(HandoverFaults, AHandOverKilledAtAnyMomentLosesNoGame)
             m_children = std::make_unique<ChildProcesses>(); // kills the copy and what it started
             ++moments;
 
-            if (QFileInfo::exists(handOver)) {
-                EXPECT_TRUE(EndsCleanly(Start(puzzle))) << "the next start";
-            }
+            const pid_t next = Start(puzzle);
+            if (QFileInfo::exists(handOver))
+                EXPECT_TRUE(EndsCleanly(next)) << "the next start";
+            else
+                EXPECT_TRUE(m_children->WaitUntilApplicationBuilt(next, EndsWithinMs));
             EXPECT_FALSE(QFileInfo::exists(handOver));
+            EXPECT_EQ(QDir(m_folder.path()).entryList({".*"}, QDir::Hidden | QDir::Files),
+                      QStringList())
+                << "a temporary file outlives the next start";
             ExpectSaved(puzzle);
             m_children = std::make_unique<ChildProcesses>();
         }
     }
     EXPECT_GE(moments, 20);
+}
+
+// The maker's write killed right after its temporary file is made: the next start of a program
+// in that folder removes the file, and the puzzle is either whole or absent.
+TEST_F(HandoverFaults, AMakerKilledWhileWritingLeavesNothingAfterTheNextStart)
+{
+    ASSERT_TRUE(WriteExecutable(PathOf("maker.exe"), m_program));
+    ASSERT_TRUE(WriteBytes(PathOf("picture.jpg"), SamplePictureBytes()));
+    const auto hidden = [&] {
+        return QDir(m_folder.path()).entryList({".*"}, QDir::Hidden | QDir::Files);
+    };
+    int caught = 0;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const pid_t maker = m_children->Start(PathOf("maker.exe"),
+                                              {"--make", PathOf("picture.jpg"), PathOf("made.exe")},
+                                              ProgramEnvironment(m_folder.path()), m_errors);
+        ASSERT_GT(maker, 0);
+        QElapsedTimer clock;
+        clock.start();
+        while (hidden().isEmpty() && !QFileInfo::exists(PathOf("made.exe")) &&
+               clock.elapsed() < EndsWithinMs)
+            QThread::usleep(200);
+        m_children = std::make_unique<ChildProcesses>();
+        caught += hidden().isEmpty() ? 0 : 1;
+
+        const pid_t next = Start(PathOf("maker.exe"));
+        EXPECT_TRUE(m_children->WaitUntilApplicationBuilt(next, EndsWithinMs));
+        m_children = std::make_unique<ChildProcesses>();
+        EXPECT_EQ(hidden(), QStringList()) << "a temporary file outlives the next start";
+        if (QFileInfo::exists(PathOf("made.exe"))) {
+            EXPECT_EQ(ReadSection("IS_PUZZLE", ReadBytes(PathOf("made.exe"))), "Y");
+        }
+        QFile::remove(PathOf("made.exe"));
+    }
+    EXPECT_GT(caught, 0) << "no kill came while the temporary file existed";
 }

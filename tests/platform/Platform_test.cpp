@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -304,3 +305,26 @@ TEST(QuitRequest, SurvivesEventsProcessedBeforeTheLoopRuns)
 }
 
 } // namespace
+
+TEST(StaleTemporaryFiles, OnlyThoseOfEndedWritersGo)
+{
+    QProcess ended;
+    ended.start(QStringLiteral("/bin/true"));
+    ASSERT_TRUE(ended.waitForStarted());
+    const qint64 endedPid = ended.processId();
+    ASSERT_TRUE(ended.waitForFinished());
+    QTemporaryDir dir;
+    const QString stale = QStringLiteral(".tulips.exe.%1.0").arg(endedPid);
+    const QStringList kept = {QStringLiteral(".tulips.exe.%1.3").arg(getpid()),
+                              QStringLiteral(".tulips.exe.%1").arg(endedPid),
+                              QStringLiteral("tulips.exe.%1.0").arg(endedPid),
+                              QStringLiteral("tmp.exe"), QStringLiteral("temp0a0.exe")};
+    for (const QString &name : kept + QStringList{stale})
+        WriteFile(dir.filePath(name), "bytes");
+    Platform::RemoveStaleTemporaryFiles(dir.path());
+    QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    QStringList expected = kept;
+    left.sort();
+    expected.sort();
+    EXPECT_EQ(left, expected);
+}

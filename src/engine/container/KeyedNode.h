@@ -141,5 +141,9 @@ private:
 // Percent escape of attribute values and text: control bytes other than TAB, LF and CR, and
 // the bytes " % < > become "%" and two upper-case hexadecimal digits.
 QByteArray EncodeText(const QByteArray &text);
+// How many start tags named `name` (upper case) the text holds, counted as the reader reads tag
+// names and in time linear in the text. A tag inside a quoted value counts too, so the count is
+// never below the number of such elements a reading makes.
+qsizetype CountStartTags(const QByteArray &text, const QByteArray &name);
 // The inverse of EncodeText. A "%" with fewer than two bytes after it is kept as it stands.
 QByteArray DecodeText(const QByteArray &text);

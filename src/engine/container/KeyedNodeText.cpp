@@ -158,6 +158,26 @@ void TKeyedNode::WriteTo(QByteArray &out) const
     out += '>';
 }
 
+qsizetype CountStartTags(const QByteArray &text, const QByteArray &name)
+{
+    qsizetype count = 0;
+    // Only as many bytes as the name has are compared after each "<", which keeps the count
+    // linear however many "<" the text holds.
+    for (qsizetype lessThan = text.indexOf('<'); lessThan >= 0;
+         lessThan = text.indexOf('<', lessThan + 1)) {
+        qsizetype nameStart = lessThan + 1;
+        while (nameStart < text.size() && IsBlank(text[nameStart]))
+            ++nameStart;
+        const qsizetype nameEnd = nameStart + name.size();
+        // Any blank ends the name here: the reader trims control bytes off a name.
+        if (nameEnd < text.size() &&
+            (IsBlank(text[nameEnd]) || text[nameEnd] == '/' || text[nameEnd] == '>') &&
+            AsciiUpper(text.mid(nameStart, name.size())) == name)
+            ++count;
+    }
+    return count;
+}
+
 // ---- text form: reading -------------------------------------------------------------------
 
 void TKeyedNode::LoadFromText(const QByteArray &text)

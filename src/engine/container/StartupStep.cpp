@@ -128,6 +128,8 @@ StartupContext CurrentStartupContext(int argc, char **argv)
 void RunStartupStep(const StartupContext &context)
 {
     Platform::SetWorkingFolder(QFileInfo(context.executablePath).absolutePath());
+    // What a writer killed here left behind goes before anything is written again.
+    Platform::RemoveStaleTemporaryFiles(QFileInfo(context.executablePath).absolutePath());
     if (RelocateFromReadOnlyMedia(context) == StartupFlow::Stop)
         return;
     const QString firstParameter = context.parameters.value(0);

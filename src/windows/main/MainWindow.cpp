@@ -3,6 +3,7 @@
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KeyedNode.h"
 #include "engine/container/PendingSave.h"
+#include "engine/container/PuzzleDocumentLimits.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/picture/JpegPicture.h"
 #include "windows/common/Guards.h"
@@ -275,7 +276,7 @@ void TMainWindow::LoadPuzzleFromPayload()
     QBuffer stream;
     StringToStream(ReadSection(PuzzleSchema::SectionSourceImage), stream);
     sourcePicture->LoadFromStream(stream);
-    document->LoadFromText(ReadSection(PuzzleSchema::SectionDocument));
+    LoadPuzzleDocument(*document, ReadSection(PuzzleSchema::SectionDocument));
 }
 
 void TMainWindow::BrowsePuzzles(bool from_current_folder)

@@ -1,0 +1,17 @@
+#include "engine/container/PuzzleDocumentLimits.h"
+
+#include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleSchema.h"
+
+void LoadPuzzleDocument(TKeyedNode &document, const QByteArray &text)
+{
+    if (text.size() > MaxDocumentBytes)
+        throw EKeyedNodeError("The puzzle document is larger than " +
+                                  QByteArray::number(MaxDocumentBytes >> 20) + " MiB",
+                              1);
+    if (CountStartTags(text, PuzzleSchema::PieceNode) > MaxPieceRecords)
+        throw EKeyedNodeError("The puzzle document holds more than " +
+                                  QByteArray::number(MaxPieceRecords) + " piece records",
+                              1);
+    document.LoadFromText(text);
+}

@@ -1,0 +1,23 @@
+#pragma once
+// How large a puzzle document may be before it is read. The limits follow from the largest
+// puzzle the maker writes, with room to spare, so that a hostile document is refused from its
+// size instead of taking memory for millions of records.
+
+#include <QByteArray>
+
+class TKeyedNode;
+
+// The largest grid the maker writes has 50 × 50 cells; a document holding more piece records
+// than that is not one the program made.
+inline constexpr int MaxPieceRecords = 2500;
+
+// The maker's largest document: 2,500 records of at most about 110 bytes (indent, nine
+// attributes with stored positions) and a header whose three texts are at most 32,767
+// characters each, every byte of them escaped: about 1.2 MB. Four times the record part and
+// header leaves room for state later versions add.
+inline constexpr qsizetype MaxDocumentBytes = qsizetype{4} << 20; // 4 MiB
+
+// Replaces the document's content with the text, as TKeyedNode::LoadFromText does, after
+// refusing text longer than MaxDocumentBytes or with more than MaxPieceRecords piece records
+// (both before anything is parsed). Throws EKeyedNodeError whose message names the cause.
+void LoadPuzzleDocument(TKeyedNode &document, const QByteArray &text);
