@@ -116,7 +116,8 @@ private:
 
     [[noreturn]] void Fail(const QByteArray &message, int pos);
     QByteArray ReadTagName(const QByteArray &text, int &pos);
-    bool ParseAttribute(const QByteArray &text, int &pos);
+    bool ParseAttribute(const QByteArray &text, int &pos, const TKeyedNode *previous);
+    const TKeyedNode *PreviousSibling() const;
     QByteArray ReadValue(const QByteArray &text, int &pos);
     bool ReadStartTagEnd(const QByteArray &text, int &pos);
     bool ParseContent(const QByteArray &text, int &pos);

@@ -200,8 +200,13 @@ void TKeyedNode::ParseElement(const QByteArray &text, int &pos)
     if (text.size() > MaxTextSize)
         SyntaxError(pos);
     SetName(ReadTagName(text, pos));
-    while (ParseAttribute(text, pos)) {
+    // Records in a row mostly repeat their predecessor's keys and many of its values: those
+    // share its bytes instead of taking memory of their own.
+    const TKeyedNode *previous = PreviousSibling();
+    while (ParseAttribute(text, pos, previous)) {
     }
+    m_attrNames.squeeze();
+    m_attrValues.squeeze();
     m_parsePos = pos;
     if (ReadStartTagEnd(text, pos)) {
         while (ParseContent(text, pos))
@@ -225,7 +230,14 @@ QByteArray TKeyedNode::ReadTagName(const QByteArray &text, int &pos)
     return Slice(text, nameStart, nameEnd);
 }
 
-bool TKeyedNode::ParseAttribute(const QByteArray &text, int &pos)
+const TKeyedNode *TKeyedNode::PreviousSibling() const
+{
+    if (!m_parent || m_indexHint < 1 || m_parent->m_children.size() < std::size_t(m_indexHint))
+        return nullptr;
+    return m_parent->m_children[std::size_t(m_indexHint) - 1].get();
+}
+
+bool TKeyedNode::ParseAttribute(const QByteArray &text, int &pos, const TKeyedNode *previous)
 {
     SkipBlanks(text, pos);
     const char current = At(text, pos);
@@ -238,13 +250,20 @@ bool TKeyedNode::ParseAttribute(const QByteArray &text, int &pos)
     const int nameEnd = FindFirstOf(text, NameDelimiters, pos);
     if (nameEnd == 0)
         SyntaxError(pos);
-    const QByteArray name = AsciiUpper(Slice(text, pos, nameEnd));
+    QByteArray name = AsciiUpper(Slice(text, pos, nameEnd));
     pos = nameEnd;
     SkipBlanks(text, pos);
     QByteArray value;
     if (At(text, pos) == '=') {
         ++pos;
         value = ReadValue(text, pos);
+    }
+    const qsizetype index = m_attrNames.size();
+    if (previous && index < previous->m_attrNames.size()) {
+        if (previous->m_attrNames[index] == name)
+            name = previous->m_attrNames[index];
+        if (previous->m_attrValues[index] == value)
+            value = previous->m_attrValues[index];
     }
     m_attrNames.append(name);
     m_attrValues.append(value);
