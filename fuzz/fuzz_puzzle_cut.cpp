@@ -4,13 +4,14 @@
 // refusal or a cut, never in a crash, a hang or unbounded memory. The first two bytes give the
 // picture's size (up to 32 × 32 pixels); the rest is the payload.
 
-#include "engine/container/DocumentValues.h"
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleDocumentLimits.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/Cutting.h"
 #include "engine/jigsaw/Joining.h"
 #include "engine/jigsaw/PlayChecks.h"
+#include "engine/jigsaw/StoredPosition.h"
 
 #include <QImage>
 #include <cstddef>
@@ -42,18 +43,16 @@ QByteArray DocumentText(const QByteArray &payload)
 void RestoreAndJudge(const TKeyedNode &document, const TPuzzleCut &cut)
 {
     const TKeyedNode *pieces = document.FindChild(PiecesNode);
-    for (const TKeyedNode *record = pieces->FindChild(PieceNode); record != nullptr;
-         record = pieces->FindNext(record)) {
-        TextToInt(record->GetAttr(KeyPieceLeft));
-        TextToInt(record->GetAttr(KeyPieceTop));
-    }
     QList<TKeyedNode *> records;
     for (const TCutPiece &piece : cut.pieces)
         records.append(pieces->Child(piece.row * cut.grid.cols + piece.col));
     const TJoinGrid grid{cut.grid.cols, cut.grid.rows, cut.geometry.cellWidth,
                          cut.geometry.cellHeight};
+    // As the player restores a game: the pieces whose stored position holds are placed and
+    // checked for joins; the solved test then looks at every piece.
     for (const TKeyedNode *record : records)
-        FirstFittingDirection(grid, record);
+        if (record && StoredPosition(*record, cut.geometry.pieceWidth, cut.geometry.pieceHeight))
+            FirstFittingDirection(grid, record);
     IsSolved(grid, records);
 }
 
@@ -66,8 +65,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QImage picture = SmallPicture(data[0], data[1]);
     TKeyedNode document;
     try {
-        document.LoadFromText(DocumentText(QByteArray(reinterpret_cast<const char *>(data + 2),
-                                                      static_cast<qsizetype>(size - 2))));
+        LoadPuzzleDocument(document,
+                           DocumentText(QByteArray(reinterpret_cast<const char *>(data + 2),
+                                                   static_cast<qsizetype>(size - 2))));
         RequirePieceRecords(document);
         RequireCutWithinBudget(picture.width(), picture.height(), 0, document);
     } catch (const std::exception &) {

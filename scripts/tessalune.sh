@@ -55,12 +55,20 @@ run_sanitized_tests() {
 # Test builds bundle the portable runtime fast; the package's build uses the strong default.
 test_portable_level=3
 
+# All fuzzers together get FUZZ_SECONDS (23 minutes unless set), shared evenly; time a fuzzer
+# leaves unused (it ran its inputs sooner) goes to the ones after it.
 run_fuzzers() {
   build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DTESSALUNE_FUZZ=ON
+  local fuzzers=() fuzzer
   for fuzzer in build-fuzz/fuzz/fuzz_*; do
     # Only the programs: the build also leaves fuzz_*_autogen folders here.
-    [ -f "$fuzzer" ] && [ -x "$fuzzer" ] || continue
-    local name corpus max_len=65536
+    [ -f "$fuzzer" ] && [ -x "$fuzzer" ] && fuzzers+=("$fuzzer")
+  done
+  local left_seconds=${FUZZ_SECONDS:-1380} left_fuzzers=${#fuzzers[@]} started
+  for fuzzer in "${fuzzers[@]}"; do
+    local name corpus max_len=65536 seconds=$((left_seconds / left_fuzzers))
+    # libFuzzer takes 0 for no limit at all.
+    ((seconds >= 1)) || seconds=1
     name=$(basename "$fuzzer")
     # Document targets get inputs large enough for costs that grow with the square to show.
     case "$name" in
@@ -68,9 +76,12 @@ run_fuzzers() {
     esac
     corpus=$(mktemp -d)
     [ -d "fuzz/corpus/$name" ] && cp -r "fuzz/corpus/$name/." "$corpus/"
-    echo "== $name"
-    "$fuzzer" -runs=200000 -max_total_time=180 -max_len="$max_len" -timeout=10 "$corpus"
+    echo "== $name ($seconds s)"
+    started=$SECONDS
+    "$fuzzer" -runs=200000 -max_total_time="$seconds" -max_len="$max_len" -timeout=10 "$corpus"
     rm -rf "$corpus"
+    left_seconds=$((left_seconds - (SECONDS - started)))
+    left_fuzzers=$((left_fuzzers - 1))
   done
 }
 

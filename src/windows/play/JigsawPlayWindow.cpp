@@ -1,12 +1,12 @@
 #include "windows/play/JigsawPlayWindow.h"
 
-#include "engine/container/DocumentValues.h"
 #include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/Cutting.h"
 #include "engine/jigsaw/PieceTurns.h"
 #include "engine/jigsaw/PlayChecks.h"
 #include "engine/jigsaw/PuzzleMaking.h"
+#include "engine/jigsaw/StoredPosition.h"
 #include "engine/picture/JpegPicture.h"
 #include "engine/picture/Thumbnail.h"
 #include "windows/common/ProgramWindows.h"
@@ -21,17 +21,14 @@
 
 using namespace PuzzleSchema;
 
+// The engine's desktop limit is the toolkit's widget size limit.
+static_assert(MaxDesktopCoordinate == QWIDGETSIZE_MAX);
+
 namespace
 {
 
 // A stored coordinate at which the desktop can hold a piece of that size: the piece's far edge
 // stays within the largest extent a window can have. A game never stores anything beyond it.
-bool WithinDesktop(std::optional<int> coordinate, int pieceSize)
-{
-    return coordinate && *coordinate >= -QWIDGETSIZE_MAX &&
-           *coordinate <= QWIDGETSIZE_MAX - pieceSize;
-}
-
 // The tools window can grow to the whole screen; its thumbnail needs no more pixels than that.
 QSize ThumbnailBound()
 {
@@ -138,12 +135,11 @@ void TJigsawPlayWindow::RestorePiecePositions()
     const TKeyedNode *pieces = PiecesNodeOf(*m_document);
     for (const TKeyedNode *record = pieces ? pieces->FindChild(PieceNode) : nullptr;
          record != nullptr; record = pieces->FindNext(record)) {
-        const std::optional<int> left = TextToInt(record->GetAttr(KeyPieceLeft));
-        const std::optional<int> top = TextToInt(record->GetAttr(KeyPieceTop));
+        const std::optional<QPoint> position =
+            StoredPosition(*record, m_geometry.pieceWidth, m_geometry.pieceHeight);
         TPieceImage *image = m_desktop->ImageOfRecord(record);
-        if (image != nullptr && WithinDesktop(left, m_geometry.pieceWidth) &&
-            WithinDesktop(top, m_geometry.pieceHeight))
-            m_desktop->PlacePiece(image, *left, *top);
+        if (image != nullptr && position)
+            m_desktop->PlacePiece(image, position->x(), position->y());
     }
     m_desktop->LayoutPalette();
 }
