@@ -13,6 +13,7 @@
 #include "engine/jigsaw/PuzzleMaking.h"
 #include "engine/picture/GraphicLoading.h"
 #include "engine/picture/JpegPicture.h"
+#include "engine/picture/MemoryBudget.h"
 #include "engine/picture/Resampling.h"
 #include "engine/picture/Rotation.h"
 #include "windows/common/ProgramInfo.h"
@@ -290,10 +291,7 @@ TExportRequest ParseExport(TArgumentReader &reader)
 
 QByteArray ReadWholeFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Platform::FileError("read file", path, file.errorString());
-    return file.readAll();
+    return Platform::ReadFileWithin(path, MemoryBudget);
 }
 
 // A job reports its own errors; the warnings of Qt's decoders (libpng's, for one) and of its

@@ -161,18 +161,6 @@ void WriteBesideAndRename(const QByteArray &bytes, const QString &path, TPermiss
         throw FileError("write file", path, SystemReason(error));
 }
 
-// The bytes of the file at `path`; errors name `shownPath`, the name the user knows it by.
-QByteArray ReadFileBytes(const QString &path, const QString &shownPath)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileError("open file", shownPath, file.errorString());
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw FileError("read file", shownPath, file.errorString());
-    return bytes;
-}
-
 // The process that wrote a hidden temporary file, from its name ".NAME.PID.N"; 0 when the name
 // is not one of ours.
 pid_t WriterOfTemporaryFile(const QString &name)
@@ -185,6 +173,40 @@ pid_t WriterOfTemporaryFile(const QString &name)
 bool ProcessIsGone(pid_t pid)
 {
     return kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+// Reading in chunks never asks for more memory than the limit and one chunk.
+constexpr qint64 ReadChunkBytes = qint64{1} << 20;
+
+std::runtime_error TooLarge(const QString &shownPath, qint64 bytes, qint64 maxBytes)
+{
+    constexpr qint64 MiB = qint64{1} << 20;
+    return FileError("read file", shownPath,
+                     QStringLiteral("It holds %1 MiB, more than the %2 MiB the program may take.")
+                         .arg((bytes + MiB - 1) / MiB)
+                         .arg(maxBytes / MiB));
+}
+
+// The file at `path`; errors name `shownPath`, the name the user knows it by. Its size is checked
+// before memory is taken for it, and what is read is checked again in case the file grew meanwhile.
+QByteArray ReadWholeFile(const QString &path, const QString &shownPath, qint64 maxBytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw FileError("open file", shownPath, file.errorString());
+    if (file.size() > maxBytes)
+        throw TooLarge(shownPath, file.size(), maxBytes);
+    QByteArray bytes;
+    bytes.reserve(file.size());
+    for (QByteArray chunk = file.read(ReadChunkBytes); !chunk.isEmpty();
+         chunk = file.read(ReadChunkBytes)) {
+        bytes += chunk;
+        if (bytes.size() > maxBytes)
+            throw TooLarge(shownPath, bytes.size(), maxBytes);
+    }
+    if (file.error() != QFileDevice::NoError)
+        throw FileError("read file", shownPath, file.errorString());
+    return bytes;
 }
 
 // The ELF header lies at the start of the program's first loadable segment: the one mapped
@@ -215,12 +237,12 @@ QString RunningExecutablePath()
     return StartedByStartStage() ? StartStagePuzzleFile() : RunningProgramPath();
 }
 
-QByteArray ReadRunningExecutable()
+QByteArray ReadRunningExecutable(qint64 maxBytes)
 {
     if (StartedByStartStage())
-        return ReadFileBytes(StartStagePuzzleFile(), StartStagePuzzleFile());
+        return ReadWholeFile(StartStagePuzzleFile(), StartStagePuzzleFile(), maxBytes);
     // Opening the link itself reaches the file the process runs, whatever became of its name.
-    return ReadFileBytes(QStringLiteral("/proc/self/exe"), RunningProgramPath());
+    return ReadWholeFile(QStringLiteral("/proc/self/exe"), RunningProgramPath(), maxBytes);
 }
 
 QString RunningProgramPath()
@@ -241,6 +263,11 @@ bool AdoptStartStagePuzzleFile()
 bool StartedByStartStage()
 {
     return !StartStagePuzzleFile().isEmpty();
+}
+
+QByteArray ReadFileWithin(const QString &path, qint64 maxBytes)
+{
+    return ReadWholeFile(path, path, maxBytes);
 }
 
 QString ArgumentText(const char *argument)

@@ -19,8 +19,10 @@ QString RunningExecutablePath();
 // The running executable's bytes (the puzzle's file, as above). The program's own file is read
 // through the process's own handle on it: a file name that is not valid text, or a file
 // replaced or deleted since the start, does not matter. Throws std::runtime_error when it
-// cannot be read.
-QByteArray ReadRunningExecutable();
+// cannot be read or holds more than maxBytes (refused before it is read).
+QByteArray ReadRunningExecutable(qint64 maxBytes);
+// A whole file; refused as ReadRunningExecutable refuses.
+QByteArray ReadFileWithin(const QString &path, qint64 maxBytes);
 // The program file this process actually runs, wherever it was started from.
 QString RunningProgramPath();
 // Takes the puzzle file a portable puzzle's start stage names in the environment, and removes

@@ -4,6 +4,7 @@
 #include "engine/container/KeyedNode.h"
 #include "engine/jigsaw/Cutting.h"
 #include "engine/picture/JpegPicture.h"
+#include "engine/picture/MemoryBudget.h"
 #include "engine/picture/Resampling.h"
 #include "support/JpegBytes.h"
 #include "support/TemporaryFolderTest.h"
@@ -423,6 +424,18 @@ TEST_F(CommandLine, PathsThatAreNotTextAreRefusedWithTheirBytes)
     ExpectFailure(run, 2);
     EXPECT_TRUE(run.err.contains(R"("caf\xE9\x5C.exe" is not valid text)")) << run.err.constData();
     EXPECT_FALSE(QFileInfo::exists(PathOf("pieces")));
+}
+
+// A puzzle file larger than the memory budget is refused before it is read.
+TEST_F(CommandLine, PuzzleFilesAboveTheMemoryBudgetAreRefused)
+{
+    QFile huge(PathOf("huge.exe"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(MemoryBudget + 1)); // sparse
+    huge.close();
+    const TRun run = Run({"--export-pieces", "huge.exe", "pieces"});
+    ExpectFailure(run, 1);
+    EXPECT_TRUE(run.err.contains("more than the 1024 MiB the program may take"))
+        << run.err.constData();
 }
 
 // A document of a million records, far beyond any grid, is refused from its size before it is

@@ -132,7 +132,7 @@ TEST(StartStagePuzzleFile, IsTheRunningExecutableAndLeavesTheEnvironment)
             const bool adopted = Platform::AdoptStartStagePuzzleFile();
             const bool ok = adopted && qgetenv("TESSALUNE_PUZZLE_FILE").isEmpty() &&
                             Platform::RunningExecutablePath() == puzzle &&
-                            Platform::ReadRunningExecutable() == ReadBytes(puzzle) &&
+                            Platform::ReadRunningExecutable(qint64{1} << 30) == ReadBytes(puzzle) &&
                             Platform::HeaderByte(2) == 'E' &&
                             Platform::RunningProgramPath() != puzzle;
             std::exit(ok ? 0 : 1);
@@ -327,4 +327,25 @@ TEST(StaleTemporaryFiles, OnlyThoseOfEndedWritersGo)
     left.sort();
     expected.sort();
     EXPECT_EQ(left, expected);
+}
+
+TEST(ReadFileWithin, AFileOverTheLimitIsRefusedBeforeItIsRead)
+{
+    constexpr qint64 MiB = qint64{1} << 20;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("puzzle.exe"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(MiB)); // sparse: no disk taken
+    file.close();
+    EXPECT_EQ(Platform::ReadFileWithin(path, MiB), QByteArray(MiB, '\0'));
+    ASSERT_TRUE(file.resize(64 * 1024 * MiB)); // 64 GiB: reading it would exhaust the machine
+    try {
+        Platform::ReadFileWithin(path, MiB);
+        ADD_FAILURE() << "no refusal";
+    } catch (const std::runtime_error &error) {
+        EXPECT_EQ(QString::fromUtf8(error.what()),
+                  QStringLiteral("Cannot read file \"%1\". It holds 65536 MiB, more than the 1 "
+                                 "MiB the program may take.")
+                      .arg(path));
+    }
 }

@@ -1,6 +1,7 @@
 #include "engine/container/ExecutablePayload.h"
 
 #include "engine/container/PuzzleFile.h"
+#include "engine/picture/MemoryBudget.h"
 
 #include <QFileInfo>
 #include <stdexcept>
@@ -75,7 +76,8 @@ QByteArray &ExeImage()
 void LoadExeImage()
 {
     const QString opened = OpenedPuzzleFile();
-    ExeImage() = opened.isEmpty() ? Platform::ReadRunningExecutable() : ReadPuzzleFile(opened);
+    ExeImage() =
+        opened.isEmpty() ? Platform::ReadRunningExecutable(MemoryBudget) : ReadPuzzleFile(opened);
 }
 
 QByteArray &LoadedExeImage()

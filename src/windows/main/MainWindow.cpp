@@ -6,6 +6,7 @@
 #include "engine/container/PuzzleDocumentLimits.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/picture/JpegPicture.h"
+#include "engine/picture/MemoryBudget.h"
 #include "windows/common/Guards.h"
 #include "windows/common/ProgramFolders.h"
 #include "windows/common/WindowLook.h"
@@ -79,10 +80,7 @@ std::unique_ptr<Platform::TFileLock> WaitForHandOverLock(const QString &path)
 
 QByteArray FileBytes(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Platform::FileError("read file", path, file.errorString());
-    return file.readAll();
+    return Platform::ReadFileWithin(path, MemoryBudget);
 }
 
 std::runtime_error SaveWithoutTarget(const QByteArray &fileNameSection)
