@@ -45,10 +45,43 @@ TPieceGeometry RequireCuttableGrid(int pictureWidth, int pictureHeight, int cols
 std::int64_t CutMemoryNeed(int pictureWidth, int pictureHeight, std::int64_t decoderBufferBytes,
                            const TPuzzleGrid &grid, const TPieceGeometry &geometry)
 {
-    const std::int64_t cells = std::int64_t{grid.cols} * grid.rows;
     return BitmapBytes(pictureWidth, pictureHeight, 3) + decoderBufferBytes +
            BitmapBytes(geometry.pieceWidth, geometry.pieceHeight, 3) +
-           cells * BitmapBytes(geometry.pieceWidth, geometry.pieceHeight, 4);
+           HeldPiecesBytes(grid, geometry);
+}
+
+std::int64_t HeldPiecesBytes(const TPuzzleGrid &grid, const TPieceGeometry &geometry)
+{
+    const std::int64_t cells = std::int64_t{grid.cols} * grid.rows;
+    return cells * BitmapBytes(geometry.pieceWidth, geometry.pieceHeight, 4);
+}
+
+std::int64_t SolvedDisplayNeed(int sourceWidth, int sourceHeight, std::int64_t sourceDecoderBytes,
+                               int alternativeWidth, int alternativeHeight,
+                               std::int64_t alternativeDecoderBytes)
+{
+    const auto shown = [](std::int64_t width, std::int64_t height, std::int64_t decoderBytes) {
+        return BitmapBytes(width, height, 3) + decoderBytes + BitmapBytes(width, height, 4);
+    };
+    return shown(sourceWidth, sourceHeight, sourceDecoderBytes) +
+           shown(alternativeWidth, alternativeHeight, alternativeDecoderBytes);
+}
+
+void RequireSolvedDisplayWithinBudget(const TJpegPicture &source, const TJpegPicture &alternative,
+                                      const TKeyedNode &document)
+{
+    const TPuzzleGrid grid = ReadPuzzleGrid(document);
+    const std::optional<TPieceGeometry> geometry =
+        ComputePieceGeometry(source.Width(), source.Height(), grid.cols, grid.rows);
+    const std::int64_t need =
+        (geometry ? HeldPiecesBytes(grid, *geometry) : 0) +
+        SolvedDisplayNeed(source.Width(), source.Height(), source.DecoderBufferBytes(),
+                          alternative.Width(), alternative.Height(),
+                          alternative.DecoderBufferBytes());
+    if (need > MemoryBudget)
+        throw EPuzzleRefused("The alternative picture is too large: showing it would need " +
+                             std::to_string((need + MiB - 1) / MiB) + " MiB, more than the " +
+                             std::to_string(MemoryBudget / MiB) + " MiB the game may take");
 }
 
 void RequireCutWithinBudget(int pictureWidth, int pictureHeight, std::int64_t decoderBufferBytes,

@@ -29,6 +29,23 @@ void RequirePieceRecords(const TKeyedNode &document);
 std::int64_t CutMemoryNeed(int pictureWidth, int pictureHeight, std::int64_t decoderBufferBytes,
                            const TPuzzleGrid &grid, const TPieceGeometry &geometry);
 
+// Bytes the pieces of a cut game hold for as long as it is played: a 32-bit display image for
+// every cell of the grid.
+std::int64_t HeldPiecesBytes(const TPuzzleGrid &grid, const TPieceGeometry &geometry);
+
+// Bytes showing the solved puzzle takes beside the pieces: the puzzle's picture and the
+// alternative picture decoded (24-bit, with their decoders' buffers) and a 32-bit copy of each
+// for the screen.
+std::int64_t SolvedDisplayNeed(int sourceWidth, int sourceHeight, std::int64_t sourceDecoderBytes,
+                               int alternativeWidth, int alternativeHeight,
+                               std::int64_t alternativeDecoderBytes);
+
+// Throws EPuzzleRefused, naming the alternative picture, when showing it once the puzzle is
+// solved needs more than MemoryBudget together with the pieces the game holds. Reads only the
+// pictures' headers.
+void RequireSolvedDisplayWithinBudget(const TJpegPicture &source, const TJpegPicture &alternative,
+                                      const TKeyedNode &document);
+
 // The pieces' geometry for the grid on a picture of this size; throws EPuzzleRefused when the
 // picture has no area or the grid cannot be cut from it.
 TPieceGeometry RequireCuttableGrid(int pictureWidth, int pictureHeight, int cols, int rows);

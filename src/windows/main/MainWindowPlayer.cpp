@@ -5,6 +5,7 @@
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
+#include "engine/jigsaw/PlayChecks.h"
 #include "engine/picture/JpegPicture.h"
 #include "windows/common/Guards.h"
 #include "windows/common/WindowLook.h"
@@ -102,6 +103,7 @@ void TMainWindow::ShowAlternativePicture()
 {
     if (!LoadAlternativePicture())
         return;
+    RequireSolvedDisplayWithinBudget(*sourcePicture, *alternativePicture, *document);
     const QImage solved = sourcePicture->ToBitmap();
     const QImage alternative = alternativePicture->ToBitmap();
     PlayWindow().ShowSolvedPicture(solved, alternative);

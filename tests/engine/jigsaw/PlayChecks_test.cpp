@@ -3,6 +3,7 @@
 #include "engine/jigsaw/PlayChecks.h"
 #include "engine/picture/JpegPicture.h"
 #include "engine/picture/MemoryBudget.h"
+#include "support/JpegBytes.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -60,4 +61,33 @@ TEST(PlayChecks, TheBudgetHoldsTheMakersGridsAndRefusesTheLargest)
                  EPuzzleRefused);
     EXPECT_NO_THROW(RequireCutWithinBudget(5, 5, 0, Document(Grid(100, 100))))
         << "a grid the picture cannot hold is left to the cut";
+}
+
+// Showing the solved puzzle decodes both pictures while the game's pieces are held; an
+// alternative picture too large for what the pieces leave of the budget is refused by name.
+TEST(PlayChecks, TheSolvedDisplayCountsBothPicturesBesideThePieces)
+{
+    // Rows padded to 4 bytes: 7 × 3 = 21 → 24.
+    EXPECT_EQ(SolvedDisplayNeed(7, 5, 100, 2, 1, 10), 24 * 5 + 100 + 28 * 5 + 8 + 10 + 8);
+    const auto picture = [](int width, int height) {
+        QByteArray bytes = JpegBytesOf(QImage(16, 16, QImage::Format_RGB888));
+        const qsizetype sof = bytes.indexOf("\xFF\xC0");
+        bytes[sof + 5] = char(height >> 8);
+        bytes[sof + 6] = char(height & 255);
+        bytes[sof + 7] = char(width >> 8);
+        bytes[sof + 8] = char(width & 255);
+        auto jpeg = std::make_unique<TJpegPicture>();
+        jpeg->SetData(bytes);
+        return jpeg;
+    };
+    const auto source = picture(6000, 6000);
+    const TKeyedNode &document = Document(Grid(15, 15));
+    EXPECT_NO_THROW(RequireSolvedDisplayWithinBudget(*source, *picture(6000, 6000), document));
+    try {
+        RequireSolvedDisplayWithinBudget(*source, *picture(12000, 12000), document);
+        ADD_FAILURE() << "no refusal";
+    } catch (const EPuzzleRefused &refused) {
+        EXPECT_TRUE(std::string(refused.what()).starts_with("The alternative picture is too large"))
+            << refused.what();
+    }
 }
