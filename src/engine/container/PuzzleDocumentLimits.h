@@ -11,10 +11,10 @@ class TKeyedNode;
 // than that is not one the program made.
 inline constexpr int MaxPieceRecords = 2500;
 
-// The maker's largest document: 2,500 records of at most about 110 bytes (indent, nine
-// attributes with stored positions) and a header whose three texts are at most 32,767
-// characters each, every byte of them escaped: about 1.2 MB. Four times the record part and
-// header leaves room for state later versions add.
+// The maker's largest document: 2,500 records with stored positions (about 95 bytes each) and
+// a header whose three texts hold the 32,767 characters a line edit takes, at 3 bytes each
+// (escaped or UTF-8): about 0.53 MB. Eight times that leaves room for the state later versions
+// add.
 inline constexpr qsizetype MaxDocumentBytes = qsizetype{4} << 20; // 4 MiB
 
 // Replaces the document's content with the text, as TKeyedNode::LoadFromText does, after
