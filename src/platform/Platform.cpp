@@ -354,7 +354,9 @@ void ReplaceFileKeepingPermissions(const QByteArray &bytes, const QString &path)
 void RemoveStaleTemporaryFiles(const QString &folder)
 {
     const QDir dir(folder);
-    for (const QFileInfo &file : dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
+    // Only hidden names are looked at: a start in a crowded folder stays quick.
+    for (const QFileInfo &file :
+         dir.entryInfoList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden | QDir::System)) {
         const pid_t writer = WriterOfTemporaryFile(file.fileName());
         // Only this user's files: another user's writer may run where we cannot see it.
         if (writer > 0 && !file.isSymLink() && file.ownerId() == getuid() && ProcessIsGone(writer))
