@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <cstdio>
+#include <stdexcept>
 
 int main(int argc, char **argv)
 {
@@ -14,14 +16,23 @@ int main(int argc, char **argv)
     PrepareCarriedRuntime();
     if (IsCommandLineJob(argc, argv))
         return RunCommandLine(argc, argv);
-    const QString puzzleFile = PuzzleFileParameter(
-        Platform::RunningExecutablePath(), argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString());
+    QString firstArgument;
+    try {
+        // A path that text would change names another file: refused, not opened or replaced.
+        firstArgument = argc > 1 ? Platform::ArgumentText(argv[1]) : QString();
+    } catch (const std::runtime_error &refused) {
+        std::fprintf(stderr, "tessalune: %s\n", refused.what());
+        return 2;
+    }
+    const QString puzzleFile =
+        PuzzleFileParameter(Platform::RunningExecutablePath(), firstArgument);
     if (puzzleFile.isEmpty()) {
         RunStartupStep(argc, argv);
     } else {
         // A puzzle file is played where it lies; it needs none of its own program's start-up.
         OpenPuzzleFile(puzzleFile);
         Platform::SetWorkingFolder(QFileInfo(puzzleFile).absolutePath());
+        Platform::RemoveStaleTemporaryFiles(QFileInfo(puzzleFile).absolutePath());
     }
     QApplication application(argc, argv);
     AddCarriedFonts();

@@ -424,6 +424,11 @@ TEST_F(CommandLine, PathsThatAreNotTextAreRefusedWithTheirBytes)
     ExpectFailure(run, 2);
     EXPECT_TRUE(run.err.contains(R"("caf\xE9\x5C.exe" is not valid text)")) << run.err.constData();
     EXPECT_FALSE(QFileInfo::exists(PathOf("pieces")));
+    // A puzzle file given to the program to play.
+    const TRun open = Run({"-c", R"sh(exec "$0" "$(printf 'caf\351.exe')")sh", TESSALUNE_EXE},
+                          QProcessEnvironment::systemEnvironment(), "/bin/sh");
+    ExpectFailure(open, 2);
+    EXPECT_TRUE(open.err.contains(R"("caf\xE9.exe" is not valid text)")) << open.err.constData();
 }
 
 // A puzzle file larger than the memory budget is refused before it is read.
