@@ -19,6 +19,7 @@
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PuzzleMaking.h"
 #include "engine/picture/JpegPicture.h"
+#include "engine/picture/MemoryBudget.h"
 #include "platform/Platform.h"
 #include "windows/desktop/PuzzleDesktop.h"
 #include "windows/play/JigsawPlayWindow.h"
@@ -255,8 +256,8 @@ struct TSaveFixture {
 
     explicit TSaveFixture(int grid) : document(Document(grid))
     {
-        image =
-            WithPuzzleSections(Platform::ReadRunningExecutable(), PhotoJpeg(), nullptr, *document);
+        image = WithPuzzleSections(Platform::ReadRunningExecutable(MemoryBudget), PhotoJpeg(),
+                                   nullptr, *document);
         TKeyedNode *pieces = document->FindChild(PuzzleSchema::PiecesNode);
         for (int i = 0; i < pieces->ChildCount(); ++i) {
             pieces->Child(i)->SetAttr(PuzzleSchema::KeyPieceLeft, IntToText(300 + i % 97 * 40));

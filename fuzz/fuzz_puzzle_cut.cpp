@@ -10,6 +10,7 @@
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/Cutting.h"
 #include "engine/jigsaw/Joining.h"
+#include "engine/jigsaw/PieceTurns.h"
 #include "engine/jigsaw/PlayChecks.h"
 #include "engine/jigsaw/StoredPosition.h"
 
@@ -42,7 +43,8 @@ QByteArray DocumentText(const QByteArray &payload)
 
 void RestoreAndJudge(const TKeyedNode &document, const TPuzzleCut &cut)
 {
-    const TKeyedNode *pieces = document.FindChild(PiecesNode);
+    // Turned pieces lie under their own node name.
+    const TKeyedNode *pieces = PiecesNodeOf(document);
     QList<TKeyedNode *> records;
     for (const TCutPiece &piece : cut.pieces)
         records.append(pieces->Child(piece.row * cut.grid.cols + piece.col));

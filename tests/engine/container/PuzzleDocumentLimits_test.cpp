@@ -12,18 +12,22 @@ using namespace PuzzleSchema;
 namespace
 {
 
-// The maker's largest: the largest grid, the longest header texts a line edit takes with every
-// byte escaped, and a far stored position on every piece.
+static_assert(MaxPieceRecords == MakerMaxGridSize * MakerMaxGridSize);
+
+// The maker's largest: the largest grid with turned pieces, the longest header texts a line edit
+// takes with every byte escaped, and a far stored position on every piece.
 QByteArray LargestMadeDocument()
 {
     TPuzzleProperties properties;
-    properties.rows = properties.cols = 50;
+    properties.rows = properties.cols = MakerMaxGridSize;
+    properties.turned = true;
     properties.name = properties.author = properties.website = QByteArray(32767, '%');
     TRandomGenerator random(7);
     TKeyedNode document;
     MakePuzzleDocument(document, properties, random);
-    TKeyedNode *pieces = document.FindChild(PiecesNode);
+    TKeyedNode *pieces = document.FindChild(TurnedPiecesNode);
     for (int i = 0; i < pieces->ChildCount(); ++i) {
+        pieces->Child(i)->SetAttr(KeyTurn, "3");
         pieces->Child(i)->SetAttr(KeyPieceLeft, "-99999");
         pieces->Child(i)->SetAttr(KeyPieceTop, "-99999");
     }
@@ -50,7 +54,7 @@ TEST(PuzzleDocumentLimits, TheLargestMadeDocumentIsReadWhole)
     EXPECT_LT(text.size(), MaxDocumentBytes / 2) << "the size limit leaves no room";
     TKeyedNode document;
     LoadPuzzleDocument(document, text);
-    EXPECT_EQ(document.FindChild(PiecesNode)->ChildCount(), MaxPieceRecords);
+    EXPECT_EQ(document.FindChild(TurnedPiecesNode)->ChildCount(), MaxPieceRecords);
     EXPECT_EQ(document.SaveToText(), text);
 }
 
