@@ -50,8 +50,9 @@ void MakerTest::SetUp()
     m_host = std::make_unique<QWidget>();
     m_page = new TMakerPage(m_state, m_host.get());
     m_host->resize(m_page->size());
-    auto editing = [this](TJpegPicture &picture, const QString &) {
+    auto editing = [this](TJpegPicture &picture, const QString &, const QString &startFile) {
         ++m_edits;
+        m_startFile = startFile;
         if (std::exchange(m_nextEditFailsToLoad, false)) {
             picture.Assign(QImage());
             return true;

@@ -4,6 +4,7 @@
 // their names. Picture editing is replaced by a stand-in that puts a chosen picture in place
 // or cancels, as a user would in the editor.
 
+#include "support/UserSettingsSupport.h"
 #include "windows/common/AboutWindow.h"
 #include "windows/common/ConfirmationWindow.h"
 #include "windows/common/MainState.h"
@@ -40,6 +41,7 @@ protected:
     // Step 2 answered in the dialog with Ok, after loading alternative if it is not null.
     void RunPropertiesWithOk(const QImage &alternative = {});
 
+    bool m_firstStart = ForgetUserSettings(); // before the dialog reads the settings
     TMainState m_state;
     TPublishedAs<TMainState> m_publishedState{ProgramWindows().mainState, &m_state};
     std::unique_ptr<TConfirmationWindow> m_sure = std::make_unique<TConfirmationWindow>();
@@ -55,4 +57,6 @@ protected:
     QImage m_nextEdit;
     bool m_nextEditFailsToLoad = false;
     int m_edits = 0;
+    // The file the last edit was to load first; empty for a plain edit.
+    QString m_startFile;
 };

@@ -8,7 +8,7 @@
 
 TConfirmationWindow::TConfirmationWindow(QWidget *parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Confirmation:"));
+    setWindowTitle(QStringLiteral("Confirmation"));
     setFixedSize(313, 172);
     setFont(WindowLook::DialogFont());
     setAttribute(Qt::WA_QuitOnClose, false);

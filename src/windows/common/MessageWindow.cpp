@@ -8,7 +8,7 @@
 
 TMessageWindow::TMessageWindow(QWidget *parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Message:"));
+    setWindowTitle(QStringLiteral("Message"));
     setFixedSize(338, 167);
     setFont(WindowLook::DialogFont());
     setAttribute(Qt::WA_QuitOnClose, false);

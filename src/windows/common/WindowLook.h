@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QIcon>
 #include <QString>
 
 class QLabel;
@@ -28,6 +29,9 @@ QFont DialogFont(int pixelSize = 11);
 void SetBackground(QWidget *widget, const QColor &colour);
 // Sets the text colour of a widget.
 void SetTextColour(QWidget *widget, const QColor &colour);
+
+// The program's icon at every size the launcher has, for every window's title bar.
+QIcon ProgramIcon();
 
 // Moves a window so that a client area of its fixed size sits in the middle of its screen.
 void CentreOnScreen(QWidget *window);

@@ -2,11 +2,15 @@
 
 #include "windows/common/AboutWindow.h"
 #include "windows/common/ConfirmationWindow.h"
+#include "windows/common/FocusRing.h"
 #include "windows/common/MessageWindow.h"
+#include "windows/common/WindowLook.h"
 #include "windows/main/MainWindow.h"
 #include "windows/maker/PropertiesDialog.h"
 #include "windows/maker/ScaleDialog.h"
 #include "windows/play/JigsawPlayWindow.h"
+
+#include <QApplication>
 
 template <typename TWindow>
 TApplicationWindows::TOwnedWindow<TWindow>::TOwnedWindow(TWindowSlot<TWindow> &slot) : m_slot(slot)
@@ -27,6 +31,9 @@ TApplicationWindows::TApplicationWindows()
       m_propertiesDialog(ProgramWindows().propertiesDialog),
       m_aboutWindow(ProgramWindows().aboutWindow)
 {
+    // Every window, the ones made later included, shows the program's icon.
+    QApplication::setWindowIcon(WindowLook::ProgramIcon());
+    m_focusRing = std::make_unique<TFocusRing>();
     ProgramWindows().mainWindow->show();
 }
 

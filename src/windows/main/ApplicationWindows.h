@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class TFocusRing;
 class TMainWindow;
 
 // The main window's closing ends the program. The windows are destroyed in reverse order of
@@ -41,4 +42,5 @@ private:
     TOwnedWindow<TJigsawPlayWindow> m_playWindow;
     TOwnedWindow<TPropertiesDialog> m_propertiesDialog;
     TOwnedWindow<TAboutWindow> m_aboutWindow;
+    std::unique_ptr<TFocusRing> m_focusRing;
 };

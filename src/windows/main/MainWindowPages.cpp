@@ -1,5 +1,6 @@
 // The pages of the main window: the maker's wizard, loading, save question and saving.
 #include "windows/common/BandedGradient.h"
+#include "windows/common/Guards.h"
 #include "windows/common/ShapeWidget.h"
 #include "windows/common/WindowLook.h"
 #include "windows/main/MainWindow.h"
@@ -71,6 +72,10 @@ void TMainWindow::CreatePages()
     m_pages->addWidget(m_makerPage);
     connect(m_makerPage, &TMakerPage::BrowsePuzzlesRequested, this,
             [this] { BrowsePuzzles(false); });
+    // Started as a browsed puzzle is.
+    connect(m_makerPage, &TMakerPage::PuzzleFileDropped, this, [this](const QString &puzzle) {
+        RunShowingFailure(this, [&puzzle] { Platform::StartProgram(puzzle); });
+    });
     m_loadingPage = AddPage();
     m_saveQuestionPage = AddPage();
     m_savingPage = AddPage();

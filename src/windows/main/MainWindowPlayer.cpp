@@ -72,8 +72,11 @@ void TMainWindow::PlayPuzzle()
             Qt::UniqueConnection);
     TPlayWindowBase::THost host;
     host.minimize = [this] { setWindowState(windowState() | Qt::WindowMinimized); };
-    host.showCaption = [this](const QString &name) {
-        setWindowTitle(name.isEmpty() ? UnnamedPuzzleCaption : WindowLook::ShownPuzzleText(name));
+    host.showCaption = [this, &playWindow](const QString &name) {
+        const QString caption =
+            name.isEmpty() ? UnnamedPuzzleCaption : WindowLook::ShownPuzzleText(name);
+        setWindowTitle(caption);
+        playWindow.setWindowTitle(caption); // the task bar names the game after its puzzle
     };
     host.resetPuzzle = [this] { ResetPuzzle(); };
     host.browsePuzzles = [this] { BrowsePuzzles(true); };

@@ -9,11 +9,13 @@
 #include "windows/common/ClickableLabel.h"
 #include "windows/common/ConfirmationWindow.h"
 #include "windows/common/Guards.h"
+#include "windows/common/KeyboardCommands.h"
 #include "windows/common/MainState.h"
 #include "windows/common/MakerMark.h"
 #include "windows/common/ProgramFolders.h"
 #include "windows/common/ProgramWindows.h"
 #include "windows/common/ShapeWidget.h"
+#include "windows/common/UserSettings.h"
 #include "windows/common/WindowLook.h"
 #include "windows/maker/MakerBanner.h"
 #include "windows/maker/PictureEditor.h"
@@ -21,14 +23,18 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QPixmap>
 #include <QRadioButton>
 #include <QSettings>
 #include <QToolButton>
+#include <iterator>
 
 using namespace WindowLook;
 
@@ -39,8 +45,15 @@ constexpr int PageWidth = 738;
 constexpr int PageHeight = 412;
 constexpr int BottomHeight = 110;
 constexpr int ThumbnailMargin = 8;
-const QString RunItQuestion =
-    QStringLiteral("New puzzle game has been created.\nDo you want to run it now?");
+// Names the written file, so that "No" does not leave the user wondering where it went.
+QString RunItQuestion(const QString &puzzle)
+{
+    // A zero-width space after each separator lets a long path wrap in the question's box.
+    QString shown = QDir::toNativeSeparators(QFileInfo(puzzle).absoluteFilePath());
+    shown.replace(QDir::separator(), QString(QDir::separator()) + QChar(0x200B));
+    return QStringLiteral("New puzzle game has been created.\n%1\n\nDo you want to run it now?")
+        .arg(shown);
+}
 
 QFrame *MakePanel(QWidget *parent, const QRect &geometry, const QColor &colour)
 {
@@ -64,7 +77,7 @@ QToolButton *MakeCommandButton(QWidget *parent, const QRect &geometry, const QSt
     button->setText(caption);
     button->setAutoRaise(true);
     button->setFont(ArialFont(11, true));
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::StrongFocus);
     SetTextColour(button, Qt::white);
     return button;
 }
@@ -85,12 +98,13 @@ TClickableLabel *MakeStepLabel(QWidget *parent, int x, int y, const QString &tex
 
 TMakerPage::TMakerPage(TMainState &state, QWidget *parent, const QString &portableProgram)
     : QWidget(parent), m_state(state),
-      m_editPicture([this](TJpegPicture &picture, const QString &caption) {
-          return EditPictureInNewEditor(picture, caption, this);
+      m_editPicture([this](TJpegPicture &picture, const QString &caption, const QString &file) {
+          return EditPictureInNewEditor(picture, caption, this, file);
       }),
       m_portableProgram(portableProgram)
 {
     resize(PageWidth, PageHeight);
+    setAcceptDrops(true);
     CreateBannerPanel();
     CreateThumbnailPanel();
     CreateBottomPanel();
@@ -119,6 +133,8 @@ void TMakerPage::CreateBannerPanel()
     SetTextColour(m_versionLabel, Qt::white);
     m_versionLabel->move(658, 91);
     m_versionLabel->setCursor(Qt::PointingHandCursor);
+    m_versionLabel->SetKeyboardReachable(true);
+    m_versionLabel->setToolTip(QStringLiteral("Open the maker's website (Enter)"));
     SetLabelText(m_versionLabel, MakerMark::VersionLabel());
     connect(m_versionLabel, &TClickableLabel::Clicked, this, &TMakerPage::VersionClicked);
 }
@@ -155,12 +171,15 @@ void TMakerPage::CreateBottomPanel()
     m_aboutFrame = MakeOutline(m_commandPanel, QRect(19, 43, 220, 26), Qt::NoBrush);
     m_browseButton = MakeCommandButton(m_commandPanel, QRect(22, 21, 215, 22),
                                        QStringLiteral("BROWSE \"MY PUZZLES\"  FOLDER"));
+    m_browseButton->setToolTip(QStringLiteral("Open a puzzle you have made (Enter)"));
     connect(m_browseButton, &QToolButton::clicked, this, &TMakerPage::BrowseClicked);
     m_aboutButton =
         MakeCommandButton(m_commandPanel, QRect(22, 44, 215, 23), QStringLiteral("ABOUT"));
+    m_aboutButton->setToolTip(QStringLiteral("About Tessalune (Enter)"));
     connect(m_aboutButton, &QToolButton::clicked, this, &TMakerPage::AboutClicked);
     m_exitButton =
         MakeCommandButton(m_commandPanel, QRect(22, 68, 215, 22), QStringLiteral("EXIT"));
+    m_exitButton->setToolTip(QStringLiteral("Close the maker (Enter)"));
     connect(m_exitButton, &QToolButton::clicked, this, &TMakerPage::ExitClicked);
     CreatePortableCheckBox();
 
@@ -177,6 +196,20 @@ void TMakerPage::CreateBottomPanel()
     // A label shows "&" as it stands; the doubled ampersand of the layout meant one.
     m_step3Caption = MakeStepLabel(m_commandPanel, 641, 50,
                                    QStringLiteral("make & save \r\nnew puzzle"), 11, false);
+    m_step1Title->setToolTip(QStringLiteral("Step 1: choose the puzzle's picture (Enter)"));
+    m_step2Title->setToolTip(QStringLiteral("Step 2: name, size and borders (Enter)"));
+    m_step3Title->setToolTip(QStringLiteral("Step 3: write the puzzle to a file (Enter)"));
+    m_step1Caption->setToolTip(m_step1Title->toolTip());
+    m_step2Caption->setToolTip(m_step2Title->toolTip());
+    m_step3Caption->setToolTip(m_step3Title->toolTip());
+
+    // Tab goes through the page in screen order: the link, the thumbnail choice, the commands
+    // and then the steps from left to right.
+    QWidget *const order[] = {m_versionLabel, m_sourcePictureRadio, m_alternativePictureRadio,
+                              m_browseButton, m_aboutButton,        m_exitButton,
+                              m_step1Title,   m_step2Title,         m_step3Title};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 namespace
@@ -241,6 +274,7 @@ void TMakerPage::SetStep(int step)
             label->unsetCursor();
             disconnect(label, &TClickableLabel::Clicked, this, nullptr);
         }
+        titles[i]->SetKeyboardReachable(false);
     }
     m_thumbnailPanel->hide();
     m_sourcePictureRadio->hide();
@@ -251,6 +285,8 @@ void TMakerPage::SetStep(int step)
     for (int i = 0; i < step; ++i)
         MakeStepClickable(titles[i], captions[i]);
     boxes[step - 1]->SetBrush(Dark);
+    // Enter goes on with the step to do next.
+    titles[step - 1]->setFocus();
     if (step >= 2) {
         m_thumbnailPanel->show();
         m_sourcePictureRadio->show();
@@ -261,6 +297,7 @@ void TMakerPage::SetStep(int step)
 
 void TMakerPage::MakeStepClickable(TClickableLabel *title, TClickableLabel *caption)
 {
+    title->SetKeyboardReachable(true);
     for (TClickableLabel *label : {title, caption}) {
         label->setCursor(Qt::PointingHandCursor);
         connect(label, &TClickableLabel::Clicked, this, [this, title] { StepClicked(title); });
@@ -287,11 +324,46 @@ void TMakerPage::RunStep(TClickableLabel *sender)
     }
 }
 
-bool TMakerPage::ChooseSourcePicture()
+void TMakerPage::StartWithPicture(const QString &file)
+{
+    RunShowingFailure(this, [this, &file] {
+        ChooseSourcePicture(file);
+        SetStep(m_state.sourceChosen ? 2 : 1);
+    });
+}
+
+void TMakerPage::keyPressEvent(QKeyEvent *event)
+{
+    if (!ClickFocusedCommand(event))
+        QWidget::keyPressEvent(event);
+}
+
+void TMakerPage::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!DroppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TMakerPage::dropEvent(QDropEvent *event)
+{
+    const QString file = DroppedFile(event->mimeData());
+    if (file.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // Puzzles are programs; anything else is offered to the editor, which refuses what it
+    // cannot load with the same messages as "Load from file".
+    if (QFileInfo(file).suffix().compare(QLatin1String("exe"), Qt::CaseInsensitive) == 0)
+        emit PuzzleFileDropped(file);
+    else
+        StartWithPicture(file);
+}
+
+bool TMakerPage::ChooseSourcePicture(const QString &startFile)
 {
     bool changed = false;
     try {
-        changed = m_editPicture(*m_state.sourcePicture, QStringLiteral("Source picture"));
+        changed =
+            m_editPicture(*m_state.sourcePicture, QStringLiteral("Source picture"), startFile);
         if (changed) {
             // A file that failed to load leaves no picture: nothing to make a puzzle of.
             m_state.sourceChosen = !m_state.sourcePicture->Empty();
@@ -371,10 +443,13 @@ void TMakerPage::FitImage(QLabel *image, int boxHeight, int boxWidth)
 bool TMakerPage::SaveNewPuzzle()
 {
     QFileDialog &dialog = SaveDialog();
-    dialog.setDirectory(MadePuzzlesFolder());
+    const QString madePuzzles = MadePuzzlesFolder(); // made even when another folder is offered
+    dialog.setDirectory(TUserSettings().PuzzleFolder(madePuzzles));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
-    WritePuzzleExecutable(WritePuzzlePayload(), dialog.selectedFiles().first());
+    const QString puzzle = dialog.selectedFiles().first();
+    WritePuzzleExecutable(WritePuzzlePayload(), puzzle);
+    TUserSettings().SetPuzzleFolderOf(puzzle);
     return true;
 }
 
@@ -389,7 +464,7 @@ QByteArray TMakerPage::WritePuzzlePayload() const
 
 void TMakerPage::OfferToRun(const QString &puzzle)
 {
-    if (ProgramWindows().confirmationWindow->Ask(RunItQuestion)) {
+    if (ProgramWindows().confirmationWindow->Ask(RunItQuestion(puzzle))) {
         RunShowingFailure(this, [&puzzle] { Platform::StartProgram(puzzle); });
     }
     window()->close();

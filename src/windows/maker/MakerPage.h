@@ -39,8 +39,9 @@ public:
     // Step 1, 2 or 3: which steps react to clicks, which box is dark and how much of the
     // thumbnail panel shows. Any other value leaves all three steps inactive.
     void SetStep(int step);
-    // Step 1: true when the source picture was changed in the editor.
-    bool ChooseSourcePicture();
+    // Step 1: true when the source picture was changed in the editor; startFile, when given,
+    // is loaded in the editor first.
+    bool ChooseSourcePicture(const QString &startFile = QString());
     // Step 2: true when the properties dialog ended with Ok and rebuilt the document; a cancel
     // switches the alternative picture off.
     bool EditProperties();
@@ -94,6 +95,13 @@ public:
 signals:
     // m_browseButton: the main window lets the user pick a made puzzle and starts it.
     void BrowsePuzzlesRequested();
+    // A puzzle file dropped on the page, to be opened as a browsed one is.
+    void PuzzleFileDropped(const QString &puzzle);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void CreatePortableCheckBox();
@@ -106,6 +114,8 @@ private:
     void MakeStepClickable(TClickableLabel *title, TClickableLabel *caption);
     void StepClicked(TClickableLabel *sender);
     void RunStep(TClickableLabel *sender);
+    // A dropped picture starts Step 1 with it, at any step.
+    void StartWithPicture(const QString &file);
     void ThumbnailChoiceClicked();
     // Selects m_sourcePictureRadio; when it was not selected the source thumbnail is shown.
     void SelectSourcePicture();

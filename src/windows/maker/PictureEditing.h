@@ -7,6 +7,8 @@
 
 class TJpegPicture;
 
-// Edits picture in a picture editor window under caption; true only when the user accepted a
-// change, which picture then holds.
-using TPictureEditing = std::function<bool(TJpegPicture &picture, const QString &caption)>;
+// Edits picture in a picture editor window under caption, with startFile (when not empty)
+// loaded first as "Load from file" loads it; true only when the user accepted a change, which
+// picture then holds.
+using TPictureEditing =
+    std::function<bool(TJpegPicture &picture, const QString &caption, const QString &startFile)>;

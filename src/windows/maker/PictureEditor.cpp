@@ -6,10 +6,12 @@
 #include "engine/picture/Rotation.h"
 #include "windows/common/ConfirmationWindow.h"
 #include "windows/common/Guards.h"
+#include "windows/common/KeyboardCommands.h"
 #include "windows/common/MainState.h"
 #include "windows/common/MessageWindow.h"
 #include "windows/common/ProgramFolders.h"
 #include "windows/common/ProgramWindows.h"
+#include "windows/common/UserSettings.h"
 #include "windows/common/WindowLook.h"
 #include "windows/common/WorkingFolderKeeper.h"
 #include "windows/maker/PictureView.h"
@@ -19,11 +21,13 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSignalBlocker>
@@ -66,8 +70,6 @@ QPushButton *MakeButton(QWidget *parent, const QString &caption, const QRect &ge
 {
     auto *button = new QPushButton(caption, parent);
     button->setGeometry(geometry);
-    // Keys other than Ctrl+C do nothing in this window; Enter is not a shortcut for a button.
-    button->setAutoDefault(false);
     return button;
 }
 
@@ -97,6 +99,10 @@ TPictureEditor::TPictureEditor(QWidget *parent) : QDialog(parent)
     m_okButton = MakeButton(m_buttonPanel, QStringLiteral("Ok"), QRect(441, ButtonTop, 75, 25));
     m_cancelButton =
         MakeButton(m_buttonPanel, QStringLiteral("Cancel"), QRect(525, ButtonTop, 75, 25));
+    m_okButton->setDefault(true);
+    m_okButton->setToolTip(QStringLiteral("Use this picture (Enter)"));
+    m_cancelButton->setToolTip(QStringLiteral("Keep the picture as it was (Esc)"));
+    setAcceptDrops(true);
     connect(m_okButton, &QPushButton::clicked, this, &TPictureEditor::OkClicked);
     connect(m_cancelButton, &QPushButton::clicked, this, &TPictureEditor::CancelClicked);
 
@@ -120,6 +126,13 @@ void TPictureEditor::CreateCommands()
     m_fitCheckBox->setGeometry(21, 135, 141, 21);
     m_fitCheckBox->setChecked(true);
     connect(m_fitCheckBox, &QCheckBox::toggled, this, &TPictureEditor::FitPicture);
+    m_loadFromFileButton->setToolTip(
+        QStringLiteral("Load a picture file (or drop one on this window)"));
+    m_pasteButton->setToolTip(
+        QStringLiteral("Use the picture on the clipboard (Ctrl+C copies the shown picture)"));
+    m_scaleButton->setToolTip(QStringLiteral("View the picture smaller or larger"));
+    m_rotateLeftButton->setToolTip(QStringLiteral("Rotate a quarter turn anticlockwise"));
+    m_rotateRightButton->setToolTip(QStringLiteral("Rotate a quarter turn clockwise"));
 
     // A failing command is shown in the error box and never reaches the event loop.
     const auto handle = [this](QAbstractButton *button, void (TPictureEditor::*handler)()) {
@@ -155,7 +168,7 @@ void TPictureEditor::CreateOpenDialog()
     m_openDialog->setNameFilters(OpenFilters);
     m_openDialog->setFileMode(QFileDialog::ExistingFile);
     m_openDialog->setAcceptMode(QFileDialog::AcceptOpen);
-    m_openDialog->setDirectory(PictureSourcesFolder());
+    m_openDialog->setDirectory(TUserSettings().PictureFolder(PictureSourcesFolder()));
 }
 
 void TPictureEditor::resizeEvent(QResizeEvent *event)
@@ -194,13 +207,21 @@ void TPictureEditor::PlaceImage()
     m_imageFrame->resize(m_pictureView->size() + QSize(2 * ImageMargin, 2 * ImageMargin));
 }
 
-bool TPictureEditor::EditPicture(TJpegPicture &picture, const QString &caption)
+bool TPictureEditor::EditPicture(TJpegPicture &picture, const QString &caption,
+                                 const QString &startFile)
 {
     setWindowTitle(caption);
     m_callersPicture = &picture;
     ShowPicture();
     m_edited = false;
     m_accepted = false;
+    if (!startFile.isEmpty())
+        QMetaObject::invokeMethod(
+            this,
+            [this, startFile] {
+                RunShowingFailure(this, [this, &startFile] { LoadPictureFile(startFile); });
+            },
+            Qt::QueuedConnection); // once the window shows, so its messages sit over it
     exec();
     if (m_accepted)
         StorePicture();
@@ -238,8 +259,10 @@ void TPictureEditor::LoadFromFileClicked()
     if (m_openDialog->exec() != QDialog::Accepted)
         return;
     const QStringList chosen = m_openDialog->selectedFiles();
-    if (!chosen.isEmpty())
-        LoadPictureFile(chosen.first());
+    if (chosen.isEmpty())
+        return;
+    TUserSettings().SetPictureFolderOf(chosen.first());
+    LoadPictureFile(chosen.first());
 }
 
 // The maker's other picture, held while this one is edited: the source picture beside the
@@ -353,10 +376,26 @@ void TPictureEditor::keyPressEvent(QKeyEvent *event)
 
 void TPictureEditor::HandleKey(QKeyEvent *event)
 {
-    // Ctrl+C copies, whatever other modifier keys are held; no other key does anything here
-    // (not even Esc or Enter, which would close a dialog).
+    // Ctrl+C copies, whatever other modifier keys are held; Enter and Esc are the dialog's.
     if (event->key() == Qt::Key_C && event->modifiers().testFlag(Qt::ControlModifier))
         RunShowingFailure(this, [this] { CopyPicture(); });
+    else
+        QDialog::keyPressEvent(event);
+}
+
+void TPictureEditor::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!DroppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TPictureEditor::dropEvent(QDropEvent *event)
+{
+    const QString file = DroppedFile(event->mimeData());
+    if (file.isEmpty())
+        return;
+    event->acceptProposedAction();
+    RunShowingFailure(this, [this, &file] { LoadPictureFile(file); });
 }
 
 TOpenPictureEditor::TOpenPictureEditor(QWidget *parent)
@@ -372,8 +411,9 @@ TOpenPictureEditor::~TOpenPictureEditor()
         ProgramWindows().mainState->currentEditor = nullptr;
 }
 
-bool EditPictureInNewEditor(TJpegPicture &picture, const QString &caption, QWidget *parent)
+bool EditPictureInNewEditor(TJpegPicture &picture, const QString &caption, QWidget *parent,
+                            const QString &startFile)
 {
     TOpenPictureEditor open(parent);
-    return open.Editor().EditPicture(picture, caption);
+    return open.Editor().EditPicture(picture, caption, startFile);
 }

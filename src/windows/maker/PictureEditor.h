@@ -25,11 +25,13 @@ public:
 
     explicit TPictureEditor(QWidget *parent = nullptr);
 
-    // Shows picture (a 1 × 1 picture when it is empty or cannot be decoded) under caption and
-    // runs the window modally. On Ok the shown bitmap is assigned to picture, changed or not
-    // (an empty 0 × 0 bitmap empties it); on Cancel picture is untouched. True only for Ok
-    // after a load, paste, turn or applied scale.
-    bool EditPicture(TJpegPicture &picture, const QString &caption);
+    // Shows picture (a 1 × 1 picture when it is empty or cannot be decoded) under caption,
+    // loads startFile over it when one is given (a dropped file), and runs the window modally. On
+    // Ok the shown bitmap is assigned to picture, changed or not (an empty 0 × 0 bitmap empties
+    // it); on Cancel picture is untouched. True only for Ok after a load, paste, turn or applied
+    // scale.
+    bool EditPicture(TJpegPicture &picture, const QString &caption,
+                     const QString &startFile = QString());
 
     // Marks the picture as changed; the scale dialog calls it when it resamples the picture.
     void SetEdited() { m_edited = true; }
@@ -56,6 +58,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
@@ -104,4 +108,5 @@ private:
 
 // Edits picture in a new editor under caption, as TOpenPictureEditor opens it: the result of
 // EditPicture.
-bool EditPictureInNewEditor(TJpegPicture &picture, const QString &caption, QWidget *parent);
+bool EditPictureInNewEditor(TJpegPicture &picture, const QString &caption, QWidget *parent,
+                            const QString &startFile = QString());

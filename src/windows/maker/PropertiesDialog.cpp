@@ -7,18 +7,22 @@
 #include "engine/picture/JpegPicture.h"
 #include "engine/picture/Resampling.h"
 #include "windows/common/BandedGradient.h"
+#include "windows/common/KeyboardCommands.h"
 #include "windows/common/ShapeWidget.h"
+#include "windows/common/UserSettings.h"
 #include "windows/common/WindowLook.h"
 #include "windows/maker/PictureEditor.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <algorithm>
+#include <iterator>
 
 using namespace WindowLook;
 
@@ -94,8 +98,16 @@ QToolButton *MakeSpeedButton(QWidget *parent, const QRect &geometry, const QStri
     auto *button = new QToolButton(parent);
     button->setGeometry(geometry);
     button->setText(caption);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setFocusPolicy(Qt::StrongFocus);
     return button;
+}
+
+// A size the list does not offer (a remembered one from another version) keeps the selection.
+void SelectSize(QComboBox *list, int size)
+{
+    const int index = list->findText(QString::number(size));
+    if (index >= 0)
+        list->setCurrentIndex(index);
 }
 
 int SelectedSize(const QComboBox *list)
@@ -111,8 +123,9 @@ QByteArray TrimmedText(const QLineEdit *edit)
 } // namespace
 
 TPropertiesDialog::TPropertiesDialog(QWidget *parent)
-    : QDialog(parent), m_editPicture([this](TJpegPicture &picture, const QString &caption) {
-          return EditPictureInNewEditor(picture, caption, this);
+    : QDialog(parent),
+      m_editPicture([this](TJpegPicture &picture, const QString &caption, const QString &file) {
+          return EditPictureInNewEditor(picture, caption, this, file);
       }),
       m_randomSeeding([](TRandomGenerator &random) { random.Randomize(); })
 {
@@ -149,13 +162,34 @@ void TPropertiesDialog::CreateControls()
         MakeSpeedButton(this, QRect(301, 329 + AddedHeight, 85, 22), QStringLiteral("Cancel"));
     connect(m_cancelButton, &QToolButton::clicked, this, &TPropertiesDialog::CancelClicked);
 
-    setTabOrder(m_widthBox, m_heightBox);
-    setTabOrder(m_heightBox, m_bordersCheckBox);
-    setTabOrder(m_bordersCheckBox, m_alternativeCheckBox);
-    setTabOrder(m_alternativeCheckBox, m_turnedCheckBox);
-    setTabOrder(m_turnedCheckBox, m_nameEdit);
-    setTabOrder(m_nameEdit, m_authorEdit);
-    setTabOrder(m_authorEdit, m_websiteEdit);
+    m_okButton->setToolTip(QStringLiteral("Make the puzzle's pieces (Enter)"));
+    m_cancelButton->setToolTip(QStringLiteral("Close without changes (Esc)"));
+
+    // The page's controls first, as the dialog always had them, then the fields and the
+    // commands.
+    QWidget *const order[] = {m_widthBox,
+                              m_heightBox,
+                              m_bordersCheckBox,
+                              m_alternativeCheckBox,
+                              m_loadAlternativeButton,
+                              m_turnedCheckBox,
+                              m_nameEdit,
+                              m_authorEdit,
+                              m_websiteEdit,
+                              m_okButton,
+                              m_cancelButton};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+void TPropertiesDialog::keyPressEvent(QKeyEvent *event)
+{
+    if (ClickFocusedCommand(event))
+        return;
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        OkClicked();
+    else
+        QDialog::keyPressEvent(event); // Esc cancels
 }
 
 void TPropertiesDialog::CreateSizePage()
@@ -201,6 +235,8 @@ void TPropertiesDialog::CreateSizePage()
     m_loadAlternativeButton = MakeSpeedButton(
         m_jigsawPage, QRect(LoadPictureLeft, top + 133, 78, 22), QStringLiteral("Load picture"));
     m_loadAlternativeButton->setEnabled(false);
+    m_loadAlternativeButton->setToolTip(
+        QStringLiteral("Choose the picture shown once the puzzle is solved"));
     connect(m_loadAlternativeButton, &QToolButton::clicked, this,
             &TPropertiesDialog::LoadAlternativeClicked);
 }
@@ -211,7 +247,27 @@ void TPropertiesDialog::ResetFields()
     m_nameEdit->setText(QStringLiteral("Puzzle"));
     for (QComboBox *list : {m_widthBox, m_heightBox})
         list->setCurrentText(QString::number(MakerDefaultGridSize));
+    RestoreChoices();
     UpdatePieceCount();
+}
+
+void TPropertiesDialog::RestoreChoices()
+{
+    const TUserSettings settings;
+    m_authorEdit->setText(settings.Author());
+    m_websiteEdit->setText(settings.Website());
+    SelectSize(m_widthBox, settings.GridColumns());
+    SelectSize(m_heightBox, settings.GridRows());
+    m_bordersCheckBox->setChecked(settings.Borders());
+}
+
+void TPropertiesDialog::RememberChoices() const
+{
+    TUserSettings settings;
+    settings.SetAuthor(m_authorEdit->text().trimmed());
+    settings.SetWebsite(m_websiteEdit->text().trimmed());
+    settings.SetGrid(SelectedSize(m_widthBox), SelectedSize(m_heightBox));
+    settings.SetBorders(m_bordersCheckBox->isChecked());
 }
 
 void TPropertiesDialog::SetRandomSeeding(TRandomSeeding seeding)
@@ -293,10 +349,11 @@ void TPropertiesDialog::LoadAlternativeClicked()
 {
     m_alternativeLoaded = false;
     // A file that failed to load leaves no picture, which does not count as loaded.
-    m_alternativeLoaded = m_alternativePicture &&
-                          m_editPicture(*m_alternativePicture,
-                                        QStringLiteral("Alternative picture for solved puzzle")) &&
-                          !m_alternativePicture->Empty();
+    m_alternativeLoaded =
+        m_alternativePicture &&
+        m_editPicture(*m_alternativePicture,
+                      QStringLiteral("Alternative picture for solved puzzle"), QString()) &&
+        !m_alternativePicture->Empty();
 }
 
 void TPropertiesDialog::OkClicked()
@@ -328,6 +385,7 @@ bool TPropertiesDialog::RunProperties(TJpegPicture *source, TKeyedNode *document
     if (!m_okPressed)
         return false;
     RebuildDocument();
+    RememberChoices();
     use = m_alternativeCheckBox->isChecked();
     return true;
 }

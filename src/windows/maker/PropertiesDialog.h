@@ -72,10 +72,17 @@ public:
     QToolButton *m_okButton;
     QToolButton *m_cancelButton;
 
+protected:
+    // Enter clicks the focused command, else Ok; Esc cancels.
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void CreateControls();
     void CreateSizePage();
     void ResetFields();
+    // The author, website, grid and borders of the last Ok, kept for the user's next puzzle.
+    void RestoreChoices();
+    void RememberChoices() const;
     void UpdatePieceCount();
     void UpdateQuality();
     void QualityFixClicked();

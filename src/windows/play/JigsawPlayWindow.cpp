@@ -40,7 +40,6 @@ QSize ThumbnailBound()
 
 TJigsawPlayWindow::TJigsawPlayWindow(QWidget *parent) : TPlayWindowBase(parent)
 {
-    setWindowTitle(QStringLiteral("D_puzzle_js"));
     m_desktop = new TPuzzleDesktop(m_puzzlePage);
     auto *fill = new QVBoxLayout(m_puzzlePage);
     fill->setContentsMargins(0, 0, 0, 0);

@@ -84,7 +84,7 @@ bool TCentredPicture::eventFilter(QObject *watched, QEvent *event)
 TPlayWindowBase::TPlayWindowBase(QWidget *parent) : QDialog(parent)
 {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    setWindowTitle(QStringLiteral("P_puzzle"));
+    setWindowTitle(QStringLiteral("Puzzle"));
     setFont(WindowLook::DialogFont(11));
 
     m_pages = new QStackedWidget(this);

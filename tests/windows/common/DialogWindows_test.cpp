@@ -36,7 +36,7 @@ TEST(ConfirmationWindow, OnlyYesOrEnterAnswersTrue)
     EXPECT_FALSE(
         AskAnswered(sure, [&](QDialog *) { QTest::mouseClick(sure.m_noButton, Qt::LeftButton); }));
     EXPECT_EQ(sure.m_questionLabel->text(), QStringLiteral("Exit the game?"));
-    EXPECT_EQ(sure.windowTitle(), QStringLiteral("Confirmation:"));
+    EXPECT_EQ(sure.windowTitle(), QStringLiteral("Confirmation"));
     EXPECT_EQ(sure.size(), QSize(313, 172));
 }
 
@@ -48,7 +48,7 @@ TEST(MessageWindow, ShowsTextUntilOk)
     EXPECT_FALSE(message.isVisible());
     EXPECT_EQ(message.m_messageLabel->text(),
               QStringLiteral("Sorry, can't paste clipboard content as a picture."));
-    EXPECT_EQ(message.windowTitle(), QStringLiteral("Message:"));
+    EXPECT_EQ(message.windowTitle(), QStringLiteral("Message"));
     EXPECT_EQ(message.size(), QSize(338, 167));
 }
 

@@ -124,6 +124,7 @@ TEST_F(PlayerMode, PuzzlePlayedToTheEndShowsTheAlternativePictureAndResetStartsA
         values.append(signal.at(0).toInt());
     EXPECT_EQ(values, (QList<int>{0, 10, 20, 50, 70}));
     EXPECT_EQ(main.windowTitle(), QStringLiteral("Tulips"));
+    EXPECT_EQ(play.windowTitle(), QStringLiteral("Tulips")) << "the game is named after its puzzle";
     EXPECT_TRUE(minimisedDuringGame);
 
     EXPECT_TRUE(seen.solved);

@@ -6,6 +6,7 @@
 #include "engine/container/PuzzleSchema.h"
 #include "engine/picture/JpegPicture.h"
 #include "platform/Platform.h"
+#include "support/DropSupport.h"
 #include "support/MakerFixture.h"
 #include "support/ModalAnswer.h"
 #include "support/TestFiles.h"
@@ -18,13 +19,16 @@
 #include "windows/maker/MakerPage.h"
 #include "windows/maker/PropertiesDialog.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -340,4 +344,83 @@ TEST_F(MakerStepThreeTest, PortableChoiceIsRememberedAndMakesAPortablePuzzle)
     const TMakerPage withoutPart(m_state, nullptr, QString());
     EXPECT_FALSE(withoutPart.m_portableCheckBox->isEnabled());
     EXPECT_FALSE(withoutPart.m_portableCheckBox->isChecked());
+}
+
+TEST_F(MakerTest, ADroppedPictureStartsStepOneWithItAndADroppedPuzzleGoesToThePlayer)
+{
+    EXPECT_FALSE(DropFiles(m_page, {QUrl(QStringLiteral("https://example.org/a.jpg"))}));
+    EXPECT_FALSE(
+        DropFiles(m_page, {QUrl::fromLocalFile("/p/a.jpg"), QUrl::fromLocalFile("/p/b.jpg")}));
+    EXPECT_EQ(m_edits, 0);
+
+    NextEdit(GradientPicture({40, 30}));
+    EXPECT_TRUE(DropFiles(m_page, {QUrl::fromLocalFile(QStringLiteral("/pictures/sunset.jpg"))}));
+    EXPECT_EQ(m_startFile, QStringLiteral("/pictures/sunset.jpg"));
+    EXPECT_EQ(m_state.step, 2);
+
+    QSignalSpy puzzles(m_page, &TMakerPage::PuzzleFileDropped);
+    EXPECT_TRUE(DropFiles(m_page, {QUrl::fromLocalFile(QStringLiteral("/made/Sunset.EXE"))}));
+    ASSERT_EQ(puzzles.count(), 1);
+    EXPECT_EQ(puzzles.first().first().toString(), QStringLiteral("/made/Sunset.EXE"));
+    EXPECT_EQ(m_edits, 1) << "a puzzle is not a picture to edit";
+}
+
+TEST_F(MakerStepThreeTest, TheKeyboardAloneMakesAPuzzleAndTheQuestionNamesTheFile)
+{
+    m_host->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_host.get()));
+    // Keys go where the page's window has its focus.
+    const auto pressOnFocus = [this](Qt::Key key) {
+        QWidget *focused = m_host->focusWidget();
+        ASSERT_NE(focused, nullptr);
+        QTest::keyClick(focused, key);
+    };
+    m_page->m_versionLabel->setFocus();
+    std::vector<QWidget *> tabStops;
+    for (int i = 0; i < 4; ++i) {
+        pressOnFocus(Qt::Key_Tab);
+        tabStops.push_back(m_host->focusWidget());
+    }
+    EXPECT_EQ(tabStops, (std::vector<QWidget *>{m_page->m_browseButton, m_page->m_aboutButton,
+                                                m_page->m_exitButton, m_page->m_step1Title}));
+
+    NextEdit(GradientPicture({40, 30}));
+    pressOnFocus(Qt::Key_Return);
+    ASSERT_EQ(m_state.step, 2);
+    EXPECT_EQ(m_host->focusWidget(), m_page->m_step2Title) << "the next step waits for Enter";
+
+    AnswerModal<TPropertiesDialog>([](TPropertiesDialog *dialog) {
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    });
+    pressOnFocus(Qt::Key_Space);
+    ASSERT_EQ(m_state.step, 3);
+
+    const QString path = m_folder.filePath("by keyboard.exe");
+    AnswerModal<QFileDialog>([&path](QFileDialog *dialog) { ChooseFileInDialog(dialog, path); });
+    QString question;
+    AnswerModal<TConfirmationWindow>([&question](TConfirmationWindow *window) {
+        question = window->m_questionLabel->text();
+        QTest::keyClick(window, Qt::Key_Escape);
+    });
+    pressOnFocus(Qt::Key_Return);
+    EXPECT_TRUE(QFileInfo::exists(path));
+    EXPECT_TRUE(question.remove(QChar(0x200B)).contains(QDir::toNativeSeparators(path)))
+        << question.toStdString();
+    EXPECT_FALSE(m_host->isVisible());
+}
+
+TEST_F(MakerStepThreeTest, TheNextSaveOffersTheFolderOfTheLastPuzzle)
+{
+    ChooseSource(GradientPicture({40, 30}));
+    RunPropertiesWithOk();
+    ASSERT_TRUE(QDir(m_folder.path()).mkpath("elsewhere"));
+    SaveAs(m_folder.filePath("elsewhere/first.exe"));
+    AnswerModal<QFileDialog>([this](QFileDialog *dialog) {
+        m_shownFolder = dialog->directory().absolutePath();
+        dialog->reject();
+    });
+    EXPECT_FALSE(m_page->SaveNewPuzzle());
+    EXPECT_EQ(QFileInfo(m_shownFolder).canonicalFilePath(),
+              QFileInfo(m_folder.filePath("elsewhere")).canonicalFilePath());
 }

@@ -1,8 +1,10 @@
 // The picture editor driven as a person drives it: what EditPicture returns and writes back,
 // loading through the file dialog, pasting, copying, turning, and a picture of 0 × 0.
 #include "engine/picture/JpegPicture.h"
+#include "support/DropSupport.h"
 #include "support/ModalAnswer.h"
 #include "support/TestFiles.h"
+#include "support/UserSettingsSupport.h"
 #include "windows/common/ConfirmationWindow.h"
 #include "windows/common/MainState.h"
 #include "windows/common/MessageWindow.h"
@@ -16,15 +18,18 @@
 #include <QClipboard>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QUrl>
 #include <QtEndian>
 #include <gtest/gtest.h>
 
@@ -49,7 +54,11 @@ QImage Displayed(const QImage &image)
 class PictureEditor : public ::testing::Test
 {
 protected:
-    PictureEditor() { QGuiApplication::clipboard()->setText(QStringLiteral("only text")); }
+    PictureEditor()
+    {
+        QGuiApplication::clipboard()->setText(QStringLiteral("only text"));
+        ForgetUserSettings();
+    }
 
     // Opens an editor on picture the way its callers do, lets work act in the open window, and
     // closes it with Ok or Cancel.
@@ -269,8 +278,8 @@ TEST_F(PictureEditor, CtrlCWithAnyOtherModifiersCopiesAndCAloneDoesNothing)
         QTest::keyClick(editor.m_pictureScroll, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
         EXPECT_EQ(Displayed(clipboard->image()), original);
 
-        QTest::keyClick(&editor, Qt::Key_Escape);
-        EXPECT_TRUE(editor.isVisible()) << "no other key does anything";
+        QTest::keyClick(editor.m_scaleButton, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(Displayed(editor.m_pictureView->Picture()), original) << "only Ctrl+C is a key";
     }));
 }
 
@@ -361,4 +370,63 @@ TEST_F(PictureEditor, LargePictureIsFittedWholeAndTheToggleShowsItsRealSize)
         EXPECT_FALSE(editor.m_pictureView->IsStretched());
         EXPECT_EQ(editor.m_pictureView->size(), QSize(64, 48));
     });
+}
+
+TEST_F(PictureEditor, EnterAcceptsEscCancelsAndSpaceTurnsTheFocusedRotateButton)
+{
+    TJpegPicture picture = PictureOf(Numbered(64, 48));
+    AnswerModal<TPictureEditor>([](TPictureEditor *editor) {
+        editor->m_rotateRightButton->setFocus();
+        QTest::keyClick(editor->m_rotateRightButton, Qt::Key_Space);
+        EXPECT_EQ(editor->m_pictureView->size(), QSize(48, 64));
+        QTest::keyClick(editor->m_rotateRightButton, Qt::Key_Return);
+    });
+    EXPECT_TRUE(EditPictureInNewEditor(picture, QStringLiteral("Source picture"), nullptr));
+    EXPECT_EQ(picture.Width(), 48);
+
+    AnswerModal<TPictureEditor>([](TPictureEditor *editor) {
+        QTest::keyClick(editor->m_rotateLeftButton, Qt::Key_Space);
+        QTest::keyClick(editor, Qt::Key_Escape);
+    });
+    EXPECT_FALSE(EditPictureInNewEditor(picture, QStringLiteral("Source picture"), nullptr));
+    EXPECT_EQ(picture.Width(), 48);
+}
+
+TEST_F(PictureEditor, ADroppedOrStartingFileLoadsAsLoadFromFileDoes)
+{
+    const QString hills = QStringLiteral(TESSALUNE_FIXTURES "/moonlit_hills_280x210.jpg");
+    TJpegPicture picture = PictureOf(Numbered(20, 10));
+    EXPECT_TRUE(Edit(picture, [&](TPictureEditor &editor) {
+        EXPECT_TRUE(DropFiles(&editor, {QUrl::fromLocalFile(hills)}));
+        EXPECT_EQ(editor.m_pictureView->size(), QSize(280, 210));
+    }));
+    EXPECT_EQ(picture.Width(), 280);
+
+    TJpegPicture started = PictureOf(Numbered(20, 10));
+    AnswerModal<TPictureEditor>([](TPictureEditor *editor) {
+        EXPECT_TRUE(QTest::qWaitFor([editor] { return editor->m_pictureView->width() == 280; }));
+        QTest::keyClick(editor, Qt::Key_Return);
+    });
+    EXPECT_TRUE(EditPictureInNewEditor(started, QStringLiteral("Source picture"), nullptr, hills));
+    EXPECT_EQ(started.Height(), 210);
+}
+
+TEST_F(PictureEditor, TheNextLoadStartsInTheFolderOfTheLastPicture)
+{
+    QTemporaryDir root;
+    const QString picturePath = root.filePath(QStringLiteral("hills.jpg"));
+    ASSERT_TRUE(QFile::copy(TESSALUNE_FIXTURES "/moonlit_hills_280x210.jpg", picturePath));
+    TJpegPicture picture = PictureOf(Numbered(20, 10));
+    EXPECT_TRUE(Edit(picture, [&](TPictureEditor &editor) {
+        AnswerModal<QFileDialog>([&](QFileDialog *dialog) {
+            dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(picturePath);
+            QTest::keyClick(dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")),
+                            Qt::Key_Return);
+        });
+        QTest::mouseClick(editor.m_loadFromFileButton, Qt::LeftButton);
+    }));
+    EXPECT_FALSE(Edit(picture, [&](TPictureEditor &editor) {
+        EXPECT_EQ(QDir(editor.m_openDialog->directory()).canonicalPath(),
+                  QDir(root.path()).canonicalPath());
+    }));
 }

@@ -13,10 +13,12 @@
 #include "windows/common/ShapeWidget.h"
 #include "windows/maker/PropertiesDialog.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QScreen>
 #include <QTest>
 #include <QToolButton>
@@ -251,4 +253,89 @@ TEST_F(PropertiesTest, TurnedPiecesAreStoredOnlyWhenChosen)
     });
     EXPECT_FALSE(HasTurnedPieces(*m_state.document));
     EXPECT_EQ(m_state.document->FindChild(PiecesNode)->ChildCount(), 49);
+}
+
+TEST_F(PropertiesTest, KeyboardReachesEveryCommandEnterIsOkAndEscCancels)
+{
+    NextEdit(GradientPicture({30, 20}));
+    const auto [done, use] = Run([this](TPropertiesDialog *dialog) {
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+        const auto press = [](Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); };
+        dialog->m_alternativeCheckBox->setFocus();
+        press(Qt::Key_Space);
+        press(Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), dialog->m_loadAlternativeButton);
+        press(Qt::Key_Return);
+        EXPECT_EQ(m_edits, 1) << "Enter on \"Load picture\" loads";
+        dialog->m_websiteEdit->setFocus();
+        for (const QWidget *next : {static_cast<QWidget *>(dialog->m_okButton),
+                                    static_cast<QWidget *>(dialog->m_cancelButton),
+                                    static_cast<QWidget *>(dialog->m_widthBox)}) {
+            press(Qt::Key_Tab);
+            EXPECT_EQ(QApplication::focusWidget(), next);
+        }
+        dialog->m_authorEdit->setFocus();
+        QTest::keyClicks(dialog->m_authorEdit, QStringLiteral("Ada"));
+        press(Qt::Key_Return);
+    });
+    EXPECT_TRUE(done);
+    EXPECT_TRUE(use);
+    EXPECT_EQ(m_state.document->GetAttr(KeyAuthor), "Ada");
+
+    const QByteArray before = m_state.document->SaveToText();
+    EXPECT_FALSE(
+        Run([](TPropertiesDialog *dialog) { QTest::keyClick(dialog, Qt::Key_Escape); }).first);
+    EXPECT_EQ(m_state.document->SaveToText(), before);
+}
+
+namespace
+{
+
+// What a dialog shows of the remembered choices: author|website|across|down|borders.
+QString RememberedShown(const TPropertiesDialog &dialog)
+{
+    return QStringList{dialog.m_authorEdit->text(), dialog.m_websiteEdit->text(),
+                       dialog.m_widthBox->currentText(), dialog.m_heightBox->currentText(),
+                       dialog.m_bordersCheckBox->isChecked() ? "1" : "0"}
+        .join('|');
+}
+
+const char RememberedVariable[] = "TESSALUNE_TEST_REMEMBERED";
+
+} // namespace
+
+// Run alone it is a first start; run by the test below in a process of its own, it is the
+// user's next start.
+TEST(RememberedChoices, ANewDialogStartsWithThem)
+{
+    const bool nextStart = qEnvironmentVariableIsSet(RememberedVariable);
+    if (!nextStart)
+        ForgetUserSettings();
+    const TPropertiesDialog dialog;
+    EXPECT_EQ(RememberedShown(dialog),
+              nextStart ? qEnvironmentVariable(RememberedVariable) : QStringLiteral("||7|7|1"));
+    EXPECT_EQ(dialog.m_nameEdit->text(), QStringLiteral("Puzzle")) << "each puzzle its own name";
+}
+
+TEST_F(PropertiesTest, OkRemembersTheChoicesForTheNextStart)
+{
+    Run([](TPropertiesDialog *dialog) {
+        dialog->m_authorEdit->setText(QStringLiteral(" Ada L. "));
+        dialog->m_websiteEdit->setText(QStringLiteral("https://ada.example"));
+        dialog->m_widthBox->setCurrentText(QStringLiteral("11"));
+        dialog->m_heightBox->setCurrentText(QStringLiteral("9"));
+        dialog->m_bordersCheckBox->setChecked(false);
+        Ok(dialog);
+    });
+    const QString expected = QStringLiteral("Ada L.|https://ada.example|11|9|0");
+    QProcess next;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(RememberedVariable, expected);
+    next.setProcessEnvironment(environment);
+    next.start(QCoreApplication::applicationFilePath(),
+               {QStringLiteral("--gtest_filter=RememberedChoices.*")});
+    ASSERT_TRUE(next.waitForFinished(60000));
+    const QByteArray output = next.readAllStandardOutput();
+    EXPECT_EQ(next.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
 }

@@ -1,0 +1,14 @@
+#pragma once
+// Tests run with QStandardPaths' test mode, so the settings they write live in a test folder
+// and never in the user's own.
+
+#include <QSettings>
+
+// A first start: no remembered choices. True, so that a fixture can call it in a member's
+// initialiser, before a window reads the settings.
+inline bool ForgetUserSettings()
+{
+    QSettings(QSettings::UserScope, QStringLiteral("Tessalune"), QStringLiteral("Tessalune"))
+        .clear();
+    return true;
+}
