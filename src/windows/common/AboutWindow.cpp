@@ -105,6 +105,8 @@ void TAboutWindow::CreateControls()
     m_portableLabel = MakeLabel(this, 14, 35, QString(), font(), Qt::black);
     m_okButton = new QPushButton(QStringLiteral("Ok"), this);
     m_okButton->setGeometry(252, 119, 75, 25);
+    m_okButton->setDefault(true);
+    m_okButton->setToolTip(QStringLiteral("Close (Enter)"));
     connect(m_okButton, &QPushButton::clicked, this, &TAboutWindow::OkClicked);
 }
 

@@ -32,6 +32,8 @@ TConfirmationWindow::TConfirmationWindow(QWidget *parent) : QDialog(parent)
     m_noButton = new QPushButton(QStringLiteral("No"), this);
     m_noButton->setGeometry(162, 138, 75, 25);
     connect(m_noButton, &QPushButton::clicked, this, &QDialog::reject);
+    m_yesButton->setToolTip(QStringLiteral("Yes (Enter)"));
+    m_noButton->setToolTip(QStringLiteral("No (Esc)"));
 }
 
 bool TConfirmationWindow::Ask(const QString &text)

@@ -26,6 +26,7 @@ TMessageWindow::TMessageWindow(QWidget *parent) : QDialog(parent)
     m_okButton = new QPushButton(QStringLiteral("OK"), this);
     m_okButton->setGeometry(254, 131, 75, 25);
     m_okButton->setDefault(true);
+    m_okButton->setToolTip(QStringLiteral("Close (Enter)"));
     connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 

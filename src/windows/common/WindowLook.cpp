@@ -5,6 +5,13 @@
 #include <QScreen>
 #include <QWidget>
 
+// The icon lives in a static library, so its resources are registered by hand (outside any
+// namespace, as Q_INIT_RESOURCE requires).
+static void RegisterIconResources()
+{
+    Q_INIT_RESOURCE(icons);
+}
+
 namespace WindowLook
 {
 
@@ -61,6 +68,7 @@ void SetTextColour(QWidget *widget, const QColor &colour)
 
 QIcon ProgramIcon()
 {
+    RegisterIconResources();
     QIcon icon;
     for (int size : {16, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/icons/icon-%1.png").arg(size), QSize(size, size));

@@ -9,6 +9,7 @@
 #include "windows/maker/PictureEditor.h"
 #include "windows/maker/PictureView.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyleOptionSlider>
@@ -97,7 +98,6 @@ TScaleDialog::TScaleDialog(QWidget *parent) : QDialog(parent)
                                   void (TScaleDialog::*handler)()) {
         auto *button = new QPushButton(caption, this);
         button->setGeometry(geometry);
-        button->setAutoDefault(false);
         connect(button, &QPushButton::clicked, this, [this, handler] {
             RunShowingFailure(this, [this, handler] { (this->*handler)(); });
         });
@@ -112,6 +112,20 @@ TScaleDialog::TScaleDialog(QWidget *parent) : QDialog(parent)
     m_applyButton = addButton(QStringLiteral("Set real image size by the shown size"),
                               QRect(21, 91, 218, 25), &TScaleDialog::ApplyClicked);
     m_applyButton->setEnabled(false);
+    m_closeButton->setDefault(true);
+    m_closeButton->setToolTip(QStringLiteral("Keep the picture shown at this size (Enter)"));
+    m_cancelButton->setToolTip(QStringLiteral("Show the picture at its real size again (Esc)"));
+    m_resetButton->setToolTip(QStringLiteral("Back to 100 %"));
+    m_applyButton->setToolTip(QStringLiteral("Resample the picture to the size shown"));
+}
+
+void TScaleDialog::keyPressEvent(QKeyEvent *event)
+{
+    // Esc is Cancel, which also puts the view back to real size.
+    if (event->key() == Qt::Key_Escape)
+        RunShowingFailure(this, [this] { CancelClicked(); });
+    else
+        QDialog::keyPressEvent(event);
 }
 
 void TScaleDialog::ScaleView(TPictureView *image, bool showApply)

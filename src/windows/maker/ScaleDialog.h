@@ -49,6 +49,9 @@ public:
     QPushButton *m_resetButton;
     QPushButton *m_applyButton;
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void ScaleChanged(int position);
     void CloseClicked();

@@ -101,6 +101,7 @@ void TBackgroundsDialog::CreateColorRow()
     m_chooseColourButton->setText(QStringLiteral("..."));
     m_chooseColourButton->setAutoRaise(true);
     m_chooseColourButton->setGeometry(413, 14, 29, 29);
+    m_chooseColourButton->setToolTip(QStringLiteral("Choose the colour"));
 
     connect(m_colourRadio, &QRadioButton::clicked, this, &TBackgroundsDialog::UpdateLayout);
     connect(m_chooseColourButton, &QToolButton::clicked, this,

@@ -153,6 +153,11 @@ void TToolsWindow::CreateCommandColumn()
     }
     m_sortOrderBox->setAccessibleName(QStringLiteral("Sort order"));
     m_sortButton->setToolTip(QStringLiteral("Sort the palette"));
+    m_desktopButton->setToolTip(QStringLiteral("Change the desktop's background"));
+    m_resetButton->setToolTip(QStringLiteral("Put every piece back and start again"));
+    m_browseButton->setToolTip(QStringLiteral("Open another puzzle"));
+    m_aboutButton->setToolTip(QStringLiteral("About this puzzle"));
+    m_exitButton->setToolTip(QStringLiteral("End the game"));
 }
 
 // Below the specified commands, each aid with its keys in the tooltip; the keys work in every

@@ -7,13 +7,26 @@
 #include "engine/picture/JpegPicture.h"
 #include "support/AppTestSupport.h"
 #include "support/ModalAnswer.h"
+#include "windows/common/AboutWindow.h"
+#include "windows/common/ConfirmationWindow.h"
+#include "windows/common/MessageWindow.h"
+#include "windows/common/ProgramWindows.h"
+#include "windows/main/ApplicationWindows.h"
 #include "windows/main/MainWindow.h"
+#include "windows/maker/PictureEditor.h"
+#include "windows/maker/PropertiesDialog.h"
+#include "windows/maker/ScaleDialog.h"
+#include "windows/play/BackgroundsDialog.h"
+#include "windows/play/JigsawPlayWindow.h"
+#include "windows/play/ToolsWindow.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QSet>
 #include <QStackedWidget>
 #include <QTest>
 #include <QTimer>
@@ -295,4 +308,36 @@ TEST_F(FmainTest, BrowsingStartsInMadePuzzlesAndKeepsTheWorkingFolder)
                       .canonicalFilePath());
     }
     EXPECT_TRUE(QFileInfo(PathOf("my_puzzles")).isDir());
+}
+
+TEST(ProgramWindowsLook, EveryWindowSaysWhatItIsAndShowsTheProgramsIcon)
+{
+    const TApplicationWindows windows;
+    TToolsWindow tools{TToolsWindow::TGame{}};
+    TBackgroundsDialog backgrounds([] { return nullptr; });
+    TPictureEditor editor;
+    editor.setWindowTitle(QStringLiteral("Source picture")); // its callers name it
+    const QWidget *all[] = {ProgramWindows().mainWindow,
+                            ProgramWindows().scaleDialog,
+                            ProgramWindows().messageWindow,
+                            ProgramWindows().confirmationWindow,
+                            ProgramWindows().playWindow,
+                            ProgramWindows().propertiesDialog,
+                            ProgramWindows().aboutWindow,
+                            &tools,
+                            &backgrounds,
+                            &editor};
+    QSet<QString> titles;
+    for (const QWidget *window : all) {
+        const QString title = window->windowTitle();
+        SCOPED_TRACE(title.toStdString());
+        EXPECT_FALSE(title.isEmpty());
+        EXPECT_FALSE(title.endsWith(u':'));
+        EXPECT_FALSE(title.contains(u'_')) << "a name of the code, not of the window";
+        EXPECT_FALSE(window->windowIcon().isNull());
+        titles.insert(title);
+    }
+    EXPECT_EQ(titles.size(), qsizetype(std::size(all))) << "no two windows are called the same";
+    EXPECT_EQ(QApplication::windowIcon().pixmap(QSize(32, 32)).size(), QSize(32, 32))
+        << "the icon's pictures load";
 }
