@@ -1,5 +1,7 @@
 #include "windows/common/AnimatedImage.h"
 
+#include "windows/common/WindowLook.h"
+
 #include <QPainter>
 #include <QPolygonF>
 #include <QtMath>
@@ -10,7 +12,7 @@ TAnimatedImage::TAnimatedImage(QWidget *parent, QList<QImage> frames, int interv
     // The sparkle decorates; clicks go to what lies under it.
     setAttribute(Qt::WA_TransparentForMouseEvents);
     if (!this->m_frames.isEmpty())
-        resize(this->m_frames.first().size());
+        resize(this->m_frames.first().deviceIndependentSize().toSize());
     m_frameTimer.setInterval(intervalMs);
     connect(&m_frameTimer, &QTimer::timeout, this, &TAnimatedImage::NextFrame);
 }
@@ -52,10 +54,10 @@ constexpr int SparkleSize = 16;
 
 // A four-pointed star centred in the frame: arms of armLength, a waist of waist, turned by
 // angleDegrees.
-QImage StarFrame(double armLength, double waist, double angleDegrees, const QColor &glow)
+QImage StarFrame(double armLength, double waist, double angleDegrees, const QColor &glow,
+                 qreal pixelRatio)
 {
-    QImage frame(SparkleSize, SparkleSize, QImage::Format_ARGB32_Premultiplied);
-    frame.fill(Qt::transparent);
+    QImage frame = WindowLook::TransparentCanvas(QSize(SparkleSize, SparkleSize), pixelRatio);
     QPainter painter(&frame);
     painter.setRenderHint(QPainter::Antialiasing);
     const QPointF centre(SparkleSize / 2.0, SparkleSize / 2.0);
@@ -73,9 +75,10 @@ QImage StarFrame(double armLength, double waist, double angleDegrees, const QCol
 
 } // namespace
 
-QList<QImage> SparkleFrames()
+QList<QImage> SparkleFrames(qreal pixelRatio)
 {
     const QColor gold(255, 200, 40);
-    return {StarFrame(7.5, 2.0, -90.0, gold), StarFrame(5.0, 1.6, -45.0, gold),
-            StarFrame(3.0, 1.2, -90.0, gold), StarFrame(6.0, 1.8, -45.0, gold)};
+    return {
+        StarFrame(7.5, 2.0, -90.0, gold, pixelRatio), StarFrame(5.0, 1.6, -45.0, gold, pixelRatio),
+        StarFrame(3.0, 1.2, -90.0, gold, pixelRatio), StarFrame(6.0, 1.8, -45.0, gold, pixelRatio)};
 }

@@ -12,7 +12,8 @@ class TAnimatedImage : public QWidget
     Q_OBJECT
 
 public:
-    // The control takes the size of the first frame; frames are painted at its top-left corner.
+    // The control takes the size of the first frame (in window pixels, as its device pixel
+    // ratio gives it); frames are painted at its top-left corner.
     TAnimatedImage(QWidget *parent, QList<QImage> frames, int intervalMs);
 
     void Start();
@@ -37,4 +38,5 @@ private:
 };
 
 // The four frames of the join sparkle: a small star that twinkles, 16 × 16, transparent around.
-QList<QImage> SparkleFrames();
+// Drawn at pixelRatio device pixels to each window pixel.
+QList<QImage> SparkleFrames(qreal pixelRatio = 1.0);

@@ -66,6 +66,15 @@ void SetTextColour(QWidget *widget, const QColor &colour)
     widget->setPalette(palette);
 }
 
+QImage TransparentCanvas(QSize size, qreal pixelRatio)
+{
+    const qreal ratio = pixelRatio > 0 ? pixelRatio : 1.0;
+    QImage canvas((QSizeF(size) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    canvas.setDevicePixelRatio(ratio);
+    canvas.fill(Qt::transparent);
+    return canvas;
+}
+
 QIcon ProgramIcon()
 {
     RegisterIconResources();

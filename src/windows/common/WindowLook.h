@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFont>
 #include <QIcon>
+#include <QImage>
 #include <QString>
 
 class QLabel;
@@ -29,6 +30,11 @@ QFont DialogFont(int pixelSize = 11);
 void SetBackground(QWidget *widget, const QColor &colour);
 // Sets the text colour of a widget.
 void SetTextColour(QWidget *widget, const QColor &colour);
+
+// A transparent picture for the program's own drawings: size in window pixels, made with
+// pixelRatio device pixels to each (the screen's devicePixelRatio), so that drawing on it in
+// window coordinates is sharp on a high-resolution screen rather than enlarged.
+QImage TransparentCanvas(QSize size, qreal pixelRatio);
 
 // The program's icon at every size the launcher has, for every window's title bar.
 QIcon ProgramIcon();

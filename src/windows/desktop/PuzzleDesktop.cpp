@@ -102,7 +102,7 @@ void TPuzzleDesktop::CreateComponents()
     m_topPanel = CreatePanel(DockedPanelHeight);
     m_bottomPanel = CreatePanel(DockedPanelHeight);
 
-    m_sparkle = new TAnimatedImage(m_canvas, SparkleFrames(), SparkleFrameMs);
+    m_sparkle = new TAnimatedImage(m_canvas, SparkleFrames(devicePixelRatioF()), SparkleFrameMs);
     m_sparkle->hide();
     connect(m_sparkle, &TAnimatedImage::FrameChanged, this, &TPuzzleDesktop::SparkleFrameChanged);
     connect(m_sparkle, &TAnimatedImage::Stopped, this, &TPuzzleDesktop::SparkleStopped);

@@ -1,5 +1,7 @@
 #include "windows/maker/MakerBanner.h"
 
+#include "windows/common/WindowLook.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -87,10 +89,9 @@ void DrawStars(QPainter &painter)
 
 } // namespace
 
-QImage MakerBanner()
+QImage MakerBanner(qreal pixelRatio)
 {
-    QImage banner(BannerWidth, BannerHeight, QImage::Format_ARGB32_Premultiplied);
-    banner.fill(Qt::transparent);
+    QImage banner = WindowLook::TransparentCanvas(QSize(BannerWidth, BannerHeight), pixelRatio);
     QPainter painter(&banner);
     painter.setRenderHint(QPainter::Antialiasing);
     DrawStars(painter);

@@ -7,5 +7,6 @@
 inline constexpr int BannerWidth = 286;
 inline constexpr int BannerHeight = 108;
 
-// A new BannerWidth × BannerHeight picture, transparent outside its artwork.
-QImage MakerBanner();
+// A new BannerWidth × BannerHeight picture (in window pixels, drawn at pixelRatio device pixels
+// to each), transparent outside its artwork.
+QImage MakerBanner(qreal pixelRatio = 1.0);

@@ -121,7 +121,7 @@ void TMakerPage::CreateBannerPanel()
     m_bannerBackground = new TShapeWidget(m_bannerPanel, TShapeWidget::TKind::Rectangle,
                                           QRect(0, 0, PageWidth, 110), Dark);
     m_bannerImage = new QLabel(m_bannerPanel);
-    m_bannerImage->setPixmap(QPixmap::fromImage(MakerBanner()));
+    m_bannerImage->setPixmap(QPixmap::fromImage(MakerBanner(devicePixelRatioF())));
     m_bannerImage->setGeometry(14, 0, BannerWidth, BannerHeight);
     m_titleLabel = MakeLabel(m_bannerPanel, 580, 14, QStringLiteral("Tessalune"),
                              ArialFont(21, true, true), Qt::white);

@@ -151,7 +151,7 @@ QToolButton *TPictureEditor::AddRotateButton(int x, bool clockwise)
 {
     auto *button = new QToolButton(m_toolPanel);
     button->setText(QStringLiteral("Rotate"));
-    button->setIcon(QPixmap::fromImage(MakeRotateGlyph(clockwise)));
+    button->setIcon(QPixmap::fromImage(MakeRotateGlyph(clockwise, devicePixelRatioF())));
     button->setIconSize(QSize(RotateGlyphSize, RotateGlyphSize));
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     button->setAutoRaise(true);

@@ -1,5 +1,7 @@
 #include "windows/maker/RotateGlyphs.h"
 
+#include "windows/common/WindowLook.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QTransform>
@@ -20,10 +22,10 @@ constexpr double PictureShort = 6.0;
 
 } // namespace
 
-QImage MakeRotateGlyph(bool clockwise)
+QImage MakeRotateGlyph(bool clockwise, qreal pixelRatio)
 {
-    QImage glyph(RotateGlyphSize, RotateGlyphSize, QImage::Format_ARGB32_Premultiplied);
-    glyph.fill(Qt::transparent);
+    QImage glyph =
+        WindowLook::TransparentCanvas(QSize(RotateGlyphSize, RotateGlyphSize), pixelRatio);
     QPainter painter(&glyph);
     painter.setRenderHint(QPainter::Antialiasing);
 

@@ -7,4 +7,5 @@
 
 inline constexpr int RotateGlyphSize = 16;
 
-QImage MakeRotateGlyph(bool clockwise);
+// Drawn at pixelRatio device pixels to each of its RotateGlyphSize window pixels.
+QImage MakeRotateGlyph(bool clockwise, qreal pixelRatio = 1.0);

@@ -1,6 +1,7 @@
 #include "windows/play/SortGlyphs.h"
 
 #include "engine/jigsaw/PaletteOrder.h"
+#include "windows/common/WindowLook.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -20,16 +21,14 @@ constexpr double KnobRadius = 3.0;
 // knob is wider than its neck, as on the pieces.
 constexpr double KnobOffset = 2.5;
 
-QImage TransparentGlyph()
+QImage TransparentGlyph(qreal pixelRatio)
 {
-    QImage glyph(SortGlyphSize, SortGlyphSize, QImage::Format_ARGB32_Premultiplied);
-    glyph.fill(Qt::transparent);
-    return glyph;
+    return WindowLook::TransparentCanvas(QSize(SortGlyphSize, SortGlyphSize), pixelRatio);
 }
 
-QImage NoneGlyph()
+QImage NoneGlyph(qreal pixelRatio)
 {
-    QImage glyph = TransparentGlyph();
+    QImage glyph = TransparentGlyph(pixelRatio);
     QPainter painter(&glyph);
     painter.fillRect(QRect(4, 11, 7, 2), DashGrey);
     painter.fillRect(QRect(13, 11, 7, 2), DashGrey);
@@ -37,7 +36,7 @@ QImage NoneGlyph()
 }
 
 // A piece body with a knob on its top edge, turned by quarterTurns clockwise about the centre.
-QImage PieceGlyph(bool tab, int quarterTurns)
+QImage PieceGlyph(bool tab, int quarterTurns, qreal pixelRatio)
 {
     QPainterPath body;
     body.addRect(Centre - BodyHalf, Centre - BodyHalf, 2 * BodyHalf, 2 * BodyHalf);
@@ -50,7 +49,7 @@ QImage PieceGlyph(bool tab, int quarterTurns)
     QTransform turn;
     turn.translate(Centre, Centre).rotate(90.0 * quarterTurns).translate(-Centre, -Centre);
 
-    QImage glyph = TransparentGlyph();
+    QImage glyph = TransparentGlyph(pixelRatio);
     QPainter painter(&glyph);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(OutlineBlue, 1.0));
@@ -61,11 +60,11 @@ QImage PieceGlyph(bool tab, int quarterTurns)
 
 } // namespace
 
-QList<QImage> MakeSortGlyphs()
+QList<QImage> MakeSortGlyphs(qreal pixelRatio)
 {
-    QList<QImage> glyphs{NoneGlyph()};
+    QList<QImage> glyphs{NoneGlyph(pixelRatio)};
     // Orders 1 to 8 pair up as (tab, hole) for the sides Top, Right, Bottom, Left.
     for (int order = 1; order < SortOrderCount; ++order)
-        glyphs.append(PieceGlyph(order % 2 == 1, (order - 1) / 2));
+        glyphs.append(PieceGlyph(order % 2 == 1, (order - 1) / 2, pixelRatio));
     return glyphs;
 }

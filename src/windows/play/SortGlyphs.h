@@ -9,4 +9,5 @@
 
 inline constexpr int SortGlyphSize = 24;
 
-QList<QImage> MakeSortGlyphs();
+// Drawn at pixelRatio device pixels to each of their SortGlyphSize window pixels.
+QList<QImage> MakeSortGlyphs(qreal pixelRatio = 1.0);

@@ -44,7 +44,8 @@ private:
 
 } // namespace
 
-TSortOrderBox::TSortOrderBox(QWidget *parent) : QComboBox(parent), m_glyphs(MakeSortGlyphs())
+TSortOrderBox::TSortOrderBox(QWidget *parent)
+    : QComboBox(parent), m_glyphs(MakeSortGlyphs(devicePixelRatioF()))
 {
     for (const char *name : OrderNames)
         addItem(QString::fromLatin1(name));
