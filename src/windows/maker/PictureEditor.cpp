@@ -215,6 +215,7 @@ bool TPictureEditor::EditPicture(TJpegPicture &picture, const QString &caption,
     ShowPicture();
     m_edited = false;
     m_accepted = false;
+    m_loadFromFileButton->setFocus(); // the keyboard starts where a mouse user would
     if (!startFile.isEmpty())
         QMetaObject::invokeMethod(
             this,
