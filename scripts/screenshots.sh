@@ -154,7 +154,7 @@ maker_shots() {
   xclip -selection clipboard -t image/png -i "$work/picture-small.png" 2>/dev/null
   # "Paste from clipboard", second in the editor's right-hand command column, then Yes.
   click "$editor" $(($(window_width "$editor") - 176 + 91)) 47
-  sure=$(wait_window '^Confirmation:$' 10) || return 1
+  sure=$(wait_window '^Confirmation$' 10) || return 1
   click "$sure" 116 150
   sleep 1
   import -window "$editor" "$docs/screenshot-editor.png" || return 1

@@ -1,8 +1,10 @@
 #include "windows/common/FocusRing.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QWidget>
 
 namespace
@@ -54,7 +56,10 @@ void TFocusRing::FocusChanged(QWidget *now)
         m_focused->removeEventFilter(this);
     delete m_ring;
     m_focused = now;
-    if (!now || !now->parentWidget() || now->isWindow())
+    // A scroll area or bar is the page itself (the palette, the desktop, the picture): a ring
+    // round it would frame the whole window and say nothing.
+    if (!now || !now->parentWidget() || now->isWindow() ||
+        qobject_cast<QAbstractScrollArea *>(now) || qobject_cast<QScrollBar *>(now))
         return;
     now->installEventFilter(this);
     m_ring = new TRingFrame(now->parentWidget());
