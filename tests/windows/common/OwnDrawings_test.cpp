@@ -1,11 +1,15 @@
-// The program's own drawings on a high-resolution screen: drawn with the screen's device
-// pixels, not a small picture enlarged.
+// The program's own drawings: on a high-resolution screen drawn with the screen's device
+// pixels, not a small picture enlarged; and the focus ring round the focused control.
 #include "windows/common/AnimatedImage.h"
+#include "windows/common/FocusRing.h"
 #include "windows/maker/MakerBanner.h"
 #include "windows/maker/RotateGlyphs.h"
 #include "windows/play/SortGlyphs.h"
 
 #include <QImage>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTest>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -30,4 +34,31 @@ TEST(OwnDrawings, AtAPixelRatioTheyKeepTheirSizeAndGainDetail)
                 << "drawn anew, not the small picture enlarged";
         }
     }
+}
+
+TEST(FocusRing, FollowsTheFocusedControlAndLeavesScrollAreasAlone)
+{
+    QWidget window;
+    auto *first = new QPushButton(QStringLiteral("First"), &window);
+    auto *second = new QPushButton(QStringLiteral("Second"), &window);
+    auto *scroll = new QScrollArea(&window);
+    first->setGeometry(10, 10, 80, 25);
+    second->setGeometry(10, 50, 80, 25);
+    scroll->setGeometry(100, 10, 100, 100);
+    const TFocusRing ring;
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    for (QWidget *control : {static_cast<QWidget *>(first), static_cast<QWidget *>(second)}) {
+        control->setFocus();
+        ASSERT_NE(ring.Ring(), nullptr);
+        EXPECT_TRUE(ring.Ring()->isVisible());
+        EXPECT_TRUE(ring.Ring()->geometry().contains(control->geometry()));
+        EXPECT_FALSE(
+            ring.Ring()->geometry().intersects((control == first ? second : first)->geometry()));
+    }
+    second->move(10, 80);
+    EXPECT_TRUE(ring.Ring()->geometry().contains(second->geometry())) << "it moves along";
+    scroll->setFocus();
+    EXPECT_EQ(ring.Ring(), nullptr);
 }
