@@ -376,6 +376,8 @@ TEST_F(PictureEditor, EnterAcceptsEscCancelsAndSpaceTurnsTheFocusedRotateButton)
 {
     TJpegPicture picture = PictureOf(Numbered(64, 48));
     AnswerModal<TPictureEditor>([](TPictureEditor *editor) {
+        // Focus moves as in an active window, taking the Enter of "Load from file" with it.
+        ASSERT_TRUE(QTest::qWaitForWindowActive(editor));
         editor->m_rotateRightButton->setFocus();
         QTest::keyClick(editor->m_rotateRightButton, Qt::Key_Space);
         EXPECT_EQ(editor->m_pictureView->size(), QSize(48, 64));
@@ -405,7 +407,7 @@ TEST_F(PictureEditor, ADroppedOrStartingFileLoadsAsLoadFromFileDoes)
     TJpegPicture started = PictureOf(Numbered(20, 10));
     AnswerModal<TPictureEditor>([](TPictureEditor *editor) {
         EXPECT_TRUE(QTest::qWaitFor([editor] { return editor->m_pictureView->width() == 280; }));
-        QTest::keyClick(editor, Qt::Key_Return);
+        QTest::mouseClick(editor->m_okButton, Qt::LeftButton);
     });
     EXPECT_TRUE(EditPictureInNewEditor(started, QStringLiteral("Source picture"), nullptr, hills));
     EXPECT_EQ(started.Height(), 210);
