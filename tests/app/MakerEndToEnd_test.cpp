@@ -53,6 +53,9 @@ void PressKey(QWidget *widget, Qt::Key key, int times)
 
 class MakerEndToEnd : public TExecutableFolderTest
 {
+protected:
+    // The person makes a first puzzle: nothing remembered from other tests' puzzles.
+    bool m_firstStart = ForgetUserSettings();
 };
 
 TEST_F(MakerEndToEnd, PersonMakesAPuzzleWithTheMouseAndItsGameRuns)

@@ -136,6 +136,7 @@ QProcessEnvironment ProgramEnvironment(const QString &root)
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("HOME"), root + QStringLiteral("/home"));
     environment.insert(QStringLiteral("XDG_DATA_HOME"), root + QStringLiteral("/data"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), root + QStringLiteral("/config"));
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
     return environment;
 }

@@ -41,8 +41,8 @@ private:
     std::vector<pid_t> LivingChildren() const;
 };
 
-// The environment for a started copy of the program: offscreen windows, and the home and data
-// folders inside `root` so that nothing touches the user's folders.
+// The environment for a started copy of the program: offscreen windows, and the home, data and
+// settings folders inside `root` so that nothing touches the user's folders.
 QProcessEnvironment ProgramEnvironment(const QString &root);
 
 // A tmpfs mounted over `folder` in the test process's own mount namespace (which its children
