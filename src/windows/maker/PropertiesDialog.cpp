@@ -167,17 +167,12 @@ void TPropertiesDialog::CreateControls()
 
     // The page's controls first, as the dialog always had them, then the fields and the
     // commands.
-    QWidget *const order[] = {m_widthBox,
-                              m_heightBox,
-                              m_bordersCheckBox,
-                              m_alternativeCheckBox,
-                              m_loadAlternativeButton,
-                              m_turnedCheckBox,
-                              m_nameEdit,
-                              m_authorEdit,
-                              m_websiteEdit,
-                              m_okButton,
-                              m_cancelButton};
+    QWidget *const order[] = {
+        m_widthBox,         m_heightBox,
+        m_qualityFixButton, // shown only when the grid needs it
+        m_bordersCheckBox,  m_alternativeCheckBox, m_loadAlternativeButton, m_turnedCheckBox,
+        m_nameEdit,         m_authorEdit,          m_websiteEdit,           m_okButton,
+        m_cancelButton};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -214,6 +209,8 @@ void TPropertiesDialog::CreateSizePage()
     m_qualityFixButton =
         MakeSpeedButton(m_jigsawPage, QRect(LoadPictureLeft - 40, 122, 118, 22), QString());
     m_qualityFixButton->hide();
+    // Out of the keyboard's way: the grid lists make the same change from the keyboard.
+    m_qualityFixButton->setFocusPolicy(Qt::NoFocus);
     connect(m_qualityFixButton, &QToolButton::clicked, this, &TPropertiesDialog::QualityFixClicked);
 
     const int top = QualityHeight;

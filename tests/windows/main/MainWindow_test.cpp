@@ -317,13 +317,14 @@ TEST(ProgramWindowsLook, EveryWindowSaysWhatItIsAndShowsTheProgramsIcon)
     TBackgroundsDialog backgrounds([] { return nullptr; });
     TPictureEditor editor;
     editor.setWindowTitle(QStringLiteral("Source picture")); // its callers name it
-    const QWidget *all[] = {ProgramWindows().mainWindow,
-                            ProgramWindows().scaleDialog,
-                            ProgramWindows().messageWindow,
-                            ProgramWindows().confirmationWindow,
-                            ProgramWindows().playWindow,
-                            ProgramWindows().propertiesDialog,
-                            ProgramWindows().aboutWindow,
+    // Every window made, as a run that uses them all makes them.
+    const QWidget *all[] = {ProgramWindows().mainWindow.Get(),
+                            ProgramWindows().scaleDialog.Get(),
+                            ProgramWindows().messageWindow.Get(),
+                            ProgramWindows().confirmationWindow.Get(),
+                            ProgramWindows().playWindow.Get(),
+                            ProgramWindows().propertiesDialog.Get(),
+                            ProgramWindows().aboutWindow.Get(),
                             &tools,
                             &backgrounds,
                             &editor};
