@@ -72,9 +72,9 @@ void TMainWindow::CreatePages()
     m_pages->addWidget(m_makerPage);
     connect(m_makerPage, &TMakerPage::BrowsePuzzlesRequested, this,
             [this] { BrowsePuzzles(false); });
-    // Started as a browsed puzzle is.
+    // Played as a browsed puzzle is; a file without a puzzle is refused with its reason.
     connect(m_makerPage, &TMakerPage::PuzzleFileDropped, this, [this](const QString &puzzle) {
-        RunShowingFailure(this, [&puzzle] { Platform::StartProgram(puzzle); });
+        RunShowingFailure(this, [this, &puzzle] { PlayPuzzleFile(puzzle); });
     });
     m_loadingPage = AddPage();
     m_saveQuestionPage = AddPage();
