@@ -40,13 +40,7 @@ QByteArray ReadPuzzleFile(const QString &path)
         throw std::runtime_error("\"" + Shown(path) + "\" is not a file");
     if (info.size() > MaxPuzzleFileSize)
         throw std::runtime_error("\"" + Shown(path) + "\" is too large to be a puzzle");
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Platform::FileError("open file", path, file.errorString());
-    QByteArray bytes = file.read(info.size());
-    if (file.error() != QFileDevice::NoError)
-        throw Platform::FileError("read file", path, file.errorString());
-    return bytes;
+    return Platform::ReadFileWithin(path, MaxPuzzleFileSize);
 }
 
 QString PuzzleFileParameter(const QString &programPath, const QString &firstParameter)
@@ -103,10 +97,7 @@ QByteArray ReadPortableProgram(const QString &path)
         throw std::runtime_error("The part that makes puzzles portable (\"" +
                                  std::string(PortableProgramName) +
                                  "\") is not installed with this program");
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Platform::FileError("open file", path, file.errorString());
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = Platform::ReadFileWithin(path, MaxPuzzleFileSize);
     if (!IsPortableImage(bytes))
         throw std::runtime_error("\"" + Shown(path) + "\" is not a portable program part");
     return bytes;

@@ -3,11 +3,14 @@
 // puzzles", a dropped file) whatever program part it carries and whether or not it may be
 // executed, and the portable program part that carries its own runtime.
 
+#include "engine/picture/MemoryBudget.h"
+
 #include <QByteArray>
 #include <QString>
 
-// Puzzle files larger than this are not read: it bounds what a file someone sent takes.
-inline constexpr qint64 MaxPuzzleFileSize = qint64(2) << 30;
+// Puzzle files, and the portable program part, larger than the program's memory budget are not
+// read: it bounds what a file someone sent takes.
+inline constexpr qint64 MaxPuzzleFileSize = MemoryBudget;
 
 // True when the image holds a puzzle ("IS_PUZZLE" is "Y").
 bool IsPuzzleImage(const QByteArray &image);
