@@ -101,6 +101,11 @@ QImage GraphicToBitmap(const TGraphic *picture)
     }
 }
 
+bool IsPictureFileName(const QString &fileName)
+{
+    return CreateGraphicForExtension(GraphicExtension(fileName), 0) != nullptr;
+}
+
 TLoadedGraphic LoadGraphic(const QString &fileName, std::int64_t memoryLeft)
 {
     try {

@@ -74,6 +74,9 @@ QByteArray ReadGraphicFile(const QString &fileName);
 // name has no dot after its last path separator.
 QString GraphicExtension(const QString &fileName);
 
+// True when the file name's extension is one of the table of picture types.
+bool IsPictureFileName(const QString &fileName);
+
 // An empty picture of the kind the extension (as GraphicExtension gives it) names, or null for
 // an extension not in the table. Pictures with more than pixelLimit pixels are refused, so are
 // those whose loading (the file's bytes, the decoded pixels and the 24-bit bitmap made of them)

@@ -3,6 +3,7 @@
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/PuzzleExecutable.h"
 #include "engine/container/PuzzleFile.h"
+#include "engine/picture/GraphicLoading.h"
 #include "engine/picture/JpegPicture.h"
 #include "platform/Platform.h"
 #include "windows/common/AboutWindow.h"
@@ -350,12 +351,13 @@ void TMakerPage::dropEvent(QDropEvent *event)
     if (file.isEmpty())
         return;
     event->acceptProposedAction();
-    // Puzzles are programs; anything else is offered to the editor, which refuses what it
-    // cannot load with the same messages as "Load from file".
-    if (QFileInfo(file).suffix().compare(QLatin1String("exe"), Qt::CaseInsensitive) == 0)
-        emit PuzzleFileDropped(file);
-    else
+    // A file named as a picture goes to the editor, which refuses what it cannot load with the
+    // same messages as "Load from file"; any other file may be a puzzle whatever its ending, and
+    // the player refuses one that holds none.
+    if (IsPictureFileName(file))
         StartWithPicture(file);
+    else
+        emit PuzzleFileDropped(file);
 }
 
 bool TMakerPage::ChooseSourcePicture(const QString &startFile)
