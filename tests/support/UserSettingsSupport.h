@@ -1,6 +1,6 @@
 #pragma once
 // Tests run with QStandardPaths' test mode, so the settings they write live in a test folder
-// and never in the user's own.
+// of each test program (see gui_test_main.cpp) and never in the user's own.
 
 #include <QSettings>
 

@@ -12,6 +12,9 @@ const QString RowsKey = QStringLiteral("maker/gridRows");
 const QString BordersKey = QStringLiteral("maker/borders");
 const QString PictureFolderKey = QStringLiteral("maker/pictureFolder");
 const QString PuzzleFolderKey = QStringLiteral("maker/puzzleFolder");
+const QString PortableKey = QStringLiteral("maker/portable");
+const QString TurnedPiecesKey = QStringLiteral("maker/turnedPieces");
+const QString GroupMovesKey = QStringLiteral("play/moveJoinedTogether");
 
 } // namespace
 
@@ -68,6 +71,36 @@ void TUserSettings::SetBorders(bool borders)
     m_settings.setValue(BordersKey, borders);
 }
 
+bool TUserSettings::Portable() const
+{
+    return m_settings.value(PortableKey, false).toBool();
+}
+
+void TUserSettings::SetPortable(bool portable)
+{
+    m_settings.setValue(PortableKey, portable);
+}
+
+bool TUserSettings::TurnedPieces() const
+{
+    return m_settings.value(TurnedPiecesKey, false).toBool();
+}
+
+void TUserSettings::SetTurnedPieces(bool turned)
+{
+    m_settings.setValue(TurnedPiecesKey, turned);
+}
+
+bool TUserSettings::GroupMoves() const
+{
+    return m_settings.value(GroupMovesKey, false).toBool();
+}
+
+void TUserSettings::SetGroupMoves(bool together)
+{
+    m_settings.setValue(GroupMovesKey, together);
+}
+
 QString TUserSettings::PictureFolder(const QString &fallback) const
 {
     return ExistingFolder(PictureFolderKey, fallback);
@@ -86,16 +119,6 @@ QString TUserSettings::PuzzleFolder(const QString &fallback) const
 void TUserSettings::SetPuzzleFolderOf(const QString &puzzleFile)
 {
     SetFolderOf(PuzzleFolderKey, puzzleFile);
-}
-
-QVariant TUserSettings::Value(const QString &key, const QVariant &fallback) const
-{
-    return m_settings.value(key, fallback);
-}
-
-void TUserSettings::SetValue(const QString &key, const QVariant &value)
-{
-    m_settings.setValue(key, value);
 }
 
 QString TUserSettings::ExistingFolder(const QString &key, const QString &fallback) const

@@ -2,11 +2,10 @@
 // The user's remembered choices, kept per user by QSettings (never inside a puzzle, which
 // travels to other people). Every value falls back to what a first start shows, so a user with
 // no settings file sees the program as it always was. Keys are "maker/..." for the maker's
-// choices and "play/..." for the player's; other windows add theirs through Value/SetValue.
+// choices and "play/..." for the player's.
 
 #include <QSettings>
 #include <QString>
-#include <QVariant>
 
 class TUserSettings
 {
@@ -30,8 +29,15 @@ public:
     QString PuzzleFolder(const QString &fallback) const;
     void SetPuzzleFolderOf(const QString &puzzleFile);
 
-    QVariant Value(const QString &key, const QVariant &fallback) const;
-    void SetValue(const QString &key, const QVariant &value);
+    // The maker's choices of a portable puzzle and of turned pieces; off when none was
+    // remembered.
+    bool Portable() const;
+    void SetPortable(bool portable);
+    bool TurnedPieces() const;
+    void SetTurnedPieces(bool turned);
+    // Whether joined pieces move together on the desktop; off when none was remembered.
+    bool GroupMoves() const;
+    void SetGroupMoves(bool together);
 
 private:
     QString ExistingFolder(const QString &key, const QString &fallback) const;

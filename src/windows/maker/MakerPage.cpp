@@ -33,7 +33,6 @@
 #include <QMimeData>
 #include <QPixmap>
 #include <QRadioButton>
-#include <QSettings>
 #include <QToolButton>
 #include <iterator>
 
@@ -213,19 +212,6 @@ void TMakerPage::CreateBottomPanel()
         setTabOrder(order[i - 1], order[i]);
 }
 
-namespace
-{
-
-constexpr char PortableSetting[] = "maker/portable";
-
-// The user's preferences, the same whatever file the program runs as.
-QSettings Preferences()
-{
-    return QSettings(QStringLiteral("Tessalune"), QStringLiteral("Tessalune"));
-}
-
-} // namespace
-
 void TMakerPage::CreatePortableCheckBox()
 {
     const QString &portableProgram = m_portableProgram;
@@ -242,10 +228,9 @@ void TMakerPage::CreatePortableCheckBox()
     m_portableCheckBox->setGeometry(250, 38, 178, 36);
     SetTextColour(m_portableCheckBox, Qt::white);
     m_portableCheckBox->setEnabled(!portableProgram.isEmpty());
-    m_portableCheckBox->setChecked(!portableProgram.isEmpty() &&
-                                   Preferences().value(PortableSetting, false).toBool());
+    m_portableCheckBox->setChecked(!portableProgram.isEmpty() && TUserSettings().Portable());
     connect(m_portableCheckBox, &QCheckBox::toggled, this,
-            [](bool portable) { Preferences().setValue(PortableSetting, portable); });
+            [](bool portable) { TUserSettings().SetPortable(portable); });
 }
 
 QFileDialog &TMakerPage::SaveDialog()

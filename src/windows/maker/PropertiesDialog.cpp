@@ -256,6 +256,7 @@ void TPropertiesDialog::RestoreChoices()
     SelectSize(m_widthBox, settings.GridColumns());
     SelectSize(m_heightBox, settings.GridRows());
     m_bordersCheckBox->setChecked(settings.Borders());
+    m_turnedCheckBox->setChecked(settings.TurnedPieces());
 }
 
 void TPropertiesDialog::RememberChoices() const
@@ -265,6 +266,7 @@ void TPropertiesDialog::RememberChoices() const
     settings.SetWebsite(m_websiteEdit->text().trimmed());
     settings.SetGrid(SelectedSize(m_widthBox), SelectedSize(m_heightBox));
     settings.SetBorders(m_bordersCheckBox->isChecked());
+    settings.SetTurnedPieces(m_turnedCheckBox->isChecked());
 }
 
 void TPropertiesDialog::SetRandomSeeding(TRandomSeeding seeding)

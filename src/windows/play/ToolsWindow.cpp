@@ -10,6 +10,7 @@
 #include "windows/common/Guards.h"
 #include "windows/common/MessageWindow.h"
 #include "windows/common/ProgramWindows.h"
+#include "windows/common/UserSettings.h"
 #include "windows/common/WindowLook.h"
 #include "windows/desktop/PuzzleDesktop.h"
 #include "windows/play/BackgroundsDialog.h"
@@ -21,7 +22,6 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QSettings>
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -264,15 +264,12 @@ QToolButton *TToolsWindow::AddAid(const QString &caption, const QString &descrip
 
 bool TToolsWindow::StoredGroupMoves()
 {
-    return QSettings(QStringLiteral("Tessalune"), QStringLiteral("Tessalune"))
-        .value(QStringLiteral("play/moveJoinedTogether"), false)
-        .toBool();
+    return TUserSettings().GroupMoves();
 }
 
 void TToolsWindow::MoveJoinedToggled(bool together)
 {
-    QSettings(QStringLiteral("Tessalune"), QStringLiteral("Tessalune"))
-        .setValue(QStringLiteral("play/moveJoinedTogether"), together);
+    TUserSettings().SetGroupMoves(together);
     if (m_game.desktop)
         m_game.desktop->SetGroupMoves(together);
 }

@@ -290,12 +290,15 @@ TEST_F(PropertiesTest, KeyboardReachesEveryCommandEnterIsOkAndEscCancels)
 namespace
 {
 
-// What a dialog shows of the remembered choices: author|website|across|down|borders.
+// What a dialog shows of the remembered choices: author|website|across|down|borders|turned.
 QString RememberedShown(const TPropertiesDialog &dialog)
 {
-    return QStringList{dialog.m_authorEdit->text(), dialog.m_websiteEdit->text(),
-                       dialog.m_widthBox->currentText(), dialog.m_heightBox->currentText(),
-                       dialog.m_bordersCheckBox->isChecked() ? "1" : "0"}
+    return QStringList{dialog.m_authorEdit->text(),
+                       dialog.m_websiteEdit->text(),
+                       dialog.m_widthBox->currentText(),
+                       dialog.m_heightBox->currentText(),
+                       dialog.m_bordersCheckBox->isChecked() ? "1" : "0",
+                       dialog.m_turnedCheckBox->isChecked() ? "1" : "0"}
         .join('|');
 }
 
@@ -312,7 +315,7 @@ TEST(RememberedChoices, ANewDialogStartsWithThem)
         ForgetUserSettings();
     const TPropertiesDialog dialog;
     EXPECT_EQ(RememberedShown(dialog),
-              nextStart ? qEnvironmentVariable(RememberedVariable) : QStringLiteral("||7|7|1"));
+              nextStart ? qEnvironmentVariable(RememberedVariable) : QStringLiteral("||7|7|1|0"));
     EXPECT_EQ(dialog.m_nameEdit->text(), QStringLiteral("Puzzle")) << "each puzzle its own name";
 }
 
@@ -324,9 +327,10 @@ TEST_F(PropertiesTest, OkRemembersTheChoicesForTheNextStart)
         dialog->m_widthBox->setCurrentText(QStringLiteral("11"));
         dialog->m_heightBox->setCurrentText(QStringLiteral("9"));
         dialog->m_bordersCheckBox->setChecked(false);
+        dialog->m_turnedCheckBox->setChecked(true);
         Ok(dialog);
     });
-    const QString expected = QStringLiteral("Ada L.|https://ada.example|11|9|0");
+    const QString expected = QStringLiteral("Ada L.|https://ada.example|11|9|0|1");
     QProcess next;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(RememberedVariable, expected);
