@@ -89,7 +89,12 @@ bool BitmapEndsBeforeItsPixels(const TBitmapFileHeader &header, qint64 fileBytes
         return false;
     const qint64 rowBits = header.width * header.bitCount;
     const qint64 rowBytes = (rowBits + 31) / 32 * 4;
-    return header.pixelOffset + rowBytes * (height - 1) + (rowBits + 7) / 8 > fileBytes;
+    const qint64 lastRowBytes = (rowBits + 7) / 8;
+    const qint64 available = fileBytes - header.pixelOffset;
+    if (available < lastRowBytes)
+        return true;
+    // Compared by division: the rows of a hostile header overflow any product.
+    return height > 1 && rowBytes > (available - lastRowBytes) / (height - 1);
 }
 
 bool IsBitfieldBitmap(const TBitmapFileHeader &header)

@@ -3,6 +3,7 @@
 #include "engine/picture/MetafileBytes.h"
 
 #include <QtEndian>
+#include <limits>
 
 namespace
 {
@@ -45,6 +46,11 @@ TIconImage ReadImageHeader(TByteReader image)
             const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
             const qint64 width = qFromBigEndian<quint32>(data);
             const qint64 height = qFromBigEndian<quint32>(data + 4);
+            // PNG sides stop at 2^31 - 1; larger ones are no readable header (and would
+            // overflow the area).
+            if (width > std::numeric_limits<qint32>::max() ||
+                height > std::numeric_limits<qint32>::max())
+                return {};
             return {width * height, data[8] * PngChannels(data[9])};
         }
         image.U32(); // header size

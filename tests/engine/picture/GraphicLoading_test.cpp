@@ -1,5 +1,6 @@
 // Graphic loading: the extension table decides the decoder, a decoder refuses other content,
 // and every loaded picture is a 24-bit bitmap with transparent areas white.
+#include "engine/picture/BitmapFile.h"
 #include "engine/picture/ExifOrientation.h"
 #include "engine/picture/GraphicLoading.h"
 #include "engine/picture/JpegPicture.h"
@@ -268,4 +269,20 @@ TEST_F(GraphicLoading, SixteenBitPngsCountEightBytesAPixelAgainstTheMemoryLeft)
     ASSERT_TRUE(refused.refusal);
     EXPECT_EQ(refused.refusal->cause, TRefusalCause::OverMemoryBudget);
     EXPECT_EQ(refused.refusal->needed, needed);
+}
+
+// A hostile header's rows and row length together exceed any 64-bit product: the file is still
+// judged, not wrapped into a wrong answer.
+TEST(BitmapFile, HugeDeclaredPixelsEndAfterTheFile)
+{
+    TBitmapFileHeader header;
+    header.pixelOffset = 62;
+    header.width = 2267742732;
+    header.height = -1023410005;
+    header.bitCount = 32;
+    EXPECT_TRUE(BitmapEndsBeforeItsPixels(header, 1000));
+    header.width = 2;
+    header.height = 2;
+    EXPECT_FALSE(BitmapEndsBeforeItsPixels(header, 62 + 8 + 8));
+    EXPECT_TRUE(BitmapEndsBeforeItsPixels(header, 62 + 8 + 7));
 }
