@@ -22,9 +22,14 @@ constexpr std::int64_t BitmapBytesPerPixel = 3;
 // A metafile is drawn onto a 32-bit canvas, then narrowed to the 24-bit bitmap.
 constexpr std::int64_t MetafileBytesPerPixel = 4 + BitmapBytesPerPixel;
 
+// Beyond any pixel limit, so that a count capped here is still refused by it.
+constexpr std::int64_t PixelCountCap = std::int64_t{1} << 40;
+
+// The pixels of a picture of this size, capped at PixelCountCap: the memory a loading takes is
+// this count times a few bytes, and a hostile header's sides would overflow that product.
 std::int64_t PixelCount(QSize size)
 {
-    return std::int64_t(size.width()) * size.height();
+    return std::min(std::int64_t(size.width()) * size.height(), PixelCountCap);
 }
 
 // Refuses a picture of this size that has more pixels than the limit, or whose loading takes
