@@ -166,14 +166,7 @@ void BM_WindowStart(benchmark::State &state)
 
 void BM_Decode(benchmark::State &state)
 {
-    for (auto _ : state) {
-        QImage decoded = PhotoJpeg().ToBitmap();
-        benchmark::DoNotOptimize(decoded);
-        state.PauseTiming();
-        decoded = QImage();
-        ReturnFreedMemory();
-        state.ResumeTiming();
-    }
+    TimeDecodesOnFreshMemory(state, PhotoJpeg());
 }
 
 void BM_Prepare(benchmark::State &state)

@@ -57,14 +57,7 @@ TFixture &Fixture(const benchmark::State &state)
 void BM_JpegDecode(benchmark::State &state)
 {
     const TFixture &f = Fixture(state);
-    for (auto _ : state) {
-        QImage decoded = f.jpeg.ToBitmap();
-        benchmark::DoNotOptimize(decoded);
-        state.PauseTiming();
-        decoded = QImage();
-        ReturnFreedMemory();
-        state.ResumeTiming();
-    }
+    TimeDecodesOnFreshMemory(state, f.jpeg);
 }
 
 void BM_PrepareGame(benchmark::State &state)
