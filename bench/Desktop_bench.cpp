@@ -120,28 +120,35 @@ void BM_FullRepaint(benchmark::State &state)
         desktop.repaint();
 }
 
-// The topmost desktop piece picked up by its body, then moved back and forth.
-void BM_DragStep(benchmark::State &state)
+// A piece picked up by its body, then moved back and forth, each step painted.
+void DragBackAndForth(benchmark::State &state, TPuzzleDesktop &desktop, TPieceImage *piece,
+                      QPoint body)
 {
-    TFixture &f = Fixture(state);
-    TDesktopCanvas *canvas = f.desktop.Canvas();
-    TPieceImage *top = nullptr;
-    for (TCanvasItem *item : canvas->Items()) {
-        auto *piece = dynamic_cast<TPieceImage *>(item);
-        if (piece != nullptr && !piece->m_onPalette)
-            top = piece;
-    }
-    const QPoint body(f.geometry.pieceWidth / 2, f.geometry.pieceHeight / 2);
-    QPoint mouse = top->Position() + body;
+    TDesktopCanvas *canvas = desktop.Canvas();
+    QPoint mouse = piece->Position() + body;
     SendMouse(canvas, QEvent::MouseButtonPress, mouse, Qt::LeftButton);
     int step = 8;
     for (auto _ : state) {
         mouse += QPoint(step, step / 2);
         step = -step;
         SendMouse(canvas, QEvent::MouseMove, mouse, Qt::LeftButton);
-        SyncPaint(&f.desktop);
+        SyncPaint(&desktop);
     }
     SendMouse(canvas, QEvent::MouseButtonRelease, mouse, Qt::NoButton);
+}
+
+// The topmost desktop piece picked up by its body, then moved back and forth.
+void BM_DragStep(benchmark::State &state)
+{
+    TFixture &f = Fixture(state);
+    TPieceImage *top = nullptr;
+    for (TCanvasItem *item : f.desktop.Canvas()->Items()) {
+        auto *piece = dynamic_cast<TPieceImage *>(item);
+        if (piece != nullptr && !piece->m_onPalette)
+            top = piece;
+    }
+    DragBackAndForth(state, f.desktop, top,
+                     QPoint(f.geometry.pieceWidth / 2, f.geometry.pieceHeight / 2));
 }
 
 // The photograph's 225 pieces all on the desktop: a 10 × 10 block joined at the top left, the
@@ -201,23 +208,6 @@ struct TAidsFixture {
 };
 
 std::unique_ptr<TAidsFixture> aids;
-
-// A piece picked up by its body, then moved back and forth, each step painted.
-void DragBackAndForth(benchmark::State &state, TPuzzleDesktop &desktop, TPieceImage *piece,
-                      QPoint body)
-{
-    TDesktopCanvas *canvas = desktop.Canvas();
-    QPoint mouse = piece->Position() + body;
-    SendMouse(canvas, QEvent::MouseButtonPress, mouse, Qt::LeftButton);
-    int step = 8;
-    for (auto _ : state) {
-        mouse += QPoint(step, step / 2);
-        step = -step;
-        SendMouse(canvas, QEvent::MouseMove, mouse, Qt::LeftButton);
-        SyncPaint(&desktop);
-    }
-    SendMouse(canvas, QEvent::MouseButtonRelease, mouse, Qt::NoButton);
-}
 
 void BM_GroupDragStep(benchmark::State &state)
 {
