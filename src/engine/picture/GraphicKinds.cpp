@@ -5,6 +5,7 @@
 #include "engine/picture/IconDirectory.h"
 #include "engine/picture/JpegPicture.h"
 #include "engine/picture/PictureCompleteness.h"
+#include "engine/picture/PngChunks.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -63,6 +64,17 @@ std::int64_t DecodedBytesPerPixel(QImage::Format format)
     if (format == QImage::Format_Invalid)
         return 8;
     return (QImage::toPixelFormat(format).bitsPerPixel() + 7) / 8;
+}
+
+// The extension decides the type: content of another type must be refused, not sniffed.
+bool QtReaderCanRead(const QByteArray &format, const QByteArray &bytes)
+{
+    QByteArray data = bytes;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    reader.setAutoDetectImageFormat(false);
+    return reader.canRead();
 }
 
 [[noreturn]] void ThrowUnreadable(const QByteArray &format, const QByteArray &bytes)
@@ -129,22 +141,40 @@ void TQtReadGraphic::LoadFromBytes(const QByteArray &bytes)
         if (header && IsBitfieldBitmap(*header))
             return LoadBitfieldBitmap(bytes);
     }
+    if (m_format == "ico")
+        return LoadIcon(bytes);
+    LoadThroughQt(m_format, bytes, 0, bytes.size());
+}
+
+void TQtReadGraphic::LoadIcon(const QByteArray &bytes)
+{
+    const std::optional<TIconChoice> choice = ChooseIconImage(bytes);
+    if (choice && choice->endsBeyondFile)
+        throw EGraphicError(TRefusalCause::Truncated);
+    // Qt's icon reader would hand a PNG-compressed image to the PNG reader unchecked: it is read
+    // here as the PNG file it is, with that file's checks.
+    if (choice && choice->isPng) {
+        const QByteArray png = bytes.mid(choice->offset, choice->bytes);
+        return LoadThroughQt("png", png, 0, bytes.size() + png.size());
+    }
+    LoadThroughQt("ico", bytes, choice ? choice->index : 0, bytes.size());
+}
+
+void TQtReadGraphic::LoadThroughQt(const QByteArray &format, const QByteArray &bytes,
+                                   int imageIndex, std::int64_t heldBytes)
+{
+    // The signature test first: a decoder given other content may complain on stderr.
+    if (!QtReaderCanRead(format, bytes))
+        throw EGraphicError(TRefusalCause::WrongType);
+    if (format == "png" && ReadPngLayout(bytes) == TPngLayout::EndsInsideAChunk)
+        throw EGraphicError(TRefusalCause::Truncated);
     QByteArray data = bytes;
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, m_format);
-    // The extension decides the type: content of another type must be refused, not sniffed.
+    QImageReader reader(&buffer, format);
     reader.setAutoDetectImageFormat(false);
-    // The signature test first: a decoder given other content may complain on stderr.
-    if (!reader.canRead())
-        throw EGraphicError(TRefusalCause::WrongType);
-    if (m_format == "ico") {
-        const std::optional<TIconChoice> choice = ChooseIconImage(bytes);
-        if (choice && choice->endsBeyondFile)
-            throw EGraphicError(TRefusalCause::Truncated);
-        if (choice)
-            reader.jumpToImage(choice->index);
-    }
+    if (imageIndex != 0)
+        reader.jumpToImage(imageIndex);
     reader.setAutoTransform(true);
     const QSize declared = reader.size();
     if (declared.isValid()) {
@@ -152,19 +182,19 @@ void TQtReadGraphic::LoadFromBytes(const QByteArray &bytes)
         // A picture turned as its orientation says is copied once more while it is decoded.
         const bool turned = reader.transformation() != QImageIOHandler::TransformationNone;
         RequireWithinLimits(m_limits, declared,
-                            bytes.size() + PixelCount(declared) *
-                                               (decoded * (turned ? 2 : 1) + BitmapBytesPerPixel));
+                            heldBytes + PixelCount(declared) *
+                                            (decoded * (turned ? 2 : 1) + BitmapBytesPerPixel));
     }
     // Qt's bitmap and GIF readers fill what a cut-off file lacks with black or the background.
-    if ((m_format == "bmp" || m_format == "gif") && EndsBeforeItsPicture(m_format, bytes))
+    if ((format == "bmp" || format == "gif") && EndsBeforeItsPicture(format, bytes))
         throw EGraphicError(TRefusalCause::Truncated);
     SetQtAllocationLimit(m_limits.pixels);
     QImage image = reader.read();
     if (image.isNull())
-        ThrowUnreadable(m_format, bytes);
+        ThrowUnreadable(format, bytes);
     // Some readers declare no size up front; Qt's allocation limit bounded their memory.
     RequireWithinLimits(m_limits, image.size(),
-                        bytes.size() +
+                        heldBytes +
                             PixelCount(image.size()) *
                                 (DecodedBytesPerPixel(image.format()) + BitmapBytesPerPixel));
     m_bitmap = std::move(image);

@@ -43,6 +43,10 @@ public:
 
 private:
     void LoadBitfieldBitmap(const QByteArray &bytes);
+    void LoadIcon(const QByteArray &bytes);
+    // heldBytes: the file's bytes and any copy of them the loading holds.
+    void LoadThroughQt(const QByteArray &format, const QByteArray &bytes, int imageIndex,
+                       std::int64_t heldBytes);
 
     QByteArray m_format;
 };

@@ -14,6 +14,7 @@ constexpr qint64 EntryBytes = 16;
 struct TIconImage {
     qint64 area = -1;
     int bitsPerPixel = -1;
+    bool isPng = false;
 };
 
 int PngChannels(int colourType)
@@ -33,36 +34,49 @@ int PngChannels(int colourType)
     }
 }
 
+bool StartsAsPng(const TByteReader &image)
+{
+    static const char pngSignature[] = "\x89PNG\r\n\x1a\n";
+    return image.Remaining() >= 8 && image.At(0, 8).Bytes() == QByteArray(pngSignature, 8);
+}
+
+// The size and depth a PNG image's header gives.
+TIconImage ReadPngHeader(TByteReader image)
+{
+    image.Skip(16); // signature, IHDR length and type
+    const QByteArray bytes = image.Take(10).Bytes();
+    const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
+    const qint64 width = qFromBigEndian<quint32>(data);
+    const qint64 height = qFromBigEndian<quint32>(data + 4);
+    // PNG sides stop at 2^31 - 1; larger ones are no readable header (and would overflow the
+    // area).
+    if (width > std::numeric_limits<qint32>::max() || height > std::numeric_limits<qint32>::max())
+        return {-1, -1, true};
+    return {width * height, data[8] * PngChannels(data[9]), true};
+}
+
+// The size and depth a bitmap image's header gives.
+TIconImage ReadBitmapHeader(TByteReader image)
+{
+    image.U32(); // header size
+    const qint64 width = image.S32();
+    const qint64 height = image.S32() / 2; // the colours' rows and the mask's
+    image.U16();
+    const int bitCount = image.U16();
+    if (width <= 0 || height <= 0)
+        return {};
+    return {width * height, bitCount, false};
+}
+
 // The size and depth an image's own header gives; an image whose header cannot be read ranks
 // below every readable one.
-TIconImage ReadImageHeader(TByteReader image)
+TIconImage ReadImageHeader(const TByteReader &image)
 {
+    const bool isPng = StartsAsPng(image);
     try {
-        static const char pngSignature[] = "\x89PNG\r\n\x1a\n";
-        if (image.Remaining() >= 8 && image.At(0, 8).Bytes() == QByteArray(pngSignature, 8)) {
-            image.Skip(16); // signature, IHDR length and type
-            const TByteReader header = image.Take(10);
-            const QByteArray bytes = header.Bytes();
-            const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
-            const qint64 width = qFromBigEndian<quint32>(data);
-            const qint64 height = qFromBigEndian<quint32>(data + 4);
-            // PNG sides stop at 2^31 - 1; larger ones are no readable header (and would
-            // overflow the area).
-            if (width > std::numeric_limits<qint32>::max() ||
-                height > std::numeric_limits<qint32>::max())
-                return {};
-            return {width * height, data[8] * PngChannels(data[9])};
-        }
-        image.U32(); // header size
-        const qint64 width = image.S32();
-        const qint64 height = image.S32() / 2; // the colours' rows and the mask's
-        image.U16();
-        const int bitCount = image.U16();
-        if (width <= 0 || height <= 0)
-            return {};
-        return {width * height, bitCount};
+        return isPng ? ReadPngHeader(image) : ReadBitmapHeader(image);
     } catch (const EMetafileRecordError &) {
-        return {};
+        return {-1, -1, isPng};
     }
 }
 
@@ -89,7 +103,7 @@ std::optional<TIconChoice> ChooseIconImage(const QByteArray &file)
                     : TIconImage{};
             if (index == 0 || image.area > bestImage.area ||
                 (image.area == bestImage.area && image.bitsPerPixel > bestImage.bitsPerPixel)) {
-                best = {static_cast<int>(index), endsBeyondFile};
+                best = {static_cast<int>(index), endsBeyondFile, image.isPng, offset, bytes};
                 bestImage = image;
             }
         }

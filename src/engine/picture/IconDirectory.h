@@ -9,6 +9,11 @@
 struct TIconChoice {
     int index = 0;               // in the directory's order, as Qt's reader counts the images
     bool endsBeyondFile = false; // the chosen image's bytes run past the end of the file
+    // A PNG-compressed image, and where its bytes lie in the file, so that it can be read as
+    // the PNG file it is.
+    bool isPng = false;
+    qint64 offset = 0;
+    qint64 bytes = 0;
 };
 
 // The image to take, or none when the bytes hold no icon directory. Every entry is considered;

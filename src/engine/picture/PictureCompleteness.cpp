@@ -2,6 +2,7 @@
 
 #include "engine/picture/BitmapFile.h"
 #include "engine/picture/MetafileBytes.h"
+#include "engine/picture/PngChunks.h"
 
 #include <QtEndian>
 
@@ -47,23 +48,6 @@ bool GifEndsBeforeFirstFrame(const QByteArray &file)
     }
 }
 
-bool PngEndsBeforeItsEnd(const QByteArray &file)
-{
-    constexpr qint64 SignatureBytes = 8;
-    qint64 position = SignatureBytes;
-    while (position + 8 <= file.size()) {
-        const auto *chunk = reinterpret_cast<const uchar *>(file.constData()) + position;
-        const qint64 length = qFromBigEndian<quint32>(chunk);
-        const QByteArray type = file.mid(position + 4, 4);
-        position += 12 + length;
-        if (position > file.size())
-            return true;
-        if (type == "IEND")
-            return false;
-    }
-    return true;
-}
-
 bool WebpEndsBeforeItsEnd(const QByteArray &file)
 {
     if (file.size() < 12 || !file.startsWith("RIFF"))
@@ -83,7 +67,7 @@ bool EndsBeforeItsPicture(const QByteArray &format, const QByteArray &file)
     if (format == "gif")
         return GifEndsBeforeFirstFrame(file);
     if (format == "png")
-        return PngEndsBeforeItsEnd(file);
+        return ReadPngLayout(file) != TPngLayout::Complete;
     if (format == "webp")
         return WebpEndsBeforeItsEnd(file);
     if (format == "jpeg")

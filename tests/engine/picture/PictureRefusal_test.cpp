@@ -1,5 +1,6 @@
 // Refusals: every cause its own plain message, and a file cut short refused as such in every
-// type, while a cut-off metafile that drew something shows it.
+// type (one whose chunk declares more than the file holds among them), while a cut-off
+// metafile that drew something shows it.
 #include "engine/picture/GraphicLoading.h"
 #include "engine/picture/JpegPicture.h"
 #include "support/TemporaryFolderTest.h"
@@ -44,6 +45,28 @@ protected:
         QFile::setPermissions(path, QFileDevice::Permissions());
         return QFile(path).open(QIODevice::ReadOnly) ? QStringLiteral("/proc/sys/vm/compact_memory")
                                                      : path;
+    }
+
+    // The PNG with a text chunk after its header that declares 2 GB and holds a few bytes:
+    // decoders that trust the length allocate it before they find the file ends.
+    static QByteArray DeclaringTwoGigabytes(const QByteArray &png)
+    {
+        constexpr int SignatureAndHeaderBytes = 8 + 25;
+        QByteArray declaring = png.left(SignatureAndHeaderBytes);
+        char length[4];
+        qToBigEndian<quint32>(0x7E000000, length);
+        return declaring.append(length, 4).append("tEXtkey");
+    }
+
+    // An icon file whose one image is this PNG.
+    static QByteArray IconHolding(const QByteArray &png)
+    {
+        QByteArray icon(6 + 16, '\0');
+        qToLittleEndian<quint16>(1, icon.data() + 2); // type: icon
+        qToLittleEndian<quint16>(1, icon.data() + 4); // one image
+        qToLittleEndian<quint32>(static_cast<quint32>(png.size()), icon.data() + 6 + 8);
+        qToLittleEndian<quint32>(6 + 16, icon.data() + 6 + 12);
+        return icon + png;
     }
 
     std::optional<TPictureRefusal> RefusalOf(const QString &path,
@@ -115,6 +138,8 @@ TEST_F(PictureRefusals, AFileCutShortIsRefusedAsSuchInEveryType)
         {"p.png", png, half(png)},
         {"p.webp", webp, half(webp)},
         {"p.ico", ico, half(ico)},
+        {"declares_2gb.png", png, DeclaringTwoGigabytes(png)},
+        {"declares_2gb.ico", IconHolding(png), IconHolding(DeclaringTwoGigabytes(png))},
         {"p.jpg", jpg, half(jpg)},
         {"p.wmf", wmf, half(wmf)},
         {"headers.wmf", wmf, wmf.left(40)}, // the placeable and the plain header only
