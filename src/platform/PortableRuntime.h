@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <cstring>
 #include <elf.h>
+#include <optional>
+#include <string>
 
 namespace PortableRuntime
 {
@@ -44,8 +46,121 @@ inline std::uint64_t StageEnd(const unsigned char *header, std::size_t headerSiz
         header[EI_CLASS] != ELFCLASS64)
         return 0;
     std::memcpy(&elf, header, sizeof elf);
+    // Checked before it is added to: a hostile offset would wrap round to a small end.
+    if (elf.e_shoff > fileSize)
+        return 0;
     const std::uint64_t end = elf.e_shoff + std::uint64_t(elf.e_shnum) * elf.e_shentsize;
     return end >= sizeof elf && end <= fileSize ? end : 0;
+}
+
+struct TRuntimeHeader {
+    std::uint64_t offset = 0; // of the compressed bytes in the puzzle file
+    std::uint64_t compressedSize = 0;
+    std::uint64_t unpackedSize = 0;
+    unsigned char hash[32] = {};
+};
+
+inline std::uint64_t LittleEndian64(const unsigned char *bytes)
+{
+    std::uint64_t value = 0;
+    for (int i = 7; i >= 0; --i)
+        value = (value << 8) | bytes[i];
+    return value;
+}
+
+// The runtime header's fields (bytes: its HeaderSize bytes, magic first) for a runtime whose
+// header starts at headerOffset in a file of fileSize bytes; none when the sizes it declares
+// cannot be right there.
+inline std::optional<TRuntimeHeader> ReadRuntimeHeaderFields(const unsigned char *bytes,
+                                                             std::uint64_t headerOffset,
+                                                             std::uint64_t fileSize)
+{
+    if (headerOffset > fileSize || fileSize - headerOffset < std::uint64_t(HeaderSize))
+        return std::nullopt;
+    TRuntimeHeader header;
+    header.offset = headerOffset + HeaderSize;
+    header.compressedSize = LittleEndian64(bytes + 8);
+    header.unpackedSize = LittleEndian64(bytes + 16);
+    std::memcpy(header.hash, bytes + 24, sizeof header.hash);
+    if (header.compressedSize > fileSize - header.offset || header.unpackedSize > MaxUnpackedSize)
+        return std::nullopt;
+    return header;
+}
+
+// One entry of the runtime's ustar archive.
+struct TArchiveEntry {
+    std::string name; // relative, never climbing out of the runtime's folder
+    char type = 0;    // '5' a folder, '0' or '\0' a file; others are skipped
+    unsigned mode = 0;
+    std::uint64_t offset = 0; // of its data in the archive
+    std::uint64_t size = 0;
+};
+
+inline std::uint64_t OctalField(const char *field, int length)
+{
+    std::uint64_t value = 0;
+    for (int i = 0; i < length && field[i] >= '0' && field[i] <= '7'; ++i)
+        value = value * 8 + std::uint64_t(field[i] - '0');
+    return value;
+}
+
+// A relative path inside the runtime, nothing that climbs out of it.
+inline bool IsSafeName(const std::string &name)
+{
+    return !name.empty() && name[0] != '/' && name.find("..") == std::string::npos;
+}
+
+// Calls visit for each entry of the archive up to its end block. False, after the entries
+// before it, at an entry whose name is not safe or whose data runs past the archive's end.
+template <typename TVisit>
+bool ForEachArchiveEntry(const unsigned char *archive, std::uint64_t size, TVisit visit)
+{
+    constexpr std::uint64_t Block = 512;
+    std::uint64_t at = 0;
+    while (at + Block <= size && archive[at] != 0) {
+        const char *block = reinterpret_cast<const char *>(archive + at);
+        const std::string prefix(block + 345, strnlen(block + 345, 155));
+        const std::string ownName(block, strnlen(block, 100));
+        TArchiveEntry entry;
+        entry.name = prefix.empty() ? ownName : prefix + "/" + ownName;
+        entry.size = OctalField(block + 124, 12);
+        entry.mode = unsigned(OctalField(block + 100, 8) & 0755);
+        entry.type = block[156];
+        entry.offset = at + Block;
+        if (!IsSafeName(entry.name) || entry.size > size - entry.offset)
+            return false;
+        visit(entry);
+        at = entry.offset + (entry.size + Block - 1) / Block * Block;
+    }
+    return true;
+}
+
+// Calls visit(size, name) for each line "SIZE NAME" of a completion marker. False at a line
+// that is not one (the marker is damaged) or when no line names a file.
+template <typename TVisit> bool ForEachMarkedFile(const std::string &marker, TVisit visit)
+{
+    std::size_t lineStart = 0;
+    int files = 0;
+    while (lineStart < marker.size()) {
+        std::size_t lineEnd = marker.find('\n', lineStart);
+        if (lineEnd == std::string::npos)
+            lineEnd = marker.size();
+        const std::size_t space = marker.find(' ', lineStart);
+        if (space == std::string::npos || space >= lineEnd || space == lineStart ||
+            space + 1 == lineEnd || space - lineStart > 20)
+            return false;
+        std::uint64_t size = 0;
+        for (std::size_t i = lineStart; i < space; ++i) {
+            const char digit = marker[i];
+            if (digit < '0' || digit > '9' || size > (UINT64_MAX - 9) / 10)
+                return false;
+            size = size * 10 + std::uint64_t(digit - '0');
+        }
+        visit(size, marker.substr(space + 1, lineEnd - space - 1));
+        ++files;
+        lineStart = lineEnd + 1;
+    }
+    return files > 0;
 }
 
 } // namespace PortableRuntime

@@ -15,6 +15,7 @@
 #include <elf.h>
 #include <fcntl.h>
 #include <nettle/sha2.h>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -27,12 +28,8 @@ namespace
 
 using namespace PortableRuntime;
 
-struct TRuntimeHeader {
-    std::uint64_t offset = 0; // of the compressed bytes in the puzzle file
-    std::uint64_t compressedSize = 0;
-    std::uint64_t unpackedSize = 0;
-    unsigned char hash[32] = {};
-};
+// The completion marker is a line per unpacked file; one far longer is not ours.
+constexpr off_t MaxMarkerSize = 1 << 20;
 
 std::string HexOf(const unsigned char *bytes, int count)
 {
@@ -99,14 +96,6 @@ bool ReadAt(int descriptor, void *buffer, std::uint64_t size, std::uint64_t offs
     return true;
 }
 
-std::uint64_t LittleEndian64(const unsigned char *bytes)
-{
-    std::uint64_t value = 0;
-    for (int i = 7; i >= 0; --i)
-        value = (value << 8) | bytes[i];
-    return value;
-}
-
 // The runtime's header right after this program's own ELF bytes (which end with the section
 // header table) in the puzzle file.
 TRuntimeHeader ReadRuntimeHeader(int descriptor, const std::string &path)
@@ -117,20 +106,17 @@ TRuntimeHeader ReadRuntimeHeader(int descriptor, const std::string &path)
     if (fstat(descriptor, &status) != 0 || !ReadAt(descriptor, elf, sizeof elf, 0))
         Fail("cannot read \"" + path + "\": " + SystemReason(errno));
     const std::uint64_t fileSize = std::uint64_t(status.st_size);
-    TRuntimeHeader header;
-    header.offset = StageEnd(elf, sizeof elf, fileSize);
+    const std::uint64_t headerOffset = StageEnd(elf, sizeof elf, fileSize);
     unsigned char bytes[HeaderSize];
-    if (header.offset == 0 || header.offset + HeaderSize > fileSize ||
-        !ReadAt(descriptor, bytes, HeaderSize, header.offset) ||
+    if (headerOffset == 0 || headerOffset + HeaderSize > fileSize ||
+        !ReadAt(descriptor, bytes, HeaderSize, headerOffset) ||
         std::memcmp(bytes, Magic, sizeof Magic) != 0)
         Fail("\"" + path + "\" carries no runtime to start a puzzle with; it is damaged");
-    header.compressedSize = LittleEndian64(bytes + 8);
-    header.unpackedSize = LittleEndian64(bytes + 16);
-    std::memcpy(header.hash, bytes + 24, sizeof header.hash);
-    header.offset += HeaderSize;
-    if (header.compressedSize > fileSize - header.offset || header.unpackedSize > MaxUnpackedSize)
+    const std::optional<TRuntimeHeader> header =
+        ReadRuntimeHeaderFields(bytes, headerOffset, fileSize);
+    if (!header)
         Fail("the runtime that \"" + path + "\" carries is damaged");
-    return header;
+    return *header;
 }
 
 bool HasHash(const std::vector<unsigned char> &bytes, const unsigned char (&expected)[32])
@@ -166,26 +152,35 @@ std::string CacheFolder()
     return std::string(home) + "/.cache/tessalune";
 }
 
+// The completion marker's text; empty when it is missing, unreadable or too large to be ours.
+std::string ReadMarker(const std::string &runtime)
+{
+    const int file = open((runtime + "/" + CompleteMarker).c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat status {
+    };
+    std::string marker;
+    if (file >= 0 && fstat(file, &status) == 0 && status.st_size <= MaxMarkerSize) {
+        marker.resize(std::size_t(status.st_size));
+        if (!ReadAt(file, marker.data(), marker.size(), 0))
+            marker.clear();
+    }
+    if (file >= 0)
+        close(file);
+    return marker;
+}
+
 // True when the runtime's completion marker is there and every file it lists has its size.
 bool IsComplete(const std::string &runtime)
 {
-    FILE *marker = std::fopen((runtime + "/" + CompleteMarker).c_str(), "re");
-    if (!marker)
-        return false;
     bool complete = true;
-    int files = 0;
-    unsigned long long size = 0;
-    char name[4096];
-    while (complete && std::fscanf(marker, "%llu %4095[^\n]\n", &size, name) == 2) {
-        struct stat status {
-        };
-        complete = stat((runtime + "/" + name).c_str(), &status) == 0 &&
-                   std::uint64_t(status.st_size) == size;
-        ++files;
-    }
-    complete = complete && std::feof(marker) && files > 0;
-    std::fclose(marker);
-    return complete;
+    const bool wellFormed =
+        ForEachMarkedFile(ReadMarker(runtime), [&](std::uint64_t size, const std::string &name) {
+            struct stat status {
+            };
+            complete = complete && stat((runtime + "/" + name).c_str(), &status) == 0 &&
+                       std::uint64_t(status.st_size) == size;
+        });
+    return wellFormed && complete;
 }
 
 void RemoveTree(const std::string &path)
@@ -239,18 +234,20 @@ void RemoveLeftovers(const std::string &cache)
     Fail(message);
 }
 
-std::uint64_t OctalField(const char *field, int length)
+void WriteUnpackedFile(const std::string &path, const unsigned char *bytes, std::uint64_t size,
+                       unsigned mode, const TRuntimeHeader &header, const std::string &unpacking)
 {
-    std::uint64_t value = 0;
-    for (int i = 0; i < length && field[i] >= '0' && field[i] <= '7'; ++i)
-        value = value * 8 + std::uint64_t(field[i] - '0');
-    return value;
-}
-
-// A relative path inside the runtime, nothing that climbs out of it.
-bool IsSafeName(const std::string &name)
-{
-    return !name.empty() && name[0] != '/' && name.find("..") == std::string::npos;
+    const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    std::uint64_t written = 0;
+    while (file >= 0 && written < size) {
+        const ssize_t done = write(file, bytes + written, size - written);
+        if (done <= 0 && errno != EINTR)
+            break;
+        written += done > 0 ? std::uint64_t(done) : 0;
+    }
+    const int error = errno;
+    if (file < 0 || written != size || close(file) != 0)
+        FailWriting(path, file < 0 || written != size ? error : errno, header, unpacking);
 }
 
 // Writes the ustar archive's folders and files below `folder`; returns the completion marker's
@@ -259,40 +256,21 @@ std::string WriteArchive(const std::vector<unsigned char> &archive, const std::s
                          const TRuntimeHeader &header)
 {
     std::string marker;
-    std::uint64_t at = 0;
-    while (at + 512 <= archive.size() && archive[at] != 0) {
-        const char *block = reinterpret_cast<const char *>(&archive[at]);
-        const std::string name = std::string(block + 345, strnlen(block + 345, 155)).empty()
-                                     ? std::string(block, strnlen(block, 100))
-                                     : std::string(block + 345, strnlen(block + 345, 155)) + "/" +
-                                           std::string(block, strnlen(block, 100));
-        const std::uint64_t size = OctalField(block + 124, 12);
-        const mode_t mode = mode_t(OctalField(block + 100, 8) & 0755);
-        const char type = block[156];
-        at += 512;
-        if (!IsSafeName(name) || size > archive.size() - at) {
-            RemoveTree(folder);
-            Fail("the runtime the puzzle carries is damaged");
-        }
-        const std::string path = folder + "/" + name;
-        if (type == '5') {
-            if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
-                FailWriting(path, errno, header, folder);
-        } else if (type == '0' || type == '\0') {
-            const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-            std::uint64_t written = 0;
-            while (file >= 0 && written < size) {
-                const ssize_t done = write(file, &archive[at + written], size - written);
-                if (done <= 0 && errno != EINTR)
-                    break;
-                written += done > 0 ? std::uint64_t(done) : 0;
+    const bool wellFormed =
+        ForEachArchiveEntry(archive.data(), archive.size(), [&](const TArchiveEntry &entry) {
+            const std::string path = folder + "/" + entry.name;
+            if (entry.type == '5') {
+                if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
+                    FailWriting(path, errno, header, folder);
+            } else if (entry.type == '0' || entry.type == '\0') {
+                WriteUnpackedFile(path, &archive[entry.offset], entry.size, entry.mode, header,
+                                  folder);
+                marker += std::to_string(entry.size) + " " + entry.name + "\n";
             }
-            const int error = errno;
-            if (file < 0 || written != size || close(file) != 0)
-                FailWriting(path, file < 0 || written != size ? error : errno, header, folder);
-            marker += std::to_string(size) + " " + name + "\n";
-        }
-        at += (size + 511) / 512 * 512;
+        });
+    if (!wellFormed) {
+        RemoveTree(folder);
+        Fail("the runtime the puzzle carries is damaged");
     }
     return marker;
 }

@@ -86,9 +86,14 @@ std::optional<TIconChoice> ChooseIconImage(const QByteArray &file)
 {
     try {
         TByteReader r(file);
-        if (r.U16() != 0 || r.U16() != 1)
+        constexpr int IconType = 1, CursorType = 2; // Qt's reader takes both
+        const int reserved = r.U16(), type = r.U16();
+        if (reserved != 0 || (type != IconType && type != CursorType))
             return std::nullopt;
-        const qint64 count = r.Count(r.U16(), EntryBytes);
+        const qint64 count = r.U16();
+        // A directory that runs past the end of the file is cut off like an image would be.
+        if (count > r.Remaining() / EntryBytes)
+            return TIconChoice{0, true};
         TIconChoice best;
         TIconImage bestImage;
         for (qint64 index = 0; index < count; ++index) {

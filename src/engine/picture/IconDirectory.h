@@ -7,8 +7,9 @@
 #include <optional>
 
 struct TIconChoice {
-    int index = 0;               // in the directory's order, as Qt's reader counts the images
-    bool endsBeyondFile = false; // the chosen image's bytes run past the end of the file
+    int index = 0; // in the directory's order, as Qt's reader counts the images
+    // The chosen image's bytes, or the directory itself, run past the end of the file.
+    bool endsBeyondFile = false;
     // A PNG-compressed image, and where its bytes lie in the file, so that it can be read as
     // the PNG file it is.
     bool isPng = false;
