@@ -16,18 +16,18 @@ int main(int argc, char **argv)
     PrepareCarriedRuntime();
     if (IsCommandLineJob(argc, argv))
         return RunCommandLine(argc, argv);
-    QString firstArgument;
+    StartupContext startup;
     try {
-        // A path that text would change names another file: refused, not opened or replaced.
-        firstArgument = argc > 1 ? Platform::ArgumentText(argv[1]) : QString();
+        // Paths that text would change name other files: refused, not opened or replaced.
+        startup = CurrentStartupContext(argc, argv);
     } catch (const std::runtime_error &refused) {
         std::fprintf(stderr, "tessalune: %s\n", refused.what());
         return 2;
     }
     const QString puzzleFile =
-        PuzzleFileParameter(Platform::RunningExecutablePath(), firstArgument);
+        PuzzleFileParameter(startup.executablePath, startup.parameters.value(0));
     if (puzzleFile.isEmpty()) {
-        RunStartupStep(argc, argv);
+        RunStartupStep(startup);
     } else {
         // A puzzle file is played where it lies; it needs none of its own program's start-up.
         OpenPuzzleFile(puzzleFile);

@@ -76,7 +76,8 @@ struct StartupContext {
     int relocationFlag = 0;
 };
 
-// The context of this process: its executable, argv[1..] and HeaderByte(3).
+// The context of this process: its executable, argv[1..] and HeaderByte(3). Throws
+// std::runtime_error, as Platform::ArgumentText, for an argument that is not valid text.
 StartupContext CurrentStartupContext(int argc, char **argv);
 
 // The copy of itself a puzzle writes beside itself to replace its own file.
@@ -91,4 +92,3 @@ inline constexpr char ThumbnailParameter[] = "maketn";
 // in the user's data folder, and carries out the "temp0a0.exe" / "deltemp" self-replacement.
 // It may ask the application to end (Platform::RequestQuit); it never throws.
 void RunStartupStep(const StartupContext &context);
-void RunStartupStep(int argc, char **argv);

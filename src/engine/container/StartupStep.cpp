@@ -120,7 +120,7 @@ StartupContext CurrentStartupContext(int argc, char **argv)
     StartupContext context;
     context.executablePath = Platform::RunningExecutablePath();
     for (int i = 1; i < argc; ++i)
-        context.parameters << QString::fromLocal8Bit(argv[i]);
+        context.parameters << Platform::ArgumentText(argv[i]);
     context.relocationFlag = Platform::HeaderByte(3);
     return context;
 }
@@ -144,9 +144,4 @@ void RunStartupStep(const StartupContext &context)
         }
         Platform::RequestQuit();
     }
-}
-
-void RunStartupStep(int argc, char **argv)
-{
-    RunStartupStep(CurrentStartupContext(argc, argv));
 }

@@ -275,6 +275,9 @@ TEST(StartupContextOfThisProcess, ProgramParametersAndFlag)
     EXPECT_EQ(context.executablePath, QCoreApplication::applicationFilePath());
     EXPECT_EQ(context.parameters, (QStringList{QStringLiteral("deltemp"), QStringLiteral("ä")}));
     EXPECT_EQ(context.relocationFlag, 'L');
+    char notText[] = "caf\xE9.exe";
+    char *refused[] = {program, first, notText, nullptr};
+    EXPECT_THROW(CurrentStartupContext(3, refused), std::runtime_error);
 }
 
 } // namespace
