@@ -417,7 +417,7 @@ void ReadPuzzle(const QString &path, TJpegPicture &picture, TKeyedNode &document
         throw EJobError("\"" + Text(path) + "\" is not a puzzle executable");
     picture.SetData(ReadSection(SectionSourceImage, bytes));
     try {
-        LoadPuzzleDocument(document, ReadSection(SectionDocument, bytes));
+        LoadPuzzleDocument(document, SectionView(SectionDocument, bytes));
     } catch (const EKeyedNodeError &error) {
         throw EJobError("the puzzle document of \"" + Text(path) +
                         "\" cannot be read: " + error.what());

@@ -87,12 +87,17 @@ QByteArray &LoadedExeImage()
     return ExeImage();
 }
 
-QByteArray ReadSection(const QByteArray &name, const QByteArray &image)
+QByteArrayView SectionView(const QByteArray &name, const QByteArray &image)
 {
     const SectionPlace place = FindSection(name, image);
     if (!place.isComplete())
         return {};
-    return image.mid(place.dataBegin, place.endMarker - place.dataBegin);
+    return QByteArrayView(image).sliced(place.dataBegin, place.endMarker - place.dataBegin);
+}
+
+QByteArray ReadSection(const QByteArray &name, const QByteArray &image)
+{
+    return SectionView(name, image).toByteArray();
 }
 
 QByteArray ReadSection(const QByteArray &name)

@@ -31,6 +31,10 @@ QByteArray &LoadedExeImage();
 // absent, the end marker is absent or its first occurrence lies before the data.
 QByteArray ReadSection(const QByteArray &name, const QByteArray &image);
 
+// ReadSection without the copy: a view into `image`, valid while the image stays unchanged, so
+// that a section's size can be checked before its data is copied out.
+QByteArrayView SectionView(const QByteArray &name, const QByteArray &image);
+
 // ReadSection on the process-wide image, loading it if it is empty.
 QByteArray ReadSection(const QByteArray &name);
 

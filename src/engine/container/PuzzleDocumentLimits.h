@@ -4,6 +4,7 @@
 // size instead of taking memory for millions of records.
 
 #include <QByteArray>
+#include <QByteArrayView>
 
 class TKeyedNode;
 
@@ -19,5 +20,6 @@ inline constexpr qsizetype MaxDocumentBytes = qsizetype{4} << 20; // 4 MiB
 
 // Replaces the document's content with the text, as TKeyedNode::LoadFromText does, after
 // refusing text longer than MaxDocumentBytes or with more than MaxPieceRecords piece records
-// (both before anything is parsed). Throws EKeyedNodeError whose message names the cause.
-void LoadPuzzleDocument(TKeyedNode &document, const QByteArray &text);
+// (both before anything is parsed, or copied from the view). Throws EKeyedNodeError whose
+// message names the cause.
+void LoadPuzzleDocument(TKeyedNode &document, QByteArrayView text);

@@ -274,7 +274,7 @@ void TMainWindow::LoadPuzzleFromPayload()
     QBuffer stream;
     StringToStream(ReadSection(PuzzleSchema::SectionSourceImage), stream);
     sourcePicture->LoadFromStream(stream);
-    LoadPuzzleDocument(*document, ReadSection(PuzzleSchema::SectionDocument));
+    LoadPuzzleDocument(*document, SectionView(PuzzleSchema::SectionDocument, LoadedExeImage()));
 }
 
 void TMainWindow::BrowsePuzzles(bool from_current_folder)
