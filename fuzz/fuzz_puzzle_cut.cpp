@@ -71,7 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                            DocumentText(QByteArray(reinterpret_cast<const char *>(data + 2),
                                                    static_cast<qsizetype>(size - 2))));
         RequirePieceRecords(document);
-        RequireCutWithinBudget(picture.width(), picture.height(), 0, document);
+        RequireCutWithinBudget(picture.width(), picture.height(), 0, document,
+                               GameHeldBytes(size, document));
     } catch (const std::exception &) {
         return 0;
     }

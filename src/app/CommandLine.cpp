@@ -462,7 +462,7 @@ int RunExport(const TExportRequest &request)
     ReadPuzzle(request.puzzle, picture, document);
     QImage bitmap;
     try {
-        RequirePlayablePuzzle(picture, document);
+        RequirePlayablePuzzle(picture, document, GameHeldBytes(picture.Data().size(), document));
         bitmap = picture.ToBitmap();
     } catch (const EPuzzleRefused &refusal) {
         throw EJobError("\"" + Text(request.puzzle) + "\": " + refusal.what());

@@ -49,9 +49,13 @@ void RequireNoSectionMarkers(const QByteArray &data, const std::string &what)
 QByteArray WithPuzzleSections(QByteArray programImage, const TJpegPicture &source,
                               const TJpegPicture *alternative, TKeyedNode &document)
 {
-    RequirePlayablePuzzle(source, document);
     const QByteArray sourceBytes = source.Data();
     const QByteArray alternativeBytes = alternative ? alternative->Data() : QByteArray();
+    // What the player will hold: the puzzle file's image and its picture's own copy.
+    const std::int64_t puzzleFileBytes =
+        programImage.size() + sourceBytes.size() + alternativeBytes.size();
+    RequirePlayablePuzzle(source, document,
+                          GameHeldBytes(puzzleFileBytes + sourceBytes.size(), document));
     RequireNoSectionMarkers(sourceBytes, "The picture");
     RequireNoSectionMarkers(alternativeBytes, "The alternative picture");
     document.SetAttr(KeyUseAlternative, alternative ? QByteArray(FlagYes) : QByteArray());

@@ -1,5 +1,6 @@
 #include "engine/jigsaw/PlayChecks.h"
 
+#include "engine/container/ExecutablePayload.h"
 #include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PieceTurns.h"
@@ -20,7 +21,31 @@ std::int64_t BitmapBytes(std::int64_t width, std::int64_t height, std::int64_t b
     return bytesPerLine * height;
 }
 
+std::string Mebibytes(std::int64_t bytes)
+{
+    return std::to_string((bytes + MiB - 1) / MiB) + " MiB";
+}
+
+std::int64_t NodeCount(const TKeyedNode &node)
+{
+    std::int64_t count = 1;
+    for (int i = 0; i < node.ChildCount(); ++i)
+        count += NodeCount(*node.Child(i));
+    return count;
+}
+
 } // namespace
+
+std::int64_t GameHeldBytes(std::int64_t fileBytes, const TKeyedNode &document)
+{
+    constexpr std::int64_t BytesPerNode = 1024;
+    return fileBytes + NodeCount(document) * BytesPerNode;
+}
+
+std::int64_t PlayedGameHeldBytes(const TJpegPicture &source, const TKeyedNode &document)
+{
+    return GameHeldBytes(ExeImage().size() + source.Data().size(), document);
+}
 
 void RequirePieceRecords(const TKeyedNode &document)
 {
@@ -68,43 +93,47 @@ std::int64_t SolvedDisplayNeed(int sourceWidth, int sourceHeight, std::int64_t s
 }
 
 void RequireSolvedDisplayWithinBudget(const TJpegPicture &source, const TJpegPicture &alternative,
-                                      const TKeyedNode &document)
+                                      const TKeyedNode &document, std::int64_t heldBytes)
 {
     const TPuzzleGrid grid = ReadPuzzleGrid(document);
     const std::optional<TPieceGeometry> geometry =
         ComputePieceGeometry(source.Width(), source.Height(), grid.cols, grid.rows);
     const std::int64_t need =
-        (geometry ? HeldPiecesBytes(grid, *geometry) : 0) +
+        heldBytes + (geometry ? HeldPiecesBytes(grid, *geometry) : 0) +
         SolvedDisplayNeed(source.Width(), source.Height(), source.DecoderBufferBytes(),
                           alternative.Width(), alternative.Height(),
                           alternative.DecoderBufferBytes());
     if (need > MemoryBudget)
         throw EPuzzleRefused("The alternative picture is too large: showing it would need " +
-                             std::to_string((need + MiB - 1) / MiB) + " MiB, more than the " +
-                             std::to_string(MemoryBudget / MiB) + " MiB the game may take");
+                             Mebibytes(need) + ", more than the " + Mebibytes(MemoryBudget) +
+                             " the game may take");
 }
 
 void RequireCutWithinBudget(int pictureWidth, int pictureHeight, std::int64_t decoderBufferBytes,
-                            const TKeyedNode &document)
+                            const TKeyedNode &document, std::int64_t heldBytes)
 {
+    if (heldBytes > MemoryBudget)
+        throw EPuzzleRefused("The puzzle file and its document take " + Mebibytes(heldBytes) +
+                             ", more than the " + Mebibytes(MemoryBudget) + " the game may take");
     const TPuzzleGrid grid = ReadPuzzleGrid(document);
     const std::optional<TPieceGeometry> geometry =
         ComputePieceGeometry(pictureWidth, pictureHeight, grid.cols, grid.rows);
     if (!geometry)
         return;
     const std::int64_t need =
-        CutMemoryNeed(pictureWidth, pictureHeight, decoderBufferBytes, grid, *geometry);
+        heldBytes + CutMemoryNeed(pictureWidth, pictureHeight, decoderBufferBytes, grid, *geometry);
     if (need > MemoryBudget)
-        throw EPuzzleRefused("The puzzle would need " + std::to_string((need + MiB - 1) / MiB) +
-                             " MiB to be cut, more than the " + std::to_string(MemoryBudget / MiB) +
-                             " MiB it may take");
+        throw EPuzzleRefused("The puzzle would need " + Mebibytes(need) +
+                             " to be cut, with its file and document, more than the " +
+                             Mebibytes(MemoryBudget) + " it may take");
 }
 
-void RequirePlayablePuzzle(const TJpegPicture &picture, const TKeyedNode &document)
+void RequirePlayablePuzzle(const TJpegPicture &picture, const TKeyedNode &document,
+                           std::int64_t heldBytes)
 {
     RequirePieceRecords(document);
     const TPuzzleGrid grid = ReadPuzzleGrid(document);
     const int width = picture.Width(), height = picture.Height();
     RequireCuttableGrid(width, height, grid.cols, grid.rows);
-    RequireCutWithinBudget(width, height, picture.DecoderBufferBytes(), document);
+    RequireCutWithinBudget(width, height, picture.DecoderBufferBytes(), document, heldBytes);
 }

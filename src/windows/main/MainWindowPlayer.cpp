@@ -106,7 +106,8 @@ void TMainWindow::ShowAlternativePicture()
 {
     if (!LoadAlternativePicture())
         return;
-    RequireSolvedDisplayWithinBudget(*sourcePicture, *alternativePicture, *document);
+    RequireSolvedDisplayWithinBudget(*sourcePicture, *alternativePicture, *document,
+                                     PlayedGameHeldBytes(*sourcePicture, *document));
     const QImage solved = sourcePicture->ToBitmap();
     const QImage alternative = alternativePicture->ToBitmap();
     PlayWindow().ShowSolvedPicture(solved, alternative);

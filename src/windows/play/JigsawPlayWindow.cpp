@@ -64,7 +64,8 @@ void TJigsawPlayWindow::BuildGame()
     if (m_sourcePicture == nullptr || m_document == nullptr)
         throw std::invalid_argument("The game has no picture or no document");
     // Refused before the picture is decoded or anything is cut.
-    RequirePlayablePuzzle(*m_sourcePicture, *m_document);
+    RequirePlayablePuzzle(*m_sourcePicture, *m_document,
+                          PlayedGameHeldBytes(*m_sourcePicture, *m_document));
     ReportProgress(0);
     LoadSourcePicture();
     ReportProgress(10);

@@ -53,13 +53,17 @@ TEST(PlayChecks, TheBudgetHoldsTheMakersGridsAndRefusesTheLargest)
     const int side = static_cast<int>(std::sqrt(static_cast<double>(JpegPixelLimit)));
     EXPECT_LE(JpegPixelLimit * JpegDecodingBytesPerPixel, MemoryBudget);
     for (const QByteArray &grid : {Grid(7, 7), Grid(15, 15)})
-        EXPECT_NO_THROW(RequireCutWithinBudget(side, side, 0, Document(grid)));
-    EXPECT_THROW(RequireCutWithinBudget(9000, 9000, 0, Document(Grid(100, 100))), EPuzzleRefused);
-    EXPECT_NO_THROW(RequireCutWithinBudget(900, 900, 0, Document(Grid(100, 100))));
-    // The decoder's buffers of a progressive file count too.
-    EXPECT_THROW(RequireCutWithinBudget(900, 900, MemoryBudget, Document(Grid(100, 100))),
+        EXPECT_NO_THROW(RequireCutWithinBudget(side, side, 0, Document(grid), 0));
+    EXPECT_THROW(RequireCutWithinBudget(9000, 9000, 0, Document(Grid(100, 100)), 0),
                  EPuzzleRefused);
-    EXPECT_NO_THROW(RequireCutWithinBudget(5, 5, 0, Document(Grid(100, 100))))
+    EXPECT_NO_THROW(RequireCutWithinBudget(900, 900, 0, Document(Grid(100, 100)), 0));
+    // So does what the game holds beside the cut: its file and its document.
+    EXPECT_THROW(RequireCutWithinBudget(900, 900, 0, Document(Grid(100, 100)), MemoryBudget - 1),
+                 EPuzzleRefused);
+    // The decoder's buffers of a progressive file count too.
+    EXPECT_THROW(RequireCutWithinBudget(900, 900, MemoryBudget, Document(Grid(100, 100)), 0),
+                 EPuzzleRefused);
+    EXPECT_NO_THROW(RequireCutWithinBudget(5, 5, 0, Document(Grid(100, 100)), 0))
         << "a grid the picture cannot hold is left to the cut";
 }
 
@@ -82,9 +86,13 @@ TEST(PlayChecks, TheSolvedDisplayCountsBothPicturesBesideThePieces)
     };
     const auto source = picture(6000, 6000);
     const TKeyedNode &document = Document(Grid(15, 15));
-    EXPECT_NO_THROW(RequireSolvedDisplayWithinBudget(*source, *picture(6000, 6000), document));
+    EXPECT_NO_THROW(RequireSolvedDisplayWithinBudget(*source, *picture(6000, 6000), document, 0));
+    EXPECT_THROW(
+        RequireSolvedDisplayWithinBudget(*source, *picture(6000, 6000), document, MemoryBudget / 2),
+        EPuzzleRefused)
+        << "what the game holds beside its pieces counts too";
     try {
-        RequireSolvedDisplayWithinBudget(*source, *picture(12000, 12000), document);
+        RequireSolvedDisplayWithinBudget(*source, *picture(12000, 12000), document, 0);
         ADD_FAILURE() << "no refusal";
     } catch (const EPuzzleRefused &refused) {
         EXPECT_TRUE(std::string(refused.what()).starts_with("The alternative picture is too large"))
