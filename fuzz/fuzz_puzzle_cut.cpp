@@ -1,9 +1,10 @@
 // The whole way from a puzzle's payload to its cut pieces and restored positions, as the player
 // takes it: the document text with its grid, edges and stored positions, checked, cut on a small
-// picture, the positions restored and the solved test run. A hostile document must end in a
-// refusal or a cut, never in a crash, a hang or unbounded memory. The first two bytes give the
-// picture's size (up to 32 × 32 pixels); the rest is the payload.
+// picture, turned pieces turned as shown, the positions restored and the solved test run. A hostile
+// document must end in a refusal or a cut, never in a crash, a hang or unbounded memory. The first
+// two bytes give the picture's size (up to 32 × 32 pixels); the rest is the payload.
 
+#include "FuzzSupport.h"
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleDocumentLimits.h"
@@ -46,8 +47,15 @@ void RestoreAndJudge(const TKeyedNode &document, const TPuzzleCut &cut)
     // Turned pieces lie under their own node name.
     const TKeyedNode *pieces = PiecesNodeOf(document);
     QList<TKeyedNode *> records;
-    for (const TCutPiece &piece : cut.pieces)
-        records.append(pieces->Child(piece.row * cut.grid.cols + piece.col));
+    for (const TCutPiece &piece : cut.pieces) {
+        TKeyedNode *record = pieces->Child(piece.row * cut.grid.cols + piece.col);
+        records.append(record);
+        // A turned record's piece is shown turned: whatever its TURN says, a quarter turn.
+        const int turn = record ? TurnOf(*record) : 0;
+        Require(turn >= 0 && turn <= 3);
+        const QImage shown = TurnedImage(piece.image, turn);
+        Require(shown.size() == (turn % 2 ? piece.image.size().transposed() : piece.image.size()));
+    }
     const TJoinGrid grid{cut.grid.cols, cut.grid.rows, cut.geometry.cellWidth,
                          cut.geometry.cellHeight};
     // As the player restores a game: the pieces whose stored position holds are placed and
