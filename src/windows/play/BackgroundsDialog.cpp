@@ -54,9 +54,9 @@ bool IsPlainColour(TColor colour)
 
 } // namespace
 
-TTexturePreview::TTexturePreview(QWidget *parent, const QRect &geometry, const QImage &texture,
-                                 bool stretched)
-    : QWidget(parent), m_picture(texture), m_stretched(stretched)
+TTexturePreview::TTexturePreview(QWidget *parent, const QRect &geometry,
+                                 std::function<QImage()> texture, bool stretched)
+    : QWidget(parent), m_texture(std::move(texture)), m_stretched(stretched)
 {
     setGeometry(geometry);
 }
@@ -65,9 +65,9 @@ void TTexturePreview::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     if (m_stretched)
-        painter.drawImage(rect(), m_picture);
+        painter.drawImage(rect(), m_texture());
     else
-        painter.drawImage(QPoint(0, 0), m_picture);
+        painter.drawImage(QPoint(0, 0), m_texture());
 }
 
 void TTexturePreview::mouseReleaseEvent(QMouseEvent *event)
@@ -83,7 +83,6 @@ TBackgroundsDialog::TBackgroundsDialog(TDocumentSource runningDocument, QWidget 
     setWindowTitle(QStringLiteral("Desktop Backgrounds"));
     CreateColorRow();
     CreateTextureRow();
-    m_colourDialog = new QColorDialog(this);
     SetFixedColour(WorkspaceColour());
     SelectTexture(0);
     UpdateLayout();
@@ -128,9 +127,8 @@ void TBackgroundsDialog::CreateTextureRow()
         m_textureShadows[k] =
             new TShapeWidget(row, TShapeWidget::TKind::Rectangle,
                              place.translated(ShadowOffset, ShadowOffset), QBrush(ShadowGrey));
-        m_textures[k] = QImage(QString::fromLatin1(TextureSources[k].resource));
-        m_texturePreviews[k] =
-            new TTexturePreview(row, place, m_textures[k], TextureSources[k].stretched);
+        m_texturePreviews[k] = new TTexturePreview(
+            row, place, [this, k] { return Texture(k); }, TextureSources[k].stretched);
         connect(m_texturePreviews[k], &TTexturePreview::clicked, this,
                 [this, k] { SelectTexture(k + 1); });
     }
@@ -190,7 +188,14 @@ QImage TBackgroundsDialog::ChosenTexture() const
 {
     if (!IsTextureChosen() || m_textureIndex == 0)
         return QImage();
-    return m_textures[m_textureIndex - 1];
+    return Texture(m_textureIndex - 1);
+}
+
+QImage TBackgroundsDialog::Texture(int n) const
+{
+    if (m_textures[n].isNull())
+        m_textures[n] = QImage(QString::fromLatin1(TextureSources[n].resource));
+    return m_textures[n];
 }
 
 void TBackgroundsDialog::SelectTexture(int n)
@@ -216,6 +221,8 @@ void TBackgroundsDialog::SetFixedColour(TColor colour)
 void TBackgroundsDialog::ChooseColourClicked()
 {
     // The colour dialog is deliberately not preset: it offers the colour it last returned.
+    if (!m_colourDialog)
+        m_colourDialog = new QColorDialog(this);
     if (m_colourDialog->exec() == QDialog::Accepted)
         SetFixedColour(FromQColor(m_colourDialog->selectedColor()));
 }

@@ -18,12 +18,13 @@ class TKeyedNode;
 class TShapeWidget;
 
 // A texture's preview in the dialog: the picture stretched to the control, or its top-left
-// corner at its own size. A left click raises clicked.
+// corner at its own size, asked for when it is first painted. A left click raises clicked.
 class TTexturePreview : public QWidget
 {
     Q_OBJECT
 public:
-    TTexturePreview(QWidget *parent, const QRect &geometry, const QImage &texture, bool stretched);
+    TTexturePreview(QWidget *parent, const QRect &geometry, std::function<QImage()> texture,
+                    bool stretched);
 
 signals:
     void clicked();
@@ -33,7 +34,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    QImage m_picture;
+    std::function<QImage()> m_texture;
     bool m_stretched;
 };
 
@@ -78,7 +79,6 @@ public:
     // it.
     std::array<TTexturePreview *, TextureCount> m_texturePreviews;
     std::array<TShapeWidget *, TextureCount> m_textureShadows;
-    QColorDialog *m_colourDialog;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -88,9 +88,14 @@ private:
     void CreateTextureRow();
     void SetFixedColour(TColor colour);
     void ChooseColourClicked();
+    // Texture n (0 to 4), decoded the first time it is asked for: a game needs at most the
+    // chosen one until the dialog is shown.
+    QImage Texture(int n) const;
 
     TDocumentSource m_runningDocument;
-    std::array<QImage, TextureCount> m_textures;
+    mutable std::array<QImage, TextureCount> m_textures;
+    // Made when a colour is first chosen.
+    QColorDialog *m_colourDialog = nullptr;
     TKeyedNode *m_document = nullptr;
     TColor m_fixedColour = 0;
     int m_textureIndex = 0;

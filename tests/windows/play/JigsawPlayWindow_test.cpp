@@ -293,6 +293,9 @@ TEST_F(PlayWindow, FirstActivationAppliesTheStoredBackground)
 
     m_document.DeleteAttr(KeyTexture);
     m_document.SetAttr(KeyColor, "#FF0000");
+    // The first game's tools window serves the second too: hidden, it shows again only once the
+    // second game's first activation has applied the background.
+    ProgramWindows().toolsWindow->hide();
     TJigsawPlayWindow second;
     QColor colour;
     const auto driver = DriveGame(second, [&] {
