@@ -170,7 +170,8 @@ void TMainWindow::ResetState()
         m_thumbnailMode = false;
         m_firstActivation = true;
         m_pages->setCurrentWidget(m_loadingPage);
-        m_makerPage->SetStep(1);
+        if (m_makerPage != nullptr)
+            m_makerPage->SetStep(1);
         document = std::make_unique<TKeyedNode>();
         sourcePicture = std::make_unique<TJpegPicture>();
         alternativePicture = std::make_unique<TJpegPicture>();
@@ -242,7 +243,7 @@ void TMainWindow::StartModeMessage()
         return;
     switch (DecideStartMode()) {
     case TStartMode::Maker:
-        m_pages->setCurrentWidget(m_makerPage);
+        m_pages->setCurrentWidget(&MakerPage());
         break;
     case TStartMode::Player:
         RunPlayerMode();

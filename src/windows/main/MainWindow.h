@@ -79,7 +79,8 @@ public:
     bool m_firstActivation = true;
 
     QStackedWidget *m_pages;
-    TMakerPage *m_makerPage;
+    // Null until the maker is first shown (MakerPage).
+    TMakerPage *m_makerPage = nullptr;
     QWidget *m_loadingPage;
     QWidget *m_saveQuestionPage;
     QWidget *m_savingPage;
@@ -107,6 +108,7 @@ protected:
 
 private:
     void CreatePages();
+    TMakerPage &MakerPage();
     void CreateLoadPage();
     void CreateSavePage();
     void CreateSavingPage();

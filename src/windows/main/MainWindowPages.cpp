@@ -68,20 +68,29 @@ void TMainWindow::CreatePages()
     m_pages = new QStackedWidget(this);
     m_pages->setGeometry(rect());
     m_pages->setContentsMargins(4, 28, 4, 4);
-    m_makerPage = new TMakerPage(*this);
-    m_pages->addWidget(m_makerPage);
-    connect(m_makerPage, &TMakerPage::BrowsePuzzlesRequested, this,
-            [this] { BrowsePuzzles(false); });
-    // Played as a browsed puzzle is; a file without a puzzle is refused with its reason.
-    connect(m_makerPage, &TMakerPage::PuzzleFileDropped, this, [this](const QString &puzzle) {
-        RunShowingFailure(this, [this, &puzzle] { PlayPuzzleFile(puzzle); });
-    });
     m_loadingPage = AddPage();
     m_saveQuestionPage = AddPage();
     m_savingPage = AddPage();
     CreateLoadPage();
     CreateSavePage();
     CreateSavingPage();
+}
+
+TMakerPage &TMainWindow::MakerPage()
+{
+    // Made when the maker starts: a puzzle played never shows it.
+    if (m_makerPage != nullptr)
+        return *m_makerPage;
+    m_makerPage = new TMakerPage(*this);
+    m_pages->addWidget(m_makerPage);
+    m_makerPage->SetStep(1);
+    connect(m_makerPage, &TMakerPage::BrowsePuzzlesRequested, this,
+            [this] { BrowsePuzzles(false); });
+    // Played as a browsed puzzle is; a file without a puzzle is refused with its reason.
+    connect(m_makerPage, &TMakerPage::PuzzleFileDropped, this, [this](const QString &puzzle) {
+        RunShowingFailure(this, [this, &puzzle] { PlayPuzzleFile(puzzle); });
+    });
+    return *m_makerPage;
 }
 
 void TMainWindow::CreateLoadPage()
