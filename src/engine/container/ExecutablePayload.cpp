@@ -59,12 +59,6 @@ void RemoveFoundSection(const SectionPlace &place, QByteArray &image)
         image.remove(place.start, place.endMarker + place.endMarkerSize - place.start);
 }
 
-void OpenIfClosed(QBuffer &stream)
-{
-    if (!stream.isOpen())
-        stream.open(QIODevice::ReadWrite);
-}
-
 } // namespace
 
 QByteArray &ExeImage()
@@ -163,12 +157,4 @@ void WriteImageToFile(const QByteArray &image, const QString &fileName)
         return;
     Platform::SetWorkingFolder(QFileInfo(Platform::RunningExecutablePath()).absolutePath());
     Platform::WriteExecutableFile(image, QFileInfo(fileName).absoluteFilePath());
-}
-
-void StringToStream(const QByteArray &s, QBuffer &stream)
-{
-    OpenIfClosed(stream);
-    stream.seek(0);
-    stream.write(s);
-    stream.seek(0);
 }

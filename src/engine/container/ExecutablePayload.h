@@ -12,7 +12,6 @@
 
 #include "platform/Platform.h"
 
-#include <QBuffer>
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -68,9 +67,6 @@ void SaveExeAs(const QString &fileName);
 // any file of that name; the old file stays whole if the write fails
 // (Platform::WriteExecutableFile).
 void WriteImageToFile(const QByteArray &image, const QString &fileName);
-
-// Writes all of `s` into the stream from position 0 and rewinds it (opening it if it is closed).
-void StringToStream(const QByteArray &s, QBuffer &stream);
 
 // What the start-up step works on: the running executable, its command-line parameters (the
 // program name excluded) and the relocation flag.

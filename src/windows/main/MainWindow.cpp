@@ -12,7 +12,6 @@
 #include "windows/common/WindowLook.h"
 #include "windows/common/WorkingFolderKeeper.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -272,9 +271,9 @@ void TMainWindow::ExportThumbnail()
 
 void TMainWindow::LoadPuzzleFromPayload()
 {
-    QBuffer stream;
-    StringToStream(ReadSection(PuzzleSchema::SectionSourceImage), stream);
-    sourcePicture->LoadFromStream(stream);
+    // Taken as it is: read through a stream, the picture's bytes were copied once more and held
+    // in a buffer grown past their size.
+    sourcePicture->SetData(ReadSection(PuzzleSchema::SectionSourceImage));
     LoadPuzzleDocument(*document, SectionView(PuzzleSchema::SectionDocument, LoadedExeImage()));
 }
 

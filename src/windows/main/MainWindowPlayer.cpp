@@ -15,7 +15,6 @@
 #include "windows/play/BackgroundsDialog.h"
 #include "windows/play/JigsawPlayWindow.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QProgressBar>
 #include <QStackedWidget>
@@ -119,9 +118,7 @@ bool TMainWindow::LoadAlternativePicture()
     const QByteArray bytes = ReadSection(PuzzleSchema::SectionAlternativeImage);
     if (TrimBlanksAndControls(bytes).isEmpty())
         return false;
-    QBuffer stream;
-    StringToStream(bytes, stream);
-    alternativePicture->LoadFromStream(stream);
+    alternativePicture->SetData(bytes);
     return true;
 }
 

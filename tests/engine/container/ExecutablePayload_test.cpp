@@ -185,14 +185,6 @@ TEST_F(ImageFiles, RelativeNameIsResolvedInTheProgramsFolder)
     QFile::remove(expected);
 }
 
-TEST(Streams, WrittenFromTheStartAndRewound)
-{
-    QBuffer stream;
-    StringToStream(QByteArray("\xFF\x00jpeg", 6), stream);
-    EXPECT_EQ(stream.pos(), 0);
-    EXPECT_EQ(stream.data(), QByteArray("\xFF\x00jpeg", 6));
-}
-
 // The start-up step on a stand-in executable in a temporary folder. The relocation itself
 // (which starts a copy of the program) and the replacement copy run in the process tests.
 class StartupStep : public TTemporaryFolderTest
