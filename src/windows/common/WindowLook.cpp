@@ -1,6 +1,8 @@
 #include "windows/common/WindowLook.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QLabel>
 #include <QScreen>
 #include <QWidget>
@@ -80,8 +82,16 @@ QIcon ProgramIcon()
     RegisterIconResources();
     QIcon icon;
     for (int size : {16, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/icon-%1.png").arg(size), QSize(size, size));
+        icon.addPixmap(
+            QPixmap::fromImage(ResourceImage(QStringLiteral(":/icons/icon-%1.png").arg(size))));
     return icon;
+}
+
+QImage ResourceImage(const QString &path)
+{
+    QImageReader reader(path, QFileInfo(path).suffix().toLower().toLatin1());
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
 }
 
 void CentreOnScreen(QWidget *window)

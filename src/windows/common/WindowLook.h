@@ -39,6 +39,10 @@ QImage TransparentCanvas(QSize size, qreal pixelRatio);
 // The program's icon at every size the launcher has, for every window's title bar.
 QIcon ProgramIcon();
 
+// A picture among the program's resources, read by the decoder its name's ending names. Left to
+// find the type itself, Qt loads every image plug-in it has (and their libraries) to ask each.
+QImage ResourceImage(const QString &path);
+
 // Moves a window so that a client area of its fixed size sits in the middle of its screen.
 void CentreOnScreen(QWidget *window);
 

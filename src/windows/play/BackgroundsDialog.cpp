@@ -194,7 +194,7 @@ QImage TBackgroundsDialog::ChosenTexture() const
 QImage TBackgroundsDialog::Texture(int n) const
 {
     if (m_textures[n].isNull())
-        m_textures[n] = QImage(QString::fromLatin1(TextureSources[n].resource));
+        m_textures[n] = WindowLook::ResourceImage(QString::fromLatin1(TextureSources[n].resource));
     return m_textures[n];
 }
 
