@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     });
     const std::string marker(reinterpret_cast<const char *>(data), size);
     ForEachMarkedFile(marker, [](std::uint64_t, const std::string &name) {
-        Require(!name.empty() && name.find('\n') == std::string::npos);
+        Require(IsSafeName(name) && name.find('\n') == std::string::npos);
     });
     return 0;
 }

@@ -136,7 +136,8 @@ bool ForEachArchiveEntry(const unsigned char *archive, std::uint64_t size, TVisi
 }
 
 // Calls visit(size, name) for each line "SIZE NAME" of a completion marker. False at a line
-// that is not one (the marker is damaged) or when no line names a file.
+// that is not one or names a file outside the runtime (the marker is damaged), or when no line
+// names a file.
 template <typename TVisit> bool ForEachMarkedFile(const std::string &marker, TVisit visit)
 {
     std::size_t lineStart = 0;
@@ -156,7 +157,10 @@ template <typename TVisit> bool ForEachMarkedFile(const std::string &marker, TVi
                 return false;
             size = size * 10 + std::uint64_t(digit - '0');
         }
-        visit(size, marker.substr(space + 1, lineEnd - space - 1));
+        const std::string name = marker.substr(space + 1, lineEnd - space - 1);
+        if (!IsSafeName(name))
+            return false;
+        visit(size, name);
         ++files;
         lineStart = lineEnd + 1;
     }

@@ -263,8 +263,8 @@ std::string WriteArchive(const std::vector<unsigned char> &archive, const std::s
                 if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
                     FailWriting(path, errno, header, folder);
             } else if (entry.type == '0' || entry.type == '\0') {
-                WriteUnpackedFile(path, &archive[entry.offset], entry.size, entry.mode, header,
-                                  folder);
+                WriteUnpackedFile(path, archive.data() + entry.offset, entry.size, entry.mode,
+                                  header, folder);
                 marker += std::to_string(entry.size) + " " + entry.name + "\n";
             }
         });

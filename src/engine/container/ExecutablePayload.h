@@ -33,6 +33,7 @@ QByteArray ReadSection(const QByteArray &name, const QByteArray &image);
 // ReadSection without the copy: a view into `image`, valid while the image stays unchanged, so
 // that a section's size can be checked before its data is copied out.
 QByteArrayView SectionView(const QByteArray &name, const QByteArray &image);
+QByteArrayView SectionView(const QByteArray &name, QByteArray &&image) = delete;
 
 // ReadSection on the process-wide image, loading it if it is empty.
 QByteArray ReadSection(const QByteArray &name);

@@ -51,6 +51,8 @@ QByteArray WithPuzzleSections(QByteArray programImage, const TJpegPicture &sourc
 {
     const QByteArray sourceBytes = source.Data();
     const QByteArray alternativeBytes = alternative ? alternative->Data() : QByteArray();
+    // The sections of a puzzle this program was started as go before its size is counted.
+    StripPuzzleSections(programImage);
     // What the player will hold: the puzzle file's image and its picture's own copy.
     const std::int64_t puzzleFileBytes =
         programImage.size() + sourceBytes.size() + alternativeBytes.size();
@@ -61,7 +63,6 @@ QByteArray WithPuzzleSections(QByteArray programImage, const TJpegPicture &sourc
     document.SetAttr(KeyUseAlternative, alternative ? QByteArray(FlagYes) : QByteArray());
     const QByteArray documentText = document.SaveToText();
     RequireNoSectionMarkers(documentText, "The puzzle's name, author and website");
-    StripPuzzleSections(programImage);
     AppendSection(SectionIsPuzzle, IsPuzzleValue, programImage);
     AppendSection(SectionSourceImage, sourceBytes, programImage);
     if (alternative)

@@ -66,17 +66,6 @@ std::int64_t DecodedBytesPerPixel(QImage::Format format)
     return (QImage::toPixelFormat(format).bitsPerPixel() + 7) / 8;
 }
 
-// The extension decides the type: content of another type must be refused, not sniffed.
-bool QtReaderCanRead(const QByteArray &format, const QByteArray &bytes)
-{
-    QByteArray data = bytes;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, format);
-    reader.setAutoDetectImageFormat(false);
-    return reader.canRead();
-}
-
 [[noreturn]] void ThrowUnreadable(const QByteArray &format, const QByteArray &bytes)
 {
     throw EGraphicError(EndsBeforeItsPicture(format, bytes) ? TRefusalCause::Truncated
@@ -163,16 +152,18 @@ void TQtReadGraphic::LoadIcon(const QByteArray &bytes)
 void TQtReadGraphic::LoadThroughQt(const QByteArray &format, const QByteArray &bytes,
                                    int imageIndex, std::int64_t heldBytes)
 {
-    // The signature test first: a decoder given other content may complain on stderr.
-    if (!QtReaderCanRead(format, bytes))
-        throw EGraphicError(TRefusalCause::WrongType);
-    if (format == "png" && ReadPngLayout(bytes) == TPngLayout::EndsInsideAChunk)
-        throw EGraphicError(TRefusalCause::Truncated);
     QByteArray data = bytes;
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, format);
+    // The extension decides the type: content of another type must be refused, not sniffed.
     reader.setAutoDetectImageFormat(false);
+    // The signature test first: a decoder given other content may complain on stderr.
+    if (!reader.canRead())
+        throw EGraphicError(TRefusalCause::WrongType);
+    // Before the reader looks past the signature.
+    if (format == "png" && ReadPngLayout(bytes) == TPngLayout::EndsInsideAChunk)
+        throw EGraphicError(TRefusalCause::Truncated);
     if (imageIndex != 0)
         reader.jumpToImage(imageIndex);
     reader.setAutoTransform(true);

@@ -356,13 +356,6 @@ QByteArray EncodeJpeg(const QImage &bitmap)
 
 } // namespace
 
-void TJpegPicture::LoadFromStream(QIODevice &stream)
-{
-    if (!stream.isReadable())
-        throw EJPEGError("Cannot read JPEG picture: the stream is not open for reading");
-    SetData(stream.readAll());
-}
-
 void TJpegPicture::SaveToStream(QIODevice &stream) const
 {
     const QByteArray bytes = Data();

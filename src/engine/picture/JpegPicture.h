@@ -37,9 +37,6 @@ std::int64_t MemoryLeftBeside(const TJpegPicture *held);
 class TJpegPicture
 {
 public:
-    // Takes all remaining bytes of the stream as the JPEG file; nothing is decoded yet, so
-    // malformed data is only reported when the picture is decoded or measured.
-    void LoadFromStream(QIODevice &stream);
     // Writes the JPEG file bytes, encoding an assigned bitmap first. An empty picture writes
     // nothing.
     void SaveToStream(QIODevice &stream) const;

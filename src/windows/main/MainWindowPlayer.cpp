@@ -105,8 +105,10 @@ void TMainWindow::ShowAlternativePicture()
 {
     if (!LoadAlternativePicture())
         return;
+    // The alternative picture's own copy of its data is held beside the game's.
     RequireSolvedDisplayWithinBudget(*sourcePicture, *alternativePicture, *document,
-                                     PlayedGameHeldBytes(*sourcePicture, *document));
+                                     PlayedGameHeldBytes(*sourcePicture, *document) +
+                                         alternativePicture->Data().size());
     const QImage solved = sourcePicture->ToBitmap();
     const QImage alternative = alternativePicture->ToBitmap();
     PlayWindow().ShowSolvedPicture(solved, alternative);

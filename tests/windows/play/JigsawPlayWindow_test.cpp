@@ -16,7 +16,6 @@
 #include "windows/play/ToolsWindow.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QLabel>
 #include <QScreen>
 #include <QStackedWidget>
@@ -84,10 +83,7 @@ protected:
     PlayWindow()
     {
         MakeTestDocument(m_document, 7, 7);
-        QBuffer stream;
-        stream.setData(JpegBytesOf(PhotoLikePicture({280, 210})));
-        stream.open(QIODevice::ReadOnly);
-        m_picture.LoadFromStream(stream);
+        m_picture.SetData(JpegBytesOf(PhotoLikePicture({280, 210})));
     }
     ~PlayWindow() override { ProgramWindows().backgroundsDialog.Publish(nullptr); }
 
@@ -187,10 +183,7 @@ TEST_F(PlayWindow, UnplayablePuzzlesFailBeforeTheWindowShows)
     m_document.SetAttr(KeyCols, "7");
 
     TJpegPicture broken;
-    QBuffer stream;
-    stream.setData("not a picture");
-    stream.open(QIODevice::ReadOnly);
-    broken.LoadFromStream(stream);
+    broken.SetData("not a picture");
     EXPECT_THROW(m_window.RunGame(&broken, &m_document, {}), EJPEGError);
 
     // A grid wider than the picture has pixels leaves cells of no width.
