@@ -11,6 +11,7 @@
 
 #include "BenchPictures.h"
 #include "FreshMemory.h"
+#include "PreparedGame.h"
 #include "RatioReporter.h"
 #include "engine/container/DocumentValues.h"
 #include "engine/container/ExecutablePayload.h"
@@ -63,18 +64,6 @@ void ResetPeak()
     if (clear.open(QIODevice::WriteOnly))
         clear.write("5");
 }
-
-class TPreparedGame : public TJigsawPlayWindow
-{
-public:
-    void Prepare(TJpegPicture &picture, TKeyedNode &puzzle)
-    {
-        m_sourcePicture = &picture;
-        m_document = &puzzle;
-        BuildGame();
-    }
-    TPuzzleDesktop *Desktop() const { return m_desktop; }
-};
 
 class TFillWindow : public QWidget
 {

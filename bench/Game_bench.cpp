@@ -6,6 +6,7 @@
 
 #include "BenchPictures.h"
 #include "FreshMemory.h"
+#include "PreparedGame.h"
 #include "RatioReporter.h"
 #include "engine/container/KeyedNode.h"
 #include "engine/jigsaw/PuzzleMaking.h"
@@ -23,18 +24,6 @@ namespace
 {
 
 constexpr int GridSize = 15;
-
-// The play window's preparation without its modal loop: what RunGame does before showing it.
-class TPreparedGame : public TJigsawPlayWindow
-{
-public:
-    void Prepare(TJpegPicture &picture, TKeyedNode &puzzle)
-    {
-        m_sourcePicture = &picture;
-        m_document = &puzzle;
-        BuildGame();
-    }
-};
 
 struct TFixture {
     TJpegPicture jpeg;
