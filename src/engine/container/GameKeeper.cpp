@@ -1,7 +1,9 @@
 #include "engine/container/GameKeeper.h"
 
 #include <QLoggingCategory>
+#include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
+#include <cstdlib>
 
 // QT_LOGGING_RULES="tessalune.record.debug=true" shows each record as it stands on disk.
 Q_LOGGING_CATEGORY(gameRecordLog, "tessalune.record", QtWarningMsg)
@@ -20,6 +22,16 @@ QString WriteRecord(const TGameRecordStore &store, const TGameRecord &record)
     }
 }
 
+// The keeper whose game is written when the process ends through exit(), as Qt ends it when the
+// display's connection is lost; null when none.
+TGameKeeper *keeperAtExit = nullptr;
+
+void WriteGameAtExit()
+{
+    if (keeperAtExit != nullptr && QThread::currentThread() == keeperAtExit->thread())
+        keeperAtExit->WriteNow();
+}
+
 } // namespace
 
 TGameKeeper::TGameKeeper(const QString &stateFolder, const QString &puzzlePath,
@@ -33,10 +45,15 @@ TGameKeeper::TGameKeeper(const QString &stateFolder, const QString &puzzlePath,
     m_delay.setInterval(RecordDelayMs);
     connect(&m_delay, &QTimer::timeout, this, &TGameKeeper::StartWrite);
     connect(&m_watcher, &QFutureWatcher<QString>::finished, this, &TGameKeeper::WriteFinished);
+    static const bool registered = std::atexit(WriteGameAtExit) == 0;
+    if (registered)
+        keeperAtExit = this;
 }
 
 TGameKeeper::~TGameKeeper()
 {
+    if (keeperAtExit == this)
+        keeperAtExit = nullptr;
     // No thread may go on writing into a store that is gone.
     m_writing.waitForFinished();
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Keeps the record of one game as it is played (see GameRecord.h): a change is written at most
 // RecordDelayMs later, the file work runs off the main thread, and what is not yet written is
-// written at once when the process is asked to end.
+// written at once when the process is asked to end, or ends through exit() (the last keeper
+// made is the one written then).
 //
 // Ownership: the keeper owns its store and the write in flight; documentOfGame is called on the
 // main thread and must stay callable for the keeper's life.
