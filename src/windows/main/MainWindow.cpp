@@ -8,6 +8,7 @@
 #include "engine/picture/JpegPicture.h"
 #include "engine/picture/MemoryBudget.h"
 #include "windows/common/Guards.h"
+#include "windows/common/KeyboardCommands.h"
 #include "windows/common/ProgramFolders.h"
 #include "windows/common/WindowLook.h"
 #include "windows/common/WorkingFolderKeeper.h"
@@ -18,6 +19,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QSaveFile>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -206,6 +208,12 @@ bool TMainWindow::event(QEvent *event)
     if (event->type() == QEvent::Show && m_firstActivation)
         activateWindow();
     return QWidget::event(event);
+}
+
+void TMainWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (!ClickFocusedCommand(event))
+        QWidget::keyPressEvent(event);
 }
 
 void TMainWindow::Activated()
