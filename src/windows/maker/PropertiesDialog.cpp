@@ -8,6 +8,7 @@
 #include "engine/picture/Resampling.h"
 #include "windows/common/BandedGradient.h"
 #include "windows/common/KeyboardCommands.h"
+#include "windows/common/NumberListTyping.h"
 #include "windows/common/ShapeWidget.h"
 #include "windows/common/UserSettings.h"
 #include "windows/common/WindowLook.h"
@@ -70,6 +71,7 @@ QComboBox *MakeSizeList(QWidget *parent, int x, int y)
     auto *list = new QComboBox(parent);
     for (int size = MakerMinGridSize; size <= MakerMaxGridSize; ++size)
         list->addItem(QString::number(size));
+    new TNumberListTyping(list);
     list->move(x, y);
     list->resize(64, list->sizeHint().height());
     return list;

@@ -182,6 +182,26 @@ TEST_F(PropertiesTest, NoRunWithoutSourcePictureOrDocument)
     EXPECT_EQ(watch.Count(), 0);
 }
 
+// Digits typed in quick succession make one number; a pause starts the next.
+TEST_F(PropertiesTest, TypedNumberChoosesThatSizeInTheList)
+{
+    Run([](TPropertiesDialog *dialog) {
+        QComboBox *list = dialog->m_widthBox;
+        list->setCurrentText(QStringLiteral("10"));
+        QTest::keyClick(list, Qt::Key_3);
+        EXPECT_EQ(list->currentText(), QStringLiteral("3"));
+        QTest::qWait(QApplication::keyboardInputInterval() + 50);
+        QTest::keyClicks(list, QStringLiteral("35"));
+        EXPECT_EQ(list->currentText(), QStringLiteral("35"));
+        QTest::qWait(QApplication::keyboardInputInterval() + 50);
+        QTest::keyClick(list, Qt::Key_5, Qt::KeypadModifier);
+        EXPECT_EQ(list->currentText(), QStringLiteral("5"));
+        QTest::keyClicks(list, QStringLiteral("7"));
+        EXPECT_EQ(list->currentText(), QStringLiteral("7")) << "no 57 in the list: a new number";
+        QTest::mouseClick(dialog->m_cancelButton, Qt::LeftButton);
+    });
+}
+
 TEST_F(PropertiesTest, TabGoesThroughSizesAndPropertiesFirstThenTheTexts)
 {
     Run([](TPropertiesDialog *dialog) {
