@@ -304,6 +304,9 @@ void TPictureEditor::LoadPictureFile(const QString &fileName)
     m_pictureView->SetPicture(loaded.bitmap); // none leaves an empty picture
     m_edited = true;
     FitPicture();
+    // A picture brought in is most often the one wanted: Enter then takes it.
+    if (!loaded.bitmap.isNull())
+        m_okButton->setFocus();
     if (loaded.refusal && ProgramWindows().messageWindow)
         ProgramWindows().messageWindow->ShowText(RefusalMessage(*loaded.refusal, PictureRole()));
 }

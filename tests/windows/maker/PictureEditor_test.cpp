@@ -413,6 +413,25 @@ TEST_F(PictureEditor, ADroppedOrStartingFileLoadsAsLoadFromFileDoes)
     EXPECT_EQ(started.Height(), 210);
 }
 
+// A picture brought in is what the player wants: Enter then takes it.
+TEST_F(PictureEditor, ADroppedOrStartingPictureLeavesTheFocusOnOk)
+{
+    const QString hills = QStringLiteral(TESSALUNE_FIXTURES "/moonlit_hills_280x210.jpg");
+    TJpegPicture picture = PictureOf(Numbered(20, 10));
+    EXPECT_TRUE(Edit(picture, [&](TPictureEditor &editor) {
+        EXPECT_EQ(editor.focusWidget(), editor.m_loadFromFileButton);
+        ASSERT_TRUE(DropFiles(&editor, {QUrl::fromLocalFile(hills)}));
+        EXPECT_EQ(editor.focusWidget(), editor.m_okButton);
+    }));
+
+    AnswerModal<TPictureEditor>([](TPictureEditor *editor) {
+        EXPECT_TRUE(QTest::qWaitFor([editor] { return editor->m_pictureView->width() == 280; }));
+        EXPECT_EQ(editor->focusWidget(), editor->m_okButton);
+        QTest::mouseClick(editor->m_okButton, Qt::LeftButton);
+    });
+    EXPECT_TRUE(EditPictureInNewEditor(picture, QStringLiteral("Source picture"), nullptr, hills));
+}
+
 TEST_F(PictureEditor, TheNextLoadStartsInTheFolderOfTheLastPicture)
 {
     QTemporaryDir root;
