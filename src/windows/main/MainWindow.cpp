@@ -7,6 +7,7 @@
 #include "engine/container/PuzzleSchema.h"
 #include "engine/picture/JpegPicture.h"
 #include "engine/picture/MemoryBudget.h"
+#include "windows/common/FileDialogs.h"
 #include "windows/common/Guards.h"
 #include "windows/common/KeyboardCommands.h"
 #include "windows/common/ProgramFolders.h"
@@ -150,7 +151,7 @@ QFileDialog &TMainWindow::BrowseDialog()
     // Made on first use: a file dialog is costly to build, and most games never browse.
     if (m_browseDialog != nullptr)
         return *m_browseDialog;
-    m_browseDialog = new QFileDialog(this);
+    m_browseDialog = NewFileDialog(this);
     // Puzzles sent by mail or saved on Linux need not end in ".exe"; the choice is checked.
     m_browseDialog->setNameFilters({QStringLiteral("Puzzles (*)"), QStringLiteral("EXE (*.exe)")});
     m_browseDialog->setFileMode(QFileDialog::ExistingFile);

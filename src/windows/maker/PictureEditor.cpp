@@ -5,6 +5,7 @@
 #include "engine/picture/JpegPicture.h"
 #include "engine/picture/Rotation.h"
 #include "windows/common/ConfirmationWindow.h"
+#include "windows/common/FileDialogs.h"
 #include "windows/common/Guards.h"
 #include "windows/common/KeyboardCommands.h"
 #include "windows/common/MainState.h"
@@ -164,7 +165,7 @@ QToolButton *TPictureEditor::AddRotateButton(int x, bool clockwise)
 
 void TPictureEditor::CreateOpenDialog()
 {
-    m_openDialog = new QFileDialog(this);
+    m_openDialog = NewFileDialog(this);
     m_openDialog->setNameFilters(OpenFilters);
     m_openDialog->setFileMode(QFileDialog::ExistingFile);
     m_openDialog->setAcceptMode(QFileDialog::AcceptOpen);
