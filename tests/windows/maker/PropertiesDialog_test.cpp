@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QScreen>
 #include <QTest>
 #include <QToolButton>
@@ -247,7 +248,11 @@ TEST_F(PropertiesTest, PiecesTooLargeForTheScreenAreScaledInOneClick)
 {
     m_state.sourcePicture->Assign(GradientPicture({3000, 2400}));
     Run([this](TPropertiesDialog *dialog) {
-        const QSize screen = dialog->screen()->availableGeometry().size();
+        // Judged against the pixels the screen really has, at any scale.
+        const QSize screen =
+            dialog->screen()->availableGeometry().size() * dialog->screen()->devicePixelRatio();
+        EXPECT_EQ(dialog->screen()->devicePixelRatio(),
+                  qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble());
         const TPieceQuality before = JudgePieceQuality({3000, 2400}, 7, 7, screen);
         ASSERT_TRUE(before.tooLarge);
         EXPECT_EQ(dialog->m_qualityFixButton->text(),
@@ -258,6 +263,20 @@ TEST_F(PropertiesTest, PiecesTooLargeForTheScreenAreScaledInOneClick)
         EXPECT_FALSE(dialog->m_qualityFixButton->isVisible());
         Ok(dialog);
     });
+}
+
+TEST_F(PropertiesTest, AtTwiceTheScaleTooLargePiecesAreJudgedInDevicePixels)
+{
+    QProcess scaled;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+    scaled.setProcessEnvironment(environment);
+    scaled.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--gtest_filter=PropertiesTest.PiecesTooLarge*")});
+    ASSERT_TRUE(scaled.waitForFinished(60000));
+    const QByteArray output = scaled.readAllStandardOutput();
+    EXPECT_EQ(scaled.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
 }
 
 TEST_F(PropertiesTest, TurnedPiecesAreStoredOnlyWhenChosen)
