@@ -205,8 +205,9 @@ TEST(Cutting, PiecesEndAtThePictureEdgeAndShowEveryPicturePixel)
                         }
                         shown[static_cast<std::size_t>(at.y()) * width + at.x()] = 1;
                         const QRgb source = picture.pixel(at) | 0xFF000000;
-                        if (!borders)
+                        if (!borders) {
                             ASSERT_EQ(pixel, source == 0xFFFFFFFF ? 0xFFFEFEFE : source);
+                        }
                     }
                 }
             }
