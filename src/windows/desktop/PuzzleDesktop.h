@@ -181,6 +181,8 @@ private:
     // Aids (PuzzleDesktopAids.cpp).
     void StartMove(TPieceImage *grabbed);
     QList<TPieceImage *> PiecesMovingWith(TPieceImage *grabbed) const;
+    // With group moves on, images and every piece joined to one of them, each once; else images.
+    QList<TPieceImage *> WithJoinedGroups(const QList<TPieceImage *> &images) const;
     TMoveStep FinishMove(const TMoveStep &started) const;
     void ApplyStep(const TMoveStep &step);
     void SetOnPalette(TPieceImage *image, bool onPalette);
