@@ -25,8 +25,10 @@
   };
   const language = (navigator.languages || [navigator.language || "en"])
     .map((tag) => String(tag).slice(0, 2).toLowerCase()).find((code) => TEXTS[code]) || "en";
-  const text = (key, ...values) =>
-    TEXTS[language][key].replace(/\{(\d)\}/g, (_, n) => values[Number(n)]);
+  const text = (key, ...values) => {
+    const found = TEXTS[language][key];
+    return typeof found === "string" ? found.replace(/\{(\d)\}/g, (_, n) => values[Number(n)]) : found;
+  };
 
   const el = (tag, props = {}, ...children) => {
     const node = Object.assign(document.createElement(tag), props);
@@ -134,12 +136,12 @@
 
   // ---- The page ----
   const clock = el("span", { className: "clock" });
-  const undoButton = el("button", { textContent: text("undo"), type: "button" });
-  const edgesButton = el("button", { textContent: text("edges"), type: "button" });
-  const orderList = el("select", { title: "" });
+  const undoButton = el("button", { id: "undo", textContent: text("undo"), type: "button" });
+  const edgesButton = el("button", { id: "edges", textContent: text("edges"), type: "button" });
+  const orderList = el("select", { id: "order" });
   text("orders").forEach((label, i) => orderList.append(el("option", { value: i, textContent: label })));
-  const saveButton = el("button", { textContent: text("save"), type: "button" });
-  const restartButton = el("button", { textContent: text("restart"), type: "button" });
+  const saveButton = el("button", { id: "save", textContent: text("save"), type: "button" });
+  const restartButton = el("button", { id: "restart", textContent: text("restart"), type: "button" });
   const bar = el("div", { id: "bar" }, el("span", { className: "title", textContent: puzzle.name }));
   document.title = puzzle.name || "Tessalune";
   if (puzzle.author) bar.append(el("span", { className: "byline", textContent: text("by", puzzle.author) }));
@@ -687,7 +689,7 @@
   saveButton.addEventListener("click", () => {
     keepGame();
     const start = pristinePage.indexOf(GAME_BLOCK) + GAME_BLOCK.length;
-    const end = pristinePage.indexOf("</script>", start);
+    const end = pristinePage.indexOf("<\/script>", start);
     const safe = gameJson().replace(/</g, "\\u003c");
     const page = pristinePage.slice(0, start) + safe + pristinePage.slice(end);
     const link = el("a", {
