@@ -142,10 +142,20 @@ try {
   check(/damaged/.test(notice) && (await page.evaluate("tessalune.paletteSlots().length")) === 9,
     `a damaged saved game is refused with a message (${notice})`);
 
+  // A phone: 390 × 844 with touch. A finger drags a piece out of the strip.
+  await page.send("Emulation.setDeviceMetricsOverride", { width: 390, height: 844, deviceScaleFactor: 2, mobile: true });
+  await page.send("Emulation.setTouchEmulationEnabled", { enabled: true, maxTouchPoints: 2 });
+  await page.evaluate("localStorage.clear()");
+  await open(pageUrl);
+  const from = await paletteSpot(0), to = await placeOf(0);
+  const touch = (type, points) => page.send("Input.dispatchTouchEvent", { type, touchPoints: points });
+  await touch("touchStart", [{ x: from.x, y: from.y }]);
+  await touch("touchMove", [{ x: from.x + 20, y: from.y }]);
+  for (let k = 1; k <= 6; k++) await touch("touchMove", [{ x: from.x + ((to.x - from.x) * k) / 6, y: from.y + ((to.y - from.y) * k) / 6 }]);
+  await touch("touchEnd", []);
+  const touched = await page.evaluate("JSON.stringify(tessalune.game.positions[0])");
+  check(touched !== "null", `a finger drags a piece onto the desktop on a phone (${touched})`);
   if (shotsDir) {
-    await page.send("Emulation.setDeviceMetricsOverride", { width: 390, height: 844, deviceScaleFactor: 2, mobile: true });
-    await page.send("Emulation.setTouchEmulationEnabled", { enabled: true });
-    await open(pageUrl);
     const shot = await page.send("Page.captureScreenshot", { format: "png" });
     fs.writeFileSync(path.join(shotsDir, "phone.png"), Buffer.from(shot.data, "base64"));
   }
