@@ -1,6 +1,6 @@
 #include "support/MakerFixture.h"
 
-#include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/picture/JpegPicture.h"
 #include "support/ModalAnswer.h"
 #include "windows/common/AboutWindow.h"
@@ -42,7 +42,7 @@ void ChooseFileInDialog(QFileDialog *dialog, const QString &path)
 
 void MakerTest::SetUp()
 {
-    m_state.document = std::make_unique<TKeyedNode>();
+    m_state.document = std::make_unique<TPuzzleDocument>();
     m_state.sourcePicture = std::make_unique<TJpegPicture>();
     m_state.alternativePicture = std::make_unique<TJpegPicture>();
     m_state.sourcePicture->Assign(GradientPicture({1, 1}));

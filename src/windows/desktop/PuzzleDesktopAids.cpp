@@ -52,12 +52,12 @@ QList<TPieceImage *> TPuzzleDesktop::PiecesMovingWith(TPieceImage *grabbed) cons
     if (grabbed->m_selected)
         return Selection();
     const bool takeOut = m_canvas->PressModifiers().testFlag(Qt::ShiftModifier);
-    TKeyedNode *record = RecordOfImage(grabbed);
-    if (!m_groupMoves || takeOut || grabbed->m_onPalette || record == nullptr)
+    const int piece = PieceOfImage(grabbed);
+    if (!m_groupMoves || takeOut || grabbed->m_onPalette || piece < 0)
         return {grabbed};
     QList<TPieceImage *> group;
-    for (TKeyedNode *joined : JoinedGroup(Grid(), m_records, record))
-        group.append(ImageOfRecord(joined));
+    for (const int joined : JoinedGroup(Grid(), Pieces(), piece))
+        group.append(ImageOfPiece(joined));
     return group;
 }
 
@@ -275,8 +275,8 @@ bool TPuzzleDesktop::PickPalettePiece()
     if (m_keyboardPiece != nullptr)
         DropKeyboardPiece();
     TPieceImage *first = nullptr;
-    for (TKeyedNode *record : std::as_const(m_paletteRecords)) {
-        TPieceImage *image = ImageOfRecord(record);
+    for (const int piece : std::as_const(m_palettePieces)) {
+        TPieceImage *image = ImageOfPiece(piece);
         if (image != nullptr && image->IsVisible()) {
             first = image;
             break;

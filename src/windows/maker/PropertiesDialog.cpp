@@ -1,6 +1,7 @@
 #include "windows/maker/PropertiesDialog.h"
 
 #include "engine/container/DocumentValues.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/jigsaw/PieceQuality.h"
 #include "engine/jigsaw/PuzzleMaking.h"
 #include "engine/jigsaw/Random.h"
@@ -368,7 +369,7 @@ void TPropertiesDialog::CancelClicked()
     close();
 }
 
-bool TPropertiesDialog::RunProperties(TJpegPicture *source, TKeyedNode *document,
+bool TPropertiesDialog::RunProperties(TJpegPicture *source, TPuzzleDocument *document,
                                       TJpegPicture *alternative, bool &use)
 {
     m_okPressed = false;
@@ -401,5 +402,5 @@ void TPropertiesDialog::RebuildDocument()
     properties.website = TrimmedText(m_websiteEdit);
     TRandomGenerator &random = ProcessRandom();
     m_randomSeeding(random);
-    MakePuzzleDocument(*m_document, properties, random);
+    *m_document = TPuzzleDocument(MakePuzzleGame(properties, random));
 }
