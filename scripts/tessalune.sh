@@ -14,11 +14,53 @@ build_packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-ba
   libzstd-dev zstd nettle-dev)
 # The About window opens web addresses through xdg-open.
 run_packages=(xdg-utils qt6-image-formats-plugins)
-# Tests, benchmarks, clang with its sanitizer and libFuzzer runtimes for the fuzz targets, and
-# the Debian package's tools (dpkg-shlibdeps) and the launcher files' validators; a virtual X
-# server and xdotool for the portable puzzles started in a minimal root.
-test_packages=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+# Tests, benchmarks, clang with its sanitizer and libFuzzer runtimes for the fuzz targets and
+# llvm-symbolizer for their reports, and the Debian package's tools (dpkg-shlibdeps) and the
+# launcher files' validators; a virtual X server and xdotool for the portable puzzles started in a
+# minimal root, which also takes every package of src/portable/HostLibraryPackages.txt.
+test_packages=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev llvm
   dpkg-dev desktop-file-utils appstream xvfb xdotool)
+host_library_list=src/portable/HostLibraries.txt
+host_library_map=src/portable/HostLibraryPackages.txt
+# Every program a test or a test stage starts, with the package that brings it.
+test_tools=(Xvfb=xvfb xdotool=xdotool chroot=coreutils timeout=coreutils file=file zstd=zstd
+  clang++=clang llvm-symbolizer=llvm cpack=cmake dpkg-shlibdeps=dpkg-dev
+  desktop-file-validate=desktop-file-utils appstreamcli=appstream)
+
+fail() {
+  echo "tessalune.sh: $*" >&2
+  exit 1
+}
+
+# The packages of the host library map, after checking that every host library has one.
+host_library_packages() {
+  local library
+  for library in $(grep -v -e '^#' -e '^$' "$host_library_list"); do
+    grep -q "^$library " "$host_library_map" ||
+      fail "$host_library_map names no package for $library"
+  done
+  grep -v -e '^#' -e '^$' "$host_library_map" | cut -d' ' -f2 | sort -u
+}
+
+# Fails naming the package of each test tool the lists do not install, before anything is built.
+check_test_tool_packages() {
+  local listed=" ${build_packages[*]} ${test_packages[*]} $* coreutils " entry
+  for entry in "${test_tools[@]}"; do
+    [[ $listed == *" ${entry#*=} "* ]] ||
+      fail "the tests start ${entry%%=*}, but no package list installs ${entry#*=}"
+  done
+}
+
+# After installing: every host library and test tool is here, or the package that brings it is named.
+check_test_needs() {
+  local entry library package
+  for entry in "${test_tools[@]}"; do
+    command -v "${entry%%=*}" >/dev/null || fail "${entry%%=*} is missing: install ${entry#*=}"
+  done
+  while read -r library package; do
+    [ -e "/lib/x86_64-linux-gnu/$library" ] || fail "$library is missing: install $package"
+  done < <(grep -v -e '^#' -e '^$' "$host_library_map")
+}
 
 install_missing() { # install_missing <packages...>
   local missing=()
@@ -26,10 +68,15 @@ install_missing() { # install_missing <packages...>
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return
-  local sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+  local as_root=()
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null ||
+      fail "missing packages; as root, run: apt-get install ${missing[*]}"
+    as_root=(sudo)
+  fi
+  "${as_root[@]}" apt-get update
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
 build() { # build <dir> <cmake options...>
@@ -49,8 +96,12 @@ run_sanitized_tests() {
     "-DCMAKE_CXX_FLAGS=$flags" "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined"
   (cd build-sanitize &&
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    ctest --output-on-failure --timeout 1800)
+    ctest --output-on-failure --timeout 1800 "${ctest_exclusions[@]}")
 }
+
+# The portable puzzle tests build a root to chroot into and mount /proc in it: only root can.
+ctest_exclusions=()
+[ "$(id -u)" -eq 0 ] || ctest_exclusions=(-E '^portable_puzzle_tests$')
 
 # Test builds bundle the portable runtime fast; the package's build uses the strong default.
 test_portable_level=3
@@ -92,13 +143,20 @@ case "${1:-}" in
     exec build-release/src/app/tessalune
     ;;
   test)
-    install_missing "${build_packages[@]}" "${test_packages[@]}"
+    host_packages=$(host_library_packages)
+    # shellcheck disable=SC2086 # one word a package
+    check_test_tool_packages $host_packages
+    # shellcheck disable=SC2086
+    install_missing "${build_packages[@]}" "${test_packages[@]}" $host_packages
+    check_test_needs
     scripts/check_layers.sh
     build build-test -DCMAKE_BUILD_TYPE=Release -DTESSALUNE_PORTABLE_LEVEL="$test_portable_level"
-    (cd build-test && ctest --output-on-failure --timeout 900)
+    (cd build-test && ctest --output-on-failure --timeout 900 "${ctest_exclusions[@]}")
     run_sanitized_tests
     scripts/check_package.sh build-test
     run_fuzzers
+    [ ${#ctest_exclusions[@]} -eq 0 ] ||
+      echo "tessalune.sh: not run without root: portable_puzzle_tests (run the test command as root)"
     ;;
   *)
     echo "usage: $0 run|test" >&2

@@ -41,7 +41,7 @@ QString &StartStagePuzzleFile()
     return path;
 }
 
-enum class TPermissions { Executable, Kept };
+enum class TPermissions { Executable, Kept, Private };
 
 // A quit handled while no event loop runs (inside a Delay before exec(), say) would be lost;
 // it is tried again shortly until a loop is there to end.
@@ -117,9 +117,10 @@ bool SetPermissions(int descriptor, const QByteArray &target, TPermissions permi
     if (stat(target.constData(), &status) != 0 && fstat(descriptor, &status) != 0)
         return false;
     const mode_t mode = status.st_mode & 07777;
-    return fchmod(descriptor,
-                  permissions == TPermissions::Executable ? ExecutableWhereReadable(mode) : mode) ==
-           0;
+    return fchmod(descriptor, permissions == TPermissions::Executable
+                                  ? ExecutableWhereReadable(mode)
+                              : permissions == TPermissions::Private ? S_IRUSR | S_IWUSR
+                                                                     : mode) == 0;
 }
 
 // Makes a rename done in the folder survive a power cut. Returns 0 or the error number; a
@@ -322,6 +323,18 @@ QString RelocationFolder(const QString &executableName)
            executableName;
 }
 
+QString StateFolder()
+{
+    // Tests keep out of the user's folders as Qt's test mode does for the other locations.
+    if (QStandardPaths::isTestModeEnabled())
+        return QDir::homePath() + QStringLiteral("/.qttest/state/tessalune");
+    const QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    // The base directory specification ignores a relative path.
+    const QString base =
+        QDir::isAbsolutePath(state) ? state : QDir::homePath() + QStringLiteral("/.local/state");
+    return base + QStringLiteral("/tessalune");
+}
+
 void StartProgram(const QString &program, const QString &parameter)
 {
     // A bare file name would be looked up on PATH; the file meant is the one in the working folder.
@@ -349,6 +362,11 @@ void WriteExecutableFile(const QByteArray &bytes, const QString &path)
 void ReplaceFileKeepingPermissions(const QByteArray &bytes, const QString &path)
 {
     WriteBesideAndRename(bytes, path, TPermissions::Kept);
+}
+
+void WritePrivateFile(const QByteArray &bytes, const QString &path)
+{
+    WriteBesideAndRename(bytes, path, TPermissions::Private);
 }
 
 void RemoveStaleTemporaryFiles(const QString &folder)

@@ -76,6 +76,15 @@ void WriteExecutableFile(const QByteArray &bytes, const QString &path);
 // executable does not become so.
 void ReplaceFileKeepingPermissions(const QByteArray &bytes, const QString &path);
 
+// Writes a file of the user's own, readable and writable by the user alone, as
+// WriteExecutableFile does (written beside and renamed over it, synced).
+void WritePrivateFile(const QByteArray &bytes, const QString &path);
+
+// The program's folder in the user's state folder ($XDG_STATE_HOME, by default
+// ~/.local/state), for what the program keeps between runs that is neither a setting nor a
+// document. Not created here.
+QString StateFolder();
+
 // Removes from the folder the hidden temporary files (".NAME.PID.N") that WriteExecutableFile
 // left when its process was killed: those of this user whose writing process is gone. Files
 // of a running writer, and every other file ("tmp.exe", "temp0a0.exe" included), stay.

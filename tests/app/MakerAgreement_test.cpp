@@ -18,6 +18,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -47,7 +48,10 @@ protected:
         ASSERT_TRUE(m_folder.isValid());
         ExeImage() = ReadBytes(QStringLiteral(TESSALUNE_EXE));
         ASSERT_FALSE(ExeImage().isEmpty());
-        Platform::SetWorkingFolder(m_folder.path());
+        // One folder down: the maker makes its folders beside the working folder's, which must
+        // lie inside the temporary one.
+        ASSERT_TRUE(QDir(m_folder.path()).mkdir(QStringLiteral("bin")));
+        Platform::SetWorkingFolder(m_folder.filePath(QStringLiteral("bin")));
         m_alternativePath = m_folder.filePath("solved.png");
         ASSERT_TRUE(GradientPicture({120, 90}).save(m_alternativePath));
     }

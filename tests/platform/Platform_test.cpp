@@ -1,4 +1,5 @@
 // The platform layer against the real system: files, permissions, mounts, processes, events.
+#include "platform/EndRequests.h"
 #include "platform/Platform.h"
 #include "support/ProcessSupport.h"
 #include "support/TemporaryFolderTest.h"
@@ -10,9 +11,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -347,5 +350,16 @@ TEST(ReadFileWithin, AFileOverTheLimitIsRefusedBeforeItIsRead)
                   QStringLiteral("Cannot read file \"%1\". It holds 65536 MiB, more than the 1 "
                                  "MiB the program may take.")
                       .arg(path));
+    }
+}
+
+TEST(EndRequests, SignalsToEndArriveOnTheMainThreadInTurn)
+{
+    TEndRequests requests;
+    QSignalSpy spy(&requests, &TEndRequests::EndRequested);
+    for (const int signalNumber : {SIGTERM, SIGHUP, SIGINT}) {
+        ASSERT_EQ(raise(signalNumber), 0);
+        ASSERT_TRUE(spy.wait(5000));
+        EXPECT_EQ(spy.takeFirst().at(0).toInt(), signalNumber);
     }
 }

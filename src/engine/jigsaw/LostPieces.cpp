@@ -1,6 +1,7 @@
 #include "engine/jigsaw/LostPieces.h"
 
 #include <QSet>
+#include <algorithm>
 
 namespace
 {
@@ -27,21 +28,39 @@ QList<QPoint> FreePlacesInArea(const QRect &area, QSize cell, QSize pieceSize,
                                const QList<QPoint> &taken, int count)
 {
     QList<QPoint> places;
-    if (cell.width() < 1 || cell.height() < 1 || count < 1)
-        return places;
+    QList<QPoint> held = taken;
+    while (places.size() < count) {
+        const std::optional<QPoint> place =
+            FreePlaceForGroup(area, cell, pieceSize, {QPoint(0, 0)}, held);
+        if (!place)
+            break;
+        places.append(*place);
+        held.append(*place);
+    }
+    return places;
+}
+
+std::optional<QPoint> FreePlaceForGroup(const QRect &area, QSize cell, QSize pieceSize,
+                                        const QList<QPoint> &offsets, const QList<QPoint> &taken)
+{
+    if (cell.width() < 1 || cell.height() < 1 || offsets.isEmpty())
+        return std::nullopt;
     QSet<QPoint> occupied;
     for (const QPoint &position : taken)
         occupied.insert(NearestPlace(position, cell));
-    for (int y = FirstMultipleFrom(area.top(), cell.height());
-         y + pieceSize.height() - 1 <= area.bottom(); y += cell.height()) {
-        for (int x = FirstMultipleFrom(area.left(), cell.width());
-             x + pieceSize.width() - 1 <= area.right(); x += cell.width()) {
-            if (occupied.contains(QPoint(x, y)))
-                continue;
-            places.append(QPoint(x, y));
-            if (places.size() == count)
-                return places;
+    QRect extent;
+    for (const QPoint &offset : offsets)
+        extent |= QRect(offset, pieceSize);
+    for (int y = FirstMultipleFrom(area.top() - extent.top(), cell.height());
+         y + extent.bottom() <= area.bottom(); y += cell.height()) {
+        for (int x = FirstMultipleFrom(area.left() - extent.left(), cell.width());
+             x + extent.right() <= area.right(); x += cell.width()) {
+            const QPoint place(x, y);
+            if (std::none_of(offsets.begin(), offsets.end(), [&](const QPoint &offset) {
+                    return occupied.contains(NearestPlace(place + offset, cell));
+                }))
+                return place;
         }
     }
-    return places;
+    return std::nullopt;
 }

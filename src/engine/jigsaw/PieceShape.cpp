@@ -111,6 +111,18 @@ void ClearOutsideRuns(unsigned char *row, const unsigned char *outside, int widt
     }
 }
 
+// Beyond the picture's edge nothing of the piece is shown: the rows above or below the picture
+// wholly, in the other rows the columns left and right of it.
+void MarkBeyondPicture(int y, const QRect &pictureArea, unsigned char *outside, int width)
+{
+    if (y < pictureArea.top() || y > pictureArea.bottom()) {
+        FillOutside(outside, width, 0, width - 1);
+        return;
+    }
+    FillOutside(outside, width, 0, pictureArea.left() - 1);
+    FillOutside(outside, width, pictureArea.right() + 1, width - 1);
+}
+
 } // namespace
 
 int TabRadiusForMargin(int margin)
@@ -253,8 +265,13 @@ void TPieceOutline::MarkBandRow(const std::vector<unsigned char> (&bands)[2], in
     OrBytes(outside, band, m_bandWidth);
 }
 
+QRect PictureAreaOfPiece(QSize pictureSize, int x, int y, QSize pieceSize)
+{
+    return QRect(QPoint(-x, -y), pictureSize).intersected(QRect(QPoint(0, 0), pieceSize));
+}
+
 void ShapePiece(QImage &bitmap, const TPieceEdges &edges, const TPieceOutline &outline,
-                bool drawBorders)
+                bool drawBorders, const std::optional<QRect> &pictureArea)
 {
     if (bitmap.format() != QImage::Format_RGB888)
         throw std::invalid_argument("A piece bitmap must be a 24-bit RGB bitmap");
@@ -268,6 +285,8 @@ void ShapePiece(QImage &bitmap, const TPieceEdges &edges, const TPieceOutline &o
         unsigned char *row = bits + y * bytesPerLine;
         std::fill(outside.begin(), outside.end(), 0);
         outline.MarkOutsideRow(y, edges, outside.data());
+        if (pictureArea)
+            MarkBeyondPicture(y, *pictureArea, outside.data(), width);
         MarkWhiteAsNearWhite(row, width);
         ClearOutsideRuns(row, outside.data(), width, drawBorders);
     }
@@ -305,6 +324,7 @@ QImage ShapedPieceImage(const QImage &sourceBitmap, int x, int y, const TPieceEd
         workBitmap.fill(Qt::white);
     else
         RenderCell(workBitmap, sourceBitmap, x, y);
-    ShapePiece(workBitmap, edges, outline, drawBorders);
+    ShapePiece(workBitmap, edges, outline, drawBorders,
+               PictureAreaOfPiece(sourceBitmap.size(), x, y, workBitmap.size()));
     return PieceDisplayImage(workBitmap);
 }

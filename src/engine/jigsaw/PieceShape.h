@@ -6,6 +6,8 @@
 #include "engine/jigsaw/PuzzleGame.h"
 
 #include <QImage>
+#include <QRect>
+#include <optional>
 #include <vector>
 
 // Radius of the tab's arcs for a margin band: Round(margin / (2 + sqrt 2)), ties to even.
@@ -60,23 +62,29 @@ private:
     std::vector<unsigned char> m_rightBands[2];
 };
 
+// The pixels of a piece image that show the picture when the image shows pictureSize from
+// (x, y); the rest lies beyond the picture's edge. Empty when the cell lies wholly beyond it.
+QRect PictureAreaOfPiece(QSize pictureSize, int x, int y, QSize pieceSize);
+
 // Shapes a rendered cell in place: pure white becomes (254, 254, 254), pixels outside the
 // outline become pure white, with drawBorders the 3D border is drawn along the outline's left
-// and right sides, and the bottom-left pixel is made pure white. bitmap must be
+// and right sides, and the bottom-left pixel is made pure white. A pixel outside pictureArea
+// lies beyond the picture's edge and counts as outside the outline, so that a border piece ends
+// where the picture ends; without pictureArea the whole bitmap shows the picture. bitmap must be
 // QImage::Format_RGB888 of the outline's piece size; anything else throws std::invalid_argument.
 void ShapePiece(QImage &bitmap, const TPieceEdges &edges, const TPieceOutline &outline,
-                bool drawBorders);
+                bool drawBorders, const std::optional<QRect> &pictureArea = std::nullopt);
 
 // A shaped 24-bit piece as a display image (QImage::Format_ARGB32_Premultiplied): every pixel of
 // the bottom-left pixel's colour is fully transparent, every other pixel opaque. A null bitmap
 // gives a null image.
 QImage PieceDisplayImage(const QImage &shapedPiece);
 
-// RenderCell, ShapePiece and PieceDisplayImage: the display image of the piece that shows
-// sourceBitmap (Format_RGB888, else std::invalid_argument; a null bitmap shows nothing) from
-// (x, y). The rendering and
-// shaping happen in workBitmap, which is made the piece's size and 24-bit when it is not and
-// can be reused from piece to piece, so that the only new memory is the display image.
-// Separate calls may run on separate threads, each with its own workBitmap.
+// RenderCell, ShapePiece (ending at sourceBitmap's edges) and PieceDisplayImage: the display
+// image of the piece that shows sourceBitmap (Format_RGB888, else std::invalid_argument; a null
+// bitmap shows nothing) from (x, y). The rendering and shaping happen in workBitmap, which is made
+// the piece's size and 24-bit when it is not and can be reused from piece to piece, so that the
+// only new memory is the display image. Separate calls may run on separate threads, each with its
+// own workBitmap.
 QImage ShapedPieceImage(const QImage &sourceBitmap, int x, int y, const TPieceEdges &edges,
                         const TPieceOutline &outline, bool drawBorders, QImage &workBitmap);

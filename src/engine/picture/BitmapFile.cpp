@@ -7,7 +7,6 @@
 namespace
 {
 
-constexpr qint64 FileHeaderBytes = 14;
 constexpr quint32 CoreHeaderBytes = 12;
 constexpr quint32 BI_RGB = 0;
 constexpr quint32 BI_RLE8 = 1;

@@ -449,7 +449,8 @@ void TMetafileDevice::SetMapMode(int mode)
                                           : mode == MM_HIMETRIC                       ? 100
                                           : mode == MM_LOENGLISH                      ? 100 / 25.4
                                           : mode == MM_HIENGLISH                      ? 1000 / 25.4
-                                                                 : 1440 / 25.4; // MM_TWIPS
+                                          : mode == MM_TWIPS                          ? 1440 / 25.4
+                                                                                      : 1;
         m_state.windowExt =
             QSizeF(m_deviceSize.width() / m_pixelsPerMillimetre.width() * unitsPerMillimetre,
                    m_deviceSize.height() / m_pixelsPerMillimetre.height() * unitsPerMillimetre);

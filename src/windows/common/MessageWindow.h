@@ -14,10 +14,14 @@ class TMessageWindow : public QDialog
 public:
     explicit TMessageWindow(QWidget *parent = nullptr);
 
-    // Shows text and returns when the window closes.
+    // Shows text and returns when the window closes. The window keeps its designed size for a
+    // text that fits and grows, within the screen, for one that does not.
     void ShowText(const QString &text);
 
     QFrame *m_messageBevel;
     QLabel *m_messageLabel;
     QPushButton *m_okButton;
+
+private:
+    void FitText();
 };

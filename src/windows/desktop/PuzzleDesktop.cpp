@@ -525,6 +525,7 @@ void TPuzzleDesktop::SetTurnedPieces(bool turned)
 bool TPuzzleDesktop::TurnInput(QEvent *event)
 {
     QPoint point;
+    int quarterTurns = 1;
     switch (event->type()) {
     case QEvent::MouseMove:
         m_lastMousePoint = static_cast<QMouseEvent *>(event)->position().toPoint();
@@ -544,6 +545,10 @@ bool TPuzzleDesktop::TurnInput(QEvent *event)
         if (!(wheel->modifiers() & Qt::ShiftModifier) || wheel->angleDelta().isNull())
             return false;
         point = wheel->position().toPoint();
+        // Some systems hand Shift+wheel over as a sideways wheel.
+        const QPoint delta = wheel->angleDelta();
+        // Up (away from the player) turns back, counter-clockwise.
+        quarterTurns = (delta.y() != 0 ? delta.y() : delta.x()) > 0 ? -1 : 1;
         break;
     }
     default:
@@ -554,7 +559,7 @@ bool TPuzzleDesktop::TurnInput(QEvent *event)
     auto *image = dynamic_cast<TPieceImage *>(m_canvas->ItemAt(point));
     if (image == nullptr)
         return false;
-    TurnPiece(image);
+    TurnPiece(image, quarterTurns);
     return true;
 }
 
@@ -567,12 +572,12 @@ void TPuzzleDesktop::TurnPieceUnderMouse()
     TurnPiece(dynamic_cast<TPieceImage *>(m_canvas->ItemAt(m_lastMousePoint)));
 }
 
-void TPuzzleDesktop::TurnPiece(TPieceImage *image)
+void TPuzzleDesktop::TurnPiece(TPieceImage *image, int quarterTurns)
 {
     const int piece = PieceOfImage(image);
     if (!m_turnedPieces || piece < 0)
         return;
-    image->TurnBy(1);
+    image->TurnBy(quarterTurns);
     m_game->pieces[static_cast<std::size_t>(piece)].turn = NormalisedTurn(image->Turn());
     // A dragged piece is checked when it is dropped.
     if (!image->m_onPalette && image != m_dragged)

@@ -76,12 +76,13 @@ public:
     bool IsSolved() const;
 
     // Pieces that lie in quarter turns (see PieceTurns.h): they are shown in their piece's turn,
-    // the right button, R over a piece or Shift+wheel over it turns one, and a reset
-    // draws new turns. Off by default.
+    // the right button, R over a piece or Shift+wheel down over it turns one clockwise,
+    // Shift+wheel up counter-clockwise, and a reset draws new turns. Off by default.
     void SetTurnedPieces(bool turned);
     bool TurnedPieces() const { return m_turnedPieces; }
-    // A quarter turn clockwise, stored in the game's piece and checked for joins like a drop.
-    void TurnPiece(TPieceImage *image);
+    // Quarter turns clockwise (negative: counter-clockwise), stored in the game's piece and
+    // checked for joins like a drop.
+    void TurnPiece(TPieceImage *image, int quarterTurns = 1);
 
     void SetDrawBorders(bool borders) { m_drawBorders = borders; }
     bool DrawBorders() const { return m_drawBorders; }
@@ -184,6 +185,8 @@ private:
     // Aids (PuzzleDesktopAids.cpp).
     void StartMove(TPieceImage *grabbed);
     QList<TPieceImage *> PiecesMovingWith(TPieceImage *grabbed) const;
+    // With group moves on, images and every piece joined to one of them, each once; else images.
+    QList<TPieceImage *> WithJoinedGroups(const QList<TPieceImage *> &images) const;
     TMoveStep FinishMove(const TMoveStep &started) const;
     void ApplyStep(const TMoveStep &step);
     void SetOnPalette(TPieceImage *image, bool onPalette);

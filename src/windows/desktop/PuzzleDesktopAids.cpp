@@ -10,6 +10,7 @@
 #include <QRubberBand>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSet>
 #include <algorithm>
 
 namespace
@@ -50,15 +51,36 @@ void TPuzzleDesktop::SetOnPalette(TPieceImage *image, bool onPalette)
 QList<TPieceImage *> TPuzzleDesktop::PiecesMovingWith(TPieceImage *grabbed) const
 {
     if (grabbed->m_selected)
-        return Selection();
-    const bool takeOut = m_canvas->PressModifiers().testFlag(Qt::ShiftModifier);
-    const int piece = PieceOfImage(grabbed);
-    if (!m_groupMoves || takeOut || grabbed->m_onPalette || piece < 0)
+        return WithJoinedGroups(Selection());
+    if (m_canvas->PressModifiers().testFlag(Qt::ShiftModifier))
         return {grabbed};
-    QList<TPieceImage *> group;
-    for (const int joined : JoinedGroup(Grid(), Pieces(), piece))
-        group.append(ImageOfPiece(joined));
-    return group;
+    return WithJoinedGroups({grabbed});
+}
+
+QList<TPieceImage *> TPuzzleDesktop::WithJoinedGroups(const QList<TPieceImage *> &images) const
+{
+    if (!m_groupMoves)
+        return images;
+    QList<TPieceImage *> whole;
+    QSet<const TPieceImage *> seen;
+    for (TPieceImage *image : images) {
+        if (seen.contains(image))
+            continue;
+        const int piece = PieceOfImage(image);
+        const QList<int> group = image->m_onPalette || piece < 0
+                                     ? QList<int>{}
+                                     : JoinedGroup(Grid(), Pieces(), piece);
+        if (group.isEmpty()) {
+            seen.insert(image);
+            whole.append(image);
+        }
+        for (const int joined : group) {
+            TPieceImage *member = ImageOfPiece(joined);
+            seen.insert(member);
+            whole.append(member);
+        }
+    }
+    return whole;
 }
 
 void TPuzzleDesktop::StartMove(TPieceImage *grabbed)
@@ -188,24 +210,40 @@ QRect TPuzzleDesktop::VisibleDesktopArea() const
 int TPuzzleDesktop::FindLostPieces()
 {
     const QRect visible = VisibleDesktopArea();
-    QList<TPieceImage *> lost;
-    QList<QPoint> taken;
+    // A lost piece comes back with the pieces joined to it when they move together.
+    QList<QList<TPieceImage *>> lostGroups;
+    QSet<const TPieceImage *> returning;
     for (const auto &image : m_images) {
-        if (image->m_onPalette)
+        if (image->m_onPalette || returning.contains(image.get()))
             continue;
         // A piece is lost when its cell body does not lie wholly in view.
         const QRect body = image->Bounds().adjusted(m_margin, m_margin, -m_margin, -m_margin);
         if (visible.contains(body))
-            taken.append(image->Position());
-        else
-            lost.append(image.get());
+            continue;
+        lostGroups.append(WithJoinedGroups({image.get()}));
+        for (const TPieceImage *member : lostGroups.last())
+            returning.insert(member);
     }
-    const QList<QPoint> places =
-        FreePlacesInArea(visible, QSize(CellWidth(), CellHeight()),
-                         QSize(m_pieceWidth, m_pieceHeight), taken, static_cast<int>(lost.size()));
+    QList<QPoint> taken;
+    for (const auto &image : m_images) {
+        if (!image->m_onPalette && !returning.contains(image.get()))
+            taken.append(image->Position());
+    }
     TMoveStep step;
-    for (qsizetype k = 0; k < places.size(); ++k)
-        step.push_back({IndexOfImage(lost[k]), PlaceOf(lost[k]), places[k]});
+    for (const QList<TPieceImage *> &group : std::as_const(lostGroups)) {
+        QList<QPoint> offsets;
+        for (const TPieceImage *member : group)
+            offsets.append(member->Position() - group.first()->Position());
+        const std::optional<QPoint> place =
+            FreePlaceForGroup(visible, QSize(CellWidth(), CellHeight()),
+                              QSize(m_pieceWidth, m_pieceHeight), offsets, taken);
+        if (!place)
+            continue;
+        for (qsizetype k = 0; k < group.size(); ++k) {
+            step.push_back({IndexOfImage(group[k]), PlaceOf(group[k]), *place + offsets[k]});
+            taken.append(*place + offsets[k]);
+        }
+    }
     m_history.Record(step);
     if (!step.empty())
         ApplyStep(step);
@@ -234,9 +272,13 @@ void TPuzzleDesktop::ClearSelection()
 
 void TPuzzleDesktop::ToggleSelected(TPieceImage *image)
 {
-    // Only desktop pieces are selected: palette pieces move one at a time.
-    image->m_selected = !image->m_selected && !image->m_onPalette;
-    m_canvas->update(m_canvas->WidgetBounds(*image));
+    // Only desktop pieces are selected: palette pieces move one at a time. Pieces that move
+    // together are selected together.
+    const bool selected = !image->m_selected && !image->m_onPalette;
+    for (TPieceImage *member : WithJoinedGroups({image})) {
+        member->m_selected = selected;
+        m_canvas->update(m_canvas->WidgetBounds(*member));
+    }
 }
 
 void TPuzzleDesktop::BackgroundPressed(QPoint point)

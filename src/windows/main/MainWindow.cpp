@@ -6,7 +6,9 @@
 #include "engine/container/PuzzleFile.h"
 #include "engine/picture/JpegPicture.h"
 #include "engine/picture/MemoryBudget.h"
+#include "windows/common/FileDialogs.h"
 #include "windows/common/Guards.h"
+#include "windows/common/KeyboardCommands.h"
 #include "windows/common/ProgramFolders.h"
 #include "windows/common/WindowLook.h"
 #include "windows/common/WorkingFolderKeeper.h"
@@ -17,6 +19,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QSaveFile>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -147,7 +150,7 @@ QFileDialog &TMainWindow::BrowseDialog()
     // Made on first use: a file dialog is costly to build, and most games never browse.
     if (m_browseDialog != nullptr)
         return *m_browseDialog;
-    m_browseDialog = new QFileDialog(this);
+    m_browseDialog = NewFileDialog(this);
     // Puzzles sent by mail or saved on Linux need not end in ".exe"; the choice is checked.
     m_browseDialog->setNameFilters({QStringLiteral("Puzzles (*)"), QStringLiteral("EXE (*.exe)")});
     m_browseDialog->setFileMode(QFileDialog::ExistingFile);
@@ -205,6 +208,12 @@ bool TMainWindow::event(QEvent *event)
     if (event->type() == QEvent::Show && m_firstActivation)
         activateWindow();
     return QWidget::event(event);
+}
+
+void TMainWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (!ClickFocusedCommand(event))
+        QWidget::keyPressEvent(event);
 }
 
 void TMainWindow::Activated()

@@ -104,6 +104,9 @@ public:
 
 protected:
     bool event(QEvent *event) override;
+    // Enter and keypad Enter click the focused command, as Space does (YES or NO of the save
+    // page).
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void CreatePages();

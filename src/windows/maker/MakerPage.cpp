@@ -9,6 +9,7 @@
 #include "windows/common/AboutWindow.h"
 #include "windows/common/ClickableLabel.h"
 #include "windows/common/ConfirmationWindow.h"
+#include "windows/common/FileDialogs.h"
 #include "windows/common/Guards.h"
 #include "windows/common/KeyboardCommands.h"
 #include "windows/common/MainState.h"
@@ -238,7 +239,7 @@ QFileDialog &TMakerPage::SaveDialog()
     // Made on first use: a file dialog is costly to build, and a player never shows it.
     if (m_saveDialog != nullptr)
         return *m_saveDialog;
-    m_saveDialog = new QFileDialog(this);
+    m_saveDialog = NewFileDialog(this);
     m_saveDialog->setAcceptMode(QFileDialog::AcceptSave);
     m_saveDialog->setFileMode(QFileDialog::AnyFile);
     // A Linux file manager takes a name ending in ".exe" for a Windows program, so none is

@@ -5,6 +5,7 @@
 #include "engine/picture/JpegPicture.h"
 #include "engine/picture/Rotation.h"
 #include "windows/common/ConfirmationWindow.h"
+#include "windows/common/FileDialogs.h"
 #include "windows/common/Guards.h"
 #include "windows/common/KeyboardCommands.h"
 #include "windows/common/MainState.h"
@@ -164,7 +165,7 @@ QToolButton *TPictureEditor::AddRotateButton(int x, bool clockwise)
 
 void TPictureEditor::CreateOpenDialog()
 {
-    m_openDialog = new QFileDialog(this);
+    m_openDialog = NewFileDialog(this);
     m_openDialog->setNameFilters(OpenFilters);
     m_openDialog->setFileMode(QFileDialog::ExistingFile);
     m_openDialog->setAcceptMode(QFileDialog::AcceptOpen);
@@ -304,6 +305,9 @@ void TPictureEditor::LoadPictureFile(const QString &fileName)
     m_pictureView->SetPicture(loaded.bitmap); // none leaves an empty picture
     m_edited = true;
     FitPicture();
+    // A picture brought in is most often the one wanted: Enter then takes it.
+    if (!loaded.bitmap.isNull())
+        m_okButton->setFocus();
     if (loaded.refusal && ProgramWindows().messageWindow)
         ProgramWindows().messageWindow->ShowText(RefusalMessage(*loaded.refusal, PictureRole()));
 }

@@ -9,6 +9,7 @@
 #include "engine/picture/Resampling.h"
 #include "windows/common/BandedGradient.h"
 #include "windows/common/KeyboardCommands.h"
+#include "windows/common/NumberListTyping.h"
 #include "windows/common/ShapeWidget.h"
 #include "windows/common/UserSettings.h"
 #include "windows/common/WindowLook.h"
@@ -71,6 +72,7 @@ QComboBox *MakeSizeList(QWidget *parent, int x, int y)
     auto *list = new QComboBox(parent);
     for (int size = MakerMinGridSize; size <= MakerMaxGridSize; ++size)
         list->addItem(QString::number(size));
+    new TNumberListTyping(list);
     list->move(x, y);
     list->resize(64, list->sizeHint().height());
     return list;
@@ -299,9 +301,9 @@ void TPropertiesDialog::UpdateQuality()
         m_qualityFixButton->hide();
         return;
     }
-    const TPieceQuality quality = JudgePieceQuality(
-        QSize(m_sourcePicture->Width(), m_sourcePicture->Height()), SelectedSize(m_widthBox),
-        SelectedSize(m_heightBox), screen()->availableGeometry().size());
+    const TPieceQuality quality =
+        JudgePieceQuality(QSize(m_sourcePicture->Width(), m_sourcePicture->Height()),
+                          SelectedSize(m_widthBox), SelectedSize(m_heightBox), JudgedScreen());
     SetLabelText(m_pieceSizeLabel, QStringLiteral("One piece: %1 × %2 pixels of the picture")
                                        .arg(quality.pieceSize.width())
                                        .arg(quality.pieceSize.height()));
@@ -316,6 +318,13 @@ void TPropertiesDialog::UpdateQuality()
     m_qualityFixButton->setVisible(quality.tooSmall || quality.tooLarge);
 }
 
+QSize TPropertiesDialog::JudgedScreen() const
+{
+    // At 2x scale the logical size is half of the pixels a player's screen really has.
+    const QScreen *shown = screen();
+    return shown->availableGeometry().size() * shown->devicePixelRatio();
+}
+
 // Takes the offer shown: a smaller grid for blurry pieces, else a smaller picture for pieces
 // too large for the screen.
 void TPropertiesDialog::QualityFixClicked()
@@ -323,9 +332,8 @@ void TPropertiesDialog::QualityFixClicked()
     if (m_sourcePicture == nullptr)
         return;
     const QSize picture(m_sourcePicture->Width(), m_sourcePicture->Height());
-    const TPieceQuality quality =
-        JudgePieceQuality(picture, SelectedSize(m_widthBox), SelectedSize(m_heightBox),
-                          screen()->availableGeometry().size());
+    const TPieceQuality quality = JudgePieceQuality(picture, SelectedSize(m_widthBox),
+                                                    SelectedSize(m_heightBox), JudgedScreen());
     if (quality.tooSmall) {
         m_widthBox->setCurrentText(QString::number(quality.goodGrid.width()));
         m_heightBox->setCurrentText(QString::number(quality.goodGrid.height()));

@@ -86,6 +86,8 @@ private:
     void UpdatePieceCount();
     void UpdateQuality();
     void QualityFixClicked();
+    // The screen's size in its device pixels, which show a piece's pixels one to one.
+    QSize JudgedScreen() const;
     void AlternativeToggled();
     void LoadAlternativeClicked();
     void OkClicked();

@@ -63,14 +63,17 @@ private:
 // Every key of the game, for the Keys command.
 QString PlayKeysText()
 {
-    return QStringLiteral(
-        "P: take a piece from the palette; N: take the next piece on the desktop;\n"
-        "arrow keys: move the piece a cell; Enter or Space: drop it.\n"
+    return TToolsWindow::tr(
+        "P: take a piece from the palette; N: take the next piece on the desktop.\n"
+        "Arrow keys: move the piece a cell; Enter or Space: drop it.\n"
+        "R, the right button or Shift+wheel down over a piece: turn it clockwise;\n"
+        "Shift+wheel up: turn it back (in puzzles with turned pieces).\n"
         "Ctrl+Z: undo; Ctrl+Shift+Z or Ctrl+Y: redo.\n"
         "Ctrl+wheel, Ctrl++ and Ctrl+-: zoom; Ctrl+0: fit the desktop.\n"
         "Ctrl+click or a band drawn on the empty desktop: select pieces to move together.\n"
         "Shift+drag: take one piece out of its joined group.\n"
-        "Ctrl+E: edge pieces; Ctrl+L: find lost pieces; F11: full screen; Tab: next control.");
+        "Ctrl+E: edge pieces only; Ctrl+L: find lost pieces.\n"
+        "F11: full screen; Tab: next control.");
 }
 
 // Odd orders ("... M") put tabs first, even ones (holes first, or "None") ascend.

@@ -47,11 +47,12 @@ std::vector<QImage> StepByStepCut(const QImage &picture, const TPuzzleGame &game
     for (int i = 0; i < grid.cols * grid.rows; ++i) {
         if (static_cast<std::size_t>(i) >= game.pieces.size())
             continue;
-        RenderCell(work, picture, (i % grid.cols) * g.cellWidth - g.margin,
-                   (i / grid.cols) * g.cellHeight - g.margin);
+        const int x = (i % grid.cols) * g.cellWidth - g.margin;
+        const int y = (i / grid.cols) * g.cellHeight - g.margin;
+        RenderCell(work, picture, x, y);
         QImage piece = work.copy();
         ShapePiece(piece, game.pieces[static_cast<std::size_t>(i)].edges, outline,
-                   grid.drawBorders);
+                   grid.drawBorders, PictureAreaOfPiece(picture.size(), x, y, piece.size()));
         pieces.push_back(PieceDisplayImage(piece));
     }
     return pieces;
@@ -161,4 +162,54 @@ TEST(Cutting, AFailingReadEndsTheCutWithItsErrorWhilePiecesAreBeingShaped)
                  std::runtime_error);
     EXPECT_GT(taken, 0);
     EXPECT_LT(taken, 15 * 15);
+}
+
+// Border pieces end at the picture's edge: nothing beyond it is drawn (with borders only the dark
+// line right of the picture's last column), every picture pixel along the edges shows in some
+// piece, and without borders it shows unchanged, white kept visible as (254, 254, 254).
+TEST(Cutting, PiecesEndAtThePictureEdgeAndShowEveryPicturePixel)
+{
+    constexpr QRgb Dark = 0xFF3F3F3F;
+    for (const int width : {805, 795}) {
+        for (const bool borders : {false, true}) {
+            const QImage picture = NoisePicture(width, 600);
+            const std::optional<TPuzzleCut> cut =
+                CutPuzzle(picture, Puzzle(10, 12, borders, 3), 2);
+            ASSERT_TRUE(cut);
+            const TPieceGeometry &g = cut->geometry;
+            const QRect pictureRect = picture.rect();
+            std::vector<char> shown(static_cast<std::size_t>(width) * 600);
+            for (const TCutPiece &piece : cut->pieces) {
+                const QPoint origin(piece.col * g.cellWidth - g.margin,
+                                    piece.row * g.cellHeight - g.margin);
+                for (int y = 0; y < piece.image.height(); ++y) {
+                    for (int x = 0; x < piece.image.width(); ++x) {
+                        const QPoint at = origin + QPoint(x, y);
+                        const QRgb pixel = piece.image.pixel(x, y);
+                        if (qAlpha(pixel) == 0)
+                            continue;
+                        if (!pictureRect.contains(at)) {
+                            ASSERT_TRUE(borders && pixel == Dark &&
+                                        pictureRect.contains(at - QPoint(1, 0)))
+                                << "beyond the picture at " << at.x() << "," << at.y();
+                            continue;
+                        }
+                        shown[static_cast<std::size_t>(at.y()) * width + at.x()] = 1;
+                        const QRgb source = picture.pixel(at) | 0xFF000000;
+                        if (!borders) {
+                            ASSERT_EQ(pixel, source == 0xFFFFFFFF ? 0xFFFEFEFE : source);
+                        }
+                    }
+                }
+            }
+            // Where four cells meet a pixel may lie in none of them; along the picture's edges
+            // every pixel lies in a piece.
+            const QRect inner = pictureRect.adjusted(g.margin, g.margin, -g.margin, -g.margin);
+            for (int y = 0; y < 600; ++y)
+                for (int x = 0; x < width; ++x)
+                    ASSERT_TRUE(inner.contains(x, y) ||
+                                shown[static_cast<std::size_t>(y) * width + x])
+                        << x << "," << y << " of " << width << ", borders " << borders;
+        }
+    }
 }

@@ -5,6 +5,7 @@
 #include "windows/common/ProgramFolders.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -23,6 +24,9 @@ TEST_F(ProgramFolders, AreMadeBesideTheProgramsFolder)
 TEST_F(ProgramFolders, FallBackToTheDocumentsWhereTheyCannotBeMade)
 {
     QStandardPaths::setTestModeEnabled(true);
+    // The documents folder is the home folder's: a temporary home keeps the real one as it was.
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(m_folder.path()));
     // Not even the superuser can make a folder in /proc, as none can in /usr for a user.
     ASSERT_TRUE(Platform::SetWorkingFolder(QStringLiteral("/proc/self")));
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -31,5 +35,6 @@ TEST_F(ProgramFolders, FallBackToTheDocumentsWhereTheyCannotBeMade)
     EXPECT_TRUE(QFileInfo(MadePuzzlesFolder()).isDir());
     EXPECT_EQ(PictureSourcesFolder(),
               QDir::cleanPath(documents + QStringLiteral("/Tessalune/g_sources")));
-    QDir(documents + QStringLiteral("/Tessalune")).removeRecursively();
+    EXPECT_TRUE(documents.startsWith(m_folder.path()));
+    qputenv("HOME", home);
 }

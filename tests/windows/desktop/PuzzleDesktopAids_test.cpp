@@ -142,6 +142,34 @@ TEST_F(DesktopAids, BorderFilterShowsExactlyTheBorderPieces)
     EXPECT_EQ(game.desktop.PalettePieces().size(), 49);
 }
 
+// With joined pieces moving together, neither a Ctrl+click selection nor finding lost pieces
+// takes a joined group apart.
+TEST_F(DesktopAids, SelectionAndLostPiecesKeepJoinedGroupsWhole)
+{
+    PlaceCorner();
+    game.desktop.SetGroupMoves(true);
+    QTest::mouseClick(game.desktop.Canvas(), Qt::LeftButton, Qt::ControlModifier,
+                      game.Image(1)->Position() + game.BodyPoint());
+    QTest::mouseClick(game.desktop.Canvas(), Qt::LeftButton, Qt::ControlModifier,
+                      game.Image(3)->Position() + game.BodyPoint());
+    EXPECT_EQ(game.desktop.Selection().size(), 4);
+    game.DragTo(game.Image(3), Origin + QPoint(480, 240));
+    EXPECT_EQ(Stored(game.Piece(0)), Origin + QPoint(0, 240));
+    EXPECT_EQ(Stored(game.Piece(7)), Origin + QPoint(0, 300));
+    game.desktop.ClearSelection();
+
+    // The group dragged far away, one of its pieces out of view: all three come back.
+    game.DragTo(game.Image(0), QPoint(5000, 4000));
+    ASSERT_EQ(Stored(game.Piece(1)), Stored(game.Piece(0)) + QPoint(80, 0));
+    ASSERT_GT(Stored(game.Piece(0)).x(), 4000);
+    EXPECT_EQ(game.desktop.FindLostPieces(), 3);
+    const QPoint back = Stored(game.Piece(0));
+    EXPECT_EQ(Stored(game.Piece(1)), back + QPoint(80, 0));
+    EXPECT_EQ(Stored(game.Piece(7)), back + QPoint(0, 60));
+    EXPECT_EQ(JoinedGroup({7, 7, 80, 60}, game.desktop.Pieces(), 0).size(), 3);
+    EXPECT_NE(back, Stored(game.Piece(3)));
+}
+
 TEST_F(DesktopAids, LostPiecesComeBackIntoViewWithoutCoveringPlacedOnes)
 {
     PlaceCorner();

@@ -14,10 +14,10 @@
 namespace
 {
 
-// Sends a wheel step at a canvas point.
-void Wheel(QWidget *canvas, QPoint point, Qt::KeyboardModifiers modifiers)
+// Sends a wheel step at a canvas point, down unless a delta is given.
+void Wheel(QWidget *canvas, QPoint point, Qt::KeyboardModifiers modifiers, QPoint delta = {0, -120})
 {
-    QWheelEvent wheel(point, canvas->mapToGlobal(point), {}, {0, -120}, Qt::NoButton, modifiers,
+    QWheelEvent wheel(point, canvas->mapToGlobal(point), {}, delta, Qt::NoButton, modifiers,
                       Qt::NoScrollPhase, false);
     QApplication::sendEvent(canvas, &wheel);
 }
@@ -43,6 +43,22 @@ protected:
 };
 
 } // namespace
+
+// Up turns back what down turned, also when Shift makes the wheel a sideways one.
+TEST_F(DesktopTurns, ShiftWheelUpTurnsCounterClockwiseAndDownClockwise)
+{
+    TPieceImage *image = game.Image(4);
+    const QImage upright = image->Picture();
+    QWidget *canvas = game.desktop.Canvas();
+    Wheel(canvas, Centre(image), Qt::ShiftModifier, {0, 120});
+    EXPECT_EQ(game.Piece(4).turn, 3);
+    EXPECT_EQ(image->Picture(), TurnedImage(upright, 3));
+    Wheel(canvas, Centre(image), Qt::ShiftModifier, {0, -120});
+    EXPECT_EQ(game.Piece(4).turn, 0);
+    Wheel(canvas, Centre(image), Qt::ShiftModifier, {120, 0});
+    EXPECT_EQ(game.Piece(4).turn, 3);
+    EXPECT_EQ(image->Picture(), TurnedImage(upright, 3));
+}
 
 TEST_F(DesktopTurns, RightButtonRKeyAndShiftWheelEachTurnAQuarter)
 {

@@ -223,6 +223,20 @@ TEST_F(FmainTest, ChangedGameStoresTheDocumentLastAndAsks)
     EXPECT_EQ(QDir(m_folder.path()).entryList(QDir::Files), QStringList{"puzzle.exe"});
 }
 
+TEST_F(FmainTest, SaveAnswerIsGivenWithEnterAndKeypadEnter)
+{
+    for (const auto &[key, modifiers] : {std::pair{Qt::Key_Return, Qt::NoModifier},
+                                         std::pair{Qt::Key_Enter, Qt::KeypadModifier}}) {
+        auto main = StartedMainWindow("puzzle.exe", PuzzleSections(SamplePictureBytes(), "<A/>"));
+        AskToSave(*main);
+        main->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+        main->m_saveNoButton->setFocus();
+        QTest::keyClick(main->m_saveNoButton, key, modifiers);
+        EXPECT_FALSE(main->isVisible()) << key;
+    }
+}
+
 TEST_F(FmainTest, HandOverCopyThatCannotBeWrittenOrStartedKeepsTheQuestion)
 {
     auto main = StartedMainWindow("puzzle.exe", PuzzleSections(SamplePictureBytes(), "<A/>"));

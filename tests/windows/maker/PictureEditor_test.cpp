@@ -13,9 +13,11 @@
 #include "windows/maker/PictureView.h"
 #include "windows/maker/ScaleDialog.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QCompleter>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QDropEvent>
@@ -24,6 +26,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTemporaryDir>
@@ -200,6 +203,31 @@ TEST_F(PictureEditor, LoadStartsInTheSourcesFolderAndAlwaysKeepsTheWorkingFolder
     }));
     EXPECT_EQ(picture.Width(), 280);
     QDir::setCurrent(before);
+}
+
+// The list of names completing a typed one belongs to the file dialog: it goes with it, and
+// does not stay on the screen to take the next Enter.
+TEST_F(PictureEditor, NameCompletionListClosesWithTheFileDialog)
+{
+    TJpegPicture picture = PictureOf(Numbered(20, 10));
+    QPointer<QWidget> completions;
+    EXPECT_FALSE(Edit(
+        picture,
+        [&](TPictureEditor &editor) {
+            editor.m_openDialog->setDirectory(QStringLiteral(TESSALUNE_FIXTURES));
+            AnswerModal<QFileDialog>([&](QFileDialog *dialog) {
+                auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+                QTest::keyClicks(name, QStringLiteral("moonlit"));
+                ASSERT_TRUE(QTest::qWaitFor(
+                    [&] { return name->completer() && name->completer()->popup()->isVisible(); }));
+                completions = name->completer()->popup();
+                dialog->reject();
+            });
+            QTest::mouseClick(editor.m_loadFromFileButton, Qt::LeftButton);
+            ASSERT_TRUE(completions);
+            EXPECT_FALSE(completions->isVisible());
+        },
+        false));
 }
 
 TEST_F(PictureEditor, APictureThatDoesNotLoadLeavesAnEmptyPictureEveryCommandSurvives)
@@ -411,6 +439,25 @@ TEST_F(PictureEditor, ADroppedOrStartingFileLoadsAsLoadFromFileDoes)
     });
     EXPECT_TRUE(EditPictureInNewEditor(started, QStringLiteral("Source picture"), nullptr, hills));
     EXPECT_EQ(started.Height(), 210);
+}
+
+// A picture brought in is what the player wants: Enter then takes it.
+TEST_F(PictureEditor, ADroppedOrStartingPictureLeavesTheFocusOnOk)
+{
+    const QString hills = QStringLiteral(TESSALUNE_FIXTURES "/moonlit_hills_280x210.jpg");
+    TJpegPicture picture = PictureOf(Numbered(20, 10));
+    EXPECT_TRUE(Edit(picture, [&](TPictureEditor &editor) {
+        EXPECT_EQ(editor.focusWidget(), editor.m_loadFromFileButton);
+        ASSERT_TRUE(DropFiles(&editor, {QUrl::fromLocalFile(hills)}));
+        EXPECT_EQ(editor.focusWidget(), editor.m_okButton);
+    }));
+
+    AnswerModal<TPictureEditor>([](TPictureEditor *editor) {
+        EXPECT_TRUE(QTest::qWaitFor([editor] { return editor->m_pictureView->width() == 280; }));
+        EXPECT_EQ(editor->focusWidget(), editor->m_okButton);
+        QTest::mouseClick(editor->m_okButton, Qt::LeftButton);
+    });
+    EXPECT_TRUE(EditPictureInNewEditor(picture, QStringLiteral("Source picture"), nullptr, hills));
 }
 
 TEST_F(PictureEditor, TheNextLoadStartsInTheFolderOfTheLastPicture)

@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QScreen>
 #include <QTest>
 #include <QToolButton>
@@ -184,6 +185,26 @@ TEST_F(PropertiesTest, NoRunWithoutSourcePictureOrDocument)
     EXPECT_EQ(watch.Count(), 0);
 }
 
+// Digits typed in quick succession make one number; a pause starts the next.
+TEST_F(PropertiesTest, TypedNumberChoosesThatSizeInTheList)
+{
+    Run([](TPropertiesDialog *dialog) {
+        QComboBox *list = dialog->m_widthBox;
+        list->setCurrentText(QStringLiteral("10"));
+        QTest::keyClick(list, Qt::Key_3);
+        EXPECT_EQ(list->currentText(), QStringLiteral("3"));
+        QTest::qWait(QApplication::keyboardInputInterval() + 50);
+        QTest::keyClicks(list, QStringLiteral("35"));
+        EXPECT_EQ(list->currentText(), QStringLiteral("35"));
+        QTest::qWait(QApplication::keyboardInputInterval() + 50);
+        QTest::keyClick(list, Qt::Key_5, Qt::KeypadModifier);
+        EXPECT_EQ(list->currentText(), QStringLiteral("5"));
+        QTest::keyClicks(list, QStringLiteral("7"));
+        EXPECT_EQ(list->currentText(), QStringLiteral("7")) << "no 57 in the list: a new number";
+        QTest::mouseClick(dialog->m_cancelButton, Qt::LeftButton);
+    });
+}
+
 TEST_F(PropertiesTest, TabGoesThroughSizesAndPropertiesFirstThenTheTexts)
 {
     Run([](TPropertiesDialog *dialog) {
@@ -229,7 +250,11 @@ TEST_F(PropertiesTest, PiecesTooLargeForTheScreenAreScaledInOneClick)
 {
     m_state.sourcePicture->Assign(GradientPicture({3000, 2400}));
     Run([this](TPropertiesDialog *dialog) {
-        const QSize screen = dialog->screen()->availableGeometry().size();
+        // Judged against the pixels the screen really has, at any scale.
+        const QSize screen =
+            dialog->screen()->availableGeometry().size() * dialog->screen()->devicePixelRatio();
+        EXPECT_EQ(dialog->screen()->devicePixelRatio(),
+                  qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble());
         const TPieceQuality before = JudgePieceQuality({3000, 2400}, 7, 7, screen);
         ASSERT_TRUE(before.tooLarge);
         EXPECT_EQ(dialog->m_qualityFixButton->text(),
@@ -240,6 +265,20 @@ TEST_F(PropertiesTest, PiecesTooLargeForTheScreenAreScaledInOneClick)
         EXPECT_FALSE(dialog->m_qualityFixButton->isVisible());
         Ok(dialog);
     });
+}
+
+TEST_F(PropertiesTest, AtTwiceTheScaleTooLargePiecesAreJudgedInDevicePixels)
+{
+    QProcess scaled;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+    scaled.setProcessEnvironment(environment);
+    scaled.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--gtest_filter=PropertiesTest.PiecesTooLarge*")});
+    ASSERT_TRUE(scaled.waitForFinished(60000));
+    const QByteArray output = scaled.readAllStandardOutput();
+    EXPECT_EQ(scaled.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
 }
 
 TEST_F(PropertiesTest, TurnedPiecesAreStoredOnlyWhenChosen)

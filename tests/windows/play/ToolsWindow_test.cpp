@@ -4,6 +4,7 @@
 #include "windows/common/AboutWindow.h"
 #include "windows/common/ClickableLabel.h"
 #include "windows/common/ConfirmationWindow.h"
+#include "windows/common/MessageWindow.h"
 #include "windows/common/ProgramWindows.h"
 #include "windows/desktop/PuzzleDesktop.h"
 #include "windows/play/BackgroundsDialog.h"
@@ -328,6 +329,29 @@ TEST_F(ToolsWindow, PlayAidsAreReachableByTabAndNamedForScreenReaders)
             << control->accessibleName().toStdString();
     }
     EXPECT_TRUE(m_tools.m_undoButton->toolTip().contains(QStringLiteral("Ctrl+Z")));
+}
+
+// The Keys list names every key, turning included, in a window that shows all of its lines.
+TEST_F(ToolsWindow, KeysListIsShownWholeInAWindowThatFitsIt)
+{
+    TMessageWindow message;
+    TPublishedAs<TMessageWindow> published{ProgramWindows().messageWindow, &message};
+    QString shown;
+    bool fits = false;
+    AnswerModal<TMessageWindow>([&](TMessageWindow *window) {
+        const QLabel *label = window->m_messageLabel;
+        shown = label->text();
+        const QRect screen = window->screen()->availableGeometry();
+        fits = label->heightForWidth(label->width()) <= label->height() &&
+               window->rect().contains(label->geometry()) &&
+               !window->m_okButton->geometry().intersects(label->geometry()) &&
+               screen.contains(window->frameGeometry());
+        QTest::keyClick(window, Qt::Key_Return);
+    });
+    QTest::mouseClick(m_tools.m_keysButton, Qt::LeftButton);
+    for (const char *key : {"Ctrl+E", "Ctrl+L", "F11", "Tab", "R,", "right button", "Shift+wheel"})
+        EXPECT_TRUE(shown.contains(QLatin1String(key))) << key;
+    EXPECT_TRUE(fits);
 }
 
 TEST_F(ToolsWindow, MoveJoinedIsOffByDefaultAndRemembered)
