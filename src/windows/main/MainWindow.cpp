@@ -403,7 +403,7 @@ void TMainWindow::EndShowingFailure(const std::function<void()> &action)
 void TMainWindow::FinishSaving()
 {
     m_pages->setCurrentWidget(m_savingPage);
-    QCoreApplication::processEvents();
+    repaint();
     // Held while the save is finished, so that no other start deletes this copy meanwhile.
     const auto lock = WaitForHandOverLock(m_executablePath);
     if (!lock) {

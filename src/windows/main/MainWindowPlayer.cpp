@@ -15,7 +15,6 @@
 #include "windows/play/BackgroundsDialog.h"
 #include "windows/play/JigsawPlayWindow.h"
 
-#include <QCoreApplication>
 #include <QProgressBar>
 #include <QStackedWidget>
 #include <stdexcept>
@@ -60,7 +59,7 @@ void TMainWindow::RunPlayerMode()
         PlayPuzzle();
         m_pages->setCurrentWidget(m_saveQuestionPage);
         showNormal();
-        QCoreApplication::processEvents();
+        repaint();
         KeepChanges();
     });
 }
@@ -88,7 +87,7 @@ void TMainWindow::PlayPuzzle()
 void TMainWindow::ShowProgress(int percent)
 {
     m_loadingProgress->setValue(percent);
-    QCoreApplication::processEvents();
+    m_loadingProgress->repaint();
 }
 
 void TMainWindow::PieceDropped(TPuzzleDesktop *desktop)

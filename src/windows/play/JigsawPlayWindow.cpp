@@ -10,7 +10,6 @@
 #include "windows/desktop/PuzzleDesktop.h"
 #include "windows/play/BackgroundsDialog.h"
 
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -68,7 +67,6 @@ void TJigsawPlayWindow::BuildGame()
     ReportProgress(70);
     if (m_host.minimize)
         m_host.minimize();
-    QCoreApplication::processEvents();
 }
 
 TJigsawPlayWindow::~TJigsawPlayWindow() = default;

@@ -79,7 +79,8 @@ public:
     // Keeps the tools window's left, top, width and height in the game.
     virtual void StoreToolsPlacement();
     // Shows the premium page: the solved picture closes in towards the centre, then the
-    // alternative picture opens out from it. Both are copied.
+    // alternative picture opens out from it, one step a timer tick; SolvedPictureShown follows.
+    // Both pictures are copied.
     virtual void ShowSolvedPicture(const QImage &solved, const QImage &alternative);
 
     // The clock: the player acted; the puzzle was found solved, which stops the clock, keeps
@@ -98,6 +99,11 @@ public:
     TCentredPicture *m_solvedPicture;
     QLabel *m_solveTimeLabel;
     QTimer *m_clockTimer;
+    QTimer *m_solvedTimer;
+
+signals:
+    // The solved display has ended with the alternative picture filling its page.
+    void SolvedPictureShown();
 
 protected:
     bool event(QEvent *event) override;
@@ -129,10 +135,17 @@ private:
     void CreateToolsWindow();
     void RestoreToolsPlacement(TToolsWindow &tools) const;
     void ClockTick();
+    void SolvedDisplayStep();
 
     QElapsedTimer m_monotonic;
     TPlayClock m_clock;
     bool m_solved = false;
+
+    // The solved display: the picture shown once the solved one has closed in, whether it is
+    // still closing, and the steps it took.
+    QImage m_solvedAlternative;
+    bool m_solvedClosing = false;
+    int m_solvedStepsClosed = 0;
 
     QImage m_puzzleThumbnail;
     QSize m_puzzlePictureSize;

@@ -101,7 +101,10 @@ TEST_F(PlayerMode, PuzzlePlayedToTheEndShowsTheAlternativePictureAndResetStartsA
         play,
         [&] {
             minimisedDuringGame = main.isMinimized();
+            QSignalSpy solvedShown(&play, &TPlayWindowBase::SolvedPictureShown);
             SolveByDragging(play);
+            if (solvedShown.isEmpty())
+                solvedShown.wait(10000);
             seen.solved = play.m_desktop->IsSolved();
             seen.premiumShown = play.m_pages->currentWidget() == play.m_solvedPage;
             seen.premiumPicture = play.m_solvedPicture->Picture();

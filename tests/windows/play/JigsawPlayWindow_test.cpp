@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTest>
 #include <QToolButton>
@@ -335,7 +336,9 @@ TEST(SolvedDisplay, PageOf1000By700ShrinksIn34StepsAndGrowsIn33)
     const TStepRecorder steps(window.m_solvedPicture);
     QImage alternative(1000, 700, QImage::Format_RGB888);
     alternative.fill(Qt::yellow);
+    QSignalSpy shown(&window, &TPlayWindowBase::SolvedPictureShown);
     window.ShowSolvedPicture(PhotoLikePicture({1000, 700}), alternative);
+    ASSERT_TRUE(shown.wait(10000));
     EXPECT_EQ(steps.shrinks, 34);
     EXPECT_EQ(steps.grows, 33);
     EXPECT_EQ(window.m_pages->currentWidget(), window.m_solvedPage);
@@ -354,7 +357,9 @@ TEST(SolvedDisplay, PageOf30By30ShrinksOnceAndDoesNotGrow)
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     const TStepRecorder steps(window.m_solvedPicture);
+    QSignalSpy shown(&window, &TPlayWindowBase::SolvedPictureShown);
     window.ShowSolvedPicture(PhotoLikePicture({30, 30}), PhotoLikePicture({20, 20}));
+    ASSERT_TRUE(shown.wait(10000));
     EXPECT_EQ(steps.shrinks, 1);
     EXPECT_EQ(steps.grows, 0);
     EXPECT_EQ(window.m_solvedPicture->geometry(), QRect(0, 0, 30, 30));
