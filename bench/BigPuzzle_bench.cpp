@@ -16,6 +16,7 @@
 #include "engine/container/DocumentValues.h"
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/container/PuzzleExecutable.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PuzzleMaking.h"
@@ -85,12 +86,11 @@ TJpegPicture &PhotoJpeg()
     return jpeg;
 }
 
-std::unique_ptr<TKeyedNode> Document(int grid)
+std::unique_ptr<TPuzzleDocument> Document(int grid)
 {
-    auto document = std::make_unique<TKeyedNode>();
     TRandomGenerator random(20261207);
-    MakePuzzleDocument(*document, {grid, grid, true, "Bench", "", ""}, random);
-    return document;
+    return std::make_unique<TPuzzleDocument>(
+        MakePuzzleGame({grid, grid, true, "Bench", "", ""}, random));
 }
 
 // Shows the window; the figures mean little when it cannot be.
@@ -104,7 +104,7 @@ void ShowExposed(QWidget &window)
 
 // A prepared game shown in a window of the view size, half of its pieces on the desktop.
 struct TShownGame {
-    std::unique_ptr<TKeyedNode> document;
+    std::unique_ptr<TPuzzleDocument> document;
     TPreparedGame game;
 
     explicit TShownGame(int grid) : document(Document(grid))
@@ -234,17 +234,15 @@ void BM_PaletteSort(benchmark::State &state)
 struct TSaveFixture {
     QTemporaryDir folder;
     QByteArray image;
-    std::unique_ptr<TKeyedNode> document;
+    std::unique_ptr<TPuzzleDocument> document;
 
     explicit TSaveFixture(int grid) : document(Document(grid))
     {
         image = WithPuzzleSections(Platform::ReadRunningExecutable(MemoryBudget), PhotoJpeg(),
                                    nullptr, *document);
-        TKeyedNode *pieces = document->FindChild(PuzzleSchema::PiecesNode);
-        for (int i = 0; i < pieces->ChildCount(); ++i) {
-            pieces->Child(i)->SetAttr(PuzzleSchema::KeyPieceLeft, IntToText(300 + i % 97 * 40));
-            pieces->Child(i)->SetAttr(PuzzleSchema::KeyPieceTop, IntToText(10 + i / 97 * 30));
-        }
+        std::vector<TPiece> &pieces = document->Game().pieces;
+        for (std::size_t i = 0; i < pieces.size(); ++i)
+            pieces[i].position = QPoint(300 + i % 97 * 40, 10 + i / 97 * 30);
         Platform::WriteExecutableFile(image, Path("source.exe"));
     }
     QString Path(const char *name) const { return folder.filePath(name); }
@@ -255,7 +253,7 @@ void BM_SaveGame(benchmark::State &state)
     TSaveFixture f(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         RemoveSection(PuzzleSchema::SectionDocument, f.image);
-        AppendSection(PuzzleSchema::SectionDocument, f.document->SaveToText(), f.image);
+        AppendSection(PuzzleSchema::SectionDocument, f.document->Text(), f.image);
         Platform::WriteExecutableFile(f.image, f.Path("saved.exe"));
     }
     state.counters["bytes"] = static_cast<double>(f.image.size());

@@ -41,7 +41,7 @@ QImage MakePicture(QSize size)
 struct TFixture {
     TJpegPicture jpeg;
     QImage sourceBitmap;
-    TKeyedNode document;
+    TPuzzleGame game;
     TPieceGeometry geometry;
     std::unique_ptr<TPieceOutline> outline;
     std::vector<TPieceEdges> edges;
@@ -54,13 +54,12 @@ struct TFixture {
         jpeg.SetData(jpeg.Data());
         sourceBitmap = jpeg.ToBitmap();
         TRandomGenerator random(20240601);
-        MakePuzzleDocument(document, {GridSize, GridSize, true, "Bench", "", ""}, random);
+        game = MakePuzzleGame({GridSize, GridSize, true, "Bench", "", ""}, random);
         geometry = *ComputePieceGeometry(size.width(), size.height(), GridSize, GridSize);
         outline = std::make_unique<TPieceOutline>(geometry.pieceWidth, geometry.pieceHeight,
                                                   geometry.margin);
-        const TKeyedNode *pieces = document.FindChild("PIECES");
-        for (int i = 0; i < GridSize * GridSize; ++i)
-            edges.push_back(ReadPieceEdges(*pieces->Child(i)));
+        for (const TPiece &piece : game.pieces)
+            edges.push_back(piece.edges);
         pieceBytes = static_cast<std::size_t>(GridSize * GridSize) * geometry.pieceWidth *
                      geometry.pieceHeight * 4;
     }
@@ -161,11 +160,11 @@ void BM_DecodeAndCut(benchmark::State &state)
         std::vector<QImage> pieces;
         TJpegRowReader reader(f.jpeg);
         CutCells(
-            f.Plan(threads), *f.outline, f.document.FindChild("PIECES"),
+            f.Plan(threads), *f.outline, f.game.pieces,
             [&](unsigned char *first, qsizetype bytesPerLine, int count) {
                 reader.ReadRows(first, bytesPerLine, count);
             },
-            {}, [&](int, int, TKeyedNode *, QImage piece) { pieces.push_back(std::move(piece)); });
+            {}, [&](int, int, QImage piece) { pieces.push_back(std::move(piece)); });
         return pieces;
     });
 }

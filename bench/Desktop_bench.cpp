@@ -9,7 +9,7 @@
 #include "BenchPictures.h"
 #include "RatioReporter.h"
 #include "engine/container/KeyedNode.h"
-#include "engine/container/PuzzleSchema.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/jigsaw/PieceGeometry.h"
 #include "engine/jigsaw/PuzzleMaking.h"
 #include "windows/desktop/PuzzleDesktop.h"
@@ -57,7 +57,7 @@ void SendMouse(QWidget *widget, QEvent::Type type, QPoint at, Qt::MouseButtons b
 }
 
 struct TFixture {
-    TKeyedNode document;
+    TPuzzleGame game;
     TPuzzleDesktop desktop;
     TFillWindow fill;
     TPieceGeometry geometry;
@@ -65,7 +65,7 @@ struct TFixture {
     explicit TFixture(QSize pictureSize)
     {
         TRandomGenerator random(20261207);
-        MakePuzzleDocument(document, {GridSize, GridSize, true, "Bench", "", ""}, random);
+        game = MakePuzzleGame({GridSize, GridSize, true, "Bench", "", ""}, random);
         geometry =
             *ComputePieceGeometry(pictureSize.width(), pictureSize.height(), GridSize, GridSize);
         desktop.resize(ViewSize);
@@ -75,15 +75,13 @@ struct TFixture {
         if (!QTest::qWaitForWindowExposed(&desktop) || !QTest::qWaitForWindowExposed(&fill))
             std::fprintf(stderr, "The windows were not shown; the figures mean little.\n");
 
-        desktop.SetupDesktop(GridSize, GridSize, geometry.pieceWidth, geometry.pieceHeight,
-                             geometry.margin);
+        desktop.SetupDesktop(game, geometry.pieceWidth, geometry.pieceHeight, geometry.margin);
         const QImage picture = MakePhotoLikePicture(pictureSize);
         QImage work(geometry.pieceWidth, geometry.pieceHeight, QImage::Format_RGB888);
-        const TKeyedNode *pieces = document.FindChild(PuzzleSchema::PiecesNode);
         for (int i = 0; i < GridSize * GridSize; ++i) {
             RenderCell(work, picture, (i % GridSize) * geometry.cellWidth - geometry.margin,
                        (i / GridSize) * geometry.cellHeight - geometry.margin);
-            desktop.AddPiece(work, pieces->Child(i));
+            desktop.AddPiece(work);
         }
         // Every other piece lies on the desktop right of the palette strip, scattered so that
         // they overlap.
@@ -155,9 +153,9 @@ void BM_DragStep(benchmark::State &state)
 // others scattered below and to the right of it; and one piece as large as the block's pieces
 // together, alone on a desktop of its own.
 struct TAidsFixture {
-    TKeyedNode document;
+    TPuzzleGame game;
     TPuzzleDesktop desktop;
-    TKeyedNode singleDocument;
+    TPuzzleGame singleGame;
     TPuzzleDesktop single;
     TPieceGeometry geometry;
     static constexpr int BlockSize = 10;
@@ -165,7 +163,7 @@ struct TAidsFixture {
     explicit TAidsFixture(const TFixture &source) : geometry(source.geometry)
     {
         TRandomGenerator random(20261207);
-        MakePuzzleDocument(document, {GridSize, GridSize, true, "Bench", "", ""}, random);
+        game = MakePuzzleGame({GridSize, GridSize, true, "Bench", "", ""}, random);
         for (QWidget *window :
              {static_cast<QWidget *>(&desktop), static_cast<QWidget *>(&single)}) {
             window->resize(ViewSize);
@@ -173,13 +171,11 @@ struct TAidsFixture {
             if (!QTest::qWaitForWindowExposed(window))
                 std::fprintf(stderr, "The windows were not shown; the figures mean little.\n");
         }
-        desktop.SetupDesktop(GridSize, GridSize, geometry.pieceWidth, geometry.pieceHeight,
-                             geometry.margin);
-        TKeyedNode *pieces = document.FindChild(PuzzleSchema::PiecesNode);
+        desktop.SetupDesktop(game, geometry.pieceWidth, geometry.pieceHeight, geometry.margin);
         const QPoint origin(geometry.cellWidth, 0);
         for (int i = 0; i < GridSize * GridSize; ++i) {
             TPieceImage *image = desktop.AddPieceImage(
-                source.desktop.Images()[static_cast<std::size_t>(i)]->Picture(), pieces->Child(i));
+                source.desktop.Images()[static_cast<std::size_t>(i)]->Picture());
             const int col = i % GridSize;
             const int row = i / GridSize;
             const QPoint cell(col * geometry.cellWidth, row * geometry.cellHeight);
@@ -187,21 +183,20 @@ struct TAidsFixture {
             // Outside the block every piece lies a few pixels off its cell: nothing else joins.
             const QPoint place = inBlock ? origin + cell : origin + cell * 11 / 10 + QPoint(7, 7);
             desktop.PlacePiece(image, place.x(), place.y());
-            pieces->Child(i)->SetAttr(PuzzleSchema::KeyPieceLeft, QByteArray::number(place.x()));
-            pieces->Child(i)->SetAttr(PuzzleSchema::KeyPieceTop, QByteArray::number(place.y()));
+            game.pieces[static_cast<std::size_t>(i)].position = place;
         }
         desktop.SetGroupMoves(true);
         desktop.RefreshPalette();
 
         const QSize blockArea(geometry.pieceWidth * BlockSize, geometry.pieceHeight * BlockSize);
         // Set up for the usual piece size, so that the strip is the usual one.
-        single.SetupDesktop(1, 1, geometry.pieceWidth, geometry.pieceHeight, geometry.margin);
+        singleGame.cols = singleGame.rows = 1;
+        singleGame.pieces.resize(1);
+        singleGame.pieces[0].row = singleGame.pieces[0].col = 0;
+        single.SetupDesktop(singleGame, geometry.pieceWidth, geometry.pieceHeight, geometry.margin);
         QImage large(blockArea, QImage::Format_ARGB32_Premultiplied);
         large.fill(QColor(90, 120, 150));
-        singleDocument.LoadFromText(
-            "<PUZZLE_DATA><PIECES><PIECE ROW=\"0\" COL=\"0\"></PIECE></PIECES></PUZZLE_DATA>");
-        TKeyedNode *record = singleDocument.FindChild(PuzzleSchema::PiecesNode)->Child(0);
-        single.PlacePiece(single.AddPieceImage(large, record), 2 * geometry.cellWidth, 0);
+        single.PlacePiece(single.AddPieceImage(large), 2 * geometry.cellWidth, 0);
         single.RefreshPalette();
         QApplication::processEvents();
     }

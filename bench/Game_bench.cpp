@@ -9,6 +9,7 @@
 #include "PreparedGame.h"
 #include "RatioReporter.h"
 #include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/jigsaw/PuzzleMaking.h"
 #include "engine/picture/JpegPicture.h"
 #include "windows/play/JigsawPlayWindow.h"
@@ -27,14 +28,15 @@ constexpr int GridSize = 15;
 
 struct TFixture {
     TJpegPicture jpeg;
-    TKeyedNode document;
+    TPuzzleDocument document;
 
     explicit TFixture(QSize size)
     {
         jpeg.Assign(MakePhotoLikePicture(size));
         jpeg.SetData(jpeg.Data());
         TRandomGenerator random(20261207);
-        MakePuzzleDocument(document, {GridSize, GridSize, true, "Bench", "", ""}, random);
+        document =
+            TPuzzleDocument(MakePuzzleGame({GridSize, GridSize, true, "Bench", "", ""}, random));
     }
 };
 

@@ -7,6 +7,7 @@
 #include "RatioReporter.h"
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/container/PuzzleExecutable.h"
 #include "engine/jigsaw/PuzzleMaking.h"
 #include "engine/picture/JpegPicture.h"
@@ -31,12 +32,12 @@ constexpr int PictureHeight = 3000;
 struct TFixture {
     QImage photo = MakePhotoLikePicture({PictureWidth, PictureHeight});
     QTemporaryDir folder;
-    TKeyedNode document;
+    TPuzzleDocument document;
     QByteArray written; // what Step 3 writes, for the floor's copy and the plain write
 
     TFixture()
     {
-        MakePuzzleDocument(document, {8, 10, true, "Bench", {}, {}});
+        document = TPuzzleDocument(MakePuzzleGame({8, 10, true, "Bench", {}, {}}));
         TJpegPicture source;
         source.Assign(photo);
         written = WithPuzzleSections(LoadedExeImage(), source, nullptr, document);

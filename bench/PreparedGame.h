@@ -9,7 +9,7 @@ class TPuzzleDesktop;
 class TPreparedGame : public TJigsawPlayWindow
 {
 public:
-    void Prepare(TJpegPicture &picture, TKeyedNode &puzzle)
+    void Prepare(TJpegPicture &picture, TPuzzleDocument &puzzle)
     {
         m_sourcePicture = &picture;
         m_document = &puzzle;

@@ -3,10 +3,9 @@
 #include "engine/container/DocumentValues.h"
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KeyedNode.h"
-#include "engine/container/PuzzleDocumentLimits.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/container/PuzzleExecutable.h"
 #include "engine/container/PuzzleFile.h"
-#include "engine/container/PuzzleSchema.h"
 #include "engine/container/WebPagePuzzle.h"
 #include "engine/jigsaw/Cutting.h"
 #include "engine/jigsaw/PieceQuality.h"
@@ -32,8 +31,6 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
-
-using namespace PuzzleSchema;
 
 namespace
 {
@@ -399,20 +396,21 @@ int RunMake(const TMakeRequest &request)
                                        QStringLiteral("The alternative picture"),
                                        MemoryLeftBeside(&source)));
 
-    TKeyedNode document;
-    if (request.seed) {
+    const auto makeGame = [&request] {
+        if (!request.seed)
+            return MakePuzzleGame(request.properties);
         TRandomGenerator random(*request.seed);
-        MakePuzzleDocument(document, request.properties, random);
-    } else {
-        MakePuzzleDocument(document, request.properties);
-    }
+        return MakePuzzleGame(request.properties, random);
+    };
+    TPuzzleDocument document(makeGame());
     WritePuzzleExecutable(
         WithPuzzleSections(request.portable ? ReadPortableProgram() : LoadedExeImage(), source,
                            useAlternative ? &alternative : nullptr, document),
         request.output);
     if (request.webPage)
-        WritePuzzleWebPage(PuzzleWebPage(source, useAlternative ? &alternative : nullptr, document),
-                           WebPageFileName(request.output));
+        WritePuzzleWebPage(
+            PuzzleWebPage(source, useAlternative ? &alternative : nullptr, document.Game()),
+            WebPageFileName(request.output));
     return ExitDone;
 }
 
@@ -420,14 +418,14 @@ int RunMake(const TMakeRequest &request)
 
 // Reads a puzzle as the player does: the sections of the given file, the picture from
 // "SRC_IMG" and the document from "PIG_TXT".
-void ReadPuzzle(const QString &path, TJpegPicture &picture, TKeyedNode &document)
+void ReadPuzzle(const QString &path, TJpegPicture &picture, TPuzzleDocument &document)
 {
     const QByteArray bytes = ReadWholeFile(path);
-    if (ReadSection(SectionIsPuzzle, bytes) != IsPuzzleValue)
+    if (!IsPuzzleImage(bytes))
         throw EJobError("\"" + Text(path) + "\" is not a puzzle executable");
-    picture.SetData(ReadSection(SectionSourceImage, bytes));
+    picture.SetData(PuzzlePictureOf(bytes));
     try {
-        LoadPuzzleDocument(document, SectionView(SectionDocument, bytes));
+        document = PuzzleDocumentOf(bytes);
     } catch (const EKeyedNodeError &error) {
         throw EJobError("the puzzle document of \"" + Text(path) +
                         "\" cannot be read: " + error.what());
@@ -468,7 +466,7 @@ int RunExport(const TExportRequest &request)
     if (QFileInfo(request.folder).exists() && !QFileInfo(request.folder).isDir())
         throw EJobError("\"" + Text(request.folder) + "\" is not a folder");
     TJpegPicture picture;
-    TKeyedNode document;
+    TPuzzleDocument document;
     ReadPuzzle(request.puzzle, picture, document);
     QImage bitmap;
     try {
@@ -479,7 +477,7 @@ int RunExport(const TExportRequest &request)
     } catch (const EJPEGError &error) {
         throw EJobError("the picture of \"" + Text(request.puzzle) + "\": " + error.what());
     }
-    const std::optional<TPuzzleCut> cut = CutPuzzle(bitmap, document);
+    const std::optional<TPuzzleCut> cut = CutPuzzle(bitmap, document.Game());
     if (!cut)
         throw EJobError("\"" + Text(request.puzzle) +
                         "\" cannot be played: its grid is outside 1 to 100 pieces in a direction "

@@ -2,6 +2,7 @@
 // and exports their pieces; bad arguments and bad input fail cleanly and write nothing.
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/jigsaw/Cutting.h"
 #include "engine/picture/JpegPicture.h"
 #include "engine/picture/MemoryBudget.h"
@@ -245,7 +246,7 @@ TEST_F(CommandLine, ExportedPiecesHaveTheCutShapes)
 
     // The same cut done here from the written payload.
     const QByteArray made = ReadFile("made.exe");
-    const auto cut = CutPuzzle(SourcePicture(made), *Document(made));
+    const auto cut = CutPuzzle(SourcePicture(made), ReadPuzzleGame(*Document(made)));
     ASSERT_TRUE(cut);
     ASSERT_EQ(cut->pieces.size(), 56u);
     EXPECT_EQ(QDir(PathOf("pieces")).entryList(QDir::Files).size(), 56);

@@ -3,6 +3,7 @@
 // puzzle executable.
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/container/PuzzleSchema.h"
 #include "support/AppTestSupport.h"
 #include "windows/main/MainWindow.h"
@@ -149,16 +150,14 @@ TEST_F(ProcessTest, ChangedGameIsSavedThroughTheHandOverCopy)
     ExeImage() = before;
     TMainWindow main(puzzle);
     main.LoadPuzzleFromPayload();
-    main.document->SetAttr(PuzzleSchema::KeyColor, "#FF0000");
-    main.document->FindChild(PuzzleSchema::PiecesNode)
-        ->Child(3)
-        ->SetAttr(PuzzleSchema::KeyPieceLeft, "120");
+    main.document->Game().backgroundColour = 0x0000FF; // #FF0000
+    main.document->Game().pieces[3].position = QPoint(120, 0);
     main.gameChanged = true;
     main.m_firstActivation = false; // the game is over; the start is long past
     main.m_pages->setCurrentWidget(main.m_saveQuestionPage);
     main.show();
     main.KeepChanges();
-    const QByteArray savedDocument = main.document->SaveToText();
+    const QByteArray savedDocument = main.document->StoredText();
     QTest::mouseClick(main.m_saveYesButton, Qt::LeftButton);
     EXPECT_FALSE(main.isVisible());
 

@@ -39,7 +39,7 @@ bool SavePageShown(const TMainWindow &main)
 }
 
 // Drops the first palette piece three times onto the desktop, cells apart; what was dropped
-// where is read back from the records.
+// where is read back from the game.
 TPlacedPieces DropThreePieces(TJigsawPlayWindow &play)
 {
     TPuzzleDesktop &desktop = *play.m_desktop;
@@ -48,12 +48,11 @@ TPlacedPieces DropThreePieces(TJigsawPlayWindow &play)
     const int cellHeight = play.Geometry().cellHeight;
     TPlacedPieces placed;
     for (int k = 0; k < 3; ++k) {
-        TKeyedNode *record = desktop.PaletteRecords().first();
-        DragPiece(desktop, desktop.ImageOfRecord(record),
+        const int piece = desktop.PalettePieces().first();
+        DragPiece(desktop, desktop.ImageOfPiece(piece),
                   origin + QPoint(2 * k * cellWidth + 3, (k + 1) * cellHeight - 2));
-        placed[static_cast<int>(desktop.Records().indexOf(record))] =
-            QPoint(TextToIntDef(record->GetAttr(KeyPieceLeft), -1),
-                   TextToIntDef(record->GetAttr(KeyPieceTop), -1));
+        placed[piece] =
+            desktop.Pieces()[static_cast<std::size_t>(piece)].position.value_or(QPoint(-1, -1));
     }
     return placed;
 }

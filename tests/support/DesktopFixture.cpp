@@ -1,6 +1,5 @@
 #include "support/DesktopFixture.h"
 
-#include "engine/container/PuzzleSchema.h"
 #include "support/TestPuzzles.h"
 
 #include <QScrollArea>
@@ -10,10 +9,9 @@
 #include <stdexcept>
 
 TDesktopGame::TDesktopGame(int cols, int rows, QSize pictureSize, QSize frameSize, int pieceCount)
-    : picture(PhotoLikePicture(pictureSize))
+    : game(document.Game()), picture(PhotoLikePicture(pictureSize))
 {
     MakeTestDocument(document, cols, rows, "Desktop test");
-    pieces = document.FindChild(PuzzleSchema::PiecesNode);
     const auto computed =
         ComputePieceGeometry(pictureSize.width(), pictureSize.height(), cols, rows);
     if (!computed)
@@ -24,20 +22,20 @@ TDesktopGame::TDesktopGame(int cols, int rows, QSize pictureSize, QSize frameSiz
     desktop.show();
     if (!QTest::qWaitForWindowExposed(&desktop))
         throw std::runtime_error("the desktop was not shown");
-    desktop.SetupDesktop(cols, rows, geometry.pieceWidth, geometry.pieceHeight, geometry.margin);
+    desktop.SetupDesktop(game, geometry.pieceWidth, geometry.pieceHeight, geometry.margin);
     QImage work(geometry.pieceWidth, geometry.pieceHeight, QImage::Format_RGB888);
     const int count = pieceCount < 0 ? cols * rows : pieceCount;
     for (int i = 0; i < count; ++i) {
         RenderCell(work, picture, (i % cols) * geometry.cellWidth - geometry.margin,
                    (i / cols) * geometry.cellHeight - geometry.margin);
-        desktop.AddPiece(work, pieces->Child(i));
+        desktop.AddPiece(work);
     }
     desktop.RefreshPalette();
 }
 
-TKeyedNode *TDesktopGame::Record(int index) const
+TPiece &TDesktopGame::Piece(int index)
 {
-    return desktop.Records().at(index);
+    return game.pieces.at(static_cast<std::size_t>(index));
 }
 
 TPieceImage *TDesktopGame::Image(int index) const

@@ -3,7 +3,7 @@
 // support/TestPuzzles.h, every cell rendered and added in row-major order as the play window
 // does. The frame is shown on the offscreen platform.
 
-#include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/jigsaw/PieceGeometry.h"
 #include "windows/desktop/PuzzleDesktop.h"
 
@@ -17,7 +17,8 @@ public:
     // pieceCount < 0 adds every piece of the grid.
     TDesktopGame(int cols, int rows, QSize pictureSize, QSize frameSize, int pieceCount = -1);
 
-    TKeyedNode *Record(int index) const;
+    // The game's piece that image index shows.
+    TPiece &Piece(int index);
     TPieceImage *Image(int index) const;
     int PieceCount() const { return static_cast<int>(desktop.Images().size()); }
 
@@ -33,10 +34,10 @@ public:
     void WaitForTick();
     void ScrollTo(int horizontal, int vertical);
 
-    TKeyedNode document;
-    TKeyedNode *pieces = nullptr;
+    TPuzzleDocument document;
+    TPuzzleGame &game;
     TPieceGeometry geometry;
     QImage picture;
-    // Declared after the document: the desktop holds records of it.
+    // Declared after the document: the desktop holds its game.
     TPuzzleDesktop desktop;
 };

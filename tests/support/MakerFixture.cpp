@@ -1,6 +1,6 @@
 #include "support/MakerFixture.h"
 
-#include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/picture/JpegPicture.h"
 #include "support/ModalAnswer.h"
 #include "windows/common/AboutWindow.h"
@@ -42,7 +42,7 @@ void ChooseFileInDialog(QFileDialog *dialog, const QString &path)
 
 void MakerTest::SetUp()
 {
-    m_state.document = std::make_unique<TKeyedNode>();
+    m_state.document = std::make_unique<TPuzzleDocument>();
     m_state.sourcePicture = std::make_unique<TJpegPicture>();
     m_state.alternativePicture = std::make_unique<TJpegPicture>();
     m_state.sourcePicture->Assign(GradientPicture({1, 1}));
@@ -50,7 +50,8 @@ void MakerTest::SetUp()
     m_host = std::make_unique<QWidget>();
     m_page = new TMakerPage(m_state, m_host.get());
     m_host->resize(m_page->size());
-    auto editing = [this](TJpegPicture &picture, const QString &, const QString &startFile) {
+    auto editing = [this](TJpegPicture &picture, const TEditedPicture &, const QString &,
+                          const QString &startFile) {
         ++m_edits;
         m_startFile = startFile;
         if (std::exchange(m_nextEditFailsToLoad, false)) {

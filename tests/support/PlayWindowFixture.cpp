@@ -1,8 +1,5 @@
 #include "support/PlayWindowFixture.h"
 
-#include "engine/container/DocumentValues.h"
-#include "engine/container/KeyedNode.h"
-#include "engine/container/PuzzleSchema.h"
 #include "windows/common/ProgramWindows.h"
 #include "windows/desktop/PuzzleDesktop.h"
 #include "windows/play/JigsawPlayWindow.h"
@@ -82,14 +79,13 @@ void SolveByDragging(TJigsawPlayWindow &window)
     const TPieceGeometry &geometry = window.Geometry();
     const QPoint origin = SolvedOrigin(window);
     // The palette shows its first pieces; each drop lays it out again.
-    while (!desktop.PaletteRecords().isEmpty()) {
-        const TKeyedNode *record = desktop.PaletteRecords().first();
-        const int col = TextToIntDef(record->GetAttr(PuzzleSchema::KeyCol), 0);
-        const int row = TextToIntDef(record->GetAttr(PuzzleSchema::KeyRow), 0);
-        const int before = static_cast<int>(desktop.PaletteRecords().size());
-        DragPiece(desktop, desktop.ImageOfRecord(record),
-                  origin + QPoint(col * geometry.cellWidth, row * geometry.cellHeight));
-        if (desktop.PaletteRecords().size() >= before)
+    while (!desktop.PalettePieces().isEmpty()) {
+        const int piece = desktop.PalettePieces().first();
+        const TPiece &cell = desktop.Pieces()[static_cast<std::size_t>(piece)];
+        const int before = static_cast<int>(desktop.PalettePieces().size());
+        DragPiece(desktop, desktop.ImageOfPiece(piece),
+                  origin + QPoint(cell.col * geometry.cellWidth, cell.row * geometry.cellHeight));
+        if (desktop.PalettePieces().size() >= before)
             return; // the piece did not leave the palette: the caller's checks will say so
     }
 }

@@ -1,6 +1,7 @@
 #include "support/TestPuzzles.h"
 
 #include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/jigsaw/PuzzleMaking.h"
 #include "engine/jigsaw/Random.h"
 
@@ -35,8 +36,15 @@ QImage PhotoLikePicture(QSize size)
     return picture;
 }
 
-void MakeTestDocument(TKeyedNode &document, int cols, int rows, const QByteArray &name)
+void MakeTestDocument(TPuzzleDocument &document, int cols, int rows, const QByteArray &name)
 {
     TRandomGenerator random(20261207);
-    MakePuzzleDocument(document, {rows, cols, true, name, "", ""}, random);
+    document = TPuzzleDocument(MakePuzzleGame({rows, cols, true, name, "", ""}, random));
+}
+
+std::unique_ptr<TKeyedNode> StoredTree(const TPuzzleDocument &document)
+{
+    auto tree = std::make_unique<TKeyedNode>();
+    tree->LoadFromText(document.StoredText());
+    return tree;
 }

@@ -1,8 +1,8 @@
 #include "engine/container/PuzzleExecutable.h"
 
 #include "engine/container/ExecutablePayload.h"
-#include "engine/container/KeyedNode.h"
 #include "engine/container/PendingSave.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PlayChecks.h"
 #include "engine/picture/JpegPicture.h"
@@ -47,7 +47,7 @@ void RequireNoSectionMarkers(const QByteArray &data, const std::string &what)
 } // namespace
 
 QByteArray WithPuzzleSections(QByteArray programImage, const TJpegPicture &source,
-                              const TJpegPicture *alternative, TKeyedNode &document)
+                              const TJpegPicture *alternative, TPuzzleDocument &document)
 {
     const QByteArray sourceBytes = source.Data();
     const QByteArray alternativeBytes = alternative ? alternative->Data() : QByteArray();
@@ -60,8 +60,8 @@ QByteArray WithPuzzleSections(QByteArray programImage, const TJpegPicture &sourc
                           GameHeldBytes(puzzleFileBytes + sourceBytes.size(), document));
     RequireNoSectionMarkers(sourceBytes, "The picture");
     RequireNoSectionMarkers(alternativeBytes, "The alternative picture");
-    document.SetAttr(KeyUseAlternative, alternative ? QByteArray(FlagYes) : QByteArray());
-    const QByteArray documentText = document.SaveToText();
+    document.Game().useAlternativePicture = alternative != nullptr;
+    const QByteArray documentText = document.Text();
     RequireNoSectionMarkers(documentText, "The puzzle's name, author and website");
     AppendSection(SectionIsPuzzle, IsPuzzleValue, programImage);
     AppendSection(SectionSourceImage, sourceBytes, programImage);

@@ -6,16 +6,16 @@
 #include <QString>
 
 class TJpegPicture;
-class TKeyedNode;
+class TPuzzleDocument;
 
 // `programImage` with a new puzzle's payload appended: "IS_PUZZLE", "SRC_IMG", "PRM_IMG" when
-// alternative is given, then "USE_PRM" set on the document and "PIG_TXT". Puzzle sections the
-// program image already carries (when the program is itself a puzzle) are removed first, so
-// that the new ones are the ones read. Throws EPuzzleRefused when the player would refuse the
-// puzzle or a part holds a section marker, EJPEGError when a picture cannot be encoded; nothing
-// but the document's "USE_PRM" has changed then.
+// alternative is given, then "PIG_TXT" with the game's alternative picture flag set. Puzzle
+// sections the program image already carries (when the program is itself a puzzle) are removed
+// first, so that the new ones are the ones read. Throws EPuzzleRefused when the player would refuse
+// the puzzle or a part holds a section marker, EJPEGError when a picture cannot be encoded; nothing
+// but the game's alternative picture flag has changed then.
 QByteArray WithPuzzleSections(QByteArray programImage, const TJpegPicture &source,
-                              const TJpegPicture *alternative, TKeyedNode &document);
+                              const TJpegPicture *alternative, TPuzzleDocument &document);
 
 // Writes a made puzzle to fileName as WriteImageToFile does, refusing the names the program keeps
 // for its own copies while it saves a game ("tmp.exe", "temp0a0.exe", in any letter case): a

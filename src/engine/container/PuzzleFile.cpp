@@ -33,6 +33,36 @@ bool IsPuzzleImage(const QByteArray &image)
     return ReadSection(PuzzleSchema::SectionIsPuzzle, image) == PuzzleSchema::IsPuzzleValue;
 }
 
+QByteArray PuzzlePictureOf(const QByteArray &image)
+{
+    return ReadSection(PuzzleSchema::SectionSourceImage, image);
+}
+
+QByteArray AlternativePictureOf(const QByteArray &image)
+{
+    return ReadSection(PuzzleSchema::SectionAlternativeImage, image);
+}
+
+TPuzzleDocument PuzzleDocumentOf(const QByteArray &image)
+{
+    return TPuzzleDocument(SectionView(PuzzleSchema::SectionDocument, image));
+}
+
+void StorePlayedDocument(const QByteArray &text)
+{
+    ReplaceSection(PuzzleSchema::SectionDocument, text);
+}
+
+QByteArray HandOverFileNameOf(const QByteArray &image)
+{
+    return ReadSection(PuzzleSchema::SectionFileName, image);
+}
+
+void AddHandOverFileName(const QByteArray &fileName, QByteArray &image)
+{
+    AppendSection(PuzzleSchema::SectionFileName, fileName, image);
+}
+
 QByteArray ReadPuzzleFile(const QString &path)
 {
     const QFileInfo info(path);

@@ -3,6 +3,7 @@
 // puzzles", a dropped file) whatever program part it carries and whether or not it may be
 // executed, and the portable program part that carries its own runtime.
 
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/picture/MemoryBudget.h"
 
 #include <QByteArray>
@@ -14,6 +15,20 @@ inline constexpr qint64 MaxPuzzleFileSize = MemoryBudget;
 
 // True when the image holds a puzzle ("IS_PUZZLE" is "Y").
 bool IsPuzzleImage(const QByteArray &image);
+
+// The parts of a puzzle image: the picture, the alternative picture (empty when there is none)
+// and the document.
+QByteArray PuzzlePictureOf(const QByteArray &image);
+QByteArray AlternativePictureOf(const QByteArray &image);
+// Throws EKeyedNodeError naming the cause when the document cannot be read.
+TPuzzleDocument PuzzleDocumentOf(const QByteArray &image);
+// Replaces the document of the image this process plays with text, as the last section.
+void StorePlayedDocument(const QByteArray &text);
+
+// The file name a hand-over copy saves its game into ("FILE_NAME"); empty in any other image.
+QByteArray HandOverFileNameOf(const QByteArray &image);
+// Appends that name to a hand-over copy's image.
+void AddHandOverFileName(const QByteArray &fileName, QByteArray &image);
 
 // The bytes of a puzzle file. Throws std::runtime_error naming the file when it is not a regular
 // file, is larger than MaxPuzzleFileSize or cannot be read.

@@ -49,6 +49,11 @@ inline constexpr char KeyPieceTop[] = "PTOP";
 // Quarter turns clockwise, 0 to 3, in a puzzle with turned pieces.
 inline constexpr char KeyTurn[] = "TURN";
 
+// The clock, root attributes that a player without the clock ignores: seconds played so far in
+// this game, and the fewest seconds any solve of the puzzle took.
+inline constexpr char KeyPlayedSeconds[] = "PLAYSECS";
+inline constexpr char KeyBestSeconds[] = "BESTSECS";
+
 // Values.
 inline constexpr char FlagYes[] = "Y";
 inline constexpr char FlagNo[] = "N";

@@ -1,9 +1,8 @@
 #include "engine/container/WebPagePuzzle.h"
 
-#include "engine/container/KeyedNode.h"
-#include "engine/container/PuzzleSchema.h"
+#include "engine/jigsaw/PieceGeometry.h"
 #include "engine/jigsaw/PieceOutlinePaths.h"
-#include "engine/jigsaw/PieceTurns.h"
+#include "engine/jigsaw/PuzzleGame.h"
 #include "engine/picture/JpegPicture.h"
 
 #include <QCryptographicHash>
@@ -13,8 +12,6 @@
 #include <QJsonObject>
 #include <QSaveFile>
 #include <stdexcept>
-
-using namespace PuzzleSchema;
 
 namespace
 {
@@ -50,33 +47,27 @@ QByteArray ScriptSafeJson(const QJsonObject &object)
     return json;
 }
 
-QString DocumentText(const TKeyedNode &document, const char *key)
+QJsonObject PuzzleData(const TJpegPicture &source, bool useAlternative, const TPuzzleGame &game)
 {
-    return QString::fromUtf8(document.GetAttr(key));
-}
-
-QJsonObject PuzzleData(const TJpegPicture &source, bool useAlternative, const TKeyedNode &document)
-{
-    const TKeyedNode *pieces = PiecesNodeOf(document);
-    if (pieces == nullptr || pieces->ChildCount() == 0)
+    if (game.pieces.empty())
         throw std::runtime_error("the puzzle has no pieces");
-    const TPuzzleGrid grid = ReadPuzzleGrid(document);
     const QSize pictureSize(source.Width(), source.Height());
     const std::optional<TPieceGeometry> geometry =
-        ComputePieceGeometry(pictureSize.width(), pictureSize.height(), grid.cols, grid.rows);
+        ComputePieceGeometry(pictureSize.width(), pictureSize.height(), game.cols, game.rows);
     if (!geometry)
         throw std::runtime_error("the puzzle's grid does not fit its picture");
-    const int cells = grid.cols * grid.rows;
+    const std::size_t cells = static_cast<std::size_t>(game.cols) * game.rows;
     std::vector<TPieceEdges> edges;
     QJsonArray turns;
     QJsonArray orderKeys;
-    for (int i = 0; i < cells && i < pieces->ChildCount(); ++i) {
-        const TKeyedNode &record = *pieces->Child(i);
-        edges.push_back(ReadPieceEdges(record));
-        turns.append(TurnOf(record));
-        orderKeys.append(QString::fromUtf8(record.GetAttr(KeyRandomOrder)));
+    for (std::size_t i = 0; i < cells && i < game.pieces.size(); ++i) {
+        const TPiece &piece = game.pieces[i];
+        edges.push_back(piece.edges);
+        turns.append(piece.turn);
+        // Compared as texts, as the desktop's palette compares them.
+        orderKeys.append(QString::number(piece.randomOrder));
     }
-    const TPuzzleOutlines outlines = PuzzleOutlines(*geometry, pictureSize, grid.cols, edges);
+    const TPuzzleOutlines outlines = PuzzleOutlines(*geometry, pictureSize, game.cols, edges);
     QJsonArray paths;
     for (const QByteArray &path : outlines.paths)
         paths.append(QString::fromLatin1(path));
@@ -87,11 +78,11 @@ QJsonObject PuzzleData(const TJpegPicture &source, bool useAlternative, const TK
     for (const int index : outlines.pieceOutline)
         pieceOutlines.append(index);
     return QJsonObject{
-        {"name", DocumentText(document, KeyName)},
-        {"author", DocumentText(document, KeyAuthor)},
-        {"website", DocumentText(document, KeyWebsite)},
-        {"cols", grid.cols},
-        {"rows", grid.rows},
+        {"name", QString::fromUtf8(game.name)},
+        {"author", QString::fromUtf8(game.author)},
+        {"website", QString::fromUtf8(game.website)},
+        {"cols", game.cols},
+        {"rows", game.rows},
         {"width", pictureSize.width()},
         {"height", pictureSize.height()},
         {"cellWidth", geometry->cellWidth},
@@ -99,8 +90,8 @@ QJsonObject PuzzleData(const TJpegPicture &source, bool useAlternative, const TK
         {"margin", geometry->margin},
         {"pieceWidth", geometry->pieceWidth},
         {"pieceHeight", geometry->pieceHeight},
-        {"borders", grid.drawBorders},
-        {"turned", HasTurnedPieces(document)},
+        {"borders", game.drawBorders},
+        {"turned", game.turnedPieces},
         {"alternative", useAlternative},
         {"outlines", paths},
         {"outlineOfPiece", pieceOutlines},
@@ -129,11 +120,11 @@ QByteArray PictureElement(const char *id, const QByteArray &jpeg)
 } // namespace
 
 QByteArray PuzzleWebPage(const TJpegPicture &source, const TJpegPicture *alternative,
-                         const TKeyedNode &document)
+                         const TPuzzleGame &game)
 {
     const bool useAlternative = alternative != nullptr && !alternative->Empty();
     const QByteArray sourceJpeg = source.Data();
-    QJsonObject puzzle = PuzzleData(source, useAlternative, document);
+    QJsonObject puzzle = PuzzleData(source, useAlternative, game);
     puzzle.insert("id", PuzzleIdentity(sourceJpeg, ScriptSafeJson(puzzle)));
     const QByteArray script = ResourceText(":/web/player.js");
     const QByteArray style = ResourceText(":/web/player.css");

@@ -8,13 +8,13 @@
 #include <QString>
 
 class TJpegPicture;
-class TKeyedNode;
+struct TPuzzleGame;
 
-// The page of the puzzle that document and the pictures make; alternative may be null.
+// The page of the puzzle that the game and the pictures make; alternative may be null.
 // Throws std::runtime_error when the puzzle could not be played (no pieces, a grid or picture
 // the player refuses).
 QByteArray PuzzleWebPage(const TJpegPicture &source, const TJpegPicture *alternative,
-                         const TKeyedNode &document);
+                         const TPuzzleGame &game);
 
 // The page's file beside a puzzle file: its name with a trailing ".exe" (any letter case)
 // replaced by, or else followed by, ".html".

@@ -1,9 +1,6 @@
 #include "engine/jigsaw/Cutting.h"
 
-#include "engine/container/KeyedNode.h"
-#include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PieceShape.h"
-#include "engine/jigsaw/PieceTurns.h"
 
 #include <QFuture>
 #include <QThread>
@@ -38,7 +35,7 @@ TBand BandOfRow(const TCutPlan &plan, int row)
 
 // The cells of one band and their pieces, shaped by lanes that each take every n-th cell.
 struct TBandCells {
-    std::vector<TKeyedNode *> records;
+    std::vector<bool> present;
     std::vector<TPieceEdges> edges;
     std::vector<QImage> shaped;
     std::vector<std::exception_ptr> failures;
@@ -122,7 +119,7 @@ int CutThreads()
     return std::clamp(QThread::idealThreadCount(), 1, MaxCutThreads);
 }
 
-void CutCells(const TCutPlan &plan, const TPieceOutline &outline, const TKeyedNode *pieces,
+void CutCells(const TCutPlan &plan, const TPieceOutline &outline, std::span<const TPiece> pieces,
               const TRowSource &readRows, const TRowObserver &seeRow, const TPieceTaker &take)
 {
     const TPieceGeometry &g = plan.geometry;
@@ -131,9 +128,9 @@ void CutCells(const TCutPlan &plan, const TPieceOutline &outline, const TKeyedNo
     QImage next = NewBandBuffer(plan);
     TBandReader reader(plan, readRows, seeRow);
     TBandCells cells;
-    cells.records.resize(static_cast<std::size_t>(plan.cols));
-    cells.edges.resize(cells.records.size());
-    cells.shaped.resize(cells.records.size());
+    cells.present.resize(static_cast<std::size_t>(plan.cols));
+    cells.edges.resize(cells.present.size());
+    cells.shaped.resize(cells.present.size());
     cells.failures.resize(static_cast<std::size_t>(laneCount));
     // Each lane renders and shapes in its own 24-bit bitmap, reused from piece to piece.
     std::vector<QImage> workBitmaps(static_cast<std::size_t>(laneCount));
@@ -144,10 +141,11 @@ void CutCells(const TCutPlan &plan, const TPieceOutline &outline, const TKeyedNo
     reader.ReadUpTo(current, band.top, band.bottom);
     for (int row = 0; row < plan.rows; ++row) {
         for (int col = 0; col < plan.cols; ++col) {
-            TKeyedNode *record = pieces != nullptr ? pieces->Child(row * plan.cols + col) : nullptr;
-            cells.records[static_cast<std::size_t>(col)] = record;
-            if (record != nullptr)
-                cells.edges[static_cast<std::size_t>(col)] = ReadPieceEdges(*record);
+            const auto index = static_cast<std::size_t>(row) * plan.cols + col;
+            const bool present = index < pieces.size();
+            cells.present[static_cast<std::size_t>(col)] = present;
+            if (present)
+                cells.edges[static_cast<std::size_t>(col)] = pieces[index].edges;
         }
         // A view of the band's rows; rows of the piece beyond them lie outside the picture.
         const QImage source(current.constBits(), current.width(), band.bottom - band.top,
@@ -157,7 +155,7 @@ void CutCells(const TCutPlan &plan, const TPieceOutline &outline, const TKeyedNo
             try {
                 for (int col = lane; col < plan.cols; col += laneCount) {
                     const auto at = static_cast<std::size_t>(col);
-                    if (cells.records[at] != nullptr)
+                    if (cells.present[at])
                         cells.shaped[at] = ShapedPieceImage(
                             source, col * g.cellWidth - g.margin, pieceTop, cells.edges[at],
                             outline, plan.drawBorders, workBitmaps[static_cast<std::size_t>(lane)]);
@@ -189,8 +187,8 @@ void CutCells(const TCutPlan &plan, const TPieceOutline &outline, const TKeyedNo
                 std::rethrow_exception(failure);
         for (int col = 0; col < plan.cols; ++col) {
             const auto at = static_cast<std::size_t>(col);
-            if (cells.records[at] != nullptr)
-                take(row, col, cells.records[at], std::move(cells.shaped[at]));
+            if (cells.present[at])
+                take(row, col, std::move(cells.shaped[at]));
             cells.shaped[at] = QImage();
         }
         std::swap(current, next);
@@ -199,11 +197,11 @@ void CutCells(const TCutPlan &plan, const TPieceOutline &outline, const TKeyedNo
     reader.ReadRest(current);
 }
 
-std::optional<TPuzzleCut> CutPuzzle(const QImage &picture, const TKeyedNode &document, int threads)
+std::optional<TPuzzleCut> CutPuzzle(const QImage &picture, const TPuzzleGame &game, int threads)
 {
     const QImage sourceBitmap = picture.convertToFormat(QImage::Format_RGB888);
     TPuzzleCut cut;
-    cut.grid = ReadPuzzleGrid(document);
+    cut.grid = GridOf(game);
     const std::optional<TPieceGeometry> geometry = ComputePieceGeometry(
         sourceBitmap.width(), sourceBitmap.height(), cut.grid.cols, cut.grid.rows);
     if (!geometry)
@@ -216,14 +214,14 @@ std::optional<TPuzzleCut> CutPuzzle(const QImage &picture, const TKeyedNode &doc
     int nextRow = 0;
     const auto rowBytes = static_cast<std::size_t>(sourceBitmap.width()) * 3;
     CutCells(
-        plan, outline, PiecesNodeOf(document),
+        plan, outline, game.pieces,
         [&](unsigned char *firstRow, qsizetype bytesPerLine, int count) {
             for (int i = 0; i < count; ++i, ++nextRow)
                 std::memcpy(firstRow + i * bytesPerLine, sourceBitmap.constScanLine(nextRow),
                             rowBytes);
         },
         {},
-        [&](int row, int col, TKeyedNode *, QImage piece) {
+        [&](int row, int col, QImage piece) {
             cut.pieces.push_back({row, col, std::move(piece)});
         });
     return cut;

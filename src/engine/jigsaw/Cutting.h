@@ -1,6 +1,6 @@
 #pragma once
 // Cutting a whole puzzle the way the player prepares a game: the grid and border flag from the
-// document, the geometry from the picture, then every cell rendered, shaped by its record's
+// game, the geometry from the picture, then every cell rendered, shaped by its piece's
 // edges and turned into a display image, handed on in row-major order.
 //
 // The picture is read once from top to bottom, one band (a row of cells with its margin bands)
@@ -8,14 +8,15 @@
 // of the one before are shaped on worker threads.
 
 #include "engine/jigsaw/PieceGeometry.h"
+#include "engine/jigsaw/PuzzleGame.h"
 
 #include <QImage>
 #include <QSize>
 #include <functional>
 #include <optional>
+#include <span>
 #include <vector>
 
-class TKeyedNode;
 class TPieceOutline;
 
 struct TCutPiece {
@@ -28,7 +29,7 @@ struct TCutPiece {
 struct TPuzzleCut {
     TPuzzleGrid grid;
     TPieceGeometry geometry;
-    // Row-major; a cell whose PIECE record is missing has no piece.
+    // Row-major; a cell beyond the game's pieces has none.
     std::vector<TCutPiece> pieces;
 };
 
@@ -37,7 +38,8 @@ struct TPuzzleCut {
 using TRowSource = std::function<void(unsigned char *firstRow, qsizetype bytesPerLine, int count)>;
 // Sees one picture row (pictureSize.width() 24-bit pixels).
 using TRowObserver = std::function<void(const unsigned char *row)>;
-using TPieceTaker = std::function<void(int row, int col, TKeyedNode *record, QImage piece)>;
+// Gets the piece of cell (row, col), which is piece row × cols + col of the game.
+using TPieceTaker = std::function<void(int row, int col, QImage piece)>;
 
 struct TCutPlan {
     QSize pictureSize;
@@ -52,15 +54,15 @@ struct TCutPlan {
 // The threads a game is cut with: one per processor core, within reason.
 int CutThreads();
 
-// Cuts every cell of the plan's grid whose PIECE record stands at index row × cols + col of
-// pieces (cells without one, or all when pieces is null, are skipped). readRows is asked for
+// Cuts every cell of the plan's grid whose piece stands at index row × cols + col of pieces
+// (cells beyond them are skipped). readRows is asked for
 // every row of the picture exactly once, in order; seeRow, unless empty, sees each of them once,
 // in order. take gets every piece, as ShapedPieceImage makes it, in row-major order. All three
 // run on the calling thread. outline must be of the plan's piece size.
-void CutCells(const TCutPlan &plan, const TPieceOutline &outline, const TKeyedNode *pieces,
+void CutCells(const TCutPlan &plan, const TPieceOutline &outline, std::span<const TPiece> pieces,
               const TRowSource &readRows, const TRowObserver &seeRow, const TPieceTaker &take);
 
 // Nothing when the puzzle cannot be played (see ComputePieceGeometry). picture may be of any
 // format; it is converted to 24-bit colour first.
-std::optional<TPuzzleCut> CutPuzzle(const QImage &picture, const TKeyedNode &document,
+std::optional<TPuzzleCut> CutPuzzle(const QImage &picture, const TPuzzleGame &game,
                                     int threads = CutThreads());

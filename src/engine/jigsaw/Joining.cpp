@@ -1,10 +1,5 @@
 #include "engine/jigsaw/Joining.h"
 
-#include "engine/container/DocumentValues.h"
-#include "engine/container/KeyedNode.h"
-#include "engine/container/PuzzleSchema.h"
-#include "engine/jigsaw/PieceTurns.h"
-
 #include <cstdint>
 
 namespace
@@ -13,44 +8,46 @@ namespace
 // Positions may differ from the exact cell offset by up to this many pixels.
 constexpr std::int64_t FitTolerance = 2;
 
-struct TStoredPosition {
+struct TOffset {
     std::int64_t left = 0;
     std::int64_t top = 0;
 };
 
-// The desktop position of a record; none while it lies on the palette, lies turned (a turned
-// piece joins nothing), or when a value does not convert.
-std::optional<TStoredPosition> StoredPosition(const TKeyedNode *record)
+bool IsPiece(TPieces pieces, int piece)
 {
-    if (record == nullptr || !IsUpright(*record))
-        return std::nullopt;
-    const auto left = TextToInt(record->GetAttr(PuzzleSchema::KeyPieceLeft));
-    const auto top = TextToInt(record->GetAttr(PuzzleSchema::KeyPieceTop));
-    if (!left || !top)
-        return std::nullopt;
-    return TStoredPosition{*left, *top};
+    return piece >= 0 && static_cast<std::size_t>(piece) < pieces.size();
 }
 
-bool IsOnBorder(const TJoinGrid &grid, const TKeyedNode &record, int direction)
+// Where a piece lies on the desktop; none while it lies on the palette or turned (a turned
+// piece joins nothing).
+std::optional<TOffset> JoinPosition(TPieces pieces, std::optional<int> piece)
 {
-    const QByteArray row = record.GetAttr(PuzzleSchema::KeyRow);
-    const QByteArray col = record.GetAttr(PuzzleSchema::KeyCol);
+    if (!piece || !IsPiece(pieces, *piece))
+        return std::nullopt;
+    const TPiece &p = pieces[static_cast<std::size_t>(*piece)];
+    if (p.turn != 0 || !p.position)
+        return std::nullopt;
+    return TOffset{p.position->x(), p.position->y()};
+}
+
+bool IsOnBorder(const TJoinGrid &grid, const TPiece &piece, int direction)
+{
     switch (direction) {
     case JoinUp:
-        return row == "0";
+        return piece.row == 0;
     case JoinRight:
-        return col == IntToText(grid.cols - 1);
+        return piece.col == grid.cols - 1;
     case JoinDown:
-        return row == IntToText(grid.rows - 1);
+        return piece.row == grid.rows - 1;
     case JoinLeft:
-        return col == "0";
+        return piece.col == 0;
     default:
         return true;
     }
 }
 
 // Where the neighbour in a direction lies relative to the piece when they join.
-TStoredPosition NeighbourOffset(const TJoinGrid &grid, int direction)
+TOffset NeighbourOffset(const TJoinGrid &grid, int direction)
 {
     switch (direction) {
     case JoinUp:
@@ -69,20 +66,24 @@ bool WithinTolerance(std::int64_t difference)
     return difference >= -FitTolerance && difference <= FitTolerance;
 }
 
+bool Fits(const TJoinGrid &grid, TPieces pieces, std::optional<int> piece, int direction)
+{
+    return piece && FitsNeighbour(grid, pieces, *piece, direction);
+}
+
 // A grid of one row or one column: each piece joins the next one along the line; a single
 // piece only has to lie on the desktop.
-bool IsLineSolved(const TJoinGrid &grid, const QList<TKeyedNode *> &records)
+bool IsLineSolved(const TJoinGrid &grid, TPieces pieces)
 {
     if (grid.cols < 1 || grid.rows < 1)
         return false;
     const bool alongRow = grid.cols > 1;
     const int count = alongRow ? grid.cols : grid.rows;
     if (count == 1)
-        return StoredPosition(PieceAt(grid, records, 0, 0)).has_value();
+        return JoinPosition(pieces, PieceAt(grid, pieces, 0, 0)).has_value();
     for (int k = 0; k < count - 1; ++k) {
-        const TKeyedNode *record =
-            alongRow ? PieceAt(grid, records, k, 0) : PieceAt(grid, records, 0, k);
-        if (!FitsNeighbour(grid, record, alongRow ? JoinRight : JoinDown))
+        const auto piece = alongRow ? PieceAt(grid, pieces, k, 0) : PieceAt(grid, pieces, 0, k);
+        if (!Fits(grid, pieces, piece, alongRow ? JoinRight : JoinDown))
             return false;
     }
     return true;
@@ -90,73 +91,81 @@ bool IsLineSolved(const TJoinGrid &grid, const QList<TKeyedNode *> &records)
 
 } // namespace
 
-TKeyedNode *NeighbourOf(const TJoinGrid &grid, const TKeyedNode *record, int direction)
+std::optional<int> NeighbourOf(const TJoinGrid &grid, TPieces pieces, int piece, int direction)
 {
-    if (record == nullptr || record->Parent() == nullptr || grid.cols < 1)
-        return nullptr;
-    const TKeyedNode &parent = *record->Parent();
-    const int index = parent.IndexOfChild(record);
-    const QByteArray col = record->GetAttr(PuzzleSchema::KeyCol);
+    if (!IsPiece(pieces, piece) || grid.cols < 1)
+        return std::nullopt;
+    const int col = pieces[static_cast<std::size_t>(piece)].col;
+    std::optional<int> neighbour;
     switch (direction) {
     case JoinUp:
-        return index - grid.cols >= 0 ? parent.Child(index - grid.cols) : nullptr;
+        neighbour = piece - grid.cols;
+        break;
     case JoinRight:
-        return col != IntToText(grid.cols - 1) ? parent.Child(index + 1) : nullptr;
+        if (col != grid.cols - 1)
+            neighbour = piece + 1;
+        break;
     case JoinDown:
-        return index + grid.cols <= parent.ChildCount() - 1 ? parent.Child(index + grid.cols)
-                                                            : nullptr;
+        neighbour = piece + grid.cols;
+        break;
     case JoinLeft:
-        return col != "0" ? parent.Child(index - 1) : nullptr;
+        if (col != 0)
+            neighbour = piece - 1;
+        break;
     default:
-        return nullptr;
+        break;
     }
+    if (!neighbour || !IsPiece(pieces, *neighbour))
+        return std::nullopt;
+    return neighbour;
 }
 
-bool FitsNeighbour(const TJoinGrid &grid, const TKeyedNode *record, int direction)
+bool FitsNeighbour(const TJoinGrid &grid, TPieces pieces, int piece, int direction)
 {
-    const auto position = StoredPosition(record);
-    if (!position || IsOnBorder(grid, *record, direction))
+    const auto position = JoinPosition(pieces, piece);
+    if (!position || IsOnBorder(grid, pieces[static_cast<std::size_t>(piece)], direction))
         return false;
-    const auto neighbour = StoredPosition(NeighbourOf(grid, record, direction));
+    const auto neighbour = JoinPosition(pieces, NeighbourOf(grid, pieces, piece, direction));
     if (!neighbour)
         return false;
-    const TStoredPosition offset = NeighbourOffset(grid, direction);
+    const TOffset offset = NeighbourOffset(grid, direction);
     return WithinTolerance(position->left + offset.left - neighbour->left) &&
            WithinTolerance(position->top + offset.top - neighbour->top);
 }
 
-std::optional<TJoinDirection> FirstFittingDirection(const TJoinGrid &grid, const TKeyedNode *record)
+std::optional<TJoinDirection> FirstFittingDirection(const TJoinGrid &grid, TPieces pieces,
+                                                    int piece)
 {
     for (const TJoinDirection direction : {JoinUp, JoinRight, JoinDown, JoinLeft}) {
-        if (FitsNeighbour(grid, record, direction))
+        if (FitsNeighbour(grid, pieces, piece, direction))
             return direction;
     }
     return std::nullopt;
 }
 
-TKeyedNode *PieceAt(const TJoinGrid &grid, const QList<TKeyedNode *> &records, int col, int row)
+std::optional<int> PieceAt(const TJoinGrid &grid, TPieces pieces, int col, int row)
 {
     if (col < 0 || col >= grid.cols || row < 0 || row >= grid.rows)
-        return nullptr;
+        return std::nullopt;
     const std::int64_t index = std::int64_t{row} * grid.cols + col;
-    if (index >= records.size())
-        return nullptr;
-    return records[index];
+    if (index >= static_cast<std::int64_t>(pieces.size()))
+        return std::nullopt;
+    return static_cast<int>(index);
 }
 
-bool IsSolved(const TJoinGrid &grid, const QList<TKeyedNode *> &records)
+bool IsSolved(const TJoinGrid &grid, TPieces pieces)
 {
     if (grid.cols < 2 || grid.rows < 2)
-        return IsLineSolved(grid, records);
+        return IsLineSolved(grid, pieces);
     // Right and down links of every piece but the last row and column, and the bottom-right
     // piece's links up and left, connect every piece to the top-left one.
     for (int row = 0; row <= grid.rows - 2; ++row) {
         for (int col = 0; col <= grid.cols - 2; ++col) {
-            const TKeyedNode *record = PieceAt(grid, records, col, row);
-            if (!FitsNeighbour(grid, record, JoinRight) || !FitsNeighbour(grid, record, JoinDown))
+            const auto piece = PieceAt(grid, pieces, col, row);
+            if (!Fits(grid, pieces, piece, JoinRight) || !Fits(grid, pieces, piece, JoinDown))
                 return false;
         }
     }
-    const TKeyedNode *last = PieceAt(grid, records, grid.cols - 1, grid.rows - 1);
-    return FitsNeighbour(grid, last, JoinUp) && FitsNeighbour(grid, last, JoinLeft);
+    const auto last = PieceAt(grid, pieces, grid.cols - 1, grid.rows - 1);
+    return Fits(grid, pieces, last, JoinUp) && Fits(grid, pieces, last, JoinLeft);
 }

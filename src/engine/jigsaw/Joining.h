@@ -1,12 +1,12 @@
 #pragma once
-// Joining and the solved test. Two pieces join when their stored desktop positions lie one
-// cell apart in the right direction, within 2 pixels. Everything is computed from the piece
-// records (ROW, COL, PLEFT, PTOP, TURN); a piece on the palette or lying turned fits nothing.
+// Joining and the solved test. Two pieces join when their desktop positions lie one cell apart
+// in the right direction, within 2 pixels. A piece is named by its index in the game's pieces
+// (row-major); a piece on the palette or lying turned fits nothing.
 
-#include <QList>
+#include "engine/jigsaw/PuzzleGame.h"
+
 #include <optional>
-
-class TKeyedNode;
+#include <span>
 
 // Directions, in the order the join check tries them.
 enum TJoinDirection { JoinUp = 0, JoinRight = 1, JoinDown = 2, JoinLeft = 3 };
@@ -18,20 +18,22 @@ struct TJoinGrid {
     int cellHeight = 0;
 };
 
-// The record next to this one in the document's PIECES node (row-major order), or null at the
-// border, for a record without a parent, or when the child is missing.
-TKeyedNode *NeighbourOf(const TJoinGrid &grid, const TKeyedNode *record, int direction);
+using TPieces = std::span<const TPiece>;
 
-// Whether the record and its neighbour in that direction both lie on the desktop one cell
+// The index of the piece next to piece in that direction (row-major order), or none at the
+// border or outside the pieces.
+std::optional<int> NeighbourOf(const TJoinGrid &grid, TPieces pieces, int piece, int direction);
+
+// Whether the piece and its neighbour in that direction both lie upright on the desktop one cell
 // apart, each difference below 3 pixels.
-bool FitsNeighbour(const TJoinGrid &grid, const TKeyedNode *record, int direction);
+bool FitsNeighbour(const TJoinGrid &grid, TPieces pieces, int piece, int direction);
 
-// The first direction, in the order up, right, down, left, in which the record fits.
-std::optional<TJoinDirection> FirstFittingDirection(const TJoinGrid &grid,
-                                                    const TKeyedNode *record);
+// The first direction, in the order up, right, down, left, in which the piece fits.
+std::optional<TJoinDirection> FirstFittingDirection(const TJoinGrid &grid, TPieces pieces,
+                                                    int piece);
 
-// The record of cell (col, row) in a row-major list, or null outside the grid or the list.
-TKeyedNode *PieceAt(const TJoinGrid &grid, const QList<TKeyedNode *> &records, int col, int row);
+// The index of cell (col, row), or none outside the grid or the pieces.
+std::optional<int> PieceAt(const TJoinGrid &grid, TPieces pieces, int col, int row);
 
 // Whether every piece is joined to its neighbours, wherever the assembly lies on the desktop.
-bool IsSolved(const TJoinGrid &grid, const QList<TKeyedNode *> &records);
+bool IsSolved(const TJoinGrid &grid, TPieces pieces);

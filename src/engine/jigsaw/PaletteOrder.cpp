@@ -1,9 +1,8 @@
 #include "engine/jigsaw/PaletteOrder.h"
 
-#include "engine/container/KeyedNode.h"
-#include "engine/container/PuzzleSchema.h"
-
 #include <algorithm>
+#include <charconv>
+#include <string_view>
 
 namespace
 {
@@ -18,10 +17,30 @@ int Sign(int value)
     return (value > 0) - (value < 0);
 }
 
-// Byte-wise text order; a prefix is smaller than the longer text.
-int CompareTexts(const QByteArray &a, const QByteArray &b)
+// Byte-wise order of the decimal texts; a prefix is smaller than the longer text.
+int CompareAsTexts(int a, int b)
 {
-    return Sign(a.compare(b));
+    char textA[16];
+    char textB[16];
+    const std::string_view viewA(textA, std::to_chars(textA, textA + sizeof textA, a).ptr - textA);
+    const std::string_view viewB(textB, std::to_chars(textB, textB + sizeof textB, b).ptr - textB);
+    return Sign(viewA.compare(viewB));
+}
+
+int SortValue(const TPiece &piece, TSortKey key)
+{
+    switch (key) {
+    case TSortKey::Top:
+        return piece.edges.top;
+    case TSortKey::Right:
+        return piece.edges.right;
+    case TSortKey::Bottom:
+        return piece.edges.bottom;
+    case TSortKey::Left:
+        return piece.edges.left;
+    default:
+        return piece.randomOrder;
+    }
 }
 
 } // namespace
@@ -36,47 +55,48 @@ void SetSortDirection(int direction)
     processSortDirection = direction == -1 ? -1 : 1;
 }
 
-QByteArray SortKeyOfOrder(int order)
+TSortKey SortKeyOfOrder(int order)
 {
     switch (order) {
     case 1:
     case 2:
-        return PuzzleSchema::KeyTop;
+        return TSortKey::Top;
     case 3:
     case 4:
-        return PuzzleSchema::KeyRight;
+        return TSortKey::Right;
     case 5:
     case 6:
-        return PuzzleSchema::KeyBottom;
+        return TSortKey::Bottom;
     case 7:
     case 8:
-        return PuzzleSchema::KeyLeft;
+        return TSortKey::Left;
     default:
-        return {};
+        return TSortKey::RandomOrder;
     }
 }
 
-int CompareEdgeKey(const TKeyedNode &a, const TKeyedNode &b, const QByteArray &key)
+int CompareEdgeKey(const TPiece &a, const TPiece &b, TSortKey key)
 {
-    return CompareTexts(a.GetAttr(key), b.GetAttr(key)) * SortDirection();
+    return CompareAsTexts(SortValue(a, key), SortValue(b, key)) * SortDirection();
 }
 
-int CompareOrderKey(const TKeyedNode &a, const TKeyedNode &b)
+int CompareOrderKey(const TPiece &a, const TPiece &b)
 {
-    return CompareTexts(a.GetAttr(PuzzleSchema::KeyRandomOrder),
-                        b.GetAttr(PuzzleSchema::KeyRandomOrder));
+    return CompareAsTexts(a.randomOrder, b.randomOrder);
 }
 
-void SortPaletteRecords(QList<TKeyedNode *> &records, int order)
+void SortPalettePieces(QList<int> &palette, TPieces pieces, int order)
 {
-    const QByteArray key = SortKeyOfOrder(order);
-    if (key.isEmpty()) {
-        std::stable_sort(records.begin(), records.end(),
-                         [](TKeyedNode *a, TKeyedNode *b) { return CompareOrderKey(*a, *b) < 0; });
+    const TSortKey key = SortKeyOfOrder(order);
+    const auto piece = [pieces](int index) -> const TPiece & {
+        return pieces[static_cast<std::size_t>(index)];
+    };
+    if (key == TSortKey::RandomOrder) {
+        std::stable_sort(palette.begin(), palette.end(),
+                         [&](int a, int b) { return CompareOrderKey(piece(a), piece(b)) < 0; });
     } else {
-        std::stable_sort(records.begin(), records.end(), [&key](TKeyedNode *a, TKeyedNode *b) {
-            return CompareEdgeKey(*a, *b, key) < 0;
-        });
+        std::stable_sort(palette.begin(), palette.end(),
+                         [&](int a, int b) { return CompareEdgeKey(piece(a), piece(b), key) < 0; });
     }
 }
 

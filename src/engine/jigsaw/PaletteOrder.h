@@ -2,31 +2,33 @@
 // The palette's arithmetic and order: how many pieces the strip shows at once, how far its
 // scroll bar reaches, and the nine sort orders of the tools window's order list.
 
-#include <QByteArray>
-#include <QList>
+#include "engine/jigsaw/Joining.h"
 
-class TKeyedNode;
+#include <QList>
 
 // The sort direction shared by the whole process, 1 or -1; the tools window sets it together
 // with the sort order. Any value other than -1 is taken as 1.
 int SortDirection();
 void SetSortDirection(int direction);
 
-// Orders: 0 "None" sorts by the random order key RO; 1 and 2 by T, 3 and 4 by R, 5 and 6 by B,
-// 7 and 8 by L.
+// Orders: 0 "None" sorts by the pieces' random order; 1 and 2 by the top edge, 3 and 4 by the
+// right, 5 and 6 by the bottom, 7 and 8 by the left.
 inline constexpr int SortOrderCount = 9;
 
-// The edge key an order sorts by, or an empty text for the orders that sort by RO.
-QByteArray SortKeyOfOrder(int order);
+enum class TSortKey { RandomOrder, Top, Right, Bottom, Left };
 
-// The two records' values of key compared as byte texts (an absent value is empty text), as -1,
-// 0 or 1, multiplied by the sort direction.
-int CompareEdgeKey(const TKeyedNode &a, const TKeyedNode &b, const QByteArray &key);
-// The two RO values compared as byte texts, ascending whatever the sort direction: "12" < "3".
-int CompareOrderKey(const TKeyedNode &a, const TKeyedNode &b);
+// What an order sorts by; an unknown order sorts like None.
+TSortKey SortKeyOfOrder(int order);
 
-// Sorts palette records in an order; records with equal keys keep their relative order.
-void SortPaletteRecords(QList<TKeyedNode *> &records, int order);
+// Values are compared as their decimal texts, byte by byte, as the order has always been:
+// "-1" < "0" < "1", and "12" < "3".
+// The two pieces' edges of key compared as -1, 0 or 1, multiplied by the sort direction.
+int CompareEdgeKey(const TPiece &a, const TPiece &b, TSortKey key);
+// The two random orders compared, ascending whatever the sort direction.
+int CompareOrderKey(const TPiece &a, const TPiece &b);
+
+// Sorts palette pieces (indices into pieces) in an order; equal keys keep their relative order.
+void SortPalettePieces(QList<int> &palette, TPieces pieces, int order);
 
 struct TPaletteSlots {
     int slotCount = 1; // pieces shown at once, at least 1

@@ -1,27 +1,17 @@
 #include "engine/jigsaw/PieceGeometry.h"
 
-#include "engine/container/DocumentValues.h"
-#include "engine/container/KeyedNode.h"
-#include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PieceShape.h"
+#include "engine/jigsaw/PuzzleGame.h"
 
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
-
-using namespace PuzzleSchema;
 
 namespace
 {
 
 constexpr int MinMargin = 10;
 constexpr int MaxMargin = 40;
-
-int ReadGridSize(const TKeyedNode &document, const char *key, int fallback)
-{
-    const int value = TextToIntDef(document.GetAttr(key), fallback);
-    return value < 1 ? fallback : value;
-}
 
 // numerator / denominator rounded to the nearest integer, ties to even; both positive.
 int RoundedQuotient(int numerator, int denominator)
@@ -52,13 +42,9 @@ void FillWhite(unsigned char *bytes, int pixels)
 
 } // namespace
 
-TPuzzleGrid ReadPuzzleGrid(const TKeyedNode &document)
+TPuzzleGrid GridOf(const TPuzzleGame &game)
 {
-    TPuzzleGrid grid;
-    grid.cols = ReadGridSize(document, KeyCols, DefaultCols);
-    grid.rows = ReadGridSize(document, KeyRows, DefaultRows);
-    grid.drawBorders = document.GetAttr(KeyBorders) != FlagNo;
-    return grid;
+    return {game.cols, game.rows, game.drawBorders};
 }
 
 std::optional<TPieceGeometry> ComputePieceGeometry(int pictureWidth, int pictureHeight, int cols,

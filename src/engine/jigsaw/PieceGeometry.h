@@ -4,19 +4,18 @@
 #include <QImage>
 #include <optional>
 
-class TKeyedNode;
+struct TPuzzleGame;
 
 // Beyond this many columns or rows a puzzle is not played.
 inline constexpr int MaxGridSize = 100;
 
-// The grid and border flag as the player reads them from a document: COLS and ROWS fall back
-// to 10 and 12 when absent, not a number or below 1; borders unless BRDRS is exactly "N".
+// The grid and border flag of a game.
 struct TPuzzleGrid {
     int cols = 0;
     int rows = 0;
     bool drawBorders = true;
 };
-TPuzzleGrid ReadPuzzleGrid(const TKeyedNode &document);
+TPuzzleGrid GridOf(const TPuzzleGame &game);
 
 // All values in pixels. A piece image is pieceWidth × pieceHeight; its cell starts at
 // (margin, margin).

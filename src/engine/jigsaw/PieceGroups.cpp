@@ -1,35 +1,29 @@
 #include "engine/jigsaw/PieceGroups.h"
 
-#include "engine/container/DocumentValues.h"
-#include "engine/container/KeyedNode.h"
-#include "engine/container/PuzzleSchema.h"
+#include <vector>
 
-#include <QSet>
-
-QList<TKeyedNode *> JoinedGroup(const TJoinGrid &grid, const QList<TKeyedNode *> &records,
-                                TKeyedNode *start)
+QList<int> JoinedGroup(const TJoinGrid &grid, TPieces pieces, int start)
 {
-    QList<TKeyedNode *> group{start};
-    // Only records of this game count: a neighbour outside the list is not a piece.
-    const QSet<const TKeyedNode *> pieces(records.begin(), records.end());
-    QSet<const TKeyedNode *> seen{start};
+    QList<int> group{start};
+    std::vector<bool> seen(pieces.size());
+    if (start >= 0 && static_cast<std::size_t>(start) < pieces.size())
+        seen[static_cast<std::size_t>(start)] = true;
     for (qsizetype next = 0; next < group.size(); ++next) {
         for (const TJoinDirection direction : {JoinUp, JoinRight, JoinDown, JoinLeft}) {
-            if (!FitsNeighbour(grid, group[next], direction))
+            if (!FitsNeighbour(grid, pieces, group[next], direction))
                 continue;
-            TKeyedNode *neighbour = NeighbourOf(grid, group[next], direction);
-            if (pieces.contains(neighbour) && !seen.contains(neighbour)) {
-                seen.insert(neighbour);
-                group.append(neighbour);
+            const auto neighbour = NeighbourOf(grid, pieces, group[next], direction);
+            if (neighbour && !seen[static_cast<std::size_t>(*neighbour)]) {
+                seen[static_cast<std::size_t>(*neighbour)] = true;
+                group.append(*neighbour);
             }
         }
     }
     return group;
 }
 
-bool IsBorderPiece(const TJoinGrid &grid, const TKeyedNode &record)
+bool IsBorderPiece(const TJoinGrid &grid, const TPiece &piece)
 {
-    const int row = TextToIntDef(record.GetAttr(PuzzleSchema::KeyRow), -1);
-    const int col = TextToIntDef(record.GetAttr(PuzzleSchema::KeyCol), -1);
-    return row == 0 || col == 0 || row == grid.rows - 1 || col == grid.cols - 1;
+    return piece.row == 0 || piece.col == 0 || piece.row == grid.rows - 1 ||
+           piece.col == grid.cols - 1;
 }

@@ -1,8 +1,5 @@
 #include "engine/jigsaw/PieceShape.h"
 
-#include "engine/container/DocumentValues.h"
-#include "engine/container/KeyedNode.h"
-#include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PieceGeometry.h"
 
 #include <algorithm>
@@ -11,8 +8,6 @@
 #include <cstring>
 #include <new>
 #include <stdexcept>
-
-using namespace PuzzleSchema;
 
 namespace
 {
@@ -129,20 +124,6 @@ void MarkBeyondPicture(int y, const QRect &pictureArea, unsigned char *outside, 
 }
 
 } // namespace
-
-TPieceEdges ReadPieceEdges(const TKeyedNode &record)
-{
-    TPieceEdges edges;
-    int *const fields[] = {&edges.top, &edges.right, &edges.bottom, &edges.left};
-    const char *const keys[] = {KeyTop, KeyRight, KeyBottom, KeyLeft};
-    for (int i = 0; i < 4; ++i) {
-        const std::optional<std::int32_t> value = TextToInt(record.GetAttr(keys[i]));
-        if (!value)
-            break;
-        *fields[i] = *value;
-    }
-    return edges;
-}
 
 int TabRadiusForMargin(int margin)
 {

@@ -3,27 +3,12 @@
 // Coordinates are pixels of the piece image: (0, 0) is its top-left corner, the cell itself
 // starts at (margin, margin) and the band of width margin around it holds the tabs.
 
+#include "engine/jigsaw/PuzzleGame.h"
+
 #include <QImage>
 #include <QRect>
 #include <optional>
 #include <vector>
-
-class TKeyedNode;
-
-// Edge values: 1 tab (bulges into the neighbour's cell), -1 hole, 0 flat. Any other value
-// shapes like a flat edge.
-struct TPieceEdges {
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    int left = 0;
-
-    bool operator==(const TPieceEdges &) const = default;
-};
-
-// The edges of a piece record, read in the order T, R, B, L; a value that is not an integer
-// makes that edge and every edge read after it flat.
-TPieceEdges ReadPieceEdges(const TKeyedNode &record);
 
 // Radius of the tab's arcs for a margin band: Round(margin / (2 + sqrt 2)), ties to even.
 int TabRadiusForMargin(int margin);

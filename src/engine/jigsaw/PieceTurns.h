@@ -1,28 +1,20 @@
 #pragma once
-// Turned pieces: a puzzle may let its pieces lie in quarter turns, kept in each record's TURN.
+// Turned pieces: a puzzle may let its pieces lie in quarter turns, kept in each piece's turn.
 // A piece turns about the centre of its upright image, so its stored position (the top-left of
 // the upright image) means the same turned or not. Only upright pieces join (see Joining.h).
 
 #include <QImage>
 #include <QPoint>
 #include <QSize>
+#include <vector>
 
-class TKeyedNode;
+struct TPiece;
 class TRandomGenerator;
 
-// The node holding the piece records: PIECES, or TURNED_PIECES in a puzzle with turned pieces.
-// Null when there is neither.
-const TKeyedNode *PiecesNodeOf(const TKeyedNode &document);
-TKeyedNode *PiecesNodeOf(TKeyedNode &document);
-bool HasTurnedPieces(const TKeyedNode &document);
-
-// Quarter turns clockwise, 0 to 3; 0 when TURN is absent or not one of those.
-int TurnOf(const TKeyedNode &record);
-bool IsUpright(const TKeyedNode &record);
-// Stores the turn, taken modulo 4.
-void SetTurn(TKeyedNode &record, int quarterTurns);
-// A random turn for every record of pieces, drawn in order.
-void DrawTurns(TKeyedNode &pieces, TRandomGenerator &random);
+// Quarter turns taken modulo 4, 0 to 3.
+int NormalisedTurn(int quarterTurns);
+// A random turn for every piece, drawn in order.
+void DrawTurns(std::vector<TPiece> &pieces, TRandomGenerator &random);
 
 // The image turned quarterTurns clockwise: its pixels moved exactly, none resampled.
 QImage TurnedImage(const QImage &image, int quarterTurns);

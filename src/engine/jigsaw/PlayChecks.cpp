@@ -1,9 +1,7 @@
 #include "engine/jigsaw/PlayChecks.h"
 
 #include "engine/container/ExecutablePayload.h"
-#include "engine/container/KeyedNode.h"
-#include "engine/container/PuzzleSchema.h"
-#include "engine/jigsaw/PieceTurns.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/picture/JpegPicture.h"
 #include "engine/picture/MemoryBudget.h"
 
@@ -26,33 +24,24 @@ std::string Mebibytes(std::int64_t bytes)
     return std::to_string((bytes + MiB - 1) / MiB) + " MiB";
 }
 
-std::int64_t NodeCount(const TKeyedNode &node)
-{
-    std::int64_t count = 1;
-    for (int i = 0; i < node.ChildCount(); ++i)
-        count += NodeCount(*node.Child(i));
-    return count;
-}
-
 } // namespace
 
-std::int64_t GameHeldBytes(std::int64_t fileBytes, const TKeyedNode &document)
+std::int64_t GameHeldBytes(std::int64_t fileBytes, const TPuzzleDocument &document)
 {
     constexpr std::int64_t BytesPerNode = 1024;
-    return fileBytes + NodeCount(document) * BytesPerNode;
+    return fileBytes + document.NodeCount() * BytesPerNode;
 }
 
-std::int64_t PlayedGameHeldBytes(const TJpegPicture &source, const TKeyedNode &document)
+std::int64_t PlayedGameHeldBytes(const TJpegPicture &source, const TPuzzleDocument &document)
 {
     return GameHeldBytes(ExeImage().size() + source.Data().size(), document);
 }
 
-void RequirePieceRecords(const TKeyedNode &document)
+void RequirePieceRecords(const TPuzzleDocument &document)
 {
-    if (document.Name().isEmpty())
+    if (document.IsEmpty())
         throw EPuzzleRefused("The puzzle has no document");
-    const TKeyedNode *pieces = PiecesNodeOf(document);
-    if (pieces == nullptr || pieces->FindChild(PuzzleSchema::PieceNode) == nullptr)
+    if (document.Game().pieces.empty())
         throw EPuzzleRefused("The puzzle's document has no pieces");
 }
 
@@ -93,9 +82,9 @@ std::int64_t SolvedDisplayNeed(int sourceWidth, int sourceHeight, std::int64_t s
 }
 
 void RequireSolvedDisplayWithinBudget(const TJpegPicture &source, const TJpegPicture &alternative,
-                                      const TKeyedNode &document, std::int64_t heldBytes)
+                                      const TPuzzleGame &game, std::int64_t heldBytes)
 {
-    const TPuzzleGrid grid = ReadPuzzleGrid(document);
+    const TPuzzleGrid grid = GridOf(game);
     const std::optional<TPieceGeometry> geometry =
         ComputePieceGeometry(source.Width(), source.Height(), grid.cols, grid.rows);
     const std::int64_t need =
@@ -110,12 +99,12 @@ void RequireSolvedDisplayWithinBudget(const TJpegPicture &source, const TJpegPic
 }
 
 void RequireCutWithinBudget(int pictureWidth, int pictureHeight, std::int64_t decoderBufferBytes,
-                            const TKeyedNode &document, std::int64_t heldBytes)
+                            const TPuzzleGame &game, std::int64_t heldBytes)
 {
     if (heldBytes > MemoryBudget)
         throw EPuzzleRefused("The puzzle file and its document take " + Mebibytes(heldBytes) +
                              ", more than the " + Mebibytes(MemoryBudget) + " the game may take");
-    const TPuzzleGrid grid = ReadPuzzleGrid(document);
+    const TPuzzleGrid grid = GridOf(game);
     const std::optional<TPieceGeometry> geometry =
         ComputePieceGeometry(pictureWidth, pictureHeight, grid.cols, grid.rows);
     if (!geometry)
@@ -128,12 +117,12 @@ void RequireCutWithinBudget(int pictureWidth, int pictureHeight, std::int64_t de
                              Mebibytes(MemoryBudget) + " it may take");
 }
 
-void RequirePlayablePuzzle(const TJpegPicture &picture, const TKeyedNode &document,
+void RequirePlayablePuzzle(const TJpegPicture &picture, const TPuzzleDocument &document,
                            std::int64_t heldBytes)
 {
     RequirePieceRecords(document);
-    const TPuzzleGrid grid = ReadPuzzleGrid(document);
+    const TPuzzleGrid grid = GridOf(document.Game());
     const int width = picture.Width(), height = picture.Height();
     RequireCuttableGrid(width, height, grid.cols, grid.rows);
-    RequireCutWithinBudget(width, height, picture.DecoderBufferBytes(), document, heldBytes);
+    RequireCutWithinBudget(width, height, picture.DecoderBufferBytes(), document.Game(), heldBytes);
 }

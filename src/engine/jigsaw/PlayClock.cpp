@@ -1,7 +1,6 @@
 #include "engine/jigsaw/PlayClock.h"
 
-#include "engine/container/DocumentValues.h"
-#include "engine/container/KeyedNode.h"
+#include "engine/jigsaw/PuzzleGame.h"
 
 #include <algorithm>
 
@@ -41,23 +40,27 @@ void TPlayClock::SetHidden(bool hidden, std::int64_t nowMs)
         m_lastActivityMs = nowMs;
 }
 
-std::int64_t StoredSeconds(const TKeyedNode &document, const char *key)
+std::int64_t PlayedSeconds(const TPuzzleGame &game)
 {
-    const auto seconds = TextToInt(document.GetAttr(key));
-    return seconds && *seconds > 0 ? *seconds : 0;
+    return game.playedSeconds.value_or(0);
 }
 
-void StorePlayedSeconds(TKeyedNode &document, std::int64_t seconds)
+std::int64_t BestSeconds(const TPuzzleGame &game)
 {
-    document.SetAttr(KeyPlayedSeconds, QByteArray::number(seconds));
+    return game.bestSeconds.value_or(0);
 }
 
-void StoreSolveTime(TKeyedNode &document, std::int64_t seconds)
+void StorePlayedSeconds(TPuzzleGame &game, std::int64_t seconds)
 {
-    StorePlayedSeconds(document, seconds);
-    const std::int64_t best = StoredSeconds(document, KeyBestSeconds);
+    game.playedSeconds = seconds;
+}
+
+void StoreSolveTime(TPuzzleGame &game, std::int64_t seconds)
+{
+    StorePlayedSeconds(game, seconds);
+    const std::int64_t best = BestSeconds(game);
     if (best == 0 || seconds < best)
-        document.SetAttr(KeyBestSeconds, QByteArray::number(seconds));
+        game.bestSeconds = seconds;
 }
 
 QByteArray FormatPlayTime(std::int64_t seconds)

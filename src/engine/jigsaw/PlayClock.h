@@ -5,7 +5,7 @@
 #include <QByteArray>
 #include <cstdint>
 
-class TKeyedNode;
+struct TPuzzleGame;
 
 class TPlayClock
 {
@@ -30,15 +30,12 @@ private:
     bool m_hidden = false;
 };
 
-// The clock's document names, root attributes that a player without the clock ignores:
-// seconds played so far in this game, and the fewest seconds any solve of the puzzle took.
-inline constexpr char KeyPlayedSeconds[] = "PLAYSECS";
-inline constexpr char KeyBestSeconds[] = "BESTSECS";
-
-// Seconds stored under key, 0 when absent, negative or not a number.
-std::int64_t StoredSeconds(const TKeyedNode &document, const char *key);
-// Writes the played seconds; on a solve, also the best time when it is the first or faster.
-void StorePlayedSeconds(TKeyedNode &document, std::int64_t seconds);
-void StoreSolveTime(TKeyedNode &document, std::int64_t seconds);
+// The game's seconds played so far, 0 before the first.
+std::int64_t PlayedSeconds(const TPuzzleGame &game);
+// The fewest seconds any solve of the puzzle took, 0 before the first solve.
+std::int64_t BestSeconds(const TPuzzleGame &game);
+// Keeps the played seconds; on a solve, also the best time when it is the first or faster.
+void StorePlayedSeconds(TPuzzleGame &game, std::int64_t seconds);
+void StoreSolveTime(TPuzzleGame &game, std::int64_t seconds);
 // "h:mm:ss", or "m:ss" below an hour.
 QByteArray FormatPlayTime(std::int64_t seconds);

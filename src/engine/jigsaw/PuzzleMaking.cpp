@@ -1,116 +1,75 @@
 #include "engine/jigsaw/PuzzleMaking.h"
 
-#include "engine/container/DocumentValues.h"
-#include "engine/container/KeyedNode.h"
-#include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PieceTurns.h"
-
-using namespace PuzzleSchema;
 
 namespace
 {
 
-QByteArray EdgeText(int edge)
-{
-    return IntToText(edge);
-}
-
 // A hole on one side is a tab on the other.
-QByteArray OppositeEdgeText(const QByteArray &neighbourEdge)
+int OppositeEdge(int neighbourEdge)
 {
-    return neighbourEdge == EdgeHole ? EdgeTab : EdgeHole;
+    return neighbourEdge == -1 ? 1 : -1;
 }
 
-void AddPieceRecord(TKeyedNode &pieces, int row, int col, int rows, int cols,
-                    TRandomGenerator &random)
+// Top and left edges come from the pieces above and to the left.
+void MatchNeighbourEdges(std::vector<TPiece> &pieces, int cols)
 {
-    auto *piece = new TKeyedNode(&pieces);
-    piece->SetName(PieceNode);
-    piece->SetAttr(KeyRow, IntToText(row));
-    piece->SetAttr(KeyCol, IntToText(col));
-    const int bottom = row < rows - 1 ? RandomEdge(random) : 0;
-    const int right = col < cols - 1 ? RandomEdge(random) : 0;
-    piece->SetAttr(KeyRight, EdgeText(right));
-    piece->SetAttr(KeyBottom, EdgeText(bottom));
-    piece->SetAttr(KeyRandomOrder, IntToText(random.Random(rows * cols)));
-}
-
-// Top and left edges come from the records above and to the left, by child index.
-void MatchNeighbourEdges(TKeyedNode &pieces, int cols)
-{
-    for (int i = 0; i < pieces.ChildCount(); ++i) {
-        TKeyedNode *piece = pieces.Child(i);
-        const int above = i - cols;
-        piece->SetAttr(KeyTop, above < 0
-                                   ? QByteArray(EdgeFlat)
-                                   : OppositeEdgeText(pieces.Child(above)->GetAttr(KeyBottom)));
-        const int left = i - 1;
-        const bool startsRow = left < 0 || left % cols == cols - 1;
-        piece->SetAttr(KeyLeft, startsRow
-                                    ? QByteArray(EdgeFlat)
-                                    : OppositeEdgeText(pieces.Child(left)->GetAttr(KeyRight)));
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        TPiece &piece = pieces[i];
+        const std::size_t columns = static_cast<std::size_t>(cols);
+        piece.edges.top = i < columns ? 0 : OppositeEdge(pieces[i - columns].edges.bottom);
+        const bool startsRow = i % columns == 0;
+        piece.edges.left = startsRow ? 0 : OppositeEdge(pieces[i - 1].edges.right);
     }
 }
 
 } // namespace
-
-TKeyedNode *FindOrAddChild(TKeyedNode *node, const QByteArray &name)
-{
-    if (node == nullptr)
-        return nullptr;
-    if (TKeyedNode *child = node->FindChild(name))
-        return child;
-    auto *child = new TKeyedNode(node);
-    child->SetName(name);
-    return child;
-}
 
 int RandomEdge(TRandomGenerator &random)
 {
     return random.Random(10) <= 5 ? -1 : 1;
 }
 
-void MakePieces(TKeyedNode &document, int rows, int cols, TRandomGenerator &random)
+std::vector<TPiece> MakePieces(int rows, int cols, TRandomGenerator &random)
 {
-    TKeyedNode *pieces = FindOrAddChild(&document, PiecesNode);
-    pieces->Clear();
-    pieces->SetName(PiecesNode);
-    for (int row = 0; row < rows; ++row)
-        for (int col = 0; col < cols; ++col)
-            AddPieceRecord(*pieces, row, col, rows, cols, random);
-    if (cols > 0)
-        MatchNeighbourEdges(*pieces, cols);
-}
-
-void MakePieces(TKeyedNode &document, int rows, int cols)
-{
-    ProcessRandom().Randomize();
-    MakePieces(document, rows, cols, ProcessRandom());
-}
-
-bool MakePuzzleDocument(TKeyedNode &document, const TPuzzleProperties &properties,
-                        TRandomGenerator &random)
-{
-    document.Clear();
-    document.SetName(RootNode);
-    document.SetAttr(KeyName, properties.name);
-    document.SetAttr(KeyAuthor, properties.author);
-    document.SetAttr(KeyWebsite, properties.website);
-    document.SetAttr(KeyCols, IntToText(properties.cols));
-    document.SetAttr(KeyRows, IntToText(properties.rows));
-    document.SetAttr(KeyBorders, properties.borders ? QByteArray() : QByteArray(FlagNo));
-    MakePieces(document, properties.rows, properties.cols, random);
-    if (properties.turned) {
-        // Drawn after the edges, so that the shapes are those of the same puzzle upright.
-        TKeyedNode *pieces = document.FindChild(PiecesNode);
-        pieces->SetName(TurnedPiecesNode);
-        DrawTurns(*pieces, random);
+    std::vector<TPiece> pieces;
+    if (rows < 1 || cols < 1)
+        return pieces;
+    pieces.reserve(static_cast<std::size_t>(rows) * cols);
+    for (int row = 0; row < rows; ++row) {
+        for (int col = 0; col < cols; ++col) {
+            TPiece piece;
+            piece.row = row;
+            piece.col = col;
+            piece.edges.bottom = row < rows - 1 ? RandomEdge(random) : 0;
+            piece.edges.right = col < cols - 1 ? RandomEdge(random) : 0;
+            piece.randomOrder = random.Random(rows * cols);
+            pieces.push_back(piece);
+        }
     }
-    return true;
+    MatchNeighbourEdges(pieces, cols);
+    return pieces;
 }
 
-bool MakePuzzleDocument(TKeyedNode &document, const TPuzzleProperties &properties)
+TPuzzleGame MakePuzzleGame(const TPuzzleProperties &properties, TRandomGenerator &random)
+{
+    TPuzzleGame game;
+    game.name = properties.name;
+    game.author = properties.author;
+    game.website = properties.website;
+    game.cols = properties.cols;
+    game.rows = properties.rows;
+    game.drawBorders = properties.borders;
+    game.pieces = MakePieces(properties.rows, properties.cols, random);
+    game.turnedPieces = properties.turned;
+    // Drawn after the edges, so that the shapes are those of the same puzzle upright.
+    if (properties.turned)
+        DrawTurns(game.pieces, random);
+    return game;
+}
+
+TPuzzleGame MakePuzzleGame(const TPuzzleProperties &properties)
 {
     ProcessRandom().Randomize();
-    return MakePuzzleDocument(document, properties, ProcessRandom());
+    return MakePuzzleGame(properties, ProcessRandom());
 }

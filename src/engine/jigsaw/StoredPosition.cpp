@@ -1,25 +1,22 @@
 #include "engine/jigsaw/StoredPosition.h"
 
-#include "engine/container/DocumentValues.h"
-#include "engine/container/KeyedNode.h"
-#include "engine/container/PuzzleSchema.h"
+#include "engine/jigsaw/PuzzleGame.h"
 
 namespace
 {
 
-bool WithinDesktop(std::optional<int> coordinate, int pieceSize)
+bool WithinDesktop(int coordinate, int pieceSize)
 {
-    return coordinate && *coordinate >= -MaxDesktopCoordinate &&
-           *coordinate <= MaxDesktopCoordinate - pieceSize;
+    return coordinate >= -MaxDesktopCoordinate && coordinate <= MaxDesktopCoordinate - pieceSize;
 }
 
 } // namespace
 
-std::optional<QPoint> StoredPosition(const TKeyedNode &record, int pieceWidth, int pieceHeight)
+std::optional<QPoint> StoredPosition(const TPiece &piece, int pieceWidth, int pieceHeight)
 {
-    const std::optional<int> left = TextToInt(record.GetAttr(PuzzleSchema::KeyPieceLeft));
-    const std::optional<int> top = TextToInt(record.GetAttr(PuzzleSchema::KeyPieceTop));
-    if (!WithinDesktop(left, pieceWidth) || !WithinDesktop(top, pieceHeight))
+    const std::optional<QPoint> &position = piece.position;
+    if (!position || !WithinDesktop(position->x(), pieceWidth) ||
+        !WithinDesktop(position->y(), pieceHeight))
         return std::nullopt;
-    return QPoint(*left, *top);
+    return position;
 }

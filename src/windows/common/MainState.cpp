@@ -1,6 +1,6 @@
 #include "windows/common/MainState.h"
 
-#include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/picture/JpegPicture.h"
 
 TMainState::TMainState() = default;

@@ -7,7 +7,7 @@
 
 class TPictureEditor;
 class TJpegPicture;
-class TKeyedNode;
+class TPuzzleDocument;
 
 struct TMainState {
     TMainState();
@@ -25,5 +25,5 @@ struct TMainState {
     // The open picture editor, not owned: set by whoever opens an editor and cleared when it is
     // released, so that the scale dialog can mark the editor's picture as changed.
     TPictureEditor *currentEditor = nullptr;
-    std::unique_ptr<TKeyedNode> document;
+    std::unique_ptr<TPuzzleDocument> document;
 };

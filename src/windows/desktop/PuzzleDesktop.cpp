@@ -1,11 +1,8 @@
 #include "windows/desktop/PuzzleDesktop.h"
 
-#include "engine/container/KeyedNode.h"
-#include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/BackgroundTiling.h"
 #include "engine/jigsaw/DesktopColours.h"
 #include "engine/jigsaw/DesktopGrid.h"
-#include "engine/jigsaw/Joining.h"
 #include "engine/jigsaw/PaletteOrder.h"
 #include "engine/jigsaw/PieceGroups.h"
 #include "engine/jigsaw/PieceShape.h"
@@ -182,28 +179,27 @@ int TPuzzleDesktop::StripLeftInView() const
     return m_paletteStrip->Bounds().left() - ScrollPosition().x();
 }
 
-void TPuzzleDesktop::SetupDesktop(int cols, int rows, int pieceWidth, int pieceHeight, int margin)
+void TPuzzleDesktop::SetupDesktop(TPuzzleGame &game, int pieceWidth, int pieceHeight, int margin)
 {
     m_dragged = nullptr;
     m_moving.clear();
     m_keyboardPiece = nullptr;
     m_history.Clear();
     m_images.clear();
-    m_records.clear();
-    m_indexOfRecord.clear();
-    m_paletteRecords.clear();
+    m_game = &game;
+    m_palettePieces.clear();
     m_sparkle->Stop();
     m_sparkle->hide();
     m_nextPaletteTop = FirstPaletteTop;
-    this->m_cols = cols;
-    this->m_rows = rows;
+    m_cols = game.cols;
+    m_rows = game.rows;
     m_scrollArea->horizontalScrollBar()->setValue(0);
     m_scrollArea->verticalScrollBar()->setValue(0);
     this->m_margin = margin;
     this->m_pieceWidth = pieceWidth;
     this->m_pieceHeight = pieceHeight;
     m_outline = std::make_unique<TPieceOutline>(pieceWidth, pieceHeight, margin);
-    m_extentCorner = QRect(DesktopExtentCorner(cols, rows, CellWidth(), CellHeight()),
+    m_extentCorner = QRect(DesktopExtentCorner(m_cols, m_rows, CellWidth(), CellHeight()),
                            QSize(ExtentShapeSize, ExtentShapeSize));
     UpdateExtent();
     m_paletteStrip->SetBounds(
@@ -238,30 +234,28 @@ void TPuzzleDesktop::ComputePaletteSlots()
     RefreshPalette();
 }
 
-TPieceImage *TPuzzleDesktop::AddPiece(const QImage &workBitmap, TKeyedNode *record)
+TPieceImage *TPuzzleDesktop::AddPiece(const QImage &workBitmap)
 {
-    if (record == nullptr || m_outline == nullptr)
+    if (m_game == nullptr || m_images.size() >= m_game->pieces.size() || m_outline == nullptr)
         return nullptr;
     QImage bitmap = workBitmap.convertToFormat(QImage::Format_RGB888);
-    ShapePiece(bitmap, ReadPieceEdges(*record), *m_outline, m_drawBorders);
-    return AddPieceImage(PieceDisplayImage(bitmap), record);
+    ShapePiece(bitmap, m_game->pieces[m_images.size()].edges, *m_outline, m_drawBorders);
+    return AddPieceImage(PieceDisplayImage(bitmap));
 }
 
-TPieceImage *TPuzzleDesktop::AddPieceImage(QImage displayPicture, TKeyedNode *record)
+TPieceImage *TPuzzleDesktop::AddPieceImage(QImage displayPicture)
 {
-    if (record == nullptr || m_outline == nullptr)
+    if (m_game == nullptr || m_images.size() >= m_game->pieces.size() || m_outline == nullptr)
         return nullptr;
     auto image = std::make_unique<TPieceImage>(std::move(displayPicture));
     if (m_turnedPieces)
-        image->TurnBy(TurnOf(*record));
+        image->TurnBy(m_game->pieces[m_images.size()].turn);
     image->m_onPalette = true;
     image->SetVisible(false);
     image->MoveTo(QPoint(StripLeftInView() + PaletteInset, m_nextPaletteTop) + ScrollPosition());
     m_nextPaletteTop += image->Bounds().height() + PaletteGap;
     m_canvas->AddItem(image.get());
     m_images.push_back(std::move(image));
-    m_indexOfRecord.insert(record, m_records.size());
-    m_records.append(record);
     return m_images.back().get();
 }
 
@@ -278,30 +272,33 @@ void TPuzzleDesktop::PlacePiece(TPieceImage *image, int x, int y)
 
 void TPuzzleDesktop::LayoutPalette()
 {
-    m_paletteRecords.clear();
+    m_palettePieces.clear();
     for (std::size_t i = 0; i < m_images.size(); ++i) {
         if (m_images[i]->m_onPalette)
-            m_paletteRecords.append(m_records[static_cast<qsizetype>(i)]);
+            m_palettePieces.append(static_cast<int>(i));
     }
+    const TPieces pieces = Pieces();
     if (m_borderPiecesOnly) {
         const TJoinGrid grid = Grid();
-        for (TKeyedNode *record : std::as_const(m_paletteRecords)) {
-            if (!IsBorderPiece(grid, *record))
-                ImageOfRecord(record)->SetVisible(false);
+        const auto inner = [&grid, pieces](int piece) {
+            return !IsBorderPiece(grid, pieces[static_cast<std::size_t>(piece)]);
+        };
+        for (const int piece : std::as_const(m_palettePieces)) {
+            if (inner(piece))
+                ImageOfPiece(piece)->SetVisible(false);
         }
-        m_paletteRecords.removeIf(
-            [&grid](const TKeyedNode *record) { return !IsBorderPiece(grid, *record); });
+        m_palettePieces.removeIf(inner);
     }
-    SortPaletteRecords(m_paletteRecords, m_sortOrder);
+    SortPalettePieces(m_palettePieces, pieces, m_sortOrder);
     m_nextPaletteTop = m_topPanel->height() + m_paletteTopPad + PaletteInset;
-    const int count = static_cast<int>(m_paletteRecords.size());
+    const int count = static_cast<int>(m_palettePieces.size());
     // Lowering the maximum below the position moves the position, which asks for another
     // layout at the next tick.
     m_paletteScrollBar->setRange(0, PaletteScrollMaximum(count, m_paletteSlots));
     const int first = m_paletteScrollBar->value();
     const int left = StripLeftInView() + PaletteInset;
     for (int k = 0; k < count; ++k) {
-        TPieceImage *image = ImageOfRecord(m_paletteRecords[k]);
+        TPieceImage *image = ImageOfPiece(m_palettePieces[k]);
         if (image == nullptr)
             continue;
         image->MoveTo(QPoint(left, m_nextPaletteTop) + ScrollPosition());
@@ -436,8 +433,8 @@ void TPuzzleDesktop::DropPieces()
     }
     UpdateExtent();
     m_history.Record(FinishMove(m_movingFrom));
-    if (const TKeyedNode *record = RecordOfImage(m_dragged))
-        CheckJoin(record);
+    if (const int piece = PieceOfImage(m_dragged); piece >= 0)
+        CheckJoin(piece);
     emit OnPieceDropped(this);
 }
 
@@ -455,17 +452,11 @@ void TPuzzleDesktop::SnapToDesktop(TPieceImage *image)
 
 void TPuzzleDesktop::StorePosition(TPieceImage *image)
 {
-    TKeyedNode *record = RecordOfImage(image);
-    if (record == nullptr)
+    const int piece = PieceOfImage(image);
+    if (piece < 0)
         return;
-    if (image->m_onPalette) {
-        record->DeleteAttr(PuzzleSchema::KeyPieceLeft);
-        record->DeleteAttr(PuzzleSchema::KeyPieceTop);
-        return;
-    }
-    const QPoint desktop = image->Position();
-    record->SetAttr(PuzzleSchema::KeyPieceLeft, IntToText(desktop.x()));
-    record->SetAttr(PuzzleSchema::KeyPieceTop, IntToText(desktop.y()));
+    m_game->pieces[static_cast<std::size_t>(piece)].position =
+        image->m_onPalette ? std::nullopt : std::optional<QPoint>(image->Position());
 }
 
 void TPuzzleDesktop::ResetGame()
@@ -475,14 +466,13 @@ void TPuzzleDesktop::ResetGame()
     m_keyboardPiece = nullptr;
     m_moving.clear();
     for (std::size_t i = 0; i < m_images.size(); ++i) {
-        TKeyedNode *record = m_records[static_cast<qsizetype>(i)];
-        record->DeleteAttr(PuzzleSchema::KeyPieceLeft);
-        record->DeleteAttr(PuzzleSchema::KeyPieceTop);
+        TPiece &piece = m_game->pieces[i];
+        piece.position.reset();
         SetOnPalette(m_images[i].get(), true);
         if (m_turnedPieces) {
             const int turn = ProcessRandom().Random(4);
             m_images[i]->TurnBy(turn - m_images[i]->Turn());
-            SetTurn(*record, turn);
+            piece.turn = turn;
         }
     }
     UpdateExtent();
@@ -584,32 +574,34 @@ void TPuzzleDesktop::TurnPieceUnderMouse()
 
 void TPuzzleDesktop::TurnPiece(TPieceImage *image, int quarterTurns)
 {
-    TKeyedNode *record = RecordOfImage(image);
-    if (!m_turnedPieces || record == nullptr)
+    const int piece = PieceOfImage(image);
+    if (!m_turnedPieces || piece < 0)
         return;
     image->TurnBy(quarterTurns);
-    SetTurn(*record, image->Turn());
+    m_game->pieces[static_cast<std::size_t>(piece)].turn = NormalisedTurn(image->Turn());
     // A dragged piece is checked when it is dropped.
     if (!image->m_onPalette && image != m_dragged)
-        CheckJoin(record);
+        CheckJoin(piece);
     emit OnPieceDropped(this);
 }
 
-TKeyedNode *TPuzzleDesktop::RecordOfImage(const TPieceImage *image) const
+int TPuzzleDesktop::PieceOfImage(const TPieceImage *image) const
 {
-    const auto found = std::find_if(m_images.begin(), m_images.end(),
-                                    [image](const auto &owned) { return owned.get() == image; });
-    if (found == m_images.end())
-        return nullptr;
-    return m_records[found - m_images.begin()];
+    return image != nullptr ? IndexOfImage(image) : -1;
 }
 
-TPieceImage *TPuzzleDesktop::ImageOfRecord(const TKeyedNode *record) const
+TPieceImage *TPuzzleDesktop::ImageOfPiece(int piece) const
 {
-    const auto found = m_indexOfRecord.constFind(record);
-    if (found == m_indexOfRecord.constEnd())
+    if (piece < 0 || static_cast<std::size_t>(piece) >= m_images.size())
         return nullptr;
-    return m_images[static_cast<std::size_t>(*found)].get();
+    return m_images[static_cast<std::size_t>(piece)].get();
+}
+
+TPieces TPuzzleDesktop::Pieces() const
+{
+    if (m_game == nullptr)
+        return {};
+    return TPieces(m_game->pieces).first(m_images.size());
 }
 
 TJoinGrid TPuzzleDesktop::Grid() const
@@ -617,33 +609,34 @@ TJoinGrid TPuzzleDesktop::Grid() const
     return {m_cols, m_rows, CellWidth(), CellHeight()};
 }
 
-TKeyedNode *TPuzzleDesktop::NeighbourOf(const TKeyedNode *record, int direction) const
+std::optional<int> TPuzzleDesktop::NeighbourOf(int piece, int direction) const
 {
-    return ::NeighbourOf(Grid(), record, direction);
+    return ::NeighbourOf(Grid(), Pieces(), piece, direction);
 }
 
-bool TPuzzleDesktop::FitsNeighbour(const TKeyedNode *record, int direction) const
+bool TPuzzleDesktop::FitsNeighbour(int piece, int direction) const
 {
-    return ::FitsNeighbour(Grid(), record, direction);
+    return ::FitsNeighbour(Grid(), Pieces(), piece, direction);
 }
 
-TKeyedNode *TPuzzleDesktop::PieceAt(int col, int row) const
+std::optional<int> TPuzzleDesktop::PieceAt(int col, int row) const
 {
-    return ::PieceAt(Grid(), m_records, col, row);
+    return ::PieceAt(Grid(), Pieces(), col, row);
 }
 
 bool TPuzzleDesktop::IsSolved() const
 {
-    return ::IsSolved(Grid(), m_records);
+    return ::IsSolved(Grid(), Pieces());
 }
 
-void TPuzzleDesktop::CheckJoin(const TKeyedNode *record)
+void TPuzzleDesktop::CheckJoin(int piece)
 {
-    if (!FirstFittingDirection(Grid(), record))
+    if (!FirstFittingDirection(Grid(), Pieces(), piece))
         return;
-    // A fit means both values converted.
-    const int left = TextToIntDef(record->GetAttr(PuzzleSchema::KeyPieceLeft), 0);
-    const int top = TextToIntDef(record->GetAttr(PuzzleSchema::KeyPieceTop), 0);
+    // A fit means the piece lies on the desktop.
+    const QPoint position = *Pieces()[static_cast<std::size_t>(piece)].position;
+    const int left = position.x();
+    const int top = position.y();
     m_sparkle->move(m_canvas->ToWidget(QPoint(left + m_pieceWidth / 2, top + m_pieceHeight / 2)));
     m_sparkle->raise();
     m_sparkleFrames = 0;

@@ -1,20 +1,21 @@
 #pragma once
 // The puzzle desktop: a scrollable area on which pieces are dragged and snap to a grid of
 // cells, with a palette strip pinned to the left of the visible area that shows a scrollable
-// window of the pieces not yet placed. Every drop is written into the piece's record
-// (PLEFT/PTOP in desktop coordinates, absent on the palette), then checked for joins.
+// window of the pieces not yet placed. Every drop is written into the game's piece (its
+// position in desktop coordinates, none on the palette), then checked for joins.
 //
-// Ownership: the desktop owns the piece images; the piece records belong to the document,
-// which must outlive the game set up on the desktop.
+// Ownership: the desktop owns the piece images; the game belongs to whoever set the desktop up
+// (the play window's session) and must outlive the game set up on the desktop. Image i shows
+// piece i of the game.
 // View coordinates are relative to the visible area of m_scrollArea; desktop coordinates are
 // view coordinates plus the scroll position, which is what the m_canvas's coordinates are.
 
 #include "engine/container/DocumentValues.h"
+#include "engine/jigsaw/Joining.h"
 #include "engine/jigsaw/MoveHistory.h"
 #include "windows/desktop/DesktopCanvas.h"
 
 #include <QFrame>
-#include <QHash>
 #include <QList>
 #include <QTimer>
 #include <memory>
@@ -25,9 +26,7 @@ class QScrollArea;
 class QScrollBar;
 class QShortcut;
 class TAnimatedImage;
-class TKeyedNode;
 class TPieceOutline;
-struct TJoinGrid;
 
 class TPuzzleDesktop : public QFrame
 {
@@ -37,17 +36,19 @@ public:
     explicit TPuzzleDesktop(QWidget *parent = nullptr);
     ~TPuzzleDesktop() override;
 
-    // Empties the desktop and prepares it for a new game of cols × rows pieces.
-    void SetupDesktop(int cols, int rows, int pieceWidth, int pieceHeight, int margin);
-    // A new piece from a copy of workBitmap (24-bit, pieceWidth × pieceHeight; another size
-    // throws std::invalid_argument), shaped by the record's edges, lying hidden on the palette.
-    // Null when record is null or before SetupDesktop.
-    TPieceImage *AddPiece(const QImage &workBitmap, TKeyedNode *record);
-    // A new piece whose display picture is already shaped (as ShapedPieceImage makes it, with
-    // this desktop's Outline and DrawBorders), lying hidden on the palette. Null as AddPiece.
-    TPieceImage *AddPieceImage(QImage displayPicture, TKeyedNode *record);
+    // Empties the desktop and prepares it for a new game of the game's grid; game (not owned)
+    // must outlive the game on the desktop.
+    void SetupDesktop(TPuzzleGame &game, int pieceWidth, int pieceHeight, int margin);
+    // The image of the game's next piece from a copy of workBitmap (24-bit, pieceWidth ×
+    // pieceHeight; another size throws std::invalid_argument), shaped by the piece's edges,
+    // lying hidden on the palette. Null when the game has no more pieces or before SetupDesktop.
+    TPieceImage *AddPiece(const QImage &workBitmap);
+    // The image of the game's next piece whose display picture is already shaped (as
+    // ShapedPieceImage makes it, with this desktop's Outline and DrawBorders), lying hidden on
+    // the palette. Null as AddPiece.
+    TPieceImage *AddPieceImage(QImage displayPicture);
     // Puts a piece on the desktop at desktop coordinates (x, y), visible. Does not write the
-    // record. A null image is ignored.
+    // game's piece. A null image is ignored.
     void PlacePiece(TPieceImage *image, int x, int y);
     void LayoutPalette();
     // Pins the palette strip to the view and lays the palette out.
@@ -57,27 +58,30 @@ public:
     // Shows the picture tiled once over the area right of the strip; a null picture hides it.
     void SetBackgroundPicture(const QImage &picture);
     void SetBackgroundColor(TColor colour);
-    // Every piece back on the palette, positions removed from the records.
+    // Every piece back on the palette, positions removed from the game's pieces.
     void ResetGame();
 
-    TKeyedNode *RecordOfImage(const TPieceImage *image) const;
-    TPieceImage *ImageOfRecord(const TKeyedNode *record) const;
+    // The game's piece an image shows, -1 for none; the image of a piece, null for none.
+    int PieceOfImage(const TPieceImage *image) const;
+    TPieceImage *ImageOfPiece(int piece) const;
+    // The game's pieces that have images, in the game's order; empty before SetupDesktop.
+    TPieces Pieces() const;
 
-    // Joining (see Joining.h), on this desktop's grid and records.
-    TKeyedNode *NeighbourOf(const TKeyedNode *record, int direction) const;
-    bool FitsNeighbour(const TKeyedNode *record, int direction) const;
-    TKeyedNode *PieceAt(int col, int row) const;
+    // Joining (see Joining.h), on this desktop's grid and pieces.
+    std::optional<int> NeighbourOf(int piece, int direction) const;
+    bool FitsNeighbour(int piece, int direction) const;
+    std::optional<int> PieceAt(int col, int row) const;
     // Plays the sparkle on the piece if it fits a neighbour.
-    void CheckJoin(const TKeyedNode *record);
+    void CheckJoin(int piece);
     bool IsSolved() const;
 
-    // Pieces that lie in quarter turns (see PieceTurns.h): they are shown in the turn of their
-    // record, the right button, R over a piece or Shift+wheel down over it turns one clockwise,
+    // Pieces that lie in quarter turns (see PieceTurns.h): they are shown in their piece's turn,
+    // the right button, R over a piece or Shift+wheel down over it turns one clockwise,
     // Shift+wheel up counter-clockwise, and a reset draws new turns. Off by default.
     void SetTurnedPieces(bool turned);
     bool TurnedPieces() const { return m_turnedPieces; }
-    // Quarter turns clockwise (negative: counter-clockwise), stored in the record and checked
-    // for joins like a drop.
+    // Quarter turns clockwise (negative: counter-clockwise), stored in the game's piece and
+    // checked for joins like a drop.
     void TurnPiece(TPieceImage *image, int quarterTurns = 1);
 
     void SetDrawBorders(bool borders) { m_drawBorders = borders; }
@@ -86,8 +90,8 @@ public:
     const TPieceOutline *Outline() const { return m_outline.get(); }
 
     const std::vector<std::unique_ptr<TPieceImage>> &Images() const { return m_images; }
-    const QList<TKeyedNode *> &Records() const { return m_records; }
-    const QList<TKeyedNode *> &PaletteRecords() const { return m_paletteRecords; }
+    // The pieces the palette lists, in its order.
+    const QList<int> &PalettePieces() const { return m_palettePieces; }
     int PaletteSlots() const { return m_paletteSlots; }
     int PaletteTopPad() const { return m_paletteTopPad; }
     int SortOrder() const { return m_sortOrder; }
@@ -207,11 +211,9 @@ private:
     void SparkleStopped();
 
     std::vector<std::unique_ptr<TPieceImage>> m_images;
-    QList<TKeyedNode *> m_records;
-    // Where each record stands in records: a document may hold far more records than pieces,
-    // and every one of them is looked up when positions are restored.
-    QHash<const TKeyedNode *, qsizetype> m_indexOfRecord;
-    QList<TKeyedNode *> m_paletteRecords;
+    // Not owned; null before SetupDesktop.
+    TPuzzleGame *m_game = nullptr;
+    QList<int> m_palettePieces;
     TPieceImage *m_dragged = nullptr;
     // Every piece moving with m_dragged (itself first), and where each lay before.
     QList<TPieceImage *> m_moving;

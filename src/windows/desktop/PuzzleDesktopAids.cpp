@@ -66,16 +66,16 @@ QList<TPieceImage *> TPuzzleDesktop::WithJoinedGroups(const QList<TPieceImage *>
     for (TPieceImage *image : images) {
         if (seen.contains(image))
             continue;
-        TKeyedNode *record = RecordOfImage(image);
-        const QList<TKeyedNode *> group = image->m_onPalette || record == nullptr
-                                              ? QList<TKeyedNode *>{}
-                                              : JoinedGroup(Grid(), m_records, record);
+        const int piece = PieceOfImage(image);
+        const QList<int> group = image->m_onPalette || piece < 0
+                                     ? QList<int>{}
+                                     : JoinedGroup(Grid(), Pieces(), piece);
         if (group.isEmpty()) {
             seen.insert(image);
             whole.append(image);
         }
-        for (TKeyedNode *joined : group) {
-            TPieceImage *member = ImageOfRecord(joined);
+        for (const int joined : group) {
+            TPieceImage *member = ImageOfPiece(joined);
             seen.insert(member);
             whole.append(member);
         }
@@ -317,8 +317,8 @@ bool TPuzzleDesktop::PickPalettePiece()
     if (m_keyboardPiece != nullptr)
         DropKeyboardPiece();
     TPieceImage *first = nullptr;
-    for (TKeyedNode *record : std::as_const(m_paletteRecords)) {
-        TPieceImage *image = ImageOfRecord(record);
+    for (const int piece : std::as_const(m_palettePieces)) {
+        TPieceImage *image = ImageOfPiece(piece);
         if (image != nullptr && image->IsVisible()) {
             first = image;
             break;

@@ -1,10 +1,9 @@
 #include "windows/main/MainWindow.h"
 
 #include "engine/container/ExecutablePayload.h"
-#include "engine/container/KeyedNode.h"
 #include "engine/container/PendingSave.h"
-#include "engine/container/PuzzleDocumentLimits.h"
-#include "engine/container/PuzzleSchema.h"
+#include "engine/container/PuzzleDocumentCodec.h"
+#include "engine/container/PuzzleFile.h"
 #include "engine/picture/JpegPicture.h"
 #include "engine/picture/MemoryBudget.h"
 #include "windows/common/FileDialogs.h"
@@ -117,7 +116,7 @@ bool SettleHandOver(const QString &handOverPath, const QString &folder)
     if (!lock)
         return !QFileInfo::exists(handOverPath);
     const QByteArray image = FileBytes(handOverPath);
-    const QByteArray fileName = ReadSection(PuzzleSchema::SectionFileName, image);
+    const QByteArray fileName = HandOverFileNameOf(image);
     QString kept;
     const TPendingSave pending = fileName.isEmpty()
                                      ? TPendingSave::AlreadyThere // not a save at all
@@ -174,7 +173,7 @@ void TMainWindow::ResetState()
         m_pages->setCurrentWidget(m_loadingPage);
         if (m_makerPage != nullptr)
             m_makerPage->SetStep(1);
-        document = std::make_unique<TKeyedNode>();
+        document = std::make_unique<TPuzzleDocument>();
         sourcePicture = std::make_unique<TJpegPicture>();
         alternativePicture = std::make_unique<TJpegPicture>();
         blankBitmap = std::make_unique<QImage>(1, 1, QImage::Format_RGB888);
@@ -238,7 +237,7 @@ TStartMode TMainWindow::DecideStartMode() const
     if (QFileInfo(QDir(Platform::WorkingFolder()).filePath(QLatin1String(HandOverFileName)))
             .isFile())
         return TStartMode::CleanUp;
-    if (ReadSection(PuzzleSchema::SectionIsPuzzle) == PuzzleSchema::IsPuzzleValue)
+    if (IsPuzzleImage(LoadedExeImage()))
         return TStartMode::Player;
     return TStartMode::Maker;
 }
@@ -282,8 +281,8 @@ void TMainWindow::LoadPuzzleFromPayload()
 {
     // Taken as it is: read through a stream, the picture's bytes were copied once more and held
     // in a buffer grown past their size.
-    sourcePicture->SetData(ReadSection(PuzzleSchema::SectionSourceImage));
-    LoadPuzzleDocument(*document, SectionView(PuzzleSchema::SectionDocument, LoadedExeImage()));
+    sourcePicture->SetData(PuzzlePictureOf(LoadedExeImage()));
+    *document = PuzzleDocumentOf(LoadedExeImage());
 }
 
 void TMainWindow::BrowsePuzzles(bool from_current_folder)
@@ -336,7 +335,7 @@ void TMainWindow::KeepChanges()
         close();
         return;
     }
-    ReplaceSection(PuzzleSchema::SectionDocument, document->SaveToText());
+    StorePlayedDocument(document->Text());
 }
 
 void TMainWindow::SaveYesClicked()
@@ -355,8 +354,7 @@ void TMainWindow::SaveYesClicked()
         // The name of the file to overwrite goes into the written copy only, so that a retry
         // after a failure still writes a copy with exactly one "FILE_NAME".
         QByteArray handOver = LoadedExeImage();
-        AppendSection(PuzzleSchema::SectionFileName,
-                      QFile::encodeName(QFileInfo(m_executablePath).fileName()), handOver);
+        AddHandOverFileName(QFile::encodeName(QFileInfo(m_executablePath).fileName()), handOver);
         const QString handOverPath = BesideExecutable(QLatin1String(HandOverFileName));
         // Another puzzle's pending save in this folder is finished first, never overwritten.
         if (!SettleHandOver(handOverPath, QFileInfo(m_executablePath).path()))
@@ -405,7 +403,7 @@ void TMainWindow::EndShowingFailure(const std::function<void()> &action)
 void TMainWindow::FinishSaving()
 {
     m_pages->setCurrentWidget(m_savingPage);
-    QCoreApplication::processEvents();
+    repaint();
     // Held while the save is finished, so that no other start deletes this copy meanwhile.
     const auto lock = WaitForHandOverLock(m_executablePath);
     if (!lock) {
@@ -415,7 +413,7 @@ void TMainWindow::FinishSaving()
     }
     Platform::Delay(300);
     const QByteArray image = LoadedExeImage();
-    const QByteArray fileName = ReadSection(PuzzleSchema::SectionFileName, image);
+    const QByteArray fileName = HandOverFileNameOf(image);
     QString kept;
     ReportUnfinishedSave(FinishPendingSave(image, QFileInfo(m_executablePath).path(), &kept),
                          fileName, kept);

@@ -22,7 +22,6 @@ class QStackedWidget;
 class QToolButton;
 class TBandedGradient;
 class TJpegPicture;
-class TKeyedNode;
 class TPuzzleDesktop;
 class TShapeWidget;
 

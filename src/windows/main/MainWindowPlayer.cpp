@@ -3,8 +3,8 @@
 // decides what happens to the changed game.
 #include "engine/container/DocumentValues.h"
 #include "engine/container/ExecutablePayload.h"
-#include "engine/container/KeyedNode.h"
-#include "engine/container/PuzzleSchema.h"
+#include "engine/container/PuzzleDocumentCodec.h"
+#include "engine/container/PuzzleFile.h"
 #include "engine/jigsaw/PlayChecks.h"
 #include "engine/picture/JpegPicture.h"
 #include "windows/common/Guards.h"
@@ -15,7 +15,6 @@
 #include "windows/play/BackgroundsDialog.h"
 #include "windows/play/JigsawPlayWindow.h"
 
-#include <QCoreApplication>
 #include <QProgressBar>
 #include <QStackedWidget>
 #include <stdexcept>
@@ -39,7 +38,8 @@ void CreateBackgroundsDialog(TMainWindow &main)
 {
     if (ProgramWindows().backgroundsDialog != nullptr)
         return;
-    auto *dialog = new TBackgroundsDialog([&main] { return main.document.get(); }, &PlayWindow());
+    auto *dialog = new TBackgroundsDialog(
+        [&main] { return main.document ? &main.document->Game() : nullptr; }, &PlayWindow());
     ProgramWindows().backgroundsDialog.Publish(dialog);
     QObject::connect(dialog, &QObject::destroyed, [dialog] {
         if (ProgramWindows().backgroundsDialog.Existing() == dialog)
@@ -59,7 +59,7 @@ void TMainWindow::RunPlayerMode()
         PlayPuzzle();
         m_pages->setCurrentWidget(m_saveQuestionPage);
         showNormal();
-        QCoreApplication::processEvents();
+        repaint();
         KeepChanges();
     });
 }
@@ -87,7 +87,7 @@ void TMainWindow::PlayPuzzle()
 void TMainWindow::ShowProgress(int percent)
 {
     m_loadingProgress->setValue(percent);
-    QCoreApplication::processEvents();
+    m_loadingProgress->repaint();
 }
 
 void TMainWindow::PieceDropped(TPuzzleDesktop *desktop)
@@ -106,7 +106,7 @@ void TMainWindow::ShowAlternativePicture()
     if (!LoadAlternativePicture())
         return;
     // The alternative picture's own copy of its data is held beside the game's.
-    RequireSolvedDisplayWithinBudget(*sourcePicture, *alternativePicture, *document,
+    RequireSolvedDisplayWithinBudget(*sourcePicture, *alternativePicture, document->Game(),
                                      PlayedGameHeldBytes(*sourcePicture, *document) +
                                          alternativePicture->Data().size());
     const QImage solved = sourcePicture->ToBitmap();
@@ -117,7 +117,7 @@ void TMainWindow::ShowAlternativePicture()
 bool TMainWindow::LoadAlternativePicture()
 {
     // Read each time the puzzle is found solved, not at start.
-    const QByteArray bytes = ReadSection(PuzzleSchema::SectionAlternativeImage);
+    const QByteArray bytes = AlternativePictureOf(LoadedExeImage());
     if (TrimBlanksAndControls(bytes).isEmpty())
         return false;
     alternativePicture->SetData(bytes);

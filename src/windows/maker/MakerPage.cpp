@@ -100,8 +100,9 @@ TClickableLabel *MakeStepLabel(QWidget *parent, int x, int y, const QString &tex
 
 TMakerPage::TMakerPage(TMainState &state, QWidget *parent, const QString &portableProgram)
     : QWidget(parent), m_state(state),
-      m_editPicture([this](TJpegPicture &picture, const QString &caption, const QString &file) {
-          return EditPictureInNewEditor(picture, caption, this, file);
+      m_editPicture([this](TJpegPicture &picture, const TEditedPicture &edited,
+                           const QString &caption, const QString &file) {
+          return EditPictureInNewEditor(picture, caption, this, file, edited);
       }),
       m_portableProgram(portableProgram)
 {
@@ -354,7 +355,9 @@ bool TMakerPage::ChooseSourcePicture(const QString &startFile)
     bool changed = false;
     try {
         changed =
-            m_editPicture(*m_state.sourcePicture, QStringLiteral("Source picture"), startFile);
+            m_editPicture(*m_state.sourcePicture,
+                          {QStringLiteral("The source picture"), m_state.alternativePicture.get()},
+                          QStringLiteral("Source picture"), startFile);
         if (changed) {
             // A file that failed to load leaves no picture: nothing to make a puzzle of.
             m_state.sourceChosen = !m_state.sourcePicture->Empty();
@@ -445,7 +448,7 @@ bool TMakerPage::SaveNewPuzzle()
                                          m_state.useAlternativePicture
                                              ? m_state.alternativePicture.get()
                                              : nullptr,
-                                         *m_state.document),
+                                         m_state.document->Game()),
                            WebPageFileName(puzzle));
     TUserSettings().SetPuzzleFolderOf(puzzle);
     return true;

@@ -1,6 +1,7 @@
 #include "windows/maker/PropertiesDialog.h"
 
 #include "engine/container/DocumentValues.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/jigsaw/PieceQuality.h"
 #include "engine/jigsaw/PuzzleMaking.h"
 #include "engine/jigsaw/Random.h"
@@ -125,9 +126,9 @@ QByteArray TrimmedText(const QLineEdit *edit)
 } // namespace
 
 TPropertiesDialog::TPropertiesDialog(QWidget *parent)
-    : QDialog(parent),
-      m_editPicture([this](TJpegPicture &picture, const QString &caption, const QString &file) {
-          return EditPictureInNewEditor(picture, caption, this, file);
+    : QDialog(parent), m_editPicture([this](TJpegPicture &picture, const TEditedPicture &edited,
+                                            const QString &caption, const QString &file) {
+          return EditPictureInNewEditor(picture, caption, this, file, edited);
       }),
       m_randomSeeding([](TRandomGenerator &random) { random.Randomize(); })
 {
@@ -359,6 +360,7 @@ void TPropertiesDialog::LoadAlternativeClicked()
     m_alternativeLoaded =
         m_alternativePicture &&
         m_editPicture(*m_alternativePicture,
+                      {QStringLiteral("The alternative picture"), m_sourcePicture},
                       QStringLiteral("Alternative picture for solved puzzle"), QString()) &&
         !m_alternativePicture->Empty();
 }
@@ -376,7 +378,7 @@ void TPropertiesDialog::CancelClicked()
     close();
 }
 
-bool TPropertiesDialog::RunProperties(TJpegPicture *source, TKeyedNode *document,
+bool TPropertiesDialog::RunProperties(TJpegPicture *source, TPuzzleDocument *document,
                                       TJpegPicture *alternative, bool &use)
 {
     m_okPressed = false;
@@ -409,5 +411,5 @@ void TPropertiesDialog::RebuildDocument()
     properties.website = TrimmedText(m_websiteEdit);
     TRandomGenerator &random = ProcessRandom();
     m_randomSeeding(random);
-    MakePuzzleDocument(*m_document, properties, random);
+    *m_document = TPuzzleDocument(MakePuzzleGame(properties, random));
 }

@@ -18,7 +18,7 @@ class QStackedWidget;
 class QToolButton;
 class TBandedGradient;
 class TJpegPicture;
-class TKeyedNode;
+class TPuzzleDocument;
 class TRandomGenerator;
 class TShapeWidget;
 
@@ -36,7 +36,7 @@ public:
     // (loaded in this very run) is shown when solved. Otherwise false, with document and use
     // untouched; also, without showing anything, when source or document is missing.
     // The source picture is scaled when the user takes the offer to make pieces smaller.
-    bool RunProperties(TJpegPicture *source, TKeyedNode *document, TJpegPicture *alternative,
+    bool RunProperties(TJpegPicture *source, TPuzzleDocument *document, TJpegPicture *alternative,
                        bool &use);
 
     void SetRandomSeeding(TRandomSeeding seeding);
@@ -100,5 +100,5 @@ private:
     bool m_alternativeLoaded = false;
     TJpegPicture *m_sourcePicture = nullptr;
     TJpegPicture *m_alternativePicture = nullptr;
-    TKeyedNode *m_document = nullptr;
+    TPuzzleDocument *m_document = nullptr;
 };

@@ -1,8 +1,7 @@
 #include "windows/play/BackgroundsDialog.h"
 
-#include "engine/container/KeyedNode.h"
-#include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/DesktopColours.h"
+#include "engine/jigsaw/PuzzleGame.h"
 #include "windows/common/ShapeWidget.h"
 #include "windows/common/WindowLook.h"
 
@@ -76,8 +75,8 @@ void TTexturePreview::mouseReleaseEvent(QMouseEvent *event)
         emit clicked();
 }
 
-TBackgroundsDialog::TBackgroundsDialog(TDocumentSource runningDocument, QWidget *parent)
-    : TDataDialogBase(parent), m_runningDocument(std::move(runningDocument))
+TBackgroundsDialog::TBackgroundsDialog(TGameSource runningGame, QWidget *parent)
+    : TDataDialogBase(parent), m_runningGame(std::move(runningGame))
 {
     RegisterTextureResources();
     setWindowTitle(QStringLiteral("Desktop Backgrounds"));
@@ -139,22 +138,19 @@ void TBackgroundsDialog::LoadData(const QString &argument)
 {
     TDataDialogBase::LoadData(argument);
     m_resultText = QStringLiteral("N");
-    m_document = m_runningDocument ? m_runningDocument() : nullptr;
+    m_game = m_runningGame ? m_runningGame() : nullptr;
 
-    const QByteArray colourText =
-        m_document ? m_document->GetAttr(PuzzleSchema::KeyColor) : QByteArray();
-    const TColor storedColour = TextToColor(colourText);
-    SetFixedColour(!colourText.isEmpty() && IsPlainColour(storedColour) ? storedColour
-                                                                        : WorkspaceColour());
+    const std::optional<TColor> storedColour = m_game ? m_game->backgroundColour : std::nullopt;
+    SetFixedColour(storedColour && IsPlainColour(*storedColour) ? *storedColour
+                                                                : WorkspaceColour());
 
-    const QByteArray textureText =
-        m_document ? m_document->GetAttr(PuzzleSchema::KeyTexture) : QByteArray();
-    if (textureText.isEmpty()) {
+    const std::optional<int> storedTexture = m_game ? m_game->backgroundTexture : std::nullopt;
+    if (!storedTexture) {
         m_colourRadio->setChecked(true);
         SelectTexture(0);
     } else {
         m_textureRadio->setChecked(true);
-        SelectTexture(TextToIntDef(textureText, 0));
+        SelectTexture(*storedTexture);
     }
     UpdateLayout();
 }
@@ -162,21 +158,19 @@ void TBackgroundsDialog::LoadData(const QString &argument)
 void TBackgroundsDialog::StoreData()
 {
     TDataDialogBase::StoreData();
-    if (m_document) {
-        m_document->SetAttr(PuzzleSchema::KeyColor, ColorToText(m_fixedColour));
-        if (IsTextureChosen())
-            m_document->SetAttr(PuzzleSchema::KeyTexture, IntToText(m_textureIndex));
-        else
-            m_document->DeleteAttr(PuzzleSchema::KeyTexture);
+    if (m_game) {
+        m_game->backgroundColour = m_fixedColour;
+        m_game->backgroundTexture =
+            IsTextureChosen() ? std::optional<int>(m_textureIndex) : std::nullopt;
     }
     m_resultText = QStringLiteral("Y");
-    m_document = nullptr;
+    m_game = nullptr;
 }
 
 void TBackgroundsDialog::ReleaseData()
 {
     TDataDialogBase::ReleaseData();
-    m_document = nullptr;
+    m_game = nullptr;
 }
 
 bool TBackgroundsDialog::IsTextureChosen() const

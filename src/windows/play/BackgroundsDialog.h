@@ -14,7 +14,7 @@ class QColorDialog;
 class QRadioButton;
 class QScrollArea;
 class QToolButton;
-class TKeyedNode;
+struct TPuzzleGame;
 class TShapeWidget;
 
 // A texture's preview in the dialog: the picture stretched to the control, or its top-left
@@ -47,9 +47,9 @@ public:
     // Where the dialog finds the running puzzle's document at each LoadData (the main window's
     // document in the player); it may give null, which reads as an empty document and stores
     // nothing.
-    using TDocumentSource = std::function<TKeyedNode *()>;
+    using TGameSource = std::function<TPuzzleGame *()>;
 
-    explicit TBackgroundsDialog(TDocumentSource runningDocument, QWidget *parent = nullptr);
+    explicit TBackgroundsDialog(TGameSource runningGame, QWidget *parent = nullptr);
 
     // Reads "COLOR" and "TEXTURE" of the running document into the dialog; the argument is not
     // used. Also called alone, without showing, to learn the stored choice.
@@ -92,11 +92,11 @@ private:
     // chosen one until the dialog is shown.
     QImage Texture(int n) const;
 
-    TDocumentSource m_runningDocument;
+    TGameSource m_runningGame;
     mutable std::array<QImage, TextureCount> m_textures;
     // Made when a colour is first chosen.
     QColorDialog *m_colourDialog = nullptr;
-    TKeyedNode *m_document = nullptr;
+    TPuzzleGame *m_game = nullptr;
     TColor m_fixedColour = 0;
     int m_textureIndex = 0;
 };

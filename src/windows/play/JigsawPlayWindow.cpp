@@ -1,11 +1,8 @@
 #include "windows/play/JigsawPlayWindow.h"
 
-#include "engine/container/KeyedNode.h"
-#include "engine/container/PuzzleSchema.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/jigsaw/Cutting.h"
-#include "engine/jigsaw/PieceTurns.h"
 #include "engine/jigsaw/PlayChecks.h"
-#include "engine/jigsaw/PuzzleMaking.h"
 #include "engine/jigsaw/StoredPosition.h"
 #include "engine/picture/JpegPicture.h"
 #include "engine/picture/Thumbnail.h"
@@ -13,13 +10,10 @@
 #include "windows/desktop/PuzzleDesktop.h"
 #include "windows/play/BackgroundsDialog.h"
 
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <stdexcept>
-
-using namespace PuzzleSchema;
 
 // The engine's desktop limit is the toolkit's widget size limit.
 static_assert(MaxDesktopCoordinate == QWIDGETSIZE_MAX);
@@ -47,13 +41,6 @@ TJigsawPlayWindow::TJigsawPlayWindow(QWidget *parent) : TPlayWindowBase(parent)
     connect(m_desktop, &TPuzzleDesktop::PlayerActed, this, &TPlayWindowBase::NotePlayerActivity);
 }
 
-bool TJigsawPlayWindow::MakePuzzleDocument(TKeyedNode &document, int rows, int cols, bool borders,
-                                           const QByteArray &name, const QByteArray &author,
-                                           const QByteArray &website)
-{
-    return ::MakePuzzleDocument(document, {rows, cols, borders, name, author, website});
-}
-
 void TJigsawPlayWindow::PrepareGame()
 {
     BuildGame();
@@ -72,7 +59,7 @@ void TJigsawPlayWindow::BuildGame()
     ReadPuzzleSize();
     ReportProgress(20);
     ComputeGeometry();
-    m_desktop->SetupDesktop(m_cols, m_rows, m_geometry.pieceWidth, m_geometry.pieceHeight,
+    m_desktop->SetupDesktop(m_document->Game(), m_geometry.pieceWidth, m_geometry.pieceHeight,
                             m_geometry.margin);
     CutPieces();
     ReportProgress(50);
@@ -80,7 +67,6 @@ void TJigsawPlayWindow::BuildGame()
     ReportProgress(70);
     if (m_host.minimize)
         m_host.minimize();
-    QCoreApplication::processEvents();
 }
 
 TJigsawPlayWindow::~TJigsawPlayWindow() = default;
@@ -94,14 +80,14 @@ void TJigsawPlayWindow::LoadSourcePicture()
 
 void TJigsawPlayWindow::ReadPuzzleSize()
 {
-    const QByteArray name = m_document->GetAttr(KeyName);
+    const TPuzzleGame &game = m_document->Game();
     if (m_host.showCaption)
-        m_host.showCaption(QString::fromUtf8(name));
-    const TPuzzleGrid grid = ReadPuzzleGrid(*m_document);
+        m_host.showCaption(QString::fromUtf8(game.name));
+    const TPuzzleGrid grid = GridOf(game);
     m_cols = grid.cols;
     m_rows = grid.rows;
     m_desktop->SetDrawBorders(grid.drawBorders);
-    m_desktop->SetTurnedPieces(HasTurnedPieces(*m_document));
+    m_desktop->SetTurnedPieces(game.turnedPieces);
 }
 
 void TJigsawPlayWindow::ComputeGeometry()
@@ -117,14 +103,12 @@ void TJigsawPlayWindow::CutPieces()
     const TCutPlan plan{picture,     m_cols, m_rows, m_geometry, m_desktop->DrawBorders(),
                         CutThreads()};
     CutCells(
-        plan, *m_desktop->Outline(), PiecesNodeOf(*m_document),
+        plan, *m_desktop->Outline(), m_document->Game().pieces,
         [this](unsigned char *firstRow, qsizetype bytesPerLine, int count) {
             m_sourceReader->ReadRows(firstRow, bytesPerLine, count);
         },
         [&thumbnail](const unsigned char *row) { thumbnail.AddRow(row); },
-        [this](int, int, TKeyedNode *record, QImage piece) {
-            m_desktop->AddPieceImage(std::move(piece), record);
-        });
+        [this](int, int, QImage piece) { m_desktop->AddPieceImage(std::move(piece)); });
     // Only the cut reads the picture; the game keeps its pieces and the thumbnail.
     m_sourceReader.reset();
     SetPuzzleThumbnail(thumbnail.Thumbnail(), picture);
@@ -132,12 +116,11 @@ void TJigsawPlayWindow::CutPieces()
 
 void TJigsawPlayWindow::RestorePiecePositions()
 {
-    const TKeyedNode *pieces = PiecesNodeOf(*m_document);
-    for (const TKeyedNode *record = pieces ? pieces->FindChild(PieceNode) : nullptr;
-         record != nullptr; record = pieces->FindNext(record)) {
+    const TPieces pieces = m_desktop->Pieces();
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
         const std::optional<QPoint> position =
-            StoredPosition(*record, m_geometry.pieceWidth, m_geometry.pieceHeight);
-        TPieceImage *image = m_desktop->ImageOfRecord(record);
+            StoredPosition(pieces[i], m_geometry.pieceWidth, m_geometry.pieceHeight);
+        TPieceImage *image = m_desktop->ImageOfPiece(static_cast<int>(i));
         if (image != nullptr && position)
             m_desktop->PlacePiece(image, position->x(), position->y());
     }

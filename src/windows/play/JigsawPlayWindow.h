@@ -2,7 +2,7 @@
 // The jigsaw play window: the base play window with the puzzle desktop on its puzzle page. It
 // prepares a game from the puzzle's picture and document (piece sizes from the picture, every
 // cell cut and shaped in row-major order, stored positions restored), applies the saved desktop
-// background on its first activation, and makes new puzzle documents for the maker.
+// background on its first activation.
 
 #include "engine/jigsaw/PieceGeometry.h"
 #include "windows/play/PlayWindowBase.h"
@@ -20,12 +20,6 @@ public:
     explicit TJigsawPlayWindow(QWidget *parent = nullptr);
     ~TJigsawPlayWindow() override;
 
-    // Clears document and fills it as a new puzzle: the header, then rows × cols piece records
-    // with random edges from the process-wide generator, seeded from the clock. Always true.
-    bool MakePuzzleDocument(TKeyedNode &document, int rows, int cols, bool borders,
-                            const QByteArray &name, const QByteArray &author,
-                            const QByteArray &website);
-
     // BuildGame.
     void PrepareGame() override;
     // Prepares the game, reporting 0, 10, 20, 50 and 70 percent on the way. Throws when the
@@ -35,14 +29,14 @@ public:
     void BuildGame();
     // Opens the picture for decoding (its header is read); the rows are decoded by the cut.
     void LoadSourcePicture();
-    // The main window's caption, the grid and the border flag from the document.
+    // The main window's caption, the grid and the border flag from the game.
     void ReadPuzzleSize();
-    // Decodes the picture once, band by band, cutting every cell with a record on all cores and
+    // Decodes the picture once, band by band, cutting every cell with a piece on all cores and
     // adding the pieces to the desktop in row-major order; the tools window's thumbnail is made
     // from the same rows. Nothing of the full-size picture is kept afterwards.
     void CutPieces();
-    // Pieces whose records hold a position go onto the desktop there, unless it lies beyond what
-    // a window can extend to; then the palette is laid out.
+    // Pieces that hold a position go onto the desktop there, unless it lies beyond what a window
+    // can extend to; then the palette is laid out.
     void RestorePiecePositions();
 
     const TPieceGeometry &Geometry() const { return m_geometry; }

@@ -1,8 +1,6 @@
 #include "windows/play/PlayWindowBase.h"
 
-#include "engine/container/DocumentValues.h"
-#include "engine/container/KeyedNode.h"
-#include "engine/container/PuzzleSchema.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "windows/common/Guards.h"
 #include "windows/common/ProgramWindows.h"
 #include "windows/common/WindowLook.h"
@@ -26,11 +24,16 @@ constexpr int SolvedStep = 20;
 
 // A stored coordinate of the tools window: absent gives the default, a number gives itself,
 // anything else keeps the current value.
-int StoredCoordinate(const QByteArray &stored, int whenAbsent, int current)
+int StoredCoordinate(const TStoredNumber &stored, int whenAbsent, int current)
 {
-    if (stored.isEmpty())
+    if (!stored.present)
         return whenAbsent;
-    return TextToIntDef(stored, current);
+    return stored.value.value_or(current);
+}
+
+TStoredNumber Stored(int value)
+{
+    return {true, value};
 }
 
 // The window's place moved and its size reduced as far as needed to lie on the screen: the game
@@ -99,6 +102,9 @@ TPlayWindowBase::TPlayWindowBase(QWidget *parent) : QDialog(parent)
     m_solveTimeLabel = new QLabel(m_solvedPage);
     m_solveTimeLabel->setGeometry(10, 10, 600, 30);
     m_monotonic.start();
+    m_solvedTimer = new QTimer(this);
+    m_solvedTimer->setInterval(0);
+    connect(m_solvedTimer, &QTimer::timeout, this, &TPlayWindowBase::SolvedDisplayStep);
     m_clockTimer = new QTimer(this);
     m_clockTimer->setInterval(1000);
     connect(m_clockTimer, &QTimer::timeout, this, &TPlayWindowBase::ClockTick);
@@ -113,7 +119,7 @@ void TPlayWindowBase::PrepareForGame()
     m_pages->setCurrentWidget(m_puzzlePage);
 }
 
-void TPlayWindowBase::RunGame(TJpegPicture *sourcePicture, TKeyedNode *document,
+void TPlayWindowBase::RunGame(TJpegPicture *sourcePicture, TPuzzleDocument *document,
                               TProgressCallback progress)
 {
     this->m_sourcePicture = sourcePicture;
@@ -121,7 +127,7 @@ void TPlayWindowBase::RunGame(TJpegPicture *sourcePicture, TKeyedNode *document,
     this->m_progress = std::move(progress);
     PrepareGame();
     m_solved = false;
-    const std::int64_t storedSeconds = document ? StoredSeconds(*document, KeyPlayedSeconds) : 0;
+    const std::int64_t storedSeconds = document ? PlayedSeconds(document->Game()) : 0;
     m_clock.Start(storedSeconds * 1000, m_monotonic.elapsed());
     m_clockTimer->start();
     // Maximised also where no window manager carries the request out.
@@ -132,7 +138,9 @@ void TPlayWindowBase::RunGame(TJpegPicture *sourcePicture, TKeyedNode *document,
     StoreToolsPlacement();
     m_clock.Tick(m_monotonic.elapsed());
     if (document != nullptr && !m_solved)
-        StorePlayedSeconds(*document, m_clock.PlayedMs() / 1000);
+        StorePlayedSeconds(document->Game(), m_clock.PlayedMs() / 1000);
+    if (document != nullptr)
+        document->Keep();
 }
 
 void TPlayWindowBase::PrepareGame()
@@ -187,7 +195,9 @@ void TPlayWindowBase::Activated()
 TToolsWindow::TGame TPlayWindowBase::ToolsGame()
 {
     TToolsWindow::TGame game;
-    game.document = [this] { return static_cast<const TKeyedNode *>(m_document); };
+    game.game = [this] {
+        return m_document != nullptr ? &std::as_const(*m_document).Game() : nullptr;
+    };
     game.closePlayWindow = [this] { close(); };
     game.toggleFullScreen = [this] { ToggleFullScreen(); };
     return game;
@@ -221,16 +231,14 @@ void TPlayWindowBase::RestoreToolsPlacement(TToolsWindow &tools) const
 {
     if (m_document == nullptr)
         return;
-    using namespace PuzzleSchema;
+    const TToolsPlacement &stored = m_document->Game().tools;
     // Width and height first: the default left depends on the width.
-    tools.resize(TextToIntDef(m_document->GetAttr(KeyToolsWidth), tools.width()), tools.height());
-    tools.resize(tools.width(), TextToIntDef(m_document->GetAttr(KeyToolsHeight), tools.height()));
+    tools.resize(stored.width.value.value_or(tools.width()), tools.height());
+    tools.resize(tools.width(), stored.height.value.value_or(tools.height()));
     const QScreen *screen = QGuiApplication::primaryScreen();
     const int left = StoredCoordinate(
-        m_document->GetAttr(KeyToolsLeft),
-        screen->geometry().width() - tools.width() - ToolsDefaultMargin, tools.x());
-    const int top =
-        StoredCoordinate(m_document->GetAttr(KeyToolsTop), ToolsDefaultMargin, tools.y());
+        stored.left, screen->geometry().width() - tools.width() - ToolsDefaultMargin, tools.x());
+    const int top = StoredCoordinate(stored.top, ToolsDefaultMargin, tools.y());
     const QRect placed = KeptOnScreen(left, top, tools.size(), screen->availableGeometry());
     tools.resize(placed.size());
     tools.move(placed.topLeft());
@@ -240,11 +248,9 @@ void TPlayWindowBase::StoreToolsPlacement()
 {
     if (m_document == nullptr || ProgramWindows().toolsWindow == nullptr)
         return;
-    using namespace PuzzleSchema;
-    m_document->SetAttr(KeyToolsLeft, IntToText(ProgramWindows().toolsWindow->x()));
-    m_document->SetAttr(KeyToolsTop, IntToText(ProgramWindows().toolsWindow->y()));
-    m_document->SetAttr(KeyToolsWidth, IntToText(ProgramWindows().toolsWindow->width()));
-    m_document->SetAttr(KeyToolsHeight, IntToText(ProgramWindows().toolsWindow->height()));
+    const TToolsWindow &tools = *ProgramWindows().toolsWindow;
+    m_document->Game().tools = {Stored(tools.x()), Stored(tools.y()), Stored(tools.width()),
+                                Stored(tools.height())};
 }
 
 void TPlayWindowBase::NotePlayerActivity()
@@ -265,7 +271,7 @@ QString TPlayWindowBase::PlayTimeText() const
     const QString played = QString::fromLatin1(FormatPlayTime(m_clock.PlayedMs() / 1000));
     if (!m_solved || m_document == nullptr)
         return QStringLiteral("Time: %1").arg(played);
-    const auto best = StoredSeconds(*m_document, KeyBestSeconds);
+    const auto best = BestSeconds(m_document->Game());
     return QStringLiteral("Solved in %1 (best %2)")
         .arg(played, QString::fromLatin1(FormatPlayTime(best)));
 }
@@ -276,7 +282,9 @@ void TPlayWindowBase::PuzzleSolved()
         return;
     m_clock.Tick(m_monotonic.elapsed());
     m_solved = true;
-    StoreSolveTime(*m_document, m_clock.PlayedMs() / 1000);
+    StoreSolveTime(m_document->Game(), m_clock.PlayedMs() / 1000);
+    // Kept at once, so that the time comes before what the game keeps when it closes.
+    m_document->Keep();
     m_solveTimeLabel->setText(PlayTimeText());
     ClockTick();
 }
@@ -302,22 +310,36 @@ void TPlayWindowBase::ShowSolvedPicture(const QImage &solved, const QImage &alte
     m_solveTimeLabel->raise();
     m_solvedPicture->SetPicture(solved);
     m_solvedPicture->SetFillsPage(false);
-    // The picture stays centred and unscaled, so shrinking the bounds about their centre closes
-    // the visible part in; the pace is that of painting the steps.
+    m_solvedAlternative = alternative;
+    m_solvedStepsClosed = 0;
+    m_solvedClosing = true;
+    m_solvedTimer->start();
+}
+
+// The picture stays centred and unscaled, so shrinking the bounds about their centre closes the
+// visible part in; each step is painted before the next, so the pace is that of painting them.
+void TPlayWindowBase::SolvedDisplayStep()
+{
+    constexpr int Inset = SolvedStep / 2;
     QRect bounds = m_solvedPicture->geometry();
-    const int inset = SolvedStep / 2;
-    int steps = 0;
-    while (bounds.width() > SolvedStep && bounds.height() > SolvedStep) {
-        bounds.adjust(inset, inset, -inset, -inset);
-        m_solvedPicture->setGeometry(bounds);
-        QCoreApplication::processEvents();
-        ++steps;
+    if (m_solvedClosing && bounds.width() > SolvedStep && bounds.height() > SolvedStep) {
+        m_solvedPicture->setGeometry(bounds.adjusted(Inset, Inset, -Inset, -Inset));
+        m_solvedPicture->repaint();
+        ++m_solvedStepsClosed;
+        return;
     }
-    m_solvedPicture->SetPicture(alternative);
-    for (int step = 1; step < steps; ++step) {
-        bounds.adjust(-inset, -inset, inset, inset);
-        m_solvedPicture->setGeometry(bounds);
-        QCoreApplication::processEvents();
+    if (m_solvedClosing) {
+        m_solvedClosing = false;
+        m_solvedPicture->SetPicture(m_solvedAlternative);
+        m_solvedAlternative = QImage();
     }
+    if (m_solvedStepsClosed > 1) {
+        --m_solvedStepsClosed;
+        m_solvedPicture->setGeometry(bounds.adjusted(-Inset, -Inset, Inset, Inset));
+        m_solvedPicture->repaint();
+        return;
+    }
+    m_solvedTimer->stop();
     m_solvedPicture->SetFillsPage(true);
+    emit SolvedPictureShown();
 }

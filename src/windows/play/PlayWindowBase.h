@@ -17,7 +17,7 @@ class QLabel;
 class QStackedWidget;
 class QTimer;
 class TJpegPicture;
-class TKeyedNode;
+class TPuzzleDocument;
 
 // Posted by the play window to itself on its first activation; shows the tools window once the
 // activation has completed.
@@ -66,22 +66,25 @@ public:
     explicit TPlayWindowBase(QWidget *parent = nullptr);
 
     // Keeps the picture, the document and the callback (none owned; picture and document must
-    // outlive the window's use of them), prepares the game, shows the window maximised and
-    // modally, and once it has closed stores the tools window's placement in the document.
+    // outlive the window's use of them), prepares the document's game, shows the window
+    // maximised and modally, and once it has closed stores the tools window's placement and the
+    // time played in the game and keeps the game in the document.
     // A failure of the preparation is thrown before anything is shown.
-    void RunGame(TJpegPicture *sourcePicture, TKeyedNode *document, TProgressCallback progress);
+    void RunGame(TJpegPicture *sourcePicture, TPuzzleDocument *document,
+                 TProgressCallback progress);
     void SetHost(THost hooks);
 
     // Prepares the game of the picture and document given to RunGame; nothing here.
     virtual void PrepareGame();
-    // Writes the tools window's left, top, width and height as TFX, TFY, TFW and TFH.
+    // Keeps the tools window's left, top, width and height in the game.
     virtual void StoreToolsPlacement();
     // Shows the premium page: the solved picture closes in towards the centre, then the
-    // alternative picture opens out from it. Both are copied.
+    // alternative picture opens out from it, one step a timer tick; SolvedPictureShown follows.
+    // Both pictures are copied.
     virtual void ShowSolvedPicture(const QImage &solved, const QImage &alternative);
 
-    // The clock (stored as PLAYSECS, the best solve as BESTSECS): the player acted; the puzzle
-    // was found solved, which stops the clock, keeps the best time and shows both.
+    // The clock: the player acted; the puzzle was found solved, which stops the clock, keeps
+    // the time and the best time in the document and shows both.
     void NotePlayerActivity();
     void PuzzleSolved();
     const TPlayClock &Clock() const { return m_clock; }
@@ -96,6 +99,11 @@ public:
     TCentredPicture *m_solvedPicture;
     QLabel *m_solveTimeLabel;
     QTimer *m_clockTimer;
+    QTimer *m_solvedTimer;
+
+signals:
+    // The solved display has ended with the alternative picture filling its page.
+    void SolvedPictureShown();
 
 protected:
     bool event(QEvent *event) override;
@@ -106,7 +114,7 @@ protected:
 
     // On the first activation posts WM_SHOW_TOOLS; later activations do nothing.
     virtual void Activated();
-    // What the tools window acts on; the base gives the document and the window's closing.
+    // What the tools window acts on; the base gives the game and the window's closing.
     virtual TToolsWindow::TGame ToolsGame();
     // Hands percent to the progress callback, if any.
     void ReportProgress(int percent) const;
@@ -115,7 +123,7 @@ protected:
     void SetPuzzleThumbnail(QImage thumbnail, QSize pictureSize);
 
     TJpegPicture *m_sourcePicture = nullptr;
-    TKeyedNode *m_document = nullptr;
+    TPuzzleDocument *m_document = nullptr;
     TProgressCallback m_progress;
     THost m_host;
     bool m_toolsPlacementPending = true;
@@ -127,10 +135,17 @@ private:
     void CreateToolsWindow();
     void RestoreToolsPlacement(TToolsWindow &tools) const;
     void ClockTick();
+    void SolvedDisplayStep();
 
     QElapsedTimer m_monotonic;
     TPlayClock m_clock;
     bool m_solved = false;
+
+    // The solved display: the picture shown once the solved one has closed in, whether it is
+    // still closing, and the steps it took.
+    QImage m_solvedAlternative;
+    bool m_solvedClosing = false;
+    int m_solvedStepsClosed = 0;
 
     QImage m_puzzleThumbnail;
     QSize m_puzzlePictureSize;

@@ -1,10 +1,9 @@
 #include "windows/play/ToolsWindow.h"
 
 #include "engine/container/ExecutablePayload.h"
-#include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleFile.h"
-#include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PaletteOrder.h"
+#include "engine/jigsaw/PuzzleGame.h"
 #include "windows/common/AboutWindow.h"
 #include "windows/common/ConfirmationWindow.h"
 #include "windows/common/Guards.h"
@@ -85,9 +84,10 @@ int SortDirectionOfOrder(int order)
     return order % 2 == 1 ? -1 : 1;
 }
 
-QString DocumentValue(const TKeyedNode *document, const char *key)
+// A text of the game, as its maker typed it.
+QString GameText(const TPuzzleGame *game, QByteArray TPuzzleGame::*text)
 {
-    return document ? QString::fromUtf8(document->GetAttr(key)) : QString();
+    return game ? QString::fromUtf8(game->*text) : QString();
 }
 
 } // namespace
@@ -399,11 +399,10 @@ void TToolsWindow::BrowseClicked()
 void TToolsWindow::AboutClicked()
 {
     TMinimisedDuringCommand minimised(this);
-    const TKeyedNode *document = m_game.document ? m_game.document() : nullptr;
-    ProgramWindows().aboutWindow->ShowPuzzleAbout(DocumentValue(document, PuzzleSchema::KeyName),
-                                                  DocumentValue(document, PuzzleSchema::KeyAuthor),
-                                                  DocumentValue(document, PuzzleSchema::KeyWebsite),
-                                                  IsPortableImage(LoadedExeImage()));
+    const TPuzzleGame *game = m_game.game ? m_game.game() : nullptr;
+    ProgramWindows().aboutWindow->ShowPuzzleAbout(
+        GameText(game, &TPuzzleGame::name), GameText(game, &TPuzzleGame::author),
+        GameText(game, &TPuzzleGame::website), IsPortableImage(LoadedExeImage()));
 }
 
 void TToolsWindow::ExitClicked()

@@ -18,7 +18,7 @@ class QLabel;
 class QStackedWidget;
 class QToolButton;
 class TBackgroundsDialog;
-class TKeyedNode;
+struct TPuzzleGame;
 class TPuzzleDesktop;
 class TSortOrderBox;
 
@@ -31,8 +31,8 @@ public:
     struct TGame {
         TPuzzleDesktop *desktop = nullptr;         // Sort and Desktop
         TBackgroundsDialog *backgrounds = nullptr; // Desktop
-        // The play window's puzzle document, read by About (null reads as empty values).
-        std::function<const TKeyedNode *()> document;
+        // The play window's game, read by About (null reads as empty values).
+        std::function<const TPuzzleGame *()> game;
         std::function<void()> closePlayWindow; // Exit, after Yes: ends the game
         std::function<void()> resetPuzzle;     // Reset game, after Yes: the main window's reset
         // Browse my puzzles: the main window's browsing, starting in the current folder.

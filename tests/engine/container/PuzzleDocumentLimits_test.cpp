@@ -1,6 +1,7 @@
 // Documents are refused from their size and record count before they are read, and the
 // largest document the maker writes stays inside both limits.
 #include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/container/PuzzleDocumentLimits.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PuzzleMaking.h"
@@ -23,15 +24,12 @@ QByteArray LargestMadeDocument()
     properties.turned = true;
     properties.name = properties.author = properties.website = QByteArray(32767, '%');
     TRandomGenerator random(7);
-    TKeyedNode document;
-    MakePuzzleDocument(document, properties, random);
-    TKeyedNode *pieces = document.FindChild(TurnedPiecesNode);
-    for (int i = 0; i < pieces->ChildCount(); ++i) {
-        pieces->Child(i)->SetAttr(KeyTurn, "3");
-        pieces->Child(i)->SetAttr(KeyPieceLeft, "-99999");
-        pieces->Child(i)->SetAttr(KeyPieceTop, "-99999");
+    TPuzzleGame game = MakePuzzleGame(properties, random);
+    for (TPiece &piece : game.pieces) {
+        piece.turn = 3;
+        piece.position = QPoint(-99999, -99999);
     }
-    return document.SaveToText();
+    return TPuzzleDocument(game).StoredText();
 }
 
 QByteArray RefusalOf(const QByteArray &text)

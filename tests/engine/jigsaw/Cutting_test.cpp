@@ -1,4 +1,3 @@
-#include "engine/container/KeyedNode.h"
 #include "engine/jigsaw/Cutting.h"
 #include "engine/jigsaw/PieceShape.h"
 #include "engine/jigsaw/PuzzleMaking.h"
@@ -30,34 +29,30 @@ QImage NoisePicture(int width, int height)
     return picture;
 }
 
-std::unique_ptr<TKeyedNode> Puzzle(int cols, int rows, bool borders, quint32 seed)
+TPuzzleGame Puzzle(int cols, int rows, bool borders, quint32 seed)
 {
-    auto document = std::make_unique<TKeyedNode>();
     TRandomGenerator random(seed);
-    MakePuzzleDocument(*document, {rows, cols, borders, "P", "", ""}, random);
-    return document;
+    return MakePuzzleGame({rows, cols, borders, "P", "", ""}, random);
 }
 
 // The cut step by step as each piece used to be made: the reference for every faster cut.
-std::vector<QImage> StepByStepCut(const QImage &picture, const TKeyedNode &document)
+std::vector<QImage> StepByStepCut(const QImage &picture, const TPuzzleGame &game)
 {
-    const TPuzzleGrid grid = ReadPuzzleGrid(document);
+    const TPuzzleGrid grid = GridOf(game);
     const TPieceGeometry g =
         *ComputePieceGeometry(picture.width(), picture.height(), grid.cols, grid.rows);
     const TPieceOutline outline(g.pieceWidth, g.pieceHeight, g.margin);
     QImage work(g.pieceWidth, g.pieceHeight, QImage::Format_RGB888);
     std::vector<QImage> pieces;
-    const TKeyedNode *records = document.FindChild("PIECES");
     for (int i = 0; i < grid.cols * grid.rows; ++i) {
-        const TKeyedNode *record = records->Child(i);
-        if (record == nullptr)
+        if (static_cast<std::size_t>(i) >= game.pieces.size())
             continue;
         const int x = (i % grid.cols) * g.cellWidth - g.margin;
         const int y = (i / grid.cols) * g.cellHeight - g.margin;
         RenderCell(work, picture, x, y);
         QImage piece = work.copy();
-        ShapePiece(piece, ReadPieceEdges(*record), outline, grid.drawBorders,
-                   PictureAreaOfPiece(picture.size(), x, y, piece.size()));
+        ShapePiece(piece, game.pieces[static_cast<std::size_t>(i)].edges, outline,
+                   grid.drawBorders, PictureAreaOfPiece(picture.size(), x, y, piece.size()));
         pieces.push_back(PieceDisplayImage(piece));
     }
     return pieces;
@@ -73,7 +68,7 @@ bool SameBytes(const QImage &a, const QImage &b)
 } // namespace
 
 // Grids whose cells overrun the picture (the last of 100 rows of 2 over 150 lie wholly below
-// it) or leave rows below the last band, with and without borders, and with a missing record: on
+// it) or leave rows below the last band, with and without borders, and with a missing piece: on
 // several threads the pieces are byte for byte those of one thread and those of the steps one by
 // one.
 TEST(Cutting, ParallelCutEqualsTheOneThreadCutAndTheStepByStepCut)
@@ -87,9 +82,8 @@ TEST(Cutting, ParallelCutEqualsTheOneThreadCutAndTheStepByStepCut)
           TCase{300, 1049, 7, 100, true}, TCase{61, 40, 3, 2, true}, TCase{300, 150, 7, 100, true},
           TCase{1500, 1100, 50, 50, true}, TCase{100, 90, 3, 3, false}}) {
         const QImage picture = NoisePicture(c.width, c.height);
-        const std::unique_ptr<TKeyedNode> puzzle = Puzzle(c.cols, c.rows, c.borders, c.width);
-        TKeyedNode &document = *puzzle;
-        delete document.FindChild("PIECES")->Child(c.cols + 1);
+        TPuzzleGame document = Puzzle(c.cols, c.rows, c.borders, c.width);
+        document.pieces.erase(document.pieces.begin() + c.cols + 1);
         const std::vector<QImage> reference = StepByStepCut(picture, document);
         const std::optional<TPuzzleCut> oneThread = CutPuzzle(picture, document, 1);
         ASSERT_TRUE(oneThread);
@@ -116,8 +110,7 @@ TEST(Cutting, ReadsAndShowsEveryRowOnceAndHandsPiecesOnInRowMajorOrder)
     jpeg.Assign(NoisePicture(300, 1049));
     jpeg.SetData(jpeg.Data());
     const QImage decoded = jpeg.ToBitmap();
-    const std::unique_ptr<TKeyedNode> puzzle = Puzzle(7, 100, true, 5);
-    const TKeyedNode &document = *puzzle;
+    const TPuzzleGame document = Puzzle(7, 100, true, 5);
     const TPieceGeometry g = *ComputePieceGeometry(300, 1049, 7, 100);
     const TPieceOutline outline(g.pieceWidth, g.pieceHeight, g.margin);
 
@@ -127,7 +120,7 @@ TEST(Cutting, ReadsAndShowsEveryRowOnceAndHandsPiecesOnInRowMajorOrder)
     std::vector<QImage> pieces;
     int lastIndex = -1;
     CutCells(
-        {decoded.size(), 7, 100, g, true, 2}, outline, document.FindChild("PIECES"),
+        {decoded.size(), 7, 100, g, true, 2}, outline, document.pieces,
         [&](unsigned char *first, qsizetype bytesPerLine, int count) {
             reader.ReadRows(first, bytesPerLine, count);
         },
@@ -136,9 +129,8 @@ TEST(Cutting, ReadsAndShowsEveryRowOnceAndHandsPiecesOnInRowMajorOrder)
                             std::memcmp(row, decoded.constScanLine(seen), 300 * 3) == 0;
             ++seen;
         },
-        [&](int row, int col, TKeyedNode *record, QImage piece) {
+        [&](int row, int col, QImage piece) {
             EXPECT_EQ(row * 7 + col, lastIndex + 1);
-            EXPECT_EQ(record, document.FindChild("PIECES")->Child(row * 7 + col));
             lastIndex = row * 7 + col;
             pieces.push_back(std::move(piece));
         });
@@ -152,14 +144,13 @@ TEST(Cutting, ReadsAndShowsEveryRowOnceAndHandsPiecesOnInRowMajorOrder)
 
 TEST(Cutting, AFailingReadEndsTheCutWithItsErrorWhilePiecesAreBeingShaped)
 {
-    const std::unique_ptr<TKeyedNode> puzzle = Puzzle(15, 15, true, 9);
-    const TKeyedNode &document = *puzzle;
+    const TPuzzleGame document = Puzzle(15, 15, true, 9);
     const TPieceGeometry g = *ComputePieceGeometry(900, 900, 15, 15);
     const TPieceOutline outline(g.pieceWidth, g.pieceHeight, g.margin);
     int rowsRead = 0;
     int taken = 0;
     EXPECT_THROW(CutCells(
-                     {QSize(900, 900), 15, 15, g, true, 2}, outline, document.FindChild("PIECES"),
+                     {QSize(900, 900), 15, 15, g, true, 2}, outline, document.pieces,
                      [&](unsigned char *first, qsizetype bytesPerLine, int count) {
                          if (rowsRead > 500)
                              throw std::runtime_error("damaged");
@@ -167,7 +158,7 @@ TEST(Cutting, AFailingReadEndsTheCutWithItsErrorWhilePiecesAreBeingShaped)
                              std::memset(first + i * bytesPerLine, 90, 900 * 3);
                          rowsRead += count;
                      },
-                     {}, [&](int, int, TKeyedNode *, QImage) { ++taken; }),
+                     {}, [&](int, int, QImage) { ++taken; }),
                  std::runtime_error);
     EXPECT_GT(taken, 0);
     EXPECT_LT(taken, 15 * 15);
@@ -182,8 +173,8 @@ TEST(Cutting, PiecesEndAtThePictureEdgeAndShowEveryPicturePixel)
     for (const int width : {805, 795}) {
         for (const bool borders : {false, true}) {
             const QImage picture = NoisePicture(width, 600);
-            const std::unique_ptr<TKeyedNode> puzzle = Puzzle(10, 12, borders, 3);
-            const std::optional<TPuzzleCut> cut = CutPuzzle(picture, *puzzle, 2);
+            const std::optional<TPuzzleCut> cut =
+                CutPuzzle(picture, Puzzle(10, 12, borders, 3), 2);
             ASSERT_TRUE(cut);
             const TPieceGeometry &g = cut->geometry;
             const QRect pictureRect = picture.rect();

@@ -1,43 +1,59 @@
-#include "engine/container/KeyedNode.h"
-#include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PaletteOrder.h"
 
 #include <gtest/gtest.h>
-#include <memory>
+#include <vector>
 
 namespace
 {
 
-// Records under one PIECES node, each with the given attributes.
-class PaletteRecords : public ::testing::Test
+// Palette pieces, each with the given random order and edges (top, right, bottom, left).
+class PalettePieces : public ::testing::Test
 {
 protected:
-    TKeyedNode *Add(const QByteArray &ro, const QByteArray &t = "0", const QByteArray &r = "0",
-                    const QByteArray &b = "0", const QByteArray &l = "0")
+    int Add(int ro, int t = 0, int r = 0, int b = 0, int l = 0)
     {
-        auto *record = new TKeyedNode(&m_pieces);
-        record->SetName(PuzzleSchema::PieceNode);
-        record->SetAttr(PuzzleSchema::KeyRandomOrder, ro);
-        record->SetAttr(PuzzleSchema::KeyTop, t);
-        record->SetAttr(PuzzleSchema::KeyRight, r);
-        record->SetAttr(PuzzleSchema::KeyBottom, b);
-        record->SetAttr(PuzzleSchema::KeyLeft, l);
-        m_list.append(record);
-        return record;
+        TPiece piece;
+        piece.randomOrder = ro;
+        piece.edges = {t, r, b, l};
+        m_pieces.push_back(piece);
+        m_palette.append(static_cast<int>(m_pieces.size()) - 1);
+        return m_palette.last();
     }
 
-    QByteArrayList Values(const QByteArray &key) const
+    const TPiece &Piece(int index) const { return m_pieces[static_cast<std::size_t>(index)]; }
+
+    // The sort key's values in palette order.
+    QList<int> Values(TSortKey key) const
     {
-        QByteArrayList values;
-        for (const TKeyedNode *record : m_list)
-            values.append(record->GetAttr(key));
+        QList<int> values;
+        for (const int index : m_palette) {
+            const TPiece &piece = Piece(index);
+            switch (key) {
+            case TSortKey::Top:
+                values.append(piece.edges.top);
+                break;
+            case TSortKey::Right:
+                values.append(piece.edges.right);
+                break;
+            case TSortKey::Bottom:
+                values.append(piece.edges.bottom);
+                break;
+            case TSortKey::Left:
+                values.append(piece.edges.left);
+                break;
+            default:
+                values.append(piece.randomOrder);
+            }
+        }
         return values;
     }
 
+    void Sort(int order) { SortPalettePieces(m_palette, m_pieces, order); }
+
     void TearDown() override { SetSortDirection(1); }
 
-    TKeyedNode m_pieces;
-    QList<TKeyedNode *> m_list;
+    std::vector<TPiece> m_pieces;
+    QList<int> m_palette;
 };
 
 } // namespace
@@ -69,72 +85,70 @@ TEST(PaletteScroll, MaximumNeverBelowOne)
     EXPECT_EQ(PaletteScrollMaximum(225, 5), 220);
 }
 
-TEST_F(PaletteRecords, OrderKeysCompareAsText)
+TEST_F(PalettePieces, OrderKeysCompareAsText)
 {
-    const TKeyedNode *twelve = Add("12");
-    const TKeyedNode *three = Add("3");
-    const TKeyedNode *ten = Add("10");
-    const TKeyedNode *nine = Add("9");
-    EXPECT_LT(CompareOrderKey(*twelve, *three), 0);
-    EXPECT_LT(CompareOrderKey(*ten, *nine), 0);
-    EXPECT_EQ(CompareOrderKey(*three, *three), 0);
+    const int twelve = Add(12);
+    const int three = Add(3);
+    const int ten = Add(10);
+    const int nine = Add(9);
+    EXPECT_LT(CompareOrderKey(Piece(twelve), Piece(three)), 0);
+    EXPECT_LT(CompareOrderKey(Piece(ten), Piece(nine)), 0);
+    EXPECT_EQ(CompareOrderKey(Piece(three), Piece(three)), 0);
     SetSortDirection(-1);
-    EXPECT_LT(CompareOrderKey(*twelve, *three), 0) << "the direction is for edge keys only";
+    EXPECT_LT(CompareOrderKey(Piece(twelve), Piece(three)), 0)
+        << "the direction is for edge keys only";
 }
 
-TEST_F(PaletteRecords, EdgeKeysFollowTheSortDirection)
+TEST_F(PalettePieces, EdgeKeysFollowTheSortDirection)
 {
-    const TKeyedNode *hole = Add("0", "-1");
-    const TKeyedNode *flat = Add("1", "0");
-    const TKeyedNode *tab = Add("2", "1");
-    const TKeyedNode *absent = Add("3");
-    m_list.last()->DeleteAttr(PuzzleSchema::KeyTop);
+    const TPiece hole = Piece(Add(0, -1));
+    const TPiece flat = Piece(Add(1, 0));
+    const TPiece tab = Piece(Add(2, 1));
     SetSortDirection(1);
-    EXPECT_EQ(CompareEdgeKey(*hole, *flat, "T"), -1);
-    EXPECT_EQ(CompareEdgeKey(*flat, *tab, "T"), -1);
-    EXPECT_EQ(CompareEdgeKey(*tab, *tab, "T"), 0);
-    EXPECT_EQ(CompareEdgeKey(*absent, *hole, "T"), -1) << "absent reads as empty text";
+    EXPECT_EQ(CompareEdgeKey(hole, flat, TSortKey::Top), -1);
+    EXPECT_EQ(CompareEdgeKey(flat, tab, TSortKey::Top), -1);
+    EXPECT_EQ(CompareEdgeKey(tab, tab, TSortKey::Top), 0);
     SetSortDirection(-1);
-    EXPECT_EQ(CompareEdgeKey(*hole, *flat, "T"), 1);
-    EXPECT_EQ(CompareEdgeKey(*tab, *hole, "T"), -1);
+    EXPECT_EQ(CompareEdgeKey(hole, flat, TSortKey::Top), 1);
+    EXPECT_EQ(CompareEdgeKey(tab, hole, TSortKey::Top), -1);
 }
 
-TEST_F(PaletteRecords, NoneSortsByOrderKeyText)
+TEST_F(PalettePieces, NoneSortsByOrderKeyText)
 {
-    Add("3");
-    Add("12");
-    Add("0");
-    Add("21");
-    SortPaletteRecords(m_list, 0);
-    EXPECT_EQ(Values("RO"), (QByteArrayList{"0", "12", "21", "3"}));
+    Add(3);
+    Add(12);
+    Add(0);
+    Add(21);
+    Sort(0);
+    EXPECT_EQ(Values(TSortKey::RandomOrder), (QList<int>{0, 12, 21, 3}));
 }
 
-TEST_F(PaletteRecords, EachOrderSortsItsEdgeWithTabsFirstForOddItems)
+TEST_F(PalettePieces, EachOrderSortsItsEdgeWithTabsFirstForOddItems)
 {
-    // Each record has a different value on each edge so every key gives its own order.
-    Add("0", "1", "-1", "0", "1");
-    Add("1", "0", "1", "-1", "-1");
-    Add("2", "-1", "0", "1", "0");
-    const QByteArray keys[] = {"T", "T", "R", "R", "B", "B", "L", "L"};
+    // Each piece has a different value on each edge so every key gives its own order.
+    Add(0, 1, -1, 0, 1);
+    Add(1, 0, 1, -1, -1);
+    Add(2, -1, 0, 1, 0);
+    const TSortKey keys[] = {TSortKey::Top,    TSortKey::Top,    TSortKey::Right, TSortKey::Right,
+                             TSortKey::Bottom, TSortKey::Bottom, TSortKey::Left,  TSortKey::Left};
     for (int order = 1; order < SortOrderCount; ++order) {
         // The tools window: -1 for an odd item ("Top M" ...), 1 for an even one ("Top F" ...).
         SetSortDirection(order % 2 == 1 ? -1 : 1);
-        SortPaletteRecords(m_list, order);
-        const QByteArrayList expected =
-            order % 2 == 1 ? QByteArrayList{"1", "0", "-1"} : QByteArrayList{"-1", "0", "1"};
+        Sort(order);
+        const QList<int> expected = order % 2 == 1 ? QList<int>{1, 0, -1} : QList<int>{-1, 0, 1};
         EXPECT_EQ(Values(keys[order - 1]), expected) << "order " << order;
         EXPECT_EQ(SortKeyOfOrder(order), keys[order - 1]);
     }
-    EXPECT_TRUE(SortKeyOfOrder(0).isEmpty());
-    EXPECT_TRUE(SortKeyOfOrder(9).isEmpty()) << "an unknown order sorts like None";
+    EXPECT_EQ(SortKeyOfOrder(0), TSortKey::RandomOrder);
+    EXPECT_EQ(SortKeyOfOrder(9), TSortKey::RandomOrder) << "an unknown order sorts like None";
 }
 
-TEST_F(PaletteRecords, EqualKeysKeepTheirOrder)
+TEST_F(PalettePieces, EqualKeysKeepTheirOrder)
 {
-    TKeyedNode *first = Add("5", "1");
-    TKeyedNode *second = Add("4", "1");
-    TKeyedNode *hole = Add("3", "-1");
+    const int first = Add(5, 1);
+    const int second = Add(4, 1);
+    const int hole = Add(3, -1);
     SetSortDirection(-1);
-    SortPaletteRecords(m_list, 1);
-    EXPECT_EQ(m_list, (QList<TKeyedNode *>{first, second, hole}));
+    Sort(1);
+    EXPECT_EQ(m_palette, (QList<int>{first, second, hole}));
 }

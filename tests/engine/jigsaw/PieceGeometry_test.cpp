@@ -1,4 +1,5 @@
 #include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/jigsaw/Cutting.h"
 #include "engine/jigsaw/PieceGeometry.h"
 #include "engine/jigsaw/PuzzleMaking.h"
@@ -39,26 +40,26 @@ TEST(Geometry, UnplayableGridsAndPictures)
 TEST(Grid, DocumentValuesWithTheirFallbacks)
 {
     TKeyedNode document;
-    TPuzzleGrid grid = ReadPuzzleGrid(document);
+    TPuzzleGrid grid = GridOf(ReadPuzzleGame(document));
     EXPECT_EQ(grid.cols, 10);
     EXPECT_EQ(grid.rows, 12);
     EXPECT_TRUE(grid.drawBorders);
 
     document.SetAttr("COLS", "0");
     document.SetAttr("ROWS", "-4");
-    grid = ReadPuzzleGrid(document);
+    grid = GridOf(ReadPuzzleGame(document));
     EXPECT_EQ(grid.cols, 10) << "below 1 reads as absent";
     EXPECT_EQ(grid.rows, 12);
 
     document.SetAttr("COLS", "abc");
     document.SetAttr("ROWS", "15");
     document.SetAttr("BRDRS", "n");
-    grid = ReadPuzzleGrid(document);
+    grid = GridOf(ReadPuzzleGame(document));
     EXPECT_EQ(grid.cols, 10);
     EXPECT_EQ(grid.rows, 15);
     EXPECT_TRUE(grid.drawBorders) << "only an exact N turns borders off";
     document.SetAttr("BRDRS", "N");
-    EXPECT_FALSE(ReadPuzzleGrid(document).drawBorders);
+    EXPECT_FALSE(GridOf(ReadPuzzleGame(document)).drawBorders);
 }
 
 TEST(RenderCell, ShowsThePictureFromTheOffsetAndWhiteBeyondIt)
@@ -91,13 +92,12 @@ TEST(RenderCell, ShowsThePictureFromTheOffsetAndWhiteBeyondIt)
 
 TEST(Cutting, EveryRecordGivesAPieceOfThePieceSize)
 {
-    TKeyedNode document;
     TRandomGenerator random(1234);
-    MakePuzzleDocument(document, {7, 9, true, "P", "", ""}, random);
+    TPuzzleGame game = MakePuzzleGame({7, 9, true, "P", "", ""}, random);
     QImage picture(905, 700, QImage::Format_RGB32);
     picture.fill(qRgb(30, 60, 90));
 
-    const std::optional<TPuzzleCut> cut = CutPuzzle(picture, document);
+    const std::optional<TPuzzleCut> cut = CutPuzzle(picture, game);
     ASSERT_TRUE(cut);
     EXPECT_EQ(cut->geometry, *ComputePieceGeometry(905, 700, 9, 7));
     ASSERT_EQ(cut->pieces.size(), 63u);
@@ -110,7 +110,7 @@ TEST(Cutting, EveryRecordGivesAPieceOfThePieceSize)
         EXPECT_EQ(piece.image.pixel(m + 2, m + 2), qRgb(30, 60, 90)) << "inside the cell";
     }
 
-    delete document.FindChild("PIECES")->Child(62);
-    EXPECT_EQ(CutPuzzle(picture, document)->pieces.size(), 62u) << "a cell without a record";
-    EXPECT_FALSE(CutPuzzle(QImage(4, 700, QImage::Format_RGB32), document));
+    game.pieces.pop_back();
+    EXPECT_EQ(CutPuzzle(picture, game)->pieces.size(), 62u) << "a cell without a piece";
+    EXPECT_FALSE(CutPuzzle(QImage(4, 700, QImage::Format_RGB32), game));
 }

@@ -1,7 +1,5 @@
-#include "engine/container/KeyedNode.h"
 #include "engine/jigsaw/Cutting.h"
 #include "engine/jigsaw/PieceOutlinePaths.h"
-#include "engine/jigsaw/PieceTurns.h"
 #include "engine/jigsaw/PuzzleMaking.h"
 
 #include <QPainter>
@@ -56,16 +54,15 @@ constexpr int PictureHeight = 211;
 TEST(PieceOutlinePaths, FilledOutlinesAreTheDesktopsPiecesPixelForPixel)
 {
     for (const bool turned : {false, true}) {
-        TKeyedNode document;
         TRandomGenerator random(2024);
-        MakePuzzleDocument(document, {4, 5, false, "P", "", "", turned}, random);
+        const TPuzzleGame game = MakePuzzleGame({4, 5, false, "P", "", "", turned}, random);
         QImage picture(PictureWidth, PictureHeight, QImage::Format_RGB888);
         picture.fill(Qt::white);
-        const std::optional<TPuzzleCut> cut = CutPuzzle(picture, document, 1);
+        const std::optional<TPuzzleCut> cut = CutPuzzle(picture, game, 1);
         ASSERT_TRUE(cut);
         std::vector<TPieceEdges> edges;
-        for (int i = 0; i < PiecesNodeOf(document)->ChildCount(); ++i)
-            edges.push_back(ReadPieceEdges(*PiecesNodeOf(document)->Child(i)));
+        for (const TPiece &piece : game.pieces)
+            edges.push_back(piece.edges);
         const TPuzzleOutlines outlines =
             PuzzleOutlines(cut->geometry, picture.size(), cut->grid.cols, edges);
         ASSERT_EQ(outlines.pieceOutline.size(), cut->pieces.size());

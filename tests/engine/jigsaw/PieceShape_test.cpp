@@ -1,4 +1,3 @@
-#include "engine/container/KeyedNode.h"
 #include "engine/jigsaw/PieceGeometry.h"
 #include "engine/jigsaw/PieceShape.h"
 
@@ -327,20 +326,8 @@ TEST(DisplayImage, TransparencyComesFromTheBottomLeftColour)
     EXPECT_TRUE(PieceDisplayImage(QImage()).isNull());
 }
 
-TEST(PieceRecord, EdgesReadInOrderAndFailuresMakeTheRestFlat)
+TEST(PieceEdges, OtherIntegersShapeLikeFlatEdges)
 {
-    TKeyedNode record;
-    record.SetAttr("T", "1");
-    record.SetAttr("R", "-1");
-    record.SetAttr("B", "-1");
-    record.SetAttr("L", "1");
-    EXPECT_EQ(ReadPieceEdges(record), (TPieceEdges{1, -1, -1, 1}));
-    record.SetAttr("R", "x");
-    EXPECT_EQ(ReadPieceEdges(record), (TPieceEdges{1, 0, 0, 0}));
-    record.SetAttr("R", "-1");
-    record.SetAttr("B", "");
-    EXPECT_EQ(ReadPieceEdges(record), (TPieceEdges{1, -1, 0, 0}));
-
     // An integer other than 1 or -1 shapes like a flat edge.
     const TPieceOutline outline(120, 90, 20);
     for (int x = 0; x < 120; ++x)

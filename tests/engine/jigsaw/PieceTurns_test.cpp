@@ -1,5 +1,4 @@
-#include "engine/container/KeyedNode.h"
-#include "engine/container/PuzzleSchema.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/jigsaw/Cutting.h"
 #include "engine/jigsaw/PieceTurns.h"
 #include "engine/jigsaw/PuzzleMaking.h"
@@ -8,8 +7,6 @@
 #include <QSet>
 #include <gtest/gtest.h>
 #include <memory>
-
-using namespace PuzzleSchema;
 
 namespace
 {
@@ -24,16 +21,14 @@ QImage NoisePicture(int width, int height)
     return picture;
 }
 
-std::unique_ptr<TKeyedNode> MakeDocument(bool turned, quint32 seed)
+TPuzzleGame MakeGame(bool turned, quint32 seed)
 {
-    auto document = std::make_unique<TKeyedNode>();
     TPuzzleProperties properties;
     properties.cols = 5;
     properties.rows = 4;
     properties.turned = turned;
     TRandomGenerator random(seed);
-    MakePuzzleDocument(*document, properties, random);
-    return document;
+    return MakePuzzleGame(properties, random);
 }
 
 } // namespace
@@ -41,8 +36,8 @@ std::unique_ptr<TKeyedNode> MakeDocument(bool turned, quint32 seed)
 TEST(PieceTurns, TurnsMovePixelsExactlyAndFourGiveThePieceBack)
 {
     // A real shaped piece, transparent outside its outline, with an odd and unequal size.
-    const auto document = MakeDocument(false, 11);
-    const auto cut = CutPuzzle(NoisePicture(451, 283), *document, 1);
+    const TPuzzleGame document = MakeGame(false, 11);
+    const auto cut = CutPuzzle(NoisePicture(451, 283), document, 1);
     ASSERT_TRUE(cut);
     const QImage upright = cut->pieces[6].image;
     ASSERT_NE(upright.width(), upright.height());
@@ -78,32 +73,26 @@ TEST(PieceTurns, ShownPointsMapBackToTheUprightPiece)
 
 TEST(PieceTurns, TurnedPuzzleKeepsTheShapesAndStoresTurnsUnderItsOwnNode)
 {
-    const auto uprightDocument = MakeDocument(false, 99);
-    const auto turnedDocument = MakeDocument(true, 99);
-    const TKeyedNode &upright = *uprightDocument;
-    const TKeyedNode &turned = *turnedDocument;
-    EXPECT_FALSE(HasTurnedPieces(upright));
-    ASSERT_TRUE(HasTurnedPieces(turned));
-    EXPECT_EQ(turned.FindChild(PiecesNode), nullptr) << "older players find no pieces";
-    const TKeyedNode *pieces = PiecesNodeOf(turned);
-    ASSERT_EQ(pieces->ChildCount(), 20);
+    const TPuzzleGame upright = MakeGame(false, 99);
+    const TPuzzleGame turned = MakeGame(true, 99);
+    EXPECT_FALSE(upright.turnedPieces);
+    ASSERT_TRUE(turned.turnedPieces);
+    ASSERT_EQ(turned.pieces.size(), 20u);
     int upstanding = 0;
     QSet<int> seen;
-    for (int i = 0; i < pieces->ChildCount(); ++i) {
-        const TKeyedNode *record = pieces->Child(i);
-        for (const char *key :
-             {KeyRow, KeyCol, KeyRight, KeyBottom, KeyRandomOrder, KeyTop, KeyLeft})
-            EXPECT_EQ(record->GetAttr(key), PiecesNodeOf(upright)->Child(i)->GetAttr(key));
-        seen.insert(TurnOf(*record));
-        upstanding += IsUpright(*record);
+    for (std::size_t i = 0; i < turned.pieces.size(); ++i) {
+        TPiece shape = turned.pieces[i];
+        shape.turn = 0;
+        EXPECT_EQ(shape, upright.pieces[i]);
+        seen.insert(turned.pieces[i].turn);
+        upstanding += turned.pieces[i].turn == 0;
     }
     EXPECT_EQ(seen.size(), 4) << "every quarter turn is drawn";
     EXPECT_LT(upstanding, 20);
 
-    // Turns and positions survive the text form.
-    TKeyedNode copy;
-    copy.LoadFromText(turned.SaveToText());
-    ASSERT_TRUE(HasTurnedPieces(copy));
-    for (int i = 0; i < pieces->ChildCount(); ++i)
-        EXPECT_EQ(TurnOf(*PiecesNodeOf(copy)->Child(i)), TurnOf(*pieces->Child(i)));
+    // Turns survive the stored form, where older players find no pieces.
+    const QByteArray text = TPuzzleDocument(turned).StoredText();
+    EXPECT_TRUE(text.contains("<TURNED_PIECES"));
+    EXPECT_FALSE(text.contains("<PIECES"));
+    EXPECT_EQ(TPuzzleDocument(text).Game(), turned);
 }

@@ -1,6 +1,7 @@
 // The engine's play aids: the move history, the clock and where lost pieces come back.
 
 #include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/jigsaw/LostPieces.h"
 #include "engine/jigsaw/MoveHistory.h"
 #include "engine/jigsaw/PlayClock.h"
@@ -49,14 +50,14 @@ TEST(PlayClock, CountsOnlyShownAndActiveTime)
 
 TEST(PlayClock, TimesAreStoredAndTheBestKept)
 {
-    TKeyedNode document;
-    EXPECT_EQ(StoredSeconds(document, KeyBestSeconds), 0);
-    StoreSolveTime(document, 300);
-    StoreSolveTime(document, 400);
-    EXPECT_EQ(StoredSeconds(document, KeyPlayedSeconds), 400);
-    EXPECT_EQ(StoredSeconds(document, KeyBestSeconds), 300);
-    document.SetAttr(KeyPlayedSeconds, "-7");
-    EXPECT_EQ(StoredSeconds(document, KeyPlayedSeconds), 0);
+    TPuzzleGame game;
+    EXPECT_EQ(BestSeconds(game), 0);
+    StoreSolveTime(game, 300);
+    StoreSolveTime(game, 400);
+    EXPECT_EQ(PlayedSeconds(game), 400);
+    EXPECT_EQ(BestSeconds(game), 300);
+    EXPECT_EQ(PlayedSeconds(TPuzzleDocument(QByteArray("<PUZZLE_DATA PLAYSECS=\"-7\"/>")).Game()),
+              0);
     EXPECT_EQ(FormatPlayTime(65), "1:05");
     EXPECT_EQ(FormatPlayTime(3 * 3600 + 7), "3:00:07");
 }
@@ -86,10 +87,11 @@ TEST(PlayClock, UnknownNamesSurviveALoadAndASave)
     document.LoadFromText("<PUZZLE_DATA PNAME=\"x\" PLAYSECS=\"75\" BESTSECS=\"60\" FUTURE=\"1\">"
                           "<PIECES><PIECE ROW=\"0\" COL=\"0\" SPIN=\"2\"></PIECE></PIECES>"
                           "<LATER A=\"b\"></LATER></PUZZLE_DATA>");
+    TPuzzleDocument kept(document.SaveToText());
+    EXPECT_EQ(kept.Text(), document.SaveToText());
     TKeyedNode reloaded;
-    reloaded.LoadFromText(document.SaveToText());
-    EXPECT_EQ(reloaded.SaveToText(), document.SaveToText());
-    EXPECT_EQ(StoredSeconds(reloaded, KeyPlayedSeconds), 75);
+    reloaded.LoadFromText(kept.Text());
+    EXPECT_EQ(PlayedSeconds(kept.Game()), 75);
     EXPECT_EQ(reloaded.GetAttr("FUTURE"), "1");
     ASSERT_NE(reloaded.FindChild("LATER"), nullptr);
     EXPECT_EQ(reloaded.FindChild("PIECES")->Child(0)->GetAttr("SPIN"), "2");

@@ -1,5 +1,5 @@
 // What a puzzle must pass before it is cut: piece records, and a cut within the memory budget.
-#include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/jigsaw/PlayChecks.h"
 #include "engine/picture/JpegPicture.h"
 #include "engine/picture/MemoryBudget.h"
@@ -11,11 +11,16 @@
 namespace
 {
 
-const TKeyedNode &Document(const QByteArray &text)
+const TPuzzleDocument &Document(const QByteArray &text)
 {
-    static TKeyedNode document;
-    document.LoadFromText(text);
+    static TPuzzleDocument document;
+    document = TPuzzleDocument(text);
     return document;
+}
+
+const TPuzzleGame &Game(const QByteArray &text)
+{
+    return Document(text).Game();
 }
 
 QByteArray Grid(int cols, int rows)
@@ -55,17 +60,16 @@ TEST(PlayChecks, TheBudgetHoldsTheMakersGridsAndRefusesTheLargest)
     // Held beside the cut: a portable program's image with two large photographs in it.
     constexpr std::int64_t Held = std::int64_t{64} << 20;
     for (const QByteArray &grid : {Grid(7, 7), Grid(15, 15)})
-        EXPECT_NO_THROW(RequireCutWithinBudget(side, side, 0, Document(grid), Held));
-    EXPECT_THROW(RequireCutWithinBudget(9000, 9000, 0, Document(Grid(100, 100)), 0),
-                 EPuzzleRefused);
-    EXPECT_NO_THROW(RequireCutWithinBudget(900, 900, 0, Document(Grid(100, 100)), 0));
+        EXPECT_NO_THROW(RequireCutWithinBudget(side, side, 0, Game(grid), Held));
+    EXPECT_THROW(RequireCutWithinBudget(9000, 9000, 0, Game(Grid(100, 100)), 0), EPuzzleRefused);
+    EXPECT_NO_THROW(RequireCutWithinBudget(900, 900, 0, Game(Grid(100, 100)), 0));
     // So does what the game holds beside the cut: its file and its document.
-    EXPECT_THROW(RequireCutWithinBudget(900, 900, 0, Document(Grid(100, 100)), MemoryBudget - 1),
+    EXPECT_THROW(RequireCutWithinBudget(900, 900, 0, Game(Grid(100, 100)), MemoryBudget - 1),
                  EPuzzleRefused);
     // The decoder's buffers of a progressive file count too.
-    EXPECT_THROW(RequireCutWithinBudget(900, 900, MemoryBudget, Document(Grid(100, 100)), 0),
+    EXPECT_THROW(RequireCutWithinBudget(900, 900, MemoryBudget, Game(Grid(100, 100)), 0),
                  EPuzzleRefused);
-    EXPECT_NO_THROW(RequireCutWithinBudget(5, 5, 0, Document(Grid(100, 100)), 0))
+    EXPECT_NO_THROW(RequireCutWithinBudget(5, 5, 0, Game(Grid(100, 100)), 0))
         << "a grid the picture cannot hold is left to the cut";
 }
 
@@ -87,7 +91,7 @@ TEST(PlayChecks, TheSolvedDisplayCountsBothPicturesBesideThePieces)
         return jpeg;
     };
     const auto source = picture(6000, 6000);
-    const TKeyedNode &document = Document(Grid(15, 15));
+    const TPuzzleGame &document = Game(Grid(15, 15));
     EXPECT_NO_THROW(RequireSolvedDisplayWithinBudget(*source, *picture(6000, 6000), document, 0));
     EXPECT_THROW(
         RequireSolvedDisplayWithinBudget(*source, *picture(6000, 6000), document, MemoryBudget / 2),

@@ -1,10 +1,12 @@
 #include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/jigsaw/PuzzleMaking.h"
 #include "engine/jigsaw/Random.h"
 
 #include <QDateTime>
 #include <QTime>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace
 {
@@ -22,6 +24,15 @@ int MillisecondsSinceMidnightUtc()
 TKeyedNode &Pieces(TKeyedNode &document)
 {
     return *document.FindChild("PIECES");
+}
+
+// The stored form of a new puzzle, as the maker writes it.
+std::unique_ptr<TKeyedNode> MadeDocument(const TPuzzleProperties &properties, std::uint32_t seed)
+{
+    TRandomGenerator random(seed);
+    auto document = std::make_unique<TKeyedNode>();
+    document->LoadFromText(TPuzzleDocument(MakePuzzleGame(properties, random)).StoredText());
+    return document;
 }
 
 } // namespace
@@ -72,40 +83,22 @@ TEST(RandomEdge, HoleForZeroToFiveTabForSixToNine)
     EXPECT_NEAR(holes, 6000, 300);
 }
 
-TEST(FindOrAddChild, FindsOrAppendsANamedChild)
+TEST(MakePuzzleGame, HeaderOfANewSevenBySevenPuzzle)
 {
-    TKeyedNode root;
-    EXPECT_EQ(FindOrAddChild(nullptr, "X"), nullptr);
-    auto *first = new TKeyedNode(&root);
-    first->SetName("FIRST");
-    EXPECT_EQ(FindOrAddChild(&root, "first"), first);
-    TKeyedNode *added = FindOrAddChild(&root, "PIECES");
-    ASSERT_EQ(root.ChildCount(), 2);
-    EXPECT_EQ(root.Child(1), added);
-    EXPECT_EQ(added->Name(), "PIECES");
-}
-
-TEST(MakePuzzleDocument, HeaderOfANewSevenBySevenPuzzle)
-{
-    TKeyedNode document;
-    document.SetName("OLD");
-    document.SetAttr("COLOR", "#FFFFFF");
-    (new TKeyedNode(&document))->SetName("STALE");
-    TRandomGenerator random(5);
-    EXPECT_TRUE(MakePuzzleDocument(document, {7, 7, true, "Puzzle", "", ""}, random));
+    const auto made = MadeDocument({7, 7, true, "Puzzle", "", ""}, 5);
+    TKeyedNode &document = *made;
     EXPECT_EQ(document.Name(), "PUZZLE_DATA");
     EXPECT_EQ(Keys(document), (QList<QByteArray>{"PNAME", "COLS", "ROWS"}));
     EXPECT_EQ(document.GetAttr("COLS"), "7");
-    ASSERT_EQ(document.ChildCount(), 1) << "old children go";
+    ASSERT_EQ(document.ChildCount(), 1);
     EXPECT_EQ(Pieces(document).ChildCount(), 49);
     EXPECT_TRUE(Pieces(document).AttrNames().isEmpty());
 }
 
-TEST(MakePuzzleDocument, AllHeaderValuesInOrderAndBordersOff)
+TEST(MakePuzzleGame, AllHeaderValuesInOrderAndBordersOff)
 {
-    TKeyedNode document;
-    TRandomGenerator random(5);
-    MakePuzzleDocument(document, {9, 15, false, "Name", "Me", "http://x"}, random);
+    const auto made = MadeDocument({9, 15, false, "Name", "Me", "http://x"}, 5);
+    TKeyedNode &document = *made;
     EXPECT_EQ(Keys(document),
               (QList<QByteArray>{"PNAME", "AUTHOR", "WEBSITE", "COLS", "ROWS", "BRDRS"}));
     EXPECT_EQ(document.GetAttr("COLS"), "15");
@@ -116,10 +109,8 @@ TEST(MakePuzzleDocument, AllHeaderValuesInOrderAndBordersOff)
 
 static void ExpectDocumentInvariants(int rows, int cols)
 {
-    TKeyedNode document;
-    TRandomGenerator random(777);
-    MakePieces(document, rows, cols, random);
-    TKeyedNode &pieces = Pieces(document);
+    const auto made = MadeDocument({rows, cols, true, "", "", ""}, 777);
+    TKeyedNode &pieces = Pieces(*made);
     ASSERT_EQ(pieces.ChildCount(), rows * cols);
     for (int row = 0; row < rows; ++row) {
         for (int col = 0; col < cols; ++col) {
@@ -164,18 +155,18 @@ TEST(MakePieces, DocumentInvariants)
 TEST(MakePieces, DrawsBottomRightThenOrderKeyPerPiece)
 {
     const int rows = 3, cols = 4;
-    TKeyedNode document;
     TRandomGenerator random(4242);
     TRandomGenerator expected(4242);
-    MakePieces(document, rows, cols, random);
+    const std::vector<TPiece> pieces = MakePieces(rows, cols, random);
+    ASSERT_EQ(pieces.size(), 12u);
     for (int i = 0; i < rows * cols; ++i) {
-        const TKeyedNode &piece = *Pieces(document).Child(i);
+        const TPiece &piece = pieces[static_cast<std::size_t>(i)];
         const int row = i / cols, col = i % cols;
         const int bottom = row < rows - 1 ? RandomEdge(expected) : 0;
         const int right = col < cols - 1 ? RandomEdge(expected) : 0;
-        EXPECT_EQ(piece.GetAttr("B").toInt(), bottom) << i;
-        EXPECT_EQ(piece.GetAttr("R").toInt(), right) << i;
-        EXPECT_EQ(piece.GetAttr("RO").toInt(), expected.Random(rows * cols)) << i;
+        EXPECT_EQ(piece.edges.bottom, bottom) << i;
+        EXPECT_EQ(piece.edges.right, right) << i;
+        EXPECT_EQ(piece.randomOrder, expected.Random(rows * cols)) << i;
     }
     EXPECT_EQ(random.State(), expected.State());
 }
@@ -183,35 +174,33 @@ TEST(MakePieces, DrawsBottomRightThenOrderKeyPerPiece)
 TEST(MakePieces, SameStateGivesTheSameDocument)
 {
     auto make = [](std::uint32_t state) {
-        TKeyedNode document;
-        TRandomGenerator random(state);
-        MakePuzzleDocument(document, {12, 13, true, "A", "B", "C"}, random);
-        return document.SaveToText();
+        return MadeDocument({12, 13, true, "A", "B", "C"}, state)->SaveToText();
     };
     EXPECT_EQ(make(31337), make(31337));
     EXPECT_NE(make(31337), make(31338));
 }
 
-TEST(MakePieces, ReplacesAnExistingPiecesNodeInPlace)
+// A game written into a document that has pieces already fills them in place.
+TEST(MakePieces, FillsAnExistingPiecesNodeInPlace)
 {
     TKeyedNode document;
     auto *other = new TKeyedNode(&document);
     other->SetName("FIRST");
-    TKeyedNode *pieces = FindOrAddChild(&document, "PIECES");
-    pieces->SetAttr("JUNK", "1");
+    auto *pieces = new TKeyedNode(&document);
+    pieces->SetName("PIECES");
     TRandomGenerator random(1);
-    MakePieces(document, 2, 2, random);
+    TPuzzleGame game;
+    game.pieces = MakePieces(2, 2, random);
+    WritePuzzleGame(game, document);
     ASSERT_EQ(document.ChildCount(), 2);
     EXPECT_EQ(document.Child(1), pieces);
     EXPECT_EQ(pieces->ChildCount(), 4);
-    EXPECT_TRUE(pieces->AttrNames().isEmpty());
+    EXPECT_EQ(ReadPuzzleGame(document).pieces, game.pieces);
 }
 
 TEST(MakePieces, OneColumnHasNoLeftNeighbours)
 {
-    TKeyedNode document;
     TRandomGenerator random(3);
-    MakePieces(document, 4, 1, random);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(Pieces(document).Child(i)->GetAttr("L"), "0");
+    for (const TPiece &piece : MakePieces(4, 1, random))
+        EXPECT_EQ(piece.edges.left, 0);
 }

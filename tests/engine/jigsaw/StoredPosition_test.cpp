@@ -1,6 +1,7 @@
 // A stored position is restored only when both values convert and the whole piece stays
 // within the desktop's reach.
 #include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/jigsaw/StoredPosition.h"
 
 #include <gtest/gtest.h>
@@ -10,10 +11,12 @@ namespace
 
 std::optional<QPoint> Restored(const QByteArray &left, const QByteArray &top)
 {
-    TKeyedNode record;
+    TKeyedNode document;
+    document.LoadFromText("<PUZZLE_DATA><PIECES><PIECE/></PIECES></PUZZLE_DATA>");
+    TKeyedNode &record = *document.Child(0)->Child(0);
     record.SetAttr("PLEFT", left);
     record.SetAttr("PTOP", top);
-    return StoredPosition(record, 40, 30);
+    return StoredPosition(ReadPuzzleGame(document).pieces.at(0), 40, 30);
 }
 
 } // namespace

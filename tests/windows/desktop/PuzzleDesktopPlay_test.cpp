@@ -1,9 +1,8 @@
 // A real puzzle played to the end on the desktop alone: every piece taken from the palette in
 // its shuffled order and dragged with the mouse to its place, with every move checked in the
-// document.
+// game and in the document it is kept in.
 
-#include "engine/container/DocumentValues.h"
-#include "engine/container/PuzzleSchema.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/jigsaw/Joining.h"
 #include "engine/jigsaw/PuzzleMaking.h"
 #include "support/DesktopFixture.h"
@@ -19,32 +18,23 @@ constexpr int GridSize = 7;
 // The assembly's top-left corner, on the cell grid (cells are 80 × 60).
 const QPoint Origin(3 * 80, 2 * 60);
 
-QPoint StoredPosition(const TKeyedNode *record)
+QPoint Target(const TPiece &piece)
 {
-    return {TextToIntDef(record->GetAttr(PuzzleSchema::KeyPieceLeft), -1),
-            TextToIntDef(record->GetAttr(PuzzleSchema::KeyPieceTop), -1)};
+    return Origin + QPoint(piece.col * 80, piece.row * 60);
 }
 
-QPoint Target(const TKeyedNode *record)
+// Every piece's position, in the game's order.
+QList<std::optional<QPoint>> Positions(const TPuzzleGame &game)
 {
-    const int col = TextToIntDef(record->GetAttr(PuzzleSchema::KeyCol), -1);
-    const int row = TextToIntDef(record->GetAttr(PuzzleSchema::KeyRow), -1);
-    return Origin + QPoint(col * 80, row * 60);
-}
-
-// Every record's position attributes, in document order.
-QList<QByteArray> Positions(const TKeyedNode &pieces)
-{
-    QList<QByteArray> positions;
-    for (int i = 0; i < pieces.ChildCount(); ++i)
-        positions.append(pieces.Child(i)->GetAttr(PuzzleSchema::KeyPieceLeft) + "," +
-                         pieces.Child(i)->GetAttr(PuzzleSchema::KeyPieceTop));
+    QList<std::optional<QPoint>> positions;
+    for (const TPiece &piece : game.pieces)
+        positions.append(piece.position);
     return positions;
 }
 
 } // namespace
 
-TEST(DesktopPlay, RealPuzzlePlayedToSolvedWithEveryMoveInTheDocument)
+TEST(DesktopPlay, RealPuzzlePlayedToSolvedWithEveryMoveInTheGame)
 {
     TDesktopGame game(GridSize, GridSize, QSize(560, 420), QSize(1400, 900));
     ASSERT_EQ(game.geometry.cellWidth, 80);
@@ -52,46 +42,42 @@ TEST(DesktopPlay, RealPuzzlePlayedToSolvedWithEveryMoveInTheDocument)
     QSignalSpy dropped(&game.desktop, &TPuzzleDesktop::OnPieceDropped);
 
     // A false start: the first palette piece goes to a wrong place, then back to the palette.
-    TKeyedNode *wanderer = game.desktop.PaletteRecords().first();
-    game.DragTo(game.desktop.ImageOfRecord(wanderer), QPoint(1000, 600));
-    EXPECT_EQ(StoredPosition(wanderer), QPoint(1040, 600));
-    game.DragTo(game.desktop.ImageOfRecord(wanderer), QPoint(40, 300));
-    EXPECT_TRUE(wanderer->GetAttr(PuzzleSchema::KeyPieceLeft).isEmpty());
+    const int wanderer = game.desktop.PalettePieces().first();
+    game.DragTo(game.desktop.ImageOfPiece(wanderer), QPoint(1000, 600));
+    EXPECT_EQ(game.Piece(wanderer).position, QPoint(1040, 600));
+    game.DragTo(game.desktop.ImageOfPiece(wanderer), QPoint(40, 300));
+    EXPECT_FALSE(game.Piece(wanderer).position);
 
     int moves = 2;
-    while (!game.desktop.PaletteRecords().isEmpty()) {
+    while (!game.desktop.PalettePieces().isEmpty()) {
         EXPECT_FALSE(game.desktop.IsSolved());
-        const QList<QByteArray> before = Positions(*game.pieces);
-        TKeyedNode *record = game.desktop.PaletteRecords().first();
-        TPieceImage *image = game.desktop.ImageOfRecord(record);
+        const auto before = Positions(game.game);
+        const int piece = game.desktop.PalettePieces().first();
+        TPieceImage *image = game.desktop.ImageOfPiece(piece);
         ASSERT_TRUE(image->IsVisible()) << "the palette shows its first piece";
-        game.DragTo(image, Target(record));
+        game.DragTo(image, Target(game.Piece(piece)));
         ++moves;
-        ASSERT_EQ(StoredPosition(record), Target(record));
-        EXPECT_EQ(game.desktop.ViewPosition(image), Target(record));
-        const QList<QByteArray> after = Positions(*game.pieces);
+        ASSERT_EQ(game.Piece(piece).position, Target(game.Piece(piece)));
+        EXPECT_EQ(game.desktop.ViewPosition(image), Target(game.Piece(piece)));
+        const auto after = Positions(game.game);
         int changed = 0;
         for (int i = 0; i < after.size(); ++i)
             changed += before[i] != after[i];
-        EXPECT_EQ(changed, 1) << "one move, one record";
+        EXPECT_EQ(changed, 1) << "one move, one piece";
     }
     EXPECT_EQ(dropped.count(), moves);
     EXPECT_TRUE(game.desktop.IsSolved());
 
-    // The document alone holds the game: a copy read back from its text is solved too.
-    TKeyedNode copy;
-    copy.LoadFromText(game.document.SaveToText());
-    const TKeyedNode *copiedPieces = copy.FindChild(PuzzleSchema::PiecesNode);
-    ASSERT_NE(copiedPieces, nullptr);
-    EXPECT_EQ(Positions(*copiedPieces), Positions(*game.pieces));
-    for (int i = 0; i < copiedPieces->ChildCount(); ++i)
-        EXPECT_EQ(StoredPosition(copiedPieces->Child(i)), Target(copiedPieces->Child(i)));
+    // The document alone holds the game: a copy read back from its text is the same game.
+    const TPuzzleDocument copy(game.document.Text());
+    EXPECT_EQ(copy.Game(), game.game);
 
     // Moving one piece away unsolves it; moving it back solves it again.
-    TKeyedNode *corner = game.desktop.PieceAt(GridSize - 1, GridSize - 1);
-    game.DragTo(game.desktop.ImageOfRecord(corner), Target(corner) + QPoint(80, 0));
+    const int corner = *game.desktop.PieceAt(GridSize - 1, GridSize - 1);
+    const QPoint home = Target(game.Piece(corner));
+    game.DragTo(game.desktop.ImageOfPiece(corner), home + QPoint(80, 0));
     EXPECT_FALSE(game.desktop.IsSolved());
-    game.DragTo(game.desktop.ImageOfRecord(corner), Target(corner) + QPoint(3, -4));
+    game.DragTo(game.desktop.ImageOfPiece(corner), home + QPoint(3, -4));
     EXPECT_TRUE(game.desktop.IsSolved()) << "snapped back onto its cell";
 }
 
@@ -99,15 +85,14 @@ TEST(DesktopPlay, ShiftedAssemblyIsSolved)
 {
     TDesktopGame game(GridSize, GridSize, QSize(560, 420), QSize(1400, 900));
     for (int i = 0; i < game.PieceCount(); ++i) {
-        const QPoint place = Target(game.Record(i)) + QPoint(160, 60);
+        const QPoint place = Target(game.Piece(i)) + QPoint(160, 60);
         game.desktop.PlacePiece(game.Image(i), place.x(), place.y());
-        game.Record(i)->SetAttr(PuzzleSchema::KeyPieceLeft, IntToText(place.x()));
-        game.Record(i)->SetAttr(PuzzleSchema::KeyPieceTop, IntToText(place.y()));
+        game.Piece(i).position = place;
     }
     EXPECT_TRUE(game.desktop.IsSolved());
     game.desktop.ResetGame();
     EXPECT_FALSE(game.desktop.IsSolved());
-    EXPECT_EQ(game.desktop.PaletteRecords().size(), GridSize * GridSize);
+    EXPECT_EQ(game.desktop.PalettePieces().size(), GridSize * GridSize);
 }
 
 // The smallest and the largest grid the maker offers: the last piece is dragged home with the
@@ -119,38 +104,30 @@ TEST(DesktopPlay, GridEndsPlayJoinSolveAndSave)
         TDesktopGame game(size, size, QSize(40 * size, 30 * size), QSize(1400, 900));
         ASSERT_EQ(game.PieceCount(), size * size);
         const QPoint origin(5 * game.geometry.cellWidth, 2 * game.geometry.cellHeight);
-        const auto target = [&](const TKeyedNode *record) {
-            return origin + QPoint(TextToIntDef(record->GetAttr(PuzzleSchema::KeyCol), -1) *
-                                       game.geometry.cellWidth,
-                                   TextToIntDef(record->GetAttr(PuzzleSchema::KeyRow), -1) *
-                                       game.geometry.cellHeight);
+        const auto target = [&](const TPiece &piece) {
+            return origin + QPoint(piece.col * game.geometry.cellWidth,
+                                   piece.row * game.geometry.cellHeight);
         };
-        TKeyedNode *last = game.desktop.PieceAt(0, 0);
-        for (TKeyedNode *record : game.desktop.Records()) {
-            if (record == last)
+        const int last = *game.desktop.PieceAt(0, 0);
+        for (int piece = 0; piece < game.PieceCount(); ++piece) {
+            if (piece == last)
                 continue;
-            const QPoint place = target(record);
-            game.desktop.PlacePiece(game.desktop.ImageOfRecord(record), place.x(), place.y());
-            record->SetAttr(PuzzleSchema::KeyPieceLeft, IntToText(place.x()));
-            record->SetAttr(PuzzleSchema::KeyPieceTop, IntToText(place.y()));
+            const QPoint place = target(game.Piece(piece));
+            game.desktop.PlacePiece(game.desktop.ImageOfPiece(piece), place.x(), place.y());
+            game.Piece(piece).position = place;
         }
         game.desktop.RefreshPalette();
-        ASSERT_EQ(game.desktop.PaletteRecords(), QList<TKeyedNode *>{last});
+        ASSERT_EQ(game.desktop.PalettePieces(), QList<int>{last});
         EXPECT_FALSE(game.desktop.IsSolved());
-        game.DragTo(game.desktop.ImageOfRecord(last), target(last) + QPoint(2, -3));
-        EXPECT_EQ(StoredPosition(last), target(last));
+        game.DragTo(game.desktop.ImageOfPiece(last), target(game.Piece(last)) + QPoint(2, -3));
+        EXPECT_EQ(game.Piece(last).position, target(game.Piece(last)));
         EXPECT_EQ(game.desktop.SparkleFramesShown(), 0) << "the join sparkle has started";
         EXPECT_TRUE(game.desktop.m_sparkle->isVisible());
         EXPECT_TRUE(game.desktop.IsSolved());
 
-        TKeyedNode copy;
-        copy.LoadFromText(game.document.SaveToText());
-        const TKeyedNode *copied = copy.FindChild(PuzzleSchema::PiecesNode);
-        ASSERT_EQ(copied->ChildCount(), size * size);
-        QList<TKeyedNode *> records;
-        for (int i = 0; i < copied->ChildCount(); ++i)
-            records.append(copied->Child(i));
-        EXPECT_TRUE(
-            IsSolved({size, size, game.geometry.cellWidth, game.geometry.cellHeight}, records));
+        const TPuzzleDocument copy(game.document.Text());
+        ASSERT_EQ(copy.Game().pieces.size(), static_cast<std::size_t>(size * size));
+        EXPECT_TRUE(IsSolved({size, size, game.geometry.cellWidth, game.geometry.cellHeight},
+                             copy.Game().pieces));
     }
 }

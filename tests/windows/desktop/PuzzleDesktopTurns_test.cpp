@@ -1,8 +1,6 @@
-// Turned pieces on the desktop: the three ways to turn a piece, what a turn does to the record,
+// Turned pieces on the desktop: the three ways to turn a piece, what a turn does to the piece,
 // the picture, joining and the solved test, and that the position means the same turned.
 
-#include "engine/container/DocumentValues.h"
-#include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PieceTurns.h"
 #include "support/DesktopFixture.h"
 #include "windows/common/AnimatedImage.h"
@@ -34,8 +32,7 @@ protected:
         for (int i = 0; i < game.PieceCount(); ++i) {
             const QPoint place = QPoint(320, 120) + QPoint(i % 3 * 80, i / 3 * 60);
             game.desktop.PlacePiece(game.Image(i), place.x(), place.y());
-            game.Record(i)->SetAttr(PuzzleSchema::KeyPieceLeft, IntToText(place.x()));
-            game.Record(i)->SetAttr(PuzzleSchema::KeyPieceTop, IntToText(place.y()));
+            game.Piece(i).position = place;
         }
         game.desktop.RefreshPalette();
     }
@@ -54,12 +51,12 @@ TEST_F(DesktopTurns, ShiftWheelUpTurnsCounterClockwiseAndDownClockwise)
     const QImage upright = image->Picture();
     QWidget *canvas = game.desktop.Canvas();
     Wheel(canvas, Centre(image), Qt::ShiftModifier, {0, 120});
-    EXPECT_EQ(TurnOf(*game.Record(4)), 3);
+    EXPECT_EQ(game.Piece(4).turn, 3);
     EXPECT_EQ(image->Picture(), TurnedImage(upright, 3));
     Wheel(canvas, Centre(image), Qt::ShiftModifier, {0, -120});
-    EXPECT_EQ(TurnOf(*game.Record(4)), 0);
+    EXPECT_EQ(game.Piece(4).turn, 0);
     Wheel(canvas, Centre(image), Qt::ShiftModifier, {120, 0});
-    EXPECT_EQ(TurnOf(*game.Record(4)), 3);
+    EXPECT_EQ(game.Piece(4).turn, 3);
     EXPECT_EQ(image->Picture(), TurnedImage(upright, 3));
 }
 
@@ -67,32 +64,32 @@ TEST_F(DesktopTurns, RightButtonRKeyAndShiftWheelEachTurnAQuarter)
 {
     ASSERT_TRUE(game.desktop.IsSolved());
     TPieceImage *image = game.Image(4);
-    TKeyedNode *record = game.Record(4);
+    const TPiece &piece = game.Piece(4);
     const QImage upright = image->Picture();
     const QRect bounds = image->Bounds();
     QWidget *canvas = game.desktop.Canvas();
     QSignalSpy changed(&game.desktop, &TPuzzleDesktop::OnPieceDropped);
 
     QTest::mouseClick(canvas, Qt::RightButton, {}, Centre(image));
-    EXPECT_EQ(TurnOf(*record), 1);
+    EXPECT_EQ(piece.turn, 1);
     EXPECT_EQ(image->Picture(), TurnedImage(upright, 1));
     EXPECT_FALSE(game.desktop.IsSolved());
     QTest::mouseMove(canvas, Centre(image));
     QTest::keyClick(&game.desktop, Qt::Key_R);
-    EXPECT_EQ(TurnOf(*record), 2);
+    EXPECT_EQ(piece.turn, 2);
     Wheel(canvas, Centre(image), Qt::NoModifier);
-    EXPECT_EQ(TurnOf(*record), 2) << "the plain wheel scrolls";
+    EXPECT_EQ(piece.turn, 2) << "the plain wheel scrolls";
     Wheel(canvas, Centre(image), Qt::ShiftModifier);
-    EXPECT_EQ(TurnOf(*record), 3);
+    EXPECT_EQ(piece.turn, 3);
     EXPECT_FALSE(game.desktop.IsSolved());
     EXPECT_EQ(changed.count(), 3);
 
     // The fourth turn gives the piece back pixel for pixel, where it was; it joins again.
     QTest::mouseClick(canvas, Qt::RightButton, {}, Centre(image));
-    EXPECT_EQ(TurnOf(*record), 0);
+    EXPECT_EQ(piece.turn, 0);
     EXPECT_EQ(image->Picture(), upright);
     EXPECT_EQ(image->Bounds(), bounds);
-    EXPECT_EQ(record->GetAttr(PuzzleSchema::KeyPieceLeft), IntToText(bounds.left()));
+    EXPECT_EQ(piece.position, bounds.topLeft());
     EXPECT_TRUE(game.desktop.IsSolved());
     EXPECT_TRUE(game.desktop.m_sparkle->isVisible());
 }
@@ -100,26 +97,25 @@ TEST_F(DesktopTurns, RightButtonRKeyAndShiftWheelEachTurnAQuarter)
 TEST_F(DesktopTurns, TurnedPieceDragsByItsBodyAndJoinsOnlyUpright)
 {
     TPieceImage *image = game.Image(0);
-    TKeyedNode *record = game.Record(0);
     game.desktop.TurnPiece(image);
     const QPoint home = image->Position();
     game.DragTo(image, QPoint(700, 480));
-    EXPECT_EQ(record->GetAttr(PuzzleSchema::KeyPieceLeft), "720");
+    EXPECT_EQ(game.Piece(0).position->x(), 720);
     game.DragTo(image, home);
     EXPECT_EQ(image->Position(), home);
-    EXPECT_FALSE(game.desktop.FitsNeighbour(record, 1)) << "turned, it fits nothing";
+    EXPECT_FALSE(game.desktop.FitsNeighbour(0, 1)) << "turned, it fits nothing";
     for (int i = 0; i < 3; ++i)
         game.desktop.TurnPiece(image);
-    EXPECT_TRUE(game.desktop.FitsNeighbour(record, 1));
+    EXPECT_TRUE(game.desktop.FitsNeighbour(0, 1));
     EXPECT_TRUE(game.desktop.IsSolved());
 }
 
-TEST_F(DesktopTurns, ResetDrawsNewTurnsAndShownPicturesFollowTheRecords)
+TEST_F(DesktopTurns, ResetDrawsNewTurnsAndShownPicturesFollowThePieces)
 {
     game.desktop.ResetGame();
     int turned = 0;
     for (int i = 0; i < game.PieceCount(); ++i) {
-        EXPECT_EQ(game.Image(i)->Turn(), TurnOf(*game.Record(i)));
+        EXPECT_EQ(game.Image(i)->Turn(), game.Piece(i).turn);
         turned += game.Image(i)->Turn() != 0;
     }
     EXPECT_GT(turned, 0);
@@ -128,11 +124,11 @@ TEST_F(DesktopTurns, ResetDrawsNewTurnsAndShownPicturesFollowTheRecords)
 TEST(DesktopWithoutTurns, RightButtonStillDragsAndNothingTurns)
 {
     TDesktopGame game(3, 3, QSize(240, 180), QSize(1000, 700));
-    TKeyedNode *record = game.desktop.PaletteRecords().first();
-    TPieceImage *image = game.desktop.ImageOfRecord(record);
+    const int piece = game.desktop.PalettePieces().first();
+    TPieceImage *image = game.desktop.ImageOfPiece(piece);
     game.Drag(image, game.BodyPoint(), QPoint(400, 300), Qt::RightButton);
     EXPECT_FALSE(image->m_onPalette);
     game.desktop.TurnPiece(image);
     EXPECT_EQ(image->Turn(), 0);
-    EXPECT_TRUE(record->GetAttr(PuzzleSchema::KeyTurn).isEmpty());
+    EXPECT_EQ(game.Piece(piece).turn, 0);
 }

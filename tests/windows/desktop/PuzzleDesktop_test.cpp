@@ -2,7 +2,6 @@
 // sorting, reset, backgrounds and the cursor. Pieces are 120 × 90 with a margin of 20 (a 10 ×
 // 12 grid over 800 × 600), cells 80 × 50.
 
-#include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PaletteOrder.h"
 #include "support/DesktopFixture.h"
 
@@ -25,21 +24,22 @@ constexpr int Rows = 12;
 constexpr int StripLeft = 21;
 constexpr int PaletteLeft = StripLeft + 5;
 
-QByteArray Left(const TKeyedNode *record)
+// The piece's stored left and top; none on the palette.
+std::optional<int> Left(const TPiece &piece)
 {
-    return record->GetAttr(PuzzleSchema::KeyPieceLeft);
+    return piece.position ? std::optional<int>(piece.position->x()) : std::nullopt;
 }
 
-QByteArray Top(const TKeyedNode *record)
+std::optional<int> Top(const TPiece &piece)
 {
-    return record->GetAttr(PuzzleSchema::KeyPieceTop);
+    return piece.position ? std::optional<int>(piece.position->y()) : std::nullopt;
 }
 
 QList<TPieceImage *> VisiblePalettePieces(const TDesktopGame &game)
 {
     QList<TPieceImage *> visible;
-    for (const TKeyedNode *record : game.desktop.PaletteRecords()) {
-        TPieceImage *image = game.desktop.ImageOfRecord(record);
+    for (const int piece : game.desktop.PalettePieces()) {
+        TPieceImage *image = game.desktop.ImageOfPiece(piece);
         if (image->IsVisible())
             visible.append(image);
     }
@@ -83,8 +83,8 @@ TEST(DesktopPalette, NewPiecesWaitHiddenOnThePalette)
     TDesktopGame game(Cols, Rows, Picture, QSize(1000, 600), 0);
     QImage work(120, 90, QImage::Format_RGB888);
     work.fill(Qt::gray);
-    TPieceImage *first = game.desktop.AddPiece(work, game.pieces->Child(0));
-    TPieceImage *second = game.desktop.AddPiece(work, game.pieces->Child(1));
+    TPieceImage *first = game.desktop.AddPiece(work);
+    TPieceImage *second = game.desktop.AddPiece(work);
     ASSERT_NE(first, nullptr);
     EXPECT_FALSE(first->IsVisible());
     EXPECT_TRUE(first->m_onPalette);
@@ -94,19 +94,21 @@ TEST(DesktopPalette, NewPiecesWaitHiddenOnThePalette)
     EXPECT_EQ(first->Picture().size(), QSize(120, 90));
     EXPECT_EQ(first->Picture().format(), QImage::Format_ARGB32_Premultiplied);
     EXPECT_EQ(qAlpha(first->Picture().pixel(0, 89)), 0) << "the bottom-left pixel is see-through";
-    EXPECT_EQ(game.desktop.RecordOfImage(second), game.pieces->Child(1));
-    EXPECT_EQ(game.desktop.ImageOfRecord(game.pieces->Child(1)), second);
+    EXPECT_EQ(game.desktop.PieceOfImage(second), 1);
+    EXPECT_EQ(game.desktop.ImageOfPiece(1), second);
 }
 
-TEST(DesktopPalette, MissingRecordAddsNoPiece)
+TEST(DesktopPalette, NoPieceBeyondTheGamesPieces)
 {
     TDesktopGame game(Cols, Rows, Picture, QSize(1000, 600), 2);
     QImage work(120, 90, QImage::Format_RGB888);
-    EXPECT_EQ(game.desktop.AddPiece(work, nullptr), nullptr);
-    EXPECT_EQ(game.desktop.Images().size(), 2u);
-    EXPECT_EQ(game.desktop.Records().size(), 2);
-    EXPECT_EQ(game.desktop.ImageOfRecord(game.pieces->Child(5)), nullptr);
-    EXPECT_EQ(game.desktop.RecordOfImage(nullptr), nullptr);
+    game.game.pieces.resize(3);
+    EXPECT_NE(game.desktop.AddPiece(work), nullptr);
+    EXPECT_EQ(game.desktop.AddPiece(work), nullptr);
+    EXPECT_EQ(game.desktop.Images().size(), 3u);
+    EXPECT_EQ(game.desktop.Pieces().size(), 3u);
+    EXPECT_EQ(game.desktop.ImageOfPiece(5), nullptr);
+    EXPECT_EQ(game.desktop.PieceOfImage(nullptr), -1);
 }
 
 TEST(DesktopPalette, ScrollMaximumWithNoneOneAndThreePieces)
@@ -121,7 +123,7 @@ TEST(DesktopPalette, ScrollMaximumWithNoneOneAndThreePieces)
     game.WaitForTick();
     const QList<TPieceImage *> shown = VisiblePalettePieces(game);
     ASSERT_EQ(shown.size(), 2);
-    EXPECT_FALSE(game.desktop.ImageOfRecord(game.desktop.PaletteRecords()[0])->IsVisible());
+    EXPECT_FALSE(game.desktop.ImageOfPiece(game.desktop.PalettePieces()[0])->IsVisible());
     EXPECT_EQ(game.desktop.ViewPosition(shown[0]).y(), 55);
 }
 
@@ -133,7 +135,7 @@ TEST(DesktopPalette, ScrollingMovesTheWindowByWholePieces)
     game.WaitForTick();
     const QList<TPieceImage *> shown = VisiblePalettePieces(game);
     ASSERT_EQ(shown.size(), 5);
-    EXPECT_EQ(shown[0], game.desktop.ImageOfRecord(game.desktop.PaletteRecords()[7]));
+    EXPECT_EQ(shown[0], game.desktop.ImageOfPiece(game.desktop.PalettePieces()[7]));
     // Fewer pieces lower the maximum and the position with it.
     for (int i = 0; i < 9; ++i)
         game.DragTo(VisiblePalettePieces(game).first(), QPoint(400, 100));
@@ -148,8 +150,8 @@ TEST(DesktopDrop, ThresholdAtThreeQuartersOfTheStrip)
     TPieceImage *image = game.Image(0);
     game.DragTo(image, QPoint(StripLeft + 101, 300));
     EXPECT_TRUE(image->m_onPalette);
-    EXPECT_TRUE(Left(game.Record(0)).isEmpty());
-    EXPECT_TRUE(Top(game.Record(0)).isEmpty());
+    EXPECT_FALSE(Left(game.Piece(0)));
+    EXPECT_FALSE(Top(game.Piece(0)));
     EXPECT_EQ(game.desktop.ViewPosition(image).x(), PaletteLeft) << "laid out on the palette";
     ASSERT_EQ(dropped.count(), 1);
     EXPECT_EQ(dropped[0][0].value<TPuzzleDesktop *>(), &game.desktop);
@@ -157,38 +159,38 @@ TEST(DesktopDrop, ThresholdAtThreeQuartersOfTheStrip)
     game.DragTo(image, QPoint(StripLeft + 102, 300));
     EXPECT_FALSE(image->m_onPalette);
     EXPECT_TRUE(image->IsVisible());
-    EXPECT_EQ(Left(game.Record(0)), "160");
-    EXPECT_EQ(Top(game.Record(0)), "300");
+    EXPECT_EQ(Left(game.Piece(0)), 160);
+    EXPECT_EQ(Top(game.Piece(0)), 300);
     EXPECT_EQ(dropped.count(), 2);
 
     // Back onto the palette: the stored position goes.
     game.DragTo(image, QPoint(30, 300));
     EXPECT_TRUE(image->m_onPalette);
-    EXPECT_FALSE(game.Record(0)->IndexOfKey(PuzzleSchema::KeyPieceLeft) >= 0);
-    EXPECT_FALSE(game.Record(0)->IndexOfKey(PuzzleSchema::KeyPieceTop) >= 0);
+    EXPECT_FALSE(Left(game.Piece(0)).has_value());
+    EXPECT_FALSE(Top(game.Piece(0)).has_value());
 }
 
 TEST(DesktopDrop, SnapsToTheCellGrid)
 {
     TDesktopGame game(Cols, Rows, Picture, QSize(1000, 600), 3);
     TPieceImage *image = game.Image(1);
-    const std::pair<int, QByteArray> cases[] = {{239, "240"}, {200, "240"}, {199, "160"}};
+    const std::pair<int, int> cases[] = {{239, 240}, {200, 240}, {199, 160}};
     for (const auto &[x, snapped] : cases) {
         game.DragTo(image, QPoint(x, 124));
-        EXPECT_EQ(Left(game.Record(1)), snapped) << "dropped at " << x;
-        EXPECT_EQ(Top(game.Record(1)), "100") << "124 is 24 past 100";
-        EXPECT_EQ(game.desktop.ViewPosition(image), QPoint(snapped.toInt(), 100));
+        EXPECT_EQ(Left(game.Piece(1)), snapped) << "dropped at " << x;
+        EXPECT_EQ(Top(game.Piece(1)), 100) << "124 is 24 past 100";
+        EXPECT_EQ(game.desktop.ViewPosition(image), QPoint(snapped, 100));
     }
     game.DragTo(image, QPoint(300, 125));
-    EXPECT_EQ(Top(game.Record(1)), "150");
+    EXPECT_EQ(Top(game.Piece(1)), 150);
 }
 
 TEST(DesktopDrop, AboveTheTopLandsAtZero)
 {
     TDesktopGame game(Cols, Rows, Picture, QSize(1000, 600), 3);
     game.DragTo(game.Image(0), QPoint(400, -30));
-    EXPECT_EQ(Top(game.Record(0)), "0");
-    EXPECT_EQ(Left(game.Record(0)), "400");
+    EXPECT_EQ(Top(game.Piece(0)), 0);
+    EXPECT_EQ(Left(game.Piece(0)), 400);
 }
 
 TEST(DesktopDrop, GridAndStoredPositionsAreInDesktopCoordinates)
@@ -206,7 +208,7 @@ TEST(DesktopDrop, GridAndStoredPositionsAreInDesktopCoordinates)
 
     TPieceImage *image = game.Image(2);
     game.DragTo(image, QPoint(139, 100));
-    EXPECT_EQ(Left(game.Record(2)), "240");
+    EXPECT_EQ(Left(game.Piece(2)), 240);
     EXPECT_EQ(game.desktop.ViewPosition(image).x(), 140);
     game.ScrollTo(0, 0);
     EXPECT_EQ(game.desktop.ViewPosition(image).x(), 240) << "desktop pieces scroll along";
@@ -221,7 +223,7 @@ TEST(DesktopDrop, DesktopScrollsAsFarAsItsFarthestPiece)
     ASSERT_GT(far.x(), 0);
     ASSERT_GT(far.y(), 0);
     game.DragTo(game.Image(0), QPoint(600, 500));
-    const QPoint stored(Left(game.Record(0)).toInt(), Top(game.Record(0)).toInt());
+    const QPoint stored = *game.Piece(0).position;
     EXPECT_EQ(stored.x() % 80, 0);
     EXPECT_EQ(stored.y() % 50, 0);
     EXPECT_LE((stored - (far + QPoint(600, 500))).manhattanLength(), 40 + 25);
@@ -241,7 +243,7 @@ TEST(DesktopPick, ByTheTabBandNothingHappens)
         EXPECT_EQ(image->Position(), before) << grab.x() << "," << grab.y();
     }
     EXPECT_TRUE(image->m_onPalette);
-    EXPECT_TRUE(Left(game.Record(0)).isEmpty());
+    EXPECT_FALSE(Left(game.Piece(0)));
     EXPECT_EQ(dropped.count(), 0);
 }
 
@@ -249,10 +251,10 @@ TEST(DesktopPick, AnyButtonDragsByTheBody)
 {
     TDesktopGame game(Cols, Rows, Picture, QSize(1000, 600), 3);
     game.Drag(game.Image(0), QPoint(21, 21), QPoint(400, 300), Qt::RightButton);
-    EXPECT_EQ(Left(game.Record(0)), "400");
-    EXPECT_EQ(Top(game.Record(0)), "300");
+    EXPECT_EQ(Left(game.Piece(0)), 400);
+    EXPECT_EQ(Top(game.Piece(0)), 300);
     game.Drag(game.Image(1), QPoint(99, 69), QPoint(480, 300), Qt::MiddleButton);
-    EXPECT_EQ(Left(game.Record(1)), "480");
+    EXPECT_EQ(Left(game.Piece(1)), 480);
 }
 
 TEST(DesktopPick, GrabPointStaysUnderTheMouse)
@@ -285,8 +287,8 @@ TEST(DesktopPick, DraggedPieceComesToTheFront)
     QTest::mousePress(game.desktop.Canvas(), Qt::LeftButton, {}, onBoth);
     QTest::mouseMove(game.desktop.Canvas(), QPoint(650, 345));
     QTest::mouseRelease(game.desktop.Canvas(), Qt::LeftButton, {}, QPoint(650, 345));
-    EXPECT_EQ(game.Record(0)->GetAttr(PuzzleSchema::KeyPieceLeft), "560");
-    EXPECT_EQ(game.Record(1)->GetAttr(PuzzleSchema::KeyPieceLeft), "480");
+    EXPECT_EQ(Left(game.Piece(0)), 560);
+    EXPECT_EQ(Left(game.Piece(1)), 480);
 }
 
 TEST(DesktopPlace, RestoredPiecesLieOnTheDesktop)
@@ -297,20 +299,22 @@ TEST(DesktopPlace, RestoredPiecesLieOnTheDesktop)
     EXPECT_EQ(game.desktop.ViewPosition(game.Image(1)), QPoint(403, 217));
     EXPECT_TRUE(game.Image(1)->IsVisible());
     EXPECT_FALSE(game.Image(1)->m_onPalette);
-    EXPECT_EQ(game.desktop.PaletteRecords().size(), 2);
-    EXPECT_FALSE(game.desktop.PaletteRecords().contains(game.Record(1)));
+    EXPECT_EQ(game.desktop.PalettePieces().size(), 2);
+    EXPECT_FALSE(game.desktop.PalettePieces().contains(1));
 }
 
 TEST(DesktopSort, OrderAppliesAtTheNextTickFromTheFirstPiece)
 {
     TDesktopGame game(Cols, Rows, Picture, QSize(1000, 600), 20);
-    const auto values = [&game](const QByteArray &key) {
-        QByteArrayList list;
-        for (const TKeyedNode *record : game.desktop.PaletteRecords())
-            list.append(record->GetAttr(key));
+    const auto edges = [&game](int TPieceEdges::*edge) {
+        QList<int> list;
+        for (const int piece : game.desktop.PalettePieces())
+            list.append(game.Piece(piece).edges.*edge);
         return list;
     };
-    QByteArrayList orderKeys = values("RO");
+    QByteArrayList orderKeys;
+    for (const int piece : game.desktop.PalettePieces())
+        orderKeys.append(QByteArray::number(game.Piece(piece).randomOrder));
     EXPECT_TRUE(std::is_sorted(orderKeys.begin(), orderKeys.end())) << "None sorts RO as text";
 
     game.desktop.m_paletteScrollBar->setValue(4);
@@ -319,15 +323,15 @@ TEST(DesktopSort, OrderAppliesAtTheNextTickFromTheFirstPiece)
     game.desktop.SetSortOrder(3);
     EXPECT_EQ(game.desktop.m_paletteScrollBar->value(), 0);
     game.WaitForTick();
-    const QByteArrayList rights = values("R");
+    const QList<int> rights = edges(&TPieceEdges::right);
     EXPECT_TRUE(std::is_sorted(rights.rbegin(), rights.rend())) << "Right M: tabs first";
-    EXPECT_EQ(rights.first(), "1");
+    EXPECT_EQ(rights.first(), 1);
     EXPECT_EQ(VisiblePalettePieces(game).first(),
-              game.desktop.ImageOfRecord(game.desktop.PaletteRecords().first()));
+              game.desktop.ImageOfPiece(game.desktop.PalettePieces().first()));
     SetSortDirection(1);
     game.desktop.SetSortOrder(8);
     game.WaitForTick();
-    const QByteArrayList lefts = values("L");
+    const QList<int> lefts = edges(&TPieceEdges::left);
     EXPECT_TRUE(std::is_sorted(lefts.begin(), lefts.end())) << "Left F: holes first";
     EXPECT_EQ(game.desktop.SortOrder(), 8);
 }
@@ -335,19 +339,19 @@ TEST(DesktopSort, OrderAppliesAtTheNextTickFromTheFirstPiece)
 TEST(DesktopReset, EveryPieceBackOnThePaletteInTheCurrentOrder)
 {
     TDesktopGame game(Cols, Rows, Picture, QSize(1000, 600), 10);
-    const QList<TKeyedNode *> initialOrder = game.desktop.PaletteRecords();
+    const QList<int> initialOrder = game.desktop.PalettePieces();
     for (int i = 0; i < 4; ++i)
         game.DragTo(VisiblePalettePieces(game).first(), QPoint(240 + 80 * i, 200));
     game.desktop.m_paletteScrollBar->setValue(1);
     game.WaitForTick();
     game.desktop.ResetGame();
-    for (const TKeyedNode *record : game.desktop.Records()) {
-        EXPECT_TRUE(Left(record).isEmpty());
-        EXPECT_TRUE(Top(record).isEmpty());
+    for (const TPiece &piece : game.desktop.Pieces()) {
+        EXPECT_FALSE(Left(piece));
+        EXPECT_FALSE(Top(piece));
     }
     for (const auto &image : game.desktop.Images())
         EXPECT_TRUE(image->m_onPalette);
-    EXPECT_EQ(game.desktop.PaletteRecords(), initialOrder);
+    EXPECT_EQ(game.desktop.PalettePieces(), initialOrder);
     EXPECT_EQ(game.desktop.m_paletteScrollBar->value(), 1) << "the palette position stays";
 }
 
@@ -355,12 +359,14 @@ TEST(DesktopSetup, ANewGameEmptiesTheDesktop)
 {
     TDesktopGame game(Cols, Rows, Picture, QSize(1000, 600), 5);
     game.DragTo(game.Image(0), QPoint(400, 300));
-    game.desktop.SetupDesktop(7, 7, 100, 80, 16);
+    TPuzzleGame other;
+    other.cols = other.rows = 7;
+    game.desktop.SetupDesktop(other, 100, 80, 16);
     EXPECT_TRUE(game.desktop.Images().empty());
-    EXPECT_TRUE(game.desktop.Records().isEmpty());
+    EXPECT_TRUE(game.desktop.Pieces().empty());
     EXPECT_EQ(game.desktop.m_paletteStrip->Bounds().width(), 110);
     EXPECT_EQ(game.desktop.m_extentCorner.topLeft(), QPoint(68 * 9, 48 * 9));
-    EXPECT_EQ(Left(game.Record(0)), "400") << "the records belong to the document";
+    EXPECT_EQ(Left(game.Piece(0)), 400) << "the pieces belong to the game";
 }
 
 TEST(DesktopBackground, TextureIsTiledOnceFromTheTopLeft)

@@ -2,6 +2,7 @@
 // the mouse, the alternative picture, reset, and preparations that fail.
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/container/PuzzleSchema.h"
 #include "support/JpegBytes.h"
 #include "support/ModalAnswer.h"
@@ -54,12 +55,11 @@ struct TSeen {
     bool changedAfterReset = false;
 };
 
-int StoredPositions(const TKeyedNode &document)
+int StoredPositions(const TPuzzleDocument &document)
 {
     int count = 0;
-    const TKeyedNode *pieces = document.FindChild(PiecesNode);
-    for (int index = 0; index < pieces->ChildCount(); ++index)
-        count += !pieces->Child(index)->GetAttr(KeyPieceLeft).isEmpty();
+    for (const TPiece &piece : document.Game().pieces)
+        count += piece.position.has_value();
     return count;
 }
 
@@ -101,14 +101,17 @@ TEST_F(PlayerMode, PuzzlePlayedToTheEndShowsTheAlternativePictureAndResetStartsA
         play,
         [&] {
             minimisedDuringGame = main.isMinimized();
+            QSignalSpy solvedShown(&play, &TPlayWindowBase::SolvedPictureShown);
             SolveByDragging(play);
+            if (solvedShown.isEmpty())
+                solvedShown.wait(10000);
             seen.solved = play.m_desktop->IsSolved();
             seen.premiumShown = play.m_pages->currentWidget() == play.m_solvedPage;
             seen.premiumPicture = play.m_solvedPicture->Picture();
             seen.gameChanged = main.gameChanged;
             main.gameChanged = false;
             ResetThroughTools();
-            seen.onPaletteAfterReset = static_cast<int>(play.m_desktop->PaletteRecords().size());
+            seen.onPaletteAfterReset = static_cast<int>(play.m_desktop->PalettePieces().size());
             seen.positionsAfterReset = StoredPositions(*main.document);
             seen.puzzlePageAfterReset = play.m_pages->currentWidget() == play.m_puzzlePage;
             seen.changedAfterReset = main.gameChanged;
@@ -140,8 +143,8 @@ TEST_F(PlayerMode, PuzzlePlayedToTheEndShowsTheAlternativePictureAndResetStartsA
     // document (with the tools window's place) in the image.
     EXPECT_EQ(main.m_pages->currentWidget(), main.m_saveQuestionPage);
     EXPECT_FALSE(main.isMinimized());
-    EXPECT_FALSE(main.document->GetAttr(KeyToolsLeft).isEmpty());
-    EXPECT_EQ(ReadSection(SectionDocument), main.document->SaveToText());
+    EXPECT_TRUE(main.document->Game().tools.left.present);
+    EXPECT_EQ(ReadSection(SectionDocument), main.document->StoredText());
 }
 
 TEST_F(PlayerMode, SolvedPuzzleWithoutAlternativePictureShowsNothingMore)
@@ -179,9 +182,9 @@ TEST_F(PlayerMode, DropBackOnThePaletteChangesTheGame)
         play,
         [&] {
             TPuzzleDesktop &desktop = *play.m_desktop;
-            TPieceImage *first = desktop.ImageOfRecord(desktop.PaletteRecords().first());
+            TPieceImage *first = desktop.ImageOfPiece(desktop.PalettePieces().first());
             DragPiece(desktop, first, first->Position() + QPoint(5, 0));
-            onPalette = static_cast<int>(desktop.PaletteRecords().size());
+            onPalette = static_cast<int>(desktop.PalettePieces().size());
         },
         ExitThroughTools);
     windows->main->RunPlayerMode();
@@ -248,7 +251,7 @@ TEST_F(PlayerMode, OpenedPuzzleFileIsSavedIntoItsOwnBytes)
 
     const QByteArray saved = ReadBytes(path);
     EXPECT_TRUE(saved.startsWith(programPart));
-    EXPECT_EQ(ReadSection(SectionDocument, saved), main.document->SaveToText());
+    EXPECT_EQ(ReadSection(SectionDocument, saved), main.document->StoredText());
     EXPECT_NE(ReadSection(SectionDocument, saved), ReadSection(SectionDocument, sent));
     EXPECT_EQ(ReadSection(SectionSourceImage, saved), ReadSection(SectionSourceImage, made));
     EXPECT_EQ(QFile::permissions(path), permissions);

@@ -3,6 +3,7 @@
 // folder whose image is set here.
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/picture/JpegPicture.h"
 #include "support/AppTestSupport.h"
@@ -120,7 +121,7 @@ TEST_F(FmainTest, StartsOnTheLoadingPageWithEmptyState)
     EXPECT_EQ(main->m_loadingProgress->maximum(), 100);
     EXPECT_EQ(main->sourcePicture->Width(), 1);
     EXPECT_EQ(main->alternativePicture->Height(), 1);
-    EXPECT_EQ(main->document->ChildCount(), 0);
+    EXPECT_TRUE(main->document->IsEmpty());
     EXPECT_FALSE(main->gameChanged || main->sourceChosen || main->m_thumbnailMode);
     EXPECT_TRUE(main->m_firstActivation);
 }
@@ -184,7 +185,7 @@ TEST_F(FmainTest, LoadsPictureAndDocumentFromThePayload)
     main->LoadPuzzleFromPayload();
     EXPECT_EQ(main->sourcePicture->Data(), picture);
     EXPECT_EQ(main->sourcePicture->Width(), 40);
-    EXPECT_EQ(main->document->SaveToText(), SampleDocumentText());
+    EXPECT_EQ(main->document->StoredText(), SampleDocumentText());
 
     ExeImage() = WithSections(ProgramPart, PuzzleSections(picture, "<PUZZLE_DATA"));
     EXPECT_THROW(main->LoadPuzzleFromPayload(), EKeyedNodeError);
@@ -206,12 +207,12 @@ TEST_F(FmainTest, ChangedGameStoresTheDocumentLastAndAsks)
     auto main = StartedMainWindow("puzzle.exe", PuzzleSections(picture, SampleDocumentText()));
     const QByteArray before = ReadBytes(PathOf("puzzle.exe"));
     main->LoadPuzzleFromPayload();
-    main->document->SetAttr(PuzzleSchema::KeyColor, "#FF0000");
+    main->document->Game().backgroundColour = 0x0000FF; // #FF0000
     AskToSave(*main);
 
     QByteArray expected = before;
     RemoveSection(PuzzleSchema::SectionDocument, expected);
-    AppendSection(PuzzleSchema::SectionDocument, main->document->SaveToText(), expected);
+    AppendSection(PuzzleSchema::SectionDocument, main->document->StoredText(), expected);
     EXPECT_EQ(ExeImage(), expected);
     EXPECT_TRUE(main->isVisible());
 

@@ -2,6 +2,7 @@
 // cancelled steps, and the payload Step 3 writes.
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/container/PuzzleFile.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/picture/JpegPicture.h"
@@ -256,7 +257,7 @@ TEST_F(MakerStepThreeTest, AlternativePictureIsWrittenOnlyWhenUsed)
     TKeyedNode document;
     document.LoadFromText(ReadSection(SectionDocument, plainBytes));
     EXPECT_FALSE(document.SaveToText().contains(KeyUseAlternative));
-    EXPECT_EQ(document.SaveToText(), m_state.document->SaveToText());
+    EXPECT_EQ(document.SaveToText(), m_state.document->StoredText());
 
     m_host->show();
     RunPropertiesWithOk(GradientPicture({300, 600}));

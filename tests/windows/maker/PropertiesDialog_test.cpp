@@ -2,6 +2,7 @@
 // check box and button, what Ok and Cancel leave in the document and the flag, and the keyboard
 // order.
 #include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PieceQuality.h"
 #include "engine/jigsaw/PieceTurns.h"
@@ -10,6 +11,7 @@
 #include "engine/picture/Resampling.h"
 #include "support/MakerFixture.h"
 #include "support/ModalAnswer.h"
+#include "support/TestPuzzles.h"
 #include "windows/common/ShapeWidget.h"
 #include "windows/maker/PropertiesDialog.h"
 
@@ -66,9 +68,9 @@ TEST_F(PropertiesTest, StartsWithPuzzleSevenBySevenAndCountsThePieces)
         EXPECT_EQ(dialog->m_pieceCountLabel->text(), "( 135 pieces )");
         Ok(dialog);
     });
-    EXPECT_EQ(m_state.document->GetAttr(KeyCols), "15");
-    EXPECT_EQ(m_state.document->GetAttr(KeyRows), "9");
-    EXPECT_EQ(m_state.document->FindChild(PiecesNode)->ChildCount(), 135);
+    EXPECT_EQ(StoredTree(*m_state.document)->GetAttr(KeyCols), "15");
+    EXPECT_EQ(StoredTree(*m_state.document)->GetAttr(KeyRows), "9");
+    EXPECT_EQ(StoredTree(*m_state.document)->FindChild(PiecesNode)->ChildCount(), 135);
 }
 
 TEST_F(PropertiesTest, LoadPictureFollowsTheCheckBox)
@@ -124,7 +126,7 @@ TEST_F(PropertiesTest, AlternativePictureCountsOnlyWhenLoadedInTheSameRun)
 TEST_F(PropertiesTest, CancelLeavesTheDocumentAndTheFlagAlone)
 {
     Run(Ok);
-    const QByteArray before = m_state.document->SaveToText();
+    const QByteArray before = m_state.document->StoredText();
     for (bool use : {false, true}) {
         const auto [done, after] = Run(
             [](TPropertiesDialog *dialog) {
@@ -134,7 +136,7 @@ TEST_F(PropertiesTest, CancelLeavesTheDocumentAndTheFlagAlone)
             use);
         EXPECT_FALSE(done);
         EXPECT_EQ(after, use);
-        EXPECT_EQ(m_state.document->SaveToText(), before);
+        EXPECT_EQ(m_state.document->StoredText(), before);
     }
     // The window's close button is a cancel too; the fields keep what was typed.
     const auto [done, after] = Run([](TPropertiesDialog *dialog) { dialog->close(); });
@@ -152,11 +154,11 @@ TEST_F(PropertiesTest, TextsAreStoredTrimmedWithTheirInnerBlanks)
         QTest::mouseClick(dialog->m_bordersCheckBox, Qt::LeftButton);
         Ok(dialog);
     });
-    EXPECT_EQ(m_state.document->Name(), RootNode);
-    EXPECT_EQ(m_state.document->GetAttr(KeyName), "Spring  tulips");
-    EXPECT_EQ(m_state.document->GetAttr(KeyAuthor), "Ann  Lee");
-    EXPECT_FALSE(m_state.document->SaveToText().contains(KeyWebsite));
-    EXPECT_EQ(m_state.document->GetAttr(KeyBorders), "N");
+    EXPECT_EQ(StoredTree(*m_state.document)->Name(), RootNode);
+    EXPECT_EQ(StoredTree(*m_state.document)->GetAttr(KeyName), "Spring  tulips");
+    EXPECT_EQ(StoredTree(*m_state.document)->GetAttr(KeyAuthor), "Ann  Lee");
+    EXPECT_FALSE(m_state.document->StoredText().contains(KeyWebsite));
+    EXPECT_EQ(StoredTree(*m_state.document)->GetAttr(KeyBorders), "N");
 }
 
 TEST_F(PropertiesTest, EveryOkDrawsNewEdgesFromTheGenerator)
@@ -164,12 +166,12 @@ TEST_F(PropertiesTest, EveryOkDrawsNewEdgesFromTheGenerator)
     std::uint32_t seed = 1;
     m_props->SetRandomSeeding([&seed](TRandomGenerator &random) { random.SetState(seed++); });
     Run(Ok);
-    const QByteArray first = m_state.document->SaveToText();
+    const QByteArray first = m_state.document->StoredText();
     Run(Ok);
-    EXPECT_NE(m_state.document->SaveToText(), first);
+    EXPECT_NE(m_state.document->StoredText(), first);
     seed = 1;
     Run(Ok);
-    EXPECT_EQ(m_state.document->SaveToText(), first) << "the edges come from the generator's state";
+    EXPECT_EQ(m_state.document->StoredText(), first) << "the edges come from the generator's state";
 }
 
 TEST_F(PropertiesTest, NoRunWithoutSourcePictureOrDocument)
@@ -241,7 +243,7 @@ TEST_F(PropertiesTest, BlurryPiecesAreNamedAndTheLargestSharpGridIsOffered)
         EXPECT_TRUE(dialog->m_qualityWarning->text().isEmpty());
         Ok(dialog);
     });
-    EXPECT_EQ(m_state.document->GetAttr(KeyCols), "25");
+    EXPECT_EQ(StoredTree(*m_state.document)->GetAttr(KeyCols), "25");
 }
 
 TEST_F(PropertiesTest, PiecesTooLargeForTheScreenAreScaledInOneClick)
@@ -285,13 +287,13 @@ TEST_F(PropertiesTest, TurnedPiecesAreStoredOnlyWhenChosen)
         dialog->m_turnedCheckBox->setChecked(true);
         Ok(dialog);
     });
-    EXPECT_TRUE(HasTurnedPieces(*m_state.document));
+    EXPECT_TRUE(m_state.document->Game().turnedPieces);
     Run([](TPropertiesDialog *dialog) {
         dialog->m_turnedCheckBox->setChecked(false);
         Ok(dialog);
     });
-    EXPECT_FALSE(HasTurnedPieces(*m_state.document));
-    EXPECT_EQ(m_state.document->FindChild(PiecesNode)->ChildCount(), 49);
+    EXPECT_FALSE(m_state.document->Game().turnedPieces);
+    EXPECT_EQ(StoredTree(*m_state.document)->FindChild(PiecesNode)->ChildCount(), 49);
 }
 
 TEST_F(PropertiesTest, KeyboardReachesEveryCommandEnterIsOkAndEscCancels)
@@ -318,12 +320,12 @@ TEST_F(PropertiesTest, KeyboardReachesEveryCommandEnterIsOkAndEscCancels)
     });
     EXPECT_TRUE(done);
     EXPECT_TRUE(use);
-    EXPECT_EQ(m_state.document->GetAttr(KeyAuthor), "Ada");
+    EXPECT_EQ(StoredTree(*m_state.document)->GetAttr(KeyAuthor), "Ada");
 
-    const QByteArray before = m_state.document->SaveToText();
+    const QByteArray before = m_state.document->StoredText();
     EXPECT_FALSE(
         Run([](TPropertiesDialog *dialog) { QTest::keyClick(dialog, Qt::Key_Escape); }).first);
-    EXPECT_EQ(m_state.document->SaveToText(), before);
+    EXPECT_EQ(m_state.document->StoredText(), before);
 }
 
 namespace

@@ -1,4 +1,5 @@
 #include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/DesktopColours.h"
 #include "support/ModalAnswer.h"
@@ -40,11 +41,18 @@ protected:
             act(shown);
             QTest::mouseClick(pressOk ? shown->m_okButton : shown->m_cancelButton, Qt::LeftButton);
         });
-        return m_dialog.RunDialog(QString());
+        // The dialog works on the game read from the stored document, which keeps it after.
+        const QString result = m_dialog.RunDialog(QString());
+        WritePuzzleGame(m_game, m_document);
+        return result;
     }
 
     TKeyedNode m_document;
-    TBackgroundsDialog m_dialog{[this] { return &m_document; }};
+    TPuzzleGame m_game;
+    TBackgroundsDialog m_dialog{[this] {
+        m_game = ReadPuzzleGame(m_document);
+        return &m_game;
+    }};
 };
 
 TEST_F(BackgroundsDialog, StoredTextureOpensTheTallDialogWithThatTextureMarked)

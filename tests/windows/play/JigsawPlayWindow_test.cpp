@@ -2,10 +2,12 @@
 // placement, the first activation and the solved display.
 #include "engine/container/DocumentValues.h"
 #include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PieceTurns.h"
 #include "engine/jigsaw/PlayChecks.h"
 #include "engine/jigsaw/PlayClock.h"
+#include "engine/jigsaw/PuzzleMaking.h"
 #include "engine/picture/JpegPicture.h"
 #include "support/JpegBytes.h"
 #include "support/PlayWindowFixture.h"
@@ -18,6 +20,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTest>
 #include <QToolButton>
@@ -82,7 +85,9 @@ class PlayWindow : public ::testing::Test
 protected:
     PlayWindow()
     {
-        MakeTestDocument(m_document, 7, 7);
+        TPuzzleDocument made;
+        MakeTestDocument(made, 7, 7);
+        m_document.LoadFromText(made.StoredText());
         m_picture.SetData(JpegBytesOf(PhotoLikePicture({280, 210})));
     }
     ~PlayWindow() override { ProgramWindows().backgroundsDialog.Publish(nullptr); }
@@ -91,19 +96,26 @@ protected:
     void Play(const std::function<void()> &action)
     {
         const auto driver = DriveGame(m_window, action);
-        m_window.RunGame(&m_picture, &m_document,
+        m_window.RunGame(&m_picture, &Played(),
                          [this](int percent) { m_progress.push_back(percent); });
+        m_document.LoadFromText(m_played.Text());
         EXPECT_TRUE(driver->ran);
         EXPECT_FALSE(driver->timedOut);
     }
 
-    TKeyedNode *Piece(int index) const { return m_document.FindChild(PiecesNode)->Child(index); }
-    TPieceImage *ImageOf(int index) const
+    // The game the windows play, read from the stored document as the player reads it.
+    TPuzzleDocument &Played()
     {
-        return m_window.m_desktop->ImageOfRecord(Piece(index));
+        m_played = TPuzzleDocument(m_document.SaveToText());
+        return m_played;
     }
 
+    TKeyedNode *Piece(int index) const { return m_document.FindChild(PiecesNode)->Child(index); }
+    TPieceImage *ImageOf(int index) const { return m_window.m_desktop->ImageOfPiece(index); }
+
+    // The stored form the tests write and read; kept from the played game after each game.
     TKeyedNode m_document;
+    TPuzzleDocument m_played;
     TJpegPicture m_picture;
     std::vector<int> m_progress;
     TJigsawPlayWindow m_window;
@@ -118,7 +130,7 @@ TEST_F(PlayWindow, GameIsPreparedWithProgressInOrderAndEveryCellOnThePalette)
     bool puzzlePageShown = false;
     Play([&] {
         piecesShown = static_cast<int>(m_window.m_desktop->Images().size());
-        onPalette = static_cast<int>(m_window.m_desktop->PaletteRecords().size());
+        onPalette = static_cast<int>(m_window.m_desktop->PalettePieces().size());
         puzzlePageShown = m_window.m_pages->currentWidget() == m_window.m_puzzlePage;
     });
     EXPECT_EQ(m_progress, (std::vector<int>{0, 10, 20, 50, 70}));
@@ -129,9 +141,11 @@ TEST_F(PlayWindow, GameIsPreparedWithProgressInOrderAndEveryCellOnThePalette)
     EXPECT_EQ(m_window.Geometry().cellWidth, 40);
     EXPECT_EQ(m_window.Geometry().cellHeight, 30);
     EXPECT_EQ(m_window.Geometry().pieceWidth, 64);
-    // Row-major: the desktop's records are the document's pieces in order.
+    // Row-major: the desktop's pieces are the document's pieces in order.
+    const TPuzzleGame stored = ReadPuzzleGame(m_document);
     for (int index = 0; index < 49; ++index)
-        EXPECT_EQ(m_window.m_desktop->Records().at(index), Piece(index));
+        EXPECT_EQ(m_window.m_desktop->Pieces()[static_cast<std::size_t>(index)],
+                  stored.pieces[static_cast<std::size_t>(index)]);
 }
 
 TEST_F(PlayWindow, StoredPositionsAreRestoredAndUnreadableOnesStayOnThePalette)
@@ -151,7 +165,7 @@ TEST_F(PlayWindow, StoredPositionsAreRestoredAndUnreadableOnesStayOnThePalette)
     EXPECT_TRUE(ImageOf(2)->m_onPalette);
     // The platform conversion's rules: a sign, and "$" for hexadecimal.
     EXPECT_EQ(m_window.m_desktop->DesktopPosition(ImageOf(48)), QPoint(-40, 32));
-    EXPECT_EQ(m_window.m_desktop->PaletteRecords().size(), 47);
+    EXPECT_EQ(m_window.m_desktop->PalettePieces().size(), 47);
 }
 
 TEST_F(PlayWindow, MissingRecordsGiveFewerPiecesAndNoRecordsAreRefused)
@@ -169,27 +183,28 @@ TEST_F(PlayWindow, MissingRecordsGiveFewerPiecesAndNoRecordsAreRefused)
     TJigsawPlayWindow second;
     const auto driver = DriveGame(second, [] {});
     // A game of no pieces is not a game: refused before anything is cut or shown.
-    EXPECT_THROW(second.RunGame(&m_picture, &bare, {}), EPuzzleRefused);
+    TPuzzleDocument bareDocument(bare.SaveToText());
+    EXPECT_THROW(second.RunGame(&m_picture, &bareDocument, {}), EPuzzleRefused);
     EXPECT_FALSE(driver->ran);
     EXPECT_TRUE(second.m_desktop->Images().empty());
-    EXPECT_EQ(bare.FindChild(PiecesNode), nullptr);
+    EXPECT_EQ(bareDocument.StoredText(), bare.SaveToText());
 }
 
 TEST_F(PlayWindow, UnplayablePuzzlesFailBeforeTheWindowShows)
 {
     const auto driver = DriveGame(m_window, [] {});
     m_document.SetAttr(KeyCols, "1000");
-    EXPECT_ANY_THROW(m_window.RunGame(&m_picture, &m_document, {}));
+    EXPECT_ANY_THROW(m_window.RunGame(&m_picture, &Played(), {}));
     m_document.SetAttr(KeyCols, "7");
 
     TJpegPicture broken;
     broken.SetData("not a picture");
-    EXPECT_THROW(m_window.RunGame(&broken, &m_document, {}), EJPEGError);
+    EXPECT_THROW(m_window.RunGame(&broken, &Played(), {}), EJPEGError);
 
     // A grid wider than the picture has pixels leaves cells of no width.
     TJpegPicture narrow;
     narrow.Assign(PhotoLikePicture({3, 100}));
-    EXPECT_ANY_THROW(m_window.RunGame(&narrow, &m_document, {}));
+    EXPECT_ANY_THROW(m_window.RunGame(&narrow, &Played(), {}));
     EXPECT_FALSE(driver->ran);
     EXPECT_FALSE(m_window.isVisible());
 }
@@ -239,18 +254,19 @@ TEST_F(PlayWindow, ToolsWindowIsKeptWithinReachOfTheScreen)
                                              {"-50", "5000", "320", "200"}};
     for (const QList<QByteArray> &place : places) {
         TKeyedNode stored;
-        MakeTestDocument(stored, 7, 7);
+        stored.LoadFromText(m_document.SaveToText());
         stored.SetAttr(KeyToolsLeft, place[0]);
         stored.SetAttr(KeyToolsTop, place[1]);
         stored.SetAttr(KeyToolsWidth, place[2]);
         stored.SetAttr(KeyToolsHeight, place[3]);
+        TPuzzleDocument played(stored.SaveToText());
         TJigsawPlayWindow game;
         QRect placed;
         const auto driver = DriveGame(game, [&] {
             placed =
                 QRect(ProgramWindows().toolsWindow->pos(), ProgramWindows().toolsWindow->size());
         });
-        game.RunGame(&m_picture, &stored, {});
+        game.RunGame(&m_picture, &played, {});
         EXPECT_TRUE(driver->ran);
         EXPECT_TRUE(screen.contains(placed)) << place.join(' ').constData();
     }
@@ -277,7 +293,7 @@ TEST_F(PlayWindow, LaterActivationsPostNothingAndMakeNoSecondToolsWindow)
 
 TEST_F(PlayWindow, FirstActivationAppliesTheStoredBackground)
 {
-    TBackgroundsDialog backgrounds([this] { return &m_document; });
+    TBackgroundsDialog backgrounds([this] { return &m_played.Game(); });
     ProgramWindows().backgroundsDialog.Publish(&backgrounds);
     m_document.SetAttr(KeyTexture, "2");
     bool textureShown = false;
@@ -295,7 +311,7 @@ TEST_F(PlayWindow, FirstActivationAppliesTheStoredBackground)
         textureShown = second.m_desktop->m_backgroundPicture->IsVisible();
         colour = second.m_desktop->Canvas()->BackgroundColour();
     });
-    second.RunGame(&m_picture, &m_document, {});
+    second.RunGame(&m_picture, &Played(), {});
     EXPECT_TRUE(driver->ran);
     EXPECT_FALSE(textureShown);
     EXPECT_EQ(colour, QColor(255, 0, 0));
@@ -320,7 +336,9 @@ TEST(SolvedDisplay, PageOf1000By700ShrinksIn34StepsAndGrowsIn33)
     const TStepRecorder steps(window.m_solvedPicture);
     QImage alternative(1000, 700, QImage::Format_RGB888);
     alternative.fill(Qt::yellow);
+    QSignalSpy shown(&window, &TPlayWindowBase::SolvedPictureShown);
     window.ShowSolvedPicture(PhotoLikePicture({1000, 700}), alternative);
+    ASSERT_TRUE(shown.wait(10000));
     EXPECT_EQ(steps.shrinks, 34);
     EXPECT_EQ(steps.grows, 33);
     EXPECT_EQ(window.m_pages->currentWidget(), window.m_solvedPage);
@@ -339,18 +357,19 @@ TEST(SolvedDisplay, PageOf30By30ShrinksOnceAndDoesNotGrow)
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     const TStepRecorder steps(window.m_solvedPicture);
+    QSignalSpy shown(&window, &TPlayWindowBase::SolvedPictureShown);
     window.ShowSolvedPicture(PhotoLikePicture({30, 30}), PhotoLikePicture({20, 20}));
+    ASSERT_TRUE(shown.wait(10000));
     EXPECT_EQ(steps.shrinks, 1);
     EXPECT_EQ(steps.grows, 0);
     EXPECT_EQ(window.m_solvedPicture->geometry(), QRect(0, 0, 30, 30));
 }
 
-TEST(MakingDocuments, PlayWindowMakesTheMakersDocument)
+TEST(MakingDocuments, TheMakersDocumentHoldsTheHeaderInOrder)
 {
-    TJigsawPlayWindow window;
     TKeyedNode document;
-    document.SetAttr(KeyTexture, "3");
-    EXPECT_TRUE(window.MakePuzzleDocument(document, 9, 7, false, "Bridge", "", "web"));
+    document.LoadFromText(
+        TPuzzleDocument(MakePuzzleGame({9, 7, false, "Bridge", "", "web"})).StoredText());
     EXPECT_EQ(document.Name(), RootNode);
     EXPECT_EQ(document.AttrNames(),
               (QList<QByteArray>{KeyName, KeyWebsite, KeyCols, KeyRows, KeyBorders}));
@@ -409,20 +428,19 @@ TEST_F(PlayWindow, TurnedPuzzleRestoresEveryTurn)
     TKeyedNode *pieces = m_document.FindChild(PiecesNode);
     pieces->SetName(TurnedPiecesNode);
     for (int i = 0; i < pieces->ChildCount(); ++i)
-        SetTurn(*pieces->Child(i), i);
+        pieces->Child(i)->SetAttr(KeyTurn, QByteArray::number(i % 4));
     pieces->Child(5)->SetAttr(KeyPieceLeft, "400");
     pieces->Child(5)->SetAttr(KeyPieceTop, "90");
     Play([] {});
     ASSERT_TRUE(m_window.m_desktop->TurnedPieces());
     ASSERT_EQ(m_window.m_desktop->Images().size(), 49u);
     for (int i = 0; i < 49; ++i) {
-        const TPieceImage *image = m_window.m_desktop->ImageOfRecord(pieces->Child(i));
+        const TPieceImage *image = m_window.m_desktop->ImageOfPiece(i);
         EXPECT_EQ(image->Turn(), i % 4);
         EXPECT_EQ(image->Bounds().size(), QSize(64, 54)) << "the upright piece's bounds";
         EXPECT_EQ(image->Picture().size(),
                   TurnedImage(QImage(64, 54, QImage::Format_ARGB32), i).size());
     }
-    EXPECT_EQ(
-        m_window.m_desktop->DesktopPosition(m_window.m_desktop->ImageOfRecord(pieces->Child(5))),
-        QPoint(400, 90));
+    EXPECT_EQ(m_window.m_desktop->DesktopPosition(m_window.m_desktop->ImageOfPiece(5)),
+              QPoint(400, 90));
 }

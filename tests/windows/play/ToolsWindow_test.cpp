@@ -1,6 +1,5 @@
-#include "engine/container/KeyedNode.h"
-#include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/PaletteOrder.h"
+#include "engine/jigsaw/PuzzleGame.h"
 #include "support/ModalAnswer.h"
 #include "windows/common/AboutWindow.h"
 #include "windows/common/ClickableLabel.h"
@@ -40,7 +39,6 @@ class ToolsWindow : public ::testing::Test
 protected:
     ToolsWindow()
     {
-        m_document.SetName(PuzzleSchema::RootNode);
         m_about.SetUrlOpener([](const QUrl &) {});
         m_desktop.resize(800, 600);
         m_tools.show();
@@ -50,7 +48,7 @@ protected:
         TToolsWindow::TGame game;
         game.desktop = &m_desktop;
         game.backgrounds = &m_backgrounds;
-        game.document = [this] { return &m_document; };
+        game.game = [this] { return &m_game; };
         game.closePlayWindow = [this] { ++m_playWindowCloses; };
         game.resetPuzzle = [this] { ++m_resets; };
         game.browsePuzzles = [this] {
@@ -74,13 +72,13 @@ protected:
         return m_tools.isVisible() && !(m_tools.windowState() & Qt::WindowMinimized);
     }
 
-    TKeyedNode m_document;
+    TPuzzleGame m_game;
     TConfirmationWindow m_sure;
     TPublishedAs<TConfirmationWindow> m_publishedSure{ProgramWindows().confirmationWindow, &m_sure};
     TAboutWindow m_about;
     TPublishedAs<TAboutWindow> m_publishedAbout{ProgramWindows().aboutWindow, &m_about};
     TPuzzleDesktop m_desktop;
-    TBackgroundsDialog m_backgrounds{[this] { return &m_document; }};
+    TBackgroundsDialog m_backgrounds{[this] { return &m_game; }};
     int m_playWindowCloses = 0;
     int m_resets = 0;
     int m_browses = 0;
@@ -206,10 +204,10 @@ TEST_F(ToolsWindow, FailingCommandIsReportedWithTheWindowBack)
     EXPECT_TRUE(restoredWhenReported);
 }
 
-TEST_F(ToolsWindow, AboutShowsTheDocumentValuesAndAnEmptyWebsiteWhenMissing)
+TEST_F(ToolsWindow, AboutShowsTheGamesTextsAndAnEmptyWebsiteWhenMissing)
 {
-    m_document.SetAttr(PuzzleSchema::KeyName, "Harbour at dusk");
-    m_document.SetAttr(PuzzleSchema::KeyAuthor, "Ana");
+    m_game.name = "Harbour at dusk";
+    m_game.author = "Ana";
     QString name, author, website;
     bool toolsVisible = true;
     AnswerModal<TAboutWindow>([&](TAboutWindow *shown) {
@@ -248,9 +246,9 @@ TEST_F(ToolsWindow, DesktopCommandAppliesTheDialogsChoiceAndCancelChangesNothing
     });
     QTest::mouseClick(m_tools.m_desktopButton, Qt::LeftButton);
     EXPECT_TRUE(m_desktop.m_backgroundPicture->IsVisible());
-    EXPECT_EQ(m_document.GetAttr(PuzzleSchema::KeyTexture), QByteArray("3"));
+    EXPECT_EQ(m_game.backgroundTexture, 3);
 
-    m_document.SetAttr(PuzzleSchema::KeyColor, "#204060");
+    m_game.backgroundColour = 0x604020; // #204060
     AnswerModal<TBackgroundsDialog>([](TBackgroundsDialog *shown) {
         QTest::mouseClick(shown->m_colourRadio, Qt::LeftButton);
         QTest::mouseClick(shown->m_okButton, Qt::LeftButton);
