@@ -80,6 +80,8 @@ public:
     // Step 3 writes a portable puzzle, one that carries its own libraries; remembered for the
     // next puzzle. Disabled when the portable program part is not installed.
     QCheckBox *m_portableCheckBox;
+    // Step 3 also writes the puzzle as a web page beside it; remembered for the next puzzle.
+    QCheckBox *m_webPageCheckBox;
     TShapeWidget *m_step1Frame;
     TClickableLabel *m_step1Title;
     TClickableLabel *m_step1Caption;
@@ -105,6 +107,7 @@ protected:
 
 private:
     void CreatePortableCheckBox();
+    void CreateWebPageCheckBox();
     void CreateBannerPanel();
     void CreateThumbnailPanel();
     void CreateBottomPanel();

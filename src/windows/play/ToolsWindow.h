@@ -106,8 +106,12 @@ private:
     void AboutClicked();
     void ExitClicked();
     void MoveJoinedToggled(bool together);
+    // Moves the window so that its frame, once the window manager has drawn one, lies on the
+    // screen: its placement counts the frame's place but not its size.
+    void KeepFrameOnScreen();
 
     TGame m_game;
     QSize m_thumbnailPictureSize;
     bool m_exitConfirmed = false;
+    bool m_frameCheckPending = false;
 };
