@@ -13,8 +13,8 @@
 #include "windows/common/FileDialogs.h"
 #include "windows/common/Guards.h"
 #include "windows/common/KeyboardCommands.h"
-#include "windows/common/MainState.h"
 #include "windows/common/MakerMark.h"
+#include "windows/common/MakerSession.h"
 #include "windows/common/ProgramFolders.h"
 #include "windows/common/ProgramWindows.h"
 #include "windows/common/ShapeWidget.h"
@@ -98,7 +98,7 @@ TClickableLabel *MakeStepLabel(QWidget *parent, int x, int y, const QString &tex
 
 } // namespace
 
-TMakerPage::TMakerPage(TMainState &state, QWidget *parent, const QString &portableProgram)
+TMakerPage::TMakerPage(TMakerSession &state, QWidget *parent, const QString &portableProgram)
     : QWidget(parent), m_state(state),
       m_editPicture([this](TJpegPicture &picture, const TEditedPicture &edited,
                            const QString &caption, const QString &file) {

@@ -2,6 +2,7 @@
 
 #include "engine/container/PuzzleDocumentCodec.h"
 #include "windows/common/Guards.h"
+#include "windows/common/PlayerSession.h"
 #include "windows/common/ProgramWindows.h"
 #include "windows/common/WindowLook.h"
 
@@ -10,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QTimer>
@@ -119,12 +121,23 @@ void TPlayWindowBase::PrepareForGame()
     m_pages->setCurrentWidget(m_puzzlePage);
 }
 
-void TPlayWindowBase::RunGame(TJpegPicture *sourcePicture, TPuzzleDocument *document,
-                              TProgressCallback progress)
+void TPlayWindowBase::RunGame(TPlayerSession &session, TProgressCallback progress)
 {
-    this->m_sourcePicture = sourcePicture;
-    this->m_document = document;
-    this->m_progress = std::move(progress);
+    m_session = &session;
+    m_sourcePicture = &session.SourcePicture();
+    m_document = &session.Document();
+    TPuzzleDocument *document = m_document;
+    m_progress = std::move(progress);
+    // Connected for this game only.
+    const QMetaObject::Connection solved =
+        connect(&session, &TPlayerSession::Solved, this, &TPlayWindowBase::PuzzleSolved);
+    const QMetaObject::Connection reset =
+        connect(&session, &TPlayerSession::GameReset, this, &TPlayWindowBase::ResetGame);
+    const auto disconnect = qScopeGuard([solved, reset, this] {
+        QObject::disconnect(solved);
+        QObject::disconnect(reset);
+        m_session = nullptr;
+    });
     PrepareGame();
     m_solved = false;
     const std::int64_t storedSeconds = document ? PlayedSeconds(document->Game()) : 0;
@@ -147,9 +160,9 @@ void TPlayWindowBase::PrepareGame()
 {
 }
 
-void TPlayWindowBase::SetHost(THost hooks)
+void TPlayWindowBase::ResetGame()
 {
-    m_host = std::move(hooks);
+    m_pages->setCurrentWidget(m_puzzlePage);
 }
 
 void TPlayWindowBase::ReportProgress(int percent) const

@@ -6,7 +6,6 @@
 #include "support/TestFiles.h"
 #include "support/UserSettingsSupport.h"
 #include "windows/common/ConfirmationWindow.h"
-#include "windows/common/MainState.h"
 #include "windows/common/MessageWindow.h"
 #include "windows/common/ProgramWindows.h"
 #include "windows/maker/PictureEditor.h"

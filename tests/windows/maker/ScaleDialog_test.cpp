@@ -3,7 +3,6 @@
 #include "engine/picture/JpegPicture.h"
 #include "support/ModalAnswer.h"
 #include "windows/common/ConfirmationWindow.h"
-#include "windows/common/MainState.h"
 #include "windows/common/ProgramWindows.h"
 #include "windows/maker/PictureEditor.h"
 #include "windows/maker/PictureView.h"
