@@ -2,16 +2,20 @@
 // small screen size of 1366 × 768, openbox drawing the window frames, and the built program
 // started as a player would start a puzzle. The test needs Xvfb, openbox, xdotool, xprop and
 // xwininfo, and fails without them.
+#include "engine/container/GameRecord.h"
 #include "engine/container/KeyedNode.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/container/PuzzleSchema.h"
 #include "support/AppTestSupport.h"
 #include "support/ProcessSupport.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QRect>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace
@@ -19,6 +23,12 @@ namespace
 
 constexpr int FinishesWithinMs = 30000;
 const QRect Screen(0, 0, 1366, 768);
+// Kills of a played game; fewer where the sanitizers make every start slow.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int KilledRounds = 8;
+#else
+constexpr int KilledRounds = 30;
+#endif
 
 class WindowManager : public TExecutableFolderTest
 {
@@ -28,8 +38,9 @@ protected:
         TExecutableFolderTest::SetUp();
         for (const char *tool : {"Xvfb", "openbox", "xdotool", "xprop", "xwininfo"})
             ASSERT_FALSE(QStandardPaths::findExecutable(tool).isEmpty()) << tool << " is missing";
-        m_xServer.start("Xvfb",
-                        {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1366x768x24"});
+        // -noreset: a server whose last client leaves resets and drops the next one to connect.
+        m_xServer.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-noreset", "-screen", "0",
+                                 "1366x768x24"});
         ASSERT_TRUE(m_xServer.waitForReadyRead(FinishesWithinMs)) << "Xvfb did not start";
         m_display = ":" + QString::fromLatin1(m_xServer.readAllStandardOutput().trimmed());
         m_environment = ProgramEnvironment(m_folder.path());
@@ -64,13 +75,22 @@ protected:
         return process.readAllStandardOutput();
     }
 
-    // The visible window of that title, or empty when none shows within the time allowed.
+    // The visible window of that title, or empty when none shows within the time allowed. Asked
+    // again and again: xdotool's own waiting gives up when a window goes while it searches, as
+    // a killed game's windows do.
     QString WaitForWindow(const QString &title)
     {
-        return QString::fromLatin1(Run("timeout", {"30", "xdotool", "search", "--sync",
-                                                   "--onlyvisible", "--name", "^" + title + "$"})
-                                       .split('\n')
-                                       .first());
+        QString window;
+        const bool shown = QTest::qWaitFor(
+            [&] {
+                window = QString::fromLatin1(
+                    Run("xdotool", {"search", "--onlyvisible", "--name", "^" + title + "$"})
+                        .split('\n')
+                        .first());
+                return !window.isEmpty();
+            },
+            FinishesWithinMs);
+        return shown ? window : QString();
     }
 
     // Where the window and its frame lie on the screen; empty while the frame is unknown.
@@ -94,7 +114,73 @@ protected:
                                extents.captured(2).toInt(), extents.captured(4).toInt());
     }
 
+    // The sample puzzle, played with its game's record in a state folder of the test's and the
+    // record's debug lines on the game's error output.
+    QString WriteRecordedPuzzle()
+    {
+        const QString puzzle = PathOf("recorded.exe");
+        EXPECT_TRUE(WriteExecutable(
+            puzzle, WithSections(ReadBytes(TESSALUNE_EXE),
+                                 PuzzleSections(SamplePictureBytes(), SampleDocumentText()))));
+        m_environment.insert("XDG_STATE_HOME", PathOf("state"));
+        m_environment.insert("QT_LOGGING_RULES", "tessalune.record.debug=true");
+        m_game.setProcessEnvironment(m_environment);
+        m_game.setProcessChannelMode(QProcess::SeparateChannels);
+        return puzzle;
+    }
+
+    // Starts the game and waits until its window shows and, after the first start, its game
+    // came back from the record.
+    void StartGame(const QString &puzzle, bool restored)
+    {
+        m_errors.clear();
+        m_game.start(puzzle, {});
+        m_gameWindow = WaitForWindow("Sample");
+        ASSERT_FALSE(m_gameWindow.isEmpty()) << m_errors.toStdString();
+        // The tools window comes once the game is laid out; the palette follows at its next
+        // tick, and only then does P take a palette piece.
+        ASSERT_FALSE(WaitForWindow("Tools").isEmpty());
+        QTest::qWait(500);
+        if (restored) {
+            ASSERT_TRUE(WaitForLine("game restored from its record"));
+        }
+    }
+
+    // Takes the first palette piece and drops it, with the keys.
+    void DropAPiece()
+    {
+        Run("xdotool", {"windowactivate", "--sync", m_gameWindow});
+        Run("xdotool", {"key", "p", "Return"});
+    }
+
+    bool WaitForLine(const QByteArray &line)
+    {
+        return QTest::qWaitFor(
+            [&] {
+                m_errors += m_game.readAllStandardError();
+                return m_errors.contains(line);
+            },
+            FinishesWithinMs);
+    }
+
+    // Pieces on the desktop in the puzzle's record; -1 when there is no intact record.
+    int PiecesLaidInRecord(const QString &puzzle)
+    {
+        const std::optional<TGameRecord> record =
+            TGameRecordStore(PathOf("state/tessalune"),
+                             GameRecordName(puzzle, SamplePictureBytes()))
+                .Read();
+        if (!record)
+            return -1;
+        const TPuzzleDocument document(record->document);
+        return static_cast<int>(std::count_if(document.Game().pieces.begin(),
+                                              document.Game().pieces.end(),
+                                              [](const TPiece &piece) { return piece.position; }));
+    }
+
     QString m_display;
+    QString m_gameWindow;
+    QByteArray m_errors;
     QProcessEnvironment m_environment;
     QProcess m_xServer;
     QProcess m_windowManager;
@@ -128,4 +214,52 @@ TEST_F(WindowManager, ToolsWindowPlacedForALargerScreenStaysOnTheSmallOne)
         5000))
         << "tools window with its frame at " << framed.x() << "," << framed.y() << " "
         << framed.width() << " x " << framed.height();
+}
+
+// A game killed at any moment loses at most the moves its record had not taken: each round
+// drops one more piece and kills the game once the record holds the drop; the record is intact
+// every time, never holds fewer pieces than the round before, and the restarted game comes back
+// with exactly the pieces it holds.
+TEST_F(WindowManager, KilledGameComesBackWithEveryRecordedMove)
+{
+    const QString puzzle = WriteRecordedPuzzle();
+    int recorded = 0;
+    for (int round = 1; round <= KilledRounds; ++round) {
+        StartGame(puzzle, round > 1);
+        if (round > 1) {
+            ASSERT_TRUE(m_errors.contains("game restored from its record, " +
+                                          QByteArray::number(recorded) + " pieces laid"))
+                << "round " << round << ": " << m_errors.toStdString();
+        }
+        DropAPiece();
+        ASSERT_TRUE(WaitForLine("game record holds move 1")) << "round " << round;
+        m_game.kill();
+        m_game.waitForFinished();
+        const int laid = PiecesLaidInRecord(puzzle);
+        ASSERT_GE(laid, std::max(recorded, 1)) << "round " << round;
+        recorded = laid;
+    }
+    EXPECT_GT(recorded, KilledRounds / 2);
+}
+
+// SIGTERM, and a display that goes away, write the moves that were not yet recorded.
+TEST_F(WindowManager, EndSignalAndLostDisplayWriteTheLastMoves)
+{
+    const QString puzzle = WriteRecordedPuzzle();
+    StartGame(puzzle, false);
+    DropAPiece();
+    DropAPiece();
+    ASSERT_TRUE(WaitForLine("game changed: move 2"));
+    m_game.terminate();
+    ASSERT_TRUE(m_game.waitForFinished(FinishesWithinMs));
+    EXPECT_EQ(m_game.exitCode(), 0);
+    EXPECT_EQ(PiecesLaidInRecord(puzzle), 2);
+
+    StartGame(puzzle, true);
+    DropAPiece();
+    DropAPiece();
+    ASSERT_TRUE(WaitForLine("game changed: move 2"));
+    m_xServer.kill();
+    ASSERT_TRUE(m_game.waitForFinished(FinishesWithinMs));
+    EXPECT_EQ(PiecesLaidInRecord(puzzle), 4);
 }

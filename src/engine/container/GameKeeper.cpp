@@ -64,6 +64,7 @@ std::optional<QByteArray> TGameKeeper::GameToRestore()
 void TGameKeeper::GameChanged()
 {
     ++m_move;
+    qCDebug(gameRecordLog, "game changed: move %lld", static_cast<long long>(m_move));
     m_discarded = false;
     // The first change after a quiet spell is written at once; those that follow share a write.
     if (!m_delay.isActive() && !m_writing.isRunning())

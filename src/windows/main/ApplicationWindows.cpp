@@ -41,6 +41,13 @@ TApplicationWindows::TApplicationWindows()
     // Every window, the ones made later included, shows the program's icon.
     QApplication::setWindowIcon(WindowLook::ProgramIcon());
     m_focusRing = std::make_unique<TFocusRing>();
+    // A logout, or a signal to end, writes what the game's record does not hold yet.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, qApp,
+                     [this] { m_playerSession.WriteGameRecordNow(); });
+    QObject::connect(&m_endRequests, &TEndRequests::EndRequested, qApp, [this] {
+        m_playerSession.WriteGameRecordNow();
+        QCoreApplication::exit(0);
+    });
     ProgramWindows().mainWindow->show();
 }
 

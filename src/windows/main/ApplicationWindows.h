@@ -2,6 +2,7 @@
 // Owns the program's sessions and single windows: makes the maker and player sessions, makes
 // the main window on them and shows it, and makes every other window the first time something
 // asks for it (see ProgramWindows.h), so that a start pays only for the windows it shows.
+#include "platform/EndRequests.h"
 #include "windows/common/MakerSession.h"
 #include "windows/common/PlayerSession.h"
 #include "windows/common/ProgramWindows.h"
@@ -48,6 +49,8 @@ private:
     TOwnedWindow<TConfirmationWindow> m_confirmationWindow;
     TOwnedWindow<TJigsawPlayWindow> m_playWindow;
     TOwnedWindow<TPropertiesDialog> m_propertiesDialog;
+    // A request to end by signal keeps the game's record and ends cleanly.
+    TEndRequests m_endRequests;
     TOwnedWindow<TAboutWindow> m_aboutWindow;
     std::unique_ptr<TFocusRing> m_focusRing;
 };

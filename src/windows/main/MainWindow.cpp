@@ -319,6 +319,7 @@ QString TMainWindow::BesideExecutable(const QString &fileName) const
 void TMainWindow::KeepChanges()
 {
     if (!m_player.changed) {
+        m_player.DiscardGameRecord();
         close();
         return;
     }
@@ -371,6 +372,8 @@ void TMainWindow::SetSaveAnswersEnabled(bool enabled)
 
 void TMainWindow::SaveNoClicked()
 {
+    // The player let the changes go: they do not come back at the next start either.
+    m_player.DiscardGameRecord();
     close();
 }
 

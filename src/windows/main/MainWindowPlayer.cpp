@@ -52,6 +52,8 @@ void TMainWindow::RunPlayerMode()
     RunShowingFailure(this, [this] {
         m_pages->setCurrentWidget(m_loadingPage);
         LoadPuzzleFromPayload();
+        if (m_player.KeepGameRecord(m_executablePath))
+            PlayWindow().ShowNotice(tr("The last game was restored."));
         CreateBackgroundsDialog(m_player);
         PlayPuzzle();
         m_pages->setCurrentWidget(m_saveQuestionPage);

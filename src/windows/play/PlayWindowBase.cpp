@@ -23,6 +23,8 @@ namespace
 
 // Each step of the solved display takes this much off the picture's width and height.
 constexpr int SolvedStep = 20;
+// How long a notice stays over the game once the window shows.
+constexpr int NoticeMs = 6000;
 
 // A stored coordinate of the tools window: absent gives the default, a number gives itself,
 // anything else keeps the current value.
@@ -271,10 +273,50 @@ void TPlayWindowBase::NotePlayerActivity()
     m_clock.NoteActivity(m_monotonic.elapsed());
 }
 
+void TPlayWindowBase::ShowNotice(const QString &text)
+{
+    delete m_notice;
+    m_notice = new QLabel(text, this);
+    m_notice->setStyleSheet(QStringLiteral(
+        "background: rgba(0, 0, 0, 170); color: white; padding: 8px 16px; border-radius: 6px;"));
+    m_notice->adjustSize();
+    PlaceNotice();
+    // Counted from when the player can see it, not from when the game began to load.
+    if (isVisible())
+        QTimer::singleShot(NoticeMs, m_notice, &QObject::deleteLater);
+}
+
+void TPlayWindowBase::PlaceNotice()
+{
+    if (m_notice == nullptr)
+        return;
+    m_notice->move((width() - m_notice->width()) / 2, 12);
+    m_notice->raise();
+}
+
+void TPlayWindowBase::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (m_notice != nullptr)
+        QTimer::singleShot(NoticeMs, m_notice, &QObject::deleteLater);
+}
+
+void TPlayWindowBase::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    PlaceNotice();
+}
+
 void TPlayWindowBase::ClockTick()
 {
-    if (!m_solved)
+    if (!m_solved) {
         m_clock.Tick(m_monotonic.elapsed());
+        // The game's record carries the time played as it goes.
+        if (m_document != nullptr)
+            StorePlayedSeconds(m_document->Game(), m_clock.PlayedMs() / 1000);
+        if (m_session != nullptr)
+            m_session->NoteTimePlayed();
+    }
     if (ProgramWindows().toolsWindow != nullptr)
         ProgramWindows().toolsWindow->ShowPlayTime(PlayTimeText());
 }

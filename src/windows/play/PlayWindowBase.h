@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QPointer>
 #include <functional>
 
 class QLabel;
@@ -75,6 +76,8 @@ public:
     // alternative picture opens out from it, one step a timer tick; SolvedPictureShown follows.
     // Both pictures are copied.
     virtual void ShowSolvedPicture(const QImage &solved, const QImage &alternative);
+    // A line over the top of the game for a few seconds.
+    void ShowNotice(const QString &text);
 
     // The clock: the player acted; the puzzle was found solved, which stops the clock, keeps
     // the time and the best time in the document and shows both.
@@ -108,6 +111,8 @@ protected:
     bool event(QEvent *event) override;
     // A minimised game does not count as played time.
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     // The game is left only through the tools window: Esc does not close it.
     void keyPressEvent(QKeyEvent *event) override;
 
@@ -132,6 +137,8 @@ protected:
     bool m_firstActivation = true;
 
 private:
+    void PlaceNotice();
+
     void PrepareForGame();
     void ShowToolsMessage();
     void CreateToolsWindow();
@@ -151,4 +158,6 @@ private:
 
     QImage m_puzzleThumbnail;
     QSize m_puzzlePictureSize;
+    // The notice over the game, while it shows.
+    QPointer<QLabel> m_notice;
 };
