@@ -8,6 +8,7 @@
 
 #include "BenchPictures.h"
 #include "RatioReporter.h"
+#include "engine/container/GameKeeper.h"
 #include "engine/container/KeyedNode.h"
 #include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/jigsaw/PieceGeometry.h"
@@ -15,8 +16,11 @@
 #include "windows/desktop/PuzzleDesktop.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <benchmark/benchmark.h>
@@ -257,6 +261,41 @@ void BM_GroupUndo(benchmark::State &state)
     }
 }
 
+// The game kept as it is played, for a game of n × n pieces with every other one on the desktop:
+// the copy of the game the main thread takes after a change, and the whole record made from it
+// and written beside, renamed and synced, which runs off the main thread.
+TPuzzleGame HalfLaidGame(int n)
+{
+    TRandomGenerator random(20261207);
+    TPuzzleGame game = MakePuzzleGame({n, n, true, "Bench", "", ""}, random);
+    for (std::size_t i = 0; i < game.pieces.size(); i += 2)
+        game.pieces[i].position = QPoint(static_cast<int>(i) * 7 % 4000, 123);
+    return game;
+}
+
+void BM_RecordGameCopy(benchmark::State &state)
+{
+    const TPuzzleGame game = HalfLaidGame(static_cast<int>(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(TPuzzleGame(game));
+}
+
+void BM_RecordWrite(benchmark::State &state)
+{
+    TPuzzleGame game = HalfLaidGame(static_cast<int>(state.range(0)));
+    const QTemporaryDir folder;
+    TGameKeeper keeper(folder.path(), folder.filePath(QStringLiteral("puzzle")), "picture",
+                       TPuzzleDocument(game).Text(), [&game] { return game; });
+    int x = 0;
+    for (auto _ : state) {
+        game.pieces.front().position = QPoint(++x % 1000, 40);
+        keeper.GameChanged();
+        keeper.WriteNow();
+    }
+    const QString record = QDir(folder.path()).entryList({QStringLiteral("*.game")}).value(0);
+    state.counters["record bytes"] = static_cast<double>(QFileInfo(folder.filePath(record)).size());
+}
+
 BENCHMARK(BM_FillView)->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FullRepaint)->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DragStep)->DenseRange(0, 1)->Unit(benchmark::kMicrosecond);
@@ -265,6 +304,8 @@ BENCHMARK(BM_SinglePieceDragStep)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ZoomedOutFullRepaint)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_GroupMove)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_GroupUndo)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RecordGameCopy)->Arg(15)->Arg(100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RecordWrite)->Arg(15)->Arg(100)->Unit(benchmark::kMicrosecond);
 
 void PrintRatios(const TRatioReporter &reporter)
 {
@@ -290,6 +331,13 @@ void PrintRatios(const TRatioReporter &reporter)
                         {{"undo of the 100-piece move", "BM_GroupUndo/1"}});
     std::printf("100-piece drag step: %.2f ms a frame\n",
                 reporter.RealTime("BM_GroupDragStep/1") / 1000.0);
+    reporter.PrintTable("Keeping the game's record, against a drag step of the photograph's "
+                        "pieces (aim: the main thread's part under 1):",
+                        {{"drag step", "BM_DragStep/1"}},
+                        {{"main thread: game copied, 225 pieces", "BM_RecordGameCopy/15"},
+                         {"main thread: game copied, 10,000", "BM_RecordGameCopy/100"},
+                         {"off it: record made, synced, 225", "BM_RecordWrite/15"},
+                         {"off it: record made, synced, 10,000", "BM_RecordWrite/100"}});
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "engine/container/GameKeeper.h"
 
+#include "engine/container/PuzzleDocumentCodec.h"
+
 #include <QLoggingCategory>
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
@@ -10,17 +12,6 @@ Q_LOGGING_CATEGORY(gameRecordLog, "tessalune.record", QtWarningMsg)
 
 namespace
 {
-
-// The failure's message, empty when the record was written.
-QString WriteRecord(const TGameRecordStore &store, const TGameRecord &record)
-{
-    try {
-        store.Write(record);
-        return QString();
-    } catch (const std::runtime_error &error) {
-        return QString::fromUtf8(error.what());
-    }
-}
 
 // The keeper whose game is written when the process ends through exit(), as Qt ends it when the
 // display's connection is lost; null when none.
@@ -35,11 +26,11 @@ void WriteGameAtExit()
 } // namespace
 
 TGameKeeper::TGameKeeper(const QString &stateFolder, const QString &puzzlePath,
-                         const QByteArray &picture, const QByteArray &startedFrom,
-                         std::function<QByteArray()> documentOfGame, QObject *parent)
+                         const QByteArray &picture, const QByteArray &startingDocument,
+                         std::function<TPuzzleGame()> gameOfNow, QObject *parent)
     : QObject(parent), m_store(stateFolder, GameRecordName(puzzlePath, picture)),
-      m_puzzlePath(puzzlePath), m_startedFrom(startedFrom),
-      m_documentOfGame(std::move(documentOfGame))
+      m_puzzlePath(puzzlePath), m_startingDocument(startingDocument),
+      m_startedFrom(DocumentHash(startingDocument)), m_gameOfNow(std::move(gameOfNow))
 {
     m_delay.setSingleShot(true);
     m_delay.setInterval(RecordDelayMs);
@@ -58,12 +49,12 @@ TGameKeeper::~TGameKeeper()
     m_writing.waitForFinished();
 }
 
-std::optional<QByteArray> TGameKeeper::GameToRestore(const QByteArray &puzzleDocument)
+std::optional<QByteArray> TGameKeeper::GameToRestore()
 {
     const std::optional<TGameRecord> record = m_store.Read();
     if (!record)
         return std::nullopt;
-    if (record->startedFrom == m_startedFrom && record->document != puzzleDocument)
+    if (record->startedFrom == m_startedFrom && record->document != m_startingDocument)
         return record->document;
     // The puzzle took the game in, or holds another document than the game started from.
     m_store.Remove();
@@ -81,20 +72,42 @@ void TGameKeeper::GameChanged()
                           : 0);
 }
 
-TGameRecord TGameKeeper::RecordOfGame() const
+QString TGameKeeper::WriteRecord(const TGameRecordStore &store, TGameRecord record,
+                                 const QByteArray &startingDocument, const TPuzzleGame &game)
 {
-    return TGameRecord{m_puzzlePath, m_startedFrom, m_move, m_documentOfGame()};
+    try {
+        // The starting document carries what the program does not know; the game the rest.
+        TPuzzleDocument document(startingDocument);
+        document.Game() = game;
+        record.document = document.Text();
+        store.Write(record);
+        return QString();
+    } catch (const std::exception &error) {
+        return QString::fromUtf8(error.what());
+    }
+}
+
+void TGameKeeper::Write(bool offMainThread)
+{
+    m_writingMove = m_move;
+    m_resultHandled = false;
+    const TGameRecord record{m_puzzlePath, m_startedFrom, m_move, QByteArray()};
+    if (!offMainThread) {
+        m_writing = QtFuture::makeReadyFuture(
+            WriteRecord(m_store, record, m_startingDocument, m_gameOfNow()));
+        HandleWriteResult();
+        return;
+    }
+    m_sinceWrite.start();
+    m_writing = QtConcurrent::run(WriteRecord, m_store, record, m_startingDocument, m_gameOfNow());
+    m_watcher.setFuture(m_writing);
 }
 
 void TGameKeeper::StartWrite()
 {
     if (m_discarded || m_move == m_recordedMove || m_writing.isRunning())
         return;
-    m_sinceWrite.start();
-    m_writingMove = m_move;
-    m_resultHandled = false;
-    m_writing = QtConcurrent::run(WriteRecord, m_store, RecordOfGame());
-    m_watcher.setFuture(m_writing);
+    Write(true);
 }
 
 void TGameKeeper::HandleWriteResult()
@@ -131,12 +144,8 @@ void TGameKeeper::WriteNow()
 {
     m_delay.stop();
     FinishWriteInFlight();
-    if (m_discarded || m_move == m_recordedMove)
-        return;
-    m_writingMove = m_move;
-    m_resultHandled = false;
-    m_writing = QtFuture::makeReadyFuture(WriteRecord(m_store, RecordOfGame()));
-    HandleWriteResult();
+    if (!m_discarded && m_move != m_recordedMove)
+        Write(false);
 }
 
 void TGameKeeper::Discard()

@@ -1,5 +1,6 @@
 #include "engine/container/WebPagePuzzle.h"
 
+#include "engine/jigsaw/PieceGeometry.h"
 #include "engine/jigsaw/PieceOutlinePaths.h"
 #include "engine/jigsaw/PuzzleGame.h"
 #include "engine/picture/JpegPicture.h"
@@ -50,13 +51,12 @@ QJsonObject PuzzleData(const TJpegPicture &source, bool useAlternative, const TP
 {
     if (game.pieces.empty())
         throw std::runtime_error("the puzzle has no pieces");
-    const TPuzzleGrid grid = GridOf(game);
     const QSize pictureSize(source.Width(), source.Height());
     const std::optional<TPieceGeometry> geometry =
-        ComputePieceGeometry(pictureSize.width(), pictureSize.height(), grid.cols, grid.rows);
+        ComputePieceGeometry(pictureSize.width(), pictureSize.height(), game.cols, game.rows);
     if (!geometry)
         throw std::runtime_error("the puzzle's grid does not fit its picture");
-    const std::size_t cells = static_cast<std::size_t>(grid.cols) * grid.rows;
+    const std::size_t cells = static_cast<std::size_t>(game.cols) * game.rows;
     std::vector<TPieceEdges> edges;
     QJsonArray turns;
     QJsonArray orderKeys;
@@ -64,10 +64,10 @@ QJsonObject PuzzleData(const TJpegPicture &source, bool useAlternative, const TP
         const TPiece &piece = game.pieces[i];
         edges.push_back(piece.edges);
         turns.append(piece.turn);
-        // As text: the page sorts the keys as the desktop does, "12" before "3".
+        // Compared as texts, as the desktop's palette compares them.
         orderKeys.append(QString::number(piece.randomOrder));
     }
-    const TPuzzleOutlines outlines = PuzzleOutlines(*geometry, pictureSize, grid.cols, edges);
+    const TPuzzleOutlines outlines = PuzzleOutlines(*geometry, pictureSize, game.cols, edges);
     QJsonArray paths;
     for (const QByteArray &path : outlines.paths)
         paths.append(QString::fromLatin1(path));
@@ -81,8 +81,8 @@ QJsonObject PuzzleData(const TJpegPicture &source, bool useAlternative, const TP
         {"name", QString::fromUtf8(game.name)},
         {"author", QString::fromUtf8(game.author)},
         {"website", QString::fromUtf8(game.website)},
-        {"cols", grid.cols},
-        {"rows", grid.rows},
+        {"cols", game.cols},
+        {"rows", game.rows},
         {"width", pictureSize.width()},
         {"height", pictureSize.height()},
         {"cellWidth", geometry->cellWidth},
@@ -90,7 +90,7 @@ QJsonObject PuzzleData(const TJpegPicture &source, bool useAlternative, const TP
         {"margin", geometry->margin},
         {"pieceWidth", geometry->pieceWidth},
         {"pieceHeight", geometry->pieceHeight},
-        {"borders", grid.drawBorders},
+        {"borders", game.drawBorders},
         {"turned", game.turnedPieces},
         {"alternative", useAlternative},
         {"outlines", paths},

@@ -2,6 +2,8 @@
 // known, the store falls back to the record before, and housekeeping removes only what it should.
 #include "engine/container/GameKeeper.h"
 #include "engine/container/GameRecord.h"
+#include "engine/container/PuzzleDocumentCodec.h"
+#include "engine/jigsaw/PuzzleMaking.h"
 #include "support/TemporaryFolderTest.h"
 #include "support/TestFiles.h"
 
@@ -113,46 +115,58 @@ TEST_F(GameRecords, HousekeepingRemovesOnlyStaleRecords)
 class GameKeeping : public GameRecords
 {
 protected:
-    std::unique_ptr<TGameKeeper> Keeper(const QByteArray &startedFrom)
+    std::unique_ptr<TGameKeeper> Keeper(const QByteArray &startingDocument)
     {
         return std::make_unique<TGameKeeper>(PathOf(QStringLiteral("state")), m_puzzle, "picture",
-                                             DocumentHash(startedFrom), [this] { return m_game; });
+                                             startingDocument, [this] { return m_game; });
     }
 
-    QByteArray m_game = "<PUZZLE_DATA/>";
+    // The document the player would keep for the game now, on the starting document.
+    QByteArray DocumentOfGame()
+    {
+        TPuzzleDocument document(m_start);
+        document.Game() = m_game;
+        return document.Text();
+    }
+
+    void Move(int x) { m_game.pieces.front().position = QPoint(x, 0); }
+
+    TPuzzleGame m_game = MakePuzzleGame({2, 3, true, "P", "", ""});
+    const QByteArray m_start = TPuzzleDocument(m_game).Text();
 };
 
 TEST_F(GameKeeping, ChangesShareWritesAndEveryOneIsRecorded)
 {
-    const auto keeper = Keeper(m_game);
+    const auto keeper = Keeper(m_start);
     QSignalSpy recorded(keeper.get(), &TGameKeeper::Recorded);
     for (int move = 1; move <= 20; ++move) {
-        m_game = "<PUZZLE_DATA MOVE=\"" + QByteArray::number(move) + "\"/>";
+        Move(move);
         keeper->GameChanged();
     }
     while (keeper->RecordedMoves() < 20)
         ASSERT_TRUE(recorded.wait(5000));
     EXPECT_LT(recorded.size(), 20);
-    EXPECT_EQ(Keeper("<PUZZLE_DATA/>")->GameToRestore("<PUZZLE_DATA/>"), m_game);
+    EXPECT_EQ(Keeper(m_start)->GameToRestore(), DocumentOfGame());
 
-    m_game = "<PUZZLE_DATA MOVE=\"21\"/>";
+    Move(21);
     keeper->GameChanged();
     keeper->WriteNow();
     EXPECT_EQ(keeper->RecordedMoves(), 21);
-    EXPECT_EQ(Keeper("<PUZZLE_DATA/>")->GameToRestore("<PUZZLE_DATA/>"), m_game);
+    EXPECT_EQ(Keeper(m_start)->GameToRestore(), DocumentOfGame());
     keeper->Discard();
-    EXPECT_FALSE(Keeper("<PUZZLE_DATA/>")->GameToRestore("<PUZZLE_DATA/>"));
+    EXPECT_FALSE(Keeper(m_start)->GameToRestore());
 }
 
 TEST_F(GameKeeping, RecordGoesOnceThePuzzleHoldsItsGameOrAnother)
 {
-    for (const QByteArray &puzzleNow :
-         {QByteArray("<PUZZLE_DATA MOVE=\"1\"/>"), QByteArray("<PUZZLE_DATA OTHER=\"Y\"/>")}) {
-        const auto keeper = Keeper("<PUZZLE_DATA/>");
-        m_game = "<PUZZLE_DATA MOVE=\"1\"/>";
+    for (const bool keptByThePuzzle : {true, false}) {
+        const auto keeper = Keeper(m_start);
+        Move(7);
         keeper->GameChanged();
         keeper->WriteNow();
-        EXPECT_FALSE(Keeper(puzzleNow)->GameToRestore(puzzleNow));
-        EXPECT_FALSE(Keeper("<PUZZLE_DATA/>")->GameToRestore("<PUZZLE_DATA/>"));
+        const QByteArray puzzleNow =
+            keptByThePuzzle ? DocumentOfGame() : TPuzzleDocument(MakePuzzleGame({})).Text();
+        EXPECT_FALSE(Keeper(puzzleNow)->GameToRestore());
+        EXPECT_FALSE(Keeper(m_start)->GameToRestore());
     }
 }

@@ -1,6 +1,5 @@
 #include "engine/jigsaw/Cutting.h"
 #include "engine/jigsaw/PieceOutlinePaths.h"
-#include "engine/jigsaw/PieceTurns.h"
 #include "engine/jigsaw/PuzzleMaking.h"
 
 #include <QPainter>
@@ -56,13 +55,13 @@ TEST(PieceOutlinePaths, FilledOutlinesAreTheDesktopsPiecesPixelForPixel)
 {
     for (const bool turned : {false, true}) {
         TRandomGenerator random(2024);
-        const TPuzzleGame document = MakePuzzleGame({4, 5, false, "P", "", "", turned}, random);
+        const TPuzzleGame game = MakePuzzleGame({4, 5, false, "P", "", "", turned}, random);
         QImage picture(PictureWidth, PictureHeight, QImage::Format_RGB888);
         picture.fill(Qt::white);
-        const std::optional<TPuzzleCut> cut = CutPuzzle(picture, document, 1);
+        const std::optional<TPuzzleCut> cut = CutPuzzle(picture, game, 1);
         ASSERT_TRUE(cut);
         std::vector<TPieceEdges> edges;
-        for (const TPiece &piece : document.pieces)
+        for (const TPiece &piece : game.pieces)
             edges.push_back(piece.edges);
         const TPuzzleOutlines outlines =
             PuzzleOutlines(cut->geometry, picture.size(), cut->grid.cols, edges);
