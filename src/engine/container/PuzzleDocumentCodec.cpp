@@ -304,6 +304,7 @@ TPuzzleDocument::TPuzzleDocument(QByteArrayView text) : TPuzzleDocument()
 {
     LoadPuzzleDocument(*m_tree, text);
     m_game = ReadPuzzleGame(*m_tree);
+    m_kept = m_game;
 }
 
 TPuzzleDocument::TPuzzleDocument(const TPuzzleGame &game) : TPuzzleDocument()
@@ -317,7 +318,8 @@ TPuzzleDocument::TPuzzleDocument(const TPuzzleGame &game) : TPuzzleDocument()
     m_tree->SetAttr(KeyCols, IntToText(game.cols));
     m_tree->SetAttr(KeyRows, IntToText(game.rows));
     m_tree->SetAttr(KeyBorders, game.drawBorders ? QByteArray() : QByteArray(FlagNo));
-    Keep();
+    WritePuzzleGame(m_game, *m_tree);
+    m_kept = m_game;
 }
 
 TPuzzleDocument::~TPuzzleDocument() = default;
@@ -331,10 +333,11 @@ bool TPuzzleDocument::IsEmpty() const
 
 void TPuzzleDocument::Keep()
 {
-    // Nothing stored and nothing to store: the document stays empty.
-    if (IsEmpty() && m_game == TPuzzleGame())
+    // Also keeps an empty document empty: nothing stored, nothing to store.
+    if (m_game == m_kept)
         return;
     WritePuzzleGame(m_game, *m_tree);
+    m_kept = m_game;
 }
 
 QByteArray TPuzzleDocument::StoredText() const

@@ -42,7 +42,8 @@ public:
     bool IsEmpty() const;
     TPuzzleGame &Game() { return m_game; }
     const TPuzzleGame &Game() const { return m_game; }
-    // Writes the game into the stored form (see WritePuzzleGame).
+    // Writes the game into the stored form (see WritePuzzleGame); nothing when the game is as
+    // it was last read or kept.
     void Keep();
     // The stored form as it stands, without keeping the game first.
     QByteArray StoredText() const;
@@ -54,4 +55,6 @@ public:
 private:
     std::unique_ptr<TKeyedNode> m_tree;
     TPuzzleGame m_game;
+    // The game the stored form holds.
+    TPuzzleGame m_kept;
 };

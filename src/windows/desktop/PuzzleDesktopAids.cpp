@@ -394,7 +394,7 @@ bool TPuzzleDesktop::MoveKeyboardPiece(int key)
     return true;
 }
 
-// The keyboard's drop is the mouse's: it snaps, writes the records and checks the joins.
+// The keyboard's drop is the mouse's: it snaps, writes the pieces and checks the joins.
 void TPuzzleDesktop::DropKeyboardPiece()
 {
     m_dragged = m_keyboardPiece;

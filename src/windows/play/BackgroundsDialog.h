@@ -44,9 +44,9 @@ class TBackgroundsDialog : public TDataDialogBase
 public:
     static constexpr int TextureCount = 5;
 
-    // Where the dialog finds the running puzzle's document at each LoadData (the main window's
-    // document in the player); it may give null, which reads as an empty document and stores
-    // nothing.
+    // Where the dialog finds the running puzzle's game at each LoadData (the player session's
+    // game in the player); it may give null, which reads as a game with no background chosen
+    // and stores nothing.
     using TGameSource = std::function<TPuzzleGame *()>;
 
     explicit TBackgroundsDialog(TGameSource runningGame, QWidget *parent = nullptr);

@@ -23,9 +23,9 @@ public:
     // BuildGame.
     void PrepareGame() override;
     // Prepares the game, reporting 0, 10, 20, 50 and 70 percent on the way. Throws when the
-    // document has no piece records, the cut would exceed the memory budget (both before
+    // document has no pieces, the cut would exceed the memory budget (both before
     // anything is decoded), the picture cannot be decoded or the grid cannot be played on it;
-    // the main window is minimised at the end.
+    // GamePrepared is emitted at the end.
     void BuildGame();
     // Opens the picture for decoding (its header is read); the rows are decoded by the cut.
     void LoadSourcePicture();

@@ -34,8 +34,8 @@ public:
         // The play window's game, read by About (null reads as empty values).
         std::function<const TPuzzleGame *()> game;
         std::function<void()> closePlayWindow; // Exit, after Yes: ends the game
-        std::function<void()> resetPuzzle;     // Reset game, after Yes: the main window's reset
-        // Browse my puzzles: the main window's browsing, starting in the current folder.
+        std::function<void()> resetPuzzle;     // Reset game, after Yes: the session's reset
+        // Browse my puzzles: the play window's request, browsing from the current folder.
         std::function<void()> browsePuzzles;
         std::function<void()> toggleFullScreen; // Full screen: the play window's
     };
