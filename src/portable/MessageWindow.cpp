@@ -3,6 +3,7 @@
 #include "BitmapFont.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -264,6 +265,8 @@ void AddText(std::vector<TRectangle> &rectangles, const std::string &text, int x
 {
     for (char character : text) {
         const unsigned char *rows = BitmapFont::GlyphOf(character);
+        // Letters with descenders sit a pixel lower, below the line the others stand on.
+        const int top = std::strchr("gjpqy", character) && character ? y + Scale : y;
         for (int row = 0; row < BitmapFont::Height; ++row)
             for (int column = 0; column < BitmapFont::Width;) {
                 int end = column;
@@ -271,7 +274,7 @@ void AddText(std::vector<TRectangle> &rectangles, const std::string &text, int x
                     ++end;
                 if (end > column)
                     rectangles.push_back(
-                        {std::int16_t(x + column * Scale), std::int16_t(y + row * Scale),
+                        {std::int16_t(x + column * Scale), std::int16_t(top + row * Scale),
                          std::uint16_t((end - column) * Scale), std::uint16_t(Scale)});
                 column = end + 1;
             }
@@ -309,7 +312,10 @@ bool ShowMessageWindow(const std::string &message, const std::string &home)
     if (!x.Open(std::atoi(colon + 1), home))
         return false;
 
-    const std::vector<std::string> lines = WrappedLines(message);
+    std::string sentence = message;
+    if (!sentence.empty())
+        sentence[0] = char(std::toupper(static_cast<unsigned char>(sentence[0])));
+    const std::vector<std::string> lines = WrappedLines(sentence);
     std::size_t longest = 0;
     for (const std::string &line : lines)
         longest = std::max(longest, line.size());
