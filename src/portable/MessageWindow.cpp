@@ -299,17 +299,32 @@ bool SendRectangles(TConnection &x, std::uint8_t code, std::uint32_t window, std
     return true;
 }
 
+// The number of the display DISPLAY names when it is a local one (":N" or "unix:N"), else -1:
+// the stage has no business on the network.
+int LocalDisplayNumber()
+{
+    const char *display = std::getenv("DISPLAY");
+    const char *colon = display ? std::strchr(display, ':') : nullptr;
+    if (!colon || (colon != display && std::string(display, colon) != "unix") ||
+        !std::isdigit(static_cast<unsigned char>(colon[1])))
+        return -1;
+    return std::atoi(colon + 1);
+}
+
 } // namespace
+
+bool LocalDisplayUnreachable(const std::string &home)
+{
+    const int number = LocalDisplayNumber();
+    TConnection x;
+    return number >= 0 && !x.Open(number, home);
+}
 
 bool ShowMessageWindow(const std::string &message, const std::string &home)
 {
-    const char *display = std::getenv("DISPLAY");
-    // Local displays only (":N" or "unix:N"): the stage has no business on the network.
-    const char *colon = display ? std::strchr(display, ':') : nullptr;
-    if (!colon || (colon != display && std::string(display, colon) != "unix"))
-        return false;
+    const int number = LocalDisplayNumber();
     TConnection x;
-    if (!x.Open(std::atoi(colon + 1), home))
+    if (number < 0 || !x.Open(number, home))
         return false;
 
     std::string sentence = message;

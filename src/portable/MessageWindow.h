@@ -8,3 +8,6 @@
 // cookie in XAUTHORITY (or `home`/.Xauthority), until OK is clicked, a key is pressed or the
 // window is closed. False when no display could be reached.
 bool ShowMessageWindow(const std::string &message, const std::string &home);
+
+// True when DISPLAY names a local display that cannot be reached (or refuses this user).
+bool LocalDisplayUnreachable(const std::string &home);

@@ -440,9 +440,10 @@ int main(int argc, char **argv)
         HostLibraries::Check(HostLibraries::ParseList(ReadHostList(descriptor, header, puzzle)));
     if (!host.problem.empty())
         Fail(host.problem);
-    if (NeedsDisplay(argc, argv) && !std::getenv("DISPLAY"))
-        Fail("the puzzle shows its game in a window, but no display is set (DISPLAY): please "
-             "start it on a desktop with X or XWayland");
+    if (NeedsDisplay(argc, argv) &&
+        (!std::getenv("DISPLAY") || LocalDisplayUnreachable(CacheFolder::HomeFolder())))
+        Fail("the puzzle shows its game in a window, but it cannot reach a display (DISPLAY): "
+             "please start it on a desktop with X or XWayland");
     const std::string runtime = ChooseRuntime(header);
     const std::string cache = runtime.substr(0, runtime.rfind('/'));
     RemoveLeftovers(cache);

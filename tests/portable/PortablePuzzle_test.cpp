@@ -376,6 +376,18 @@ TEST_F(PortablePuzzle, FullCacheFoldersAreToldNotSilent)
     EXPECT_TRUE(RuntimeFolders(cache).isEmpty()) << "a half runtime was left behind";
 }
 
+TEST_F(PortablePuzzle, UnreachableDisplayIsToldBeforeUnpacking)
+{
+    QProcessEnvironment environment;
+    environment.insert("HOME", PathOf("home"));
+    environment.insert("DISPLAY", ":64999");
+    QProcess &start = Start(m_puzzle, {}, environment);
+    EXPECT_EQ(ExitCodeOf(start), 1);
+    const QString message = QString::fromLocal8Bit(start.readAllStandardError());
+    EXPECT_TRUE(message.contains("cannot reach a display")) << message.toStdString();
+    EXPECT_TRUE(RuntimeFolders(PathOf("home/.cache")).isEmpty());
+}
+
 // A cache folder that allows no programs is passed over for the next folder of the user's.
 TEST_F(PortablePuzzle, NoExecCacheFallsBackToTheHomeFolder)
 {
