@@ -109,13 +109,18 @@ std::map<std::string, std::string> LoaderCache()
             continue;
         const auto count = Read<std::uint32_t>(file, start + 20);
         const std::uint64_t entries = start + 48;
-        if (!count || !file.At(entries, *count, sizeof(TEntry)))
+        if (!count || *count == 0 || !file.At(entries, *count, sizeof(TEntry)))
             return libraries;
+        // Text offsets count from the file's start; behind an older table, glibc before 2.32
+        // counted them from this table's start.
+        const TEntry first = *Read<TEntry>(file, entries);
+        const std::uint64_t base =
+            file.TextAt(0, UINT64_MAX, first.value).rfind('/', 0) == 0 ? 0 : start;
         for (std::uint32_t i = 0; i < *count; ++i) {
             const TEntry entry = *Read<TEntry>(file, entries + i * sizeof(TEntry));
             if ((entry.flags & 0xffff) == X8664Library)
-                libraries.emplace(file.TextAt(0, UINT64_MAX, entry.key),
-                                  file.TextAt(0, UINT64_MAX, entry.value));
+                libraries.emplace(file.TextAt(base, UINT64_MAX, entry.key),
+                                  file.TextAt(base, UINT64_MAX, entry.value));
         }
         return libraries;
     }
