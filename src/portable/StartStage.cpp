@@ -460,7 +460,10 @@ int main(int argc, char **argv)
         Unpack(descriptor, header, cache, runtime, puzzle);
     }
     close(descriptor);
-    if (setenv(PuzzleFileVariable, puzzle.c_str(), 1) != 0)
+    // The program and what it starts find the home folder the stage found.
+    const std::string home = CacheFolder::HomeFolder();
+    if (setenv(PuzzleFileVariable, puzzle.c_str(), 1) != 0 ||
+        (!home.empty() && setenv("HOME", home.c_str(), 0) != 0))
         Fail("cannot pass the puzzle's path on: " + SystemReason(errno));
     const std::string program =
         host.useCarried ? OlderHostProgram(runtime) : runtime + "/" + ProgramName;
