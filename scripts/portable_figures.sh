@@ -60,12 +60,12 @@ until_shown() { # until_shown <puzzle> <cache> [root]: milliseconds until its ga
   start=$(date +%s%N)
   if [ -n "${3:-}" ]; then
     env -i DISPLAY="$DISPLAY" HOME=/home/u XDG_CACHE_HOME="$2" \
-      chroot --userspec=1000:1000 "$3" "/home/u/$1" >/dev/null 2>&1 &
+      "$(command -v chroot)" --userspec=1000:1000 "$3" "/home/u/$1" >/dev/null 2>&1 &
   else
     XDG_CACHE_HOME=$2 "./$1" >/dev/null 2>&1 &
   fi
   pid=$!
-  xdotool search --sync --onlyvisible --name Figures >/dev/null
+  timeout 60 xdotool search --sync --onlyvisible --name Figures >/dev/null
   end=$(date +%s%N)
   kill "$pid"
   wait "$pid" 2>/dev/null || true

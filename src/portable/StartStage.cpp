@@ -303,27 +303,24 @@ bool NeedsDisplay(int argc, char **argv)
     return !std::getenv("QT_QPA_PLATFORM");
 }
 
-// The runtime's folder in the first candidate folder that holds it complete and can run it, or
-// else that it can be unpacked into; says why none can.
+// The runtime's folder in the first candidate folder that can run it, holding it complete or
+// with room to unpack it; says why none can.
 std::string ChooseRuntime(const TRuntimeHeader &header)
 {
-    const std::string home = CacheFolder::HomeFolder();
-    const std::vector<std::string> folders = CacheFolder::Candidates(home);
+    const std::vector<std::string> folders = CacheFolder::Candidates(CacheFolder::HomeFolder());
+    if (folders.empty())
+        Fail("neither XDG_CACHE_HOME, HOME nor the user database names a folder to unpack what "
+             "the puzzle needs to run in");
     const std::string name = "/runtime-" + HexOf(header.hash, 16);
-    for (const std::string &folder : folders)
-        if (IsComplete(folder + name) && CacheFolder::Unusable(folder, 0).empty())
-            return folder + name;
     std::string reasons;
     for (const std::string &folder : folders) {
         // Room for the runtime, and for the copy of the program that older hosts start.
-        const std::string why = CacheFolder::Unusable(folder, header.unpackedSize * 11 / 10);
+        const std::uint64_t needed = IsComplete(folder + name) ? 0 : header.unpackedSize * 11 / 10;
+        const std::string why = CacheFolder::Unusable(folder, needed);
         if (why.empty())
             return folder + name;
         reasons += " \"" + folder + "\": " + why + ";";
     }
-    if (folders.empty())
-        Fail("neither XDG_CACHE_HOME, HOME nor the user database names a folder to unpack what "
-             "the puzzle needs to run in");
     reasons.back() = '.';
     Fail("there is no folder to unpack what the puzzle needs to run in:" + reasons);
 }
@@ -354,14 +351,20 @@ std::string InterpreterOf(const std::string &bytes, std::uint64_t *offset = null
     return {};
 }
 
-std::string ReadStart(const std::string &path, std::size_t most)
+// The file's first `most` bytes, or all of a shorter one; empty when it cannot be read.
+std::string ReadStart(const std::string &path, std::uint64_t most)
 {
-    std::string bytes(most, '\0');
+    std::string bytes;
     const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    const ssize_t got = file >= 0 ? read(file, bytes.data(), most) : -1;
+    struct stat status {
+    };
+    if (file >= 0 && fstat(file, &status) == 0) {
+        bytes.resize(std::min<std::uint64_t>(std::uint64_t(status.st_size), most));
+        if (!ReadAt(file, bytes.data(), bytes.size(), 0))
+            bytes.clear();
+    }
     if (file >= 0)
         close(file);
-    bytes.resize(std::size_t(std::max<ssize_t>(got, 0)));
     return bytes;
 }
 
