@@ -1,17 +1,22 @@
 #!/usr/bin/env bash
 # Makes the program part of portable puzzles: the start stage followed by the runtime it carries.
-#   bundle_runtime.sh STAGE PROGRAM PLUGIN_DIR FONT_DIR HOST_LIST LEVEL OUTPUT
+#   bundle_runtime.sh STAGE PROGRAM PLUGIN_DIR FONT_DIR HOST_LIST HOST_PACKAGES OLDER_HOST_LIST LEVEL
+#                     OUTPUT
 # The runtime is the program, every library it and the plug-ins below need as installed on this
 # machine (found with ldd, so nothing is kept by hand) except those in HOST_LIST, the xcb
 # platform plug-in, the image-format plug-ins the picture loaders use (GIF, ICO, WebP; BMP and
 # PNG are built into Qt, JPEG goes through libjpeg), and Liberation Sans; and in "older-host/lib"
-# this machine's copies of the host libraries HOST_LIST marks "carried", for hosts whose own are
-# older. It is a ustar archive compressed with zstd at LEVEL, behind a header with its sizes and
+# this machine's copies of the host libraries of OLDER_HOST_LIST, for hosts whose own are older. It is a ustar archive compressed with zstd at LEVEL, behind a header with its sizes and
 # SHA-256 (see src/platform/PortableRuntime.h). A zstd skippable frame before the archive's frame
-# tells the stage, before it unpacks anything, what the runtime takes from the host.
+# tells the stage, before it unpacks anything, what the runtime takes from the host and which
+# package (of HOST_PACKAGES) brings each host library.
 set -euo pipefail
-[ $# -eq 7 ] || { echo "usage: $0 STAGE PROGRAM PLUGIN_DIR FONT_DIR HOST_LIST LEVEL OUTPUT" >&2; exit 2; }
-stage=$1 program=$2 plugins=$3 fonts=$4 host_list=$5 level=$6 output=$7
+[ $# -eq 9 ] || {
+  echo "usage: $0 STAGE PROGRAM PLUGIN_DIR FONT_DIR HOST_LIST HOST_PACKAGES OLDER_HOST_LIST LEVEL OUTPUT" >&2
+  exit 2
+}
+stage=$1 program=$2 plugins=$3 fonts=$4 host_list=$5 host_packages=$6 older_host_list=$7
+level=$8 output=$9
 
 root=$(mktemp -d)
 trap 'rm -rf "$root" "$root".*' EXIT
@@ -27,9 +32,9 @@ for style in Regular Bold Italic BoldItalic; do
   cp "$fonts/LiberationSans-$style.ttf" "$root/fonts/"
 done
 
-hosts=$(grep -v -e '^#' -e '^$' "$host_list")
-host_names=$(awk '{ print $1 }' <<<"$hosts")
-carried_names=$(awk '$3 == "carried" { print $1 }' <<<"$hosts")
+listed() { grep -v -e '^#' -e '^$' "$1"; }
+host_names=$(listed "$host_list")
+carried_names=$(listed "$older_host_list")
 installed() { realpath "$(ldconfig -p | awk -v n="$1" '$1 == n && /x86-64/ { print $NF; exit }')"; }
 for name in $carried_names; do
   strip --strip-unneeded -o "$root/older-host/lib/$name" "$(installed "$name")"
@@ -59,7 +64,12 @@ needs() { # needs NAME: one "need NAME WHAT" line per thing the runtime takes fr
   fi | sort -u | sed "s|^|need $name |"
 }
 {
-  awk '{ print "library", $0 }' <<<"$hosts"
+  for name in $host_names; do
+    package=$(listed "$host_packages" | awk -v n="$name" '$1 == n { print $2 }')
+    [ -n "$package" ] || { echo "$host_packages names no package for $name" >&2; exit 1; }
+    carried=$(grep -qxF "$name" <<<"$carried_names" && echo " carried" || true)
+    echo "library $name $package$carried"
+  done
   for name in $host_names; do needs "$name"; done
 } >"$root.needs"
 

@@ -40,7 +40,7 @@ QStringList HostLibraries()
     QStringList names;
     for (const QByteArray &line : ReadBytes(TESSALUNE_HOST_LIBRARIES).split('\n'))
         if (!line.isEmpty() && !line.startsWith('#'))
-            names << QString::fromUtf8(line.split(' ').first());
+            names << QString::fromUtf8(line);
     return names;
 }
 
@@ -156,7 +156,7 @@ protected:
         QProcess making;
         making.setProcessChannelMode(QProcess::ForwardedOutputChannel);
         making.start(QString(TESSALUNE_SOURCE) + "/tests/portable/make_test_root.sh",
-                     {suite, TESSALUNE_HOST_LIBRARIES, m_root});
+                     {suite, TESSALUNE_HOST_PACKAGES, m_root});
         ASSERT_TRUE(making.waitForFinished(900000));
         ASSERT_NE(making.exitCode(), 3) << "no Debian mirror serves " << suite.toStdString()
                                         << " any more, so this test cannot run: "
