@@ -1,12 +1,12 @@
 #include "CacheFolder.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
-#include <fstream>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -23,20 +23,27 @@ constexpr std::time_t UnusedFor = 30 * 24 * 60 * 60;
 // user lookup (through the host's NSS modules) is not available to it.
 std::string HomeFromUserDatabase()
 {
-    std::ifstream users("/etc/passwd");
+    std::string users(1 << 20, '\0');
+    const int file = open("/etc/passwd", O_RDONLY | O_CLOEXEC);
+    const ssize_t size = file >= 0 ? read(file, users.data(), users.size()) : 0;
+    if (file >= 0)
+        close(file);
+    users.resize(std::size_t(size > 0 ? size : 0));
     const std::string uid = std::to_string(getuid());
-    for (std::string line; std::getline(users, line);) {
+    for (std::size_t start = 0; start < users.size();) {
+        std::size_t end = users.find('\n', start);
+        if (end == std::string::npos)
+            end = users.size();
         std::string fields[7];
-        std::size_t start = 0;
-        for (int i = 0; i < 7; ++i) {
-            const std::size_t end = i == 6 ? line.size() : line.find(':', start);
-            if (end == std::string::npos)
-                break;
-            fields[i] = line.substr(start, end - start);
-            start = end + 1;
+        std::size_t field = start;
+        for (int i = 0; i < 7 && field <= end; ++i) {
+            const std::size_t colon = std::min(users.find(':', field), end);
+            fields[i] = users.substr(field, colon - field);
+            field = colon + 1;
         }
         if (fields[2] == uid && fields[5].size() > 1 && fields[5][0] == '/')
             return fields[5];
+        start = end + 1;
     }
     return {};
 }

@@ -1,5 +1,6 @@
 #include "HostLibraries.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <elf.h>
@@ -7,7 +8,6 @@
 #include <map>
 #include <optional>
 #include <set>
-#include <sstream>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -204,17 +204,25 @@ std::string FirstLacking(const std::string &path, const TLibrary &library)
 std::vector<TLibrary> ParseList(const std::string &text)
 {
     std::vector<TLibrary> libraries;
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);) {
-        std::istringstream words(line);
-        std::string kind, name, third, fourth;
-        words >> kind >> name >> third >> fourth;
-        if (kind == "library" && !third.empty()) {
-            libraries.push_back({name, third, fourth == "carried", {}});
-        } else if (kind == "need" && !third.empty()) {
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::vector<std::string> words;
+        for (std::size_t word = start; word < end;) {
+            const std::size_t space = std::min(text.find(' ', word), end);
+            if (space > word)
+                words.push_back(text.substr(word, space - word));
+            word = space + 1;
+        }
+        start = end + 1;
+        if (words.size() >= 3 && words[0] == "library") {
+            libraries.push_back(
+                {words[1], words[2], words.size() > 3 && words[3] == "carried", {}});
+        } else if (words.size() >= 3 && words[0] == "need") {
             for (TLibrary &library : libraries)
-                if (library.name == name)
-                    library.needs.push_back(third);
+                if (library.name == words[1])
+                    library.needs.push_back(words[2]);
         }
     }
     return libraries;
