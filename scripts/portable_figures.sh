@@ -51,7 +51,7 @@ older=$(tar -C "$runtime" -cf - older-host | zstd -q -c "-$level" --ultra -T0 | 
 echo "carried for older hosts (older-host, compressed alone): $(megabytes "$older")"
 
 # Start to game on screen, in milliseconds: the median of the runs.
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$scratch/display" 2>/dev/null &
+Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 1280x1024x24 3>"$scratch/display" 2>/dev/null &
 xvfb_pid=$!
 while [ ! -s "$scratch/display" ]; do sleep 0.1; done
 export DISPLAY=:$(cat "$scratch/display")

@@ -106,6 +106,13 @@ public:
     // Connects to the local display `number` and reads the first screen; false on any failure.
     bool Open(int number, const std::string &home)
     {
+        return Connect(number) && Greet(number, home);
+    }
+    // Only the socket connection, without the X connection set up on it: a client that never
+    // set up does not count, so closing it does not make an X server that has no other client
+    // reset (closing the connection of a client that comes next).
+    bool Connect(int number)
+    {
         const std::string path = "/tmp/.X11-unix/X" + std::to_string(number);
         for (bool abstract : {true, false}) {
             sockaddr_un address{};
@@ -115,7 +122,7 @@ public:
             const socklen_t length = socklen_t(offsetof(sockaddr_un, sun_path) + path.size() + 1);
             if (m_socket >= 0 &&
                 connect(m_socket, reinterpret_cast<sockaddr *>(&address), length) == 0)
-                return Greet(number, home);
+                return true;
             if (m_socket >= 0)
                 close(m_socket);
             m_socket = -1;
@@ -313,11 +320,11 @@ int LocalDisplayNumber()
 
 } // namespace
 
-bool LocalDisplayUnreachable(const std::string &home)
+bool LocalDisplayUnreachable()
 {
     const int number = LocalDisplayNumber();
     TConnection x;
-    return number >= 0 && !x.Open(number, home);
+    return number >= 0 && !x.Connect(number);
 }
 
 bool ShowMessageWindow(const std::string &message, const std::string &home)

@@ -9,5 +9,5 @@
 // window is closed. False when no display could be reached.
 bool ShowMessageWindow(const std::string &message, const std::string &home);
 
-// True when DISPLAY names a local display that cannot be reached (or refuses this user).
-bool LocalDisplayUnreachable(const std::string &home);
+// True when DISPLAY names a local display whose socket cannot be reached.
+bool LocalDisplayUnreachable();

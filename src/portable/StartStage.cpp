@@ -442,8 +442,7 @@ int main(int argc, char **argv)
         HostLibraries::Check(HostLibraries::ParseList(ReadHostList(descriptor, header, puzzle)));
     if (!host.problem.empty())
         Fail(host.problem);
-    if (NeedsDisplay(argc, argv) &&
-        (!std::getenv("DISPLAY") || LocalDisplayUnreachable(CacheFolder::HomeFolder())))
+    if (NeedsDisplay(argc, argv) && (!std::getenv("DISPLAY") || LocalDisplayUnreachable()))
         Fail("the puzzle shows its game in a window, but it cannot reach a display (DISPLAY): "
              "please start it on a desktop with X or XWayland");
     const std::string runtime = ChooseRuntime(header);

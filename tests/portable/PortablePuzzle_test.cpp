@@ -179,10 +179,12 @@ protected:
         StartXServer();
     }
 
+    // With -noreset, as a desktop's X server that always has clients: one that resets when its
+    // last client leaves drops whoever connects meanwhile (here, xdotool comes and goes).
     void StartXServer()
     {
-        m_xServer.start("Xvfb",
-                        {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1280x1024x24"});
+        m_xServer.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-noreset", "-screen", "0",
+                                 "1280x1024x24"});
         ASSERT_TRUE(m_xServer.waitForReadyRead(20000)) << "Xvfb did not start";
         m_display = ":" + QString::fromLatin1(m_xServer.readAllStandardOutput().trimmed());
     }
@@ -214,10 +216,22 @@ protected:
         return QString::fromLatin1(tool.readAllStandardOutput()).trimmed();
     }
 
-    bool WindowShows(const QString &name)
+    // The visible window whose name matches, once it shows within 30 seconds. Searched again
+    // and again rather than with --sync: xdotool gives up on a search when a window it walks
+    // through goes away meanwhile, as the short-lived windows of a restarted puzzle do.
+    std::optional<QString> WindowNamed(const QString &name)
     {
-        return XDoTool({"search", "--sync", "--onlyvisible", "--name", name}).has_value();
+        std::optional<QString> window;
+        (void)QTest::qWaitFor(
+            [&] {
+                window = XDoTool({"search", "--onlyvisible", "--name", name});
+                return window.has_value();
+            },
+            30000);
+        return window;
     }
+
+    bool WindowShows(const QString &name) { return WindowNamed(name).has_value(); }
 
     // The game on the root: exports its pieces from the command line, shows its window, takes
     // the hand-over of a changed game as the player writes it, and plays the saved game when
@@ -302,8 +316,7 @@ TEST_F(PortablePuzzle, MissingHostLibraryIsShownBeforeUnpacking)
 {
     BuildMinimalRoot("libOpenGL.so.0");
     QProcess &start = StartInRoot("/home/u/moon");
-    const std::optional<QString> window =
-        XDoTool({"search", "--sync", "--onlyvisible", "--name", "^Tessalune$"});
+    const std::optional<QString> window = WindowNamed("^Tessalune$");
     ASSERT_TRUE(window) << RootErrors();
     EXPECT_TRUE(QDir(m_root + "/home/u/.cache").isEmpty());
     const std::optional<QString> geometry = XDoTool({"getwindowgeometry", "--shell", *window});
@@ -413,9 +426,9 @@ TEST_F(PortablePuzzle, ReadOnlyFoldersAreToldInAWindow)
     environment.insert("XDG_CACHE_HOME", PathOf("cache"));
     environment.insert("DISPLAY", m_display);
     QProcess &start = Start(m_puzzle, {}, environment);
-    const std::optional<QString> window =
-        XDoTool({"search", "--sync", "--onlyvisible", "--name", "^Tessalune$"});
-    ASSERT_TRUE(window);
+    const std::optional<QString> window = WindowNamed("^Tessalune$");
+    ASSERT_TRUE(window) << start.state() << " "
+                        << QString::fromLocal8Bit(start.readAllStandardError()).toStdString();
     ASSERT_TRUE(XDoTool({"windowclose", *window}));
     EXPECT_EQ(ExitCodeOf(start), 1);
     const QString message = QString::fromLocal8Bit(start.readAllStandardError());
