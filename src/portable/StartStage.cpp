@@ -2,9 +2,15 @@
 // It unpacks the runtime the puzzle carries (the program, its libraries, Qt's plug-ins and the
 // fonts) once per version into the user's cache folder, then runs the program on the puzzle's
 // own file. Later starts find the unpacked runtime by its content hash and check only its
-// completion marker and file sizes, so that they stay fast.
+// completion marker and file sizes, so that they stay fast. Before it unpacks anything it checks
+// that the computer has what the runtime takes from it, and it tells what stops a puzzle in a
+// window of its own as well as on the terminal.
+#include "CacheFolder.h"
+#include "HostLibraries.h"
+#include "MessageWindow.h"
 #include "platform/PortableRuntime.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
@@ -18,7 +24,6 @@
 #include <optional>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 #include <zstd.h>
@@ -28,8 +33,11 @@ namespace
 
 using namespace PortableRuntime;
 
-// The completion marker is a line per unpacked file; one far longer is not ours.
+// The completion marker is a line per unpacked file, the host list a line per need; one far
+// longer is not ours.
 constexpr off_t MaxMarkerSize = 1 << 20;
+// Where the runtime carries the C library and the libraries that go with it for older hosts.
+constexpr char OlderHostFolder[] = "older-host";
 
 std::string HexOf(const unsigned char *bytes, int count)
 {
@@ -42,36 +50,10 @@ std::string HexOf(const unsigned char *bytes, int count)
     return text;
 }
 
-// Shows the message in a window when a display and one of the desktop's message tools exist.
-void ShowInWindow(const std::string &message)
-{
-    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
-        return;
-    const std::vector<std::vector<std::string>> tools = {
-        {"zenity", "--error", "--title=Tessalune", "--text=" + message},
-        {"kdialog", "--title", "Tessalune", "--error", message},
-        {"xmessage", "-center", message}};
-    for (const auto &tool : tools) {
-        const pid_t child = fork();
-        if (child == 0) {
-            std::vector<char *> argv;
-            for (const std::string &argument : tool)
-                argv.push_back(const_cast<char *>(argument.c_str()));
-            argv.push_back(nullptr);
-            execvp(argv[0], argv.data());
-            _exit(127);
-        }
-        int status = 0;
-        if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
-            WEXITSTATUS(status) != 127)
-            return;
-    }
-}
-
 [[noreturn]] void Fail(const std::string &message)
 {
     std::fprintf(stderr, "tessalune: %s\n", message.c_str());
-    ShowInWindow(message);
+    ShowMessageWindow(message, CacheFolder::HomeFolder());
     std::exit(1);
 }
 
@@ -129,29 +111,6 @@ bool HasHash(const std::vector<unsigned char> &bytes, const unsigned char (&expe
     return std::memcmp(hash, expected, sizeof hash) == 0;
 }
 
-// Makes the folder and any missing parents, new ones readable by the user alone.
-void MakeFolders(const std::string &path)
-{
-    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-        const std::string part = path.substr(0, slash);
-        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-            Fail("cannot make the folder \"" + part + "\": " + SystemReason(errno));
-        if (slash == std::string::npos)
-            return;
-    }
-}
-
-std::string CacheFolder()
-{
-    const char *cache = std::getenv("XDG_CACHE_HOME");
-    if (cache && cache[0] == '/')
-        return std::string(cache) + "/tessalune";
-    const char *home = std::getenv("HOME");
-    if (!home || home[0] != '/')
-        Fail("neither XDG_CACHE_HOME nor HOME names a folder to unpack the puzzle's runtime in");
-    return std::string(home) + "/.cache/tessalune";
-}
-
 // The completion marker's text; empty when it is missing, unreadable or too large to be ours.
 std::string ReadMarker(const std::string &runtime)
 {
@@ -183,21 +142,6 @@ bool IsComplete(const std::string &runtime)
     return wellFormed && complete;
 }
 
-void RemoveTree(const std::string &path)
-{
-    if (DIR *folder = opendir(path.c_str())) {
-        while (const dirent *entry = readdir(folder)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..")
-                RemoveTree(path + "/" + name);
-        }
-        closedir(folder);
-        rmdir(path.c_str());
-    } else {
-        unlink(path.c_str());
-    }
-}
-
 // Folders that starts killed while unpacking left behind, each as large as a runtime.
 void RemoveLeftovers(const std::string &cache)
 {
@@ -218,14 +162,14 @@ void RemoveLeftovers(const std::string &cache)
     }
     closedir(folder);
     for (const std::string &leftover : leftovers)
-        RemoveTree(leftover);
+        CacheFolder::RemoveTree(leftover);
 }
 
 // Where an unpacked file failed to be written: the message the user gets.
 [[noreturn]] void FailWriting(const std::string &path, int error, const TRuntimeHeader &header,
                               const std::string &unpacking)
 {
-    RemoveTree(unpacking);
+    CacheFolder::RemoveTree(unpacking);
     std::string message = "cannot unpack what the puzzle needs to run into \"" + path +
                           "\": " + SystemReason(error) + ".";
     if (error == ENOSPC || error == EDQUOT)
@@ -269,7 +213,7 @@ std::string WriteArchive(const std::vector<unsigned char> &archive, const std::s
             }
         });
     if (!wellFormed) {
-        RemoveTree(folder);
+        CacheFolder::RemoveTree(folder);
         Fail("the runtime the puzzle carries is damaged");
     }
     return marker;
@@ -304,7 +248,7 @@ void Unpack(int descriptor, const TRuntimeHeader &header, const std::string &cac
 
     RemoveLeftovers(cache);
     const std::string unpacking = cache + "/.unpacking-" + std::to_string(getpid());
-    RemoveTree(unpacking); // left by an earlier start with the same process id
+    CacheFolder::RemoveTree(unpacking); // left by an earlier start with the same process id
     if (mkdir(unpacking.c_str(), 0700) != 0)
         FailWriting(unpacking, errno, header, unpacking);
     WriteMarker(unpacking, WriteArchive(archive, unpacking, header), header);
@@ -312,17 +256,168 @@ void Unpack(int descriptor, const TRuntimeHeader &header, const std::string &cac
         return;
     // Another start got there first, or a damaged runtime is in the way.
     if (IsComplete(runtime)) {
-        RemoveTree(unpacking);
+        CacheFolder::RemoveTree(unpacking);
         return;
     }
     const std::string damaged = cache + "/.damaged-" + std::to_string(getpid());
     rename(runtime.c_str(), damaged.c_str());
     const bool placed = rename(unpacking.c_str(), runtime.c_str()) == 0 || IsComplete(runtime);
     const int error = errno;
-    RemoveTree(damaged);
+    CacheFolder::RemoveTree(damaged);
     if (!placed)
         FailWriting(runtime, error, header, unpacking);
-    RemoveTree(unpacking);
+    CacheFolder::RemoveTree(unpacking);
+}
+
+// What the runtime takes from the host: the text of the zstd skippable frame before the
+// archive's frame (see scripts/bundle_runtime.sh).
+std::string ReadHostList(int descriptor, const TRuntimeHeader &header, const std::string &puzzle)
+{
+    constexpr std::uint32_t SkippableFrame = 0x184D2A50;
+    unsigned char frame[8];
+    std::string list;
+    if (header.compressedSize >= sizeof frame &&
+        ReadAt(descriptor, frame, sizeof frame, header.offset)) {
+        const std::uint64_t size = LittleEndian64(frame) >> 32;
+        if ((LittleEndian64(frame) & 0xffffffff) == SkippableFrame &&
+            size <= header.compressedSize - sizeof frame && size <= MaxMarkerSize) {
+            list.resize(size);
+            if (!ReadAt(descriptor, list.data(), size, header.offset + sizeof frame))
+                list.clear();
+        }
+    }
+    if (list.empty())
+        Fail("the runtime that \"" + puzzle +
+             "\" carries is damaged; please ask for the puzzle again");
+    return list;
+}
+
+// A start without command-line work shows the game: it needs an X display (the runtime carries
+// Qt's X platform only, which XWayland serves too) unless Qt is told to use another platform.
+bool NeedsDisplay(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strncmp(argv[i], "--", 2) == 0)
+            return false;
+    return !std::getenv("QT_QPA_PLATFORM");
+}
+
+// The runtime's folder in the first candidate folder that can run it, holding it complete or
+// with room to unpack it; says why none can.
+std::string ChooseRuntime(const TRuntimeHeader &header)
+{
+    const std::vector<std::string> folders = CacheFolder::Candidates(CacheFolder::HomeFolder());
+    if (folders.empty())
+        Fail("neither XDG_CACHE_HOME, HOME nor the user database names a folder to unpack what "
+             "the puzzle needs to run in");
+    const std::string name = "/runtime-" + HexOf(header.hash, 16);
+    std::string reasons;
+    for (const std::string &folder : folders) {
+        // Room for the runtime, and for the copy of the program that older hosts start.
+        const std::uint64_t needed = IsComplete(folder + name) ? 0 : header.unpackedSize * 11 / 10;
+        const std::string why = CacheFolder::Unusable(folder, needed);
+        if (why.empty())
+            return folder + name;
+        reasons += " \"" + folder + "\": " + why + ";";
+    }
+    reasons.back() = '.';
+    Fail("there is no folder to unpack what the puzzle needs to run in:" + reasons);
+}
+
+// The loader the ELF program in `bytes` names; empty when it names none.
+std::string InterpreterOf(const std::string &bytes, std::uint64_t *offset = nullptr,
+                          std::uint64_t *size = nullptr)
+{
+    Elf64_Ehdr elf;
+    if (bytes.size() < sizeof elf)
+        return {};
+    std::memcpy(&elf, bytes.data(), sizeof elf);
+    for (std::uint64_t i = 0; i < elf.e_phnum; ++i) {
+        Elf64_Phdr segment;
+        const std::uint64_t at = elf.e_phoff + i * sizeof segment;
+        if (at + sizeof segment > bytes.size())
+            return {};
+        std::memcpy(&segment, bytes.data() + at, sizeof segment);
+        if (segment.p_type != PT_INTERP || segment.p_offset + segment.p_filesz > bytes.size())
+            continue;
+        if (offset && size) {
+            *offset = segment.p_offset;
+            *size = segment.p_filesz;
+        }
+        return std::string(bytes.c_str() + segment.p_offset,
+                           strnlen(bytes.c_str() + segment.p_offset, segment.p_filesz));
+    }
+    return {};
+}
+
+// The file's first `most` bytes, or all of a shorter one; empty when it cannot be read.
+std::string ReadStart(const std::string &path, std::uint64_t most)
+{
+    std::string bytes;
+    const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat status {
+    };
+    if (file >= 0 && fstat(file, &status) == 0) {
+        bytes.resize(std::min<std::uint64_t>(std::uint64_t(status.st_size), most));
+        if (!ReadAt(file, bytes.data(), bytes.size(), 0))
+            bytes.clear();
+    }
+    if (file >= 0)
+        close(file);
+    return bytes;
+}
+
+// For a host whose C library is older than the runtime needs: a copy of the program in
+// "older-host" beside the carried C library, loader and the libraries that go with them, which
+// names the carried loader as its own (its loader field is padded for this at build time), and
+// finds the runtime's libraries, plug-ins and fonts there through links. Made once per runtime
+// folder; later starts only check that the copy names this folder's loader.
+std::string OlderHostProgram(const std::string &runtime)
+{
+    const std::string folder = runtime + "/" + OlderHostFolder;
+    const std::string program = folder + "/" + ProgramName;
+    const std::string loader = folder + "/lib/ld-linux-x86-64.so.2";
+    if (InterpreterOf(ReadStart(program, 1 << 16)) == loader)
+        return program;
+    auto fail = [&](const std::string &path) {
+        Fail("cannot prepare \"" + path +
+             "\" for this computer's older C library: " + SystemReason(errno));
+    };
+    DIR *libraries = opendir((runtime + "/lib").c_str());
+    if (!libraries)
+        fail(runtime + "/lib");
+    while (const dirent *entry = readdir(libraries)) {
+        const std::string name = entry->d_name;
+        const std::string link = folder + "/lib/" + name;
+        if (name[0] != '.' && symlink(("../../lib/" + name).c_str(), link.c_str()) != 0 &&
+            errno != EEXIST)
+            fail(link);
+    }
+    closedir(libraries);
+    for (const char *shared : {"plugins", "fonts"})
+        if (symlink((std::string("../") + shared).c_str(), (folder + "/" + shared).c_str()) != 0 &&
+            errno != EEXIST)
+            fail(folder + "/" + shared);
+
+    std::string bytes = ReadStart(runtime + "/" + ProgramName, std::size_t(MaxUnpackedSize));
+    std::uint64_t offset = 0, size = 0;
+    if (InterpreterOf(bytes, &offset, &size).empty() || loader.size() >= size) {
+        errno = ENAMETOOLONG;
+        fail(loader);
+    }
+    std::memset(bytes.data() + offset, 0, size);
+    std::memcpy(bytes.data() + offset, loader.data(), loader.size());
+    const std::string part = folder + "/.program-" + std::to_string(getpid());
+    const int file = open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0755);
+    const bool written =
+        file >= 0 && write(file, bytes.data(), bytes.size()) == ssize_t(bytes.size());
+    if (file < 0 || close(file) != 0 || !written || rename(part.c_str(), program.c_str()) != 0) {
+        const int error = errno;
+        unlink(part.c_str());
+        errno = error;
+        fail(program);
+    }
+    return program;
 }
 
 std::string OwnPath()
@@ -336,23 +431,43 @@ std::string OwnPath()
 
 } // namespace
 
-int main(int, char **argv)
+int main(int argc, char **argv)
 {
     const std::string puzzle = OwnPath();
     const int descriptor = open(puzzle.c_str(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0)
         Fail("cannot open \"" + puzzle + "\": " + SystemReason(errno));
     const TRuntimeHeader header = ReadRuntimeHeader(descriptor, puzzle);
-    const std::string cache = CacheFolder();
-    MakeFolders(cache);
-    chmod(cache.c_str(), 0700);
-    const std::string runtime = cache + "/runtime-" + HexOf(header.hash, 16);
-    if (!IsComplete(runtime))
+    const HostLibraries::TVerdict host =
+        HostLibraries::Check(HostLibraries::ParseList(ReadHostList(descriptor, header, puzzle)));
+    if (!host.problem.empty())
+        Fail(host.problem);
+    if (NeedsDisplay(argc, argv) && (!std::getenv("DISPLAY") || LocalDisplayUnreachable()))
+        Fail("the puzzle shows its game in a window, but it cannot reach a display (DISPLAY): "
+             "please start it on a desktop with X or XWayland");
+    const std::string runtime = ChooseRuntime(header);
+    const std::string cache = runtime.substr(0, runtime.rfind('/'));
+    RemoveLeftovers(cache);
+    CacheFolder::RemoveUnused(cache, runtime);
+    // Unpacked again when it is damaged, or a start that cleaned up took it away in between.
+    for (int attempt = 0;; ++attempt) {
+        const int held = CacheFolder::HoldRuntime(runtime, CompleteMarker);
+        if (held >= 0 && IsComplete(runtime))
+            break;
+        if (held >= 0)
+            close(held);
+        if (attempt == 3)
+            Fail("cannot keep what the puzzle needs to run in \"" + runtime + "\"");
         Unpack(descriptor, header, cache, runtime, puzzle);
+    }
     close(descriptor);
-    if (setenv(PuzzleFileVariable, puzzle.c_str(), 1) != 0)
+    // The program and what it starts find the home folder the stage found.
+    const std::string home = CacheFolder::HomeFolder();
+    if (setenv(PuzzleFileVariable, puzzle.c_str(), 1) != 0 ||
+        (!home.empty() && setenv("HOME", home.c_str(), 0) != 0))
         Fail("cannot pass the puzzle's path on: " + SystemReason(errno));
-    const std::string program = runtime + "/" + ProgramName;
+    const std::string program =
+        host.useCarried ? OlderHostProgram(runtime) : runtime + "/" + ProgramName;
     execv(program.c_str(), argv);
     Fail("cannot start \"" + program + "\": " + SystemReason(errno));
 }
