@@ -460,7 +460,7 @@ TEST_F(CommandLine, AMillionPieceRecordsAreRefused)
     WriteFile("million.exe", image);
     const TRun run = Run({"--export-pieces", "million.exe", "pieces"});
     ExpectFailure(run, 1);
-    EXPECT_TRUE(run.err.contains("larger than 4 MiB")) << run.err.constData();
+    EXPECT_TRUE(run.err.contains("larger than 10 MiB")) << run.err.constData();
     EXPECT_FALSE(QFileInfo::exists(PathOf("pieces")));
 }
 
