@@ -15,6 +15,7 @@ const QString PuzzleFolderKey = QStringLiteral("maker/puzzleFolder");
 const QString PortableKey = QStringLiteral("maker/portable");
 const QString TurnedPiecesKey = QStringLiteral("maker/turnedPieces");
 const QString GroupMovesKey = QStringLiteral("play/moveJoinedTogether");
+const QString SmallPaletteKey = QStringLiteral("play/smallPalettePieces");
 
 } // namespace
 
@@ -99,6 +100,16 @@ bool TUserSettings::GroupMoves() const
 void TUserSettings::SetGroupMoves(bool together)
 {
     m_settings.setValue(GroupMovesKey, together);
+}
+
+bool TUserSettings::SmallPalettePieces() const
+{
+    return m_settings.value(SmallPaletteKey, false).toBool();
+}
+
+void TUserSettings::SetSmallPalettePieces(bool small)
+{
+    m_settings.setValue(SmallPaletteKey, small);
 }
 
 QString TUserSettings::PictureFolder(const QString &fallback) const
