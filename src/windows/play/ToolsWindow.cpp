@@ -295,7 +295,8 @@ void TToolsWindow::CreateBigPuzzleAids()
     m_zoomLabel->setGeometry(6, 40, 220, 18);
     m_zoomLabel->setAccessibleName(tr("Zoom"));
     m_layOutNote = new QLabel(m_thumbnailPanel);
-    m_layOutNote->setGeometry(6, 58, 220, 18);
+    m_layOutNote->setGeometry(6, 58, 220, 30);
+    m_layOutNote->setWordWrap(true);
     m_layOutNote->setAccessibleName(tr("Laying out"));
     if (m_game.desktop == nullptr)
         return;
