@@ -289,7 +289,7 @@ TEST_F(CommandLine, BadArgumentsWriteNothing)
                                          {"--make", "picture.jpg"},
                                          {"--make", "picture.jpg", "a.exe", "b"},
                                          {"--make", "picture.jpg", "a.exe", "--cols", "2"},
-                                         {"--make", "picture.jpg", "a.exe", "--rows", "51"},
+                                         {"--make", "picture.jpg", "a.exe", "--rows", "101"},
                                          {"--make", "picture.jpg", "a.exe", "--cols", "nine"},
                                          {"--make", "picture.jpg", "a.exe", "--name"},
                                          {"--make", "picture.jpg", "a.exe", "--colour", "red"},
