@@ -90,8 +90,7 @@ void BM_OpenEditor(benchmark::State &state)
     TJpegPicture picture;
     picture.SetData(fixture->jpeg);
     for (auto _ : state) {
-        TOpenPictureEditor open(nullptr);
-        TPictureEditor &editor = open.Editor();
+        TPictureEditor editor;
         QTimer::singleShot(0, &editor, [&] {
             if (!QTest::qWaitForWindowExposed(&editor))
                 state.SkipWithError("the editor was not shown");
@@ -103,11 +102,11 @@ void BM_OpenEditor(benchmark::State &state)
 
 void BM_FillVisibleArea(benchmark::State &state)
 {
-    TOpenPictureEditor open(nullptr);
-    open.Editor().show();
+    TPictureEditor editor;
+    editor.show();
     TFillWindow fill;
-    fill.resize(open.Editor().m_pictureScroll->viewport()->size());
-    open.Editor().hide();
+    fill.resize(editor.m_pictureScroll->viewport()->size());
+    editor.hide();
     fill.show();
     if (!QTest::qWaitForWindowExposed(&fill))
         state.SkipWithError("the fill window was not shown");
@@ -120,8 +119,7 @@ void BM_SliderStepAt50(benchmark::State &state)
 {
     TJpegPicture picture;
     picture.SetData(fixture->jpeg);
-    TOpenPictureEditor open(nullptr);
-    TPictureEditor &editor = open.Editor();
+    TPictureEditor editor;
     QTimer::singleShot(0, &editor, [&] {
         if (!QTest::qWaitForWindowExposed(&editor))
             state.SkipWithError("the editor was not shown");

@@ -6,6 +6,7 @@
 #include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/container/PuzzleExecutable.h"
 #include "engine/container/PuzzleFile.h"
+#include "engine/container/WebPagePuzzle.h"
 #include "engine/jigsaw/Cutting.h"
 #include "engine/jigsaw/PieceQuality.h"
 #include "engine/jigsaw/PlayChecks.h"
@@ -71,6 +72,9 @@ const std::string Usage =
     "      --portable             a puzzle that carries its own libraries, to send to someone:\n"
     "                             it plays on a Linux desktop (x86-64, glibc 2.36 or newer, X11\n"
     "                             or XWayland) without Tessalune or Qt; about 22 MB larger\n"
+    "      --html                 also writes the puzzle as one web page beside OUTPUT\n"
+    "                             (OUTPUT without \".exe\", then \".html\") that plays in any\n"
+    "                             browser, on any device\n"
     "  tessalune --export-pieces PUZZLE DIR\n"
     "      Cuts the picture of the puzzle executable PUZZLE as the player does and writes\n"
     "      every piece to DIR as piece_rROW_cCOL.png, transparent outside its outline.\n"
@@ -122,6 +126,7 @@ struct TMakeRequest {
     TPuzzleProperties properties;
     std::optional<std::uint32_t> seed;
     bool portable = false;
+    bool webPage = false;
 };
 
 struct TExportRequest {
@@ -227,6 +232,8 @@ void TakeMakeOption(TArgumentReader &reader, const QString &taken, TMakeRequest 
         properties.borders = false;
     else if (taken == "--portable")
         request.portable = true;
+    else if (taken == "--html")
+        request.webPage = true;
     else if (taken == "--turned")
         properties.turned = true;
     else if (TArgumentReader::Is(taken, "--alternative"))
@@ -400,6 +407,10 @@ int RunMake(const TMakeRequest &request)
         WithPuzzleSections(request.portable ? ReadPortableProgram() : LoadedExeImage(), source,
                            useAlternative ? &alternative : nullptr, document),
         request.output);
+    if (request.webPage)
+        WritePuzzleWebPage(
+            PuzzleWebPage(source, useAlternative ? &alternative : nullptr, document.Game()),
+            WebPageFileName(request.output));
     return ExitDone;
 }
 

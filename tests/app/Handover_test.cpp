@@ -6,6 +6,8 @@
 #include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/container/PuzzleSchema.h"
 #include "support/AppTestSupport.h"
+#include "windows/common/MakerSession.h"
+#include "windows/common/PlayerSession.h"
 #include "windows/main/MainWindow.h"
 
 #include <QDir>
@@ -148,16 +150,18 @@ TEST_F(ProcessTest, ChangedGameIsSavedThroughTheHandOverCopy)
 
     // The first process, the player after a changed game, runs here with the puzzle's image.
     ExeImage() = before;
-    TMainWindow main(puzzle);
+    TMakerSession maker;
+    TPlayerSession player;
+    TMainWindow main(maker, player, puzzle);
     main.LoadPuzzleFromPayload();
-    main.document->Game().backgroundColour = 0x0000FF; // #FF0000
-    main.document->Game().pieces[3].position = QPoint(120, 0);
-    main.gameChanged = true;
+    main.Player().Document().Game().backgroundColour = 0x0000FF; // #FF0000
+    main.Player().Document().Game().pieces[3].position = QPoint(120, 0);
+    main.Player().changed = true;
     main.m_firstActivation = false; // the game is over; the start is long past
     main.m_pages->setCurrentWidget(main.m_saveQuestionPage);
     main.show();
     main.KeepChanges();
-    const QByteArray savedDocument = main.document->StoredText();
+    const QByteArray savedDocument = main.Player().Document().StoredText();
     QTest::mouseClick(main.m_saveYesButton, Qt::LeftButton);
     EXPECT_FALSE(main.isVisible());
 

@@ -79,7 +79,7 @@ TEST_F(MakerEndToEnd, PersonMakesAPuzzleWithTheMouseAndItsGameRuns)
 
         AnswerModal<TPictureEditor>([](TPictureEditor *editor) { LoadInEditor(editor, Photo); });
         QTest::mouseClick(page.m_step1Title, Qt::LeftButton);
-        ASSERT_EQ(ProgramWindows().mainWindow->step, 2);
+        ASSERT_EQ(ProgramWindows().mainWindow->Maker().step, 2);
         EXPECT_EQ(page.m_thumbnailImage->geometry(), QRect(4, 12, 210, 157));
 
         AnswerModal<TPropertiesDialog>([&solved](TPropertiesDialog *dialog) {
@@ -93,7 +93,7 @@ TEST_F(MakerEndToEnd, PersonMakesAPuzzleWithTheMouseAndItsGameRuns)
             QTest::mouseClick(dialog->m_okButton, Qt::LeftButton);
         });
         QTest::mouseClick(page.m_step2Caption, Qt::LeftButton);
-        ASSERT_EQ(ProgramWindows().mainWindow->step, 3);
+        ASSERT_EQ(ProgramWindows().mainWindow->Maker().step, 3);
         EXPECT_TRUE(page.m_alternativePictureRadio->isEnabled());
 
         AnswerModal<QFileDialog>([&shownFolder](QFileDialog *dialog) {

@@ -50,7 +50,8 @@ void MakerTest::SetUp()
     m_host = std::make_unique<QWidget>();
     m_page = new TMakerPage(m_state, m_host.get());
     m_host->resize(m_page->size());
-    auto editing = [this](TJpegPicture &picture, const QString &, const QString &startFile) {
+    auto editing = [this](TJpegPicture &picture, const TEditedPicture &, const QString &,
+                          const QString &startFile) {
         ++m_edits;
         m_startFile = startFile;
         if (std::exchange(m_nextEditFailsToLoad, false)) {

@@ -7,7 +7,7 @@
 #include "support/UserSettingsSupport.h"
 #include "windows/common/AboutWindow.h"
 #include "windows/common/ConfirmationWindow.h"
-#include "windows/common/MainState.h"
+#include "windows/common/MakerSession.h"
 #include "windows/common/ProgramWindows.h"
 #include "windows/maker/PropertiesDialog.h"
 
@@ -42,8 +42,7 @@ protected:
     void RunPropertiesWithOk(const QImage &alternative = {});
 
     bool m_firstStart = ForgetUserSettings(); // before the dialog reads the settings
-    TMainState m_state;
-    TPublishedAs<TMainState> m_publishedState{ProgramWindows().mainState, &m_state};
+    TMakerSession m_state;
     std::unique_ptr<TConfirmationWindow> m_sure = std::make_unique<TConfirmationWindow>();
     TPublishedAs<TConfirmationWindow> m_publishedSure{ProgramWindows().confirmationWindow,
                                                       m_sure.get()};

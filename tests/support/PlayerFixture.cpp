@@ -44,7 +44,7 @@ QByteArray WithSectionReplaced(QByteArray image, const QByteArray &name, const Q
 TPlayerWindows::TPlayerWindows(const QString &executablePath)
     : sure(std::make_unique<TConfirmationWindow>()),
       publishedSure(ProgramWindows().confirmationWindow, sure.get()),
-      main(std::make_unique<TMainWindow>(executablePath)),
+      main(std::make_unique<TMainWindow>(maker, player, executablePath)),
       publishedMain(ProgramWindows().mainWindow, main.get()),
       play(std::make_unique<TJigsawPlayWindow>()),
       publishedPlay(ProgramWindows().playWindow, play.get())

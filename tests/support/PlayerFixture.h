@@ -4,6 +4,8 @@
 // the tools window's commands clicked as a player clicks them.
 
 #include "support/AppTestSupport.h"
+#include "windows/common/MakerSession.h"
+#include "windows/common/PlayerSession.h"
 #include "windows/common/ProgramWindows.h"
 
 #include <QImage>
@@ -31,6 +33,9 @@ public:
     TPlayerWindows(const TPlayerWindows &) = delete;
     TPlayerWindows &operator=(const TPlayerWindows &) = delete;
 
+    // The sessions the application would make, declared first: the windows use them.
+    TMakerSession maker;
+    TPlayerSession player;
     std::unique_ptr<TConfirmationWindow> sure;
     TPublishedAs<TConfirmationWindow> publishedSure;
     std::unique_ptr<TMainWindow> main;

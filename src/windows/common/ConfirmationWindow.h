@@ -25,6 +25,7 @@ public:
 
 private:
     void YesClicked();
+    void FitText();
 
     bool m_answer = false;
 };

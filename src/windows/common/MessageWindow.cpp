@@ -3,11 +3,8 @@
 #include "windows/common/WindowLook.h"
 
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
-#include <algorithm>
 
 namespace
 {
@@ -18,10 +15,6 @@ const QRect DesignedLabel(14, 14, 309, 99);
 const QRect DesignedOk(254, 131, 75, 25);
 // Between the label and the window's edges: the bevel, the OK button's row.
 const QSize LabelSurround = DesignedSize - DesignedLabel.size();
-// Wider texts wrap, so that lines stay readable.
-constexpr int MaxLabelWidth = 560;
-// Room kept between a grown window and the screen's edges.
-constexpr int ScreenGap = 40;
 
 } // namespace
 
@@ -57,22 +50,11 @@ void TMessageWindow::ShowText(const QString &text)
     exec();
 }
 
-// A longer text widens the label to its longest line, then the window grows to the wrapped
-// text's height; the bevel and the OK button keep their distances to the edges.
+// The bevel and the OK button keep their distances to the edges of a grown window.
 void TMessageWindow::FitText()
 {
-    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    const QSize room =
-        screen ? screen->availableGeometry().size() - QSize(ScreenGap, ScreenGap) : DesignedSize;
-    const QSize labelRoom = (room - LabelSurround).expandedTo(DesignedLabel.size());
-    int longestLine = 0;
-    for (const QString &line : m_messageLabel->text().split(QLatin1Char('\n')))
-        longestLine = std::max(longestLine, m_messageLabel->fontMetrics().horizontalAdvance(line));
-    const int width = std::clamp(longestLine + 1, DesignedLabel.width(),
-                                 std::min(MaxLabelWidth, labelRoom.width()));
-    const int height = std::clamp(m_messageLabel->heightForWidth(width), DesignedLabel.height(),
-                                  labelRoom.height());
-    const QSize growth = QSize(width, height) - DesignedLabel.size();
+    const QSize growth =
+        WindowLook::GrowthToShowText(*m_messageLabel, DesignedLabel.size(), LabelSurround);
     setFixedSize(DesignedSize + growth);
     m_messageLabel->resize(DesignedLabel.size() + growth);
     m_messageBevel->resize(DesignedBevel.size() + growth);

@@ -18,7 +18,6 @@ class TMessageWindow;
 class TPropertiesDialog;
 class TScaleDialog;
 class TToolsWindow;
-struct TMainState;
 
 // One program window's place: the window published there, or the maker that makes it the first
 // time it is asked for.
@@ -56,8 +55,6 @@ private:
 
 struct TProgramWindows {
     TWindowSlot<TMainWindow> mainWindow;
-    // The main window's puzzle state, which the maker's windows read and write.
-    TWindowSlot<TMainState> mainState;
     TWindowSlot<TMessageWindow> messageWindow;
     TWindowSlot<TConfirmationWindow> confirmationWindow;
     TWindowSlot<TAboutWindow> aboutWindow;

@@ -14,6 +14,7 @@ const QString PictureFolderKey = QStringLiteral("maker/pictureFolder");
 const QString PuzzleFolderKey = QStringLiteral("maker/puzzleFolder");
 const QString PortableKey = QStringLiteral("maker/portable");
 const QString TurnedPiecesKey = QStringLiteral("maker/turnedPieces");
+const QString WebPageKey = QStringLiteral("maker/webPage");
 const QString GroupMovesKey = QStringLiteral("play/moveJoinedTogether");
 const QString SmallPaletteKey = QStringLiteral("play/smallPalettePieces");
 
@@ -80,6 +81,16 @@ bool TUserSettings::Portable() const
 void TUserSettings::SetPortable(bool portable)
 {
     m_settings.setValue(PortableKey, portable);
+}
+
+bool TUserSettings::WebPage() const
+{
+    return m_settings.value(WebPageKey, false).toBool();
+}
+
+void TUserSettings::SetWebPage(bool webPage)
+{
+    m_settings.setValue(WebPageKey, webPage);
 }
 
 bool TUserSettings::TurnedPieces() const

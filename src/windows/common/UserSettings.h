@@ -35,6 +35,9 @@ public:
     void SetPortable(bool portable);
     bool TurnedPieces() const;
     void SetTurnedPieces(bool turned);
+    // Whether the maker also writes the puzzle as a web page; off when none was remembered.
+    bool WebPage() const;
+    void SetWebPage(bool webPage);
     // Whether joined pieces move together on the desktop; off when none was remembered.
     bool GroupMoves() const;
     void SetGroupMoves(bool together);

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 
 // The icon lives in a static library, so its resources are registered by hand (outside any
 // namespace, as Q_INIT_RESOURCE requires).
@@ -102,6 +103,28 @@ void CentreOnScreen(QWidget *window)
     QRect place(QPoint(0, 0), window->size());
     place.moveCenter(screen->availableGeometry().center());
     window->move(place.topLeft());
+}
+
+QSize GrowthToShowText(const QLabel &label, QSize labelSize, QSize surround)
+{
+    // Wider texts wrap, so that lines stay readable; the window keeps a gap to the screen's
+    // edges.
+    constexpr int MaxLabelWidth = 560;
+    constexpr int ScreenGap = 40;
+    const QScreen *screen = label.screen() ? label.screen() : QGuiApplication::primaryScreen();
+    const QSize room =
+        screen ? screen->availableGeometry().size() - surround - QSize(ScreenGap, ScreenGap)
+               : labelSize;
+    const QSize labelRoom = room.expandedTo(labelSize);
+    int longestLine = 0;
+    for (const QString &line : label.text().split(QLatin1Char('\n')))
+        longestLine = std::max(longestLine, label.fontMetrics().horizontalAdvance(line));
+    const int width =
+        std::clamp(longestLine + 1, labelSize.width(),
+                   std::max(labelSize.width(), std::min(MaxLabelWidth, labelRoom.width())));
+    const int height =
+        std::clamp(label.heightForWidth(width), labelSize.height(), labelRoom.height());
+    return QSize(width, height) - labelSize;
 }
 
 QLabel *MakeLabel(QWidget *parent, int x, int y, const QString &text, const QFont &font,

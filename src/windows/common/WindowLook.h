@@ -46,6 +46,12 @@ QImage ResourceImage(const QString &path);
 // Moves a window so that a client area of its fixed size sits in the middle of its screen.
 void CentreOnScreen(QWidget *window);
 
+// How much a fixed-size window must grow for its word-wrapped label, laid out at labelSize, to
+// show its text whole: wider up to the text's longest line (within a readable width), then as
+// high as the wrapped text, all within the label's screen, where surround is the rest of the
+// window around the label. Nothing for a text that fits.
+QSize GrowthToShowText(const QLabel &label, QSize labelSize, QSize surround);
+
 // A label at x, y that takes the size of its text, as captions do; transparent unless a
 // background is set on it.
 QLabel *MakeLabel(QWidget *parent, int x, int y, const QString &text, const QFont &font,

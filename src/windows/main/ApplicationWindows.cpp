@@ -11,20 +11,27 @@
 #include "windows/play/JigsawPlayWindow.h"
 
 #include <QApplication>
+#include <type_traits>
 
 template <typename TWindow>
-TApplicationWindows::TOwnedWindow<TWindow>::TOwnedWindow(TWindowSlot<TWindow> &slot) : m_slot(slot)
+TApplicationWindows::TOwnedWindow<TWindow>::TOwnedWindow(
+    TWindowSlot<TWindow> &slot, std::function<std::unique_ptr<TWindow>()> make)
+    : m_slot(slot)
 {
-    slot.SetMaker([this] {
-        m_window = std::make_unique<TWindow>();
+    slot.SetMaker([this, make = std::move(make)] {
+        if constexpr (std::is_default_constructible_v<TWindow>)
+            m_window = make ? make() : std::make_unique<TWindow>();
+        else
+            m_window = make();
         return m_window.get();
     });
 }
 
 // Only the main window's closing ends the program; the others are closed and reused.
 TApplicationWindows::TApplicationWindows()
-    : m_mainWindow(ProgramWindows().mainWindow),
-      m_mainState(ProgramWindows().mainState, ProgramWindows().mainWindow.Get()),
+    : m_mainWindow(
+          ProgramWindows().mainWindow,
+          [this] { return std::make_unique<TMainWindow>(m_makerSession, m_playerSession); }),
       m_scaleDialog(ProgramWindows().scaleDialog), m_messageWindow(ProgramWindows().messageWindow),
       m_confirmationWindow(ProgramWindows().confirmationWindow),
       m_playWindow(ProgramWindows().playWindow),

@@ -1,9 +1,12 @@
 #pragma once
-// Owns the program's single windows: makes the main window and shows it, and makes every other
-// window the first time something asks for it (see ProgramWindows.h), so that a start pays only
-// for the windows it shows.
+// Owns the program's sessions and single windows: makes the maker and player sessions, makes
+// the main window on them and shows it, and makes every other window the first time something
+// asks for it (see ProgramWindows.h), so that a start pays only for the windows it shows.
+#include "windows/common/MakerSession.h"
+#include "windows/common/PlayerSession.h"
 #include "windows/common/ProgramWindows.h"
 
+#include <functional>
 #include <memory>
 
 class TFocusRing;
@@ -24,7 +27,9 @@ private:
     template <typename TWindow> class TOwnedWindow
     {
     public:
-        explicit TOwnedWindow(TWindowSlot<TWindow> &slot);
+        // make, when given, makes the window; otherwise it is made without arguments.
+        explicit TOwnedWindow(TWindowSlot<TWindow> &slot,
+                              std::function<std::unique_ptr<TWindow>()> make = {});
         ~TOwnedWindow() { m_slot.Clear(); }
         TOwnedWindow(const TOwnedWindow &) = delete;
         TOwnedWindow &operator=(const TOwnedWindow &) = delete;
@@ -34,8 +39,10 @@ private:
         std::unique_ptr<TWindow> m_window;
     };
 
+    // Declared first: the windows that work on them go before them.
+    TMakerSession m_makerSession;
+    TPlayerSession m_playerSession;
     TOwnedWindow<TMainWindow> m_mainWindow;
-    TPublishedAs<TMainState> m_mainState;
     TOwnedWindow<TScaleDialog> m_scaleDialog;
     TOwnedWindow<TMessageWindow> m_messageWindow;
     TOwnedWindow<TConfirmationWindow> m_confirmationWindow;

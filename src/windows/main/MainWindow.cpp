@@ -9,6 +9,8 @@
 #include "windows/common/FileDialogs.h"
 #include "windows/common/Guards.h"
 #include "windows/common/KeyboardCommands.h"
+#include "windows/common/MakerSession.h"
+#include "windows/common/PlayerSession.h"
 #include "windows/common/ProgramFolders.h"
 #include "windows/common/WindowLook.h"
 #include "windows/common/WorkingFolderKeeper.h"
@@ -135,7 +137,9 @@ std::runtime_error NotAPuzzle(const QString &path)
 
 } // namespace
 
-TMainWindow::TMainWindow(const QString &executablePath) : m_executablePath(executablePath)
+TMainWindow::TMainWindow(TMakerSession &maker, TPlayerSession &player,
+                         const QString &executablePath)
+    : m_maker(maker), m_player(player), m_executablePath(executablePath)
 {
     setWindowTitle(QStringLiteral("Tessalune"));
     setFixedSize(746, 444);
@@ -158,41 +162,23 @@ QFileDialog &TMainWindow::BrowseDialog()
     return *m_browseDialog;
 }
 
-TMainWindow::~TMainWindow()
-{
-    ReleasePictures();
-}
+TMainWindow::~TMainWindow() = default;
 
 void TMainWindow::ResetState()
 {
     RunShowingFailure(this, [this] {
-        gameChanged = false;
-        sourceChosen = false;
         m_thumbnailMode = false;
         m_firstActivation = true;
         m_pages->setCurrentWidget(m_loadingPage);
         if (m_makerPage != nullptr)
             m_makerPage->SetStep(1);
-        document = std::make_unique<TPuzzleDocument>();
-        sourcePicture = std::make_unique<TJpegPicture>();
-        alternativePicture = std::make_unique<TJpegPicture>();
-        blankBitmap = std::make_unique<QImage>(1, 1, QImage::Format_RGB888);
-        blankBitmap->fill(Qt::white);
-        sourcePicture->Assign(*blankBitmap);
-        alternativePicture->Assign(*blankBitmap);
+        m_maker.Reset();
+        m_player.Reset();
         if (ThumbnailRequested()) {
             ExportThumbnail();
             m_thumbnailMode = true;
         }
     });
-}
-
-void TMainWindow::ReleasePictures()
-{
-    blankBitmap.reset();
-    sourcePicture.reset();
-    alternativePicture.reset();
-    document.reset();
 }
 
 bool TMainWindow::event(QEvent *event)
@@ -273,7 +259,8 @@ bool TMainWindow::ThumbnailRequested() const
 void TMainWindow::ExportThumbnail()
 {
     LoadPuzzleFromPayload();
-    RunSilently([this] { SavePictureFile(*sourcePicture, ThumbnailPath(m_executablePath)); });
+    RunSilently(
+        [this] { SavePictureFile(m_player.SourcePicture(), ThumbnailPath(m_executablePath)); });
     Platform::RequestQuit();
 }
 
@@ -281,8 +268,8 @@ void TMainWindow::LoadPuzzleFromPayload()
 {
     // Taken as it is: read through a stream, the picture's bytes were copied once more and held
     // in a buffer grown past their size.
-    sourcePicture->SetData(PuzzlePictureOf(LoadedExeImage()));
-    *document = PuzzleDocumentOf(LoadedExeImage());
+    m_player.SourcePicture().SetData(PuzzlePictureOf(LoadedExeImage()));
+    m_player.Document() = PuzzleDocumentOf(LoadedExeImage());
 }
 
 void TMainWindow::BrowsePuzzles(bool from_current_folder)
@@ -331,11 +318,11 @@ QString TMainWindow::BesideExecutable(const QString &fileName) const
 
 void TMainWindow::KeepChanges()
 {
-    if (!gameChanged) {
+    if (!m_player.changed) {
         close();
         return;
     }
-    StorePlayedDocument(document->Text());
+    StorePlayedDocument(m_player.Document().Text());
 }
 
 void TMainWindow::SaveYesClicked()
@@ -403,7 +390,7 @@ void TMainWindow::EndShowingFailure(const std::function<void()> &action)
 void TMainWindow::FinishSaving()
 {
     m_pages->setCurrentWidget(m_savingPage);
-    QCoreApplication::processEvents();
+    repaint();
     // Held while the save is finished, so that no other start deletes this copy meanwhile.
     const auto lock = WaitForHandOverLock(m_executablePath);
     if (!lock) {

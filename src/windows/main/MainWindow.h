@@ -1,12 +1,11 @@
 #pragma once
-// The main window: creates the process-wide puzzle state, shows the loading page, and on its
+// The main window: shows the loading page, and on its
 // first activation decides how this copy of the program starts: maker, player, finishing a
 // save as the hand-over copy "tmp.exe", or cleaning up after one. It also hosts the question
 // whether a changed game is saved, and the save hand-over itself.
 
 #include "engine/container/PuzzleFile.h"
 #include "platform/Platform.h"
-#include "windows/common/MainState.h"
 #include "windows/maker/MakerPage.h"
 
 #include <QImage>
@@ -22,7 +21,8 @@ class QStackedWidget;
 class QToolButton;
 class TBandedGradient;
 class TJpegPicture;
-class TPuzzleDesktop;
+class TMakerSession;
+class TPlayerSession;
 class TShapeWidget;
 
 // The start message: posted by the main window to itself, delivered after its first activation.
@@ -30,14 +30,16 @@ inline constexpr int WM_START_MODE = 0x0408;
 
 enum class TStartMode { Maker = 0, Player = 1, FinishSaving = 2, CleanUp = 3 };
 
-class TMainWindow : public QWidget, public TMainState
+class TMainWindow : public QWidget
 {
     Q_OBJECT
 public:
-    // executablePath is the file this process runs as, or the puzzle file it was asked to play;
-    // its folder is where the hand-over copy and the exported picture are written. Tests pass a
-    // copy of a puzzle executable.
-    explicit TMainWindow(const QString &executablePath = PlayedFilePath());
+    // Works on the two sessions (not owned; they outlive the window): the maker page on maker,
+    // player mode on player. executablePath is the file this process runs as, or the puzzle file
+    // it was asked to play; its folder is where the hand-over copy and the exported picture are
+    // written. Tests pass a copy of a puzzle executable.
+    TMainWindow(TMakerSession &maker, TPlayerSession &player,
+                const QString &executablePath = PlayedFilePath());
     ~TMainWindow() override;
 
     TStartMode DecideStartMode() const;
@@ -45,8 +47,8 @@ public:
     bool ThumbnailRequested() const;
     // Writes the payload's picture beside the executable as a ".jpg" file and asks to end.
     void ExportThumbnail();
-    // Fills the source picture and the document from the payload. Throws on a document text
-    // the container refuses.
+    // Fills the player session's picture and document from the payload. Throws on a document
+    // text the container refuses.
     void LoadPuzzleFromPayload();
     // Lets the user pick a puzzle executable and starts it; the working folder is the same
     // afterwards on every path.
@@ -62,17 +64,23 @@ public:
     // Player mode. Loads the payload's puzzle, plays it and then asks whether to save; any
     // failure on the way ends the sequence without a message.
     void RunPlayerMode();
-    // Runs the play window on this window's picture and document; returns when the game ends.
+    // Runs the play window on the player session; returns when the game ends.
     void PlayPuzzle();
     // The preparation's progress on the loading page, repainted at once.
     void ShowProgress(int percent);
-    // Every drop changes the game; a solved puzzle with an alternative picture shows it.
-    void PieceDropped(TPuzzleDesktop *desktop);
+    // A solved puzzle with an alternative picture shows it.
     void ShowAlternativePicture();
+    // The session's Solved: the alternative picture is shown, a failure said over the game.
+    void PuzzleSolved();
+    // The play window's game is prepared: this window gets out of its way.
+    void MinimiseForGame();
+    // The tools window's Browse my puzzles: from the current folder.
+    void BrowseCurrentFolder();
     // Reads the alternative picture from the payload; false when the puzzle has none.
     bool LoadAlternativePicture();
-    // Every piece back on the palette and the puzzle page shown; the game-changed flag stays.
-    void ResetPuzzle();
+
+    TMakerSession &Maker() { return m_maker; }
+    TPlayerSession &Player() { return m_player; }
 
     bool m_thumbnailMode = false;
     bool m_firstActivation = true;
@@ -120,7 +128,6 @@ private:
 
     void ResetState();
     void Activated();
-    void ReleasePictures();
     void StartModeMessage();
     void SaveYesClicked();
     void SaveNoClicked();
@@ -139,5 +146,7 @@ private:
     // Path of a file in the executable's folder.
     QString BesideExecutable(const QString &fileName) const;
 
+    TMakerSession &m_maker;
+    TPlayerSession &m_player;
     QString m_executablePath;
 };

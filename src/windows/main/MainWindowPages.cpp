@@ -81,7 +81,7 @@ TMakerPage &TMainWindow::MakerPage()
     // Made when the maker starts: a puzzle played never shows it.
     if (m_makerPage != nullptr)
         return *m_makerPage;
-    m_makerPage = new TMakerPage(*this);
+    m_makerPage = new TMakerPage(m_maker);
     m_pages->addWidget(m_makerPage);
     m_makerPage->SetStep(1);
     connect(m_makerPage, &TMakerPage::BrowsePuzzlesRequested, this,

@@ -8,23 +8,19 @@
 #include "engine/jigsaw/PlayChecks.h"
 #include "engine/picture/JpegPicture.h"
 #include "windows/common/Guards.h"
+#include "windows/common/PlayerSession.h"
 #include "windows/common/WindowLook.h"
-#include "windows/desktop/PuzzleDesktop.h"
 #include "windows/main/ApplicationWindows.h"
 #include "windows/main/MainWindow.h"
 #include "windows/play/BackgroundsDialog.h"
 #include "windows/play/JigsawPlayWindow.h"
 
-#include <QCoreApplication>
 #include <QProgressBar>
 #include <QStackedWidget>
 #include <stdexcept>
 
 namespace
 {
-
-// The main window's caption while a puzzle without a name is played.
-const QString UnnamedPuzzleCaption = QStringLiteral("Puzzle");
 
 TJigsawPlayWindow &PlayWindow()
 {
@@ -33,14 +29,14 @@ TJigsawPlayWindow &PlayWindow()
     return *ProgramWindows().playWindow;
 }
 
-// The backgrounds dialog reads and writes the main window's document. It belongs to the play
+// The backgrounds dialog reads and writes the player session's game. It belongs to the play
 // window, above which it opens.
-void CreateBackgroundsDialog(TMainWindow &main)
+void CreateBackgroundsDialog(TPlayerSession &session)
 {
     if (ProgramWindows().backgroundsDialog != nullptr)
         return;
-    auto *dialog = new TBackgroundsDialog(
-        [&main] { return main.document ? &main.document->Game() : nullptr; }, &PlayWindow());
+    auto *dialog =
+        new TBackgroundsDialog([&session] { return &session.Document().Game(); }, &PlayWindow());
     ProgramWindows().backgroundsDialog.Publish(dialog);
     QObject::connect(dialog, &QObject::destroyed, [dialog] {
         if (ProgramWindows().backgroundsDialog.Existing() == dialog)
@@ -56,11 +52,11 @@ void TMainWindow::RunPlayerMode()
     RunShowingFailure(this, [this] {
         m_pages->setCurrentWidget(m_loadingPage);
         LoadPuzzleFromPayload();
-        CreateBackgroundsDialog(*this);
+        CreateBackgroundsDialog(m_player);
         PlayPuzzle();
         m_pages->setCurrentWidget(m_saveQuestionPage);
         showNormal();
-        QCoreApplication::processEvents();
+        repaint();
         KeepChanges();
     });
 }
@@ -68,38 +64,37 @@ void TMainWindow::RunPlayerMode()
 void TMainWindow::PlayPuzzle()
 {
     TJigsawPlayWindow &playWindow = PlayWindow();
-    connect(playWindow.m_desktop, &TPuzzleDesktop::OnPieceDropped, this, &TMainWindow::PieceDropped,
+    connect(&playWindow, &TPlayWindowBase::GamePrepared, this, &TMainWindow::MinimiseForGame,
             Qt::UniqueConnection);
-    TPlayWindowBase::THost host;
-    host.minimize = [this] { setWindowState(windowState() | Qt::WindowMinimized); };
-    host.showCaption = [this, &playWindow](const QString &name) {
-        const QString caption =
-            name.isEmpty() ? UnnamedPuzzleCaption : WindowLook::ShownPuzzleText(name);
-        setWindowTitle(caption);
-        playWindow.setWindowTitle(caption); // the task bar names the game after its puzzle
-    };
-    host.resetPuzzle = [this] { ResetPuzzle(); };
-    host.browsePuzzles = [this] { BrowsePuzzles(true); };
-    playWindow.SetHost(std::move(host));
-    playWindow.RunGame(sourcePicture.get(), document.get(),
-                       [this](int percent) { ShowProgress(percent); });
+    connect(&playWindow, &TPlayWindowBase::CaptionChosen, this, &TMainWindow::setWindowTitle,
+            Qt::UniqueConnection);
+    connect(&playWindow, &TPlayWindowBase::BrowseRequested, this, &TMainWindow::BrowseCurrentFolder,
+            Qt::UniqueConnection);
+    // Queued: the play window stops the clock for the solve first.
+    connect(&m_player, &TPlayerSession::Solved, this, &TMainWindow::PuzzleSolved,
+            static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::UniqueConnection));
+    playWindow.RunGame(m_player, [this](int percent) { ShowProgress(percent); });
 }
 
 void TMainWindow::ShowProgress(int percent)
 {
     m_loadingProgress->setValue(percent);
-    QCoreApplication::processEvents();
+    m_loadingProgress->repaint();
 }
 
-void TMainWindow::PieceDropped(TPuzzleDesktop *desktop)
+void TMainWindow::MinimiseForGame()
 {
-    // Every drop counts, also one back onto the palette or onto the same place.
-    gameChanged = true;
-    if (!desktop->IsSolved())
-        return;
-    // The time shows in the tools window also when there is no picture to show.
-    PlayWindow().PuzzleSolved();
-    RunShowingFailure(desktop->window(), [this] { ShowAlternativePicture(); });
+    setWindowState(windowState() | Qt::WindowMinimized);
+}
+
+void TMainWindow::PuzzleSolved()
+{
+    RunShowingFailure(&PlayWindow(), [this] { ShowAlternativePicture(); });
+}
+
+void TMainWindow::BrowseCurrentFolder()
+{
+    BrowsePuzzles(true);
 }
 
 void TMainWindow::ShowAlternativePicture()
@@ -107,11 +102,13 @@ void TMainWindow::ShowAlternativePicture()
     if (!LoadAlternativePicture())
         return;
     // The alternative picture's own copy of its data is held beside the game's.
-    RequireSolvedDisplayWithinBudget(*sourcePicture, *alternativePicture, document->Game(),
-                                     PlayedGameHeldBytes(*sourcePicture, *document) +
-                                         alternativePicture->Data().size());
-    const QImage solved = sourcePicture->ToBitmap();
-    const QImage alternative = alternativePicture->ToBitmap();
+    const TJpegPicture &source = m_player.SourcePicture();
+    const TJpegPicture &alternativePicture = m_player.AlternativePicture();
+    RequireSolvedDisplayWithinBudget(source, alternativePicture, m_player.Document().Game(),
+                                     PlayedGameHeldBytes(source, m_player.Document()) +
+                                         alternativePicture.Data().size());
+    const QImage solved = source.ToBitmap();
+    const QImage alternative = alternativePicture.ToBitmap();
     PlayWindow().ShowSolvedPicture(solved, alternative);
 }
 
@@ -121,13 +118,6 @@ bool TMainWindow::LoadAlternativePicture()
     const QByteArray bytes = AlternativePictureOf(LoadedExeImage());
     if (TrimBlanksAndControls(bytes).isEmpty())
         return false;
-    alternativePicture->SetData(bytes);
+    m_player.AlternativePicture().SetData(bytes);
     return true;
-}
-
-void TMainWindow::ResetPuzzle()
-{
-    TJigsawPlayWindow &playWindow = PlayWindow();
-    playWindow.m_desktop->ResetGame();
-    playWindow.m_pages->setCurrentWidget(playWindow.m_puzzlePage);
 }

@@ -3,6 +3,7 @@
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/PuzzleExecutable.h"
 #include "engine/container/PuzzleFile.h"
+#include "engine/container/WebPagePuzzle.h"
 #include "engine/picture/GraphicLoading.h"
 #include "engine/picture/JpegPicture.h"
 #include "platform/Platform.h"
@@ -12,8 +13,8 @@
 #include "windows/common/FileDialogs.h"
 #include "windows/common/Guards.h"
 #include "windows/common/KeyboardCommands.h"
-#include "windows/common/MainState.h"
 #include "windows/common/MakerMark.h"
+#include "windows/common/MakerSession.h"
 #include "windows/common/ProgramFolders.h"
 #include "windows/common/ProgramWindows.h"
 #include "windows/common/ShapeWidget.h"
@@ -97,10 +98,11 @@ TClickableLabel *MakeStepLabel(QWidget *parent, int x, int y, const QString &tex
 
 } // namespace
 
-TMakerPage::TMakerPage(TMainState &state, QWidget *parent, const QString &portableProgram)
+TMakerPage::TMakerPage(TMakerSession &state, QWidget *parent, const QString &portableProgram)
     : QWidget(parent), m_state(state),
-      m_editPicture([this](TJpegPicture &picture, const QString &caption, const QString &file) {
-          return EditPictureInNewEditor(picture, caption, this, file);
+      m_editPicture([this](TJpegPicture &picture, const TEditedPicture &edited,
+                           const QString &caption, const QString &file) {
+          return EditPictureInNewEditor(picture, caption, this, file, edited);
       }),
       m_portableProgram(portableProgram)
 {
@@ -183,6 +185,7 @@ void TMakerPage::CreateBottomPanel()
     m_exitButton->setToolTip(QStringLiteral("Close the maker (Enter)"));
     connect(m_exitButton, &QToolButton::clicked, this, &TMakerPage::ExitClicked);
     CreatePortableCheckBox();
+    CreateWebPageCheckBox();
 
     m_step1Frame = MakeOutline(m_commandPanel, QRect(432, 20, 89, 72), Medium);
     m_step1Title = MakeStepLabel(m_commandPanel, 443, 34, QStringLiteral("STEP 1:"), 13, true);
@@ -206,9 +209,10 @@ void TMakerPage::CreateBottomPanel()
 
     // Tab goes through the page in screen order: the link, the thumbnail choice, the commands
     // and then the steps from left to right.
-    QWidget *const order[] = {m_versionLabel, m_sourcePictureRadio, m_alternativePictureRadio,
-                              m_browseButton, m_aboutButton,        m_exitButton,
-                              m_step1Title,   m_step2Title,         m_step3Title};
+    QWidget *const order[] = {m_versionLabel,    m_sourcePictureRadio, m_alternativePictureRadio,
+                              m_browseButton,    m_aboutButton,        m_exitButton,
+                              m_webPageCheckBox, m_step1Title,         m_step2Title,
+                              m_step3Title};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -351,7 +355,9 @@ bool TMakerPage::ChooseSourcePicture(const QString &startFile)
     bool changed = false;
     try {
         changed =
-            m_editPicture(*m_state.sourcePicture, QStringLiteral("Source picture"), startFile);
+            m_editPicture(*m_state.sourcePicture,
+                          {QStringLiteral("The source picture"), m_state.alternativePicture.get()},
+                          QStringLiteral("Source picture"), startFile);
         if (changed) {
             // A file that failed to load leaves no picture: nothing to make a puzzle of.
             m_state.sourceChosen = !m_state.sourcePicture->Empty();
@@ -437,8 +443,29 @@ bool TMakerPage::SaveNewPuzzle()
         return false;
     const QString puzzle = dialog.selectedFiles().first();
     WritePuzzleExecutable(WritePuzzlePayload(), puzzle);
+    if (m_webPageCheckBox->isChecked())
+        WritePuzzleWebPage(PuzzleWebPage(*m_state.sourcePicture,
+                                         m_state.useAlternativePicture
+                                             ? m_state.alternativePicture.get()
+                                             : nullptr,
+                                         m_state.document->Game()),
+                           WebPageFileName(puzzle));
     TUserSettings().SetPuzzleFolderOf(puzzle);
     return true;
+}
+
+void TMakerPage::CreateWebPageCheckBox()
+{
+    m_webPageCheckBox = new QCheckBox(tr("Also as a web page,\nfor any device"), m_commandPanel);
+    m_webPageCheckBox->setGeometry(250, 76, 178, 32);
+    m_webPageCheckBox->setToolTip(
+        tr("Writes NAME.html beside the puzzle: it plays in any browser, on a phone, a tablet, "
+           "Windows or a Mac. Send the file; a preview inside a mail or messenger app does not "
+           "run it."));
+    SetTextColour(m_webPageCheckBox, Qt::white);
+    m_webPageCheckBox->setChecked(TUserSettings().WebPage());
+    connect(m_webPageCheckBox, &QCheckBox::toggled, this,
+            [](bool webPage) { TUserSettings().SetWebPage(webPage); });
 }
 
 QByteArray TMakerPage::WritePuzzlePayload() const

@@ -5,7 +5,7 @@
 // of the running program with the puzzle in its payload. A step reacts to clicks only when the
 // steps before it are done; the box of the step to do next is dark.
 //
-// The page works on the main window's state, which it does not own. What it needs of the main
+// The page works on the maker session, which it does not own. What it needs of the main
 // window itself it asks for through a signal (browsing) or its top-level window (closing).
 
 #include "engine/container/PuzzleFile.h"
@@ -23,14 +23,14 @@ class QToolButton;
 class TClickableLabel;
 class TJpegPicture;
 class TShapeWidget;
-struct TMainState;
+class TMakerSession;
 
 class TMakerPage : public QWidget
 {
     Q_OBJECT
 public:
     // portableProgram is the program part of portable puzzles; empty when it is not installed.
-    explicit TMakerPage(TMainState &state, QWidget *parent = nullptr,
+    explicit TMakerPage(TMakerSession &state, QWidget *parent = nullptr,
                         const QString &portableProgram = PortableProgramPath());
 
     // Step 1's picture editing; a new picture editor by default.
@@ -80,6 +80,8 @@ public:
     // Step 3 writes a portable puzzle, one that carries its own libraries; remembered for the
     // next puzzle. Disabled when the portable program part is not installed.
     QCheckBox *m_portableCheckBox;
+    // Step 3 also writes the puzzle as a web page beside it; remembered for the next puzzle.
+    QCheckBox *m_webPageCheckBox;
     TShapeWidget *m_step1Frame;
     TClickableLabel *m_step1Title;
     TClickableLabel *m_step1Caption;
@@ -105,6 +107,7 @@ protected:
 
 private:
     void CreatePortableCheckBox();
+    void CreateWebPageCheckBox();
     void CreateBannerPanel();
     void CreateThumbnailPanel();
     void CreateBottomPanel();
@@ -126,7 +129,7 @@ private:
     // After Step 3: offers to start the written puzzle, then closes the program.
     void OfferToRun(const QString &puzzle);
 
-    TMainState &m_state;
+    TMakerSession &m_state;
     TPictureEditing m_editPicture;
     QString m_portableProgram;
 };

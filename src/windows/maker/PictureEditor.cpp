@@ -8,7 +8,6 @@
 #include "windows/common/FileDialogs.h"
 #include "windows/common/Guards.h"
 #include "windows/common/KeyboardCommands.h"
-#include "windows/common/MainState.h"
 #include "windows/common/MessageWindow.h"
 #include "windows/common/ProgramFolders.h"
 #include "windows/common/ProgramWindows.h"
@@ -209,10 +208,11 @@ void TPictureEditor::PlaceImage()
 }
 
 bool TPictureEditor::EditPicture(TJpegPicture &picture, const QString &caption,
-                                 const QString &startFile)
+                                 const QString &startFile, const TEditedPicture &edited)
 {
     setWindowTitle(caption);
     m_callersPicture = &picture;
+    m_editedPicture = edited;
     ShowPicture();
     m_edited = false;
     m_accepted = false;
@@ -267,30 +267,6 @@ void TPictureEditor::LoadFromFileClicked()
     LoadPictureFile(chosen.first());
 }
 
-// The maker's other picture, held while this one is edited: the source picture beside the
-// alternative one and the other way round.
-const TJpegPicture *TPictureEditor::OtherHeldPicture() const
-{
-    const TMainState *state = ProgramWindows().mainState.Get();
-    if (!state)
-        return nullptr;
-    if (m_callersPicture == state->sourcePicture.get())
-        return state->alternativePicture.get();
-    if (m_callersPicture == state->alternativePicture.get())
-        return state->sourcePicture.get();
-    return nullptr;
-}
-
-QString TPictureEditor::PictureRole() const
-{
-    const TMainState *state = ProgramWindows().mainState.Get();
-    if (state && m_callersPicture && m_callersPicture == state->alternativePicture.get())
-        return QStringLiteral("The alternative picture");
-    if (state && m_callersPicture && m_callersPicture == state->sourcePicture.get())
-        return QStringLiteral("The source picture");
-    return QStringLiteral("The picture");
-}
-
 void TPictureEditor::LoadPictureFile(const QString &fileName)
 {
     m_pictureView->ShowRealSize();
@@ -300,7 +276,7 @@ void TPictureEditor::LoadPictureFile(const QString &fileName)
         std::optional<TBusyCursor> busy;
         if (QFileInfo(fileName).isFile())
             busy.emplace();
-        loaded = LoadGraphic(fileName, MemoryLeftBeside(OtherHeldPicture()));
+        loaded = LoadGraphic(fileName, MemoryLeftBeside(m_editedPicture.heldBeside));
     }
     m_pictureView->SetPicture(loaded.bitmap); // none leaves an empty picture
     m_edited = true;
@@ -309,7 +285,8 @@ void TPictureEditor::LoadPictureFile(const QString &fileName)
     if (!loaded.bitmap.isNull())
         m_okButton->setFocus();
     if (loaded.refusal && ProgramWindows().messageWindow)
-        ProgramWindows().messageWindow->ShowText(RefusalMessage(*loaded.refusal, PictureRole()));
+        ProgramWindows().messageWindow->ShowText(
+            RefusalMessage(*loaded.refusal, m_editedPicture.role));
 }
 
 void TPictureEditor::PasteClicked()
@@ -334,7 +311,8 @@ void TPictureEditor::ScaleClicked()
 {
     if (!ProgramWindows().scaleDialog)
         return;
-    ProgramWindows().scaleDialog->ScaleView(m_pictureView, true);
+    if (ProgramWindows().scaleDialog->ScaleView(m_pictureView, true))
+        m_edited = true;
     // A scale chosen for viewing replaces the fit; a resampled picture is fitted anew.
     if (m_pictureView->IsStretched()) {
         const QSignalBlocker keepTheView(m_fitCheckBox);
@@ -403,22 +381,9 @@ void TPictureEditor::dropEvent(QDropEvent *event)
     RunShowingFailure(this, [this, &file] { LoadPictureFile(file); });
 }
 
-TOpenPictureEditor::TOpenPictureEditor(QWidget *parent)
-    : m_editor(std::make_unique<TPictureEditor>(parent))
-{
-    if (ProgramWindows().mainState)
-        ProgramWindows().mainState->currentEditor = m_editor.get();
-}
-
-TOpenPictureEditor::~TOpenPictureEditor()
-{
-    if (ProgramWindows().mainState && ProgramWindows().mainState->currentEditor == m_editor.get())
-        ProgramWindows().mainState->currentEditor = nullptr;
-}
-
 bool EditPictureInNewEditor(TJpegPicture &picture, const QString &caption, QWidget *parent,
-                            const QString &startFile)
+                            const QString &startFile, const TEditedPicture &edited)
 {
-    TOpenPictureEditor open(parent);
-    return open.Editor().EditPicture(picture, caption, startFile);
+    TPictureEditor editor(parent);
+    return editor.EditPicture(picture, caption, startFile, edited);
 }

@@ -2,7 +2,9 @@
 // The picture editor window: the user loads a picture from a file or the clipboard, turns it,
 // views it smaller or larger (and resamples it to the viewed size), and copies it to the
 // clipboard; on Ok the picture is written back into the caller's JPEG picture. One editor is
-// created for each use and released afterwards (TOpenPictureEditor does both for the callers).
+// created for each use and released afterwards (EditPictureInNewEditor does both for callers).
+
+#include "windows/maker/PictureEditing.h"
 
 #include <QDialog>
 #include <memory>
@@ -30,11 +32,9 @@ public:
     // Ok the shown bitmap is assigned to picture, changed or not (an empty 0 × 0 bitmap empties
     // it); on Cancel picture is untouched. True only for Ok after a load, paste, turn or applied
     // scale.
+    // edited tells which of the maker's pictures it is.
     bool EditPicture(TJpegPicture &picture, const QString &caption,
-                     const QString &startFile = QString());
-
-    // Marks the picture as changed; the scale dialog calls it when it resamples the picture.
-    void SetEdited() { m_edited = true; }
+                     const QString &startFile = QString(), const TEditedPicture &edited = {});
 
     // Internal steps, public for the scale dialog and tests.
     void LoadPictureFile(const QString &fileName);
@@ -70,9 +70,6 @@ private:
     void FitPicture();
     void ShowPicture();
     void StorePicture();
-    const TJpegPicture *OtherHeldPicture() const;
-    // How a refusal names the edited picture.
-    QString PictureRole() const;
 
     void HandleKey(QKeyEvent *event);
     void OkClicked();
@@ -85,28 +82,12 @@ private:
 
     QWidget *m_imageFrame;
     TJpegPicture *m_callersPicture = nullptr;
+    TEditedPicture m_editedPicture;
     bool m_edited = false;
     bool m_accepted = false;
 };
 
-// One use of a picture editor, the way every caller opens one: creates the editor, publishes
-// it as the main window's current editor while it exists, and releases it and clears the
-// reference when it goes (also when the run fails).
-class TOpenPictureEditor
-{
-public:
-    explicit TOpenPictureEditor(QWidget *parent);
-    ~TOpenPictureEditor();
-    TOpenPictureEditor(const TOpenPictureEditor &) = delete;
-    TOpenPictureEditor &operator=(const TOpenPictureEditor &) = delete;
-
-    TPictureEditor &Editor() { return *m_editor; }
-
-private:
-    std::unique_ptr<TPictureEditor> m_editor;
-};
-
-// Edits picture in a new editor under caption, as TOpenPictureEditor opens it: the result of
-// EditPicture.
+// Edits picture in a new editor under caption, released afterwards: the result of EditPicture.
 bool EditPictureInNewEditor(TJpegPicture &picture, const QString &caption, QWidget *parent,
-                            const QString &startFile = QString());
+                            const QString &startFile = QString(),
+                            const TEditedPicture &edited = {});

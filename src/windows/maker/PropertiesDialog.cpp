@@ -126,9 +126,9 @@ QByteArray TrimmedText(const QLineEdit *edit)
 } // namespace
 
 TPropertiesDialog::TPropertiesDialog(QWidget *parent)
-    : QDialog(parent),
-      m_editPicture([this](TJpegPicture &picture, const QString &caption, const QString &file) {
-          return EditPictureInNewEditor(picture, caption, this, file);
+    : QDialog(parent), m_editPicture([this](TJpegPicture &picture, const TEditedPicture &edited,
+                                            const QString &caption, const QString &file) {
+          return EditPictureInNewEditor(picture, caption, this, file, edited);
       }),
       m_randomSeeding([](TRandomGenerator &random) { random.Randomize(); })
 {
@@ -360,6 +360,7 @@ void TPropertiesDialog::LoadAlternativeClicked()
     m_alternativeLoaded =
         m_alternativePicture &&
         m_editPicture(*m_alternativePicture,
+                      {QStringLiteral("The alternative picture"), m_sourcePicture},
                       QStringLiteral("Alternative picture for solved puzzle"), QString()) &&
         !m_alternativePicture->Empty();
 }

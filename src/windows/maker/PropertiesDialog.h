@@ -31,7 +31,7 @@ public:
 
     explicit TPropertiesDialog(QWidget *parent = nullptr);
 
-    // Runs the dialog on the main window's pictures and document, none of them owned. True
+    // Runs the dialog on the maker session's pictures and document, none of them owned. True
     // when Ok closed it: the document is rebuilt and use tells whether the alternative picture
     // (loaded in this very run) is shown when solved. Otherwise false, with document and use
     // untouched; also, without showing anything, when source or document is missing.

@@ -3,7 +3,6 @@
 #include "engine/picture/Resampling.h"
 #include "windows/common/ConfirmationWindow.h"
 #include "windows/common/Guards.h"
-#include "windows/common/MainState.h"
 #include "windows/common/ProgramWindows.h"
 #include "windows/common/WindowLook.h"
 #include "windows/maker/PictureEditor.h"
@@ -128,16 +127,18 @@ void TScaleDialog::keyPressEvent(QKeyEvent *event)
         QDialog::keyPressEvent(event);
 }
 
-void TScaleDialog::ScaleView(TPictureView *image, bool showApply)
+bool TScaleDialog::ScaleView(TPictureView *image, bool showApply)
 {
     if (!image)
-        return;
+        return false;
     this->m_image = image;
+    m_applied = false;
     ResetScale();
     m_applyButton->setVisible(showApply);
     WindowLook::CentreOnScreen(this);
     exec();
     this->m_image = nullptr;
+    return m_applied;
 }
 
 void TScaleDialog::ResetScale()
@@ -201,7 +202,6 @@ void TScaleDialog::ApplyClicked()
     ResetScale();
     m_image->SetPicture(resampled);
     ResetScale();
-    if (ProgramWindows().mainState && ProgramWindows().mainState->currentEditor)
-        ProgramWindows().mainState->currentEditor->SetEdited();
+    m_applied = true;
     accept();
 }

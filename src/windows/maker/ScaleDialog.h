@@ -35,8 +35,9 @@ public:
     explicit TScaleDialog(QWidget *parent = nullptr);
 
     // Runs the dialog modally on the image control (not owned, used only during the call);
-    // nothing happens without one. The apply button is shown only when showApply is true.
-    void ScaleView(TPictureView *image, bool showApply);
+    // nothing happens without one. The apply button is shown only when showApply is true. True
+    // when the picture was resampled to the chosen size.
+    bool ScaleView(TPictureView *image, bool showApply);
     // Back to 100 %: the image control returns to its real size, which becomes the base size.
     void ResetScale();
 
@@ -61,6 +62,8 @@ private:
     QSize ShownSize(int position) const;
 
     TPictureView *m_image = nullptr;
+    // The last run resampled the picture.
+    bool m_applied = false;
     int m_baseWidth = 0;
     int m_baseHeight = 0;
 };

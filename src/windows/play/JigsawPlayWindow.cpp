@@ -6,11 +6,12 @@
 #include "engine/jigsaw/StoredPosition.h"
 #include "engine/picture/JpegPicture.h"
 #include "engine/picture/Thumbnail.h"
+#include "windows/common/PlayerSession.h"
 #include "windows/common/ProgramWindows.h"
+#include "windows/common/WindowLook.h"
 #include "windows/desktop/PuzzleDesktop.h"
 #include "windows/play/BackgroundsDialog.h"
 
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -21,6 +22,9 @@ static_assert(MaxDesktopCoordinate == QWIDGETSIZE_MAX);
 
 namespace
 {
+
+// The caption of a game whose puzzle has no name.
+const QString UnnamedPuzzleCaption = QStringLiteral("Puzzle");
 
 // A stored coordinate at which the desktop can hold a piece of that size: the piece's far edge
 // stays within the largest extent a window can have. A game never stores anything beyond it.
@@ -40,6 +44,10 @@ TJigsawPlayWindow::TJigsawPlayWindow(QWidget *parent) : TPlayWindowBase(parent)
     fill->setContentsMargins(0, 0, 0, 0);
     fill->addWidget(m_desktop);
     connect(m_desktop, &TPuzzleDesktop::PlayerActed, this, &TPlayWindowBase::NotePlayerActivity);
+    connect(m_desktop, &TPuzzleDesktop::OnPieceDropped, this, [this] {
+        if (m_session != nullptr)
+            m_session->NotePieceMoved();
+    });
 }
 
 void TJigsawPlayWindow::PrepareGame()
@@ -62,13 +70,13 @@ void TJigsawPlayWindow::BuildGame()
     ComputeGeometry();
     m_desktop->SetupDesktop(m_document->Game(), m_geometry.pieceWidth, m_geometry.pieceHeight,
                             m_geometry.margin);
+    if (m_session != nullptr)
+        m_session->SetJoinGrid({m_cols, m_rows, m_geometry.cellWidth, m_geometry.cellHeight});
     CutPieces();
     ReportProgress(50);
     RestorePiecePositions();
     ReportProgress(70);
-    if (m_host.minimize)
-        m_host.minimize();
-    QCoreApplication::processEvents();
+    emit GamePrepared();
 }
 
 TJigsawPlayWindow::~TJigsawPlayWindow() = default;
@@ -83,8 +91,12 @@ void TJigsawPlayWindow::LoadSourcePicture()
 void TJigsawPlayWindow::ReadPuzzleSize()
 {
     const TPuzzleGame &game = m_document->Game();
-    if (m_host.showCaption)
-        m_host.showCaption(QString::fromUtf8(game.name));
+    // The task bar names the game after its puzzle.
+    const QString name = QString::fromUtf8(game.name);
+    const QString caption =
+        name.isEmpty() ? UnnamedPuzzleCaption : WindowLook::ShownPuzzleText(name);
+    setWindowTitle(caption);
+    emit CaptionChosen(caption);
     const TPuzzleGrid grid = GridOf(game);
     m_cols = grid.cols;
     m_rows = grid.rows;
@@ -146,7 +158,16 @@ TToolsWindow::TGame TJigsawPlayWindow::ToolsGame()
     TToolsWindow::TGame game = TPlayWindowBase::ToolsGame();
     game.desktop = m_desktop;
     game.backgrounds = ProgramWindows().backgroundsDialog.Get();
-    game.resetPuzzle = m_host.resetPuzzle;
-    game.browsePuzzles = m_host.browsePuzzles;
+    game.resetPuzzle = [this] {
+        if (m_session != nullptr)
+            m_session->ResetGame();
+    };
+    game.browsePuzzles = [this] { emit BrowseRequested(); };
     return game;
+}
+
+void TJigsawPlayWindow::ResetGame()
+{
+    m_desktop->ResetGame();
+    TPlayWindowBase::ResetGame();
 }

@@ -29,7 +29,7 @@ public:
     void BuildGame();
     // Opens the picture for decoding (its header is read); the rows are decoded by the cut.
     void LoadSourcePicture();
-    // The main window's caption, the grid and the border flag from the game.
+    // The caption, the grid and the border flag from the game.
     void ReadPuzzleSize();
     // Decodes the picture once, band by band, cutting every cell with a piece on all cores and
     // adding the pieces to the desktop in row-major order; the tools window's thumbnail is made
@@ -46,8 +46,10 @@ public:
 protected:
     // Applies the stored background on the first activation, then the base's.
     void Activated() override;
-    // Adds the desktop, the backgrounds dialog and the main window's reset.
+    // Adds the desktop, the backgrounds dialog, the session's reset and browsing.
     TToolsWindow::TGame ToolsGame() override;
+    // The desktop's pieces back on the palette, then the base's.
+    void ResetGame() override;
 
 private:
     void ComputeGeometry();

@@ -2,6 +2,7 @@
 
 #include "engine/container/PuzzleDocumentCodec.h"
 #include "windows/common/Guards.h"
+#include "windows/common/PlayerSession.h"
 #include "windows/common/ProgramWindows.h"
 #include "windows/common/WindowLook.h"
 
@@ -10,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QTimer>
@@ -102,6 +104,9 @@ TPlayWindowBase::TPlayWindowBase(QWidget *parent) : QDialog(parent)
     m_solveTimeLabel = new QLabel(m_solvedPage);
     m_solveTimeLabel->setGeometry(10, 10, 600, 30);
     m_monotonic.start();
+    m_solvedTimer = new QTimer(this);
+    m_solvedTimer->setInterval(0);
+    connect(m_solvedTimer, &QTimer::timeout, this, &TPlayWindowBase::SolvedDisplayStep);
     m_clockTimer = new QTimer(this);
     m_clockTimer->setInterval(1000);
     connect(m_clockTimer, &QTimer::timeout, this, &TPlayWindowBase::ClockTick);
@@ -116,12 +121,23 @@ void TPlayWindowBase::PrepareForGame()
     m_pages->setCurrentWidget(m_puzzlePage);
 }
 
-void TPlayWindowBase::RunGame(TJpegPicture *sourcePicture, TPuzzleDocument *document,
-                              TProgressCallback progress)
+void TPlayWindowBase::RunGame(TPlayerSession &session, TProgressCallback progress)
 {
-    this->m_sourcePicture = sourcePicture;
-    this->m_document = document;
-    this->m_progress = std::move(progress);
+    m_session = &session;
+    m_sourcePicture = &session.SourcePicture();
+    m_document = &session.Document();
+    TPuzzleDocument *document = m_document;
+    m_progress = std::move(progress);
+    // Connected for this game only.
+    const QMetaObject::Connection solved =
+        connect(&session, &TPlayerSession::Solved, this, &TPlayWindowBase::PuzzleSolved);
+    const QMetaObject::Connection reset =
+        connect(&session, &TPlayerSession::GameReset, this, &TPlayWindowBase::ResetGame);
+    const auto disconnect = qScopeGuard([solved, reset, this] {
+        QObject::disconnect(solved);
+        QObject::disconnect(reset);
+        m_session = nullptr;
+    });
     PrepareGame();
     m_solved = false;
     const std::int64_t storedSeconds = document ? PlayedSeconds(document->Game()) : 0;
@@ -144,9 +160,9 @@ void TPlayWindowBase::PrepareGame()
 {
 }
 
-void TPlayWindowBase::SetHost(THost hooks)
+void TPlayWindowBase::ResetGame()
 {
-    m_host = std::move(hooks);
+    m_pages->setCurrentWidget(m_puzzlePage);
 }
 
 void TPlayWindowBase::ReportProgress(int percent) const
@@ -307,22 +323,36 @@ void TPlayWindowBase::ShowSolvedPicture(const QImage &solved, const QImage &alte
     m_solveTimeLabel->raise();
     m_solvedPicture->SetPicture(solved);
     m_solvedPicture->SetFillsPage(false);
-    // The picture stays centred and unscaled, so shrinking the bounds about their centre closes
-    // the visible part in; the pace is that of painting the steps.
+    m_solvedAlternative = alternative;
+    m_solvedStepsClosed = 0;
+    m_solvedClosing = true;
+    m_solvedTimer->start();
+}
+
+// The picture stays centred and unscaled, so shrinking the bounds about their centre closes the
+// visible part in; each step is painted before the next, so the pace is that of painting them.
+void TPlayWindowBase::SolvedDisplayStep()
+{
+    constexpr int Inset = SolvedStep / 2;
     QRect bounds = m_solvedPicture->geometry();
-    const int inset = SolvedStep / 2;
-    int steps = 0;
-    while (bounds.width() > SolvedStep && bounds.height() > SolvedStep) {
-        bounds.adjust(inset, inset, -inset, -inset);
-        m_solvedPicture->setGeometry(bounds);
-        QCoreApplication::processEvents();
-        ++steps;
+    if (m_solvedClosing && bounds.width() > SolvedStep && bounds.height() > SolvedStep) {
+        m_solvedPicture->setGeometry(bounds.adjusted(Inset, Inset, -Inset, -Inset));
+        m_solvedPicture->repaint();
+        ++m_solvedStepsClosed;
+        return;
     }
-    m_solvedPicture->SetPicture(alternative);
-    for (int step = 1; step < steps; ++step) {
-        bounds.adjust(-inset, -inset, inset, inset);
-        m_solvedPicture->setGeometry(bounds);
-        QCoreApplication::processEvents();
+    if (m_solvedClosing) {
+        m_solvedClosing = false;
+        m_solvedPicture->SetPicture(m_solvedAlternative);
+        m_solvedAlternative = QImage();
     }
+    if (m_solvedStepsClosed > 1) {
+        --m_solvedStepsClosed;
+        m_solvedPicture->setGeometry(bounds.adjusted(-Inset, -Inset, Inset, Inset));
+        m_solvedPicture->repaint();
+        return;
+    }
+    m_solvedTimer->stop();
     m_solvedPicture->SetFillsPage(true);
+    emit SolvedPictureShown();
 }

@@ -17,6 +17,7 @@ class QLabel;
 class QStackedWidget;
 class QTimer;
 class TJpegPicture;
+class TPlayerSession;
 class TPuzzleDocument;
 
 // Posted by the play window to itself on its first activation; shows the tools window once the
@@ -51,35 +52,28 @@ class TPlayWindowBase : public QDialog
 public:
     // Receives the preparation's progress in percent.
     using TProgressCallback = std::function<void(int percent)>;
-    // What the window that hosts the game does for it; an unset hook does nothing.
-    struct THost {
-        std::function<void()> minimize;                       // when the game is prepared
-        std::function<void(const QString &name)> showCaption; // the puzzle's name, or empty
-        std::function<void()> resetPuzzle;                    // the tools window's Reset game
-        std::function<void()> browsePuzzles;                  // the tools window's Browse
-    };
-
     // The tools window's margin from the screen's right edge and its top, when the document
     // holds no place for it.
     static constexpr int ToolsDefaultMargin = 10;
 
     explicit TPlayWindowBase(QWidget *parent = nullptr);
 
-    // Keeps the picture, the document and the callback (none owned; picture and document must
-    // outlive the window's use of them), prepares the document's game, shows the window
-    // maximised and modally, and once it has closed stores the tools window's placement and the
-    // time played in the game and keeps the game in the document.
-    // A failure of the preparation is thrown before anything is shown.
-    void RunGame(TJpegPicture *sourcePicture, TPuzzleDocument *document,
-                 TProgressCallback progress);
-    void SetHost(THost hooks);
+    // Plays the session's game (the session is not owned and must outlive the window's use of
+    // it): keeps the callback, prepares the game, shows the window maximised and modally, and
+    // once it has closed stores the tools window's placement and the time played in the game and
+    // keeps the game in the session's document. Drops and turns are told to the session; its
+    // Solved stops the clock and its GameReset lays the game out anew. A failure of the
+    // preparation is thrown before anything is shown.
+    void RunGame(TPlayerSession &session, TProgressCallback progress);
 
-    // Prepares the game of the picture and document given to RunGame; nothing here.
+    // Prepares the game of the picture and document of the session given to RunGame; nothing
+    // here.
     virtual void PrepareGame();
     // Keeps the tools window's left, top, width and height in the game.
     virtual void StoreToolsPlacement();
     // Shows the premium page: the solved picture closes in towards the centre, then the
-    // alternative picture opens out from it. Both are copied.
+    // alternative picture opens out from it, one step a timer tick; SolvedPictureShown follows.
+    // Both pictures are copied.
     virtual void ShowSolvedPicture(const QImage &solved, const QImage &alternative);
 
     // The clock: the player acted; the puzzle was found solved, which stops the clock, keeps
@@ -98,6 +92,17 @@ public:
     TCentredPicture *m_solvedPicture;
     QLabel *m_solveTimeLabel;
     QTimer *m_clockTimer;
+    QTimer *m_solvedTimer;
+
+signals:
+    // The solved display has ended with the alternative picture filling its page.
+    void SolvedPictureShown();
+    // The game is prepared and about to show.
+    void GamePrepared();
+    // The caption the game is shown under, from the puzzle's name.
+    void CaptionChosen(const QString &caption);
+    // The tools window's Browse my puzzles.
+    void BrowseRequested();
 
 protected:
     bool event(QEvent *event) override;
@@ -112,14 +117,17 @@ protected:
     virtual TToolsWindow::TGame ToolsGame();
     // Hands percent to the progress callback, if any.
     void ReportProgress(int percent) const;
+    // Every piece back on the palette and the puzzle page shown.
+    virtual void ResetGame();
     // What the tools window shows of the puzzle's picture (made by the game's preparation, so
     // that the picture is decoded once), and the picture's own size.
     void SetPuzzleThumbnail(QImage thumbnail, QSize pictureSize);
 
+    // The session of the running game and its picture and document; null outside RunGame.
+    TPlayerSession *m_session = nullptr;
     TJpegPicture *m_sourcePicture = nullptr;
     TPuzzleDocument *m_document = nullptr;
     TProgressCallback m_progress;
-    THost m_host;
     bool m_toolsPlacementPending = true;
     bool m_firstActivation = true;
 
@@ -129,10 +137,17 @@ private:
     void CreateToolsWindow();
     void RestoreToolsPlacement(TToolsWindow &tools) const;
     void ClockTick();
+    void SolvedDisplayStep();
 
     QElapsedTimer m_monotonic;
     TPlayClock m_clock;
     bool m_solved = false;
+
+    // The solved display: the picture shown once the solved one has closed in, whether it is
+    // still closing, and the steps it took.
+    QImage m_solvedAlternative;
+    bool m_solvedClosing = false;
+    int m_solvedStepsClosed = 0;
 
     QImage m_puzzleThumbnail;
     QSize m_puzzlePictureSize;

@@ -423,7 +423,28 @@ bool TToolsWindow::event(QEvent *event)
     // After a confirmed exit the window is done: activation is dropped unprocessed.
     if (m_exitConfirmed && event->type() == QEvent::WindowActivate)
         return true;
-    return QWidget::event(event);
+    if (event->type() == QEvent::Show)
+        m_frameCheckPending = true;
+    const bool result = QWidget::event(event);
+    // The frame is known only after the window manager has taken the shown window.
+    if (m_frameCheckPending && (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
+                                event->type() == QEvent::WindowActivate))
+        KeepFrameOnScreen();
+    return result;
+}
+
+void TToolsWindow::KeepFrameOnScreen()
+{
+    const QRect frame = frameGeometry();
+    if (frame == geometry() || screen() == nullptr)
+        return;
+    m_frameCheckPending = false;
+    const QRect available = screen()->availableGeometry();
+    const QPoint shift(
+        std::max(available.left() - frame.left(), std::min(0, available.right() - frame.right())),
+        std::max(available.top() - frame.top(), std::min(0, available.bottom() - frame.bottom())));
+    if (!shift.isNull())
+        setGeometry(geometry().translated(shift));
 }
 
 void TToolsWindow::SortClicked()

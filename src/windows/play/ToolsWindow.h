@@ -120,8 +120,12 @@ private:
     void ShowZoom(double zoom);
     void LayOutClicked();
     void SmallPiecesToggled(bool small);
+    // Moves the window so that its frame, once the window manager has drawn one, lies on the
+    // screen: its placement counts the frame's place but not its size.
+    void KeepFrameOnScreen();
 
     TGame m_game;
     QSize m_thumbnailPictureSize;
     bool m_exitConfirmed = false;
+    bool m_frameCheckPending = false;
 };

@@ -52,6 +52,31 @@ TEST(MessageWindow, ShowsTextUntilOk)
     EXPECT_EQ(message.size(), QSize(338, 167));
 }
 
+// A question or message longer than the designed box, such as the path of a new puzzle deep in
+// folders, grows its window to show every line, within the screen; a short one keeps the size.
+TEST(ConfirmationWindow, LongQuestionIsShownWholeInAWindowThatFitsIt)
+{
+    TConfirmationWindow sure;
+    const QString path = QStringLiteral("/home/someone/") + QString("a folder/").repeated(30) +
+                         QStringLiteral("puzzle.exe");
+    const QString question =
+        QStringLiteral("New puzzle game has been created.\n%1\n\nDo you want to run it now?")
+            .arg(QString(path).replace('/', QStringLiteral("/\u200B")));
+    bool fits = false;
+    AnswerModal<QDialog>([&](QDialog *) {
+        const QLabel *label = sure.m_questionLabel;
+        fits = label->text() == question &&
+               label->heightForWidth(label->width()) <= label->height() &&
+               !sure.m_yesButton->geometry().intersects(label->geometry()) &&
+               sure.screen()->availableGeometry().contains(sure.frameGeometry());
+        QTest::keyClick(&sure, Qt::Key_Escape);
+    });
+    sure.Ask(question);
+    EXPECT_TRUE(fits);
+    EXPECT_TRUE(AskAnswered(sure, [](QDialog *d) { QTest::keyClick(d, Qt::Key_Return); }));
+    EXPECT_EQ(sure.size(), QSize(313, 172));
+}
+
 class FaboutTest : public ::testing::Test
 {
 protected:

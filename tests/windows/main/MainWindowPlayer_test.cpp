@@ -101,18 +101,21 @@ TEST_F(PlayerMode, PuzzlePlayedToTheEndShowsTheAlternativePictureAndResetStartsA
         play,
         [&] {
             minimisedDuringGame = main.isMinimized();
+            QSignalSpy solvedShown(&play, &TPlayWindowBase::SolvedPictureShown);
             SolveByDragging(play);
+            if (solvedShown.isEmpty())
+                solvedShown.wait(10000);
             seen.solved = play.m_desktop->IsSolved();
             seen.premiumShown = play.m_pages->currentWidget() == play.m_solvedPage;
             seen.premiumPicture = play.m_solvedPicture->Picture();
-            seen.gameChanged = main.gameChanged;
-            main.gameChanged = false;
+            seen.gameChanged = main.Player().changed;
+            main.Player().changed = false;
             ResetThroughTools();
             seen.onPaletteAfterReset = static_cast<int>(play.m_desktop->PalettePieces().size());
-            seen.positionsAfterReset = StoredPositions(*main.document);
+            seen.positionsAfterReset = StoredPositions(main.Player().Document());
             seen.puzzlePageAfterReset = play.m_pages->currentWidget() == play.m_puzzlePage;
-            seen.changedAfterReset = main.gameChanged;
-            main.gameChanged = true;
+            seen.changedAfterReset = main.Player().changed;
+            main.Player().changed = true;
         },
         ExitThroughTools);
     main.RunPlayerMode();
@@ -140,8 +143,8 @@ TEST_F(PlayerMode, PuzzlePlayedToTheEndShowsTheAlternativePictureAndResetStartsA
     // document (with the tools window's place) in the image.
     EXPECT_EQ(main.m_pages->currentWidget(), main.m_saveQuestionPage);
     EXPECT_FALSE(main.isMinimized());
-    EXPECT_TRUE(main.document->Game().tools.left.present);
-    EXPECT_EQ(ReadSection(SectionDocument), main.document->StoredText());
+    EXPECT_TRUE(main.Player().Document().Game().tools.left.present);
+    EXPECT_EQ(ReadSection(SectionDocument), main.Player().Document().StoredText());
 }
 
 TEST_F(PlayerMode, SolvedPuzzleWithoutAlternativePictureShowsNothingMore)
@@ -187,7 +190,7 @@ TEST_F(PlayerMode, DropBackOnThePaletteChangesTheGame)
     windows->main->RunPlayerMode();
     ASSERT_TRUE(driver->ran);
     EXPECT_EQ(onPalette, 49);
-    EXPECT_TRUE(windows->main->gameChanged);
+    EXPECT_TRUE(windows->main->Player().changed);
     EXPECT_EQ(windows->main->m_pages->currentWidget(), windows->main->m_saveQuestionPage);
 }
 
@@ -209,13 +212,13 @@ TEST_F(PlayerMode, ResetWithoutDropsEndsWithoutAskingAndKeepsTheStoredGame)
         *windows->play,
         [&] {
             ResetThroughTools();
-            positionsAfterReset = StoredPositions(*main.document);
+            positionsAfterReset = StoredPositions(main.Player().Document());
         },
         ExitThroughTools);
     main.RunPlayerMode();
     ASSERT_TRUE(driver->ran);
     EXPECT_EQ(positionsAfterReset, 0);
-    EXPECT_FALSE(main.gameChanged);
+    EXPECT_FALSE(main.Player().changed);
     EXPECT_FALSE(main.isVisible()) << "nothing changed: the program ends";
     EXPECT_EQ(ExeImage(), image);
 }
@@ -239,7 +242,7 @@ TEST_F(PlayerMode, OpenedPuzzleFileIsSavedIntoItsOwnBytes)
     const auto windows = std::make_unique<TPlayerWindows>(PlayedFilePath());
     TMainWindow &main = *windows->main;
     const auto driver = DriveGame(
-        *windows->play, [&] { main.gameChanged = true; }, ExitThroughTools);
+        *windows->play, [&] { main.Player().changed = true; }, ExitThroughTools);
     main.RunPlayerMode();
     ASSERT_TRUE(driver->ran);
     ASSERT_EQ(main.m_pages->currentWidget(), main.m_saveQuestionPage);
@@ -248,7 +251,7 @@ TEST_F(PlayerMode, OpenedPuzzleFileIsSavedIntoItsOwnBytes)
 
     const QByteArray saved = ReadBytes(path);
     EXPECT_TRUE(saved.startsWith(programPart));
-    EXPECT_EQ(ReadSection(SectionDocument, saved), main.document->StoredText());
+    EXPECT_EQ(ReadSection(SectionDocument, saved), main.Player().Document().StoredText());
     EXPECT_NE(ReadSection(SectionDocument, saved), ReadSection(SectionDocument, sent));
     EXPECT_EQ(ReadSection(SectionSourceImage, saved), ReadSection(SectionSourceImage, made));
     EXPECT_EQ(QFile::permissions(path), permissions);

@@ -10,7 +10,9 @@
 #include "support/ModalAnswer.h"
 #include "windows/common/AboutWindow.h"
 #include "windows/common/ConfirmationWindow.h"
+#include "windows/common/MakerSession.h"
 #include "windows/common/MessageWindow.h"
+#include "windows/common/PlayerSession.h"
 #include "windows/common/ProgramWindows.h"
 #include "windows/main/ApplicationWindows.h"
 #include "windows/main/MainWindow.h"
@@ -62,6 +64,9 @@ protected:
 class FmainTest : public TExecutableFolderTest
 {
 protected:
+    TMakerSession m_maker;
+    TPlayerSession m_player;
+
     void SetUp() override
     {
         TExecutableFolderTest::SetUp();
@@ -74,7 +79,7 @@ protected:
     {
         ExeImage() = WithSections(ProgramPart, sections);
         EXPECT_TRUE(WriteExecutable(PathOf(name), ExeImage()));
-        return std::make_unique<TMainWindow>(PathOf(name));
+        return std::make_unique<TMainWindow>(m_maker, m_player, PathOf(name));
     }
 
     // A main window whose start has already happened, as it is after a game.
@@ -88,7 +93,7 @@ protected:
     // A changed game's main window on its save page, after KeepChanges: waiting for YES or NO.
     static void AskToSave(TMainWindow &main)
     {
-        main.gameChanged = true;
+        main.Player().changed = true;
         main.m_pages->setCurrentWidget(main.m_saveQuestionPage);
         main.show();
         main.KeepChanges();
@@ -119,10 +124,10 @@ TEST_F(FmainTest, StartsOnTheLoadingPageWithEmptyState)
     EXPECT_EQ(main->m_saveQuestionLabel->text(),
               QStringLiteral("The puzzle was changed. \r\nSave the changes?"));
     EXPECT_EQ(main->m_loadingProgress->maximum(), 100);
-    EXPECT_EQ(main->sourcePicture->Width(), 1);
-    EXPECT_EQ(main->alternativePicture->Height(), 1);
-    EXPECT_TRUE(main->document->IsEmpty());
-    EXPECT_FALSE(main->gameChanged || main->sourceChosen || main->m_thumbnailMode);
+    EXPECT_EQ(main->Player().SourcePicture().Width(), 1);
+    EXPECT_EQ(main->Player().AlternativePicture().Height(), 1);
+    EXPECT_TRUE(main->Player().Document().IsEmpty());
+    EXPECT_FALSE(main->Player().changed || main->Maker().sourceChosen || main->m_thumbnailMode);
     EXPECT_TRUE(main->m_firstActivation);
 }
 
@@ -183,9 +188,9 @@ TEST_F(FmainTest, LoadsPictureAndDocumentFromThePayload)
     const QByteArray picture = SamplePictureBytes();
     auto main = MainWindow("puzzle.exe", PuzzleSections(picture, SampleDocumentText()));
     main->LoadPuzzleFromPayload();
-    EXPECT_EQ(main->sourcePicture->Data(), picture);
-    EXPECT_EQ(main->sourcePicture->Width(), 40);
-    EXPECT_EQ(main->document->StoredText(), SampleDocumentText());
+    EXPECT_EQ(main->Player().SourcePicture().Data(), picture);
+    EXPECT_EQ(main->Player().SourcePicture().Width(), 40);
+    EXPECT_EQ(main->Player().Document().StoredText(), SampleDocumentText());
 
     ExeImage() = WithSections(ProgramPart, PuzzleSections(picture, "<PUZZLE_DATA"));
     EXPECT_THROW(main->LoadPuzzleFromPayload(), EKeyedNodeError);
@@ -207,12 +212,12 @@ TEST_F(FmainTest, ChangedGameStoresTheDocumentLastAndAsks)
     auto main = StartedMainWindow("puzzle.exe", PuzzleSections(picture, SampleDocumentText()));
     const QByteArray before = ReadBytes(PathOf("puzzle.exe"));
     main->LoadPuzzleFromPayload();
-    main->document->Game().backgroundColour = 0x0000FF; // #FF0000
+    main->Player().Document().Game().backgroundColour = 0x0000FF; // #FF0000
     AskToSave(*main);
 
     QByteArray expected = before;
     RemoveSection(PuzzleSchema::SectionDocument, expected);
-    AppendSection(PuzzleSchema::SectionDocument, main->document->StoredText(), expected);
+    AppendSection(PuzzleSchema::SectionDocument, main->Player().Document().StoredText(), expected);
     EXPECT_EQ(ExeImage(), expected);
     EXPECT_TRUE(main->isVisible());
 

@@ -381,12 +381,13 @@ TEST_F(MakerStepThreeTest, TheKeyboardAloneMakesAPuzzleAndTheQuestionNamesTheFil
     };
     m_page->m_versionLabel->setFocus();
     std::vector<QWidget *> tabStops;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 5; ++i) {
         pressOnFocus(Qt::Key_Tab);
         tabStops.push_back(m_host->focusWidget());
     }
     EXPECT_EQ(tabStops, (std::vector<QWidget *>{m_page->m_browseButton, m_page->m_aboutButton,
-                                                m_page->m_exitButton, m_page->m_step1Title}));
+                                                m_page->m_exitButton, m_page->m_webPageCheckBox,
+                                                m_page->m_step1Title}));
 
     NextEdit(GradientPicture({40, 30}));
     pressOnFocus(Qt::Key_Return);
@@ -427,4 +428,19 @@ TEST_F(MakerStepThreeTest, TheNextSaveOffersTheFolderOfTheLastPuzzle)
     EXPECT_FALSE(m_page->SaveNewPuzzle());
     EXPECT_EQ(QFileInfo(m_shownFolder).canonicalFilePath(),
               QFileInfo(m_folder.filePath("elsewhere")).canonicalFilePath());
+}
+
+// The wizard's web page choice: remembered for the next puzzle, and Step 3 then writes the page
+// beside the puzzle, holding the stored picture as it is.
+TEST_F(MakerStepThreeTest, WebPageChoiceIsRememberedAndWritesThePageBesideThePuzzle)
+{
+    ChooseSource(GradientPicture({400, 200}));
+    RunPropertiesWithOk();
+    m_page->m_webPageCheckBox->setChecked(true);
+    EXPECT_TRUE(TMakerPage(m_state, nullptr).m_webPageCheckBox->isChecked());
+    SaveAs(m_folder.filePath("shared.exe"));
+    const QByteArray page = ReadBytes(m_folder.filePath("shared.html"));
+    EXPECT_TRUE(page.contains(m_state.sourcePicture->Data().toBase64()));
+    m_page->m_webPageCheckBox->setChecked(false);
+    EXPECT_FALSE(TMakerPage(m_state, nullptr).m_webPageCheckBox->isChecked());
 }

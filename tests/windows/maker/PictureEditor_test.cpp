@@ -6,7 +6,6 @@
 #include "support/TestFiles.h"
 #include "support/UserSettingsSupport.h"
 #include "windows/common/ConfirmationWindow.h"
-#include "windows/common/MainState.h"
 #include "windows/common/MessageWindow.h"
 #include "windows/common/ProgramWindows.h"
 #include "windows/maker/PictureEditor.h"
@@ -66,13 +65,14 @@ protected:
     // Opens an editor on picture the way its callers do, lets work act in the open window, and
     // closes it with Ok or Cancel.
     bool Edit(TJpegPicture &picture, const std::function<void(TPictureEditor &)> &work,
-              bool ok = true)
+              bool ok = true, const TEditedPicture &edited = {})
     {
         AnswerModal<TPictureEditor>([&](TPictureEditor *editor) {
             work(*editor);
             QTest::mouseClick(ok ? editor->m_okButton : editor->m_cancelButton, Qt::LeftButton);
         });
-        return EditPictureInNewEditor(picture, QStringLiteral("Source picture"), nullptr);
+        return EditPictureInNewEditor(picture, QStringLiteral("Source picture"), nullptr, {},
+                                      edited);
     }
 
     // Answers the next confirmation question, keeping its text.
@@ -91,8 +91,6 @@ protected:
         return picture;
     }
 
-    TMainState m_state;
-    TPublishedAs<TMainState> m_publishedState{ProgramWindows().mainState, &m_state};
     TMessageWindow m_message;
     TPublishedAs<TMessageWindow> m_publishedMessage{ProgramWindows().messageWindow, &m_message};
     TConfirmationWindow m_sure;
@@ -106,15 +104,10 @@ TEST_F(PictureEditor, OkWithoutChangeIsFalseYetWritesTheShownPictureBack)
 {
     TJpegPicture undecodable;
     undecodable.SetData("not a JPEG file");
-    const TPictureEditor *seen = nullptr;
     EXPECT_FALSE(Edit(undecodable, [&](TPictureEditor &editor) {
-        seen = m_state.currentEditor;
-        EXPECT_EQ(seen, &editor);
         EXPECT_EQ(editor.windowTitle(), QStringLiteral("Source picture"));
         EXPECT_EQ(editor.m_pictureView->size(), QSize(1, 1));
     }));
-    EXPECT_NE(seen, nullptr);
-    EXPECT_EQ(m_state.currentEditor, nullptr) << "the reference is cleared with the editor";
     EXPECT_EQ(undecodable.Width(), 1) << "the shown 1 x 1 picture replaced the caller's";
     EXPECT_EQ(undecodable.Height(), 1);
 }
@@ -360,17 +353,21 @@ TEST_F(PictureEditor, ARefusalNamesThePictureBeingEdited)
     QTemporaryDir folder;
     const QString path = folder.filePath("huge.bmp");
     ASSERT_TRUE(WriteBytes(path, huge));
-    m_state.alternativePicture = std::make_unique<TJpegPicture>();
-    EXPECT_TRUE(Edit(*m_state.alternativePicture, [&](TPictureEditor &editor) {
-        QString shown;
-        AnswerModal<TMessageWindow>([&](TMessageWindow *window) {
-            shown = window->m_messageLabel->text();
-            QTest::mouseClick(window->m_okButton, Qt::LeftButton);
-        });
-        editor.LoadPictureFile(path);
-        EXPECT_TRUE(shown.startsWith("The alternative picture is too large"))
-            << shown.toStdString();
-    }));
+    TJpegPicture alternative;
+    const TEditedPicture edited{QStringLiteral("The alternative picture"), nullptr};
+    EXPECT_TRUE(Edit(
+        alternative,
+        [&](TPictureEditor &editor) {
+            QString shown;
+            AnswerModal<TMessageWindow>([&](TMessageWindow *window) {
+                shown = window->m_messageLabel->text();
+                QTest::mouseClick(window->m_okButton, Qt::LeftButton);
+            });
+            editor.LoadPictureFile(path);
+            EXPECT_TRUE(shown.startsWith("The alternative picture is too large"))
+                << shown.toStdString();
+        },
+        true, edited));
 }
 
 TEST_F(PictureEditor, LargePictureIsFittedWholeAndTheToggleShowsItsRealSize)

@@ -3,7 +3,6 @@
 #include "engine/picture/JpegPicture.h"
 #include "support/ModalAnswer.h"
 #include "windows/common/ConfirmationWindow.h"
-#include "windows/common/MainState.h"
 #include "windows/common/ProgramWindows.h"
 #include "windows/maker/PictureEditor.h"
 #include "windows/maker/PictureView.h"
@@ -55,8 +54,6 @@ protected:
         return image;
     }
 
-    TMainState m_state;
-    TPublishedAs<TMainState> m_publishedState{ProgramWindows().mainState, &m_state};
     TConfirmationWindow m_sure;
     TPublishedAs<TConfirmationWindow> m_publishedSure{ProgramWindows().confirmationWindow, &m_sure};
     TScaleDialog m_scale;
@@ -110,12 +107,11 @@ TEST_F(ScaleDialog, CancelAndResetGoBackToRealSize)
     m_scale.ScaleView(nullptr, true); // returns at once: no dialog to answer
 }
 
-TEST_F(ScaleDialog, ApplyAtHalfResamplesOnlyAfterYesAndMarksTheOpenEditor)
+TEST_F(ScaleDialog, ApplyAtHalfResamplesOnlyAfterYesAndMarksTheEditorsPicture)
 {
     TJpegPicture picture;
     picture.Assign(Picture(400, 300));
-    TOpenPictureEditor open(nullptr);
-    TPictureEditor &editor = open.Editor();
+    TPictureEditor editor;
     AnswerModal<TPictureEditor>([&](TPictureEditor *) {
         AnswerModal<TScaleDialog>([&](TScaleDialog *dialog) {
             MoveTo(*dialog, 50);

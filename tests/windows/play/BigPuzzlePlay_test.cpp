@@ -9,6 +9,7 @@
 #include "engine/picture/JpegPicture.h"
 #include "support/JpegBytes.h"
 #include "support/PlayWindowFixture.h"
+#include "windows/common/PlayerSession.h"
 #include "windows/common/ProgramWindows.h"
 #include "windows/desktop/PuzzleDesktop.h"
 #include "windows/play/JigsawPlayWindow.h"
@@ -22,11 +23,11 @@
 TEST(BigPuzzlePlay, HundredByHundredIsLaidOutSolvedAndSaved)
 {
     constexpr int Size = MakerMaxGridSize;
-    TPuzzleDocument played;
+    TPlayerSession session;
+    TPuzzleDocument &played = session.Document();
     MakeTestDocument(played, Size, Size);
-    TJpegPicture picture;
     // Cells of 12 × 10 pixels keep 10,000 pieces quick.
-    picture.SetData(JpegBytesOf(PhotoLikePicture({12 * Size, 10 * Size})));
+    session.SourcePicture().SetData(JpegBytesOf(PhotoLikePicture({12 * Size, 10 * Size})));
     TJigsawPlayWindow window;
     int laid = 0;
     QString note;
@@ -55,7 +56,7 @@ TEST(BigPuzzlePlay, HundredByHundredIsLaidOutSolvedAndSaved)
         DragPiece(desktop, desktop.ImageOfPiece(0), target(0));
         solved = desktop.IsSolved() && desktop.Progress().joins == PossibleJoins(Size, Size);
     });
-    window.RunGame(&picture, &played, {});
+    window.RunGame(session, {});
     EXPECT_TRUE(driver->ran);
     EXPECT_GT(laid, 0);
     EXPECT_LT(laid, Size * Size);

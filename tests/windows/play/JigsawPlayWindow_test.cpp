@@ -11,6 +11,7 @@
 #include "engine/picture/JpegPicture.h"
 #include "support/JpegBytes.h"
 #include "support/PlayWindowFixture.h"
+#include "windows/common/PlayerSession.h"
 #include "windows/common/ProgramWindows.h"
 #include "windows/desktop/PuzzleDesktop.h"
 #include "windows/play/BackgroundsDialog.h"
@@ -20,6 +21,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTest>
 #include <QToolButton>
@@ -87,7 +89,7 @@ protected:
         TPuzzleDocument made;
         MakeTestDocument(made, 7, 7);
         m_document.LoadFromText(made.StoredText());
-        m_picture.SetData(JpegBytesOf(PhotoLikePicture({280, 210})));
+        m_pictureBytes = JpegBytesOf(PhotoLikePicture({280, 210}));
     }
     ~PlayWindow() override { ProgramWindows().backgroundsDialog.Publish(nullptr); }
 
@@ -95,18 +97,24 @@ protected:
     void Play(const std::function<void()> &action)
     {
         const auto driver = DriveGame(m_window, action);
-        m_window.RunGame(&m_picture, &Played(),
-                         [this](int percent) { m_progress.push_back(percent); });
-        m_document.LoadFromText(m_played.Text());
+        m_window.RunGame(Played(), [this](int percent) { m_progress.push_back(percent); });
+        m_document.LoadFromText(m_session.Document().Text());
         EXPECT_TRUE(driver->ran);
         EXPECT_FALSE(driver->timedOut);
     }
 
-    // The game the windows play, read from the stored document as the player reads it.
-    TPuzzleDocument &Played()
+    // The game the windows play, read from the stored document and the picture as the player
+    // reads them.
+    TPlayerSession &Played()
     {
-        m_played = TPuzzleDocument(m_document.SaveToText());
-        return m_played;
+        Load(m_session, m_document.SaveToText());
+        return m_session;
+    }
+
+    void Load(TPlayerSession &session, const QByteArray &stored) const
+    {
+        session.Document() = TPuzzleDocument(stored);
+        session.SourcePicture().SetData(m_pictureBytes);
     }
 
     TKeyedNode *Piece(int index) const { return m_document.FindChild(PiecesNode)->Child(index); }
@@ -114,8 +122,8 @@ protected:
 
     // The stored form the tests write and read; kept from the played game after each game.
     TKeyedNode m_document;
-    TPuzzleDocument m_played;
-    TJpegPicture m_picture;
+    TPlayerSession m_session;
+    QByteArray m_pictureBytes;
     std::vector<int> m_progress;
     TJigsawPlayWindow m_window;
 };
@@ -182,28 +190,27 @@ TEST_F(PlayWindow, MissingRecordsGiveFewerPiecesAndNoRecordsAreRefused)
     TJigsawPlayWindow second;
     const auto driver = DriveGame(second, [] {});
     // A game of no pieces is not a game: refused before anything is cut or shown.
-    TPuzzleDocument bareDocument(bare.SaveToText());
-    EXPECT_THROW(second.RunGame(&m_picture, &bareDocument, {}), EPuzzleRefused);
+    TPlayerSession bareSession;
+    Load(bareSession, bare.SaveToText());
+    EXPECT_THROW(second.RunGame(bareSession, {}), EPuzzleRefused);
     EXPECT_FALSE(driver->ran);
     EXPECT_TRUE(second.m_desktop->Images().empty());
-    EXPECT_EQ(bareDocument.StoredText(), bare.SaveToText());
+    EXPECT_EQ(bareSession.Document().StoredText(), bare.SaveToText());
 }
 
 TEST_F(PlayWindow, UnplayablePuzzlesFailBeforeTheWindowShows)
 {
     const auto driver = DriveGame(m_window, [] {});
     m_document.SetAttr(KeyCols, "1000");
-    EXPECT_ANY_THROW(m_window.RunGame(&m_picture, &Played(), {}));
+    EXPECT_ANY_THROW(m_window.RunGame(Played(), {}));
     m_document.SetAttr(KeyCols, "7");
 
-    TJpegPicture broken;
-    broken.SetData("not a picture");
-    EXPECT_THROW(m_window.RunGame(&broken, &Played(), {}), EJPEGError);
+    Played().SourcePicture().SetData("not a picture");
+    EXPECT_THROW(m_window.RunGame(m_session, {}), EJPEGError);
 
     // A grid wider than the picture has pixels leaves cells of no width.
-    TJpegPicture narrow;
-    narrow.Assign(PhotoLikePicture({3, 100}));
-    EXPECT_ANY_THROW(m_window.RunGame(&narrow, &Played(), {}));
+    Played().SourcePicture().Assign(PhotoLikePicture({3, 100}));
+    EXPECT_ANY_THROW(m_window.RunGame(m_session, {}));
     EXPECT_FALSE(driver->ran);
     EXPECT_FALSE(m_window.isVisible());
 }
@@ -258,14 +265,15 @@ TEST_F(PlayWindow, ToolsWindowIsKeptWithinReachOfTheScreen)
         stored.SetAttr(KeyToolsTop, place[1]);
         stored.SetAttr(KeyToolsWidth, place[2]);
         stored.SetAttr(KeyToolsHeight, place[3]);
-        TPuzzleDocument played(stored.SaveToText());
+        TPlayerSession played;
+        Load(played, stored.SaveToText());
         TJigsawPlayWindow game;
         QRect placed;
         const auto driver = DriveGame(game, [&] {
             placed =
                 QRect(ProgramWindows().toolsWindow->pos(), ProgramWindows().toolsWindow->size());
         });
-        game.RunGame(&m_picture, &played, {});
+        game.RunGame(played, {});
         EXPECT_TRUE(driver->ran);
         EXPECT_TRUE(screen.contains(placed)) << place.join(' ').constData();
     }
@@ -292,7 +300,7 @@ TEST_F(PlayWindow, LaterActivationsPostNothingAndMakeNoSecondToolsWindow)
 
 TEST_F(PlayWindow, FirstActivationAppliesTheStoredBackground)
 {
-    TBackgroundsDialog backgrounds([this] { return &m_played.Game(); });
+    TBackgroundsDialog backgrounds([this] { return &m_session.Document().Game(); });
     ProgramWindows().backgroundsDialog.Publish(&backgrounds);
     m_document.SetAttr(KeyTexture, "2");
     bool textureShown = false;
@@ -310,7 +318,7 @@ TEST_F(PlayWindow, FirstActivationAppliesTheStoredBackground)
         textureShown = second.m_desktop->m_backgroundPicture->IsVisible();
         colour = second.m_desktop->Canvas()->BackgroundColour();
     });
-    second.RunGame(&m_picture, &Played(), {});
+    second.RunGame(Played(), {});
     EXPECT_TRUE(driver->ran);
     EXPECT_FALSE(textureShown);
     EXPECT_EQ(colour, QColor(255, 0, 0));
@@ -335,7 +343,9 @@ TEST(SolvedDisplay, PageOf1000By700ShrinksIn34StepsAndGrowsIn33)
     const TStepRecorder steps(window.m_solvedPicture);
     QImage alternative(1000, 700, QImage::Format_RGB888);
     alternative.fill(Qt::yellow);
+    QSignalSpy shown(&window, &TPlayWindowBase::SolvedPictureShown);
     window.ShowSolvedPicture(PhotoLikePicture({1000, 700}), alternative);
+    ASSERT_TRUE(shown.wait(10000));
     EXPECT_EQ(steps.shrinks, 34);
     EXPECT_EQ(steps.grows, 33);
     EXPECT_EQ(window.m_pages->currentWidget(), window.m_solvedPage);
@@ -354,7 +364,9 @@ TEST(SolvedDisplay, PageOf30By30ShrinksOnceAndDoesNotGrow)
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     const TStepRecorder steps(window.m_solvedPicture);
+    QSignalSpy shown(&window, &TPlayWindowBase::SolvedPictureShown);
     window.ShowSolvedPicture(PhotoLikePicture({30, 30}), PhotoLikePicture({20, 20}));
+    ASSERT_TRUE(shown.wait(10000));
     EXPECT_EQ(steps.shrinks, 1);
     EXPECT_EQ(steps.grows, 0);
     EXPECT_EQ(window.m_solvedPicture->geometry(), QRect(0, 0, 30, 30));
