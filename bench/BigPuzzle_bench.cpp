@@ -7,7 +7,8 @@
 //   a window of the same size;
 // - the saved game written into the executable (its document replaced, one synced write of the
 //   image) against a synced copy of the same file.
-// Each figure for 15 × 15 and for 50 × 50 pieces, so that its growth can be read off.
+// Each figure for 15 × 15, 50 × 50 and 100 × 100 pieces, so that its growth can be read off,
+// with the memory the pieces keep against what their whole images would take.
 
 #include "BenchPictures.h"
 #include "FreshMemory.h"
@@ -45,7 +46,7 @@ namespace
 
 constexpr QSize Photo(5472, 3648);
 constexpr QSize ViewSize(1600, 900);
-constexpr int Grids[] = {15, 50};
+constexpr int Grids[] = {15, 50, 100};
 
 // Peak resident memory of the process in MiB, and its reset, from Linux's /proc.
 double PeakMiB()
@@ -171,6 +172,14 @@ void BM_Prepare(benchmark::State &state)
         game->Prepare(PhotoJpeg(), *document);
         state.PauseTiming();
         peak = std::max(peak, PeakMiB());
+        double kept = 0;
+        double whole = 0;
+        for (const auto &image : game->Desktop()->Images()) {
+            kept += static_cast<double>(image->StoredPicture().sizeInBytes());
+            whole += 4.0 * image->Bounds().width() * image->Bounds().height();
+        }
+        state.counters["pieces_MiB"] = kept / (1 << 20);
+        state.counters["whole_pieces_MiB"] = whole / (1 << 20);
         game.reset();
         state.ResumeTiming();
     }

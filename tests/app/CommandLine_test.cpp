@@ -289,7 +289,7 @@ TEST_F(CommandLine, BadArgumentsWriteNothing)
                                          {"--make", "picture.jpg"},
                                          {"--make", "picture.jpg", "a.exe", "b"},
                                          {"--make", "picture.jpg", "a.exe", "--cols", "2"},
-                                         {"--make", "picture.jpg", "a.exe", "--rows", "51"},
+                                         {"--make", "picture.jpg", "a.exe", "--rows", "101"},
                                          {"--make", "picture.jpg", "a.exe", "--cols", "nine"},
                                          {"--make", "picture.jpg", "a.exe", "--name"},
                                          {"--make", "picture.jpg", "a.exe", "--colour", "red"},
@@ -460,7 +460,7 @@ TEST_F(CommandLine, AMillionPieceRecordsAreRefused)
     WriteFile("million.exe", image);
     const TRun run = Run({"--export-pieces", "million.exe", "pieces"});
     ExpectFailure(run, 1);
-    EXPECT_TRUE(run.err.contains("larger than 4 MiB")) << run.err.constData();
+    EXPECT_TRUE(run.err.contains("larger than 10 MiB")) << run.err.constData();
     EXPECT_FALSE(QFileInfo::exists(PathOf("pieces")));
 }
 

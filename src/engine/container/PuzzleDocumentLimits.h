@@ -8,15 +8,15 @@
 
 class TKeyedNode;
 
-// The largest grid the maker writes has 50 × 50 cells; a document holding more piece records
+// The largest grid the maker writes has 100 × 100 cells; a document holding more piece records
 // than that is not one the program made.
-inline constexpr int MaxPieceRecords = 2500;
+inline constexpr int MaxPieceRecords = 10000;
 
-// The maker's largest document: 2,500 records with stored positions (about 95 bytes each) and
-// a header whose three texts hold the 32,767 characters a line edit takes, at 3 bytes each
-// (escaped or UTF-8): about 0.53 MB. Eight times that leaves room for the state later versions
-// add.
-inline constexpr qsizetype MaxDocumentBytes = qsizetype{4} << 20; // 4 MiB
+// The maker's largest document: 10,000 records with stored positions and turns (about 103 bytes
+// each) and a header whose three texts hold the 32,767 characters a line edit takes, at 3 bytes
+// each (escaped or UTF-8): 1.33 MB as measured. About eight times that leaves room for the state
+// later versions add.
+inline constexpr qsizetype MaxDocumentBytes = qsizetype{10} << 20; // 10 MiB
 
 // Replaces the document's content with the text, as TKeyedNode::LoadFromText does, after
 // refusing text longer than MaxDocumentBytes or with more than MaxPieceRecords piece records

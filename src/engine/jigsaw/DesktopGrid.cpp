@@ -1,5 +1,7 @@
 #include "engine/jigsaw/DesktopGrid.h"
 
+#include <cstdint>
+
 int DropThreshold(int stripLeft, int stripWidth)
 {
     // A piece must cover a quarter of the strip or less to stay on the desktop.
@@ -14,6 +16,14 @@ int SnapToCell(int viewPos, int scrollPos, int cellSize)
     if (remainder < cellSize / 2)
         return viewPos - remainder;
     return viewPos - remainder + cellSize;
+}
+
+int ShiftToReach(int left, int limit, int cellSize)
+{
+    if (left >= limit || cellSize < 1)
+        return 0;
+    const std::int64_t missing = std::int64_t{limit} - left;
+    return static_cast<int>((missing + cellSize - 1) / cellSize * cellSize);
 }
 
 QPoint DesktopExtentCorner(int cols, int rows, int cellWidth, int cellHeight)

@@ -13,5 +13,9 @@ int DropThreshold(int stripLeft, int stripWidth);
 // the coordinate as it is.
 int SnapToCell(int viewPos, int scrollPos, int cellSize);
 
+// How far, in whole cells (0 or more), something whose left edge lies at left must move right so
+// that its left edge reaches limit.
+int ShiftToReach(int left, int limit, int cellSize);
+
 // The desktop's far corner in desktop coordinates: two cells beyond the grid on each axis.
 QPoint DesktopExtentCorner(int cols, int rows, int cellWidth, int cellHeight);

@@ -314,6 +314,29 @@ QImage PieceDisplayImage(const QImage &shapedPiece)
     return display;
 }
 
+QRect OpaqueBounds(const QImage &displayPicture)
+{
+    if (!displayPicture.hasAlphaChannel())
+        return displayPicture.rect();
+    const QImage argb = displayPicture.format() == QImage::Format_ARGB32_Premultiplied
+                            ? displayPicture
+                            : displayPicture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QRect bounds;
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto *pixel = reinterpret_cast<const QRgb *>(argb.constScanLine(y));
+        int first = 0;
+        while (first < argb.width() && qAlpha(pixel[first]) == 0)
+            ++first;
+        if (first == argb.width())
+            continue;
+        int last = argb.width() - 1;
+        while (qAlpha(pixel[last]) == 0)
+            --last;
+        bounds |= QRect(first, y, last - first + 1, 1);
+    }
+    return bounds;
+}
+
 QImage ShapedPieceImage(const QImage &sourceBitmap, int x, int y, const TPieceEdges &edges,
                         const TPieceOutline &outline, bool drawBorders, QImage &workBitmap)
 {

@@ -80,6 +80,10 @@ void ShapePiece(QImage &bitmap, const TPieceEdges &edges, const TPieceOutline &o
 // gives a null image.
 QImage PieceDisplayImage(const QImage &shapedPiece);
 
+// The smallest rectangle holding every pixel of a display image that is not fully transparent;
+// empty when none is. A piece keeps only these pixels: the outline's bounding box.
+QRect OpaqueBounds(const QImage &displayPicture);
+
 // RenderCell, ShapePiece (ending at sourceBitmap's edges) and PieceDisplayImage: the display
 // image of the piece that shows sourceBitmap (Format_RGB888, else std::invalid_argument; a null
 // bitmap shows nothing) from (x, y). The rendering and shaping happen in workBitmap, which is made

@@ -49,3 +49,20 @@ QPoint TurnedImageOffset(QSize uprightSize, int quarterTurns)
     return {(uprightSize.width() - turned.width()) / 2,
             (uprightSize.height() - turned.height()) / 2};
 }
+
+QRect TurnedRect(const QRect &part, QSize uprightSize, int quarterTurns)
+{
+    const int width = uprightSize.width();
+    const int height = uprightSize.height();
+    switch (NormalisedTurn(quarterTurns)) {
+    case 1: // (x, y) goes to (height - 1 - y, x)
+        return {height - part.y() - part.height(), part.x(), part.height(), part.width()};
+    case 2:
+        return {width - part.x() - part.width(), height - part.y() - part.height(), part.width(),
+                part.height()};
+    case 3: // (x, y) goes to (y, width - 1 - x)
+        return {part.y(), width - part.x() - part.width(), part.height(), part.width()};
+    default:
+        return part;
+    }
+}

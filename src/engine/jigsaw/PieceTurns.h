@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <vector>
 
@@ -23,3 +24,6 @@ QImage TurnedImage(const QImage &image, int quarterTurns);
 QPoint UprightPoint(QPoint shown, QSize uprightSize, int quarterTurns);
 // The top-left of the turned image when the upright one lies at the origin.
 QPoint TurnedImageOffset(QSize uprightSize, int quarterTurns);
+// Where a part of an upright image of uprightSize lies once the image is turned quarterTurns
+// clockwise, relative to the turned image's top-left.
+QRect TurnedRect(const QRect &part, QSize uprightSize, int quarterTurns);

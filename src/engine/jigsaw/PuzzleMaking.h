@@ -29,10 +29,11 @@ int RandomEdge(TRandomGenerator &random);
 std::vector<TPiece> MakePieces(int rows, int cols, TRandomGenerator &random);
 
 // The grid sizes the maker offers, across and down, and the one it starts with; the player
-// reads grids up to MaxGridSize. 3 × 3 suits small children, 50 × 50 (2,500 pieces) is as far
-// as the desktop and palette stay pleasant to play.
+// reads grids up to MaxGridSize. 3 × 3 suits small children, 100 × 100 (10,000 pieces) is as
+// many as the largest puzzles sold; the palette browses and the tools window shows progress so
+// that they stay pleasant to play.
 inline constexpr int MakerMinGridSize = 3;
-inline constexpr int MakerMaxGridSize = 50;
+inline constexpr int MakerMaxGridSize = 100;
 inline constexpr int MakerDefaultGridSize = 7;
 
 // A new game of the properties: the pieces from random as it stands, then, for turned pieces,

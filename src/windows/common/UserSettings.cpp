@@ -16,6 +16,7 @@ const QString PortableKey = QStringLiteral("maker/portable");
 const QString TurnedPiecesKey = QStringLiteral("maker/turnedPieces");
 const QString WebPageKey = QStringLiteral("maker/webPage");
 const QString GroupMovesKey = QStringLiteral("play/moveJoinedTogether");
+const QString SmallPaletteKey = QStringLiteral("play/smallPalettePieces");
 
 } // namespace
 
@@ -110,6 +111,16 @@ bool TUserSettings::GroupMoves() const
 void TUserSettings::SetGroupMoves(bool together)
 {
     m_settings.setValue(GroupMovesKey, together);
+}
+
+bool TUserSettings::SmallPalettePieces() const
+{
+    return m_settings.value(SmallPaletteKey, false).toBool();
+}
+
+void TUserSettings::SetSmallPalettePieces(bool small)
+{
+    m_settings.setValue(SmallPaletteKey, small);
 }
 
 QString TUserSettings::PictureFolder(const QString &fallback) const

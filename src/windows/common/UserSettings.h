@@ -41,6 +41,9 @@ public:
     // Whether joined pieces move together on the desktop; off when none was remembered.
     bool GroupMoves() const;
     void SetGroupMoves(bool together);
+    // Whether the palette shows its pieces at half size; off when none was remembered.
+    bool SmallPalettePieces() const;
+    void SetSmallPalettePieces(bool small);
 
 private:
     QString ExistingFolder(const QString &key, const QString &fallback) const;

@@ -1,5 +1,6 @@
 #include "windows/desktop/DesktopCanvas.h"
 
+#include "engine/jigsaw/PieceShape.h"
 #include "engine/jigsaw/PieceTurns.h"
 
 #include <QMouseEvent>
@@ -43,9 +44,27 @@ void TCanvasItem::Invalidate() const
         m_canvas->update(m_canvas->WidgetBounds(*this));
 }
 
-TPieceImage::TPieceImage(QImage displayPicture) : m_picture(std::move(displayPicture))
+TPieceImage::TPieceImage(const QImage &displayPicture) : m_uprightPart(OpaqueBounds(displayPicture))
 {
-    SetBounds(QRect(QPoint(0, 0), m_picture.size()));
+    m_picture = displayPicture.copy(m_uprightPart);
+    SetBounds(QRect(QPoint(0, 0), displayPicture.size()));
+}
+
+QPoint TPieceImage::StoredOffset() const
+{
+    return TurnedImageOffset(Bounds().size(), m_turn) +
+           TurnedRect(m_uprightPart, Bounds().size(), m_turn).topLeft();
+}
+
+QImage TPieceImage::Picture() const
+{
+    const QSize upright = Bounds().size();
+    QImage whole(m_turn % 2 ? upright.transposed() : upright, QImage::Format_ARGB32_Premultiplied);
+    whole.fill(Qt::transparent);
+    QPainter painter(&whole);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(TurnedRect(m_uprightPart, upright, m_turn).topLeft(), m_picture);
+    return whole;
 }
 
 void TPieceImage::TurnBy(int quarterTurns)
@@ -56,15 +75,23 @@ void TPieceImage::TurnBy(int quarterTurns)
     Invalidate();
 }
 
+void TPieceImage::SetPaletteScale(double scale)
+{
+    Invalidate();
+    m_paletteScale = scale;
+    Invalidate();
+}
+
 QRect TPieceImage::PaintedArea() const
 {
-    return Bounds().united(
-        QRect(Position() + TurnedImageOffset(Bounds().size(), m_turn), m_picture.size()));
+    const QSize upright = Bounds().size();
+    return Bounds().united(QRect(Position() + TurnedImageOffset(upright, m_turn),
+                                 m_turn % 2 ? upright.transposed() : upright));
 }
 
 void TPieceImage::Paint(QPainter &painter) const
 {
-    painter.drawImage(Position() + TurnedImageOffset(Bounds().size(), m_turn), m_picture);
+    painter.drawImage(Position() + StoredOffset(), m_picture);
     if (!m_selected)
         return;
     painter.setPen(QPen(Qt::yellow, 2, Qt::DashLine));
@@ -165,6 +192,13 @@ void TDesktopCanvas::SetZoom(double zoom)
 
 QRect TDesktopCanvas::WidgetBounds(const TCanvasItem &item) const
 {
+    if (!item.FollowsZoom() && item.OwnScale() != 1.0) {
+        const QRect area = item.PaintedArea();
+        const double scale = item.OwnScale();
+        const QPointF origin = item.Position();
+        return QRectF(origin + (area.topLeft() - origin) * scale, QSizeF(area.size()) * scale)
+            .toAlignedRect();
+    }
     if (!item.FollowsZoom() || m_zoom == 1.0)
         return item.PaintedArea();
     const QRect bounds = item.PaintedArea();
@@ -192,10 +226,17 @@ void TDesktopCanvas::paintEvent(QPaintEvent *event)
     for (const TCanvasItem *item : m_items) {
         if (!item->IsVisible() || !event->region().intersects(WidgetBounds(*item)))
             continue;
-        const bool scaled = item->FollowsZoom() && m_zoom != 1.0;
-        if (scaled) {
+        const bool zoomed = item->FollowsZoom() && m_zoom != 1.0;
+        const bool scaled = zoomed || (!item->FollowsZoom() && item->OwnScale() != 1.0);
+        if (zoomed) {
             painter.save();
             painter.scale(m_zoom, m_zoom);
+        } else if (scaled) {
+            painter.save();
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.translate(item->Position());
+            painter.scale(item->OwnScale(), item->OwnScale());
+            painter.translate(-item->Position());
         }
         item->Paint(painter);
         if (scaled)
@@ -205,8 +246,9 @@ void TDesktopCanvas::paintEvent(QPaintEvent *event)
 
 QPoint TDesktopCanvas::LocalPoint(const TCanvasItem *item, const QPointF &canvasPoint) const
 {
-    const QPointF point = item->FollowsZoom() ? canvasPoint / m_zoom : canvasPoint;
-    return point.toPoint() - item->Position();
+    if (item->FollowsZoom())
+        return (canvasPoint / m_zoom).toPoint() - item->Position();
+    return ((canvasPoint - QPointF(item->Position())) / item->OwnScale()).toPoint();
 }
 
 void TDesktopCanvas::mousePressEvent(QMouseEvent *event)

@@ -38,6 +38,8 @@ public:
     virtual void Paint(QPainter &painter) const = 0;
     // Whether the item's bounds are desktop coordinates painted at the canvas's zoom.
     virtual bool FollowsZoom() const { return false; }
+    // The scale an item that does not follow the zoom is painted at, about its top-left.
+    virtual double OwnScale() const { return 1.0; }
 
 protected:
     // Asks the canvas to repaint the item's area.
@@ -52,15 +54,20 @@ private:
 };
 
 // A piece: its display picture (converted once), drawn with its transparency, and whether it
-// lies on the palette or on the desktop. A turned piece keeps the bounds of its upright picture
-// and is drawn turned about their centre.
+// lies on the palette or on the desktop. Only the part of the picture that holds the outline is
+// kept; the item's bounds stay those of the whole picture, so positions, hit tests and turns
+// are as for the whole. A turned piece keeps the bounds of its upright picture and is drawn
+// turned about their centre.
 class TPieceImage : public TCanvasItem
 {
 public:
-    explicit TPieceImage(QImage displayPicture);
+    // displayPicture: the whole upright piece, transparent outside its outline.
+    explicit TPieceImage(const QImage &displayPicture);
 
-    // As shown, turned.
-    const QImage &Picture() const { return m_picture; }
+    // The whole piece as shown, turned, made from the kept part.
+    QImage Picture() const;
+    // The pixels kept: the part of the turned picture that holds every visible pixel.
+    const QImage &StoredPicture() const { return m_picture; }
     bool m_onPalette = true;
     // Selected pieces are outlined and move together.
     bool m_selected = false;
@@ -70,12 +77,21 @@ public:
 
     QRect PaintedArea() const override;
     void Paint(QPainter &painter) const override;
-    // Pieces on the desktop zoom; pieces on the palette keep their size.
+    // Pieces on the desktop zoom; pieces on the palette are shown at the palette's scale.
     bool FollowsZoom() const override { return !m_onPalette; }
+    double OwnScale() const override { return m_onPalette ? m_paletteScale : 1.0; }
+    void SetPaletteScale(double scale);
 
 private:
+    // Where m_picture lies relative to the item's position.
+    QPoint StoredOffset() const;
+
+    // The kept part, turned.
     QImage m_picture;
+    // The kept part in the upright whole picture.
+    QRect m_uprightPart;
     int m_turn = 0;
+    double m_paletteScale = 1.0;
 };
 
 // A filled rectangle with a one-pixel outline.

@@ -10,6 +10,7 @@
 #include "engine/jigsaw/Random.h"
 #include "windows/common/AnimatedImage.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPalette>
@@ -18,6 +19,7 @@
 #include <QShortcut>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cstdlib>
 
 namespace
 {
@@ -202,12 +204,22 @@ void TPuzzleDesktop::SetupDesktop(TPuzzleGame &game, int pieceWidth, int pieceHe
     m_extentCorner = QRect(DesktopExtentCorner(m_cols, m_rows, CellWidth(), CellHeight()),
                            QSize(ExtentShapeSize, ExtentShapeSize));
     UpdateExtent();
-    m_paletteStrip->SetBounds(
-        QRect(m_paletteStrip->Position(),
-              QSize(pieceWidth + StripExtraWidth, m_paletteStrip->Bounds().height())));
-    LayoutDockedControls();
+    UpdateStripWidth();
     ComputePaletteSlots();
     m_initialised = true;
+}
+
+void TPuzzleDesktop::UpdateStripWidth()
+{
+    const int width = qRound(m_pieceWidth * m_paletteScale) + StripExtraWidth;
+    m_paletteStrip->SetBounds(
+        QRect(m_paletteStrip->Position(), QSize(width, m_paletteStrip->Bounds().height())));
+    LayoutDockedControls();
+}
+
+int TPuzzleDesktop::PalettePieceHeight() const
+{
+    return qRound(m_pieceHeight * m_paletteScale);
 }
 
 void TPuzzleDesktop::resizeEvent(QResizeEvent *event)
@@ -228,7 +240,7 @@ void TPuzzleDesktop::ResizeToFrame()
 void TPuzzleDesktop::ComputePaletteSlots()
 {
     const int available = height() - m_bottomPanel->height() - m_topPanel->height();
-    const TPaletteSlots fitting = ::ComputePaletteSlots(available, m_pieceHeight);
+    const TPaletteSlots fitting = ::ComputePaletteSlots(available, PalettePieceHeight());
     m_paletteSlots = fitting.slotCount;
     m_paletteTopPad = fitting.topPad;
     RefreshPalette();
@@ -251,9 +263,10 @@ TPieceImage *TPuzzleDesktop::AddPieceImage(QImage displayPicture)
     if (m_turnedPieces)
         image->TurnBy(m_game->pieces[m_images.size()].turn);
     image->m_onPalette = true;
+    image->SetPaletteScale(m_paletteScale);
     image->SetVisible(false);
     image->MoveTo(QPoint(StripLeftInView() + PaletteInset, m_nextPaletteTop) + ScrollPosition());
-    m_nextPaletteTop += image->Bounds().height() + PaletteGap;
+    m_nextPaletteTop += m_canvas->WidgetBounds(*image).height() + PaletteGap;
     m_canvas->AddItem(image.get());
     m_images.push_back(std::move(image));
     return m_images.back().get();
@@ -302,11 +315,14 @@ void TPuzzleDesktop::LayoutPalette()
         if (image == nullptr)
             continue;
         image->MoveTo(QPoint(left, m_nextPaletteTop) + ScrollPosition());
-        m_canvas->BringToFront(image);
         const bool inWindow = first <= k && k < first + m_paletteSlots;
         image->SetVisible(inWindow);
-        if (inWindow)
-            m_nextPaletteTop += m_pieceHeight + PaletteGap;
+        // Only the shown pieces come to the front: with thousands of pieces, raising every
+        // hidden one would make each layout quadratic.
+        if (!inWindow)
+            continue;
+        m_canvas->BringToFront(image);
+        m_nextPaletteTop += PalettePieceHeight() + PaletteGap;
     }
 }
 
@@ -396,7 +412,9 @@ void TPuzzleDesktop::ImageMouseMove(TPieceImage *, int X, int Y)
 {
     if (m_dragged == nullptr)
         return;
-    const QPoint step(X - m_grabX, Y - m_grabY);
+    // The grab point is in the piece's own pixels; a piece shown smaller on the palette moves
+    // by as many of the view's.
+    const QPoint step = (QPointF(X - m_grabX, Y - m_grabY) * m_dragged->OwnScale()).toPoint();
     for (TPieceImage *image : std::as_const(m_moving))
         image->MoveTo(image->Position() + step);
 }
@@ -422,6 +440,13 @@ void TPuzzleDesktop::DropPieces()
         const QPoint before = m_dragged->m_onPalette ? m_canvas->ToDesktop(m_dragged->Position())
                                                      : m_dragged->Position();
         SnapToDesktop(m_dragged);
+        // A piece dropped under the strip comes out beside it, by whole cells.
+        const int bodyLeft = m_dragged->Position().x() + m_margin;
+        m_dragged->MoveTo(
+            m_dragged->Position() +
+            QPoint(
+                ShiftToReach(bodyLeft, FirstDesktopXBesideStrip(ScrollPosition().x()), CellWidth()),
+                0));
         shift = m_dragged->Position() - before;
     }
     for (TPieceImage *image : std::as_const(m_moving)) {
@@ -436,6 +461,7 @@ void TPuzzleDesktop::DropPieces()
     if (const int piece = PieceOfImage(m_dragged); piece >= 0)
         CheckJoin(piece);
     emit OnPieceDropped(this);
+    emit ProgressChanged();
 }
 
 // Snapped in desktop coordinates, at most as high as the view's top edge.
@@ -477,6 +503,7 @@ void TPuzzleDesktop::ResetGame()
     }
     UpdateExtent();
     LayoutPalette();
+    emit ProgressChanged();
 }
 
 void TPuzzleDesktop::SetBackgroundPicture(const QImage &picture)
@@ -508,6 +535,15 @@ bool TPuzzleDesktop::eventFilter(QObject *watched, QEvent *event)
         if (wheel->modifiers().testFlag(Qt::ControlModifier)) {
             const double factor = wheel->angleDelta().y() > 0 ? 1.25 : 0.8;
             SetZoom(Zoom() * factor, wheel->position().toPoint());
+            return true;
+        }
+        // Over the strip the wheel browses the palette, a few pieces a notch.
+        const int x = wheel->position().toPoint().x();
+        if (wheel->modifiers() == Qt::NoModifier && x >= StripLeftInView() &&
+            x < StripRightInView() && wheel->angleDelta().y() != 0) {
+            const int notches = std::max(1, std::abs(wheel->angleDelta().y()) / 120);
+            const int step = notches * QApplication::wheelScrollLines();
+            ScrollPalette(wheel->angleDelta().y() > 0 ? -step : step);
             return true;
         }
     }
@@ -583,6 +619,7 @@ void TPuzzleDesktop::TurnPiece(TPieceImage *image, int quarterTurns)
     if (!image->m_onPalette && image != m_dragged)
         CheckJoin(piece);
     emit OnPieceDropped(this);
+    emit ProgressChanged();
 }
 
 int TPuzzleDesktop::PieceOfImage(const TPieceImage *image) const

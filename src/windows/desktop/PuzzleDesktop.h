@@ -13,10 +13,12 @@
 #include "engine/container/DocumentValues.h"
 #include "engine/jigsaw/Joining.h"
 #include "engine/jigsaw/MoveHistory.h"
+#include "engine/jigsaw/PlayProgress.h"
 #include "windows/desktop/DesktopCanvas.h"
 
 #include <QFrame>
 #include <QList>
+#include <QPointer>
 #include <QTimer>
 #include <memory>
 #include <vector>
@@ -126,6 +128,23 @@ public:
     // Brings every desktop piece that lies outside the visible area, or under the palette strip,
     // to free places in view, as one step; returns how many came back.
     int FindLostPieces();
+
+    // Big puzzles (PuzzleDesktopBrowsing.cpp).
+    // The palette shows its pieces at half size, so that twice as many fit; off by default.
+    void SetSmallPalettePieces(bool small);
+    bool SmallPalettePieces() const { return m_paletteScale != 1.0; }
+    // Moves the palette's window by that many pieces (negative: towards its start), within its
+    // range; the palette is laid out at the next tick.
+    void ScrollPalette(int pieces);
+    // The pieces on the desktop and the joins made.
+    TPlayProgress Progress() const;
+    // Spreads the pieces the palette shows (all of them, or the border ones), in its order, over
+    // free places of the visible desktop, as one step. Returns how many stayed on the palette
+    // for want of room.
+    int LayOutPalettePieces();
+    // A window floating over the desktop (the tools window): laying out and fitting keep clear of
+    // it while it is shown. Not owned; null for none.
+    void SetCoveringWindow(QWidget *window) { m_coveringWindow = window; }
     // The pieces selected by the rubber band or Ctrl+click.
     QList<TPieceImage *> Selection() const;
     void ClearSelection();
@@ -156,6 +175,9 @@ signals:
     void OnPieceDropped(TPuzzleDesktop *sender);
     // Raised on every press of a button or key on the desktop: the player is playing.
     void PlayerActed();
+    // Raised when pieces may have come onto or left the desktop, or joined or parted.
+    void ProgressChanged();
+    void ZoomChanged(double zoom);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -198,6 +220,22 @@ private:
     // Selects what the rubber band covers.
     void BackgroundReleased();
     QRect VisibleDesktopArea() const;
+    // The part of the view that no covering window hides, in view coordinates.
+    QRect UncoveredView() const;
+    // The view x just right of the palette strip.
+    int StripRightInView() const;
+    // The smallest desktop x a piece's cell body may start at to lie right of the strip when the
+    // view is scrolled to scrollX.
+    int FirstDesktopXBesideStrip(int scrollX) const;
+    // Moves every desktop piece right by whole cells, as one step, when some lie where no scroll
+    // shows them: left of the strip's right edge. True when they moved.
+    bool KeepPiecesBesideStrip();
+    void UpdateStripWidth();
+    // A palette piece's height at the palette's scale.
+    int PalettePieceHeight() const;
+    bool PaletteKey(int key);
+    // Zooms without moving pieces.
+    void ApplyZoom(double zoom, QPoint anchor);
     bool MoveKeyboardPiece(int key);
     void DropKeyboardPiece();
     void StorePosition(TPieceImage *image);
@@ -238,6 +276,9 @@ private:
     QPoint m_lastMousePoint;
     // The outline tests of the current piece size, made by SetupDesktop.
     std::unique_ptr<TPieceOutline> m_outline;
+    // The palette's pieces are shown at this scale.
+    double m_paletteScale = 1.0;
+    QPointer<QWidget> m_coveringWindow;
     int m_paletteSlots = 1;
     int m_paletteTopPad = 0;
     int m_nextPaletteTop = 5;

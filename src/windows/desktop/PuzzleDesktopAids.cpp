@@ -67,9 +67,8 @@ QList<TPieceImage *> TPuzzleDesktop::WithJoinedGroups(const QList<TPieceImage *>
         if (seen.contains(image))
             continue;
         const int piece = PieceOfImage(image);
-        const QList<int> group = image->m_onPalette || piece < 0
-                                     ? QList<int>{}
-                                     : JoinedGroup(Grid(), Pieces(), piece);
+        const QList<int> group =
+            image->m_onPalette || piece < 0 ? QList<int>{} : JoinedGroup(Grid(), Pieces(), piece);
         if (group.isEmpty()) {
             seen.insert(image);
             whole.append(image);
@@ -122,6 +121,7 @@ void TPuzzleDesktop::ApplyStep(const TMoveStep &step)
     UpdateExtent();
     RefreshPalette();
     emit OnPieceDropped(this);
+    emit ProgressChanged();
 }
 
 bool TPuzzleDesktop::Undo()
@@ -147,6 +147,13 @@ double TPuzzleDesktop::Zoom() const
 
 void TPuzzleDesktop::SetZoom(double zoom, QPoint anchor)
 {
+    ApplyZoom(zoom, anchor);
+    KeepPiecesBesideStrip();
+    emit ZoomChanged(Zoom());
+}
+
+void TPuzzleDesktop::ApplyZoom(double zoom, QPoint anchor)
+{
     zoom = std::clamp(zoom, MinimumZoom, 1.0);
     const QPointF desktopAnchor = QPointF(anchor + ScrollPosition()) / Zoom();
     m_canvas->SetZoom(zoom);
@@ -169,22 +176,28 @@ void TPuzzleDesktop::ZoomOut()
     SetZoom(Zoom() / ZoomStep, m_scrollArea->viewport()->rect().center());
 }
 
+// The pieces are moved out from under the strip after each fit, which widens what must be seen;
+// the fit is taken again until nothing moves.
 void TPuzzleDesktop::ZoomToFit()
 {
-    QRect extent = m_extentCorner;
-    for (const auto &image : m_images) {
-        if (!image->m_onPalette)
-            extent = extent.united(image->Bounds());
+    constexpr int MostRounds = 4;
+    for (int round = 0; round < MostRounds; ++round) {
+        QRect extent = m_extentCorner;
+        for (const auto &image : m_images) {
+            if (!image->m_onPalette)
+                extent = extent.united(image->Bounds());
+        }
+        const QRect view = UncoveredView();
+        const double zoom = std::min(double(view.right() + 1) / std::max(1, extent.right() + 1),
+                                     double(view.height()) / std::max(1, extent.bottom() + 1));
+        ApplyZoom(zoom, QPoint(0, 0));
+        m_scrollArea->horizontalScrollBar()->setValue(0);
+        m_scrollArea->verticalScrollBar()->setValue(0);
+        RefreshPalette();
+        if (!KeepPiecesBesideStrip())
+            break;
     }
-    // The strip covers the view's left part; the desktop must fit beside it.
-    const int stripRight = m_paletteStrip->Bounds().right() + 1 - ScrollPosition().x();
-    const QSize view = m_scrollArea->viewport()->size() - QSize(stripRight, 0);
-    const double zoom = std::min(double(view.width()) / std::max(1, extent.right() + 1),
-                                 double(view.height()) / std::max(1, extent.bottom() + 1));
-    SetZoom(zoom, QPoint(0, 0));
-    m_scrollArea->horizontalScrollBar()->setValue(0);
-    m_scrollArea->verticalScrollBar()->setValue(0);
-    RefreshPalette();
+    emit ZoomChanged(Zoom());
 }
 
 void TPuzzleDesktop::SetBorderPiecesOnly(bool only)
@@ -199,10 +212,10 @@ void TPuzzleDesktop::SetBorderPiecesOnly(bool only)
 QRect TPuzzleDesktop::VisibleDesktopArea() const
 {
     const QPoint scroll = ScrollPosition();
-    const QSize view = m_scrollArea->viewport()->size();
-    const int left = m_paletteStrip->Bounds().right() + 1;
+    const QRect view = UncoveredView();
+    const int left = std::max(m_paletteStrip->Bounds().right() + 1, scroll.x() + view.left());
     const QPoint topLeft(left, scroll.y() + m_topPanel->height());
-    const QPoint bottomRight(scroll.x() + view.width() - 1,
+    const QPoint bottomRight(scroll.x() + view.right(),
                              scroll.y() + view.height() - 1 - m_bottomPanel->height());
     return {m_canvas->ToDesktop(topLeft), m_canvas->ToDesktop(bottomRight)};
 }
@@ -420,7 +433,7 @@ void TPuzzleDesktop::keyPressEvent(QKeyEvent *event)
     } else if (m_keyboardPiece != nullptr &&
                (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
         DropKeyboardPiece();
-    } else {
+    } else if (!PaletteKey(key)) {
         QFrame::keyPressEvent(event);
         return;
     }

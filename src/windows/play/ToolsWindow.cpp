@@ -3,6 +3,7 @@
 #include "engine/container/ExecutablePayload.h"
 #include "engine/container/PuzzleFile.h"
 #include "engine/jigsaw/PaletteOrder.h"
+#include "engine/jigsaw/PlayProgress.h"
 #include "engine/jigsaw/PuzzleGame.h"
 #include "windows/common/AboutWindow.h"
 #include "windows/common/ConfirmationWindow.h"
@@ -21,6 +22,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QScreen>
 #include <QShortcut>
 #include <QStackedWidget>
@@ -75,6 +77,8 @@ QString PlayKeysText()
         "Ctrl+click or a band drawn on the empty desktop: select pieces to move together.\n"
         "Shift+drag: take one piece out of its joined group.\n"
         "Ctrl+E: edge pieces only; Ctrl+L: find lost pieces.\n"
+        "Wheel over the palette, Page Up, Page Down, Home, End: browse the palette.\n"
+        "Ctrl+Shift+L: lay out all palette pieces.\n"
         "F11: full screen; Tab: next control.");
 }
 
@@ -151,6 +155,7 @@ void TToolsWindow::CreateCommandColumn()
     m_exitButton =
         AddCommand(QStringLiteral("Exit"), QRect(7, 166, 99, 24), &TToolsWindow::ExitClicked);
     CreatePlayAids();
+    CreateBigPuzzleAids();
     for (QToolButton *button : {m_sortButton, m_desktopButton, m_resetButton, m_browseButton,
                                 m_aboutButton, m_exitButton}) {
         button->setFocusPolicy(Qt::StrongFocus);
@@ -265,6 +270,89 @@ QToolButton *TToolsWindow::AddAid(const QString &caption, const QString &descrip
         connect(shortcut, &QShortcut::activated, button, &QToolButton::click);
     }
     return button;
+}
+
+// Under the play aids: laying out every palette piece and the palette's smaller pieces; over the
+// thumbnail, under the clock: the game's progress, the zoom and what laying out left behind.
+void TToolsWindow::CreateBigPuzzleAids()
+{
+    m_layOutButton =
+        AddAid(tr("Lay out all"), tr("Lay out the palette's pieces on free places of the desktop"),
+               QRect(7, 320, 99, 20), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L)},
+               [this] { LayOutClicked(); });
+    m_smallPiecesBox = new QCheckBox(tr("Small pieces"), m_commandPanel);
+    m_smallPiecesBox->setGeometry(7, 341, 99, 18);
+    m_smallPiecesBox->setAccessibleName(tr("Palette pieces at half size"));
+    m_smallPiecesBox->setToolTip(tr("The palette shows its pieces at half size"));
+    WindowLook::SetTextColour(m_smallPiecesBox, Qt::black);
+    m_smallPiecesBox->setChecked(TUserSettings().SmallPalettePieces());
+    connect(m_smallPiecesBox, &QCheckBox::toggled, this, &TToolsWindow::SmallPiecesToggled);
+
+    m_progressLabel = new QLabel(m_thumbnailPanel);
+    m_progressLabel->setGeometry(6, 22, 220, 18);
+    m_progressLabel->setAccessibleName(tr("Progress"));
+    m_zoomLabel = new QLabel(m_thumbnailPanel);
+    m_zoomLabel->setGeometry(6, 40, 220, 18);
+    m_zoomLabel->setAccessibleName(tr("Zoom"));
+    m_layOutNote = new QLabel(m_thumbnailPanel);
+    m_layOutNote->setGeometry(6, 58, 220, 30);
+    m_layOutNote->setWordWrap(true);
+    m_layOutNote->setAccessibleName(tr("Laying out"));
+    if (m_game.desktop == nullptr)
+        return;
+    m_game.desktop->SetSmallPalettePieces(m_smallPiecesBox->isChecked());
+    m_game.desktop->SetCoveringWindow(this);
+    connect(m_game.desktop, &TPuzzleDesktop::ProgressChanged, this, &TToolsWindow::ShowProgress);
+    connect(m_game.desktop, &TPuzzleDesktop::ZoomChanged, this, &TToolsWindow::ShowZoom);
+    ShowProgress();
+    ShowZoom(m_game.desktop->Zoom());
+}
+
+void TToolsWindow::ShowProgress()
+{
+    const TPlayProgress progress = m_game.desktop->Progress();
+    const QLocale locale;
+    m_progressLabel->setText(
+        tr("%1 of %Ln on the table · %2 % joined", nullptr, progress.pieces)
+            .arg(locale.toString(progress.onDesktop), locale.toString(JoinedPercent(progress))));
+    m_progressLabel->setToolTip(tr("Joins made: %1 of %Ln", nullptr, progress.possibleJoins)
+                                    .arg(locale.toString(progress.joins)));
+    m_layOutNote->clear();
+}
+
+void TToolsWindow::ShowZoom(double zoom)
+{
+    m_zoomLabel->setText(tr("Zoom %1 %").arg(QLocale().toString(qRound(zoom * 100))));
+}
+
+void TToolsWindow::LayOutClicked()
+{
+    if (m_game.desktop == nullptr)
+        return;
+    const int stayed = m_game.desktop->LayOutPalettePieces();
+    if (stayed > 0)
+        m_layOutNote->setText(
+            tr("No room on the desktop for %Ln; they stay on the palette.", nullptr, stayed));
+}
+
+void TToolsWindow::SmallPiecesToggled(bool small)
+{
+    TUserSettings().SetSmallPalettePieces(small);
+    if (m_game.desktop)
+        m_game.desktop->SetSmallPalettePieces(small);
+}
+
+void TToolsWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    const int needed = m_commandPanel->childrenRect().bottom() + 1 + 2 * PageBorder;
+    if (height() >= needed)
+        return;
+    resize(width(), needed);
+    // Grown downwards, it stays on the screen.
+    const int below = frameGeometry().bottom() - screen()->availableGeometry().bottom();
+    if (below > 0)
+        move(x(), std::max(screen()->availableGeometry().top(), y() - below));
 }
 
 bool TToolsWindow::StoredGroupMoves()

@@ -41,7 +41,8 @@ public:
     };
 
     static constexpr int DefaultWidth = 344;
-    static constexpr int DefaultHeight = 335;
+    // Tall enough for every control, the big puzzles' aids at the foot included.
+    static constexpr int DefaultHeight = 367;
     static constexpr int MinimumWidth = 303;
     static constexpr int MinimumHeight = 150;
 
@@ -85,9 +86,17 @@ public:
     QToolButton *m_keysButton;
     QCheckBox *m_moveJoinedBox;
     QLabel *m_clockLabel;
+    // Big puzzles: laying out every palette piece, smaller palette pieces, and the readouts.
+    QToolButton *m_layOutButton;
+    QCheckBox *m_smallPiecesBox;
+    QLabel *m_progressLabel;
+    QLabel *m_zoomLabel;
+    QLabel *m_layOutNote;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // A window given an older, smaller size (a stored one) grows to show every control.
+    void showEvent(QShowEvent *event) override;
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -106,6 +115,11 @@ private:
     void AboutClicked();
     void ExitClicked();
     void MoveJoinedToggled(bool together);
+    void CreateBigPuzzleAids();
+    void ShowProgress();
+    void ShowZoom(double zoom);
+    void LayOutClicked();
+    void SmallPiecesToggled(bool small);
     // Moves the window so that its frame, once the window manager has drawn one, lies on the
     // screen: its placement counts the frame's place but not its size.
     void KeepFrameOnScreen();

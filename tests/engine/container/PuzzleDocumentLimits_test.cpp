@@ -66,11 +66,11 @@ TEST(PuzzleDocumentLimits, OneRecordOrByteTooManyIsRefusedWithItsCause)
     // Spelled in every way the reader reads the tag name.
     for (const QByteArray record : {"<PIECE/>", "< piece\t>x</PIECE>", "<Piece\x01 R=\"1\"/>"})
         EXPECT_EQ(RefusalOf(withRecords(MaxPieceRecords + 1, record)),
-                  "The puzzle document holds more than 2500 piece records");
+                  "The puzzle document holds more than 10000 piece records");
     EXPECT_EQ(RefusalOf(withRecords(MaxPieceRecords + 1, "<PIECES/>")), "");
 
     const QByteArray fits = withRecords(1, "<PIECE/>");
     const QByteArray padding(MaxDocumentBytes - fits.size(), ' ');
     EXPECT_EQ(RefusalOf(padding + fits), "");
-    EXPECT_EQ(RefusalOf(' ' + padding + fits), "The puzzle document is larger than 4 MiB");
+    EXPECT_EQ(RefusalOf(' ' + padding + fits), "The puzzle document is larger than 10 MiB");
 }

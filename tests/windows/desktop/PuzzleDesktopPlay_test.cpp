@@ -101,7 +101,9 @@ TEST(DesktopPlay, GridEndsPlayJoinSolveAndSave)
 {
     for (const int size : {MakerMinGridSize, MakerMaxGridSize}) {
         SCOPED_TRACE(size);
-        TDesktopGame game(size, size, QSize(40 * size, 30 * size), QSize(1400, 900));
+        // Small cells for the largest grid, so that 10,000 pieces stay quick to cut.
+        const QSize cell = size == MakerMaxGridSize ? QSize(12, 10) : QSize(40, 30);
+        TDesktopGame game(size, size, cell * size, QSize(1400, 900));
         ASSERT_EQ(game.PieceCount(), size * size);
         const QPoint origin(5 * game.geometry.cellWidth, 2 * game.geometry.cellHeight);
         const auto target = [&](const TPiece &piece) {

@@ -57,7 +57,7 @@ TEST_F(PropertiesTest, StartsWithPuzzleSevenBySevenAndCountsThePieces)
     EXPECT_FALSE(m_props->m_alternativeCheckBox->isChecked());
     EXPECT_FALSE(m_props->m_loadAlternativeButton->isEnabled());
     EXPECT_EQ(m_props->m_widthBox->itemText(0), "3");
-    EXPECT_EQ(m_props->m_heightBox->itemText(m_props->m_heightBox->count() - 1), "50");
+    EXPECT_EQ(m_props->m_heightBox->itemText(m_props->m_heightBox->count() - 1), "100");
 
     Run([](TPropertiesDialog *dialog) {
         dialog->m_widthBox->setFocus();
@@ -199,8 +199,11 @@ TEST_F(PropertiesTest, TypedNumberChoosesThatSizeInTheList)
         QTest::qWait(QApplication::keyboardInputInterval() + 50);
         QTest::keyClick(list, Qt::Key_5, Qt::KeypadModifier);
         EXPECT_EQ(list->currentText(), QStringLiteral("5"));
+        QTest::qWait(QApplication::keyboardInputInterval() + 50);
+        QTest::keyClicks(list, QStringLiteral("100"));
+        EXPECT_EQ(list->currentText(), QStringLiteral("100"));
         QTest::keyClicks(list, QStringLiteral("7"));
-        EXPECT_EQ(list->currentText(), QStringLiteral("7")) << "no 57 in the list: a new number";
+        EXPECT_EQ(list->currentText(), QStringLiteral("7")) << "no 1007 in the list: a new number";
         QTest::mouseClick(dialog->m_cancelButton, Qt::LeftButton);
     });
 }
@@ -230,13 +233,13 @@ TEST_F(PropertiesTest, BlurryPiecesAreNamedAndTheLargestSharpGridIsOffered)
         EXPECT_EQ(dialog->m_pieceSizeLabel->text(), "One piece: 142 × 107 pixels of the picture");
         EXPECT_TRUE(dialog->m_qualityWarning->text().isEmpty());
         EXPECT_FALSE(dialog->m_qualityFixButton->isVisible());
-        dialog->m_widthBox->setCurrentText("50");
-        dialog->m_heightBox->setCurrentText("50");
+        dialog->m_widthBox->setCurrentText("100");
+        dialog->m_heightBox->setCurrentText("100");
         EXPECT_LT(dialog->m_pieceCountLabel->geometry().right(),
                   dialog->m_sizeBox->geometry().right())
-            << "( 2500 pieces ) stays inside the box";
+            << "( 10000 pieces ) stays inside the box";
         EXPECT_EQ(dialog->m_qualityWarning->text(),
-                  "Pieces of 20 × 15 pixels will look blurry; up to 25 × 18 pieces stay sharp.");
+                  "Pieces of 10 × 7 pixels will look blurry; up to 25 × 18 pieces stay sharp.");
         ASSERT_TRUE(dialog->m_qualityFixButton->isVisible());
         QTest::mouseClick(dialog->m_qualityFixButton, Qt::LeftButton);
         EXPECT_EQ(dialog->m_pieceCountLabel->text(), "( 450 pieces )");

@@ -1,5 +1,6 @@
 #include "engine/jigsaw/PaletteOrder.h"
 #include "engine/jigsaw/PuzzleGame.h"
+#include "support/DesktopFixture.h"
 #include "support/ModalAnswer.h"
 #include "windows/common/AboutWindow.h"
 #include "windows/common/ClickableLabel.h"
@@ -14,10 +15,12 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
@@ -92,9 +95,62 @@ TEST_F(ToolsWindow, IsATopmostToolWindowWithItsDesignedAndMinimumSizes)
     EXPECT_TRUE(m_tools.windowFlags() & Qt::Tool);
     EXPECT_TRUE(m_tools.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(m_tools.windowTitle(), QStringLiteral("Tools"));
-    EXPECT_EQ(m_tools.size(), QSize(344, 335));
+    EXPECT_EQ(m_tools.size(), QSize(344, TToolsWindow::DefaultHeight)) << "every control shows";
     m_tools.resize(100, 100);
     EXPECT_EQ(m_tools.size(), QSize(303, 150));
+}
+
+// The designed size, and an older stored one, grow when shown until every control is seen.
+TEST_F(ToolsWindow, ShownAtAnOlderSizeItGrowsToShowEveryControl)
+{
+    for (const QSize size : {QSize(344, 335), QSize(303, 150)}) {
+        m_tools.hide();
+        m_tools.resize(size);
+        m_tools.show();
+        EXPECT_EQ(m_tools.width(), size.width());
+        for (const QWidget *control :
+             m_tools.m_commandPanel->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            EXPECT_TRUE(m_tools.rect().contains(
+                QRect(control->mapTo(&m_tools, QPoint(0, 0)), control->size())))
+                << control->accessibleName().toStdString();
+    }
+}
+
+// The readouts follow every change of the game at once: drops, undo, reset, zoom and laying out.
+TEST(ToolsReadouts, ProgressAndZoomCountRightAfterUndoAndReset)
+{
+    TDesktopGame game(7, 7, QSize(560, 420), QSize(1000, 700));
+    TToolsWindow::TGame served;
+    served.desktop = &game.desktop;
+    TToolsWindow tools(served);
+    const QLocale locale;
+    const auto progress = [&](int onDesktop, int percent) {
+        return QStringLiteral("%1 of %2 on the table · %3 % joined")
+            .arg(locale.toString(onDesktop), locale.toString(49), locale.toString(percent));
+    };
+    EXPECT_EQ(tools.m_progressLabel->text(), progress(0, 0));
+    EXPECT_EQ(tools.m_zoomLabel->text(), QStringLiteral("Zoom 100 %"));
+    for (const int piece : {0, 1}) {
+        game.desktop.m_paletteScrollBar->setValue(
+            static_cast<int>(game.desktop.PalettePieces().indexOf(piece)));
+        game.desktop.LayoutPalette();
+        game.DragTo(game.Image(piece), QPoint(400 + 80 * piece, 120));
+    }
+    // One join of 2 · 7 · 7 - 7 - 7 = 84 is 1 %.
+    EXPECT_EQ(tools.m_progressLabel->text(), progress(2, 1));
+    EXPECT_TRUE(tools.m_progressLabel->toolTip().contains(QStringLiteral("1 of 84")));
+    game.desktop.Undo();
+    EXPECT_EQ(tools.m_progressLabel->text(), progress(1, 0));
+    game.desktop.ResetGame();
+    EXPECT_EQ(tools.m_progressLabel->text(), progress(0, 0));
+    game.desktop.ZoomOut();
+    EXPECT_EQ(tools.m_zoomLabel->text(), QStringLiteral("Zoom 80 %"));
+
+    tools.m_layOutButton->click();
+    const int stayed = static_cast<int>(game.desktop.PalettePieces().size());
+    ASSERT_GT(stayed, 0);
+    EXPECT_TRUE(tools.m_layOutNote->text().contains(locale.toString(stayed)));
+    EXPECT_EQ(tools.m_progressLabel->text(), progress(49 - stayed, 0));
 }
 
 TEST_F(ToolsWindow, ThumbnailAtMinimumSizeKeepsAFivePixelMarginAndTheRatio)
