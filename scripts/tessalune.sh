@@ -19,16 +19,18 @@ run_packages=(xdg-utils qt6-image-formats-plugins)
 # launcher files' validators; a virtual X server and xdotool for the portable puzzles started in a
 # minimal root, which also takes every package of src/portable/HostLibraryPackages.txt; a window
 # manager and the X tools that read its frames for the program run as a person sees it; Chromium
-# and Node.js, which drives it, for the puzzle's web page.
+# and Node.js, which drives it, for the puzzle's web page; debootstrap and curl make the bare
+# Debian 11 system the portable puzzles are tried in (kept in /var/cache/tessalune-test-roots).
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev llvm
-  dpkg-dev desktop-file-utils appstream xvfb xdotool openbox x11-utils chromium nodejs)
+  dpkg-dev desktop-file-utils appstream xvfb xdotool openbox x11-utils chromium nodejs
+  debootstrap curl)
 host_library_list=src/portable/HostLibraries.txt
 host_library_map=src/portable/HostLibraryPackages.txt
 # Every program a test or a test stage starts, with the package that brings it.
 test_tools=(Xvfb=xvfb xdotool=xdotool chroot=coreutils timeout=coreutils file=file zstd=zstd
   clang++=clang llvm-symbolizer=llvm cpack=cmake dpkg-shlibdeps=dpkg-dev
   desktop-file-validate=desktop-file-utils appstreamcli=appstream openbox=openbox xprop=x11-utils
-  xwininfo=x11-utils chromium=chromium node=nodejs)
+  xwininfo=x11-utils chromium=chromium node=nodejs debootstrap=debootstrap curl=curl)
 
 fail() {
   echo "tessalune.sh: $*" >&2

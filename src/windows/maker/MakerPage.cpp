@@ -231,6 +231,9 @@ void TMakerPage::CreatePortableCheckBox()
                                 .arg(addedMegabytes),
                       m_commandPanel);
     m_portableCheckBox->setGeometry(250, 38, 178, 36);
+    m_portableCheckBox->setToolTip(
+        tr("Plays on x86-64 Linux desktops with glibc 2.31 or newer (Debian 11, Ubuntu 20.04 "
+           "and later) and X11 or XWayland, where Tessalune is not installed"));
     SetTextColour(m_portableCheckBox, Qt::white);
     m_portableCheckBox->setEnabled(!portableProgram.isEmpty());
     m_portableCheckBox->setChecked(!portableProgram.isEmpty() && TUserSettings().Portable());
