@@ -26,6 +26,7 @@
 #include <QStackedWidget>
 #include <QTest>
 #include <QToolButton>
+#include <functional>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
@@ -345,4 +346,47 @@ TEST_F(PlayerMode, FailedPreparationsSayWhyAndEndTheSequence)
         EXPECT_TRUE(shown.contains(reason)) << shown.toStdString();
         EXPECT_LE(windows->main->windowTitle().size(), 256);
     }
+}
+
+// A changed game left without an answer (the save page closed by the window manager) comes back
+// at the next start, changed; NO lets it go for good, so the start after plays the stored game.
+TEST_F(PlayerMode, LeftGameComesBackUntilNoLetsItGo)
+{
+    const QByteArray made = Made();
+    ASSERT_TRUE(WriteBytes(PathOf("tulips.exe"), made));
+    // How each game started: changed or not, and how many pieces lay on the desktop.
+    struct TStart {
+        bool changed = false;
+        int laid = -1;
+    };
+    const auto play = [&](const std::function<void(TMainWindow &)> &answer) {
+        const auto windows = Puzzle(made);
+        TMainWindow &main = *windows->main;
+        TStart start;
+        const auto driver = DriveGame(
+            *windows->play,
+            [&] {
+                start.changed = main.Player().changed;
+                start.laid = StoredPositions(main.Player().Document());
+                TPuzzleDesktop &desktop = *windows->play->m_desktop;
+                if (start.laid == 0)
+                    DragPiece(desktop, desktop.ImageOfPiece(desktop.PalettePieces().first()),
+                              QPoint(300, 100));
+            },
+            ExitThroughTools);
+        main.RunPlayerMode();
+        EXPECT_TRUE(driver->ran);
+        answer(main);
+        return start;
+    };
+    const auto leave = [](TMainWindow &main) { main.Player().WriteGameRecordNow(); };
+    const auto answerNo = [](TMainWindow &main) { main.m_saveNoButton->click(); };
+
+    EXPECT_FALSE(play(leave).changed);
+    const TStart restored = play(answerNo);
+    EXPECT_TRUE(restored.changed);
+    EXPECT_EQ(restored.laid, 1);
+    const TStart afterNo = play(leave);
+    EXPECT_FALSE(afterNo.changed);
+    EXPECT_EQ(afterNo.laid, 0);
 }
