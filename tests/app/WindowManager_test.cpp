@@ -4,7 +4,9 @@
 // xwininfo, and fails without them.
 #include "engine/container/GameRecord.h"
 #include "engine/container/KeyedNode.h"
+#include "engine/container/PendingSave.h"
 #include "engine/container/PuzzleDocumentCodec.h"
+#include "engine/container/PuzzleFile.h"
 #include "engine/container/PuzzleSchema.h"
 #include "support/AppTestSupport.h"
 #include "support/ProcessSupport.h"
@@ -91,6 +93,15 @@ protected:
             },
             FinishesWithinMs);
         return shown ? window : QString();
+    }
+
+    // The windows of that title, only those shown (mapped) unless all are asked for.
+    QStringList Windows(const QString &title, bool all = false)
+    {
+        QStringList arguments{"search", "--name", "^" + title + "$"};
+        if (!all)
+            arguments.insert(1, "--onlyvisible");
+        return QString::fromLatin1(Run("xdotool", arguments)).split('\n', Qt::SkipEmptyParts);
     }
 
     // Where the window and its frame lie on the screen; empty while the frame is unknown.
@@ -262,4 +273,60 @@ TEST_F(WindowManager, EndSignalAndLostDisplayWriteTheLastMoves)
     m_xServer.kill();
     ASSERT_TRUE(m_game.waitForFinished(FinishesWithinMs));
     EXPECT_EQ(PiecesLaidInRecord(puzzle), 4);
+}
+
+// Closing the play window as a window manager does (openbox's Alt+F4 sends WM_DELETE_WINDOW)
+// ends the game as Tools → Exit → Yes does: the tools window goes, the save question shows, and
+// after YES the game is in the puzzle and no process of the puzzle runs any more.
+TEST_F(WindowManager, PlayWindowClosedByTheWindowManagerSavesAndEveryProcessEnds)
+{
+    const ChildProcesses children;
+    const QString puzzle = WriteRecordedPuzzle();
+    StartGame(puzzle, false);
+    DropAPiece();
+    ASSERT_TRUE(WaitForLine("game changed: move 1"));
+    Run("xdotool", {"windowactivate", "--sync", m_gameWindow});
+    Run("xdotool", {"key", "alt+F4"});
+    // The main window, named after the game, shows the question once the play window and the
+    // tools window have gone.
+    QStringList named;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            named = Windows("Sample");
+            return named.size() == 1 && named.first() != m_gameWindow && Windows("Tools").isEmpty();
+        },
+        FinishesWithinMs))
+        << named.join(' ').toStdString() << " game " << m_gameWindow.toStdString() << " active "
+        << Run("xdotool", {"getactivewindow"}).toStdString() << " tools "
+        << Windows("Tools").join(' ').toStdString();
+    Run("xdotool", {"windowactivate", "--sync", named.first()});
+    Run("xdotool", {"key", "Return"});
+    EXPECT_TRUE(m_game.waitForFinished(5000)) << "the game still runs after YES";
+    const auto laid = [&puzzle]() -> long {
+        try {
+            const TPuzzleDocument saved = PuzzleDocumentOf(ReadPuzzleFile(puzzle));
+            return std::count_if(saved.Game().pieces.begin(), saved.Game().pieces.end(),
+                                 [](const TPiece &piece) { return piece.position; });
+        } catch (const std::exception &) {
+            return -1; // not yet written whole
+        }
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return laid() == 1; }, 5000)) << "the game was not saved";
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return children.Running(PathOf(QLatin1String(HandOverFileName))).empty(); }, 5000))
+        << "a process of the puzzle still runs";
+}
+
+// While the game is played only the play window shows: the main window with its loading page
+// waits minimised, still naming the game in the task bar.
+TEST_F(WindowManager, LoadingPageDoesNotStayShownBehindTheGame)
+{
+    StartGame(WriteRecordedPuzzle(), false);
+    const QStringList shown = Windows("Sample");
+    const QStringList all = Windows("Sample", true);
+    ASSERT_EQ(shown.size(), 1) << shown.join(' ').toStdString();
+    EXPECT_EQ(FramedGeometry(shown.first()).width(), Screen.width());
+    ASSERT_EQ(all.size(), 2);
+    const QString mainWindow = all.first() == shown.first() ? all.last() : all.first();
+    EXPECT_TRUE(Run("xprop", {"-id", mainWindow, "_NET_WM_STATE"}).contains("HIDDEN"));
 }

@@ -151,6 +151,10 @@ void TPlayWindowBase::RunGame(TPlayerSession &session, TProgressCallback progres
     setWindowState(windowState() | Qt::WindowMaximized);
     exec();
     m_clockTimer->stop();
+    // However the game was left, by Exit or by the window manager's close, the tools window
+    // goes with it; left on the screen it would cover the save question and keep the program.
+    if (ProgramWindows().toolsWindow != nullptr)
+        ProgramWindows().toolsWindow->hide();
     StoreToolsPlacement();
     m_clock.Tick(m_monotonic.elapsed());
     if (document != nullptr && !m_solved)
