@@ -91,6 +91,9 @@ bool TCentredPicture::eventFilter(QObject *watched, QEvent *event)
 TPlayWindowBase::TPlayWindowBase(QWidget *parent) : QDialog(parent)
 {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    // Leaving the game leads to the save question: only the main window's closing ends the
+    // program, also while the main window is withdrawn for the game.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("Puzzle"));
     setFont(WindowLook::DialogFont(11));
 
