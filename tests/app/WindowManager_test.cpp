@@ -4,7 +4,9 @@
 // xwininfo, and fails without them.
 #include "engine/container/GameRecord.h"
 #include "engine/container/KeyedNode.h"
+#include "engine/container/PendingSave.h"
 #include "engine/container/PuzzleDocumentCodec.h"
+#include "engine/container/PuzzleFile.h"
 #include "engine/container/PuzzleSchema.h"
 #include "support/AppTestSupport.h"
 #include "support/ProcessSupport.h"
@@ -91,6 +93,15 @@ protected:
             },
             FinishesWithinMs);
         return shown ? window : QString();
+    }
+
+    // The windows of that title, only those shown (mapped) unless all are asked for.
+    QStringList Windows(const QString &title, bool all = false)
+    {
+        QStringList arguments{"search", "--name", "^" + title + "$"};
+        if (!all)
+            arguments.insert(1, "--onlyvisible");
+        return QString::fromLatin1(Run("xdotool", arguments)).split('\n', Qt::SkipEmptyParts);
     }
 
     // Where the window and its frame lie on the screen; empty while the frame is unknown.
@@ -262,4 +273,87 @@ TEST_F(WindowManager, EndSignalAndLostDisplayWriteTheLastMoves)
     m_xServer.kill();
     ASSERT_TRUE(m_game.waitForFinished(FinishesWithinMs));
     EXPECT_EQ(PiecesLaidInRecord(puzzle), 4);
+}
+
+// Closing the play window as a window manager does (openbox's Alt+F4 sends WM_DELETE_WINDOW)
+// ends the game as Tools → Exit → Yes does: the tools window goes, the save question shows, and
+// after YES (Enter) the game is in the puzzle, after NO it is not, and either way no process of
+// the puzzle runs any more.
+TEST_F(WindowManager, PlayWindowClosedByTheWindowManagerSavesAndEveryProcessEnds)
+{
+    const ChildProcesses children;
+    const QString puzzle = WriteRecordedPuzzle();
+    const auto laid = [&puzzle]() -> long {
+        try {
+            const TPuzzleDocument saved = PuzzleDocumentOf(ReadPuzzleFile(puzzle));
+            return std::count_if(saved.Game().pieces.begin(), saved.Game().pieces.end(),
+                                 [](const TPiece &piece) { return piece.position; });
+        } catch (const std::exception &) {
+            return -1; // not yet written whole
+        }
+    };
+    // NO first: after YES the next start only clears the finished save's copy away.
+    for (const bool yes : {false, true}) {
+        StartGame(puzzle, false);
+        DropAPiece();
+        ASSERT_TRUE(WaitForLine("game changed: move 1"));
+        Run("xdotool", {"windowactivate", "--sync", m_gameWindow});
+        Run("xdotool", {"key", "alt+F4"});
+        // The main window, named after the game, shows the question once the play window and
+        // the tools window have gone.
+        QStringList named;
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                named = Windows("Sample");
+                return named.size() == 1 && named.first() != m_gameWindow &&
+                       Windows("Tools").isEmpty();
+            },
+            FinishesWithinMs))
+            << named.join(' ').toStdString() << "; tools "
+            << Windows("Tools").join(' ').toStdString();
+        // Answered again while the question still shows: a key or click sent while the window
+        // manager is still placing or activating the window can go astray.
+        const auto answer = [&] {
+            if (Windows("Sample").isEmpty())
+                return;
+            Run("xdotool", {"windowactivate", "--sync", named.first()});
+            if (yes)
+                Run("xdotool", {"key", "Return"});
+            else // the NO button, in the question's panel
+                Run("xdotool",
+                    {"mousemove", "--window", named.first(), "466", "263", "click", "1"});
+        };
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                answer();
+                return m_game.state() == QProcess::NotRunning || m_game.waitForFinished(1000);
+            },
+            10000))
+            << "the game still runs after " << (yes ? "YES" : "NO");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return laid() == (yes ? 1 : 0); }, 5000))
+            << "answered " << (yes ? "YES" : "NO");
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return children.Running(PathOf(QLatin1String(HandOverFileName))).empty(); },
+            5000))
+            << "the copy that saves still runs";
+    }
+}
+
+// While the game is played only the play window shows, named after the game: the main window
+// with its loading page is out of the way, with a window manager and also without one (which
+// never minimises anything).
+TEST_F(WindowManager, LoadingPageDoesNotStayShownBehindTheGame)
+{
+    const QString puzzle = WriteRecordedPuzzle();
+    for (const bool managed : {true, false}) {
+        if (!managed) {
+            m_game.kill();
+            m_game.waitForFinished();
+            m_windowManager.kill();
+            m_windowManager.waitForFinished();
+        }
+        StartGame(puzzle, false);
+        const QStringList shown = Windows("Sample");
+        ASSERT_EQ(shown.size(), 1) << (managed ? "with" : "without") << " a window manager";
+    }
 }

@@ -44,8 +44,13 @@ void TPlayerSession::NotePieceMoved()
     if (m_keeper)
         m_keeper->GameChanged();
     emit PieceMoved();
-    if (IsSolved(m_joinGrid, m_document->Game().pieces))
+    if (IsSolved())
         emit Solved();
+}
+
+bool TPlayerSession::IsSolved() const
+{
+    return ::IsSolved(m_joinGrid, m_document->Game().pieces);
 }
 
 void TPlayerSession::ResetGame()

@@ -87,6 +87,10 @@ void TMainWindow::ShowProgress(int percent)
 void TMainWindow::MinimiseForGame()
 {
     setWindowState(windowState() | Qt::WindowMinimized);
+    // Also withdrawn: a window manager may drop or refuse the request (and without one nothing
+    // minimises), which left the loading page up behind the game. The play window names the
+    // game in the task bar.
+    hide();
 }
 
 void TMainWindow::PuzzleSolved()

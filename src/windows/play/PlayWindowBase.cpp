@@ -91,6 +91,9 @@ bool TCentredPicture::eventFilter(QObject *watched, QEvent *event)
 TPlayWindowBase::TPlayWindowBase(QWidget *parent) : QDialog(parent)
 {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    // Leaving the game leads to the save question: only the main window's closing ends the
+    // program, also while the main window is withdrawn for the game.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("Puzzle"));
     setFont(WindowLook::DialogFont(11));
 
@@ -141,7 +144,8 @@ void TPlayWindowBase::RunGame(TPlayerSession &session, TProgressCallback progres
         m_session = nullptr;
     });
     PrepareGame();
-    m_solved = false;
+    // A solved game shows its solve time, stopped, until it is reset.
+    m_solved = session.IsSolved();
     const std::int64_t storedSeconds = document ? PlayedSeconds(document->Game()) : 0;
     m_clock.Start(storedSeconds * 1000, m_monotonic.elapsed());
     m_clockTimer->start();
@@ -150,6 +154,10 @@ void TPlayWindowBase::RunGame(TPlayerSession &session, TProgressCallback progres
     setWindowState(windowState() | Qt::WindowMaximized);
     exec();
     m_clockTimer->stop();
+    // However the game was left, by Exit or by the window manager's close, the tools window
+    // goes with it; left on the screen it would cover the save question and keep the program.
+    if (ProgramWindows().toolsWindow != nullptr)
+        ProgramWindows().toolsWindow->hide();
     StoreToolsPlacement();
     m_clock.Tick(m_monotonic.elapsed());
     if (document != nullptr && !m_solved)
@@ -165,6 +173,13 @@ void TPlayWindowBase::PrepareGame()
 void TPlayWindowBase::ResetGame()
 {
     m_pages->setCurrentWidget(m_puzzlePage);
+    // A new game: its clock starts from nothing; the best time stays in the game.
+    m_solved = false;
+    m_clock.Start(0, m_monotonic.elapsed());
+    if (m_document != nullptr)
+        StorePlayedSeconds(m_document->Game(), 0);
+    m_solveTimeLabel->clear();
+    ClockTick();
 }
 
 void TPlayWindowBase::ReportProgress(int percent) const
