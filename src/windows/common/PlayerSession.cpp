@@ -44,13 +44,8 @@ void TPlayerSession::NotePieceMoved()
     if (m_keeper)
         m_keeper->GameChanged();
     emit PieceMoved();
-    if (IsSolved())
+    if (IsSolved(m_joinGrid, m_document->Game().pieces))
         emit Solved();
-}
-
-bool TPlayerSession::IsSolved() const
-{
-    return ::IsSolved(m_joinGrid, m_document->Game().pieces);
 }
 
 void TPlayerSession::ResetGame()

@@ -33,8 +33,6 @@ public:
     // A piece was dropped or turned: the game changed. Emits PieceMoved, then Solved when every
     // piece is joined.
     void NotePieceMoved();
-    // Every piece joined on the join grid: a game reopened after its solve is still solved.
-    bool IsSolved() const;
     // Every piece back on the palette; whether the game changed stays as it is.
     void ResetGame();
     // The clock moved on: a changed game's record takes the time played now and then.

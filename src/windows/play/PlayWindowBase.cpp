@@ -144,8 +144,7 @@ void TPlayWindowBase::RunGame(TPlayerSession &session, TProgressCallback progres
         m_session = nullptr;
     });
     PrepareGame();
-    // A solved game shows its solve time, stopped, until it is reset.
-    m_solved = session.IsSolved();
+    m_solved = false;
     const std::int64_t storedSeconds = document ? PlayedSeconds(document->Game()) : 0;
     m_clock.Start(storedSeconds * 1000, m_monotonic.elapsed());
     m_clockTimer->start();
@@ -173,13 +172,6 @@ void TPlayWindowBase::PrepareGame()
 void TPlayWindowBase::ResetGame()
 {
     m_pages->setCurrentWidget(m_puzzlePage);
-    // A new game: its clock starts from nothing; the best time stays in the game.
-    m_solved = false;
-    m_clock.Start(0, m_monotonic.elapsed());
-    if (m_document != nullptr)
-        StorePlayedSeconds(m_document->Game(), 0);
-    m_solveTimeLabel->clear();
-    ClockTick();
 }
 
 void TPlayWindowBase::ReportProgress(int percent) const

@@ -122,7 +122,7 @@ protected:
     virtual TToolsWindow::TGame ToolsGame();
     // Hands percent to the progress callback, if any.
     void ReportProgress(int percent) const;
-    // Every piece back on the palette, the puzzle page shown and the clock started from nothing.
+    // Every piece back on the palette and the puzzle page shown.
     virtual void ResetGame();
     // What the tools window shows of the puzzle's picture (made by the game's preparation, so
     // that the picture is decoded once), and the picture's own size.

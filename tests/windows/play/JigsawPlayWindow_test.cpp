@@ -428,41 +428,6 @@ TEST_F(PlayWindow, ClockRunsWhileShownAndTheSolveSavesItWithTheBestTime)
     EXPECT_TRUE(shown.startsWith(QStringLiteral("Solved in 1:4"))) << shown.toStdString();
 }
 
-// A reset starts a new game with a new clock; a solved game reopens with its time stopped.
-TEST_F(PlayWindow, ResetStartsANewClockAndASolvedGameReopensStopped)
-{
-    m_document.SetAttr(KeyPlayedSeconds, "100");
-    m_document.SetAttr(KeyBestSeconds, "50");
-    const auto clockText = [] { return ProgramWindows().toolsWindow->m_clockLabel->text(); };
-    QString afterSolve, afterReset, afterSecondSolve;
-    Play([&] {
-        SolveByDragging(m_window);
-        afterSolve = clockText();
-        m_session.ResetGame();
-        afterReset = clockText();
-        SolveByDragging(m_window);
-        afterSecondSolve = clockText();
-    });
-    EXPECT_TRUE(afterSolve.startsWith(QStringLiteral("Solved in 1:4"))) << afterSolve.toStdString();
-    EXPECT_EQ(afterReset.toStdString(), "Time: 0:00");
-    EXPECT_TRUE(afterSecondSolve.startsWith(QStringLiteral("Solved in 0:0")))
-        << afterSecondSolve.toStdString();
-    const QByteArray solveSeconds = m_document.GetAttr(KeyPlayedSeconds);
-    EXPECT_LT(TextToIntDef(solveSeconds, 100), 10);
-
-    std::int64_t openedMs = -1, laterMs = -1;
-    QString reopened;
-    Play([&] {
-        openedMs = m_window.Clock().PlayedMs();
-        QTest::qWait(1100);
-        laterMs = m_window.Clock().PlayedMs();
-        reopened = clockText();
-    });
-    EXPECT_EQ(laterMs, openedMs);
-    EXPECT_TRUE(reopened.startsWith(QStringLiteral("Solved in 0:0"))) << reopened.toStdString();
-    EXPECT_EQ(m_document.GetAttr(KeyPlayedSeconds), solveSeconds);
-}
-
 // A saved game of a turned puzzle comes back as it was left: each piece shown in its stored
 // turn, made from the piece cut upright.
 TEST_F(PlayWindow, TurnedPuzzleRestoresEveryTurn)
