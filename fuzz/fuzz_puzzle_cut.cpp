@@ -6,8 +6,7 @@
 
 #include "FuzzSupport.h"
 #include "engine/container/ExecutablePayload.h"
-#include "engine/container/KeyedNode.h"
-#include "engine/container/PuzzleDocumentLimits.h"
+#include "engine/container/PuzzleDocumentCodec.h"
 #include "engine/container/PuzzleSchema.h"
 #include "engine/jigsaw/Cutting.h"
 #include "engine/jigsaw/Joining.h"
@@ -42,16 +41,12 @@ QByteArray DocumentText(const QByteArray &payload)
     return section.isEmpty() ? payload : section;
 }
 
-void RestoreAndJudge(const TKeyedNode &document, const TPuzzleCut &cut)
+void RestoreAndJudge(const TPuzzleGame &game, const TPuzzleCut &cut)
 {
-    // Turned pieces lie under their own node name.
-    const TKeyedNode *pieces = PiecesNodeOf(document);
-    QList<TKeyedNode *> records;
     for (const TCutPiece &piece : cut.pieces) {
-        TKeyedNode *record = pieces->Child(piece.row * cut.grid.cols + piece.col);
-        records.append(record);
-        // A turned record's piece is shown turned: whatever its TURN says, a quarter turn.
-        const int turn = record ? TurnOf(*record) : 0;
+        const std::size_t index = static_cast<std::size_t>(piece.row * cut.grid.cols + piece.col);
+        // A turned piece is shown turned: whatever its turn says, a quarter turn.
+        const int turn = index < game.pieces.size() ? game.pieces[index].turn : 0;
         Require(turn >= 0 && turn <= 3);
         const QImage shown = TurnedImage(piece.image, turn);
         Require(shown.size() == (turn % 2 ? piece.image.size().transposed() : piece.image.size()));
@@ -60,10 +55,10 @@ void RestoreAndJudge(const TKeyedNode &document, const TPuzzleCut &cut)
                          cut.geometry.cellHeight};
     // As the player restores a game: the pieces whose stored position holds are placed and
     // checked for joins; the solved test then looks at every piece.
-    for (const TKeyedNode *record : records)
-        if (record && StoredPosition(*record, cut.geometry.pieceWidth, cut.geometry.pieceHeight))
-            FirstFittingDirection(grid, record);
-    IsSolved(grid, records);
+    for (std::size_t i = 0; i < game.pieces.size(); ++i)
+        if (StoredPosition(game.pieces[i], cut.geometry.pieceWidth, cut.geometry.pieceHeight))
+            FirstFittingDirection(grid, game.pieces, static_cast<int>(i));
+    IsSolved(grid, game.pieces);
 }
 
 } // namespace
@@ -73,18 +68,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (size < 2)
         return 0;
     const QImage picture = SmallPicture(data[0], data[1]);
-    TKeyedNode document;
+    TPuzzleDocument document;
     try {
-        LoadPuzzleDocument(document,
-                           DocumentText(QByteArray(reinterpret_cast<const char *>(data + 2),
-                                                   static_cast<qsizetype>(size - 2))));
+        document = TPuzzleDocument(DocumentText(QByteArray(reinterpret_cast<const char *>(data + 2),
+                                                           static_cast<qsizetype>(size - 2))));
         RequirePieceRecords(document);
-        RequireCutWithinBudget(picture.width(), picture.height(), 0, document,
+        RequireCutWithinBudget(picture.width(), picture.height(), 0, document.Game(),
                                GameHeldBytes(size, document));
     } catch (const std::exception &) {
         return 0;
     }
-    if (const std::optional<TPuzzleCut> cut = CutPuzzle(picture, document))
-        RestoreAndJudge(document, *cut);
+    if (const std::optional<TPuzzleCut> cut = CutPuzzle(picture, document.Game()))
+        RestoreAndJudge(document.Game(), *cut);
     return 0;
 }
