@@ -329,7 +329,7 @@ QString StateFolder()
     if (QStandardPaths::isTestModeEnabled())
         return QDir::homePath() + QStringLiteral("/.qttest/state/tessalune");
     const QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    // The base directory specification ignores a relative path.
+    // XDG ignores a relative state folder, so it is taken as unset.
     const QString base =
         QDir::isAbsolutePath(state) ? state : QDir::homePath() + QStringLiteral("/.local/state");
     return base + QStringLiteral("/tessalune");
